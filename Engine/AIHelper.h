@@ -1,0 +1,7 @@
+// Steering and targeting helpers for entities.
+#pragma once
+
+class AIHelper {
+public:
+    virtual ~AIHelper() = default;
+};

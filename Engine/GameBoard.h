@@ -1,0 +1,7 @@
+// The rectangular play area.
+#pragma once
+
+class GameBoard {
+public:
+    virtual ~GameBoard() = default;
+};

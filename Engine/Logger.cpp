@@ -1,0 +1,50 @@
+#include "Engine/Logger.h"
+
+#include <cstdio>
+
+#include "Engine/FilePath.h"
+
+namespace {
+constexpr const char* kIndentUnit = "    ";
+constexpr std::size_t kOutputPathBufferSize = 768;
+
+std::string indented(const std::string& line, int indent) {
+    std::string result;
+    for (int i = 0; i < indent; ++i) result += kIndentUnit;
+    return result + line;
+}
+}  // namespace
+
+void Logger::logText(const std::string& text, int indent) {
+    std::size_t start = 0;
+    for (std::size_t lineFeed = text.find('\n'); lineFeed != std::string::npos;
+         lineFeed = text.find('\n', start)) {
+        lines_.push_back(indented(text.substr(start, lineFeed - start), indent));
+        start = lineFeed + 1;
+    }
+    if (start == text.size()) {
+        lines_.emplace_back();
+    } else {
+        lines_.push_back(indented(text.substr(start), indent));
+    }
+    changeID_ = static_cast<int32_t>(static_cast<uint32_t>(changeID_) + 1u);
+}
+
+void Logger::reset() {
+    lines_.clear();
+    changeID_ = static_cast<int32_t>(static_cast<uint32_t>(changeID_) + 1u);
+}
+
+bool Logger::outputToFile(const std::string& fileName) {
+    logText("Writing output to " + fileName, 0);
+    std::optional<std::string> path = makeFilePath(fileName, kOutputPathBufferSize);
+    if (!path) return false;
+    std::FILE* file = std::fopen(path->c_str(), "w");
+    if (file == nullptr) return false;
+    for (const std::string& line : lines_) {
+        std::fwrite(line.data(), 1, line.size(), file);
+        std::fputc('\n', file);
+    }
+    std::fclose(file);
+    return true;
+}

@@ -1,0 +1,7 @@
+// Creates particles by type name.
+#pragma once
+
+class ParticleIndustry {
+public:
+    virtual ~ParticleIndustry() = default;
+};

@@ -1,0 +1,11 @@
+// Owns the particles; they move after the processes and entities, and not while paused.
+#pragma once
+
+#include "Engine/EngineModule.h"
+
+class ParticleManager : public EngineModule {
+public:
+    explicit ParticleManager(GameSystem* gameSystem) : EngineModule(gameSystem) {
+        addTypeName("ParticleManager");
+    }
+};

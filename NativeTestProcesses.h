@@ -1,0 +1,6 @@
+// Native processes that exercise subsystems during development, registered by name.
+#pragma once
+
+class ProcessIndustry;
+
+void registerNativeTestProcesses(ProcessIndustry& industry);

@@ -1,0 +1,57 @@
+#include "Engine/Logger.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+TEST(Logger, SplitsLinesAndIndentsAllButAnEmptyRemainder) {
+    Logger logger;
+    logger.logText("first\nsecond\n", 2);
+    ASSERT_EQ(logger.getOutput().size(), 3u);
+    EXPECT_EQ(logger.getOutput()[0], "        first");
+    EXPECT_EQ(logger.getOutput()[1], "        second");
+    EXPECT_EQ(logger.getOutput()[2], "");
+    EXPECT_EQ(logger.getChangeID(), 1);
+}
+
+TEST(Logger, EmptyTextAppendsOneEmptyLineAndCarriageReturnsStay) {
+    Logger logger;
+    logger.logText("", 0);
+    logger.logText("a\r\nb", 1);
+    ASSERT_EQ(logger.getOutput().size(), 3u);
+    EXPECT_EQ(logger.getOutput()[0], "");
+    EXPECT_EQ(logger.getOutput()[1], "    a\r");
+    EXPECT_EQ(logger.getOutput()[2], "    b");
+    EXPECT_EQ(logger.getChangeID(), 2);
+}
+
+TEST(Logger, ResetCountsAsAChangeEvenWhenEmpty) {
+    Logger logger;
+    logger.reset();
+    logger.reset();
+    EXPECT_TRUE(logger.getOutput().empty());
+    EXPECT_EQ(logger.getChangeID(), 2);
+}
+
+TEST(Logger, OutputToFileEndsWithItsOwnLineAndKeepsPercentSigns) {
+    Logger logger;
+    logger.logText("100% done", 0);
+    ASSERT_TRUE(logger.outputToFile("logger_test_output.txt"));
+    std::ifstream file("logger_test_output.txt");
+    std::stringstream contents;
+    contents << file.rdbuf();
+    EXPECT_EQ(contents.str(), "100% done\nWriting output to logger_test_output.txt\n");
+}
+
+TEST(Logger, OutputToFileFailsQuietlyAfterLoggingTheAttempt) {
+    Logger logger;
+    EXPECT_FALSE(logger.outputToFile("no/such/folder/out.txt"));
+    ASSERT_EQ(logger.getOutput().size(), 1u);
+    EXPECT_EQ(logger.getOutput()[0], "Writing output to no/such/folder/out.txt");
+    EXPECT_FALSE(logger.outputToFile(std::string(800, 'x')));
+}
+
+}  // namespace
