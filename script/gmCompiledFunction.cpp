@@ -1,8 +1,6 @@
 // Queries on compiled function records.
 #include "script/gmCompiledFunction.h"
 
-#include "script/gmCompileHooks.h"
-
 int gmCompiledFunction::getLineAt(uint32_t codeOffset) const {
     if (lineTable.empty()) {
         return 0;
@@ -15,22 +13,4 @@ int gmCompiledFunction::getLineAt(uint32_t codeOffset) const {
         line = entry.line;
     }
     return line;
-}
-
-const gmCompiledFunction* gmFunctionCollector::findFunction(int id) const {
-    for (const gmCompiledFunction& function : functions_) {
-        if (function.id == id) {
-            return &function;
-        }
-    }
-    return nullptr;
-}
-
-const gmCompiledFunction* gmFunctionCollector::getRoot() const {
-    for (const gmCompiledFunction& function : functions_) {
-        if (function.isRoot) {
-            return &function;
-        }
-    }
-    return nullptr;
 }

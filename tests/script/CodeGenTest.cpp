@@ -60,6 +60,12 @@ TEST(gmCodeGen, UndeclaredAssignmentMakesALocalAndUndeclaredReadIsGlobal) {
               " 112  returnnull\n");
 }
 
+TEST(gmCodeGen, EmptyTextCompilesToARootThatReturnsNull) {
+    EXPECT_EQ(listing(" // nothing\n;"),
+              "function 0 root (params 0, locals 0, stack 0)\n"
+              "   0  returnnull\n");
+}
+
 TEST(gmCodeGen, LaterDeclarationsChangeTheScope) {
     EXPECT_EQ(listing("local a; global a; a = 1; local a; a = 2; member m; m = a; .n = m;"),
               "function 0 root (params 0, locals 1, stack 1)\n"
