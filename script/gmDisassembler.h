@@ -1,0 +1,18 @@
+// Instruction listings of compiled functions, one instruction per line, for tests and tools.
+#pragma once
+
+#include "script/gmCompiledFunction.h"
+
+#include <string>
+#include <vector>
+
+// Lists [function]: a header line "function <id>[ root][ "<debug name>"] (params p, locals l,
+// stack m)", then per instruction the byte offset right-aligned in four columns, two spaces, the
+// name and its operand: constants by their text ("name" for names and strings, function <id>),
+// jumps as byte offsets, foreachnext as "key k, value v", floats with %g. Any record is accepted:
+// unknown opcodes, missing operand words and constant indexes out of range are shown as such.
+std::string gmDisassemble(const gmCompiledFunction& function);
+
+// Lists the function with [rootId] and, after it, every function it refers to through Function
+// constants, depth-first in constant order, each once, separated by an empty line.
+std::string gmDisassembleAll(const std::vector<gmCompiledFunction>& functions, int rootId);

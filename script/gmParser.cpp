@@ -1,0 +1,32 @@
+// The parse driver: one parse at a time, lexer and grammar wired to one tree and log.
+#include "script/gmParser.h"
+
+#include "script/gmLexer.h"
+#include "script/gmParseContext.h"
+
+#include <atomic>
+
+namespace {
+
+std::atomic<bool> parseInProgress{false};
+
+}  // namespace
+
+int gmParse(const char* text, gmCodeTree& tree, gmCompileLog& log) {
+    if (parseInProgress.exchange(true)) {
+        log.logf("error (%d) %s", 0, "parse already in progress");
+        return 1;
+    }
+    tree.reset();
+    gmLexer lexer(text);
+    gmParseContext context;
+    context.lexer = &lexer;
+    context.tree = &tree;
+    context.log = &log;
+    const int result = gmRunGrammar(&context);
+    if (result != 0) {
+        tree.setRoot(nullptr);
+    }
+    parseInProgress.store(false);
+    return result == 0 ? 0 : 1;
+}
