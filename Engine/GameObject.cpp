@@ -4,8 +4,7 @@
 
 GameObject::GameObject(GameSystem* gameSystem) : gameSystem_(gameSystem) {
     addTypeName("GameObject");
-    if (gameSystem_ == nullptr)
-        return;
+    if (gameSystem_ == nullptr) return;
     video_ = gameSystem_->getVideoModule();
     input_ = gameSystem_->getRealInputModule();
     audio_ = gameSystem_->getAudioModule();
@@ -27,7 +26,6 @@ void GameObject::updateLFOs(float deltaMS) {
 void GameObject::updateAlarms(float deltaMS) {
     alarms_.maintain();
     alarms_.forEachActive([this, deltaMS](int id, Alarm& alarm) {
-        if (alarm.update(deltaMS))
-            onAlarm(id);
+        if (alarm.update(deltaMS)) onAlarm(id);
     });
 }
