@@ -13,3 +13,19 @@ GameObject::GameObject(GameSystem* gameSystem) : gameSystem_(gameSystem) {
 }
 
 GameObject::~GameObject() = default;
+
+Alarm* GameObject::addAlarm(int id, float intervalMS, bool startAlarming) {
+    return alarms_.add(id, std::make_unique<Alarm>(intervalMS, startAlarming));
+}
+
+void GameObject::updateLFOs(float deltaMS) {
+    lfos_.maintain();
+    lfos_.forEachActive([deltaMS](int, LFO& lfo) { lfo.update(deltaMS); });
+}
+
+void GameObject::updateAlarms(float deltaMS) {
+    alarms_.maintain();
+    alarms_.forEachActive([this, deltaMS](int id, Alarm& alarm) {
+        if (alarm.update(deltaMS)) onAlarm(id);
+    });
+}

@@ -97,8 +97,9 @@ GameSystem::GameSystem(ModuleFactory& factory) : factory_(factory) {
 
     tick_ = 0;
     logger_ = std::make_unique<Logger>();
+    log("Random number generator seed is " + std::to_string(random_.getSeed()));
     gameBoard_ = std::make_unique<GameBoard>();
-    mainSequencer_ = std::make_unique<Sequencer>();
+    mainSequencer_ = std::make_unique<Sequencer>(this);
     mainSequencer_->start();
 
     video_ = factory_.createVideoModule(this);

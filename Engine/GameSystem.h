@@ -8,6 +8,8 @@
 
 #include "Engine/EventListener.h"
 #include "Engine/LinkedObject.h"
+#include "Engine/RandomGenerator.h"
+#include "Engine/RealPoint.h"
 
 class AIHelper;
 class AudioModule;
@@ -81,6 +83,14 @@ public:
 
     void log(const std::string& text);
 
+    // The game system's own random generator, independent of the process-wide one.
+    RandomGenerator& getRandomGenerator() { return random_; }
+    float getRandomReal() { return random_.getRandomReal(); }
+    float getRandomReal(float low, float high) { return random_.getRandomReal(low, high); }
+    int32_t getRandomInteger(int32_t low, int32_t high) { return random_.getRandomInteger(low, high); }
+    bool getRandomBoolean() { return random_.getRandomBoolean(); }
+    RealPoint getRandomDir() { return random_.getRandomDir(); }
+
     // Event fan-out: every module, then the processes and entities through the dispatch.
     void onEntityDelete(Entity* entity) override;
     void onEntityCreate(Entity* entity) override;
@@ -151,6 +161,8 @@ private:
 
     static GameSystem* instance_;
 
+    // First member: seeded from the tick count before anything else is built.
+    RandomGenerator random_;
     ModuleFactory& factory_;
     std::vector<std::unique_ptr<ProcessCommand>> commands_;
     Process* pauseProcess_ = nullptr;

@@ -11,5 +11,7 @@ void Process::tick(float deltaMS) {
         isInited_ = init();
         return;
     }
+    updateLFOs(deltaMS);
+    updateAlarms(deltaMS);
     update(deltaMS);
 }

@@ -1,0 +1,7 @@
+#include "Engine/SequencerAction.h"
+
+SequencerAction::SequencerAction() {
+    addTypeName("SequencerAction");
+}
+
+SequencerAction::~SequencerAction() = default;
