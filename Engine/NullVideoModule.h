@@ -1,12 +1,21 @@
-// A video module without a window: it counts what it is asked to do so tests can check it.
+// A video module without a window: it records what it is asked to do so tests can check it.
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "Engine/VideoModule.h"
 
 class NullVideoModule : public VideoModule {
 public:
+    // One drawing operation as it reached the module: its name and its numeric arguments.
+    struct DrawCall {
+        std::string operation;
+        std::vector<float> arguments;
+        bool operator==(const DrawCall&) const = default;
+    };
+
     explicit NullVideoModule(GameSystem* gameSystem);
 
     void deinit() override;
@@ -15,6 +24,23 @@ public:
     void clearScreen() override { ++clearScreenCount_; }
     void update(float deltaMS) override;
 
+    using VideoModule::plotVertex;
+    using VideoModule::setColour;
+    void pushMatrix() override { record("pushMatrix", {}); }
+    void popMatrix() override { record("popMatrix", {}); }
+    void translate(float x, float y, float z) override { record("translate", {x, y, z}); }
+    void rotateZ(float radians) override { record("rotateZ", {radians}); }
+    void rotateX(float radians) override { record("rotateX", {radians}); }
+    void rotateY(float radians) override { record("rotateY", {radians}); }
+    void scale(float x, float y, float z) override { record("scale", {x, y, z}); }
+    void setColour(float r, float g, float b, float a) override { record("setColour", {r, g, b, a}); }
+    void plotTexturedVertex(float x, float y, float z, float u, float v) override {
+        record("plotTexturedVertex", {x, y, z, u, v});
+    }
+    void plotVertex(float x, float y, float z) override { record("plotVertex", {x, y, z}); }
+
+    const std::vector<DrawCall>& getDrawCalls() const { return drawCalls_; }
+    void clearDrawCalls() { drawCalls_.clear(); }
     int getRenderCount() const { return renderCount_; }
     int getUpdateCount() const { return updateCount_; }
     int getSystemPauseScreenCount() const { return systemPauseScreenCount_; }
@@ -25,7 +51,18 @@ public:
     std::function<void()> onRender;
     std::function<void()> onDeinit;
 
+protected:
+    void beginPrimitive(int shapeType) override { record("beginShape", {static_cast<float>(shapeType)}); }
+    void endPrimitive() override { record("endShape", {}); }
+    void applyDepthTest(bool enabled) override { record("depthTest", {enabled ? 1.0f : 0.0f}); }
+    void applyDepthWrite(bool enabled) override { record("depthWrite", {enabled ? 1.0f : 0.0f}); }
+
 private:
+    void record(const char* operation, std::vector<float> arguments) {
+        drawCalls_.push_back({operation, std::move(arguments)});
+    }
+
+    std::vector<DrawCall> drawCalls_;
     int renderCount_ = 0;
     int updateCount_ = 0;
     int systemPauseScreenCount_ = 0;
