@@ -1,5 +1,7 @@
 #include "Engine/Entity.h"
 
-Entity::Entity(GameSystem* gameSystem) : GameObject(gameSystem) { addTypeName("Entity"); }
+Entity::Entity(GameSystem* gameSystem, bool isPlayer) : GameObject(gameSystem), isPlayer_(isPlayer) {
+    addTypeName("Entity");
+}
 
 Entity::~Entity() = default;

@@ -5,8 +5,13 @@
 
 class Entity : public GameObject {
 public:
-    explicit Entity(GameSystem* gameSystem);
+    explicit Entity(GameSystem* gameSystem, bool isPlayer = false);
     ~Entity() override;
+
+    // The video module's passes skip invisible entities; players get their translucent pass last.
+    bool isInvisible() const { return isInvisible_; }
+    void setIsInvisible(bool invisible) { isInvisible_ = invisible; }
+    bool isPlayer() const { return isPlayer_; }
 
     virtual void update(float /*deltaMS*/) {}
     virtual void draw() {}
@@ -14,4 +19,8 @@ public:
     virtual void onEntityCollide(Entity* /*other*/) {}
     virtual void onEntityTouch(Entity* /*other*/) {}
     virtual void onEntityCollideWithGameBoard(int /*sides*/) {}
+
+private:
+    bool isInvisible_ = false;
+    bool isPlayer_;
 };

@@ -8,7 +8,7 @@
 #include "Engine/VideoModule.h"
 
 class NullVideoModule : public VideoModule {
-public:
+  public:
     // One drawing operation as it reached the module: its name and its numeric arguments.
     struct DrawCall {
         std::string operation;
@@ -22,7 +22,14 @@ public:
     void render() override;
     void drawSystemPauseScreen() override { ++systemPauseScreenCount_; }
     void clearScreen() override { ++clearScreenCount_; }
+    void swapBuffers() override { record("swapBuffers", {}); }
+    void clearDepthBuffer() override { record("clearDepthBuffer", {}); }
+    void setupWorldView() override { record("setupWorldView", {}); }
+    void setupOrthoView() override { record("setupOrthoView", {}); }
+    void setupAspectRatioOrthoView() override { record("setupAspectRatioOrthoView", {}); }
     void update(float deltaMS) override;
+    // The window checks of a real module's update, with the window state given by the test.
+    void updateWindow(bool closedByUser, bool focused) { updateWindowState(closedByUser, focused); }
 
     using VideoModule::plotVertex;
     using VideoModule::setColour;
@@ -47,17 +54,20 @@ public:
     int getClearScreenCount() const { return clearScreenCount_; }
     bool isDeinited() const { return deinited_; }
 
-    // Test hooks: run inside render or deinit (a deinit hook may throw to test shutdown guards).
+    // Test hooks: run at the start of render, or inside deinit (a deinit hook may throw to test shutdown
+    // guards).
     std::function<void()> onRender;
     std::function<void()> onDeinit;
 
-protected:
+  protected:
     void beginPrimitive(int shapeType) override { record("beginShape", {static_cast<float>(shapeType)}); }
     void endPrimitive() override { record("endShape", {}); }
     void applyDepthTest(bool enabled) override { record("depthTest", {enabled ? 1.0f : 0.0f}); }
     void applyDepthWrite(bool enabled) override { record("depthWrite", {enabled ? 1.0f : 0.0f}); }
+    void applyLineWidth(float pixels) override { record("lineWidth", {pixels}); }
+    void drawBlackBorders() override { record("blackBorders", {}); }
 
-private:
+  private:
     void record(const char* operation, std::vector<float> arguments) {
         drawCalls_.push_back({operation, std::move(arguments)});
     }

@@ -8,4 +8,9 @@ public:
     explicit ParticleManager(GameSystem* gameSystem) : EngineModule(gameSystem) {
         addTypeName("ParticleManager");
     }
+
+    // The video module's opaque and translucent passes: every live particle's draw or drawAlpha,
+    // in admission order.
+    virtual void drawParticles() {}
+    virtual void drawParticlesAlpha() {}
 };
