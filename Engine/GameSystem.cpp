@@ -159,6 +159,7 @@ void GameSystem::startUp() {
 }
 
 void GameSystem::runLoopIteration() {
+    factory_.pollEvents();
     const float dt = UPDATE_INTERVAL_MS;
     const float elapsed = timer_->getElapsedMS();
     accumulatorMS_ += elapsed;

@@ -36,4 +36,6 @@ public:
     // The windowing library around the loop; false when it cannot start.
     virtual bool initWindowing() { return true; }
     virtual void terminateWindowing() {}
+    // Takes the window system's pending events; once per loop iteration, before the input update.
+    virtual void pollEvents() {}
 };

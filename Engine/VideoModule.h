@@ -39,6 +39,9 @@ class VideoModule : public EngineModule {
     virtual void swapBuffers() {}
     // Sets the viewport on the drawing area and clears the colour buffer to black.
     virtual void clearScreen() = 0;
+    // Saves the drawing area of the next finished frame to [fileName] as PNG (nothing without a
+    // window).
+    virtual void requestScreenshot(const std::string& /*fileName*/) {}
     int getFPS() const { return framesPerSecond_; }
     float getFrameMS() const { return frameMS_; }
 

@@ -1,0 +1,38 @@
+// The input module on GLFW: keyboard, mouse buttons and position from the video module's window,
+// and the first eight joysticks.
+#pragma once
+
+#include <array>
+
+#include "Engine/InputModule.h"
+
+struct GLFWwindow;
+
+class GLFWInputModule : public InputModule {
+  public:
+    static constexpr int kNumJoysticks = 8;
+    static constexpr int kNumAxes = 8;
+
+    explicit GLFWInputModule(GameSystem* gameSystem);
+
+    // Notes which joysticks are present.
+    bool init() override;
+    // Reads the devices into the key table (reporting changes), then runs the typed-key rhythm.
+    void update(float deltaMS) override;
+
+    // 0 for an absent joystick or an index outside [0, 8).
+    float getJoystickAxis(int joystick, int axis) override;
+    // Fractions of the drawing area, clamped to [0, 1]; y counts down from its top.
+    float getMousePosX() override;
+    float getMousePosY() override;
+
+    // The GLFW key behind an engine key code; GLFW_KEY_UNKNOWN for codes with no key.
+    static int deviceKeyFor(int keyCode);
+
+  private:
+    GLFWwindow* getWindow() const;
+    void readJoystickZero();
+
+    std::array<bool, kNumJoysticks> joystickPresent_{};
+    std::array<std::array<float, kNumAxes>, kNumJoysticks> axes_{};
+};

@@ -1,0 +1,31 @@
+#include "Engine/GLFWVideoModule/GLFWModuleFactory.h"
+
+#include "Engine/GLFWVideoModule/GLFWInputModule.h"
+#include "Engine/GLFWVideoModule/GLFWVideoModule.h"
+
+#include <GLFW/glfw3.h>
+
+std::unique_ptr<VideoModule> GLFWModuleFactory::createVideoModule(GameSystem* gameSystem) {
+    return std::make_unique<GLFWVideoModule>(gameSystem);
+}
+
+std::unique_ptr<InputModule> GLFWModuleFactory::createInputModule(GameSystem* gameSystem) {
+    return std::make_unique<GLFWInputModule>(gameSystem);
+}
+
+// Without a display this fails; the video module's init then finds it cannot open its window.
+bool GLFWModuleFactory::initWindowing() {
+    initialised_ = glfwInit() == GLFW_TRUE;
+    return initialised_;
+}
+
+void GLFWModuleFactory::terminateWindowing() {
+    if (initialised_)
+        glfwTerminate();
+    initialised_ = false;
+}
+
+void GLFWModuleFactory::pollEvents() {
+    if (initialised_)
+        glfwPollEvents();
+}

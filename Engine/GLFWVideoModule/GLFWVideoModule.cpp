@@ -1,0 +1,370 @@
+#include "Engine/GLFWVideoModule/GLFWVideoModule.h"
+
+#include <cmath>
+
+#include "Engine/Assertion.h"
+#include "Engine/FatalError.h"
+#include "Engine/GLFWVideoModule/Screenshot.h"
+#include "Engine/GameSystem.h"
+#include "Engine/ShapeType.h"
+
+#define GLFW_INCLUDE_GLU
+#include <GLFW/glfw3.h>
+
+namespace {
+
+constexpr const char* kWindowTitle = "Tact";
+// The rotation operations take radians; GL wants degrees.
+constexpr float kDegreesPerRadian = 180.0f / 3.1415927f;
+// Vertical field of view of the world view: a 1600-unit-deep camera sees 800 units either way.
+const double kWorldFieldOfViewDegrees = 2.0 * std::atan2(800.0, 1600.0) * 180.0 / 3.14159265358979;
+constexpr double kWorldNear = 1.0;
+constexpr double kWorldFar = 1000000.0;
+// The line width every new window starts with, in units of an 800-pixel-wide area.
+constexpr float kDefaultLineWidth = 2.0f;
+// The extent of a default game board; setupWorldOrthoView shows it.
+// TODO: read the board's corners once the game board carries them.
+constexpr double kBoardMinX = -2399.0, kBoardMinY = -1339.0, kBoardMaxX = 2399.0, kBoardMaxY = 1339.0;
+
+GLenum primitiveFor(int shapeType) {
+    switch (shapeType) {
+        case SHAPETYPE_QUADS:
+            return GL_QUADS;
+        case SHAPETYPE_TRIANGLES:
+            return GL_TRIANGLES;
+        case SHAPETYPE_TRIANGLEFAN:
+            return GL_TRIANGLE_FAN;
+        case SHAPETYPE_TRIANGLESTRIP:
+            return GL_TRIANGLE_STRIP;
+        case SHAPETYPE_LINES:
+            return GL_LINES;
+        case SHAPETYPE_LINESTRIP:
+            return GL_LINE_STRIP;
+        case SHAPETYPE_LINELOOP:
+            return GL_LINE_LOOP;
+        // beginShape has reported it; GL refuses an unknown mode without drawing.
+        default:
+            return static_cast<GLenum>(shapeType);
+    }
+}
+
+void setProjection(auto&& project) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    project();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+}  // namespace
+
+GLFWVideoModule::GLFWVideoModule(GameSystem* gameSystem) : VideoModule(gameSystem) {
+    addTypeName("GLFWVideoModule");
+}
+
+GLFWVideoModule::~GLFWVideoModule() {
+    closeWindow();
+}
+
+bool GLFWVideoModule::init() {
+    if (!VideoModule::init())
+        fatalError("could not open window");
+    return true;
+}
+
+void GLFWVideoModule::closeWindow() {
+    if (window_ == nullptr)
+        return;
+    glfwDestroyWindow(window_);
+    window_ = nullptr;
+    setWindowOpen(false);
+}
+
+bool GLFWVideoModule::restartVideo() {
+    glfwDefaultWindowHints();
+    // A legacy context: a 3.2+ request without a profile gives a core profile, where immediate
+    // mode and the fixed-function matrices fail silently.
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 2);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 1);
+    glfwWindowHint(GLFW_SAMPLES, getAntialiasing() >= 1 ? getAntialiasing() : 0);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    glfwWindowHint(GLFW_STENCIL_BITS, 0);
+    GLFWmonitor* monitor = nullptr;
+    if (isFullScreen()) {
+        if (gameSystem_ != nullptr)
+            gameSystem_->log("WARNING: forcing refresh rate to 60hz");
+        glfwWindowHint(GLFW_REFRESH_RATE, 60);
+        monitor = glfwGetPrimaryMonitor();
+    }
+    GLFWwindow* window =
+        glfwCreateWindow(getDeviceWidth(), getDeviceHeight(), kWindowTitle, monitor, nullptr);
+    if (window == nullptr)
+        return false;
+    // TODO: delete the loaded textures here once textures exist; they die with the old context.
+    closeWindow();
+    window_ = window;
+    glfwMakeContextCurrent(window_);
+    // The main loop paces itself; a blocking swap would only add to its sleep.
+    glfwSwapInterval(0);
+    // Hidden rather than disabled: a disabled cursor reports unbounded positions.
+    glfwSetInputMode(window_, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+
+    int width = 0;
+    int height = 0;
+    glfwGetFramebufferSize(window_, &width, &height);
+    setDeviceSize(width, height);
+    clearScreen();
+
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    setLineWidth(kDefaultLineWidth);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    // A reopened window has a fresh context: give it the attributes in force.
+    applyDepthTest(isAttrDepthTest());
+    applyDepthWrite(isAttrDepthWrite());
+    glColor4fv(colour_);
+    setWindowOpen(true);
+    setWindowActive(true);
+    return true;
+}
+
+void GLFWVideoModule::update(float deltaMS) {
+    VideoModule::update(deltaMS);
+    if (window_ == nullptr)
+        return;
+    updateWindowState(glfwWindowShouldClose(window_) != 0, glfwGetWindowAttrib(window_, GLFW_FOCUSED) != 0);
+}
+
+void GLFWVideoModule::deinit() {
+    // TODO: release the font cache once text exists.
+}
+
+// ---- Frame ---------------------------------------------------------------------------------
+
+void GLFWVideoModule::drawSystemPauseScreen() {
+    clearDepthBuffer();
+    clear(0.6f, 0.0f, 0.0f, 1.0f);
+    setupOrthoView();
+    setColour(1.0f, 1.0f, 1.0f, 1.0f);
+    beginShape(SHAPETYPE_LINES);
+    plotVertex(0.0f, 0.0f, 0.0f);
+    plotVertex(1.0f, 1.0f, 0.0f);
+    plotVertex(1.0f, 0.0f, 0.0f);
+    plotVertex(0.0f, 1.0f, 0.0f);
+    endShape();
+    swapBuffers();
+}
+
+void GLFWVideoModule::swapBuffers() {
+    if (window_ == nullptr)
+        return;
+    if (beforeSwap_)
+        beforeSwap_();
+    if (!screenshotFileName_.empty()) {
+        Screenshot::capture(getViewportX(), getViewportY(), getScreenWidth(), getScreenHeight())
+            .savePNG(screenshotFileName_);
+        screenshotFileName_.clear();
+    }
+    glfwSwapBuffers(window_);
+}
+
+void GLFWVideoModule::setViewport() {
+    glViewport(getViewportX(), getViewportY(), getDeviceWidth() - 2 * getViewportX(),
+               getDeviceHeight() - 2 * getViewportY());
+}
+
+void GLFWVideoModule::clearScreen() {
+    if (window_ == nullptr)
+        return;
+    setViewport();
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void GLFWVideoModule::drawBlackBorders() {
+    if (window_ == nullptr)
+        return;
+    const float width = static_cast<float>(getDeviceWidth());
+    const float height = static_cast<float>(getDeviceHeight());
+    const float left = static_cast<float>(getViewportX());
+    const float bottom = static_cast<float>(getViewportY());
+    const float right = left + static_cast<float>(getScreenWidth());
+    const float top = bottom + static_cast<float>(getScreenHeight());
+    glViewport(0, 0, getDeviceWidth(), getDeviceHeight());
+    setProjection([&] { glOrtho(0.0, width, 0.0, height, -1.0, 1.0); });
+    pushAttributes();
+    setAttrDepthTest(false);
+    setColour(0.0f, 0.0f, 0.0f, 1.0f);
+    // Everything left, right, below and above the area; empty strips draw nothing.
+    const float strips[4][4] = {{0.0f, 0.0f, left, height},
+                                {right, 0.0f, width, height},
+                                {0.0f, 0.0f, width, bottom},
+                                {0.0f, top, width, height}};
+    for (const auto& s : strips) {
+        beginShape(SHAPETYPE_QUADS);
+        plotVertex(s[0], s[1], 0.0f);
+        plotVertex(s[2], s[1], 0.0f);
+        plotVertex(s[2], s[3], 0.0f);
+        plotVertex(s[0], s[3], 0.0f);
+        endShape();
+    }
+    popAttributes();
+    setViewport();
+}
+
+// ---- Views ---------------------------------------------------------------------------------
+
+void GLFWVideoModule::setupWorldView() {
+    if (getScreenHeight() <= 0)
+        return;
+    const double aspect = static_cast<double>(getScreenWidth()) / static_cast<double>(getScreenHeight());
+    TACT_ASSERT(aspect >= 1.0, "aspect>=1.0");
+    setProjection([&] { gluPerspective(kWorldFieldOfViewDegrees, aspect, kWorldNear, kWorldFar); });
+    const float tilt = getCamera().getTiltDegrees();
+    glRotatef(tilt, 1.0f, 0.0f, 0.0f);
+    // Tilting swings the camera about the board point it looks at, so y moves with the tilt.
+    const float t = (tilt - 90.0f) / kDegreesPerRadian;
+    float s = std::sin(t);
+    if (s == 0.0f)
+        s = 0.001f;
+    const float c = std::cos(t);
+    const float z = getCameraPosZ();
+    glTranslatef(-getCameraPosX(), c * std::fabs(z) / s - getCameraPosY(), -z);
+}
+
+void GLFWVideoModule::setupWorldOrthoView() {
+    setProjection([] { glOrtho(kBoardMinX, kBoardMaxX, kBoardMinY, kBoardMaxY, -1.0, 1.0); });
+}
+
+void GLFWVideoModule::setupOrthoView() {
+    setProjection([] { glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0); });
+}
+
+void GLFWVideoModule::setupAspectRatioOrthoView() {
+    const double half = getAspectRatio() / 2.0;
+    setProjection([half] { glOrtho(-half, half, -0.5, 0.5, -1.0, 1.0); });
+}
+
+// ---- Drawing -------------------------------------------------------------------------------
+
+void GLFWVideoModule::pushMatrix() {
+    glPushMatrix();
+}
+void GLFWVideoModule::popMatrix() {
+    glPopMatrix();
+}
+void GLFWVideoModule::translate(float x, float y, float z) {
+    glTranslatef(x, y, z);
+}
+void GLFWVideoModule::rotateZ(float radians) {
+    glRotatef(radians * kDegreesPerRadian, 0.0f, 0.0f, 1.0f);
+}
+void GLFWVideoModule::rotateX(float radians) {
+    glRotatef(radians * kDegreesPerRadian, 1.0f, 0.0f, 0.0f);
+}
+void GLFWVideoModule::rotateY(float radians) {
+    glRotatef(radians * kDegreesPerRadian, 0.0f, 1.0f, 0.0f);
+}
+void GLFWVideoModule::scale(float x, float y, float z) {
+    glScalef(x, y, z);
+}
+
+void GLFWVideoModule::setColour(float red, float green, float blue, float alpha) {
+    colour_[0] = red;
+    colour_[1] = green;
+    colour_[2] = blue;
+    colour_[3] = alpha;
+    if (!shapeOpen_)
+        glColor4fv(colour_);
+}
+
+void GLFWVideoModule::plotTexturedVertex(float x, float y, float z, float u, float v) {
+    if (!shapeOpen_)
+        return;
+    textured_ = true;
+    plotVertex(x, y, z);
+    texCoords_[texCoords_.size() - 2] = u;
+    texCoords_[texCoords_.size() - 1] = v;
+}
+
+void GLFWVideoModule::plotVertex(float x, float y, float z) {
+    // Outside a shape a vertex means nothing (GL ignores it too).
+    if (!shapeOpen_)
+        return;
+    if (positions_.empty()) {
+        std::copy(colour_, colour_ + 4, shapeColour_);
+    } else if (!std::equal(colour_, colour_ + 4, shapeColour_)) {
+        colourVaries_ = true;
+    }
+    positions_.insert(positions_.end(), {x, y, z});
+    colours_.insert(colours_.end(), colour_, colour_ + 4);
+    texCoords_.insert(texCoords_.end(), {0.0f, 0.0f});
+}
+
+void GLFWVideoModule::beginPrimitive(int shapeType) {
+    shapeOpen_ = true;
+    shapeMode_ = primitiveFor(shapeType);
+    positions_.clear();
+    colours_.clear();
+    texCoords_.clear();
+    colourVaries_ = false;
+    textured_ = false;
+}
+
+void GLFWVideoModule::endPrimitive() {
+    if (!shapeOpen_)
+        return;
+    shapeOpen_ = false;
+    if (positions_.empty() || window_ == nullptr)
+        return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, positions_.data());
+    if (colourVaries_) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_FLOAT, 0, colours_.data());
+    } else {
+        glColor4fv(shapeColour_);
+    }
+    if (textured_) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, texCoords_.data());
+    }
+    glDrawArrays(shapeMode_, 0, static_cast<GLsizei>(positions_.size() / 3));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    if (colourVaries_)
+        glDisableClientState(GL_COLOR_ARRAY);
+    if (textured_)
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    // The colour array leaves the current colour undefined; the last one set stays current.
+    glColor4fv(colour_);
+}
+
+void GLFWVideoModule::clearDepthBuffer() {
+    if (window_ != nullptr)
+        glClear(GL_DEPTH_BUFFER_BIT);
+}
+
+void GLFWVideoModule::applyDepthTest(bool enabled) {
+    if (window_ == nullptr)
+        return;
+    if (enabled) {
+        glEnable(GL_DEPTH_TEST);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+}
+
+void GLFWVideoModule::applyDepthWrite(bool enabled) {
+    if (window_ != nullptr)
+        glDepthMask(enabled ? GL_TRUE : GL_FALSE);
+}
+
+void GLFWVideoModule::applyLineWidth(float pixels) {
+    if (window_ != nullptr)
+        glLineWidth(pixels);
+}
