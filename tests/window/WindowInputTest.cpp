@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include <GLFW/glfw3.h>
+
+#include "Engine/KeyCodes.h"
+#include "KeyInjector.h"
+#include "WindowHarness.h"
+
+namespace {
+
+// Ticks until [done] holds or a generous number of ticks has passed (the X server answers
+// asynchronously); the test's expectations decide, not the count.
+template <typename Done>
+void tickUntil(WindowHarness& window, Done done) {
+    for (int i = 0; i < 120 && !done(); ++i) window.tick();
+}
+
+TEST(WindowInput, AKeyPressedInTheWindowReachesTheProcesses) {
+    WindowHarness window;
+    KeyProcess* main = window.process("Main");
+    ASSERT_NE(main, nullptr);
+    sendKeyEvent(window.video().getWindow(), XK_a, true);
+    tickUntil(window, [&] { return !main->presses.empty(); });
+    EXPECT_EQ(main->presses, std::vector<int>{KEYBOARD_A});
+    EXPECT_TRUE(window.input().isKeyPressed(KEYBOARD_A));
+
+    sendKeyEvent(window.video().getWindow(), XK_a, false);
+    tickUntil(window, [&] { return !main->releases.empty(); });
+    EXPECT_EQ(main->releases, std::vector<int>{KEYBOARD_A});
+    EXPECT_FALSE(window.input().isKeyPressed(KEYBOARD_A));
+}
+
+TEST(WindowInput, AProcessThatStealsTheFocusHearsKeysAlone) {
+    WindowHarness window;
+    window.gameSystem.runProcess("Focus");
+    window.tick();
+    KeyProcess* focus = window.process("Focus");
+    ASSERT_NE(focus, nullptr);
+    focus->setIsStealsInputFocus(true);
+
+    sendKeyEvent(window.video().getWindow(), XK_semicolon, true);
+    tickUntil(window, [&] { return !focus->presses.empty(); });
+    EXPECT_EQ(focus->presses, std::vector<int>{KEYBOARD_COLON});
+    EXPECT_TRUE(window.process("Main")->presses.empty());
+    sendKeyEvent(window.video().getWindow(), XK_semicolon, false);
+    tickUntil(window, [&] { return !focus->releases.empty(); });
+}
+
+TEST(WindowInput, AltF4Quits) {
+    WindowHarness window;
+    sendKeyEvent(window.video().getWindow(), XK_Alt_L, true);
+    sendKeyEvent(window.video().getWindow(), XK_F4, true);
+    tickUntil(window, [&] { return window.gameSystem.isQuitting(); });
+    EXPECT_TRUE(window.gameSystem.isQuitting());
+}
+
+TEST(WindowInput, ClosingTheWindowQuits) {
+    WindowHarness window;
+    window.tick();
+    EXPECT_FALSE(window.gameSystem.isQuitting());
+    glfwSetWindowShouldClose(window.video().getWindow(), GLFW_TRUE);
+    window.tick();
+    EXPECT_TRUE(window.gameSystem.isQuitting());
+}
+
+TEST(WindowInput, MousePositionIsAFractionOfTheDrawingArea) {
+    WindowHarness window(16.0f / 9.0f);
+    ASSERT_TRUE(window.video().restartVideo(1280, 1024, false));
+    glfwSetCursorPos(window.video().getWindow(), 640.0, 152.0);
+    EXPECT_FLOAT_EQ(window.input().getMousePosX(), 0.5f);
+    EXPECT_FLOAT_EQ(window.input().getMousePosY(), 0.0f);
+    glfwSetCursorPos(window.video().getWindow(), 1279.0, 872.0);
+    EXPECT_FLOAT_EQ(window.input().getMousePosY(), 1.0f);
+    glfwSetCursorPos(window.video().getWindow(), 0.0, 1000.0);
+    EXPECT_FLOAT_EQ(window.input().getMousePosX(), 0.0f);
+    EXPECT_FLOAT_EQ(window.input().getMousePosY(), 1.0f);
+}
+
+TEST(WindowInput, WithoutAJoystickItsCodesStayUpAndItsAxesAreZero) {
+    WindowHarness window;
+    window.tick();
+    for (int code = JOYSTICK0_LEFT; code <= JOYSTICK0_BUTTON7; ++code)
+        EXPECT_FALSE(window.input().isKeyPressed(code));
+    EXPECT_FLOAT_EQ(window.input().getJoystickAxis(0, 0), 0.0f);
+    EXPECT_FLOAT_EQ(window.input().getJoystickAxis(-1, 0), 0.0f);
+    EXPECT_FLOAT_EQ(window.input().getJoystickAxis(0, 8), 0.0f);
+}
+
+TEST(WindowInput, KeysWithoutADeviceKeyMapToNothing) {
+    EXPECT_EQ(GLFWInputModule::deviceKeyFor(KEYBOARD_CAPSLOCK), GLFW_KEY_UNKNOWN);
+    EXPECT_EQ(GLFWInputModule::deviceKeyFor(KEYBOARD_PRINTSCREEN), GLFW_KEY_UNKNOWN);
+    EXPECT_EQ(GLFWInputModule::deviceKeyFor(KEYBOARD_DOUBLEQUOTE), GLFW_KEY_APOSTROPHE);
+    EXPECT_EQ(GLFWInputModule::deviceKeyFor(KEYBOARD_PLUS), GLFW_KEY_EQUAL);
+    EXPECT_EQ(GLFWInputModule::deviceKeyFor(-1), GLFW_KEY_UNKNOWN);
+    EXPECT_EQ(GLFWInputModule::deviceKeyFor(NUM_KEYCODES), GLFW_KEY_UNKNOWN);
+}
+
+TEST(WindowStartDeathTest, NoDisplayIsTheFatalErrorCouldNotOpenWindow) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            WindowHarness window;
+        },
+        testing::ExitedWithCode(255), "could not open window");
+}
+
+}  // namespace
