@@ -5,6 +5,15 @@
 
 #include <GLFW/glfw3.h>
 
+#include <cstdio>
+
+namespace {
+// GLFW's own reason, so a window that cannot be opened says why on standard error.
+void reportGLFWError(int code, const char* description) {
+    std::fprintf(stderr, "GLFW error 0x%x: %s\n", code, description != nullptr ? description : "");
+}
+}  // namespace
+
 std::unique_ptr<VideoModule> GLFWModuleFactory::createVideoModule(GameSystem* gameSystem) {
     return std::make_unique<GLFWVideoModule>(gameSystem);
 }
@@ -15,6 +24,7 @@ std::unique_ptr<InputModule> GLFWModuleFactory::createInputModule(GameSystem* ga
 
 // Without a display this fails; the video module's init then finds it cannot open its window.
 bool GLFWModuleFactory::initWindowing() {
+    glfwSetErrorCallback(reportGLFWError);
     initialised_ = glfwInit() == GLFW_TRUE;
     return initialised_;
 }
