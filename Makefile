@@ -1,9 +1,10 @@
 # Entry points for a fresh machine: `make demo` runs the engine, `make test` builds and tests it.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+STRESS_BUILD ?= build-stress
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-asan bench clean
+.PHONY: all deps build demo test test-asan test-gc-stress bench clean
 
 all: build
 
@@ -29,8 +30,16 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# The script tests with a collection step at every script allocation: a missing root fails at once.
+$(STRESS_BUILD)/build.ninja:
+	cmake -S . -B $(STRESS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTACT_GC_STRESS=ON -DTACT_BUILD_BENCHMARKS=OFF
+
+test-gc-stress: deps $(STRESS_BUILD)/build.ninja
+	cmake --build $(STRESS_BUILD) -j $(JOBS) --target tact_script_tests
+	ctest --test-dir $(STRESS_BUILD) --output-on-failure -j $(JOBS) -R '^gm'
+
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(STRESS_BUILD)

@@ -1,0 +1,107 @@
+#include "script/gmBlockHeap.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "script/gmSanitizer.h"
+
+namespace {
+// Small classes are the common case (short strings, small tables' node arrays), so their chunks hold
+// more elements.
+constexpr std::size_t kClassSizes[gmBlockHeap::kClassCount] = {8, 16, 24, 32, 64, 128, 256, 512};
+constexpr int32_t kElementsPerChunk[gmBlockHeap::kClassCount] = {64, 64, 64, 64, 32, 32, 16, 16};
+
+// The tag word before every block: its real size (class size, or exact size of a large block) in
+// the low half, the bytes it is charged in the high half.
+constexpr std::size_t kTagSize = sizeof(uint64_t);
+uint64_t makeTag(std::size_t realSize, std::size_t charged) {
+    return static_cast<uint64_t>(realSize) | (static_cast<uint64_t>(charged) << 32);
+}
+std::size_t tagRealSize(uint64_t tag) {
+    return static_cast<std::size_t>(tag & 0xFFFFFFFFu);
+}
+int64_t tagCharge(uint64_t tag) {
+    return static_cast<int64_t>(tag >> 32);
+}
+}  // namespace
+
+gmBlockHeap::gmBlockHeap() {
+    for (int32_t i = 0; i < kClassCount; ++i) {
+        pools_[i] = new gmFixedPool(kClassSizes[i] + kTagSize, kElementsPerChunk[i]);
+    }
+}
+
+gmBlockHeap::~gmBlockHeap() {
+    releaseAll();
+    for (gmFixedPool* pool : pools_) delete pool;
+}
+
+int32_t gmBlockHeap::classIndex(std::size_t size) {
+    for (int32_t i = 0; i < kClassCount; ++i) {
+        if (size <= kClassSizes[i])
+            return i;
+    }
+    return -1;
+}
+
+std::size_t gmBlockHeap::getChargedSize(std::size_t size) {
+    const int32_t index = classIndex(size);
+    return index < 0 ? size : kClassSizes[index];
+}
+
+void* gmBlockHeap::allocate(std::size_t size, std::size_t chargeSize) {
+    const std::size_t charged = getChargedSize(chargeSize);
+    bytesInUse_ += static_cast<int64_t>(charged);
+    const int32_t index = classIndex(size);
+    if (index >= 0) {
+        auto* element = static_cast<uint64_t*>(pools_[index]->allocate());
+        element[0] = makeTag(kClassSizes[index], charged);
+        // Bytes past the request stay poisoned, so an overrun inside the class is reported.
+        gmPoisonMemory(element + 1, kClassSizes[index]);
+        gmUnpoisonMemory(element + 1, size);
+        return element + 1;
+    }
+    auto* header = static_cast<LargeHeader*>(std::malloc(sizeof(LargeHeader) + size));
+    if (header == nullptr)
+        throw std::bad_alloc();
+    header->tag = makeTag(size, charged);
+    header->prev = nullptr;
+    header->next = largeBlocks_;
+    if (largeBlocks_ != nullptr)
+        largeBlocks_->prev = header;
+    largeBlocks_ = header;
+    return header + 1;
+}
+
+void gmBlockHeap::free(void* block) {
+    if (block == nullptr)
+        return;
+    const uint64_t tag = static_cast<uint64_t*>(block)[-1];
+    bytesInUse_ -= tagCharge(tag);
+    const std::size_t realSize = tagRealSize(tag);
+    if (realSize <= kLargestClass) {
+        uint64_t* element = static_cast<uint64_t*>(block) - 1;
+        gmUnpoisonMemory(element, realSize + kTagSize);
+        pools_[classIndex(realSize)]->release(element);
+        return;
+    }
+    LargeHeader* header = static_cast<LargeHeader*>(block) - 1;
+    if (header->prev != nullptr) {
+        header->prev->next = header->next;
+    } else {
+        largeBlocks_ = header->next;
+    }
+    if (header->next != nullptr)
+        header->next->prev = header->prev;
+    std::free(header);
+}
+
+void gmBlockHeap::releaseAll() {
+    for (gmFixedPool* pool : pools_) pool->releaseAll();
+    while (largeBlocks_ != nullptr) {
+        LargeHeader* next = largeBlocks_->next;
+        std::free(largeBlocks_);
+        largeBlocks_ = next;
+    }
+    bytesInUse_ = 0;
+}

@@ -1,0 +1,54 @@
+#include "script/gmStringTable.h"
+
+#include <cstring>
+
+#include "script/gmString.h"
+
+gmStringTable::gmStringTable() : buckets_(new gmString*[kBucketCount]()) {}
+
+uint32_t gmStringTable::hashText(const char* text, int32_t length) {
+    uint32_t hash = 0;
+    for (int32_t i = 0; i < length; ++i) {
+        hash = hash * 33u + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i])));
+    }
+    return hash;
+}
+
+int gmStringTable::compare(const char* text, int32_t length, const gmString* string) {
+    const int32_t common = length < string->length_ ? length : string->length_;
+    const int result = common > 0 ? std::memcmp(text, string->text_, static_cast<std::size_t>(common)) : 0;
+    if (result != 0)
+        return result;
+    return length < string->length_ ? -1 : (length > string->length_ ? 1 : 0);
+}
+
+gmString* gmStringTable::find(const char* text, int32_t length, uint32_t hash) const {
+    for (gmString* string = buckets_[hash & (kBucketCount - 1)]; string != nullptr;
+         string = string->bucketNext_) {
+        const int order = compare(text, length, string);
+        if (order == 0)
+            return string;
+        if (order < 0)
+            break;
+    }
+    return nullptr;
+}
+
+void gmStringTable::insert(gmString* string) {
+    gmString** link = &buckets_[string->hash_ & (kBucketCount - 1)];
+    while (*link != nullptr && compare(string->text_, string->length_, *link) > 0)
+        link = &(*link)->bucketNext_;
+    string->bucketNext_ = *link;
+    *link = string;
+    ++count_;
+}
+
+void gmStringTable::remove(gmString* string) {
+    gmString** link = &buckets_[string->hash_ & (kBucketCount - 1)];
+    while (*link != nullptr && *link != string) link = &(*link)->bucketNext_;
+    if (*link == nullptr)
+        return;
+    *link = string->bucketNext_;
+    string->bucketNext_ = nullptr;
+    --count_;
+}

@@ -1,0 +1,244 @@
+#include "script/gmTable.h"
+
+#include "script/gmBlockHeap.h"
+#include "script/gmGarbageCollector.h"
+#include "script/gmScriptMachine.h"
+#include "script/gmString.h"
+
+namespace {
+constexpr gmTableNode kEmptyNode{gmValue(), gmValue(), -1};
+
+void emptyNode(gmTableNode& node) {
+    node = kEmptyNode;
+}
+}  // namespace
+
+gmValue gmTable::get(const gmValue& key) const {
+    if (key.isNull() || nodeCount_ == 0)
+        return gmValue();
+    for (int32_t i = mainPosition(key); i >= 0; i = nodes_[i].next) {
+        if (nodes_[i].key == key)
+            return nodes_[i].value;
+    }
+    return gmValue();
+}
+
+gmValue gmTable::getField(gmScriptMachine& machine, const char* name) const {
+    // A text that is not interned cannot be a key, so a lookup need not create the string.
+    gmString* key = machine.findString(name);
+    return key ? get(gmValue::makeString(key)) : gmValue();
+}
+
+void gmTable::set(gmScriptMachine& machine, const gmValue& key, const gmValue& value) {
+    store(machine, key, value, true);
+}
+
+void gmTable::setField(gmScriptMachine& machine, const char* name, const gmValue& value) {
+    gmCollectionPause pause(machine);
+    store(machine, gmValue::makeString(machine.internString(name)), value, true);
+}
+
+// The table store: find the key in the chain of its main position; overwrite
+// or remove it there; or insert it, using its main position when free and otherwise the node at the
+// free-node cursor (moving a foreign collision node out of the main position when it occupies it);
+// then move the cursor down to an empty node, rehashing when it reaches the bottom of the array.
+void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue& value, bool barriers) {
+    if (key.isNull())
+        return;
+    if (nodeCount_ == 0)
+        resize(machine, kInitialNodeCount);
+    gmGarbageCollector& collector = machine.getCollector();
+    const int32_t main = mainPosition(key);
+
+    int32_t previous = -1;
+    int32_t found = -1;
+    // An empty main position heads no chain (the chain rule); otherwise walk the chain from it.
+    if (!nodes_[main].key.isNull()) {
+        for (int32_t i = main; i >= 0; previous = i, i = nodes_[i].next) {
+            if (nodes_[i].key == key) {
+                found = i;
+                break;
+            }
+        }
+    }
+
+    if (found >= 0) {
+        gmTableNode& node = nodes_[found];
+        if (!value.isNull()) {
+            if (barriers)
+                collector.writeBarrier(node.value);
+            node.value = value;
+            return;
+        }
+        if (barriers) {
+            collector.writeBarrier(node.key);
+            collector.writeBarrier(node.value);
+        }
+        if (found == main) {
+            // The chain head: pull the successor up so the head stays at the main position.
+            const int32_t successor = node.next;
+            if (successor >= 0) {
+                node = nodes_[successor];
+                onPairMoved(machine, node);
+                emptyNode(nodes_[successor]);
+            } else {
+                emptyNode(node);
+            }
+        } else {
+            nodes_[previous].next = node.next;
+            emptyNode(node);
+        }
+        --usedCount_;
+        return;
+    }
+    if (value.isNull())
+        return;
+
+    gmTableNode& mainNode = nodes_[main];
+    if (mainNode.key.isNull()) {
+        mainNode.key = key;
+        mainNode.value = value;
+        mainNode.next = -1;
+    } else {
+        const int32_t freeIndex = freeNode_;
+        gmTableNode& freeNode = nodes_[freeIndex];
+        const int32_t occupantMain = mainPosition(mainNode.key);
+        if (occupantMain != main) {
+            // The occupant is a collision node of another chain: move it to the free node.
+            int32_t predecessor = occupantMain;
+            while (nodes_[predecessor].next != main) predecessor = nodes_[predecessor].next;
+            nodes_[predecessor].next = freeIndex;
+            freeNode = mainNode;
+            onPairMoved(machine, freeNode);
+            mainNode.key = key;
+            mainNode.value = value;
+            mainNode.next = -1;
+        } else {
+            freeNode.key = key;
+            freeNode.value = value;
+            freeNode.next = mainNode.next;
+            mainNode.next = freeIndex;
+        }
+    }
+    ++usedCount_;
+
+    for (;;) {
+        if (nodes_[freeNode_].key.isNull())
+            return;
+        if (freeNode_ == 0)
+            break;
+        --freeNode_;
+    }
+    rehash(machine);
+}
+
+// Called when the free-node cursor has reached the bottom of the array. With n nodes and u used:
+// three quarters or more used doubles; more than a quarter used (or n < 5) keeps n, preferring to
+// reuse an empty node above the cursor over rehashing; otherwise halves.
+void gmTable::rehash(gmScriptMachine& machine) {
+    const int32_t n = nodeCount_;
+    const int32_t u = usedCount_;
+    if (u >= n - n / 4) {
+        resize(machine, n * 2);
+    } else if (u > n / 4 || n < 5) {
+        for (int32_t i = n - 1; i >= 0; --i) {
+            if (nodes_[i].key.isNull()) {
+                freeNode_ = i;
+                return;
+            }
+        }
+        resize(machine, n);
+    } else {
+        resize(machine, n / 2);
+    }
+}
+
+gmTableNode* gmTable::allocateNodes(gmScriptMachine& machine, int32_t count) const {
+    auto* nodes = static_cast<gmTableNode*>(
+        machine.getBlockHeap().allocate(static_cast<std::size_t>(count) * sizeof(gmTableNode),
+                                        static_cast<std::size_t>(count) * kNodeChargeBytes));
+    for (int32_t i = 0; i < count; ++i) nodes[i] = kEmptyNode;
+    return nodes;
+}
+
+void gmTable::onPairMoved(gmScriptMachine& machine, const gmTableNode& node) const {
+    if (traceCursor_ == 0)
+        return;
+    gmGarbageCollector& collector = machine.getCollector();
+    collector.markValue(node.key);
+    collector.markValue(node.value);
+}
+
+void gmTable::resize(gmScriptMachine& machine, int32_t newCount) {
+    gmTableNode* oldNodes = nodes_;
+    const int32_t oldCount = nodeCount_;
+    nodes_ = allocateNodes(machine, newCount);
+    nodeCount_ = newCount;
+    usedCount_ = 0;
+    freeNode_ = newCount - 1;
+    traceCursor_ = 0;  // pairs change places: a trace under way starts again
+    // Re-insert in node-array order, barriers off: every pair stays referenced by this table.
+    for (int32_t i = 0; i < oldCount; ++i) {
+        if (!oldNodes[i].key.isNull())
+            store(machine, oldNodes[i].key, oldNodes[i].value, false);
+    }
+    machine.getBlockHeap().free(oldNodes);
+}
+
+gmTable* gmTable::duplicate(gmScriptMachine& machine) const {
+    gmTable* copy = machine.createTable();
+    if (nodeCount_ == 0)
+        return copy;
+    copy->nodes_ = allocateNodes(machine, nodeCount_);
+    copy->nodeCount_ = nodeCount_;
+    copy->freeNode_ = nodeCount_ - 1;
+    for (int32_t i = 0; i < nodeCount_; ++i) {
+        if (!nodes_[i].key.isNull())
+            copy->store(machine, nodes_[i].key, nodes_[i].value, false);
+    }
+    return copy;
+}
+
+const gmTableNode* gmTable::nextEntry(int32_t& iterator) const {
+    if (iterator == -1)
+        return nullptr;
+    for (int32_t i = iterator < 0 ? 0 : iterator; i < nodeCount_; ++i) {
+        if (!nodes_[i].key.isNull()) {
+            iterator = i + 1;
+            return &nodes_[i];
+        }
+    }
+    iterator = -1;
+    return nullptr;
+}
+
+void gmTable::destroyObject(gmScriptMachine& machine) {
+    machine.getBlockHeap().free(nodes_);
+    nodes_ = nullptr;
+    nodeCount_ = usedCount_ = 0;
+    machine.recycleObject(this);
+}
+
+bool gmTable::traceReferences(gmScriptMachine&, gmGarbageCollector& collector, int32_t workLeft,
+                              int32_t& workDone) {
+    int32_t work = traceCursor_ == 0 ? 1 : 0;
+    for (int32_t i = traceCursor_; i < nodeCount_; ++i) {
+        const gmTableNode& node = nodes_[i];
+        if (node.key.isReference()) {
+            collector.markObject(node.key.getObject());
+            ++work;
+        }
+        if (node.value.isReference()) {
+            collector.markObject(node.value.getObject());
+            ++work;
+        }
+        if (work >= workLeft && i + 1 < nodeCount_) {
+            traceCursor_ = i + 1;
+            workDone += work;
+            return false;
+        }
+    }
+    traceCursor_ = 0;
+    workDone += work;
+    return true;
+}

@@ -1,0 +1,97 @@
+// Script tables: hash tables of value keys with chained scatter in one node array (collision nodes
+// are taken from a free-node cursor), traced incrementally by the collector.
+#pragma once
+
+#include <cstdint>
+
+#include "script/gmHeapObject.h"
+#include "script/gmValue.h"
+
+// A node is empty when its key is null. [next] is the index of the next node of the same chain, -1
+// at the end.
+struct gmTableNode {
+    gmValue key;
+    gmValue value;
+    int32_t next;
+};
+
+// Invariants (the chain rule): every key lives in the chain that starts at its main position
+// (hash & (nodeCount - 1)); when a chain is not empty its head is the node at that main position, and
+// that node holds a key whose main position it is; a node not at its key's main position is a
+// collision node of some other chain. The free-node cursor rests on an empty node after every store
+// (or the table was just rehashed); nodes above it may be empty too (removed keys).
+//
+// The node array comes from the machine's gmBlockHeap, charged kNodeChargeBytes per node; a table
+// that never held a key has none. Charged kChargeBytes to the machine's object bytes.
+//
+// Incremental tracing: a big table is traced over several collector steps, [traceCursor_] being the
+// next node to trace. While a trace is under way, every pair that moves inside the array (pulled up
+// into a chain head, pushed out of a main position) is marked at once, and a resize starts the
+// trace again, so no pair can slip behind the cursor unmarked.
+class gmTable final : public gmHeapObject {
+  public:
+    static constexpr int32_t kChargeBytes = 32;
+    // The accounting size of a node: a key, a value and a link of 32-bit words. The memory limits
+    // are set in these units, whatever a node takes on this host.
+    static constexpr int32_t kNodeChargeBytes = 20;
+    // The size of a never-used table's first node array.
+    static constexpr int32_t kInitialNodeCount = 4;
+
+    // Null when [key] is null, the table is empty or the key is absent.
+    gmValue get(const gmValue& key) const;
+    // get() with the interned string [name] as key (null when no such string exists).
+    gmValue getField(gmScriptMachine& machine, const char* name) const;
+    // Stores [value] under [key] with the write barrier; a null key does nothing, a null value
+    // removes the key. A table without nodes gets kInitialNodeCount first (even for a removal).
+    void set(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
+    // Interns [name] and stores, with collection switched off meanwhile.
+    void setField(gmScriptMachine& machine, const char* name, const gmValue& value);
+    // Number of used nodes (keys).
+    int32_t getCount() const { return usedCount_; }
+    int32_t getNodeCount() const { return nodeCount_; }
+    // A new table with the same node count holding every pair (no write barrier is needed: the
+    // copy is born black during a cycle and every value is still referenced by this table).
+    gmTable* duplicate(gmScriptMachine& machine) const;
+    // Iteration in node-array order. [iterator] -2 means before the first node; the next used node is
+    // returned and the iterator set to its index + 1; at the end null is returned and the iterator set
+    // to -1 (finished). The table may change between calls; nodes are visited by array position.
+    const gmTableNode* nextEntry(int32_t& iterator) const;
+    // Index of the free-node cursor (tests and diagnostics); -1 without a node array.
+    int32_t getFreeNodeIndex() const { return nodes_ ? freeNode_ : -1; }
+
+    void destroyObject(gmScriptMachine& machine) override;
+    // Greys the reference keys and values from the trace cursor on, until [workLeft] is spent; work =
+    // 1 for the table + 1 per reference key or value. True when the last node has been traced.
+    bool traceReferences(gmScriptMachine& machine, gmGarbageCollector& collector, int32_t workLeft,
+                         int32_t& workDone) override;
+    int32_t getTypeId() const override { return kGmTable; }
+
+  private:
+    friend class gmScriptMachine;
+
+    gmTable() = default;
+    ~gmTable() = default;
+
+    int32_t mainPosition(const gmValue& key) const {
+        return static_cast<int32_t>(key.getHash() & static_cast<uint32_t>(nodeCount_ - 1));
+    }
+    void store(gmScriptMachine& machine, const gmValue& key, const gmValue& value, bool barriers);
+    void rehash(gmScriptMachine& machine);
+    void resize(gmScriptMachine& machine, int32_t newCount);
+    gmTableNode* allocateNodes(gmScriptMachine& machine, int32_t count) const;
+    // A pair moved within the array while a trace is under way: mark it (see the class comment).
+    void onPairMoved(gmScriptMachine& machine, const gmTableNode& node) const;
+
+    gmTableNode* nodes_ = nullptr;
+    int32_t freeNode_ = 0;  // the free-node cursor, an index into nodes_
+    int32_t nodeCount_ = 0;
+    int32_t usedCount_ = 0;
+    int32_t traceCursor_ = 0;  // 0: no trace under way
+};
+
+inline gmValue gmValue::makeTable(const gmTable* table) {
+    return makeReference(kGmTable, table);
+}
+inline gmTable* gmValue::getTable() const {
+    return static_cast<gmTable*>(getObject());
+}

@@ -1,0 +1,102 @@
+#include "script/gmString.h"
+
+#include <gtest/gtest.h>
+
+#include "ScriptTestSupport.h"
+#include "script/gmStringTable.h"
+
+namespace {
+using gmtest::MachineTest;
+
+class gmStringInterning : public MachineTest {};
+
+TEST(gmStringTable, HashIsTimes33PlusSignedChar) {
+    EXPECT_EQ(gmStringTable::hashText("", 0), 0u);
+    EXPECT_EQ(gmStringTable::hashText("a", 1), 97u);
+    EXPECT_EQ(gmStringTable::hashText("ab", 2), 97u * 33u + 98u);
+    // Bytes above 127 count as negative chars.
+    EXPECT_EQ(gmStringTable::hashText("\xff", 1), 0xFFFFFFFFu);
+    EXPECT_EQ(gmStringTable::hashText("a\xff", 2), 97u * 33u - 1u);
+}
+
+TEST_F(gmStringInterning, SameTextGivesTheSameObject) {
+    gmString* a = machine_.internString("hello");
+    roots_.keep(gmValue::makeString(a));
+    EXPECT_EQ(machine_.internString("hello"), a);
+    EXPECT_EQ(machine_.internString("hello world", 5), a);
+    EXPECT_NE(machine_.internString("hell"), a);
+    EXPECT_EQ(a->getLength(), 5);
+    EXPECT_STREQ(a->getText(), "hello");
+    EXPECT_EQ(a->getHash(), gmStringTable::hashText("hello", 5));
+}
+
+TEST_F(gmStringInterning, LengthCountsBytesAndTheCopyIsTerminated) {
+    const char text[] = {'a', 'b', 'c', 'd'};
+    gmString* s = machine_.internString(text, 3);
+    roots_.keep(gmValue::makeString(s));
+    EXPECT_EQ(s->getLength(), 3);
+    EXPECT_EQ(s->getText()[3], '\0');
+    EXPECT_STREQ(s->getText(), "abc");
+    gmString* empty = machine_.internString("");
+    EXPECT_EQ(empty->getLength(), 0);
+    EXPECT_EQ(machine_.internString(nullptr), empty);
+}
+
+TEST_F(gmStringInterning, ChargesTwentyEightBytesPlusTheCharacterBlock) {
+    machine_.setStressCollection(false);
+    const int64_t objects = machine_.getObjectBytes();
+    const int64_t blocks = machine_.getBlockHeapBytes();
+    const int32_t strings = machine_.getStringCount();
+    str("0123456789");  // 11 bytes with the NUL: the 16-byte class
+    EXPECT_EQ(machine_.getObjectBytes() - objects, 28);
+    EXPECT_EQ(machine_.getBlockHeapBytes() - blocks, 16);
+    EXPECT_EQ(machine_.getStringCount(), strings + 1);
+    str("0123456789");
+    EXPECT_EQ(machine_.getStringCount(), strings + 1);
+}
+
+TEST_F(gmStringInterning, CollidingTextsStayDistinctInOneBucket) {
+    // Texts whose hashes are equal modulo 8192 share a bucket; each must still be found.
+    std::vector<gmString*> made;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string text = "k" + std::to_string(i);
+        made.push_back(machine_.internString(text.c_str()));
+        roots_.keep(gmValue::makeString(made.back()));
+    }
+    for (int i = 0; i < 3000; ++i) {
+        const std::string text = "k" + std::to_string(i);
+        ASSERT_EQ(machine_.findString(text.c_str()), made[static_cast<size_t>(i)]);
+    }
+    EXPECT_EQ(machine_.findString("k3000"), nullptr);
+}
+
+TEST_F(gmStringInterning, PermanentStringsLeaveTheCollectedRing) {
+    machine_.setStressCollection(false);
+    const int32_t persistent = machine_.getPersistentObjectCount();
+    gmString* name = machine_.internPermanentString("member");
+    EXPECT_TRUE(name->isPersistent());
+    EXPECT_EQ(machine_.getPersistentObjectCount(), persistent + 1);
+    machine_.collectGarbage(true);
+    machine_.collectGarbage(true);
+    EXPECT_EQ(machine_.findString("member"), name);
+    EXPECT_EQ(machine_.internString("member"), name);
+}
+
+TEST_F(gmStringInterning, TypeNamesArePermanent) {
+    EXPECT_STREQ(machine_.getTypeName(kGmNull), "null");
+    EXPECT_STREQ(machine_.getTypeName(kGmInt), "int");
+    EXPECT_STREQ(machine_.getTypeName(kGmFloat), "float");
+    EXPECT_STREQ(machine_.getTypeName(kGmString), "string");
+    EXPECT_STREQ(machine_.getTypeName(kGmTable), "table");
+    EXPECT_STREQ(machine_.getTypeName(kGmFunction), "function");
+    EXPECT_TRUE(machine_.getTypeRecord(kGmTable).name->isPersistent());
+}
+
+TEST_F(gmStringInterning, UnreferencedStringsAreFreedAndLeaveTheTable) {
+    machine_.setStressCollection(false);
+    machine_.internString("temporary");
+    EXPECT_NE(machine_.findString("temporary"), nullptr);
+    machine_.collectGarbage(true);
+    EXPECT_EQ(machine_.findString("temporary"), nullptr);
+}
+}  // namespace

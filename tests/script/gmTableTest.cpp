@@ -1,0 +1,248 @@
+#include "script/gmTable.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+
+#include "ScriptTestSupport.h"
+
+namespace {
+using gmtest::MachineTest;
+
+class gmTableOps : public MachineTest {
+  protected:
+    gmTable* t() { return table_.getTable(); }
+    void set(gmValue key, gmValue value) { t()->set(machine_, key, value); }
+    gmValue get(gmValue key) { return t()->get(key); }
+
+    gmValue table_ = table();
+};
+
+TEST_F(gmTableOps, NeverUsedTableHasNoNodes) {
+    EXPECT_EQ(t()->getNodeCount(), 0);
+    EXPECT_EQ(t()->getCount(), 0);
+    EXPECT_TRUE(get(i(1)).isNull());
+    EXPECT_EQ(t()->getFreeNodeIndex(), -1);
+}
+
+TEST_F(gmTableOps, FirstStoreGivesFourNodesChargedAsAClassBlock) {
+    machine_.setStressCollection(false);
+    const int64_t blocks = machine_.getBlockHeapBytes();
+    set(i(1), i(10));
+    EXPECT_EQ(t()->getNodeCount(), 4);
+    EXPECT_EQ(machine_.getBlockHeapBytes() - blocks, 128);  // 4 x 20 = 80 bytes: the 128 class
+    EXPECT_EQ(get(i(1)).getInt(), 10);
+}
+
+TEST_F(gmTableOps, NullKeyIsIgnoredAndYieldsNull) {
+    set(gmValue(), i(5));
+    EXPECT_EQ(t()->getCount(), 0);
+    EXPECT_TRUE(get(gmValue()).isNull());
+}
+
+TEST_F(gmTableOps, StoringNullRemovesTheKey) {
+    set(i(1), i(10));
+    set(i(2), i(20));
+    EXPECT_EQ(t()->getCount(), 2);
+    set(i(1), gmValue());
+    EXPECT_EQ(t()->getCount(), 1);
+    EXPECT_TRUE(get(i(1)).isNull());
+    EXPECT_EQ(get(i(2)).getInt(), 20);
+    set(i(7), gmValue());
+    EXPECT_EQ(t()->getCount(), 1);
+}
+
+TEST_F(gmTableOps, OverwriteKeepsTheCount) {
+    set(str("k"), i(1));
+    set(str("k"), i(2));
+    EXPECT_EQ(t()->getCount(), 1);
+    EXPECT_EQ(get(str("k")).getInt(), 2);
+}
+
+TEST_F(gmTableOps, IntOneAndFloatOneAreDifferentKeys) {
+    set(i(1), str("int"));
+    EXPECT_TRUE(get(f(1.0f)).isNull());
+    set(f(1.0f), str("float"));
+    EXPECT_EQ(text(get(i(1))), "int");
+    EXPECT_EQ(text(get(f(1.0f))), "float");
+    EXPECT_EQ(t()->getCount(), 2);
+}
+
+TEST_F(gmTableOps, StringKeysMatchByIdentityOfInternedStrings) {
+    set(str("name"), i(3));
+    EXPECT_EQ(get(gmValue::makeString(machine_.internString("name"))).getInt(), 3);
+    EXPECT_EQ(t()->getField(machine_, "name").getInt(), 3);
+    EXPECT_TRUE(t()->getField(machine_, "absent-and-never-interned").isNull());
+    EXPECT_EQ(machine_.findString("absent-and-never-interned"), nullptr);
+    t()->setField(machine_, "other", i(4));
+    EXPECT_EQ(get(str("other")).getInt(), 4);
+}
+
+TEST_F(gmTableOps, SequentialIntKeysDoubleTheTableWhenFull) {
+    for (int k = 0; k < 4; ++k) set(i(k), i(k));
+    EXPECT_EQ(t()->getNodeCount(), 8);
+    for (int k = 4; k < 8; ++k) set(i(k), i(k));
+    EXPECT_EQ(t()->getNodeCount(), 16);
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(get(i(k)).getInt(), k);
+}
+
+TEST_F(gmTableOps, RehashHappensOnlyWhenTheCursorReachesTheBottom) {
+    for (int k = 0; k < 3; ++k) set(i(k), i(k));
+    EXPECT_EQ(t()->getNodeCount(), 4);
+    EXPECT_EQ(t()->getFreeNodeIndex(), 3);
+    // Key 4 collides with key 0 (main position 0): it takes the free node 3; the cursor then
+    // walks down over nodes 3, 2, 1, 0, all used, and the table (4 of 4 used) doubles.
+    set(i(4), i(4));
+    EXPECT_EQ(t()->getNodeCount(), 8);
+    for (int k : {0, 1, 2, 4}) EXPECT_EQ(get(i(k)).getInt(), k);
+}
+
+// Removed nodes above the cursor are not reused until the cursor reaches the bottom; then a table
+// with more than a quarter used keeps its size and moves the cursor to the highest empty node.
+TEST_F(gmTableOps, KeepsItsSizeAndReusesEmptyNodesWhenHalfUsed) {
+    for (int k = 0; k < 9; ++k) set(i(k), i(k));
+    ASSERT_EQ(t()->getNodeCount(), 16);
+    for (int k = 6; k < 9; ++k) set(i(k), gmValue());  // 6 used of 16: more than a quarter
+    int32_t rounds = 0;
+    int32_t lastCursor = t()->getFreeNodeIndex();
+    bool jumpedUp = false;
+    for (int32_t key = 16; rounds < 64 && !jumpedUp; key += 16, ++rounds) {
+        set(i(key), i(key));  // main position 0: lands on the free node
+        set(i(key), gmValue());
+        const int32_t cursor = t()->getFreeNodeIndex();
+        jumpedUp = cursor > lastCursor;
+        lastCursor = cursor;
+        ASSERT_EQ(t()->getNodeCount(), 16);
+    }
+    EXPECT_TRUE(jumpedUp);
+    EXPECT_EQ(t()->getCount(), 6);
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(get(i(k)).getInt(), k);
+}
+
+TEST_F(gmTableOps, HalvesWhenAtMostAQuarterIsUsed) {
+    for (int k = 0; k < 9; ++k) set(i(k), i(k));
+    ASSERT_EQ(t()->getNodeCount(), 16);
+    for (int k = 2; k < 9; ++k) set(i(k), gmValue());  // 2 used of 16
+    int32_t rounds = 0;
+    for (int32_t key = 16; rounds < 64 && t()->getNodeCount() == 16; key += 16, ++rounds) {
+        set(i(key), i(key));
+        set(i(key), gmValue());
+    }
+    EXPECT_EQ(t()->getNodeCount(), 8);
+    EXPECT_EQ(t()->getCount(), 2);
+    EXPECT_EQ(get(i(0)).getInt(), 0);
+    EXPECT_EQ(get(i(1)).getInt(), 1);
+}
+
+TEST_F(gmTableOps, NextEntryWalksUsedNodesInArrayOrder) {
+    for (int k = 0; k < 3; ++k) set(i(k), i(k * 10));
+    int32_t iterator = -2;
+    std::vector<int32_t> keys;
+    while (const gmTableNode* node = t()->nextEntry(iterator)) {
+        keys.push_back(node->key.getInt());
+        EXPECT_EQ(node->value.getInt(), node->key.getInt() * 10);
+        EXPECT_EQ(iterator, keys.back() + 1);  // int keys 0..2 sit at their own index
+    }
+    EXPECT_EQ(keys, (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(iterator, -1);
+    EXPECT_EQ(t()->nextEntry(iterator), nullptr);
+}
+
+TEST_F(gmTableOps, NextEntryOnANeverUsedTableFinishesAtOnce) {
+    int32_t iterator = -2;
+    EXPECT_EQ(t()->nextEntry(iterator), nullptr);
+    EXPECT_EQ(iterator, -1);
+}
+
+TEST_F(gmTableOps, DuplicateCopiesPairsAndNodeCount) {
+    for (int k = 0; k < 5; ++k) set(i(k), str("v"));
+    set(str("x"), f(2.5f));
+    gmTable* copy = t()->duplicate(machine_);
+    roots_.keep(gmValue::makeTable(copy));
+    EXPECT_NE(copy, t());
+    EXPECT_EQ(copy->getNodeCount(), t()->getNodeCount());
+    EXPECT_EQ(copy->getCount(), t()->getCount());
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(copy->get(i(k)), str("v"));
+    EXPECT_EQ(copy->get(str("x")).getFloat(), 2.5f);
+    copy->set(machine_, i(0), gmValue());
+    EXPECT_EQ(get(i(0)), str("v"));
+}
+
+TEST_F(gmTableOps, DuplicateOfAnEmptyTableIsEmpty) {
+    gmTable* copy = t()->duplicate(machine_);
+    EXPECT_EQ(copy->getNodeCount(), 0);
+    EXPECT_EQ(copy->getCount(), 0);
+}
+
+// Random stores, overwrites and removals against std::map, with int, float and string keys whose
+// hashes collide often (small ints, strings), checking every key and the iteration after each step.
+TEST_F(gmTableOps, RandomOperationsMatchAMapModel) {
+    struct KeyLess {
+        bool operator()(const gmValue& a, const gmValue& b) const {
+            if (a.getType() != b.getType())
+                return a.getType() < b.getType();
+            const auto objectA = reinterpret_cast<uintptr_t>(a.getObject());
+            const auto objectB = reinterpret_cast<uintptr_t>(b.getObject());
+            if (objectA != objectB)
+                return objectA < objectB;
+            return a.getPayload32() < b.getPayload32();
+        }
+    };
+    std::vector<gmValue> keyPool;
+    for (int k = -20; k < 60; ++k) keyPool.push_back(i(k * 4));
+    for (int k = 0; k < 20; ++k) keyPool.push_back(f(static_cast<float>(k) * 0.5f));
+    for (int k = 0; k < 40; ++k) keyPool.push_back(str(("s" + std::to_string(k)).c_str()));
+    std::map<gmValue, int32_t, KeyLess> model;
+    std::mt19937 random(1234);
+    for (int step = 0; step < 4000; ++step) {
+        const gmValue key = keyPool[random() % keyPool.size()];
+        if (random() % 3 == 0) {
+            set(key, gmValue());
+            model.erase(key);
+        } else {
+            const int32_t value = static_cast<int32_t>(random() % 1000);
+            set(key, i(value));
+            model[key] = value;
+        }
+        ASSERT_EQ(t()->getCount(), static_cast<int32_t>(model.size())) << "step " << step;
+        if (step % 50 == 0) {
+            for (const gmValue& k : keyPool) {
+                auto found = model.find(k);
+                if (found == model.end()) {
+                    ASSERT_TRUE(get(k).isNull());
+                } else {
+                    ASSERT_EQ(get(k).getInt(), found->second);
+                }
+            }
+            int32_t iterator = -2;
+            int32_t visited = 0;
+            while (const gmTableNode* node = t()->nextEntry(iterator)) {
+                ASSERT_EQ(model.count(node->key), 1u);
+                ++visited;
+            }
+            ASSERT_EQ(visited, static_cast<int32_t>(model.size()));
+        }
+    }
+    const int32_t n = t()->getNodeCount();
+    EXPECT_EQ(n & (n - 1), 0) << "node count is a power of two";
+}
+
+TEST_F(gmTableOps, ManyKeysGrowAndShrinkBack) {
+    for (int k = 0; k < 5000; ++k) set(i(k), i(-k));
+    EXPECT_EQ(t()->getCount(), 5000);
+    EXPECT_GE(t()->getNodeCount(), 5000);
+    for (int k = 0; k < 5000; ++k) ASSERT_EQ(get(i(k)).getInt(), -k);
+    for (int k = 0; k < 4990; ++k) set(i(k), gmValue());
+    // Shrinking needs the cursor to reach the bottom: keep inserting and removing a key that
+    // collides with key 4990 at its main position, so each insertion takes the free node.
+    for (int k = 1; k < 40000 && t()->getNodeCount() > 64; ++k) {
+        const gmValue key = i(4990 + k * t()->getNodeCount());
+        set(key, i(1));
+        set(key, gmValue());
+    }
+    EXPECT_LE(t()->getNodeCount(), 64);
+    for (int k = 4990; k < 5000; ++k) EXPECT_EQ(get(i(k)).getInt(), -k);
+}
+}  // namespace
