@@ -4,7 +4,7 @@
 #include "script/gmScriptMachine.h"
 #include "script/gmString.h"
 
-void gmFunction::initScript(gmScriptMachine& machine, const gmCompiledFunction& compiled) {
+void gmFunction::initScript(gmScriptMachine& machine, const gmFunctionContents& compiled) {
     gmCollectionPause pause(machine);
     // Exact-size copies: shrink to what the record holds so the block heap is charged no slack.
     decltype(code_)(compiled.code.begin(), compiled.code.end(), code_.get_allocator()).swap(code_);

@@ -24,8 +24,9 @@ struct gmLineInfo {
     friend bool operator==(const gmLineInfo&, const gmLineInfo&) = default;
 };
 
-// What the compiler or the compiled-library loader hands to the machine to make a
-// gmFunction: the compiler's "compiled function".
+// The contents of a script function with its constants already made into machine values. The
+// compiler's and the library loader's records (gmCompiledFunction: constants as texts and function
+// ids) become this once their strings are interned and their nested functions exist.
 //
 // Object operands. A code word is 32 bits and cannot hold an object pointer, so every operand that
 // refers to an object -- the name of getdot, setdot, getglobal, setglobal, getthismember,
@@ -34,7 +35,7 @@ struct gmLineInfo {
 // member and global operands are normally permanent strings; string constants ordinary interned
 // strings; function constants the gmFunction objects of nested functions (made first, since nested
 // functions are finished before the function that contains them).
-struct gmCompiledFunction {
+struct gmFunctionContents {
     std::vector<uint32_t> code;        // instruction words
     std::vector<gmValue> constants;    // referenced strings and functions, by operand index
     int32_t numParams = 0;             // p: parameters are locals 0 .. p-1
@@ -55,7 +56,7 @@ class gmFunction final : public gmHeapObject {
     // first, then fills them, so functions can refer to each other in any order). Collection is
     // switched off meanwhile; during a collection cycle every constant is marked, because this
     // function may already be black. Replaces any earlier contents.
-    void initScript(gmScriptMachine& machine, const gmCompiledFunction& compiled);
+    void initScript(gmScriptMachine& machine, const gmFunctionContents& compiled);
 
     bool isNative() const { return native_ != nullptr; }
     gmNativeFunction getNativeFunction() const { return native_; }

@@ -129,7 +129,7 @@ gmFunction* gmScriptMachine::newFunction() {
     return function;
 }
 
-gmFunction* gmScriptMachine::createFunction(const gmCompiledFunction& compiled) {
+gmFunction* gmScriptMachine::createFunction(const gmFunctionContents& compiled) {
     gmCollectionPause pause(*this);
     gmFunction* function = newFunction();
     function->initScript(*this, compiled);

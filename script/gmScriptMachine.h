@@ -64,7 +64,7 @@ class gmScriptMachine {
     // An empty script function, to be filled by gmFunction::initScript.
     gmFunction* newFunction();
     // A script function made from a compiled record (collection is off while it is built).
-    gmFunction* createFunction(const gmCompiledFunction& compiled);
+    gmFunction* createFunction(const gmFunctionContents& compiled);
     // A function value that calls [function] with [userData] (the library's global functions).
     gmFunction* createNativeFunction(gmNativeFunction function, void* userData = nullptr,
                                      const char* debugName = nullptr);

@@ -14,7 +14,7 @@ int nativeAnswer(gmScriptThread*) {
 }
 
 TEST_F(gmFunctions, CreatedFromACompiledRecord) {
-    gmCompiledFunction compiled;
+    gmFunctionContents compiled;
     compiled.code = {45, 0, 33};  // pushstring constant 0; return
     compiled.constants = {str("hello")};
     compiled.numParams = 2;
@@ -40,7 +40,7 @@ TEST_F(gmFunctions, CreatedFromACompiledRecord) {
 }
 
 TEST_F(gmFunctions, LineLookupTakesTheLastEntryNotAfterTheOffset) {
-    gmCompiledFunction compiled;
+    gmFunctionContents compiled;
     compiled.code = {40, 40, 40, 40, 32};
     compiled.lineInfo = {{4, 3}, {12, 7}};
     gmFunction* function = machine_.createFunction(compiled);
@@ -50,7 +50,7 @@ TEST_F(gmFunctions, LineLookupTakesTheLastEntryNotAfterTheOffset) {
     EXPECT_EQ(function->getLineFromOffset(11), 3);
     EXPECT_EQ(function->getLineFromOffset(12), 7);
     EXPECT_EQ(function->getLineFromOffset(100), 7);
-    gmFunction* bare = machine_.createFunction(gmCompiledFunction{});
+    gmFunction* bare = machine_.createFunction(gmFunctionContents{});
     EXPECT_EQ(bare->getLineFromOffset(0), 0);
 }
 
@@ -58,7 +58,7 @@ TEST_F(gmFunctions, CodeAndTablesAreChargedToTheBlockHeap) {
     machine_.setStressCollection(false);
     const int64_t objects = machine_.getObjectBytes();
     const int64_t blocks = machine_.getBlockHeapBytes();
-    gmCompiledFunction compiled;
+    gmFunctionContents compiled;
     compiled.code.assign(100, 40u);                // 400 bytes: the 512 class
     compiled.constants = {gmValue::makeInt(1)};    // 16 bytes
     compiled.lineInfo = {{0, 1}, {4, 2}, {8, 3}};  // 24 bytes
@@ -77,11 +77,11 @@ TEST_F(gmFunctions, EmptyFunctionsCanBeFilledLaterAndReferToEachOther) {
     gmFunction* outer = machine_.newFunction();
     gmFunction* inner = machine_.newFunction();
     roots_.keep(gmValue::makeFunction(outer));
-    gmCompiledFunction outerRecord;
+    gmFunctionContents outerRecord;
     outerRecord.code = {47, 0, 33};  // pushfunction constant 0; return
     outerRecord.constants = {gmValue::makeFunction(inner)};
     outer->initScript(machine_, outerRecord);
-    gmCompiledFunction innerRecord;
+    gmFunctionContents innerRecord;
     innerRecord.code = {32};
     innerRecord.constants = {gmValue::makeFunction(outer)};
     inner->initScript(machine_, innerRecord);
@@ -101,7 +101,7 @@ TEST_F(gmFunctions, FillingAFunctionDuringACycleMarksItsConstants) {
     gc.startCycle();
     gmFunction* function = machine_.newFunction();  // born black
     machine_.addHostRoot(function);
-    gmCompiledFunction record;
+    gmFunctionContents record;
     record.constants = {gmValue::makeTable(constant)};
     function->initScript(machine_, record);
     EXPECT_TRUE(gc.isMarked(constant));

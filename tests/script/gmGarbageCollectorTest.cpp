@@ -202,7 +202,7 @@ TEST_F(gmCollection, TypeMembersAndScriptOperatorsAreRoots) {
     machine_.setTypeMember(probeType_, "member", probeValue(1));
     gmFunction* op = machine_.createNativeFunction([](gmScriptThread*) { return 0; });
     gmTable* marker = machine_.createTable();
-    gmCompiledFunction compiled;
+    gmFunctionContents compiled;
     compiled.constants.push_back(gmValue::makeTable(marker));
     gmFunction* scripted = machine_.createFunction(compiled);
     marker->set(machine_, i(0), probeValue(2));
@@ -217,7 +217,7 @@ TEST_F(gmCollection, TypeMembersAndScriptOperatorsAreRoots) {
 }
 
 TEST_F(gmCollection, FunctionsKeepTheirConstantsAlive) {
-    gmCompiledFunction compiled;
+    gmFunctionContents compiled;
     compiled.code = {40, 33};
     compiled.constants.push_back(gmValue::makeString(machine_.internString("only-in-constants")));
     compiled.constants.push_back(probeValue(1));
