@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/Box2DPhysicsModule.h"
 #include "Engine/Entity.h"
 #include "Engine/EntityManager.h"
 #include "Engine/GameSystem.h"
@@ -84,7 +85,7 @@ public:
     int updates = 0;
 };
 
-// Null modules, with counting managers, physics and colour manager.
+// Null devices, with counting managers, Box2D physics and colour manager.
 class CountingModuleFactory : public NullModuleFactory {
 public:
     std::unique_ptr<EntityManager> createEntityManager(GameSystem* gs) override {
@@ -98,7 +99,7 @@ public:
         return module;
     }
     std::unique_ptr<PhysicsModule> createPhysicsModule(GameSystem* gs) override {
-        auto module = std::make_unique<Counting<PhysicsModule>>(gs);
+        auto module = std::make_unique<Counting<Box2DPhysicsModule>>(gs);
         physics = module.get();
         return module;
     }
@@ -110,7 +111,7 @@ public:
 
     Counting<EntityManager>* entityManager = nullptr;
     Counting<ParticleManager>* particleManager = nullptr;
-    Counting<PhysicsModule>* physics = nullptr;
+    Counting<Box2DPhysicsModule>* physics = nullptr;
     Counting<ColourManager>* colourManager = nullptr;
 };
 
