@@ -341,8 +341,11 @@ void Box2DPhysicsData::setIsCollidable(bool collidable) {
 
 float Box2DPhysicsData::nextRotateSpeed(float speed, float amount, float deltaMS) const {
     const float decayed = speed * rotationDecay_;
-    const float over = std::max(decayed - maxRotateSpeed_, 0.0f);
-    float next = amount * deltaMS + decayed - (1.0f - maxRotationDecay_) * over;
+    // decayed - (1 - k) * over, written as limit + k * over so a large over-speed does not
+    // cancel away the precision of the result.
+    const float over = decayed - maxRotateSpeed_;
+    const float kept = over > 0.0f ? maxRotateSpeed_ + maxRotationDecay_ * over : decayed;
+    float next = amount * deltaMS + kept;
     if (std::fabs(next) > maxRotateSpeed_) next = std::copysign(maxRotateSpeed_, next);
     return next;
 }
@@ -362,8 +365,10 @@ void Box2DPhysicsData::update(float deltaMS) {
     RealPoint vel = fromWorld(body_->GetLinearVelocity(), kVelocityFromWorld) * velocityDecay_ +
                     dir * (thrustAmount_ * deltaMS);
     const float length = vel.length();
-    float speed = length;
-    speed -= (1.0f - maxVelocityDecay_) * std::max(speed - maxSpeed_, 0.0f);
+    // Over the limit, only the max velocity decay's share of the excess is kept; written as
+    // limit + share so a single 999-unit thrust still lands exactly on the limit.
+    const float over = length - maxSpeed_;
+    float speed = over > 0.0f ? maxSpeed_ + maxVelocityDecay_ * over : length;
     speed -= brakeAmount_ * deltaMS;
     speed = std::max(speed, 0.0f);
     vel = length > 0.0f ? vel * (speed / length) : RealPoint{};

@@ -48,6 +48,9 @@ public:
     void onKeyType(int keyCode) override { record("type" + std::to_string(keyCode)); }
     void onEntityCreate(Entity*) override { record("entityCreate"); }
     void onEntityCollide(Entity*, Entity*) override { record("collide"); }
+    void onEntityTouch(Entity*, Entity*) override { record("touch"); }
+    void onEntityExplode(Entity*) override { record("entityExplode"); }
+    void onEntityDelete(Entity*) override { record("entityDelete"); }
 
     void record(const std::string& event) {
         if (trace_ != nullptr) trace_->push_back(getName() + "." + event);
