@@ -71,6 +71,7 @@ public:
         : visit_(std::move(visit)), finish_(std::move(finish)) {}
     void visitProcess(Process* process) override { visit_(process); }
     void finish() override { finish_(); }
+    bool visitsEntities() const override { return false; }
 
 private:
     std::function<void(Process*)> visit_;
@@ -515,7 +516,7 @@ void GameSystem::forEachProcess(ProcessVisitor& visitor) {
     bool entityPassDone = false;
     auto entityPass = [&] {
         entityPassDone = true;
-        if (!entityManager_) return;
+        if (!entityManager_ || !visitor.visitsEntities()) return;
         // Flushes asked for by the entities wait for the pass to end (see EntityManager).
         EntityManager::WalkScope walk(*entityManager_);
         const std::vector<Entity*>& entities = entityManager_->getAllEntities();
