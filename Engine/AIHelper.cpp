@@ -30,7 +30,8 @@ float AIHelper::getAngleDifference(const RealPoint& from, const RealPoint& to) {
 }
 
 void AIHelper::face(const RealPoint& dir, Entity* who) {
-    if (who == nullptr) return;
+    if (who == nullptr)
+        return;
     PhysicsData& body = *who->getPhysicsData();
     const float d = getAngleDifference(body.getDir(), dir);
     const float turnSpeed = std::min(body.getMaxRotateSpeed(), body.getRotateAcc() * kTickMS);
@@ -44,32 +45,38 @@ void AIHelper::face(const RealPoint& dir, Entity* who) {
 }
 
 void AIHelper::faceTarget(Entity* target, Entity* who) {
-    if (target == nullptr || who == nullptr) return;
+    if (target == nullptr || who == nullptr)
+        return;
     face((target->getPhysicsData()->getPos() - who->getPhysicsData()->getPos()).getNormalized(), who);
 }
 
 RealPoint AIHelper::leadTarget(Entity* who, Entity* target, float speed) {
-    if (who == nullptr || target == nullptr) return {};
+    if (who == nullptr || target == nullptr)
+        return {};
     const RealPoint from = who->getPhysicsData()->getPos();
     const RealPoint to = target->getPhysicsData()->getPos();
-    if (from == to) return {};
+    if (from == to)
+        return {};
     RealPoint aim = to;
     if (speed > 0.0f && std::isfinite(speed)) {
         const float t = (to - from).length() / speed;
         aim = to + target->getPhysicsData()->getVel() * t;
     }
     const RealPoint dir = (aim - from).getNormalized();
-    if (aim != from) face(dir, who);
+    if (aim != from)
+        face(dir, who);
     return dir;
 }
 
 Entity* AIHelper::findClosest(const std::vector<Entity*>& list, Entity* who) {
-    if (who == nullptr) return nullptr;
+    if (who == nullptr)
+        return nullptr;
     const RealPoint from = who->getPhysicsData()->getPos();
     Entity* best = nullptr;
     float bestDistance = kFarAway;
     for (Entity* candidate : list) {
-        if (candidate == nullptr) continue;
+        if (candidate == nullptr)
+            continue;
         const float distance = candidate->getPhysicsData()->getPos().distance(from);
         if (best == nullptr || distance < bestDistance) {
             best = candidate;
@@ -80,17 +87,20 @@ Entity* AIHelper::findClosest(const std::vector<Entity*>& list, Entity* who) {
 }
 
 Entity* AIHelper::findClosestPlayer(Entity* who) const {
-    if (gameSystem_ == nullptr || gameSystem_->getEntityManager() == nullptr) return nullptr;
+    if (gameSystem_ == nullptr || gameSystem_->getEntityManager() == nullptr)
+        return nullptr;
     return findClosest(gameSystem_->getEntityManager()->getAllPlayerEntities(), who);
 }
 
 Entity* AIHelper::findClosestEntity(Entity* who) const {
-    if (gameSystem_ == nullptr || gameSystem_->getEntityManager() == nullptr) return nullptr;
+    if (gameSystem_ == nullptr || gameSystem_->getEntityManager() == nullptr)
+        return nullptr;
     return findClosest(gameSystem_->getEntityManager()->getAllEntities(), who);
 }
 
 Entity* AIHelper::findClosestEntity(int typeID, Entity* who) const {
-    if (gameSystem_ == nullptr || gameSystem_->getEntityManager() == nullptr) return nullptr;
+    if (gameSystem_ == nullptr || gameSystem_->getEntityManager() == nullptr)
+        return nullptr;
     return findClosest(gameSystem_->getEntityManager()->getAllEntities(typeID), who);
 }
 
@@ -99,19 +109,23 @@ Entity* AIHelper::findClosestEntity(const std::string& typeName, Entity* who) co
 }
 
 int AIHelper::getWhichSide(Entity* who, Entity* target) const {
-    if (who == nullptr || target == nullptr) return 0;
-    const RealPoint toTarget = (target->getPhysicsData()->getPos() - who->getPhysicsData()->getPos()).getNormalized();
+    if (who == nullptr || target == nullptr)
+        return 0;
+    const RealPoint toTarget =
+        (target->getPhysicsData()->getPos() - who->getPhysicsData()->getPos()).getNormalized();
     const float d = getAngleDifference(who->getPhysicsData()->getDir(), toTarget);
     return d > 0.0f ? 1 : (d < 0.0f ? -1 : 0);
 }
 
 bool AIHelper::isInFront(Entity* who, Entity* target, float range, float width) const {
-    if (who == nullptr || target == nullptr) return false;
+    if (who == nullptr || target == nullptr)
+        return false;
     const RealPoint from = who->getPhysicsData()->getPos();
     const RealPoint u = who->getPhysicsData()->getDir().getNormalized();
     const RealPoint targetPos = target->getPhysicsData()->getPos();
     const float t = u.dot(targetPos - from);
     const float r = target->getPhysicsData()->getRadius();
-    if (t < 0.0f || t > r + range) return false;
+    if (t < 0.0f || t > r + range)
+        return false;
     return targetPos.distance(from + u * t) < width / 2.0f + r;
 }

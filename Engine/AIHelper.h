@@ -13,7 +13,7 @@ class Entity;
 class GameSystem;
 
 class AIHelper {
-public:
+  public:
     // [gameSystem] gives the entity lists for the closest-entity searches; may be null.
     explicit AIHelper(GameSystem* gameSystem = nullptr) : gameSystem_(gameSystem) {}
     virtual ~AIHelper() = default;
@@ -39,7 +39,7 @@ public:
     // The signed angle that turns [from] onto [to], in [-pi, pi].
     static float getAngleDifference(const RealPoint& from, const RealPoint& to);
 
-private:
+  private:
     static Entity* findClosest(const std::vector<Entity*>& list, Entity* who);
 
     GameSystem* gameSystem_;

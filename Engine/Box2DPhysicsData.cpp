@@ -33,15 +33,21 @@ constexpr float kRestitution = 0.0f;
 // Below this length a velocity is left as it is instead of normalised, as Box2D itself does.
 constexpr float kNormalizeEpsilon = 1.1920929e-07f;
 
-bool isFiniteArg(float value) { return TACT_ASSERT(std::isfinite(value), "std::isfinite(value)"); }
+bool isFiniteArg(float value) {
+    return TACT_ASSERT(std::isfinite(value), "std::isfinite(value)");
+}
 
-float decayFactor(float ratePerMS) { return std::clamp(std::exp(-ratePerMS * kTickMS), 0.0f, 1.0f); }
+float decayFactor(float ratePerMS) {
+    return std::clamp(std::exp(-ratePerMS * kTickMS), 0.0f, 1.0f);
+}
 
 float worldExtent(float engineLength) {
     return std::clamp(engineLength * kLengthToWorld, kMinWorldExtent, kMaxWorldExtent);
 }
 
-RealPoint fromWorld(const b2Vec2& v, float scale) { return {v.x * scale, v.y * scale}; }
+RealPoint fromWorld(const b2Vec2& v, float scale) {
+    return {v.x * scale, v.y * scale};
+}
 
 }  // namespace
 
@@ -52,13 +58,15 @@ Box2DPhysicsData::Box2DPhysicsData(Entity* entity, Box2DPhysicsModule* module)
       velocityDecay_(decayFactor(kDefaultDecayRate)),
       rotationDecay_(decayFactor(kDefaultDecayRate)) {
     addTypeName("Box2DPhysicsData");
-    if (module_ != nullptr) module_->attach(this);
+    if (module_ != nullptr)
+        module_->attach(this);
     rebuild();
 }
 
 Box2DPhysicsData::~Box2DPhysicsData() {
     destroyBody();
-    if (module_ != nullptr) module_->detach(this);
+    if (module_ != nullptr)
+        module_->detach(this);
 }
 
 void Box2DPhysicsData::forgetModule() {
@@ -67,7 +75,8 @@ void Box2DPhysicsData::forgetModule() {
 }
 
 void Box2DPhysicsData::destroyBody() {
-    if (body_ == nullptr || module_ == nullptr) return;
+    if (body_ == nullptr || module_ == nullptr)
+        return;
     body_->GetUserData().pointer = 0;
     module_->getWorld().DestroyBody(body_);
     body_ = nullptr;
@@ -81,7 +90,8 @@ void Box2DPhysicsData::removeFromWorld() {
 // Box2D 2.4 brings the broad phase up to date when a fixture is made or a body destroyed, and
 // finds new contacts at the start of the next step, so no zero step is needed here.
 void Box2DPhysicsData::rebuild() {
-    if (module_ == nullptr || !inWorld_) return;
+    if (module_ == nullptr || !inWorld_)
+        return;
     b2World& world = module_->getWorld();
 
     b2BodyDef bodyDef;
@@ -126,8 +136,10 @@ void Box2DPhysicsData::rebuild() {
 // ---- Position and direction ---------------------------------------------------------------------
 
 bool Box2DPhysicsData::setPos(float x, float y) {
-    if (!isFiniteArg(x) || !isFiniteArg(y)) return false;
-    if (body_ != nullptr) body_->SetTransform(b2Vec2(x * kLengthToWorld, y * kLengthToWorld), body_->GetAngle());
+    if (!isFiniteArg(x) || !isFiniteArg(y))
+        return false;
+    if (body_ != nullptr)
+        body_->SetTransform(b2Vec2(x * kLengthToWorld, y * kLengthToWorld), body_->GetAngle());
     return true;
 }
 
@@ -136,7 +148,8 @@ RealPoint Box2DPhysicsData::getPos() const {
 }
 
 bool Box2DPhysicsData::setDir(float x, float y) {
-    if (!isFiniteArg(x) || !isFiniteArg(y)) return false;
+    if (!isFiniteArg(x) || !isFiniteArg(y))
+        return false;
     const RealPoint dir = RealPoint{x, y}.getNormalized();
     if (!rotationResponse_) {
         direction_ = dir;
@@ -147,7 +160,8 @@ bool Box2DPhysicsData::setDir(float x, float y) {
 }
 
 RealPoint Box2DPhysicsData::getDir() const {
-    if (!rotationResponse_ || body_ == nullptr) return direction_;
+    if (!rotationResponse_ || body_ == nullptr)
+        return direction_;
     const float angle = body_->GetAngle();
     return {std::cos(angle), std::sin(angle)};
 }
@@ -160,20 +174,24 @@ void Box2DPhysicsData::setDoesRotationResponse(bool enabled) {
 // ---- Requests -----------------------------------------------------------------------------------
 
 void Box2DPhysicsData::rotateLeft() {
-    if (leftRequested_) return;
+    if (leftRequested_)
+        return;
     leftRequested_ = true;
     rotateAmount_ += rotateAcc_;
 }
 
 void Box2DPhysicsData::rotateRight() {
-    if (rightRequested_) return;
+    if (rightRequested_)
+        return;
     rightRequested_ = true;
     rotateAmount_ -= rotateAcc_;
 }
 
 bool Box2DPhysicsData::rotate(float amount) {
-    if (!isFiniteArg(amount)) return false;
-    if (leftRequested_ || rightRequested_) return true;
+    if (!isFiniteArg(amount))
+        return false;
+    if (leftRequested_ || rightRequested_)
+        return true;
     rotateAmount_ = std::clamp(amount, -rotateAcc_, rotateAcc_);
     leftRequested_ = true;
     rightRequested_ = true;
@@ -181,19 +199,22 @@ bool Box2DPhysicsData::rotate(float amount) {
 }
 
 void Box2DPhysicsData::thrust() {
-    if (thrustRequested_) return;
+    if (thrustRequested_)
+        return;
     thrustRequested_ = true;
     thrustAmount_ += thrustAcc_;
 }
 
 void Box2DPhysicsData::reverseThrust() {
-    if (reverseRequested_) return;
+    if (reverseRequested_)
+        return;
     reverseRequested_ = true;
     thrustAmount_ -= thrustAcc_;
 }
 
 void Box2DPhysicsData::brake() {
-    if (brakeRequested_) return;
+    if (brakeRequested_)
+        return;
     brakeRequested_ = true;
     brakeAmount_ += brakeAcc_;
 }
@@ -206,19 +227,22 @@ void Box2DPhysicsData::clearRequests() {
 // ---- Tunables -------------------------------------------------------------------------------
 
 bool Box2DPhysicsData::setMaxRotateSpeed(float speed) {
-    if (!isFiniteArg(speed)) return false;
+    if (!isFiniteArg(speed))
+        return false;
     maxRotateSpeed_ = speed;
     return true;
 }
 
 bool Box2DPhysicsData::setRotateAcc(float acc) {
-    if (!isFiniteArg(acc)) return false;
+    if (!isFiniteArg(acc))
+        return false;
     rotateAcc_ = acc;
     return true;
 }
 
 float Box2DPhysicsData::getRotateSpeed() const {
-    if (!rotationResponse_) return rotateSpeed_;
+    if (!rotationResponse_)
+        return rotateSpeed_;
     return body_ != nullptr ? body_->GetAngularVelocity() * kAngularFromWorld : 0.0f;
 }
 
@@ -227,26 +251,31 @@ RealPoint Box2DPhysicsData::getVel() const {
 }
 
 bool Box2DPhysicsData::setVel(float x, float y) {
-    if (!isFiniteArg(x) || !isFiniteArg(y)) return false;
-    if (body_ != nullptr) body_->SetLinearVelocity(b2Vec2(x * kVelocityToWorld, y * kVelocityToWorld));
+    if (!isFiniteArg(x) || !isFiniteArg(y))
+        return false;
+    if (body_ != nullptr)
+        body_->SetLinearVelocity(b2Vec2(x * kVelocityToWorld, y * kVelocityToWorld));
     return true;
 }
 
 bool Box2DPhysicsData::setMass(float mass) {
-    if (!isFiniteArg(mass) || !TACT_ASSERT(mass >= 0.0f, "mass>=0")) return false;
+    if (!isFiniteArg(mass) || !TACT_ASSERT(mass >= 0.0f, "mass>=0"))
+        return false;
     mass_ = mass;
     rebuild();
     return true;
 }
 
 bool Box2DPhysicsData::setMaxSpeed(float speed) {
-    if (!isFiniteArg(speed)) return false;
+    if (!isFiniteArg(speed))
+        return false;
     maxSpeed_ = speed;
     return true;
 }
 
 bool Box2DPhysicsData::setSpeed(float speed) {
-    if (!isFiniteArg(speed)) return false;
+    if (!isFiniteArg(speed))
+        return false;
     RealPoint unit = getVel();
     if (unit.isZeroVector()) {
         unit = getDir();
@@ -257,37 +286,43 @@ bool Box2DPhysicsData::setSpeed(float speed) {
 }
 
 bool Box2DPhysicsData::setBrakeAcc(float acc) {
-    if (!isFiniteArg(acc)) return false;
+    if (!isFiniteArg(acc))
+        return false;
     brakeAcc_ = acc;
     return true;
 }
 
 bool Box2DPhysicsData::setThrustAcc(float acc) {
-    if (!isFiniteArg(acc)) return false;
+    if (!isFiniteArg(acc))
+        return false;
     thrustAcc_ = acc;
     return true;
 }
 
 bool Box2DPhysicsData::setVelocityDecayRate(float rate) {
-    if (!isFiniteArg(rate)) return false;
+    if (!isFiniteArg(rate))
+        return false;
     velocityDecay_ = decayFactor(rate);
     return true;
 }
 
 bool Box2DPhysicsData::setRotationDecayRate(float rate) {
-    if (!isFiniteArg(rate)) return false;
+    if (!isFiniteArg(rate))
+        return false;
     rotationDecay_ = decayFactor(rate);
     return true;
 }
 
 bool Box2DPhysicsData::setMaxVelocityDecayRate(float rate) {
-    if (!isFiniteArg(rate)) return false;
+    if (!isFiniteArg(rate))
+        return false;
     maxVelocityDecay_ = decayFactor(rate);
     return true;
 }
 
 bool Box2DPhysicsData::setMaxRotationDecayRate(float rate) {
-    if (!isFiniteArg(rate)) return false;
+    if (!isFiniteArg(rate))
+        return false;
     maxRotationDecay_ = decayFactor(rate);
     return true;
 }
@@ -295,7 +330,8 @@ bool Box2DPhysicsData::setMaxRotationDecayRate(float rate) {
 // ---- Shape and filter -----------------------------------------------------------------------
 
 bool Box2DPhysicsData::setAsRect(float width, float height) {
-    if (!isFiniteArg(width) || !isFiniteArg(height) || !TACT_ASSERT(width > 0.0f && height > 0.0f, "size>0")) {
+    if (!isFiniteArg(width) || !isFiniteArg(height) ||
+        !TACT_ASSERT(width > 0.0f && height > 0.0f, "size>0")) {
         return false;
     }
     circle_ = false;
@@ -309,7 +345,8 @@ bool Box2DPhysicsData::setAsRect(float width, float height) {
 }
 
 bool Box2DPhysicsData::setAsCircle(float radius) {
-    if (!isFiniteArg(radius) || !TACT_ASSERT(radius > 0.0f, "size>0")) return false;
+    if (!isFiniteArg(radius) || !TACT_ASSERT(radius > 0.0f, "size>0"))
+        return false;
     circle_ = true;
     radius_ = radius;
     rebuild();
@@ -346,12 +383,14 @@ float Box2DPhysicsData::nextRotateSpeed(float speed, float amount, float deltaMS
     const float over = decayed - maxRotateSpeed_;
     const float kept = over > 0.0f ? maxRotateSpeed_ + maxRotationDecay_ * over : decayed;
     float next = amount * deltaMS + kept;
-    if (std::fabs(next) > maxRotateSpeed_) next = std::copysign(maxRotateSpeed_, next);
+    if (std::fabs(next) > maxRotateSpeed_)
+        next = std::copysign(maxRotateSpeed_, next);
     return next;
 }
 
 float Box2DPhysicsData::getPredictedRotation(float amount) const {
-    if (body_ == nullptr) return 0.0f;
+    if (body_ == nullptr)
+        return 0.0f;
     const float angularSpeed = body_->GetAngularVelocity() * kAngularFromWorld;
     return body_->GetAngle() + kTickMS * nextRotateSpeed(angularSpeed, amount, kTickMS);
 }
@@ -373,15 +412,18 @@ void Box2DPhysicsData::update(float deltaMS) {
     speed = std::max(speed, 0.0f);
     vel = length > 0.0f ? vel * (speed / length) : RealPoint{};
     // Extreme tunables can overflow; a body must never hand Box2D a non-finite velocity.
-    if (!std::isfinite(vel.x) || !std::isfinite(vel.y)) vel = RealPoint{};
+    if (!std::isfinite(vel.x) || !std::isfinite(vel.y))
+        vel = RealPoint{};
     body_->SetLinearVelocity(b2Vec2(vel.x * kVelocityToWorld, vel.y * kVelocityToWorld));
 
     if (rotationResponse_) {
-        const float w = nextRotateSpeed(body_->GetAngularVelocity() * kAngularFromWorld, rotateAmount_, deltaMS);
+        const float w =
+            nextRotateSpeed(body_->GetAngularVelocity() * kAngularFromWorld, rotateAmount_, deltaMS);
         body_->SetAngularVelocity(std::isfinite(w) ? w * kAngularToWorld : 0.0f);
     } else {
         rotateSpeed_ = nextRotateSpeed(rotateSpeed_, rotateAmount_, deltaMS);
-        if (!std::isfinite(rotateSpeed_)) rotateSpeed_ = 0.0f;
+        if (!std::isfinite(rotateSpeed_))
+            rotateSpeed_ = 0.0f;
         // Without turning the direction stays exactly as set.
         if (rotateSpeed_ != 0.0f) {
             const float angle = std::atan2(direction_.y, direction_.x) + rotateSpeed_ * deltaMS;

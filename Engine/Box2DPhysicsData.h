@@ -10,7 +10,7 @@ class Box2DPhysicsModule;
 class Entity;
 
 class Box2DPhysicsData final : public PhysicsData {
-public:
+  public:
     // [entity] becomes the world body's user data; the body starts at the origin.
     Box2DPhysicsData(Entity* entity, Box2DPhysicsModule* module);
     ~Box2DPhysicsData() override;
@@ -80,7 +80,7 @@ public:
 
     b2Body* getBody() const { return body_; }
 
-private:
+  private:
     void rebuild();
     void destroyBody();
     // The rotate-speed rule: decay, over-speed cut, the requested [amount] over [deltaMS], clamp.

@@ -18,24 +18,28 @@ constexpr int kVelocityIterations = 8;
 constexpr int kPositionIterations = 3;
 
 uint64_t pairKey(uint32_t a, uint32_t b) {
-    if (a > b) std::swap(a, b);
+    if (a > b)
+        std::swap(a, b);
     return (static_cast<uint64_t>(a) << 32) | b;
 }
 
-Entity* entityOf(b2Body* body) { return reinterpret_cast<Entity*>(body->GetUserData().pointer); }
+Entity* entityOf(b2Body* body) {
+    return reinterpret_cast<Entity*>(body->GetUserData().pointer);
+}
 
 // Collects the entities of the fixtures a box query finds, up to the query cap.
 class QueryCollector final : public b2QueryCallback {
-public:
+  public:
     explicit QueryCollector(std::vector<Entity*>& out) : out_(out) {}
     bool ReportFixture(b2Fixture* fixture) override {
         ++found_;
-        if (Entity* entity = entityOf(fixture->GetBody())) out_.push_back(entity);
+        if (Entity* entity = entityOf(fixture->GetBody()))
+            out_.push_back(entity);
         return found_ < PhysicsModule::kMaxQueryBodies;
     }
     int getFound() const { return found_; }
 
-private:
+  private:
     std::vector<Entity*>& out_;
     int found_ = 0;
 };
@@ -55,7 +59,9 @@ Box2DPhysicsModule::~Box2DPhysicsModule() {
     datas_.clear();
 }
 
-int Box2DPhysicsModule::getBodyCount() const { return world_->GetBodyCount(); }
+int Box2DPhysicsModule::getBodyCount() const {
+    return world_->GetBodyCount();
+}
 
 std::unique_ptr<PhysicsData> Box2DPhysicsModule::createPhysicsData(Entity* entity) {
     return std::make_unique<Box2DPhysicsData>(entity, this);
@@ -72,20 +78,24 @@ void Box2DPhysicsModule::update(float deltaMS) {
 
 void Box2DPhysicsModule::moveBodies(float deltaMS) {
     EntityManager* manager = gameSystem_ != nullptr ? gameSystem_->getEntityManager() : nullptr;
-    if (manager == nullptr) return;
+    if (manager == nullptr)
+        return;
     EntityManager::WalkScope walk(*manager);
     for (Entity* entity : manager->getAllEntities()) {
-        if (entity != nullptr) entity->getPhysicsData()->update(deltaMS);
+        if (entity != nullptr)
+            entity->getPhysicsData()->update(deltaMS);
     }
 }
 
 void Box2DPhysicsModule::collectContacts() {
     pairs_.clear();
     for (b2Contact* contact = world_->GetContactList(); contact != nullptr; contact = contact->GetNext()) {
-        if (!contact->IsTouching()) continue;
+        if (!contact->IsTouching())
+            continue;
         Entity* first = entityOf(contact->GetFixtureA()->GetBody());
         Entity* second = entityOf(contact->GetFixtureB()->GetBody());
-        if (first != nullptr && second != nullptr) pairs_.emplace_back(first, second);
+        if (first != nullptr && second != nullptr)
+            pairs_.emplace_back(first, second);
     }
 }
 
@@ -97,14 +107,16 @@ void Box2DPhysicsModule::raiseContactEvents() {
     // From here on previousContacts_ is this step's table and currentContacts_ the step before.
     previousContacts_.swap(currentContacts_);
     const std::unordered_set<uint64_t>& stepBefore = currentContacts_;
-    if (gameSystem_ == nullptr || pairs_.empty()) return;
+    if (gameSystem_ == nullptr || pairs_.empty())
+        return;
 
     // Handlers may ask for a flush; the walk scope defers it so no entity of a pair is freed
     // before its events are out.
     std::vector<std::pair<Entity*, Entity*>> pairs;
     pairs.swap(pairs_);
     EntityManager* manager = gameSystem_->getEntityManager();
-    if (manager != nullptr) manager->beginWalk();
+    if (manager != nullptr)
+        manager->beginWalk();
     for (const auto& [first, second] : pairs) {
         if (stepBefore.count(pairKey(first->getObjectID(), second->getObjectID())) != 0) {
             gameSystem_->onEntityTouch(first, second);
@@ -112,13 +124,15 @@ void Box2DPhysicsModule::raiseContactEvents() {
             gameSystem_->onEntityCollide(first, second);
         }
     }
-    if (manager != nullptr) manager->endWalk();
+    if (manager != nullptr)
+        manager->endWalk();
     pairs.swap(pairs_);
 }
 
 int Box2DPhysicsModule::getEntitiesRoughlyWithin(float minX, float minY, float maxX, float maxY,
                                                  std::vector<Entity*>& out) {
-    if (!std::isfinite(minX) || !std::isfinite(minY) || !std::isfinite(maxX) || !std::isfinite(maxY)) return 0;
+    if (!std::isfinite(minX) || !std::isfinite(minY) || !std::isfinite(maxX) || !std::isfinite(maxY))
+        return 0;
     b2AABB box;
     box.lowerBound.Set(minX * Box2DUnits::kLengthToWorld, minY * Box2DUnits::kLengthToWorld);
     box.upperBound.Set(maxX * Box2DUnits::kLengthToWorld, maxY * Box2DUnits::kLengthToWorld);

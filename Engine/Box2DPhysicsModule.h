@@ -15,14 +15,15 @@ class b2World;
 class Box2DPhysicsData;
 
 class Box2DPhysicsModule : public PhysicsModule {
-public:
+  public:
     explicit Box2DPhysicsModule(GameSystem* gameSystem);
     ~Box2DPhysicsModule() override;
 
     // Body steering for every live entity, the world step, then the contact events.
     void update(float deltaMS) override;
     std::unique_ptr<PhysicsData> createPhysicsData(Entity* entity) override;
-    int getEntitiesRoughlyWithin(float minX, float minY, float maxX, float maxY, std::vector<Entity*>& out) override;
+    int getEntitiesRoughlyWithin(float minX, float minY, float maxX, float maxY,
+                                 std::vector<Entity*>& out) override;
 
     b2World& getWorld() { return *world_; }
     int getBodyCount() const;
@@ -32,7 +33,7 @@ public:
     void attach(Box2DPhysicsData* data) { datas_.insert(data); }
     void detach(Box2DPhysicsData* data) { datas_.erase(data); }
 
-private:
+  private:
     void moveBodies(float deltaMS);
     void collectContacts();
     void raiseContactEvents();

@@ -41,11 +41,14 @@ Entity::Entity(GameSystem* gameSystem, int type, bool isPlayer)
 }
 
 // The body goes first: it must leave the world while its user data (this entity) is intact.
-Entity::~Entity() { physicsData_.reset(); }
+Entity::~Entity() {
+    physicsData_.reset();
+}
 
 void Entity::update(float deltaMS) {
     timeAlive_ += deltaMS;
-    if (exploding_) msSinceExplosion_ += deltaMS;
+    if (exploding_)
+        msSinceExplosion_ += deltaMS;
     applyGameBoardRules();
     updateLFOs(deltaMS);
     updateAlarms(deltaMS);
@@ -53,7 +56,8 @@ void Entity::update(float deltaMS) {
 
 void Entity::applyGameBoardRules() {
     const GameBoard* board = gameSystem_ != nullptr ? gameSystem_->getGameBoard() : nullptr;
-    if (board == nullptr) board = &defaultBoard();
+    if (board == nullptr)
+        board = &defaultBoard();
     PhysicsData& body = *physicsData_;
     RealPoint p = body.getPos();
     const float hw = body.getWidth() / 2.0f;
@@ -65,29 +69,34 @@ void Entity::applyGameBoardRules() {
 
     if (p.x + hw <= max.x) {
         if (p.x - hw < min.x) {
-            if (p.x + hw < min.x) inGameBoard_ = false;
+            if (p.x + hw < min.x)
+                inGameBoard_ = false;
             p.x = min.x + hw;
             sides |= GAMEBOARD_LEFT;
         }
     } else {
-        if (p.x - hw > max.x) inGameBoard_ = false;
+        if (p.x - hw > max.x)
+            inGameBoard_ = false;
         p.x = max.x - hw;
         sides |= GAMEBOARD_RIGHT;
     }
     if (p.y + hh <= max.y) {
         if (p.y - hh < min.y) {
-            if (p.y + hh < min.y) inGameBoard_ = false;
+            if (p.y + hh < min.y)
+                inGameBoard_ = false;
             p.y = min.y + hh;
             sides |= GAMEBOARD_BOTTOM;
         }
     } else {
-        if (p.y - hh > max.y) inGameBoard_ = false;
+        if (p.y - hh > max.y)
+            inGameBoard_ = false;
         p.y = max.y - hh;
         sides |= GAMEBOARD_TOP;
     }
 
     if (sides != 0) {
-        if (boundedToGameBoard_) body.setPos(p);
+        if (boundedToGameBoard_)
+            body.setPos(p);
         if (gameSystem_ != nullptr) {
             gameSystem_->onEntityCollideWithGameBoard(this, sides);
         } else {
@@ -95,15 +104,18 @@ void Entity::applyGameBoardRules() {
         }
     }
 
-    if (inGameBoard_) hasBeenInGameBoard_ = true;
+    if (inGameBoard_)
+        hasBeenInGameBoard_ = true;
     if (hasBeenInGameBoard_ && !inGameBoard_) {
         hasTraversedGameBoard_ = true;
-        if (autoRemove_) tagForDeletion();
+        if (autoRemove_)
+            tagForDeletion();
     }
 }
 
 void Entity::draw() {
-    if (video_ == nullptr) return;
+    if (video_ == nullptr)
+        return;
     const PhysicsData& body = *physicsData_;
     const RealPoint pos = body.getPos();
     const RealPoint dir = body.getDir();
@@ -136,14 +148,17 @@ void Entity::draw() {
 // ---- Hit points and explosion ---------------------------------------------------------------
 
 void Entity::setHP(float hp) {
-    if (isInvulnerable() && hp < hp_) return;
+    if (isInvulnerable() && hp < hp_)
+        return;
     hp_ = hp;
-    if (!exploding_ && hp_ <= 0.0f) explode();
+    if (!exploding_ && hp_ <= 0.0f)
+        explode();
 }
 
 void Entity::addHP(float delta) {
     setHP(hp_ + delta);
-    if (maxHP_ < hp_) hp_ = maxHP_;
+    if (maxHP_ < hp_)
+        hp_ = maxHP_;
 }
 
 void Entity::setAllHP(float hp) {
@@ -152,29 +167,35 @@ void Entity::setAllHP(float hp) {
 }
 
 void Entity::ensureSaneHPLevels() {
-    if (maxHP_ < hp_) setHP(maxHP_);
+    if (maxHP_ < hp_)
+        setHP(maxHP_);
 }
 
 float Entity::getHPPercentage() const {
-    if (maxHP_ <= 0.0f) return 0.0f;
+    if (maxHP_ <= 0.0f)
+        return 0.0f;
     return std::clamp(hp_ / maxHP_, 0.0f, 1.0f);
 }
 
 void Entity::explode() {
-    if (exploding_) return;
+    if (exploding_)
+        return;
     exploding_ = true;
     hp_ = -1.0f;
     autoRemove_ = false;
-    if (gameSystem_ != nullptr) gameSystem_->onEntityExplode(this);
+    if (gameSystem_ != nullptr)
+        gameSystem_->onEntityExplode(this);
 }
 
 float Entity::getPercentageExploded() const {
-    if (maxExplosionTime_ <= 0.0f) return exploding_ ? 1.0f : 0.0f;
+    if (maxExplosionTime_ <= 0.0f)
+        return exploding_ ? 1.0f : 0.0f;
     return msSinceExplosion_ / maxExplosionTime_;
 }
 
 float Entity::getPercentageBorn() const {
-    if (birthTime_ == 0.0f) return 1.0f;
+    if (birthTime_ == 0.0f)
+        return 1.0f;
     return std::clamp(timeAlive_ / birthTime_, 0.0f, 1.0f);
 }
 

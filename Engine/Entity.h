@@ -12,7 +12,7 @@
 class PhysicsData;
 
 class Entity : public GameObject {
-public:
+  public:
     // The body comes from the game system's physics module (a body that never moves without one).
     explicit Entity(GameSystem* gameSystem, int type = 0, bool isPlayer = false);
     ~Entity() override;
@@ -84,7 +84,7 @@ public:
     // Never null.
     PhysicsData* getPhysicsData() const { return physicsData_.get(); }
 
-private:
+  private:
     // The board rules of update: sides touched, correction when bounded, traversal.
     void applyGameBoardRules();
 

@@ -7,7 +7,7 @@ class Entity;
 class GameSystem;
 
 class EntityFactory {
-public:
+  public:
     virtual ~EntityFactory() = default;
     // A new entity for [gameSystem], or null.
     virtual Entity* create(const std::string& name, bool isPlayer, GameSystem* gameSystem) = 0;
@@ -17,6 +17,6 @@ public:
 // id is the registered id of the name the factory was asked for.
 template <typename EntityType>
 class NativeEntityFactory final : public EntityFactory {
-public:
+  public:
     Entity* create(const std::string& name, bool isPlayer, GameSystem* gameSystem) override;
 };

@@ -10,7 +10,7 @@
 #include "Engine/EntityTypeRegistry.h"
 
 class EntityIndustry {
-public:
+  public:
     // Makes the script-backed entity of a type (installed by the script host).
     using ScriptEntityMaker =
         std::function<Entity*(const std::string& name, int typeID, bool isPlayer, GameSystem* gameSystem)>;
@@ -26,12 +26,14 @@ public:
     // host is installed. The caller queues the result with the entity manager.
     Entity* create(const std::string& name, const std::string& kind, bool isPlayer, GameSystem* gameSystem);
 
-private:
+  private:
     std::map<std::string, std::unique_ptr<EntityFactory>> factories_;
     ScriptEntityMaker scriptEntityMaker_;
 };
 
 template <typename EntityType>
-Entity* NativeEntityFactory<EntityType>::create(const std::string& name, bool isPlayer, GameSystem* gameSystem) {
-    return new EntityType(gameSystem, EntityTypeRegistry::getProcessRegistry().getEntityTypeID(name), isPlayer);
+Entity* NativeEntityFactory<EntityType>::create(const std::string& name, bool isPlayer,
+                                                GameSystem* gameSystem) {
+    return new EntityType(gameSystem, EntityTypeRegistry::getProcessRegistry().getEntityTypeID(name),
+                          isPlayer);
 }

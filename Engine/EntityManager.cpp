@@ -30,7 +30,9 @@ void eraseValue(std::vector<Entity*>& list, const LinkedObject* object) {
 
 }  // namespace
 
-EntityManager::EntityManager(GameSystem* gameSystem) : EngineModule(gameSystem) { addTypeName("EntityManager"); }
+EntityManager::EntityManager(GameSystem* gameSystem) : EngineModule(gameSystem) {
+    addTypeName("EntityManager");
+}
 
 EntityManager::~EntityManager() {
     destroying_ = true;
@@ -45,7 +47,9 @@ EntityManager::~EntityManager() {
     for (Entity* entity : live) delete entity;
 }
 
-void EntityManager::update(float) { flush(); }
+void EntityManager::update(float) {
+    flush();
+}
 
 // ---- Creation -------------------------------------------------------------------------------
 
@@ -76,7 +80,8 @@ Entity* EntityManager::createEntityAsPlayer(const std::string& typeName) {
 }
 
 void EntityManager::addEntity(Entity* entity) {
-    if (entity != nullptr) pending_.push_back(entity);
+    if (entity != nullptr)
+        pending_.push_back(entity);
 }
 
 // ---- Queries --------------------------------------------------------------------------------
@@ -104,10 +109,12 @@ Entity* EntityManager::getRandomEntity(const std::string& typeName) {
 }
 
 Entity* EntityManager::pickRandomEntity(const std::vector<Entity*>& list) {
-    if (list.empty()) return nullptr;
+    if (list.empty())
+        return nullptr;
     const int32_t last = static_cast<int32_t>(list.size()) - 1;
-    const int32_t index = gameSystem_ != nullptr ? gameSystem_->getRandomInteger(0, last)
-                                                 : RandomGenerator::getProcessGenerator().getRandomInteger(0, last);
+    const int32_t index = gameSystem_ != nullptr
+                              ? gameSystem_->getRandomInteger(0, last)
+                              : RandomGenerator::getProcessGenerator().getRandomInteger(0, last);
     Entity* picked = list[static_cast<std::size_t>(index)];
     TACT_ASSERT(picked != nullptr, "retval!=NULL");
     return picked;
@@ -126,21 +133,26 @@ int EntityManager::getEntitiesNear(float x, float y, float rangeX, float rangeY,
 void EntityManager::deleteAllEntities() {
     WalkScope walk(*this);
     for (std::size_t i = 0; i < entities_.size(); ++i) {
-        if (entities_[i] != nullptr) entities_[i]->tagForDeletion();
+        if (entities_[i] != nullptr)
+            entities_[i]->tagForDeletion();
     }
 }
 
 // ---- Walks and flush ------------------------------------------------------------------------
 
 void EntityManager::endWalk() {
-    if (!TACT_ASSERT(walkDepth_ > 0, "walkDepth_>0")) return;
-    if (--walkDepth_ > 0) return;
+    if (!TACT_ASSERT(walkDepth_ > 0, "walkDepth_>0"))
+        return;
+    if (--walkDepth_ > 0)
+        return;
     compact();
-    if (flushRequested_) flush();
+    if (flushRequested_)
+        flush();
 }
 
 void EntityManager::compact() {
-    if (holes_ == 0) return;
+    if (holes_ == 0)
+        return;
     entities_.erase(std::remove(entities_.begin(), entities_.end(), nullptr), entities_.end());
     holes_ = 0;
 }
@@ -156,7 +168,8 @@ void EntityManager::flush() {
         flushOnce();
         --walkDepth_;
         compact();
-        if (!flushRequested_) return;
+        if (!flushRequested_)
+            return;
     }
 }
 
@@ -169,9 +182,11 @@ void EntityManager::flushOnce() {
     std::vector<Entity*> collected;
     for (std::size_t i = 0; i < entities_.size(); ++i) {
         Entity* entity = entities_[i];
-        if (entity != nullptr && (entity->isTaggedForDeletion() || entity->isDead())) collected.push_back(entity);
+        if (entity != nullptr && (entity->isTaggedForDeletion() || entity->isDead()))
+            collected.push_back(entity);
     }
-    if (!collected.empty()) removeCollected(collected);
+    if (!collected.empty())
+        removeCollected(collected);
 }
 
 void EntityManager::admit(Entity* entity) {
@@ -179,8 +194,10 @@ void EntityManager::admit(Entity* entity) {
     byID_[entity->getObjectID()] = entity;
     entities_.push_back(entity);
     byType_[entity->getType()].push_back(entity);
-    if (entity->isPlayer()) players_.push_back(entity);
-    if (gameSystem_ != nullptr) gameSystem_->onEntityCreate(entity);
+    if (entity->isPlayer())
+        players_.push_back(entity);
+    if (gameSystem_ != nullptr)
+        gameSystem_->onEntityCreate(entity);
 }
 
 // All of this flush's dead leave the lists in one pass (a per-entity erase would cost a list
@@ -199,7 +216,8 @@ void EntityManager::removeCollected(const std::vector<Entity*>& collected) {
         }
     }
     for (Entity* entity : collected) {
-        if (gameSystem_ != nullptr) gameSystem_->onEntityDelete(entity);
+        if (gameSystem_ != nullptr)
+            gameSystem_->onEntityDelete(entity);
         deletingEntity_ = entity;
         delete entity;
         deletingEntity_ = nullptr;
@@ -207,7 +225,8 @@ void EntityManager::removeCollected(const std::vector<Entity*>& collected) {
 }
 
 void EntityManager::removeEntity(LinkedObject* object) {
-    if (object == nullptr || object == deletingEntity_ || destroying_) return;
+    if (object == nullptr || object == deletingEntity_ || destroying_)
+        return;
     eraseValue(players_, object);
     eraseValue(pending_, object);
     for (auto& [type, list] : byType_) eraseValue(list, object);
@@ -236,7 +255,8 @@ void EntityManager::drawEntities() {
     WalkScope walk(*this);
     for (std::size_t i = 0; i < entities_.size(); ++i) {
         Entity* entity = entities_[i];
-        if (entity != nullptr && !entity->isInvisible()) entity->draw();
+        if (entity != nullptr && !entity->isInvisible())
+            entity->draw();
     }
 }
 
@@ -244,6 +264,7 @@ void EntityManager::drawEntitiesAlpha() {
     WalkScope walk(*this);
     for (std::size_t i = 0; i < entities_.size(); ++i) {
         Entity* entity = entities_[i];
-        if (entity != nullptr && !entity->isInvisible()) entity->drawAlpha();
+        if (entity != nullptr && !entity->isInvisible())
+            entity->drawAlpha();
     }
 }

@@ -18,15 +18,15 @@
 class Entity;
 
 class EntityManager : public EngineModule {
-public:
+  public:
     class WalkScope {
-    public:
+      public:
         explicit WalkScope(EntityManager& manager) : manager_(manager) { manager_.beginWalk(); }
         ~WalkScope() { manager_.endWalk(); }
         WalkScope(const WalkScope&) = delete;
         WalkScope& operator=(const WalkScope&) = delete;
 
-    private:
+      private:
         EntityManager& manager_;
     };
 
@@ -83,7 +83,7 @@ public:
     void endWalk();
     bool isWalking() const { return walkDepth_ > 0; }
 
-private:
+  private:
     void flushOnce();
     void admit(Entity* entity);
     void removeCollected(const std::vector<Entity*>& collected);

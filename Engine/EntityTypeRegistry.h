@@ -7,7 +7,7 @@
 #include <vector>
 
 class EntityTypeRegistry {
-public:
+  public:
     // The one registry the engine and scripts share.
     static EntityTypeRegistry& getProcessRegistry();
 
@@ -16,7 +16,7 @@ public:
     // The name registered for [id], or "UNDEFINED_ENTITY".
     const std::string& getEntityTypeName(int id) const;
 
-private:
+  private:
     std::unordered_map<std::string, int> ids_;
     std::vector<std::string> names_;  // names_[id - 1]
 };

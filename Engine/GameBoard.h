@@ -14,7 +14,7 @@ enum GameBoardSide : int {
 };
 
 class GameBoard {
-public:
+  public:
     // Random positions are drawn from [random] (the game system's generator); without one, from
     // the process-wide generator. [random] must outlive the board.
     explicit GameBoard(RandomGenerator* random = nullptr);
@@ -42,7 +42,7 @@ public:
     bool isInGameBoard(float x, float y) const;
     bool isInGameBoard(const RealPoint& pos) const { return isInGameBoard(pos.x, pos.y); }
 
-private:
+  private:
     RandomGenerator& random() const;
 
     RandomGenerator* random_;

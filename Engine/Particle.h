@@ -6,7 +6,7 @@
 #include "Engine/RealPoint.h"
 
 class Particle : public GameObject {
-public:
+  public:
     explicit Particle(GameSystem* gameSystem);
     ~Particle() override;
 
@@ -31,7 +31,7 @@ public:
     RealPoint vel;  // units/ms
     RealPoint acc;  // units/ms²
 
-private:
+  private:
     float maxTimeToLive_ = 1000.0f;  // ms
     float timeToLive_ = 1000.0f;     // ms
 };

@@ -7,7 +7,7 @@ class GameSystem;
 class Particle;
 
 class ParticleFactory {
-public:
+  public:
     virtual ~ParticleFactory() = default;
     // A new particle for [gameSystem], or null.
     virtual Particle* create(const std::string& name, GameSystem* gameSystem) = 0;
@@ -16,6 +16,8 @@ public:
 // A factory for a particle class constructed from the game system.
 template <typename ParticleType>
 class NativeParticleFactory final : public ParticleFactory {
-public:
-    Particle* create(const std::string&, GameSystem* gameSystem) override { return new ParticleType(gameSystem); }
+  public:
+    Particle* create(const std::string&, GameSystem* gameSystem) override {
+        return new ParticleType(gameSystem);
+    }
 };

@@ -9,7 +9,7 @@
 #include "Engine/ParticleFactory.h"
 
 class ParticleIndustry {
-public:
+  public:
     // Makes the script-backed particle of a type (installed by the script host).
     using ScriptParticleMaker = std::function<Particle*(const std::string& name, GameSystem* gameSystem)>;
 
@@ -23,7 +23,7 @@ public:
     // while no script host is installed) a plain particle. Never null.
     Particle* create(const std::string& name, const std::string& kind, GameSystem* gameSystem);
 
-private:
+  private:
     std::map<std::string, std::unique_ptr<ParticleFactory>> factories_;
     ScriptParticleMaker scriptParticleMaker_;
 };

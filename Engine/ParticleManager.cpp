@@ -37,33 +37,39 @@ Particle* ParticleManager::createParticle() {
 
 Particle* ParticleManager::createParticle(const std::string& name) {
     ParticleIndustry* industry = gameSystem_ != nullptr ? gameSystem_->getParticleIndustry() : nullptr;
-    Particle* particle = industry != nullptr ? industry->create(name, "gm", gameSystem_) : new Particle(gameSystem_);
+    Particle* particle =
+        industry != nullptr ? industry->create(name, "gm", gameSystem_) : new Particle(gameSystem_);
     TACT_ASSERT(particle != nullptr, "lpp!=NULL");
     addParticle(particle);
     return particle;
 }
 
 void ParticleManager::addParticle(Particle* particle) {
-    if (particle != nullptr) pending_.push_back(particle);
+    if (particle != nullptr)
+        pending_.push_back(particle);
 }
 
 void ParticleManager::update(float deltaMS) {
     flush();
     beginWalk();
     for (std::size_t i = 0; i < particles_.size(); ++i) {
-        if (particles_[i] != nullptr) particles_[i]->update(deltaMS);
+        if (particles_[i] != nullptr)
+            particles_[i]->update(deltaMS);
     }
     endWalk();
 }
 
 void ParticleManager::endWalk() {
-    if (!TACT_ASSERT(walkDepth_ > 0, "walkDepth_>0")) return;
-    if (--walkDepth_ > 0) return;
+    if (!TACT_ASSERT(walkDepth_ > 0, "walkDepth_>0"))
+        return;
+    if (--walkDepth_ > 0)
+        return;
     if (holes_ > 0) {
         particles_.erase(std::remove(particles_.begin(), particles_.end(), nullptr), particles_.end());
         holes_ = 0;
     }
-    if (flushRequested_) flush();
+    if (flushRequested_)
+        flush();
 }
 
 void ParticleManager::flush() {
@@ -79,7 +85,8 @@ void ParticleManager::flush() {
         const bool again = flushRequested_;
         flushRequested_ = false;
         endWalk();
-        if (!again) return;
+        if (!again)
+            return;
         flushRequested_ = true;
     }
 }
@@ -94,9 +101,11 @@ void ParticleManager::flushOnce() {
     std::vector<Particle*> expired;
     auto isExpired = [](const Particle* p) { return p != nullptr && p->getTimeToLive() <= 0.0f; };
     for (Particle* particle : particles_) {
-        if (isExpired(particle)) expired.push_back(particle);
+        if (isExpired(particle))
+            expired.push_back(particle);
     }
-    if (expired.empty()) return;
+    if (expired.empty())
+        return;
     particles_.erase(std::remove_if(particles_.begin(), particles_.end(), isExpired), particles_.end());
     for (Particle* particle : expired) {
         deletingParticle_ = particle;
@@ -106,7 +115,8 @@ void ParticleManager::flushOnce() {
 }
 
 void ParticleManager::removeParticle(LinkedObject* object) {
-    if (object == nullptr || object == deletingParticle_ || destroying_) return;
+    if (object == nullptr || object == deletingParticle_ || destroying_)
+        return;
     auto isObject = [object](Particle* p) { return p != nullptr && static_cast<LinkedObject*>(p) == object; };
     pending_.erase(std::remove_if(pending_.begin(), pending_.end(), isObject), pending_.end());
     if (walkDepth_ > 0) {
@@ -124,7 +134,8 @@ void ParticleManager::removeParticle(LinkedObject* object) {
 void ParticleManager::drawParticles() {
     beginWalk();
     for (std::size_t i = 0; i < particles_.size(); ++i) {
-        if (particles_[i] != nullptr) particles_[i]->draw();
+        if (particles_[i] != nullptr)
+            particles_[i]->draw();
     }
     endWalk();
 }
@@ -132,7 +143,8 @@ void ParticleManager::drawParticles() {
 void ParticleManager::drawParticlesAlpha() {
     beginWalk();
     for (std::size_t i = 0; i < particles_.size(); ++i) {
-        if (particles_[i] != nullptr) particles_[i]->drawAlpha();
+        if (particles_[i] != nullptr)
+            particles_[i]->drawAlpha();
     }
     endWalk();
 }

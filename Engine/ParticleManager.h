@@ -13,7 +13,7 @@
 class Particle;
 
 class ParticleManager : public EngineModule {
-public:
+  public:
     explicit ParticleManager(GameSystem* gameSystem);
     ~ParticleManager() override;
 
@@ -39,7 +39,7 @@ public:
     void drawParticles();
     void drawParticlesAlpha();
 
-private:
+  private:
     void flushOnce();
     void beginWalk() { ++walkDepth_; }
     void endWalk();

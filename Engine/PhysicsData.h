@@ -16,7 +16,7 @@
 inline constexpr int ALL_COLLISION_CATEGORIES = 0xFFFF;
 
 class PhysicsData : public LinkedObject {
-public:
+  public:
     PhysicsData() { addTypeName("PhysicsData"); }
 
     // Takes the body out of the world; the data stays usable but no longer moves or collides.

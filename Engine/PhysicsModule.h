@@ -12,8 +12,10 @@ class Entity;
 class PhysicsData;
 
 class PhysicsModule : public EngineModule {
-public:
-    explicit PhysicsModule(GameSystem* gameSystem) : EngineModule(gameSystem) { addTypeName("PhysicsModule"); }
+  public:
+    explicit PhysicsModule(GameSystem* gameSystem) : EngineModule(gameSystem) {
+        addTypeName("PhysicsModule");
+    }
 
     // A new body for [entity], which will own it.
     virtual std::unique_ptr<PhysicsData> createPhysicsData(Entity* entity);

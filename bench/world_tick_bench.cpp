@@ -21,7 +21,7 @@ namespace {
 // Thrusts every tick and turns one way: at full speed it circles with a radius of about 330
 // units, so the crowd keeps meeting itself all over the board.
 class SteeringEntity final : public Entity {
-public:
+  public:
     using Entity::Entity;
     void update(float deltaMS) override {
         PhysicsData* body = getPhysicsData();
@@ -35,9 +35,8 @@ public:
     }
 };
 
-
 class Scene {
-public:
+  public:
     // [boardScale] stretches the board about its middle (1: the default board).
     Scene(int count, float boardScale) : gameSystem_(factory_) {
         gameSystem_.startUp();
@@ -66,11 +65,12 @@ public:
     b2World& world() { return static_cast<Box2DPhysicsModule*>(gameSystem_.getPhysicsModule())->getWorld(); }
     int touchingContacts() {
         int n = 0;
-        for (b2Contact* c = world().GetContactList(); c != nullptr; c = c->GetNext()) n += c->IsTouching() ? 1 : 0;
+        for (b2Contact* c = world().GetContactList(); c != nullptr; c = c->GetNext())
+            n += c->IsTouching() ? 1 : 0;
         return n;
     }
 
-private:
+  private:
     NullModuleFactory factory_;
     GameSystem gameSystem_;
 };

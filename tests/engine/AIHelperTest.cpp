@@ -11,7 +11,7 @@ namespace {
 constexpr float kTick = UPDATE_INTERVAL_MS;
 
 class AI : public testing::Test {
-protected:
+  protected:
     AIHelper& ai() { return *engine.gameSystem.getAIHelper(); }
     static float heading(Entity* e) {
         const RealPoint dir = e->getPhysicsData()->getDir();

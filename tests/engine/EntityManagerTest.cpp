@@ -6,7 +6,7 @@
 namespace {
 
 class Entities : public testing::Test {
-protected:
+  protected:
     EntityManager& manager() { return engine.entities(); }
     WorldHarness engine;
 };
@@ -100,7 +100,8 @@ TEST_F(Entities, AFlushFromAnEntityDeleteHandlerRunsAfterTheOuterFlush) {
         using TracingEntity::TracingEntity;
         void onEntityDelete(Entity*) override {
             // Every entity hears of every deletion; the first one to hear spawns once.
-            if (spawned) return;
+            if (spawned)
+                return;
             spawned = true;
             entityManager_->addEntity(new TracingEntity(gameSystem_, nullptr, "child"));
             entityManager_->flush();
@@ -137,7 +138,8 @@ TEST_F(Entities, AnEntityDestroyedDuringTheEntityPassIsSkipped) {
     b->onUpdate = [](TracingEntity& self) { self.record("update"); };
     bool done = false;
     a->onUpdate = [b, &done](TracingEntity&) {
-        if (done) return;
+        if (done)
+            return;
         done = true;
         delete b;
     };

@@ -127,7 +127,7 @@ TEST(EntityIndustry, FactoriesThenPlainOrScriptEntities) {
 // ---- Game board rules ---------------------------------------------------------------------------
 
 class EntityBoard : public testing::Test {
-protected:
+  protected:
     TracingEntity& make(RealPoint pos) {
         entity = std::make_unique<TracingEntity>(&engine.gameSystem, &engine.trace, "e");
         entity->getPhysicsData()->setPos(pos);

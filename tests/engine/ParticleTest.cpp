@@ -52,7 +52,7 @@ TEST(ParticleIndustry, FactoriesThenScriptThenPlain) {
 }
 
 class Particles : public testing::Test {
-protected:
+  protected:
     ParticleManager& manager() { return *engine.gameSystem.getParticleManager(); }
     WorldHarness engine;
 };

@@ -6,7 +6,7 @@
 namespace {
 
 class Collisions : public testing::Test {
-protected:
+  protected:
     WorldHarness engine;
 };
 
@@ -67,7 +67,8 @@ TEST_F(Collisions, FiltersDecideWhoCollides) {
 
 TEST_F(Collisions, BoxQueriesFindBodiesAndStopAt1024) {
     for (int i = 0; i < 1100; ++i) {
-        engine.add("e", {-2000.0f + static_cast<float>(i % 40) * 100.0f, -1000.0f + static_cast<float>(i / 40) * 70.0f});
+        engine.add("e", {-2000.0f + static_cast<float>(i % 40) * 100.0f,
+                         -1000.0f + static_cast<float>(i / 40) * 70.0f});
     }
     std::vector<Entity*> found;
     EXPECT_EQ(engine.entities().getEntitiesRoughlyWithin(-2399.0f, -1339.0f, 2399.0f, 1339.0f, found), 1024);

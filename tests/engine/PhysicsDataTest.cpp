@@ -15,7 +15,7 @@ namespace {
 constexpr float kTick = UPDATE_INTERVAL_MS;
 
 class Body : public testing::Test {
-protected:
+  protected:
     Box2DPhysicsModule module{nullptr};
     Box2DPhysicsData body{nullptr, &module};
 };

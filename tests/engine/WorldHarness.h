@@ -5,42 +5,46 @@
 #include <functional>
 #include <string>
 
-#include "EngineHarness.h"
 #include "Engine/Entity.h"
 #include "Engine/EntityManager.h"
 #include "Engine/PhysicsData.h"
+#include "EngineHarness.h"
 
 // A plain entity (board rules, alarms) that writes "<name>.<event>" into the trace.
 class TracingEntity : public Entity {
-public:
-    TracingEntity(GameSystem* gameSystem, EventTrace* trace, std::string name, int type = 0, bool isPlayer = false)
+  public:
+    TracingEntity(GameSystem* gameSystem, EventTrace* trace, std::string name, int type = 0,
+                  bool isPlayer = false)
         : Entity(gameSystem, type, isPlayer), trace_(trace), name_(std::move(name)) {}
     ~TracingEntity() override { record("deleted"); }
 
     void update(float deltaMS) override {
-        if (onUpdate) onUpdate(*this);
+        if (onUpdate)
+            onUpdate(*this);
         Entity::update(deltaMS);
     }
     void onEntityCollide(Entity* other) override {
         record("collide");
-        if (onCollide) onCollide(*this, other);
+        if (onCollide)
+            onCollide(*this, other);
     }
     void onEntityTouch(Entity*) override { record("touch"); }
     void onEntityCollideWithGameBoard(int sides) override { record("board" + std::to_string(sides)); }
     void record(const std::string& event) {
-        if (trace_ != nullptr) trace_->push_back(name_ + "." + event);
+        if (trace_ != nullptr)
+            trace_->push_back(name_ + "." + event);
     }
 
     std::function<void(TracingEntity&)> onUpdate;
     std::function<void(TracingEntity&, Entity*)> onCollide;
 
-private:
+  private:
     EventTrace* trace_;
     std::string name_;
 };
 
 class WorldHarness : public EngineHarness {
-public:
+  public:
     WorldHarness() {
         registerProcess("Main");
         gameSystem.startUp();
