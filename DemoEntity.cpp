@@ -16,7 +16,7 @@ constexpr int kCircleRimVertices = 21;
 }  // namespace
 
 DemoEntity::DemoEntity(GameSystem* gameSystem, const Definition& d)
-    : Entity(gameSystem, d.player),
+    : Entity(gameSystem, 0, d.player),
       pos_(d.pos),
       velocity_(d.velocity),
       radius_(d.radius),

@@ -71,6 +71,7 @@ public:
         : visit_(std::move(visit)), finish_(std::move(finish)) {}
     void visitProcess(Process* process) override { visit_(process); }
     void finish() override { finish_(); }
+    bool visitsEntities() const override { return false; }
 
 private:
     std::function<void(Process*)> visit_;
@@ -98,7 +99,7 @@ GameSystem::GameSystem(ModuleFactory& factory) : factory_(factory) {
     tick_ = 0;
     logger_ = std::make_unique<Logger>();
     log("Random number generator seed is " + std::to_string(random_.getSeed()));
-    gameBoard_ = std::make_unique<GameBoard>();
+    gameBoard_ = std::make_unique<GameBoard>(&random_);
     mainSequencer_ = std::make_unique<Sequencer>(this);
     mainSequencer_->start();
 
@@ -121,7 +122,7 @@ GameSystem::GameSystem(ModuleFactory& factory) : factory_(factory) {
     processIndustry_ = std::make_unique<ProcessIndustry>();
     entityIndustry_ = std::make_unique<EntityIndustry>();
     particleIndustry_ = std::make_unique<ParticleIndustry>();
-    aiHelper_ = std::make_unique<AIHelper>();
+    aiHelper_ = std::make_unique<AIHelper>(this);
 
     scriptModule_ = factory_.createScriptModule(this);
     modules_.push_back(scriptModule_.get());
@@ -516,9 +517,13 @@ void GameSystem::forEachProcess(ProcessVisitor& visitor) {
     bool entityPassDone = false;
     auto entityPass = [&] {
         entityPassDone = true;
-        if (!entityManager_) return;
+        if (!entityManager_ || !visitor.visitsEntities()) return;
+        // Flushes asked for by the entities wait for the pass to end (see EntityManager).
+        EntityManager::WalkScope walk(*entityManager_);
         const std::vector<Entity*>& entities = entityManager_->getAllEntities();
-        for (std::size_t i = 0; i < entities.size(); ++i) visitor.visitEntity(entities[i]);
+        for (std::size_t i = 0; i < entities.size(); ++i) {
+            if (entities[i] != nullptr) visitor.visitEntity(entities[i]);
+        }
     };
 
     if (!visitNothing) {

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "Engine/AudioModule.h"
+#include "Engine/Box2DPhysicsModule.h"
 #include "Engine/ColourManager.h"
 #include "Engine/EntityManager.h"
 #include "Engine/InputModule.h"
@@ -24,7 +25,7 @@ std::unique_ptr<ParticleManager> ModuleFactory::createParticleManager(GameSystem
 }
 
 std::unique_ptr<PhysicsModule> ModuleFactory::createPhysicsModule(GameSystem* gameSystem) {
-    return std::make_unique<PhysicsModule>(gameSystem);
+    return std::make_unique<Box2DPhysicsModule>(gameSystem);
 }
 
 std::unique_ptr<ColourManager> ModuleFactory::createColourManager(GameSystem* gameSystem) {

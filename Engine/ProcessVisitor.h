@@ -13,4 +13,7 @@ public:
     virtual void visitProcess(Process* process) = 0;
     // Processes without input focus are skipped when this is true.
     virtual bool needsInputFocus() const { return false; }
+    // False when visitEntity does nothing, so the entity pass need not walk the entities (a
+    // contact event would otherwise cost a walk of every entity).
+    virtual bool visitsEntities() const { return true; }
 };

@@ -208,12 +208,20 @@ void VideoModule::updateWindowState(bool closedByUser, bool focused) {
 // ---- Draw list -----------------------------------------------------------------------------
 
 void VideoModule::onEntityCreate(Entity* entity) {
-    if (entity != nullptr)
-        drawList_.push_back(entity);
+    if (entity == nullptr)
+        return;
+    drawList_.push_back(entity);
+    // An entity destroyed without a flush (by native code) never announces its deletion; the link
+    // makes sure the draw list hears of it anyway.
+    link(entity);
 }
 
 void VideoModule::onEntityDelete(Entity* entity) {
     std::erase(drawList_, entity);
+}
+
+void VideoModule::onLinkedObjectDeleted(LinkedObject* deleted) {
+    std::erase_if(drawList_, [deleted](const Entity* e) { return static_cast<const LinkedObject*>(e) == deleted; });
 }
 
 void VideoModule::setAspectRatio(float aspectRatio) {

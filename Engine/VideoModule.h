@@ -99,6 +99,7 @@ class VideoModule : public EngineModule {
     // Entities in drawing order: appended when created, removed when deleted.
     void onEntityCreate(Entity* entity) override;
     void onEntityDelete(Entity* entity) override;
+    void onLinkedObjectDeleted(LinkedObject* deleted) override;
     const std::vector<Entity*>& getDrawList() const { return drawList_; }
 
     // Replaces the clock that measures the time between frames (tests pass a fake one).

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/Box2DPhysicsModule.h"
 #include "Engine/Entity.h"
 #include "Engine/EntityManager.h"
 #include "Engine/GameSystem.h"
@@ -47,6 +48,9 @@ public:
     void onKeyType(int keyCode) override { record("type" + std::to_string(keyCode)); }
     void onEntityCreate(Entity*) override { record("entityCreate"); }
     void onEntityCollide(Entity*, Entity*) override { record("collide"); }
+    void onEntityTouch(Entity*, Entity*) override { record("touch"); }
+    void onEntityExplode(Entity*) override { record("entityExplode"); }
+    void onEntityDelete(Entity*) override { record("entityDelete"); }
 
     void record(const std::string& event) {
         if (trace_ != nullptr) trace_->push_back(getName() + "." + event);
@@ -84,7 +88,7 @@ public:
     int updates = 0;
 };
 
-// Null modules, with counting managers, physics and colour manager.
+// Null devices, with counting managers, Box2D physics and colour manager.
 class CountingModuleFactory : public NullModuleFactory {
 public:
     std::unique_ptr<EntityManager> createEntityManager(GameSystem* gs) override {
@@ -98,7 +102,7 @@ public:
         return module;
     }
     std::unique_ptr<PhysicsModule> createPhysicsModule(GameSystem* gs) override {
-        auto module = std::make_unique<Counting<PhysicsModule>>(gs);
+        auto module = std::make_unique<Counting<Box2DPhysicsModule>>(gs);
         physics = module.get();
         return module;
     }
@@ -110,7 +114,7 @@ public:
 
     Counting<EntityManager>* entityManager = nullptr;
     Counting<ParticleManager>* particleManager = nullptr;
-    Counting<PhysicsModule>* physics = nullptr;
+    Counting<Box2DPhysicsModule>* physics = nullptr;
     Counting<ColourManager>* colourManager = nullptr;
 };
 

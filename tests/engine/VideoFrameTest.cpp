@@ -14,7 +14,7 @@ using Call = NullVideoModule::DrawCall;
 class PassEntity : public Entity {
   public:
     PassEntity(GameSystem* gs, EventTrace* trace, std::string name, bool player = false)
-        : Entity(gs, player), trace_(trace), name_(std::move(name)) {}
+        : Entity(gs, 0, player), trace_(trace), name_(std::move(name)) {}
     void draw() override { trace_->push_back(name_ + ".draw"); }
     void drawAlpha() override { trace_->push_back(name_ + ".drawAlpha"); }
 

@@ -28,7 +28,7 @@ class SquareEntity : public Entity {
   public:
     SquareEntity(GameSystem* gs, float x, float y, float half, float r, float g, float b, bool alpha = false,
                  bool player = false)
-        : Entity(gs, player), x_(x), y_(y), half_(half), r_(r), g_(g), b_(b), alpha_(alpha) {}
+        : Entity(gs, 0, player), x_(x), y_(y), half_(half), r_(r), g_(g), b_(b), alpha_(alpha) {}
     void draw() override {
         if (!alpha_)
             drawSquare();

@@ -1,0 +1,142 @@
+#include "Engine/Box2DPhysicsModule.h"
+
+#include <cmath>
+
+#include <box2d/box2d.h>
+
+#include "Engine/Box2DPhysicsData.h"
+#include "Engine/Box2DUnits.h"
+#include "Engine/Entity.h"
+#include "Engine/EntityManager.h"
+#include "Engine/GameSystem.h"
+
+namespace {
+
+// Box2D's recommended solver effort: enough velocity iterations for stacked contacts to settle,
+// and the default position iterations for overlap removal.
+constexpr int kVelocityIterations = 8;
+constexpr int kPositionIterations = 3;
+
+uint64_t pairKey(uint32_t a, uint32_t b) {
+    if (a > b)
+        std::swap(a, b);
+    return (static_cast<uint64_t>(a) << 32) | b;
+}
+
+Entity* entityOf(b2Body* body) {
+    return reinterpret_cast<Entity*>(body->GetUserData().pointer);
+}
+
+// Collects the entities of the fixtures a box query finds, up to the query cap.
+class QueryCollector final : public b2QueryCallback {
+  public:
+    explicit QueryCollector(std::vector<Entity*>& out) : out_(out) {}
+    bool ReportFixture(b2Fixture* fixture) override {
+        ++found_;
+        if (Entity* entity = entityOf(fixture->GetBody()))
+            out_.push_back(entity);
+        return found_ < PhysicsModule::kMaxQueryBodies;
+    }
+    int getFound() const { return found_; }
+
+  private:
+    std::vector<Entity*>& out_;
+    int found_ = 0;
+};
+
+}  // namespace
+
+Box2DPhysicsModule::Box2DPhysicsModule(GameSystem* gameSystem)
+    : PhysicsModule(gameSystem), world_(std::make_unique<b2World>(b2Vec2(0.0f, 0.0f))) {
+    addTypeName("Box2DPhysicsModule");
+    world_->SetAllowSleeping(true);
+}
+
+Box2DPhysicsModule::~Box2DPhysicsModule() {
+    // Bodies still alive here belong to entities that outlive the module; their bodies go with
+    // the world.
+    for (Box2DPhysicsData* data : datas_) data->forgetModule();
+    datas_.clear();
+}
+
+int Box2DPhysicsModule::getBodyCount() const {
+    return world_->GetBodyCount();
+}
+
+std::unique_ptr<PhysicsData> Box2DPhysicsModule::createPhysicsData(Entity* entity) {
+    return std::make_unique<Box2DPhysicsData>(entity, this);
+}
+
+void Box2DPhysicsModule::update(float deltaMS) {
+    moveBodies(deltaMS);
+    if (std::isfinite(deltaMS) && deltaMS > 0.0f) {
+        world_->Step(deltaMS * Box2DUnits::kSecondsPerMS, kVelocityIterations, kPositionIterations);
+    }
+    collectContacts();
+    raiseContactEvents();
+}
+
+void Box2DPhysicsModule::moveBodies(float deltaMS) {
+    EntityManager* manager = gameSystem_ != nullptr ? gameSystem_->getEntityManager() : nullptr;
+    if (manager == nullptr)
+        return;
+    EntityManager::WalkScope walk(*manager);
+    for (Entity* entity : manager->getAllEntities()) {
+        if (entity != nullptr)
+            entity->getPhysicsData()->update(deltaMS);
+    }
+}
+
+void Box2DPhysicsModule::collectContacts() {
+    pairs_.clear();
+    for (b2Contact* contact = world_->GetContactList(); contact != nullptr; contact = contact->GetNext()) {
+        if (!contact->IsTouching())
+            continue;
+        Entity* first = entityOf(contact->GetFixtureA()->GetBody());
+        Entity* second = entityOf(contact->GetFixtureB()->GetBody());
+        if (first != nullptr && second != nullptr)
+            pairs_.emplace_back(first, second);
+    }
+}
+
+void Box2DPhysicsModule::raiseContactEvents() {
+    currentContacts_.clear();
+    for (const auto& [first, second] : pairs_) {
+        currentContacts_.insert(pairKey(first->getObjectID(), second->getObjectID()));
+    }
+    // From here on previousContacts_ is this step's table and currentContacts_ the step before.
+    previousContacts_.swap(currentContacts_);
+    const std::unordered_set<uint64_t>& stepBefore = currentContacts_;
+    if (gameSystem_ == nullptr || pairs_.empty())
+        return;
+
+    // Handlers may ask for a flush; the walk scope defers it so no entity of a pair is freed
+    // before its events are out.
+    std::vector<std::pair<Entity*, Entity*>> pairs;
+    pairs.swap(pairs_);
+    EntityManager* manager = gameSystem_->getEntityManager();
+    if (manager != nullptr)
+        manager->beginWalk();
+    for (const auto& [first, second] : pairs) {
+        if (stepBefore.count(pairKey(first->getObjectID(), second->getObjectID())) != 0) {
+            gameSystem_->onEntityTouch(first, second);
+        } else {
+            gameSystem_->onEntityCollide(first, second);
+        }
+    }
+    if (manager != nullptr)
+        manager->endWalk();
+    pairs.swap(pairs_);
+}
+
+int Box2DPhysicsModule::getEntitiesRoughlyWithin(float minX, float minY, float maxX, float maxY,
+                                                 std::vector<Entity*>& out) {
+    if (!std::isfinite(minX) || !std::isfinite(minY) || !std::isfinite(maxX) || !std::isfinite(maxY))
+        return 0;
+    b2AABB box;
+    box.lowerBound.Set(minX * Box2DUnits::kLengthToWorld, minY * Box2DUnits::kLengthToWorld);
+    box.upperBound.Set(maxX * Box2DUnits::kLengthToWorld, maxY * Box2DUnits::kLengthToWorld);
+    QueryCollector collector(out);
+    world_->QueryAABB(&collector, box);
+    return collector.getFound();
+}
