@@ -3,7 +3,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-asan bench clean
+.PHONY: all deps build demo test test-asan fuzz fuzz-smoke bench clean
 
 all: build
 
@@ -21,6 +21,16 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz-smoke
+
+# The fuzz targets (clang, ASan + UBSan, in build-fuzz): a short smoke run for CI, and longer runs
+# of FUZZ_SECONDS per target for robustness figures.
+FUZZ_SECONDS ?= 600
+fuzz-smoke: deps
+	./scripts/fuzz.sh 15
+
+fuzz: deps
+	./scripts/fuzz.sh $(FUZZ_SECONDS)
 
 $(ASAN_BUILD)/build.ninja:
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTACT_SANITIZE=ON -DTACT_BUILD_BENCHMARKS=OFF
@@ -33,4 +43,4 @@ bench: build
 	./scripts/run-benchmarks.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

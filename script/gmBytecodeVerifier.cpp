@@ -180,7 +180,8 @@ bool gmBytecodeVerifier::checkPaths(const gmCompiledFunction& function) {
             depthAt[index] = depth;
             pending.push_back(index);
         } else if (depthAt[index] != depth) {
-            return fail(formatted("paths meet at %zu with depths %d and %d", index * 4, depthAt[index], depth));
+            return fail(
+                formatted("paths meet at %zu with depths %d and %d", index * 4, depthAt[index], depth));
         }
         return true;
     };
@@ -196,8 +197,8 @@ bool gmBytecodeVerifier::checkPaths(const gmCompiledFunction& function) {
 
         const int64_t reads = getStackReads(op, operand);
         if (depth < reads) {
-            return fail(formatted("%s at %zu reads %lld values with only %d on the stack", info.name, index * 4,
-                                  static_cast<long long>(reads), depth));
+            return fail(formatted("%s at %zu reads %lld values with only %d on the stack", info.name,
+                                  index * 4, static_cast<long long>(reads), depth));
         }
         const int64_t effect = op == gmOpcode::Call ? -static_cast<int64_t>(operand) - 1 : info.stackEffect;
         const int next = static_cast<int>(depth + effect);  // 0 <= next <= depth + 2

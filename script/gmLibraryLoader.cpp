@@ -210,7 +210,8 @@ bool gmLibraryLoader::readCode(gmByteStream& in, uint32_t codeBytes, int numFunc
 
     std::map<std::pair<gmCompiledConstant::Kind, std::string>, uint32_t> indexes;
     const auto constantIndex = [&](gmCompiledConstant::Kind kind, std::string text, int functionId) {
-        auto key = std::make_pair(kind, kind == gmCompiledConstant::Kind::Function ? std::to_string(functionId) : text);
+        auto key = std::make_pair(
+            kind, kind == gmCompiledConstant::Kind::Function ? std::to_string(functionId) : text);
         auto found = indexes.find(key);
         if (found != indexes.end()) {
             return found->second;
@@ -230,16 +231,18 @@ bool gmLibraryLoader::readCode(gmByteStream& in, uint32_t codeBytes, int numFunc
             continue;
         }
         if (++i >= code.size()) {
-            return fail(formatted("function %d: %s at %zu has no operand", function.id, info.name, (i - 1) * 4));
+            return fail(
+                formatted("function %d: %s at %zu has no operand", function.id, info.name, (i - 1) * 4));
         }
         uint32_t& operand = code[i];
         if (info.operand == gmOperandKind::Name || info.operand == gmOperandKind::String) {
             std::string text;
             if (!getString(operand, text)) {
-                return fail(formatted("function %d: string offset %u outside the table", function.id, operand));
+                return fail(
+                    formatted("function %d: string offset %u outside the table", function.id, operand));
             }
             const auto kind = info.operand == gmOperandKind::Name ? gmCompiledConstant::Kind::Name
-                                                                   : gmCompiledConstant::Kind::String;
+                                                                  : gmCompiledConstant::Kind::String;
             operand = constantIndex(kind, std::move(text), -1);
         } else if (info.operand == gmOperandKind::Function) {
             if (operand >= static_cast<uint32_t>(numFunctions)) {
@@ -321,7 +324,8 @@ bool gmLibraryLoader::orderFunctions(gmLibrary& library) {
         stack.emplace_back(start, 0);
         while (!stack.empty()) {
             auto& [id, next] = stack.back();
-            const std::vector<gmCompiledConstant>& constants = library.functions[static_cast<size_t>(id)].constants;
+            const std::vector<gmCompiledConstant>& constants =
+                library.functions[static_cast<size_t>(id)].constants;
             if (next == constants.size()) {
                 marks[static_cast<size_t>(id)] = Mark::Done;
                 library.handOverOrder.push_back(id);

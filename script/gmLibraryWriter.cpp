@@ -45,8 +45,9 @@ void gmLibraryWriter::addFunction(gmCompiledFunction&& function) {
                               ? static_cast<uint32_t>(constant->functionId)
                               : kLibraryUnnamedLocal;
             } else {
-                operand = constant->kind == gmCompiledConstant::Kind::Function ? kLibraryUnnamedLocal
-                                                                               : getStringOffset(constant->text);
+                operand = constant->kind == gmCompiledConstant::Kind::Function
+                              ? kLibraryUnnamedLocal
+                              : getStringOffset(constant->text);
             }
         }
         records_.writeWord(operand);
@@ -104,7 +105,8 @@ void gmLibraryWriter::finish(gmByteStream& out) const {
     out.seek(end);
 }
 
-int compileToLibrary(const char* text, gmByteStream& out, gmCompileLog& log, const gmLibraryOptions& options) {
+int compileToLibrary(const char* text, gmByteStream& out, gmCompileLog& log,
+                     const gmLibraryOptions& options) {
     gmLibraryWriter writer(options);
     gmCompileOptions compileOptions;
     compileOptions.debug = options.debug;

@@ -25,10 +25,10 @@
 #include <string>
 #include <unordered_map>
 
-constexpr uint32_t kLibraryMagic = 0x306C6D67;     // "gml0"
-constexpr uint32_t kLibraryFuncTag = 0x636E7566;   // "func"
-constexpr uint32_t kLibraryFlagDebugInfo = 1u;     // file flags bit 0
-constexpr uint32_t kLibraryFlagRoot = 1u;          // function flags bit 0
+constexpr uint32_t kLibraryMagic = 0x306C6D67;    // "gml0"
+constexpr uint32_t kLibraryFuncTag = 0x636E7566;  // "func"
+constexpr uint32_t kLibraryFlagDebugInfo = 1u;    // file flags bit 0
+constexpr uint32_t kLibraryFlagRoot = 1u;         // function flags bit 0
 constexpr uint32_t kLibraryUnnamedLocal = 0xffffffffu;
 constexpr size_t kLibraryHeaderSize = 20;
 constexpr size_t kLibraryRecordHeadSize = 28;
@@ -84,4 +84,5 @@ class gmLibraryWriter final : public gmCompileHooks {
 
 // Compiles [text] like the machine compiles source and writes the library to [out]. Returns the
 // error count (errors go to [log]); after errors [out] holds nothing usable.
-int compileToLibrary(const char* text, gmByteStream& out, gmCompileLog& log, const gmLibraryOptions& options = {});
+int compileToLibrary(const char* text, gmByteStream& out, gmCompileLog& log,
+                     const gmLibraryOptions& options = {});

@@ -13,9 +13,12 @@
 
 namespace {
 
-constexpr uint32_t op(gmOpcode opcode) { return static_cast<uint32_t>(opcode); }
+constexpr uint32_t op(gmOpcode opcode) {
+    return static_cast<uint32_t>(opcode);
+}
 
-gmCompiledFunction makeFunction(std::vector<uint32_t> code, int maxStack = 4, int params = 0, int locals = 0) {
+gmCompiledFunction makeFunction(std::vector<uint32_t> code, int maxStack = 4, int params = 0,
+                                int locals = 0) {
     gmCompiledFunction function;
     function.id = 0;
     function.isRoot = true;
@@ -32,7 +35,8 @@ std::string verifyError(const gmCompiledFunction& function, int numFunctions = 1
     return verifier.verify(function, numFunctions) ? std::string() : verifier.getError();
 }
 
-std::vector<uint8_t> writeLibrary(const std::vector<gmCompiledFunction>& functions, gmLibraryOptions options = {}) {
+std::vector<uint8_t> writeLibrary(const std::vector<gmCompiledFunction>& functions,
+                                  gmLibraryOptions options = {}) {
     gmLibraryWriter writer(options);
     for (const gmCompiledFunction& function : functions) {
         writer.addFunction(gmCompiledFunction(function));
@@ -55,10 +59,14 @@ uint32_t wordAt(const std::vector<uint8_t>& bytes, size_t offset) {
     return word;
 }
 
-void setWord(std::vector<uint8_t>& bytes, size_t offset, uint32_t word) { std::memcpy(bytes.data() + offset, &word, 4); }
+void setWord(std::vector<uint8_t>& bytes, size_t offset, uint32_t word) {
+    std::memcpy(bytes.data() + offset, &word, 4);
+}
 
 // Offset of the first function record's head.
-size_t firstRecord(const std::vector<uint8_t>& bytes) { return wordAt(bytes, 16) + 4; }
+size_t firstRecord(const std::vector<uint8_t>& bytes) {
+    return wordAt(bytes, 16) + 4;
+}
 
 struct LoadResult {
     bool accepted = false;
@@ -83,8 +91,8 @@ void expectRejected(const std::vector<uint8_t>& bytes, const std::string& detail
     const LoadResult result = readLibrary(bytes);
     EXPECT_FALSE(result.accepted) << detail;
     EXPECT_EQ(result.log, std::vector<std::string>{"Error loading library"}) << detail;
-    EXPECT_NE(result.detail.find(detail), std::string::npos) << "expected '" << detail << "', got '" << result.detail
-                                                             << "'";
+    EXPECT_NE(result.detail.find(detail), std::string::npos)
+        << "expected '" << detail << "', got '" << result.detail << "'";
     EXPECT_TRUE(result.library.functions.empty());
 }
 
@@ -100,8 +108,8 @@ const char* const kRichScript =
 
 TEST(gmBytecodeVerifier, ComputesTheDepthOfCompilerOutput) {
     const gmCompiledFunction function =
-        makeFunction({op(gmOpcode::PushNull), op(gmOpcode::PushInt), 1, op(gmOpcode::Dup), op(gmOpcode::Call), 1,
-                      op(gmOpcode::Return)},
+        makeFunction({op(gmOpcode::PushNull), op(gmOpcode::PushInt), 1, op(gmOpcode::Dup), op(gmOpcode::Call),
+                      1, op(gmOpcode::Return)},
                      3);
     gmBytecodeVerifier verifier;
     ASSERT_TRUE(verifier.verify(function, 1)) << verifier.getError();
@@ -142,12 +150,13 @@ TEST(gmBytecodeVerifier, RefusesJumpsOutsideTheCodeOrIntoOperands) {
 TEST(gmBytecodeVerifier, RefusesLocalsBeyondParametersAndLocals) {
     const auto withOperand = [](gmOpcode opcode, uint32_t operand) {
         if (opcode == gmOpcode::ForeachNext) {
-            return makeFunction({op(gmOpcode::NewTable), op(gmOpcode::PushInt), 0xfffffffe, op(opcode), operand,
-                                 op(gmOpcode::ReturnNull)},
+            return makeFunction({op(gmOpcode::NewTable), op(gmOpcode::PushInt), 0xfffffffe, op(opcode),
+                                 operand, op(gmOpcode::ReturnNull)},
                                 4, 1, 1);
         }
         if (opcode == gmOpcode::SetLocal) {
-            return makeFunction({op(gmOpcode::PushNull), op(opcode), operand, op(gmOpcode::ReturnNull)}, 4, 1, 1);
+            return makeFunction({op(gmOpcode::PushNull), op(opcode), operand, op(gmOpcode::ReturnNull)}, 4, 1,
+                                1);
         }
         return makeFunction({op(opcode), operand, op(gmOpcode::ReturnNull)}, 4, 1, 1);
     };
@@ -178,50 +187,54 @@ TEST(gmBytecodeVerifier, RefusesPathsThatDropBelowTheFrame) {
     EXPECT_NE(verifyError(makeFunction({op(gmOpcode::Pop), op(gmOpcode::ReturnNull)})).find("reads 1 values"),
               std::string::npos);
     EXPECT_NE(verifyError(makeFunction({op(gmOpcode::Return)})), "");
-    EXPECT_NE(verifyError(makeFunction({op(gmOpcode::PushNull), op(gmOpcode::Swap), op(gmOpcode::ReturnNull)})), "");
+    EXPECT_NE(
+        verifyError(makeFunction({op(gmOpcode::PushNull), op(gmOpcode::Swap), op(gmOpcode::ReturnNull)})),
+        "");
     // call 1 needs this, the function and one argument
     EXPECT_NE(verifyError(makeFunction({op(gmOpcode::PushNull), op(gmOpcode::PushNull), op(gmOpcode::Call), 1,
                                         op(gmOpcode::ReturnNull)})),
               "");
-    EXPECT_NE(verifyError(makeFunction({op(gmOpcode::PushNull), op(gmOpcode::Call), 0xffffffff,
-                                        op(gmOpcode::ReturnNull)})),
+    EXPECT_NE(verifyError(makeFunction(
+                  {op(gmOpcode::PushNull), op(gmOpcode::Call), 0xffffffff, op(gmOpcode::ReturnNull)})),
               "");
     // the iterator and its table
-    EXPECT_NE(verifyError(makeFunction({op(gmOpcode::PushNull), op(gmOpcode::ForeachNext), 0,
-                                        op(gmOpcode::ReturnNull)},
-                                       4, 1)),
+    EXPECT_NE(verifyError(makeFunction(
+                  {op(gmOpcode::PushNull), op(gmOpcode::ForeachNext), 0, op(gmOpcode::ReturnNull)}, 4, 1)),
               "");
 }
 
 TEST(gmBytecodeVerifier, RefusesADeclaredMaximumBelowTheComputedDepth) {
-    const std::vector<uint32_t> code = {op(gmOpcode::PushNull), op(gmOpcode::PushNull), op(gmOpcode::Dup2),
-                                        op(gmOpcode::Pop2), op(gmOpcode::Pop2), op(gmOpcode::ReturnNull)};
+    const std::vector<uint32_t> code = {op(gmOpcode::PushNull), op(gmOpcode::PushNull),
+                                        op(gmOpcode::Dup2),     op(gmOpcode::Pop2),
+                                        op(gmOpcode::Pop2),     op(gmOpcode::ReturnNull)};
     EXPECT_EQ(verifyError(makeFunction(code, 4)), "");
     EXPECT_EQ(verifyError(makeFunction(code, 3)), "stack depth 4 at 8 exceeds the declared maximum 3");
 }
 
 TEST(gmBytecodeVerifier, RefusesLoopsThatGrowTheStackAndPathsOffTheEnd) {
     // top: pushnull; pushtrue; jumpiftrue top -- every turn leaves one more value
-    EXPECT_NE(verifyError(makeFunction({op(gmOpcode::PushNull), op(gmOpcode::PushTrue), op(gmOpcode::JumpIfTrue), 0,
-                                        op(gmOpcode::ReturnNull)},
+    EXPECT_NE(verifyError(makeFunction({op(gmOpcode::PushNull), op(gmOpcode::PushTrue),
+                                        op(gmOpcode::JumpIfTrue), 0, op(gmOpcode::ReturnNull)},
                                        100))
                   .find("paths meet"),
               std::string::npos);
     EXPECT_NE(verifyError(makeFunction({op(gmOpcode::PushNull), op(gmOpcode::Pop)})).find("past the end"),
               std::string::npos);
-    EXPECT_NE(verifyError(makeFunction({op(gmOpcode::PushTrue), op(gmOpcode::JumpIfFalse), 16, op(gmOpcode::ReturnNull),
-                                        op(gmOpcode::Line)}))
+    EXPECT_NE(verifyError(makeFunction({op(gmOpcode::PushTrue), op(gmOpcode::JumpIfFalse), 16,
+                                        op(gmOpcode::ReturnNull), op(gmOpcode::Line)}))
                   .find("past the end"),
               std::string::npos);
     // Code no path reaches needs no depth, only valid instructions.
-    EXPECT_EQ(verifyError(makeFunction({op(gmOpcode::ReturnNull), op(gmOpcode::Pop2), op(gmOpcode::Return)})), "");
+    EXPECT_EQ(verifyError(makeFunction({op(gmOpcode::ReturnNull), op(gmOpcode::Pop2), op(gmOpcode::Return)})),
+              "");
 }
 
 TEST(gmBytecodeVerifier, RefusesCountsOutOfRange) {
     EXPECT_NE(verifyError(makeFunction({op(gmOpcode::ReturnNull)}, -1)), "");
     EXPECT_NE(verifyError(makeFunction({op(gmOpcode::ReturnNull)}, 0, -1)), "");
-    EXPECT_NE(verifyError(makeFunction({op(gmOpcode::ReturnNull)}, 0, 0, gmBytecodeVerifier::kMaxFrameValues + 1)),
-              "");
+    EXPECT_NE(
+        verifyError(makeFunction({op(gmOpcode::ReturnNull)}, 0, 0, gmBytecodeVerifier::kMaxFrameValues + 1)),
+        "");
 }
 
 // ---- whole files ----
@@ -229,10 +242,12 @@ TEST(gmBytecodeVerifier, RefusesCountsOutOfRange) {
 TEST(gmLibraryLoader, RefusesEveryTruncation) {
     gmLibraryOptions debug;
     debug.debug = true;
-    for (const std::vector<uint8_t>& bytes : {compileLibrary(kRichScript), compileLibrary(kRichScript, debug)}) {
+    for (const std::vector<uint8_t>& bytes :
+         {compileLibrary(kRichScript), compileLibrary(kRichScript, debug)}) {
         ASSERT_TRUE(readLibrary(bytes).accepted);
         for (size_t length = 0; length < bytes.size(); ++length) {
-            const LoadResult result = readLibrary(std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(length)));
+            const LoadResult result =
+                readLibrary(std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(length)));
             ASSERT_FALSE(result.accepted) << length;
             ASSERT_EQ(result.log, std::vector<std::string>{"Error loading library"}) << length;
         }
@@ -242,7 +257,8 @@ TEST(gmLibraryLoader, RefusesEveryTruncation) {
 TEST(gmLibraryLoader, FlippedBytesAreRefusedOrVerified) {
     gmLibraryOptions debug;
     debug.debug = true;
-    for (const std::vector<uint8_t>& original : {compileLibrary(kRichScript), compileLibrary(kRichScript, debug)}) {
+    for (const std::vector<uint8_t>& original :
+         {compileLibrary(kRichScript), compileLibrary(kRichScript, debug)}) {
         int refused = 0;
         for (size_t at = 0; at < original.size(); ++at) {
             for (uint8_t mask : {0x01, 0x10, 0x80, 0xff}) {
@@ -341,9 +357,12 @@ TEST(gmLibraryLoader, RefusesFunctionsThatReachThemselves) {
 }
 
 TEST(gmLibraryLoader, RefusesCodeTheVerifierRefuses) {
-    expectRejected(writeLibrary({makeFunction({op(gmOpcode::Jump), 3, op(gmOpcode::ReturnNull)})}), "bad operand");
-    expectRejected(writeLibrary({makeFunction({op(gmOpcode::GetLocal), 0, op(gmOpcode::Return)})}), "bad operand");
-    expectRejected(writeLibrary({makeFunction({op(gmOpcode::Pop), op(gmOpcode::ReturnNull)})}), "reads 1 values");
+    expectRejected(writeLibrary({makeFunction({op(gmOpcode::Jump), 3, op(gmOpcode::ReturnNull)})}),
+                   "bad operand");
+    expectRejected(writeLibrary({makeFunction({op(gmOpcode::GetLocal), 0, op(gmOpcode::Return)})}),
+                   "bad operand");
+    expectRejected(writeLibrary({makeFunction({op(gmOpcode::Pop), op(gmOpcode::ReturnNull)})}),
+                   "reads 1 values");
     expectRejected(writeLibrary({makeFunction({op(gmOpcode::PushNull), op(gmOpcode::Return)}, 0)}),
                    "exceeds the declared maximum");
     expectRejected(writeLibrary({makeFunction({op(gmOpcode::PushNull), op(gmOpcode::Pop)})}), "past the end");

@@ -27,7 +27,8 @@ std::vector<gmCompiledFunction> compileRecords(const std::string& text, gmCompil
     gmFunctionCollector collector;
     gmStringListLog log;
     EXPECT_EQ(gmCompileText(text.c_str(), collector, log, options), 0)
-        << text << "\n" << (log.getEntries().empty() ? "" : log.getEntries()[0]);
+        << text << "\n"
+        << (log.getEntries().empty() ? "" : log.getEntries()[0]);
     return collector.getFunctions();
 }
 
@@ -68,7 +69,8 @@ void expectSameRecords(const std::vector<gmCompiledFunction>& compiled, const gm
     }
     const int rootId = compiled.back().id;
     EXPECT_EQ(library.rootId, rootId);
-    EXPECT_EQ(gmDisassembleAll(library.functions, library.rootId), gmDisassembleAll(compiled, rootId)) << text;
+    EXPECT_EQ(gmDisassembleAll(library.functions, library.rootId), gmDisassembleAll(compiled, rootId))
+        << text;
 }
 
 // One source per construct of the language.
@@ -89,7 +91,8 @@ const char* const kConstructs[] = {
     "for (;;) { break; }",
     "foreach (v in t) { print(v); } foreach (k and v in t) { if (k) { break; } continue; }",
     "foreach (k and v in t) { foreach (w in v) { if (w) { return w; } } }",
-    "f = function(a, b) { local c = a + b; return c; }; g = function() { return function(x) { return x; }; };",
+    "f = function(a, b) { local c = a + b; return c; }; g = function() { return function(x) { return x; }; "
+    "};",
     "global f = function(n) { if (n < 2) { return 1; } return n * f(n - 1); }; print(f(5));",
     "s = \"text\"; t = \"text\"; o.text = s; print(\"with \\\"quotes\\\" and \\n\");",
     "x = 1.5; y = -2.25e3; z = 0; w = 1; n = null; b = true; c = false; h = 0x7fffffff;",
@@ -124,18 +127,30 @@ class ProgramGenerator {
             return pick(2) ? name() : std::to_string(pick(100));
         }
         switch (pick(12)) {
-            case 0: return std::to_string(pick(1000) - 500);
-            case 1: return "\"s" + std::to_string(pick(4)) + "\"";
-            case 2: return "1.5";
-            case 3: return expression(depth + 1) + " + " + expression(depth + 1);
-            case 4: return "(" + expression(depth + 1) + " and " + expression(depth + 1) + ")";
-            case 5: return "(" + expression(depth + 1) + " or " + expression(depth + 1) + ")";
-            case 6: return name() + "(" + expression(depth + 1) + ", " + expression(depth + 1) + ")";
-            case 7: return "{ " + expression(depth + 1) + ", k = " + expression(depth + 1) + " }";
-            case 8: return "function(p, q) { " + statement(depth + 1, false) + " return p; }";
-            case 9: return name() + ".x" + std::to_string(pick(3));
-            case 10: return name() + "[" + expression(depth + 1) + "]";
-            default: return name();
+            case 0:
+                return std::to_string(pick(1000) - 500);
+            case 1:
+                return "\"s" + std::to_string(pick(4)) + "\"";
+            case 2:
+                return "1.5";
+            case 3:
+                return expression(depth + 1) + " + " + expression(depth + 1);
+            case 4:
+                return "(" + expression(depth + 1) + " and " + expression(depth + 1) + ")";
+            case 5:
+                return "(" + expression(depth + 1) + " or " + expression(depth + 1) + ")";
+            case 6:
+                return name() + "(" + expression(depth + 1) + ", " + expression(depth + 1) + ")";
+            case 7:
+                return "{ " + expression(depth + 1) + ", k = " + expression(depth + 1) + " }";
+            case 8:
+                return "function(p, q) { " + statement(depth + 1, false) + " return p; }";
+            case 9:
+                return name() + ".x" + std::to_string(pick(3));
+            case 10:
+                return name() + "[" + expression(depth + 1) + "]";
+            default:
+                return name();
         }
     }
 
@@ -144,17 +159,29 @@ class ProgramGenerator {
             return name() + " = " + expression(depth) + ";\n";
         }
         switch (pick(11)) {
-            case 0: return "if (" + expression(depth) + ") { " + statement(depth + 1, inLoop) + "} else { " +
-                           statement(depth + 1, inLoop) + "}\n";
-            case 1: return "while (" + expression(depth) + ") { " + statement(depth + 1, true) + "}\n";
-            case 2: return "for (a = 0; a < 3; a += 1) { " + statement(depth + 1, true) + "}\n";
-            case 3: return "foreach (k and v in " + expression(depth) + ") { " + statement(depth + 1, true) + "}\n";
-            case 4: return "dowhile (" + expression(depth) + ") { " + statement(depth + 1, true) + "}\n";
-            case 5: return inLoop ? (pick(2) ? "break;\n" : "continue;\n") : "return " + expression(depth) + ";\n";
-            case 6: return "t[" + expression(depth) + "] = " + expression(depth) + ";\n";
-            case 7: return expression(depth) + ";\n";
-            case 8: return "local l" + std::to_string(pick(3)) + " = " + expression(depth) + ";\n";
-            default: return name() + " = " + expression(depth) + ";\n";
+            case 0:
+                return "if (" + expression(depth) + ") { " + statement(depth + 1, inLoop) + "} else { " +
+                       statement(depth + 1, inLoop) + "}\n";
+            case 1:
+                return "while (" + expression(depth) + ") { " + statement(depth + 1, true) + "}\n";
+            case 2:
+                return "for (a = 0; a < 3; a += 1) { " + statement(depth + 1, true) + "}\n";
+            case 3:
+                return "foreach (k and v in " + expression(depth) + ") { " + statement(depth + 1, true) +
+                       "}\n";
+            case 4:
+                return "dowhile (" + expression(depth) + ") { " + statement(depth + 1, true) + "}\n";
+            case 5:
+                return inLoop ? (pick(2) ? "break;\n" : "continue;\n")
+                              : "return " + expression(depth) + ";\n";
+            case 6:
+                return "t[" + expression(depth) + "] = " + expression(depth) + ";\n";
+            case 7:
+                return expression(depth) + ";\n";
+            case 8:
+                return "local l" + std::to_string(pick(3)) + " = " + expression(depth) + ";\n";
+            default:
+                return name() + " = " + expression(depth) + ";\n";
         }
     }
 
@@ -237,8 +264,9 @@ TEST(gmLibraryWriter, WritesHeaderStringTableAndFunctionsInCompletionOrder) {
 
     // The nested function (id 0) comes first, unflagged; the root (id 1) last, flagged.
     size_t record = functionTable + 4;
-    EXPECT_EQ(std::string(bytes.begin() + static_cast<long>(record), bytes.begin() + static_cast<long>(record) + 4),
-              "func");
+    EXPECT_EQ(
+        std::string(bytes.begin() + static_cast<long>(record), bytes.begin() + static_cast<long>(record) + 4),
+        "func");
     EXPECT_EQ(wordAt(bytes, record + 4), 0u);
     EXPECT_EQ(wordAt(bytes, record + 8), 0u);
     // pushstring "b" is stored as the string's offset 0
@@ -250,7 +278,7 @@ TEST(gmLibraryWriter, WritesHeaderStringTableAndFunctionsInCompletionOrder) {
     EXPECT_EQ(record + 28 + wordAt(bytes, record + 24), bytes.size());
     // getglobal "o" (offset 2), pushstring "a" (offset 4), setdot "a" (offset 4), pushfunction 0
     const std::vector<uint32_t> expected = {
-        static_cast<uint32_t>(gmOpcode::GetGlobal), 2, static_cast<uint32_t>(gmOpcode::PushString), 4,
+        static_cast<uint32_t>(gmOpcode::GetGlobal), 2, static_cast<uint32_t>(gmOpcode::PushString),   4,
         static_cast<uint32_t>(gmOpcode::SetDot),    4, static_cast<uint32_t>(gmOpcode::PushFunction), 0};
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(wordAt(bytes, record + 28 + 4 * i), expected[i]) << i;
