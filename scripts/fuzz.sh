@@ -5,7 +5,8 @@
 # Seeds: fuzz/corpus/ (committed), the golden scripts tests/scripts/**/*.gm when present, and their
 # compiled libraries for the loader. Each target keeps its growing corpus in build-fuzz/fuzz-work/;
 # crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any target finds a crash,
-# a leak or a sanitizer report. Prints the executions run per target.
+# a leak or a sanitizer report. Prints the executions run per target. TACT_FUZZ_RUNS=N stops each
+# target after N executions when that comes before the time limit.
 set -euo pipefail
 
 seconds=${1:-20}
@@ -40,13 +41,15 @@ for target in "${targets[@]}"; do
     tact_fuzz_load_library) seeds=$work/seeds/library; dict=() ;;
     *) seeds=$work/seeds/source; dict=(-dict="$root/fuzz/gm.dict") ;;
   esac
+  limits=(-max_total_time="$seconds")
+  [ -z "${TACT_FUZZ_RUNS:-}" ] || limits+=(-runs="$TACT_FUZZ_RUNS")
   corpus=$work/corpus-$target
   mkdir -p "$corpus"
   log=$work/$target.log
   echo "fuzz: $target for ${seconds}s"
   # -timeout: one input taking longer is a hang; -rss_limit_mb: the loader must not be driven to
   # allocate more than the file justifies.
-  if ! nice -n 19 "$build/fuzz/$target" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+  if ! nice -n 19 "$build/fuzz/$target" "${dict[@]}" "${limits[@]}" -timeout=10 -rss_limit_mb=1024 \
        -max_len=4096 -print_final_stats=1 -artifact_prefix="$work/crashes/$target-" "$corpus" "$seeds" \
        >"$log" 2>&1; then
     status=1
