@@ -64,7 +64,8 @@ class gmLibraryWriter final : public gmCompileHooks {
     void setSourceText(std::string text) { sourceText_ = std::move(text); }
 
     // Writes the header, string table, source section and function table to [out] from its position
-    // 0. The writer keeps its records, so finishing twice writes the same bytes.
+    // 0, leaving the position at the end; [out] should be empty, as bytes past the library are not
+    // cut. The writer keeps its records, so finishing twice writes the same bytes.
     void finish(gmByteStream& out) const;
 
   private:
