@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 STRESS_BUILD ?= build-stress
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-asan test-gc-stress bench clean
+.PHONY: all deps build demo test test-asan test-gc-stress fuzz fuzz-smoke bench clean
 
 all: build
 
@@ -20,8 +20,19 @@ build: deps $(BUILD)/build.ninja
 demo: build
 	./scripts/run-demo.sh $(BUILD)
 
+# The fuzz smoke run goes first so that CTest's summary closes the output.
 test: build
+	$(MAKE) fuzz-smoke
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The fuzz targets (clang, ASan + UBSan, in build-fuzz): a short smoke run for CI, and longer runs
+# of FUZZ_SECONDS per target for robustness figures.
+FUZZ_SECONDS ?= 600
+fuzz-smoke: deps
+	./scripts/fuzz.sh 15
+
+fuzz: deps
+	./scripts/fuzz.sh $(FUZZ_SECONDS)
 
 $(ASAN_BUILD)/build.ninja:
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTACT_SANITIZE=ON -DTACT_BUILD_BENCHMARKS=OFF
@@ -42,4 +53,4 @@ bench: build
 	./scripts/run-benchmarks.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(STRESS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(STRESS_BUILD) build-fuzz

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, ASan + UBSan) in build-fuzz and runs each one in turn for
+# the given seconds (default 20), at the lowest scheduling priority, one target at a time.
+#   scripts/fuzz.sh [seconds-per-target] [target...]
+# Seeds: fuzz/corpus/ (committed), the golden scripts tests/scripts/**/*.gm when present, and their
+# compiled libraries for the loader. Each target keeps its growing corpus in build-fuzz/fuzz-work/;
+# crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any target finds a crash,
+# a leak or a sanitizer report. Prints the executions run per target. TACT_FUZZ_RUNS=N stops each
+# target after N executions when that comes before the time limit.
+set -euo pipefail
+
+seconds=${1:-20}
+shift || true
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TACT_FUZZ_BUILD:-$root/build-fuzz}
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip)
+
+if [ ! -f "$build/build.ninja" ]; then
+  CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTACT_FUZZ=ON -DTACT_BUILD_TESTS=OFF -DTACT_BUILD_BENCHMARKS=OFF >/dev/null
+fi
+nice -n 19 cmake --build "$build" -j2 --target "${targets[@]}" tact_fuzz_make_seeds
+
+work=$build/fuzz-work
+mkdir -p "$work/crashes" "$work/seeds/source" "$work/seeds/library"
+cp "$root"/fuzz/corpus/source/* "$work/seeds/source/"
+cp "$root"/fuzz/corpus/library/*.gmc "$work/seeds/library/" 2>/dev/null || true
+golden=()
+if [ -d "$root/tests/scripts" ]; then
+  while IFS= read -r -d '' f; do golden+=("$f"); done < <(find "$root/tests/scripts" -name '*.gm' -print0)
+fi
+for f in "${golden[@]}"; do
+  cp "$f" "$work/seeds/source/$(basename "$(dirname "$f")")_$(basename "$f")"
+done
+"$build/fuzz/tact_fuzz_make_seeds" "$work/seeds/library" "$work"/seeds/source/*.gm >/dev/null
+
+status=0
+for target in "${targets[@]}"; do
+  case $target in
+    tact_fuzz_load_library) seeds=$work/seeds/library; dict=() ;;
+    *) seeds=$work/seeds/source; dict=(-dict="$root/fuzz/gm.dict") ;;
+  esac
+  limits=(-max_total_time="$seconds")
+  [ -z "${TACT_FUZZ_RUNS:-}" ] || limits+=(-runs="$TACT_FUZZ_RUNS")
+  corpus=$work/corpus-$target
+  mkdir -p "$corpus"
+  log=$work/$target.log
+  echo "fuzz: $target for ${seconds}s"
+  # -timeout: one input taking longer is a hang; -rss_limit_mb: the loader must not be driven to
+  # allocate more than the file justifies.
+  if ! nice -n 19 "$build/fuzz/$target" "${dict[@]}" "${limits[@]}" -timeout=10 -rss_limit_mb=1024 \
+       -max_len=4096 -print_final_stats=1 -artifact_prefix="$work/crashes/$target-" "$corpus" "$seeds" \
+       >"$log" 2>&1; then
+    status=1
+    echo "fuzz: $target FAILED, see $log"
+    grep -E "ERROR|SUMMARY|invariant" "$log" | head -5 || true
+  fi
+  runs=$(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}' || true)
+  echo "fuzz: $target executions ${runs:-unknown}"
+done
+exit $status
