@@ -13,12 +13,8 @@
 
 namespace {
 
-// Above this many entities the all-pairs collision test would dominate the tick, so a crowd
-// (the drawing benchmark) moves without colliding.
-constexpr int kMaxCollidingEntities = 400;
 // Half the height the default camera sees at z = 0; the mouse maps onto this view.
 constexpr float kVisibleHalfHeight = 1344.0f;
-constexpr float kPlayerTurnRadians = 0.06f;
 
 int envInt(const char* name, int fallback) {
     const char* text = std::getenv(name);
@@ -80,8 +76,6 @@ void Box2DPhysicsModuleTestProcess::update(float deltaMS) {
     if (input->isKeyPressed(KEYBOARD_ESCAPE))
         gameSystem_->quit();
     steerPlayer();
-    if (static_cast<int>(entities_.size()) <= kMaxCollidingEntities)
-        collideAll();
     if (runMS_ > 0.0f && elapsedMS_ >= runMS_) {
         if (!screenshotFileName_.empty())
             gameSystem_->getVideoModule()->requestScreenshot(screenshotFileName_);
@@ -110,14 +104,7 @@ void Box2DPhysicsModuleTestProcess::steerPlayer() {
                               (0.5f - input->getMousePosY()) * 2.0f * kVisibleHalfHeight);
         wish = mouse - player_->getPos();
     }
-    player_->steerToward(wish, kPlayerTurnRadians);
-}
-
-void Box2DPhysicsModuleTestProcess::collideAll() {
-    for (std::size_t i = 0; i < entities_.size(); ++i) {
-        for (std::size_t j = i + 1; j < entities_.size(); ++j)
-            DemoEntity::collide(*entities_[i], *entities_[j]);
-    }
+    player_->steerToward(wish);
 }
 
 void Box2DPhysicsModuleTestProcess::preDraw() {

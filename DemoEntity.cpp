@@ -2,107 +2,47 @@
 
 #include <cmath>
 
+#include "Engine/AIHelper.h"
+#include "Engine/GameBoard.h"
+#include "Engine/MathUtil.h"
 #include "Engine/GameSystem.h"
-#include "Engine/ShapeType.h"
-#include "Engine/VideoModule.h"
+#include "Engine/PhysicsData.h"
 
-namespace {
-constexpr float kPi = 3.1415927f;
-// The default board's corners.
-constexpr float kBoardMaxX = 2399.0f;
-constexpr float kBoardMaxY = 1339.0f;
-// Rim vertices of the default circle shape; the last repeats the first to close the fan.
-constexpr int kCircleRimVertices = 21;
-}  // namespace
-
-DemoEntity::DemoEntity(GameSystem* gameSystem, const Definition& d)
-    : Entity(gameSystem, 0, d.player),
-      pos_(d.pos),
-      velocity_(d.velocity),
-      radius_(d.radius),
-      halfWidth_(d.halfWidth),
-      halfHeight_(d.halfHeight),
-      colour_{d.red, d.green, d.blue} {}
-
-float DemoEntity::getBoundingRadius() const {
-    return radius_ > 0.0f ? radius_ : std::sqrt(halfWidth_ * halfWidth_ + halfHeight_ * halfHeight_);
+DemoEntity::DemoEntity(GameSystem* gameSystem, const Definition& d) : Entity(gameSystem, 0, d.player) {
+    PhysicsData& body = *getPhysicsData();
+    if (d.radius > 0.0f) {
+        body.setAsCircle(d.radius);
+    } else {
+        body.setAsRect(2.0f * d.halfWidth, 2.0f * d.halfHeight);
+    }
+    body.setPos(d.pos);
+    if (!d.velocity.isZeroVector()) body.setDir(d.velocity.getNormalized());
+    body.setVel(d.velocity);
+    setTestColour(d.red, d.green, d.blue);
+    wanderRadians_ = std::atan2(d.velocity.y, d.velocity.x);
 }
 
-void DemoEntity::setSpeed(float unitsPerMS) {
-    RealPoint direction = velocity_.getNormalized();
-    if (direction.isZeroVector())
-        direction = RealPoint(1.0f, 0.0f);
-    velocity_ = direction * unitsPerMS;
-}
+RealPoint DemoEntity::getPos() const { return getPhysicsData()->getPos(); }
 
-void DemoEntity::steerToward(const RealPoint& direction, float maxRadians) {
-    if (direction.isZeroVector() || velocity_.isZeroVector())
-        return;
-    const float heading = std::atan2(velocity_.y, velocity_.x);
-    float turn = std::atan2(direction.y, direction.x) - heading;
-    while (turn > kPi) turn -= 2.0f * kPi;
-    while (turn < -kPi) turn += 2.0f * kPi;
-    turn = std::fmax(-maxRadians, std::fmin(maxRadians, turn));
-    const float speed = velocity_.length();
-    velocity_ = RealPoint(std::cos(heading + turn), std::sin(heading + turn)) * speed;
+void DemoEntity::steerToward(const RealPoint& direction) {
+    if (direction.isZeroVector() || gameSystem_ == nullptr) return;
+    gameSystem_->getAIHelper()->face(direction.getNormalized(), this);
+    getPhysicsData()->thrust();
 }
 
 void DemoEntity::update(float deltaMS) {
-    if (!isPlayer()) {
-        // A slowly wandering wish direction gives curved paths rather than straight lines.
-        wanderRadians_ += gameSystem_->getRandomReal(-0.08f, 0.08f);
-        steerToward(RealPoint(std::cos(wanderRadians_), std::sin(wanderRadians_)), 0.01f);
-    }
-    pos_ = pos_ + velocity_ * deltaMS;
-    const float r = getBoundingRadius();
-    if (std::fabs(pos_.x) > kBoardMaxX - r) {
-        pos_.x = std::copysign(kBoardMaxX - r, pos_.x);
-        velocity_.x = -velocity_.x;
-    }
-    if (std::fabs(pos_.y) > kBoardMaxY - r) {
-        pos_.y = std::copysign(kBoardMaxY - r, pos_.y);
-        velocity_.y = -velocity_.y;
-    }
+    Entity::update(deltaMS);
+    if (isPlayer() || gameSystem_ == nullptr) return;
+    // A slowly drifting wish direction gives curved paths rather than straight lines.
+    wanderRadians_ += gameSystem_->getRandomReal(-0.08f, 0.08f);
+    steerToward(RealPoint(std::cos(wanderRadians_), std::sin(wanderRadians_)));
 }
 
-void DemoEntity::collide(DemoEntity& a, DemoEntity& b) {
-    const RealPoint between = b.pos_ - a.pos_;
-    const float distance = between.length();
-    const float reach = a.getBoundingRadius() + b.getBoundingRadius();
-    if (distance >= reach || distance == 0.0f)
-        return;
-    const RealPoint normal = between / distance;
-    const float overlap = (reach - distance) / 2.0f;
-    a.pos_ = a.pos_ - normal * overlap;
-    b.pos_ = b.pos_ + normal * overlap;
-    // Equal masses: exchange the velocity components along the normal when closing.
-    const float closing = a.velocity_.dot(normal) - b.velocity_.dot(normal);
-    if (closing <= 0.0f)
-        return;
-    a.velocity_ = a.velocity_ - normal * closing;
-    b.velocity_ = b.velocity_ + normal * closing;
-}
-
-void DemoEntity::draw() {
-    VideoModule* video = gameSystem_->getVideoModule();
-    video->pushMatrix();
-    video->translate(pos_.x, pos_.y, 0.0f);
-    video->rotateZ(std::atan2(velocity_.y, velocity_.x) - kPi / 2.0f);
-    video->setColour(colour_[0], colour_[1], colour_[2], 1.0f);
-    if (radius_ > 0.0f) {
-        video->beginShape(SHAPETYPE_TRIANGLEFAN);
-        video->plotVertex(0.0f, 0.0f, 0.0f);
-        for (int i = 0; i < kCircleRimVertices; ++i) {
-            const float t = static_cast<float>(i) * 2.0f * kPi / static_cast<float>(kCircleRimVertices - 1);
-            video->plotVertex(radius_ * std::cos(t), radius_ * std::sin(t), 0.0f);
-        }
-    } else {
-        video->beginShape(SHAPETYPE_QUADS);
-        video->plotVertex(-halfWidth_, -halfHeight_, 0.0f);
-        video->plotVertex(halfWidth_, -halfHeight_, 0.0f);
-        video->plotVertex(halfWidth_, halfHeight_, 0.0f);
-        video->plotVertex(-halfWidth_, halfHeight_, 0.0f);
-    }
-    video->endShape();
-    video->popMatrix();
+void DemoEntity::onEntityCollideWithGameBoard(int sides) {
+    RealPoint wish(std::cos(wanderRadians_), std::sin(wanderRadians_));
+    if ((sides & GAMEBOARD_LEFT) != 0) wish.x = std::fabs(wish.x);
+    if ((sides & GAMEBOARD_RIGHT) != 0) wish.x = -std::fabs(wish.x);
+    if ((sides & GAMEBOARD_BOTTOM) != 0) wish.y = std::fabs(wish.y);
+    if ((sides & GAMEBOARD_TOP) != 0) wish.y = -std::fabs(wish.y);
+    wanderRadians_ = std::atan2(wish.y, wish.x);
 }

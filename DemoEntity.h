@@ -1,5 +1,6 @@
-// A native entity for the demo: a circle or a box that moves, steers toward a wandering heading
-// and bounces off the board's sides and other demo entities. It draws the default debug shape.
+// A native entity for the demo: a circle or a box with a physics body that wanders by steering
+// (thrust and rotation requests) and collides through the physics module. It draws the default
+// debug shape in its own colour.
 #pragma once
 
 #include "Engine/Entity.h"
@@ -9,7 +10,7 @@ class DemoEntity : public Entity {
   public:
     struct Definition {
         RealPoint pos;
-        RealPoint velocity;    // units per ms
+        RealPoint velocity;    // units per ms; its direction is the starting heading
         float radius = 40.0f;  // circles; 0 makes a box
         float halfWidth = 40.0f;
         float halfHeight = 25.0f;
@@ -19,25 +20,15 @@ class DemoEntity : public Entity {
 
     DemoEntity(GameSystem* gameSystem, const Definition& definition);
 
+    // Non-players wander: a slowly drifting wish direction, turned toward and thrust along.
     void update(float deltaMS) override;
-    void draw() override;
+    // Turns the wish direction away from the side that was hit, so wanderers leave the edges.
+    void onEntityCollideWithGameBoard(int sides) override;
 
-    // Turns the heading toward [direction] by at most [maxRadians].
-    void steerToward(const RealPoint& direction, float maxRadians);
-    // Separates two overlapping entities and swaps their velocity along the line between them.
-    static void collide(DemoEntity& a, DemoEntity& b);
-
-    const RealPoint& getPos() const { return pos_; }
-    float getSpeed() const { return velocity_.length(); }
-    void setSpeed(float unitsPerMS);
-    float getBoundingRadius() const;
+    // Turns toward [direction] and thrusts; a zero direction only lets the body coast.
+    void steerToward(const RealPoint& direction);
+    RealPoint getPos() const;
 
   private:
-    RealPoint pos_;
-    RealPoint velocity_;
-    float radius_;
-    float halfWidth_;
-    float halfHeight_;
-    float colour_[3];
     float wanderRadians_ = 0.0f;
 };
