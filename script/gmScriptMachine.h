@@ -199,9 +199,15 @@ class gmScriptMachine {
     // Machine time in ms, advanced only by Execute (wrapping).
     uint32_t getTime() const { return time_; }
     int32_t getThreadCount() const { return threadCount_; }
-    // Counts of the running and sleeping lists (a host loop stops when both are empty).
+    // A thread is running, sleeping, or signalled (it runs at the next Execute): a host that runs
+    // scripts to completion stops when this is false.
     bool hasRunningOrSleepingThreads() const {
-        return runningHead_ != nullptr || sleepingHead_ != nullptr;
+        if (runningHead_ != nullptr || sleepingHead_ != nullptr)
+            return true;
+        for (const gmScriptThread* t = blockedHead_; t != nullptr; t = t->next_)
+            if (t->state_ == gmScriptThread::kSignalled)
+                return true;
+        return false;
     }
     // Calls [visit] for every thread of the running, blocked, sleeping and exception lists.
     template <class Visit>

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -148,6 +150,12 @@ void expectGolden(const std::string& path, RunMode mode) {
     EXPECT_EQ(joined(result.output), joined(expected.output));
 }
 
+// The scripts under [root], or under $TACT_GOLDEN_DIR when set (to try another tree's scripts).
+std::string scriptRoot() {
+    const char* overridden = std::getenv("TACT_GOLDEN_DIR");
+    return overridden != nullptr && overridden[0] != '\0' ? overridden : TACT_SCRIPT_TEST_DIR;
+}
+
 std::vector<std::string> findScripts(const std::string& root) {
     std::vector<std::string> scripts;
     std::error_code error;
@@ -161,7 +169,7 @@ std::vector<std::string> findScripts(const std::string& root) {
 
 // "operators/int_add.gm" -> "operators_int_add"
 std::string scriptTestName(const testing::TestParamInfo<std::string>& info) {
-    std::string name = std::filesystem::relative(info.param, TACT_SCRIPT_TEST_DIR).replace_extension().string();
+    std::string name = std::filesystem::relative(info.param, scriptRoot()).replace_extension().string();
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)))
             c = '_';
@@ -174,7 +182,7 @@ TEST_P(ScriptGolden, FromSource) {
     expectGolden(GetParam(), RunMode::Source);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, ScriptGolden, testing::ValuesIn(findScripts(TACT_SCRIPT_TEST_DIR)), scriptTestName);
+INSTANTIATE_TEST_SUITE_P(All, ScriptGolden, testing::ValuesIn(findScripts(scriptRoot())), scriptTestName);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ScriptGolden);
 
 }  // namespace
