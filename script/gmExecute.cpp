@@ -204,21 +204,15 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 #define CONSTANT(index) fn->getConstant(static_cast<int32_t>(index))
 
     static void* const kLabels[kMaxOpcode + 1] = {
-        &&op_getdot, &&op_setdot, &&op_getind, &&op_setind, &&op_binary, &&op_binary, &&op_binary,
-        &&op_binary, &&op_binary, &&op_binary, &&op_binary, &&op_binary, &&op_binary, &&op_binary,
-        &&op_unary, &&op_binary, &&op_binary, &&op_binary, &&op_binary, &&op_binary, &&op_binary,
+        &&op_getdot, &&op_setdot, &&op_getind, &&op_setind, &&bin_add, &&bin_sub, &&bin_mul,
+        &&bin_div, &&bin_mod, &&bin_or, &&bin_xor, &&bin_and, &&bin_shl, &&bin_shr,
+        &&op_unary, &&bin_lt, &&bin_gt, &&bin_lte, &&bin_gte, &&bin_eq, &&bin_neq,
         &&op_unary, &&op_unary, &&op_unary, &&op_nop, &&op_nop, &&op_jump, &&op_jumpiffalse,
         &&op_jumpiftrue, &&op_jumpiffalsekeep, &&op_jumpiftruekeep, &&op_call, &&op_returnnull,
         &&op_return, &&op_foreachnext, &&op_pop, &&op_pop2, &&op_dup, &&op_dup2, &&op_swap,
         &&op_pushnull, &&op_pushint, &&op_pushfalse, &&op_pushtrue, &&op_pushfloat, &&op_pushstring,
         &&op_newtable, &&op_pushfunction, &&op_pushthis, &&op_getlocal, &&op_setlocal,
         &&op_getglobal, &&op_setglobal, &&op_getthismember, &&op_setthismember,
-    };
-    // The binary fast paths are selected by opcode inside op_binary; these tables name them.
-    static void* const kBinaryLabels[kMaxOpcode + 1] = {
-        nullptr,     nullptr,    nullptr,     nullptr,     &&bin_add, &&bin_sub, &&bin_mul, &&bin_div,
-        &&bin_mod,   &&bin_or,   &&bin_xor,   &&bin_and,   &&bin_shl, &&bin_shr, nullptr,   &&bin_lt,
-        &&bin_gt,    &&bin_lte,  &&bin_gte,   &&bin_eq,    &&bin_neq,
     };
 
     DISPATCH();
@@ -375,39 +369,75 @@ op_setind: {
     // -----------------------------------------------------------------------------------------
     // Operators
     // -----------------------------------------------------------------------------------------
-op_binary: {
-    const uint32_t op = ip[-1];
-    gmValue& a = sp[-2];
-    const gmValue& b = sp[-1];
-    if (a.isInt() && b.isInt())
-        goto* kBinaryLabels[op];
-    if (a.isFloat() || b.isFloat()) {
-        if ((a.isFloat() || a.isInt()) && (b.isFloat() || b.isInt())) {
-            const float x = a.isFloat() ? a.getFloat() : static_cast<float>(a.getInt());
-            const float y = b.isFloat() ? b.getFloat() : static_cast<float>(b.getInt());
-            switch (op) {
-                case 4: a = gmValue::makeFloat(x + y); --sp; DISPATCH();
-                case 5: a = gmValue::makeFloat(x - y); --sp; DISPATCH();
-                case 6: a = gmValue::makeFloat(x * y); --sp; DISPATCH();
-                case 15: a = gmValue::makeInt(x < y); --sp; DISPATCH();
-                case 16: a = gmValue::makeInt(x > y); --sp; DISPATCH();
-                case 17: a = gmValue::makeInt(x <= y); --sp; DISPATCH();
-                case 18: a = gmValue::makeInt(x >= y); --sp; DISPATCH();
-                case 19: a = gmValue::makeInt(x == y); --sp; DISPATCH();
-                case 20: a = gmValue::makeInt(x != y); --sp; DISPATCH();
-                default: break;  // div and mod keep the type's own rules; bit operators are undefined
-            }
-        }
+// Each arithmetic and comparison opcode has its own handler, so the processor predicts each
+// site's branches separately: int op int, then float (or int mixed with float), then the type
+// records. [X] and [Y] are the operands as ints or as floats.
+#define NUMERIC_BINARY(label, opNumber, intResult, floatResult)                                        \
+    label: {                                                                                           \
+        gmValue& a = sp[-2];                                                                           \
+        const gmValue& b = sp[-1];                                                                     \
+        if (a.isInt() && b.isInt()) {                                                                  \
+            const int32_t X = a.getInt();                                                              \
+            const int32_t Y = b.getInt();                                                              \
+            a = gmValue::makeInt(intResult);                                                           \
+            --sp;                                                                                      \
+            DISPATCH();                                                                                \
+        }                                                                                              \
+        if ((a.isFloat() && (b.isFloat() || b.isInt())) || (a.isInt() && b.isFloat())) {              \
+            const float X = a.isFloat() ? a.getFloat() : static_cast<float>(a.getInt());               \
+            const float Y = b.isFloat() ? b.getFloat() : static_cast<float>(b.getInt());               \
+            a = floatResult;                                                                           \
+            --sp;                                                                                      \
+            DISPATCH();                                                                                \
+        }                                                                                              \
+        opId = opNumber;                                                                               \
+        instructionStart = ip - 1;                                                                     \
+        callReturnIp = ip;                                                                             \
+        goto binary_slow;                                                                              \
     }
-    opId = static_cast<int32_t>(op);
-    instructionStart = ip - 1;
-    callReturnIp = ip;
-    goto binary_slow;
-}
-bin_add: sp[-2] = gmValue::makeInt(static_cast<int32_t>(sp[-2].getPayload32() + sp[-1].getPayload32())); --sp; DISPATCH();
-bin_sub: sp[-2] = gmValue::makeInt(static_cast<int32_t>(sp[-2].getPayload32() - sp[-1].getPayload32())); --sp; DISPATCH();
-bin_mul: sp[-2] = gmValue::makeInt(static_cast<int32_t>(sp[-2].getPayload32() * sp[-1].getPayload32())); --sp; DISPATCH();
+#define U32(v) static_cast<uint32_t>(v)
+    NUMERIC_BINARY(bin_add, kGmOpAdd, static_cast<int32_t>(U32(X) + U32(Y)), gmValue::makeFloat(X + Y))
+    NUMERIC_BINARY(bin_sub, kGmOpSub, static_cast<int32_t>(U32(X) - U32(Y)), gmValue::makeFloat(X - Y))
+    NUMERIC_BINARY(bin_mul, kGmOpMul, static_cast<int32_t>(U32(X) * U32(Y)), gmValue::makeFloat(X * Y))
+    NUMERIC_BINARY(bin_lt, kGmOpLt, X < Y, gmValue::makeInt(X < Y))
+    NUMERIC_BINARY(bin_gt, kGmOpGt, X > Y, gmValue::makeInt(X > Y))
+    NUMERIC_BINARY(bin_lte, kGmOpLte, X <= Y, gmValue::makeInt(X <= Y))
+    NUMERIC_BINARY(bin_gte, kGmOpGte, X >= Y, gmValue::makeInt(X >= Y))
+    NUMERIC_BINARY(bin_eq, kGmOpEq, X == Y, gmValue::makeInt(X == Y))
+    NUMERIC_BINARY(bin_neq, kGmOpNeq, X != Y, gmValue::makeInt(X != Y))
+#undef NUMERIC_BINARY
+
+// Int-only fast paths (div and mod check for zero; the float rules stay with the type records).
+#define INT_BINARY(label, opNumber, intResult)                                                         \
+    label: {                                                                                           \
+        gmValue& a = sp[-2];                                                                           \
+        const gmValue& b = sp[-1];                                                                     \
+        if (a.isInt() && b.isInt()) {                                                                  \
+            const int32_t X = a.getInt();                                                              \
+            const int32_t Y = b.getInt();                                                              \
+            a = gmValue::makeInt(intResult);                                                           \
+            --sp;                                                                                      \
+            DISPATCH();                                                                                \
+        }                                                                                              \
+        opId = opNumber;                                                                               \
+        instructionStart = ip - 1;                                                                     \
+        callReturnIp = ip;                                                                             \
+        goto binary_slow;                                                                              \
+    }
+    INT_BINARY(bin_or, kGmOpBitOr, X | Y)
+    INT_BINARY(bin_xor, kGmOpBitXor, X ^ Y)
+    INT_BINARY(bin_and, kGmOpBitAnd, X & Y)
+    INT_BINARY(bin_shl, kGmOpShiftLeft, static_cast<int32_t>(U32(X) << (U32(Y) & 31u)))
+    INT_BINARY(bin_shr, kGmOpShiftRight, X >> (U32(Y) & 31u))
+#undef INT_BINARY
+#undef U32
 bin_div: {
+    if (!sp[-2].isInt() || !sp[-1].isInt()) {
+        opId = kGmOpDiv;
+        instructionStart = ip - 1;
+        callReturnIp = ip;
+        goto binary_slow;
+    }
     const int32_t x = sp[-2].getInt();
     const int32_t y = sp[-1].getInt();
     if (y == 0)
@@ -417,6 +447,12 @@ bin_div: {
     DISPATCH();
 }
 bin_mod: {
+    if (!sp[-2].isInt() || !sp[-1].isInt()) {
+        opId = kGmOpMod;
+        instructionStart = ip - 1;
+        callReturnIp = ip;
+        goto binary_slow;
+    }
     const int32_t x = sp[-2].getInt();
     const int32_t y = sp[-1].getInt();
     if (y == 0)
@@ -425,17 +461,6 @@ bin_mod: {
     --sp;
     DISPATCH();
 }
-bin_or: sp[-2] = gmValue::makeInt(sp[-2].getInt() | sp[-1].getInt()); --sp; DISPATCH();
-bin_xor: sp[-2] = gmValue::makeInt(sp[-2].getInt() ^ sp[-1].getInt()); --sp; DISPATCH();
-bin_and: sp[-2] = gmValue::makeInt(sp[-2].getInt() & sp[-1].getInt()); --sp; DISPATCH();
-bin_shl: sp[-2] = gmValue::makeInt(static_cast<int32_t>(sp[-2].getPayload32() << (sp[-1].getPayload32() & 31u))); --sp; DISPATCH();
-bin_shr: sp[-2] = gmValue::makeInt(sp[-2].getInt() >> (sp[-1].getPayload32() & 31u)); --sp; DISPATCH();
-bin_lt: sp[-2] = gmValue::makeInt(sp[-2].getInt() < sp[-1].getInt()); --sp; DISPATCH();
-bin_gt: sp[-2] = gmValue::makeInt(sp[-2].getInt() > sp[-1].getInt()); --sp; DISPATCH();
-bin_lte: sp[-2] = gmValue::makeInt(sp[-2].getInt() <= sp[-1].getInt()); --sp; DISPATCH();
-bin_gte: sp[-2] = gmValue::makeInt(sp[-2].getInt() >= sp[-1].getInt()); --sp; DISPATCH();
-bin_eq: sp[-2] = gmValue::makeInt(sp[-2].getInt() == sp[-1].getInt()); --sp; DISPATCH();
-bin_neq: sp[-2] = gmValue::makeInt(sp[-2].getInt() != sp[-1].getInt()); --sp; DISPATCH();
 
 binary_slow: {
     // The type with the higher id decides: its native operator, else its script operator.
@@ -679,7 +704,8 @@ op_returnnull:
 op_return: {
     if (thread->frames_.empty())
         FAIL(ip - 1, "stack underflow");
-    const gmValue result = sp[-1];
+    gmValue result;
+    result.assignFields(sp[-1]);
     const gmFrame frame = thread->frames_.back();
     thread->frames_.pop_back();
     if (thread->frames_.empty()) {
@@ -691,7 +717,7 @@ op_return: {
         SYNC();
         return Outcome::kFinished;
     }
-    base[-2] = result;
+    base[-2].assignFields(result);
     sp = base - 1 - frame.discardResult;
     base = stack + frame.savedBase;
     ip = frame.returnIp;
@@ -730,18 +756,19 @@ op_pop2:
     sp -= 2;
     DISPATCH();
 op_dup:
-    sp[0] = sp[-1];
+    sp[0].assignFields(sp[-1]);
     ++sp;
     DISPATCH();
 op_dup2:
-    sp[0] = sp[-2];
-    sp[1] = sp[-1];
+    sp[0].assignFields(sp[-2]);
+    sp[1].assignFields(sp[-1]);
     sp += 2;
     DISPATCH();
 op_swap: {
-    const gmValue top = sp[-1];
-    sp[-1] = sp[-2];
-    sp[-2] = top;
+    gmValue top;
+    top.assignFields(sp[-1]);
+    sp[-1].assignFields(sp[-2]);
+    sp[-2].assignFields(top);
     DISPATCH();
 }
 op_pushnull:
@@ -770,13 +797,13 @@ op_newtable: {
     DISPATCH();
 }
 op_pushthis:
-    *sp++ = base[-2];
+    (sp++)->assignFields(base[-2]);
     DISPATCH();
 op_getlocal:
-    *sp++ = base[*ip++];
+    (sp++)->assignFields(base[*ip++]);
     DISPATCH();
 op_setlocal:
-    base[*ip++] = *--sp;
+    base[*ip++].assignFields(*--sp);
     DISPATCH();
 op_getglobal:
     *sp++ = globals->get(CONSTANT(*ip++));
