@@ -47,7 +47,7 @@ $(STRESS_BUILD)/build.ninja:
 
 test-gc-stress: deps $(STRESS_BUILD)/build.ninja
 	cmake --build $(STRESS_BUILD) -j $(JOBS) --target tact_script_tests
-	ctest --test-dir $(STRESS_BUILD) --output-on-failure -j $(JOBS) -R '^gm'
+	ctest --test-dir $(STRESS_BUILD) --output-on-failure -j $(JOBS) -R '^gm|ScriptGolden'
 
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD)

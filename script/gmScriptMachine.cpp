@@ -6,6 +6,7 @@
 #include <new>
 
 #include "script/gmBuiltinOperators.h"
+#include "script/gmLibrary.h"
 
 namespace {
 #if defined(TACT_GC_STRESS) && TACT_GC_STRESS
@@ -49,10 +50,20 @@ gmScriptMachine::gmScriptMachine()
     for (int32_t typeId = 0; typeId < kGmFirstUserType; ++typeId)
         createBuiltinType(typeId, kBuiltinTypeNames[typeId]);
     globals_ = createTable();
+    addRootProvider(&gmScriptMachine::scanThreadRoots, nullptr);
+    gmRegisterStandardLibrary(*this);
 }
 
 gmScriptMachine::~gmScriptMachine() {
     collectionEnabled_ = false;
+    // Threads first: their block records live in the block heap, their stacks hold objects.
+    for (gmScriptThread** list : {&runningHead_, &sleepingHead_, &blockedHead_, &exceptionHead_, &freeThreads_}) {
+        while (gmScriptThread* thread = *list) {
+            *list = thread->next_;
+            removeBlocks(thread);
+            delete thread;
+        }
+    }
     collector_.destroyAllObjects();
     hostRoots_.clear();
     globals_ = nullptr;

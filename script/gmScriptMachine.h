@@ -1,17 +1,20 @@
-// The script machine: owner of every script object, the type records, the allocators and the
-// collector with its pacing. Threads and execution are added by the VM.
+// The script machine: owner of every script object, the type records, the allocators, the
+// collector with its pacing, the script threads with their scheduler, and the error log.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "script/gmBlockHeap.h"
+#include "script/gmErrorLog.h"
 #include "script/gmFixedPool.h"
 #include "script/gmFunction.h"
 #include "script/gmGarbageCollector.h"
 #include "script/gmHostObject.h"
 #include "script/gmHostRootSet.h"
+#include "script/gmScriptThread.h"
 #include "script/gmString.h"
 #include "script/gmStringTable.h"
 #include "script/gmTable.h"
@@ -22,6 +25,18 @@
 // markObject). The VM registers one for its threads (stacks, block and signal values, state frames);
 // a host can register its own instead of putting objects into the host root set one by one.
 using gmRootProvider = void (*)(gmScriptMachine& machine, gmGarbageCollector& collector, void* userData);
+
+// One entry of a library of global functions (registerGlobalFunctions).
+struct gmLibraryEntry {
+    const char* name;
+    gmNativeFunction function;
+    void* userData;
+};
+
+// Where print hands its lines (without the newline); by default standard output.
+using gmPrintSink = void (*)(void* userData, const char* line);
+
+struct gmBlockList;
 
 // One machine owns everything here; nothing is shared between machines or thread-safe.
 //
@@ -44,8 +59,9 @@ class gmScriptMachine {
     // (the collector is thrashing: the limits are too low for the allocation rate).
     static constexpr int32_t kThrashCallCount = 100;
 
+    // Registers the standard library (and with it the gmState type, id 6) before anything else.
     gmScriptMachine();
-    // Frees every object (host destruct callbacks run for host objects still alive), every pool and
+    // Frees every thread and every object (host destruct callbacks run for host objects still alive), every pool and
     // the intern table.
     ~gmScriptMachine();
     gmScriptMachine(const gmScriptMachine&) = delete;
@@ -148,6 +164,87 @@ class gmScriptMachine {
     int32_t getPersistentObjectCount() const { return collector_.getPersistentCount(); }
     int32_t getStringCount() const { return strings_.getCount(); }
 
+
+    // ---- Threads and execution (gmScriptMachineThreads.cpp, gmExecute.cpp) ----
+    // One scheduler pass: time += [elapsedMs]; wake sleepers; move signalled threads to running;
+    // run every running thread once (threads created during the pass run in it too); then one
+    // pacing call of the collector. Returns the number of live threads.
+    int32_t Execute(uint32_t elapsedMs);
+    // Compiles [text]; on errors logs them and returns their count, running nothing. Otherwise a
+    // new thread calls the root function with [thisValue] (null when absent); [threadId] (may be
+    // null) receives its id; with [now] it runs at once until it stops. Returns 0.
+    int32_t runText(const char* text, int32_t* threadId = nullptr, bool now = true,
+                    const char* fileName = nullptr, const gmValue* thisValue = nullptr);
+    // A new thread calls [function] with [thisValue] and no arguments (a native runs at once).
+    // Null when the call failed or the thread has already finished.
+    gmScriptThread* callFunction(const gmValue& thisValue, const gmValue& function, int32_t* threadId = nullptr);
+    // A running thread with a fresh id (from the free list when one is there).
+    gmScriptThread* newThread(int32_t* threadId = nullptr);
+    gmScriptThread* findThread(int32_t id) const;
+    void switchThreadState(gmScriptThread* thread, int32_t state);
+    void killThread(gmScriptThread* thread) { switchThreadState(thread, gmScriptThread::kKilled); }
+    // Signals [value] to every thread blocked on it ([threadId] 0) or to that one thread.
+    bool signalValue(const gmValue& value, int32_t threadId, int32_t signallingThreadId);
+    // The index of a value among [values] that a pending signal matches, or -1 once the thread has
+    // been entered as blocked on all of them (see the .cpp).
+    int32_t blockThread(gmScriptThread* thread, const gmValue* values, int32_t count);
+    // Performs a call of the function below the [argCount] arguments on top of [thread]'s stack:
+    // a script function gets its frame and runs at the thread's next run; a native runs now.
+    // Returns the native status (kDone for a script function, or when the call could not be made
+    // and the thread has died: check the thread's state).
+    int32_t enterCall(gmScriptThread* thread, int32_t argCount);
+    // The run loop: runs [thread] from its resume position until it stops. 0 yielded or still
+    // running, 1 sleeping, 2 blocked, 3 finished or dead. A thread not running is not run.
+    int32_t executeThread(gmScriptThread* thread, gmValue* returnValue = nullptr);
+    // Machine time in ms, advanced only by Execute (wrapping).
+    uint32_t getTime() const { return time_; }
+    int32_t getThreadCount() const { return threadCount_; }
+    // A thread is running, sleeping, or signalled (it runs at the next Execute): a host that runs
+    // scripts to completion stops when this is false.
+    bool hasRunningOrSleepingThreads() const {
+        if (runningHead_ != nullptr || sleepingHead_ != nullptr)
+            return true;
+        for (const gmScriptThread* t = blockedHead_; t != nullptr; t = t->next_)
+            if (t->state_ == gmScriptThread::kSignalled)
+                return true;
+        return false;
+    }
+    // Calls [visit] for every thread of the running, blocked, sleeping and exception lists.
+    template <class Visit>
+    void forEachThread(Visit visit) const {
+        for (gmScriptThread* list : {runningHead_, blockedHead_, sleepingHead_, exceptionHead_})
+            for (gmScriptThread* t = list; t != nullptr; t = t->next_) visit(t);
+    }
+    gmErrorLog& getErrorLog() { return errorLog_; }
+    // Logs [message] and the position and call stack of [thread], then kills it.
+    void raiseRuntimeError(gmScriptThread* thread, const uint32_t* ip);
+
+    // ---- Library and host interface ----
+    // Each entry becomes a global function, or a field of the global table [libraryName].
+    void registerGlobalFunctions(const gmLibraryEntry* entries, int32_t count, const char* libraryName = nullptr);
+    void setPrintSink(gmPrintSink sink, void* userData) {
+        printSink_ = sink;
+        printSinkData_ = userData;
+    }
+    void print(const char* line);
+    // The text of a value as print and format write it.
+    void appendValueText(const gmValue& value, std::string& out) const;
+    int32_t getStateTypeId() const { return stateTypeId_; }
+    // A state change of [thread] (gmLibrary.cpp): runs the old state's exit function on a new
+    // thread, resets [thread] and pushes [state][this][function][arguments] (copied from
+    // [functionAndArgs] first, which may point into the thread's own stack). False when the stack
+    // cannot hold them (the thread is then empty).
+    bool changeState(gmScriptThread* thread, const gmValue* functionAndArgs, int32_t count, gmValue thisValue);
+    // Applies a state change recorded for a thread while its native call was running; returns the
+    // count of function and arguments now on its stack (the call is to be re-dispatched).
+    int32_t applyRequestedState(gmScriptThread* thread, gmValue thisValue);
+    // stateSetOnThread: the state change of another thread, deferred while [target] is inside a
+    // native call; otherwise the new state's call is set up at once and [target] runs.
+    void setStateOnThread(gmScriptThread* target, const gmValue* functionAndArgs, int32_t count);
+    void setStateTypeId(int32_t typeId) { stateTypeId_ = typeId; }
+    // Spare values above a frame's expression stack: operator calls and native results use them.
+    static constexpr int32_t kCallMarginValues = 6;
+
     // ---- Runtime internals (the object classes, the VM and the library use these) ----
     gmBlockHeap& getBlockHeap() { return blockHeap_; }
     gmGarbageCollector& getCollector() { return collector_; }
@@ -177,6 +274,50 @@ class gmScriptMachine {
     void beforeAllocation();
     gmString* makeString(const char* text, int32_t length, uint32_t hash);
     void createBuiltinType(int32_t typeId, const char* name);
+
+    // ---- Threads ----
+    static constexpr int32_t kIdBuckets = 128;
+    static constexpr int32_t kBlockBuckets = 64;
+    // Dead threads kept for reuse: enough for a game's bursts of short threads.
+    static constexpr int32_t kMaxFreeThreads = 16;
+    // Nested run loops (a native running script code at once, which runs a native ...): beyond
+    // this the inner call fails with "stack overflow" instead of exhausting the C++ stack.
+    static constexpr int32_t kMaxRunNesting = 64;
+
+    static void scanThreadRoots(gmScriptMachine& machine, gmGarbageCollector& collector, void* userData);
+    void unlinkFromList(gmScriptThread* thread);
+    void appendToList(gmScriptThread*& head, gmScriptThread*& tail, gmScriptThread* thread);
+    void removeFromIdTable(gmScriptThread* thread);
+    void removeBlocks(gmScriptThread* thread);
+    void finishThread(gmScriptThread* thread);
+    void resetThread(gmScriptThread* thread);
+    bool ensureStack(gmScriptThread* thread, int32_t needed);
+    // The dispatch loop of executeThread; returns how it stopped (gmExecute.cpp).
+    int32_t runLoop(gmScriptThread* thread, gmValue* returnValue, const uint32_t*& errorIp);
+    gmBlockList*& blockBucket(const gmValue& value);
+
+    gmErrorLog errorLog_;
+    gmScriptThread* runningHead_ = nullptr;
+    gmScriptThread* runningTail_ = nullptr;
+    gmScriptThread* sleepingHead_ = nullptr;
+    gmScriptThread* sleepingTail_ = nullptr;
+    gmScriptThread* blockedHead_ = nullptr;
+    gmScriptThread* blockedTail_ = nullptr;
+    gmScriptThread* exceptionHead_ = nullptr;
+    gmScriptThread* exceptionTail_ = nullptr;
+    gmScriptThread* freeThreads_ = nullptr;
+    int32_t freeThreadCount_ = 0;
+    gmScriptThread* idBuckets_[kIdBuckets] = {};
+    gmBlockList* blockBuckets_[kBlockBuckets] = {};
+    int32_t threadCount_ = 0;
+    int32_t nextThreadId_ = 0;
+    uint32_t time_ = 0;
+    bool executing_ = false;
+    gmScriptThread* passCursor_ = nullptr;
+    int32_t runNesting_ = 0;
+    int32_t stateTypeId_ = -1;
+    gmPrintSink printSink_ = nullptr;
+    void* printSinkData_ = nullptr;
 
     // Declared first: destroyed last, after the objects whose blocks it holds are gone.
     gmBlockHeap blockHeap_;

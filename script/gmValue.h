@@ -94,6 +94,14 @@ class gmValue {
     static gmValue makeFunction(const gmFunction* function);
     static gmValue makeHostObject(const gmHostObject* object);
 
+    // Copies the two fields separately. The VM moves values with this: a fresh value is written as
+    // a 4-byte type and an 8-byte payload, and reading it back as one 16-byte block right after
+    // would defeat the processor's store-to-load forwarding and stall every such move.
+    void assignFields(const gmValue& other) {
+        type_ = other.type_;
+        payload_ = other.payload_;
+    }
+
     int32_t getType() const { return type_; }
     bool isNull() const { return type_ == kGmNull; }
     bool isInt() const { return type_ == kGmInt; }

@@ -109,14 +109,14 @@ TEST_F(gmCollection, MemoryUsageReturnsToTheBaselineAfterCollectingGarbage) {
     EXPECT_EQ(machine_.getMemoryUsage(), baseline);
 }
 
-TEST_F(gmCollection, FreshMachineUsageIsItsTypesAndGlobals) {
-    // Six permanent names (28 each) with their characters, six members tables and the globals
-    // (32 each); the type PROBE made by SetUp adds one of each.
-    const int64_t objects = 7 * 28 + 8 * 32;
-    EXPECT_EQ(machine_.getObjectBytes(), objects);
-    // "null" "int" "float" "string" "table" "PROBE" fit in 8 bytes, "function" takes 16.
-    EXPECT_EQ(machine_.getBlockHeapBytes(), 6 * 8 + 16);
-    EXPECT_EQ(machine_.getMemoryUsage(), objects + 6 * 8 + 16);
+TEST_F(gmCollection, AUserTypeCostsOnePermanentNameAndOneMembersTable) {
+    const int64_t objects = machine_.getObjectBytes();
+    const int64_t blocks = machine_.getBlockHeapBytes();
+    machine_.createUserType("EXTRA");
+    // The name (28) with its characters ("EXTRA" fits in 8 bytes) and an empty members table (32).
+    EXPECT_EQ(machine_.getObjectBytes(), objects + 28 + 32);
+    EXPECT_EQ(machine_.getBlockHeapBytes(), blocks + 8);
+    EXPECT_EQ(machine_.getMemoryUsage(), machine_.getObjectBytes() + machine_.getBlockHeapBytes());
 }
 
 TEST_F(gmCollection, HostRootsKeepObjectsAliveUntilRemoved) {
@@ -422,12 +422,14 @@ TEST_F(gmCollection, AbsurdLimitsDoNotBreakThePacing) {
     EXPECT_GE(machine_.getDesiredMemoryUsageHard(), 0);
 }
 
-TEST_F(gmCollection, UserTypeIdsStartAfterTheBuiltInsInCreationOrder) {
-    EXPECT_EQ(probeType_, 6);
-    EXPECT_EQ(machine_.createUserType("NEXT"), 7);
-    EXPECT_STREQ(machine_.getTypeName(7), "NEXT");
+TEST_F(gmCollection, HostTypeIdsStartAfterTheStateTypeInCreationOrder) {
+    // 0..5 are the built-ins and 6 is the library's gmState.
+    EXPECT_STREQ(machine_.getTypeName(6), "gmState");
+    EXPECT_EQ(probeType_, 7);
+    EXPECT_EQ(machine_.createUserType("NEXT"), 8);
+    EXPECT_STREQ(machine_.getTypeName(8), "NEXT");
     EXPECT_STREQ(machine_.getTypeName(99), "undefined");
-    EXPECT_EQ(machine_.getTypeCount(), 8);
+    EXPECT_EQ(machine_.getTypeCount(), 9);
 }
 
 // ---- Pacing ----

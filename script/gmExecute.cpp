@@ -1,0 +1,823 @@
+// The execution loop: computed-goto dispatch over the instruction words, with the stack pointer,
+// base and instruction pointer in locals; int and float fast paths before the type records'
+// operators; calls and returns without any allocation once a thread's frame array has grown.
+#include <cstring>
+
+#include "script/gmOpcodes.h"
+#include "script/gmScriptMachine.h"
+
+namespace {
+// How the inner loop stopped; the outer function applies it once the loop's locals are gone.
+namespace Outcome {
+enum : int32_t { kYielded, kSlept, kBlocked, kFinished, kDied, kKilled };
+}
+
+constexpr int32_t kCallMargin = gmScriptMachine::kCallMarginValues;
+constexpr int32_t kHostTypeBoolThreshold = 6;  // types above this may have a bool operator
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Entering calls from outside the loop
+// ---------------------------------------------------------------------------------------------
+
+bool gmScriptMachine::ensureStack(gmScriptThread* thread, int32_t needed) {
+    return needed <= thread->stackSize_ || thread->growStack(needed);
+}
+
+int32_t gmScriptMachine::enterCall(gmScriptThread* thread, int32_t argCount) {
+    if (thread == nullptr || thread->state_ == gmScriptThread::kKilled)
+        return kRunTimeError;
+    for (;;) {
+        const int32_t newBase = thread->top_ - argCount;
+        if (argCount < 0 || newBase < 1 || !thread->stack_[newBase - 1].isFunction()) {
+            errorLog_.addEntry("attempt to call non function type");
+            raiseRuntimeError(thread, nullptr);
+            return kRunTimeError;
+        }
+        gmFunction* function = thread->stack_[newBase - 1].getFunction();
+        if (!function->isNative()) {
+            const int32_t p = function->getNumParams();
+            const int32_t t = function->getNumParamsLocals();
+            if (!ensureStack(thread, thread->top_ + function->getMaxStackSize() + (t - argCount) + kCallMargin)) {
+                errorLog_.addEntry("stack overflow");
+                raiseRuntimeError(thread, nullptr);
+                return kRunTimeError;
+            }
+            gmValue* stack = thread->stack_;
+            if (argCount > p) {
+                for (int32_t i = newBase + p; i < newBase + t; ++i) stack[i] = gmValue();
+            } else {
+                for (int32_t i = thread->top_; i < newBase + t; ++i) stack[i] = gmValue();
+            }
+            thread->frames_.push_back({thread->resumeIp_, thread->base_, 0});
+            thread->base_ = newBase;
+            thread->top_ = newBase + t;
+            thread->resumeIp_ = function->getCode();
+            return kDone;
+        }
+
+        const int32_t callerBase = thread->base_;
+        const int32_t id = thread->id_;
+        thread->base_ = newBase;
+        thread->argCount_ = argCount;
+        ++thread->nativeDepth_;
+        int32_t status = function->getNativeFunction()(thread);
+        --thread->nativeDepth_;
+        if (findThread(id) != thread)
+            return kKill;
+        if (thread->stateRequested_ && !thread->killRequested_) {
+            argCount = applyRequestedState(thread, callerBase >= 2 ? thread->stack_[callerBase - 2] : gmValue());
+            status = kRedispatch;
+        }
+        if (thread->killRequested_) {
+            killThread(thread);
+            return kKill;
+        }
+        if (status == kRedispatch) {
+            --argCount;
+            continue;
+        }
+        const gmValue result = thread->top_ > newBase + argCount ? thread->stack_[thread->top_ - 1] : gmValue();
+        thread->stack_[newBase - 2] = result;
+        thread->top_ = newBase - 1;
+        thread->base_ = callerBase;
+        switch (status) {
+            case kDone:
+                if (thread->frames_.empty())
+                    killThread(thread);
+                return kDone;
+            case kYield:
+                return kYield;
+            case kBlock:
+                switchThreadState(thread, gmScriptThread::kBlocked);
+                return kBlock;
+            case kSleep:
+                switchThreadState(thread, gmScriptThread::kSleeping);
+                return kSleep;
+            case kKill:
+                killThread(thread);
+                return kKill;
+            default:
+                raiseRuntimeError(thread, nullptr);
+                return kRunTimeError;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The run loop
+// ---------------------------------------------------------------------------------------------
+
+int32_t gmScriptMachine::executeThread(gmScriptThread* thread, gmValue* returnValue) {
+    if (thread == nullptr)
+        return gmScriptThread::kKilled;
+    if (thread->state_ != gmScriptThread::kRunning || thread->executing_)
+        return thread->state_;
+    if (thread->resumeIp_ == nullptr || thread->frames_.empty()) {
+        killThread(thread);  // nothing left to run
+        return gmScriptThread::kKilled;
+    }
+    if (runNesting_ >= kMaxRunNesting) {
+        errorLog_.addEntry("stack overflow");
+        raiseRuntimeError(thread, thread->resumeIp_);
+        return gmScriptThread::kKilled;
+    }
+    ++runNesting_;
+    thread->executing_ = true;
+    const uint32_t* errorIp = nullptr;
+    const int32_t outcome = runLoop(thread, returnValue, errorIp);
+    thread->executing_ = false;
+    --runNesting_;
+    switch (outcome) {
+        case Outcome::kYielded:
+            thread->pendingSignals_.clear();
+            return gmScriptThread::kRunning;
+        case Outcome::kSlept:
+            switchThreadState(thread, gmScriptThread::kSleeping);
+            return gmScriptThread::kSleeping;
+        case Outcome::kBlocked:
+            switchThreadState(thread, gmScriptThread::kBlocked);
+            return gmScriptThread::kBlocked;
+        case Outcome::kDied:
+            raiseRuntimeError(thread, errorIp);
+            return gmScriptThread::kKilled;
+        case Outcome::kFinished:
+        case Outcome::kKilled:
+            killThread(thread);
+            return gmScriptThread::kKilled;
+    }
+    return gmScriptThread::kKilled;
+}
+
+// The loop proper. Invariants between instructions: [stack] is the thread's stack, [base] the
+// current frame's base, [sp] one past the top value, [fn] the current function (base[-1]) and
+// [code] its first word. The thread's own top and base are stale while the loop runs: they are
+// written back (SYNC) before anything that may allocate an object (a collection step scans the
+// stack up to the thread's top), log an error, or call out.
+int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, const uint32_t*& errorIp) {
+    gmValue* stack = thread->stack_;
+    gmValue* base = stack + thread->base_;
+    gmValue* sp = stack + thread->top_;
+    const uint32_t* ip = thread->resumeIp_;
+    gmFunction* fn = base[-1].getFunction();
+    const uint32_t* code = fn->getCode();
+    gmTable* const globals = globals_;
+
+    // Shared by the call instruction and the operator calls.
+    int32_t callArgs = 0;
+    const uint32_t* callReturnIp = nullptr;
+    int32_t callDiscard = 0;
+    // The operator of a slow-path operator instruction.
+    int32_t opId = 0;
+    const uint32_t* instructionStart = nullptr;
+
+#define SYNC()                                                 \
+    do {                                                       \
+        thread->top_ = static_cast<int32_t>(sp - stack);       \
+        thread->base_ = static_cast<int32_t>(base - stack);    \
+    } while (0)
+#define RELOAD()                                               \
+    do {                                                       \
+        stack = thread->stack_;                                \
+        sp = stack + thread->top_;                             \
+        base = stack + thread->base_;                          \
+    } while (0)
+#define DISPATCH()                                             \
+    do {                                                       \
+        uint32_t op_ = *ip++;                                  \
+        goto* kLabels[op_ <= kMaxOpcode ? op_ : 24u];          \
+    } while (0)
+#define FAIL(start, message)                                   \
+    do {                                                       \
+        SYNC();                                                \
+        errorLog_.addEntry(message);                           \
+        errorIp = (start);                                     \
+        return Outcome::kDied;                                 \
+    } while (0)
+// The operator handler has logged its own message.
+#define FAIL_LOGGED(start)                                     \
+    do {                                                       \
+        SYNC();                                                \
+        errorIp = (start);                                     \
+        return Outcome::kDied;                                 \
+    } while (0)
+#define CONSTANT(index) fn->getConstant(static_cast<int32_t>(index))
+
+    static void* const kLabels[kMaxOpcode + 1] = {
+        &&op_getdot, &&op_setdot, &&op_getind, &&op_setind, &&bin_add, &&bin_sub, &&bin_mul,
+        &&bin_div, &&bin_mod, &&bin_or, &&bin_xor, &&bin_and, &&bin_shl, &&bin_shr,
+        &&op_unary, &&bin_lt, &&bin_gt, &&bin_lte, &&bin_gte, &&bin_eq, &&bin_neq,
+        &&op_unary, &&op_unary, &&op_unary, &&op_nop, &&op_nop, &&op_jump, &&op_jumpiffalse,
+        &&op_jumpiftrue, &&op_jumpiffalsekeep, &&op_jumpiftruekeep, &&op_call, &&op_returnnull,
+        &&op_return, &&op_foreachnext, &&op_pop, &&op_pop2, &&op_dup, &&op_dup2, &&op_swap,
+        &&op_pushnull, &&op_pushint, &&op_pushfalse, &&op_pushtrue, &&op_pushfloat, &&op_pushstring,
+        &&op_newtable, &&op_pushfunction, &&op_pushthis, &&op_getlocal, &&op_setlocal,
+        &&op_getglobal, &&op_setglobal, &&op_getthismember, &&op_setthismember,
+    };
+
+    DISPATCH();
+
+    // -----------------------------------------------------------------------------------------
+    // Members
+    // -----------------------------------------------------------------------------------------
+op_getdot: {
+    const gmValue name = CONSTANT(*ip++);
+    gmValue& object = sp[-1];
+    if (object.isTable()) {
+        const gmValue found = object.getTable()->get(name);
+        object = !found.isNull() ? found : types_[kGmTable].members->get(name);
+        DISPATCH();
+    }
+    const int32_t type = object.getType();
+    if (gmOperatorFunction getDot = types_[static_cast<std::size_t>(type)].nativeOperators[kGmOpGetDot]) {
+        const gmValue saved = object;
+        sp[0] = name;
+        SYNC();
+        thread->top_ += 1;
+        const gmOperatorStatus status = getDot(*this, thread, sp - 1);
+        if (status == gmOperatorStatus::kError)
+            FAIL_LOGGED(ip - 2);
+        if (status == gmOperatorStatus::kOk && !sp[-1].isNull())
+            DISPATCH();
+        sp[-1] = saved;
+    }
+    if (sp[-1].isNull())
+        FAIL(ip - 2, "getdot failed.");
+    sp[-1] = types_[static_cast<std::size_t>(type)].members->get(name);
+    DISPATCH();
+}
+op_getthismember: {
+    const gmValue name = CONSTANT(*ip++);
+    const gmValue object = base[-2];
+    if (object.isTable()) {
+        const gmValue found = object.getTable()->get(name);
+        *sp++ = !found.isNull() ? found : types_[kGmTable].members->get(name);
+        DISPATCH();
+    }
+    const int32_t type = object.getType();
+    if (gmOperatorFunction getDot = types_[static_cast<std::size_t>(type)].nativeOperators[kGmOpGetDot]) {
+        sp[0] = object;
+        sp[1] = name;
+        SYNC();
+        thread->top_ += 2;
+        const gmOperatorStatus status = getDot(*this, thread, sp);
+        if (status == gmOperatorStatus::kError)
+            FAIL_LOGGED(ip - 2);
+        if (status == gmOperatorStatus::kOk && !sp[0].isNull()) {
+            ++sp;
+            DISPATCH();
+        }
+    }
+    if (object.isNull())
+        FAIL(ip - 2, "getthis failed. this is null");
+    *sp++ = types_[static_cast<std::size_t>(type)].members->get(name);
+    DISPATCH();
+}
+op_setdot: {
+    const gmValue name = CONSTANT(*ip++);
+    gmValue* operands = sp - 2;
+    if (operands[0].isTable()) {
+        operands[0].getTable()->set(*this, name, operands[1]);
+        sp -= 2;
+        DISPATCH();
+    }
+    gmOperatorFunction setDot = types_[static_cast<std::size_t>(operands[0].getType())].nativeOperators[kGmOpSetDot];
+    if (setDot == nullptr)
+        FAIL(ip - 2, "setdot failed.");
+    sp[0] = name;
+    SYNC();
+    thread->top_ += 1;
+    const gmOperatorStatus setStatus = setDot(*this, thread, operands);
+    if (setStatus == gmOperatorStatus::kError)
+        FAIL_LOGGED(ip - 2);
+    if (setStatus != gmOperatorStatus::kOk)
+        FAIL(ip - 2, "setdot failed.");
+    sp -= 2;
+    DISPATCH();
+}
+op_setthismember: {
+    const gmValue name = CONSTANT(*ip++);
+    const gmValue object = base[-2];
+    if (object.isTable()) {
+        object.getTable()->set(*this, name, sp[-1]);
+        --sp;
+        DISPATCH();
+    }
+    gmOperatorFunction setDot = types_[static_cast<std::size_t>(object.getType())].nativeOperators[kGmOpSetDot];
+    if (setDot == nullptr)
+        FAIL(ip - 2, "setthis failed.");
+    sp[0] = object;
+    sp[1] = sp[-1];
+    sp[2] = name;
+    SYNC();
+    thread->top_ += 3;
+    const gmOperatorStatus setStatus = setDot(*this, thread, sp);
+    if (setStatus == gmOperatorStatus::kError)
+        FAIL_LOGGED(ip - 2);
+    if (setStatus != gmOperatorStatus::kOk)
+        FAIL(ip - 2, "setthis failed.");
+    --sp;
+    DISPATCH();
+}
+op_getind: {
+    const gmValue& object = sp[-2];
+    const gmValue& key = sp[-1];
+    if (object.isTable() && key.getType() <= kGmTable) {
+        sp[-2] = object.getTable()->get(key);
+        --sp;
+        DISPATCH();
+    }
+    opId = kGmOpGetInd;
+    instructionStart = ip - 1;
+    callReturnIp = ip;
+    goto binary_slow;
+}
+op_setind: {
+    gmValue* operands = sp - 3;
+    if (operands[0].isTable()) {
+        operands[0].getTable()->set(*this, operands[1], operands[2]);
+        sp -= 3;
+        DISPATCH();
+    }
+    const gmTypeRecord& record = types_[static_cast<std::size_t>(operands[0].getType())];
+    if (record.nativeOperators[kGmOpSetInd] != nullptr) {
+        SYNC();
+        const gmOperatorStatus status = record.nativeOperators[kGmOpSetInd](*this, thread, operands);
+        if (status == gmOperatorStatus::kError)
+            FAIL_LOGGED(ip - 1);
+        if (status != gmOperatorStatus::kOk)
+            FAIL(ip - 1, "setind failed.");
+        sp -= 3;
+        DISPATCH();
+    }
+    if (gmFunction* script = record.scriptOperators[kGmOpSetInd]) {
+        // [object, key, value] -> [null, operator, object, key, value]; the result is dropped.
+        sp[1] = operands[2];
+        sp[0] = operands[1];
+        sp[-1] = operands[0];
+        operands[0] = gmValue();
+        operands[1] = gmValue::makeFunction(script);
+        sp += 2;
+        callArgs = 3;
+        callReturnIp = ip;
+        callDiscard = 1;
+        goto do_call;
+    }
+    FAIL(ip - 1, "setind failed.");
+}
+
+    // -----------------------------------------------------------------------------------------
+    // Operators
+    // -----------------------------------------------------------------------------------------
+// Each arithmetic and comparison opcode has its own handler, so the processor predicts each
+// site's branches separately: int op int, then float (or int mixed with float), then the type
+// records. [X] and [Y] are the operands as ints or as floats.
+#define NUMERIC_BINARY(label, opNumber, intResult, floatResult)                                        \
+    label: {                                                                                           \
+        gmValue& a = sp[-2];                                                                           \
+        const gmValue& b = sp[-1];                                                                     \
+        if (a.isInt() && b.isInt()) {                                                                  \
+            const int32_t X = a.getInt();                                                              \
+            const int32_t Y = b.getInt();                                                              \
+            a = gmValue::makeInt(intResult);                                                           \
+            --sp;                                                                                      \
+            DISPATCH();                                                                                \
+        }                                                                                              \
+        if ((a.isFloat() && (b.isFloat() || b.isInt())) || (a.isInt() && b.isFloat())) {              \
+            const float X = a.isFloat() ? a.getFloat() : static_cast<float>(a.getInt());               \
+            const float Y = b.isFloat() ? b.getFloat() : static_cast<float>(b.getInt());               \
+            a = floatResult;                                                                           \
+            --sp;                                                                                      \
+            DISPATCH();                                                                                \
+        }                                                                                              \
+        opId = opNumber;                                                                               \
+        instructionStart = ip - 1;                                                                     \
+        callReturnIp = ip;                                                                             \
+        goto binary_slow;                                                                              \
+    }
+#define U32(v) static_cast<uint32_t>(v)
+    NUMERIC_BINARY(bin_add, kGmOpAdd, static_cast<int32_t>(U32(X) + U32(Y)), gmValue::makeFloat(X + Y))
+    NUMERIC_BINARY(bin_sub, kGmOpSub, static_cast<int32_t>(U32(X) - U32(Y)), gmValue::makeFloat(X - Y))
+    NUMERIC_BINARY(bin_mul, kGmOpMul, static_cast<int32_t>(U32(X) * U32(Y)), gmValue::makeFloat(X * Y))
+    NUMERIC_BINARY(bin_lt, kGmOpLt, X < Y, gmValue::makeInt(X < Y))
+    NUMERIC_BINARY(bin_gt, kGmOpGt, X > Y, gmValue::makeInt(X > Y))
+    NUMERIC_BINARY(bin_lte, kGmOpLte, X <= Y, gmValue::makeInt(X <= Y))
+    NUMERIC_BINARY(bin_gte, kGmOpGte, X >= Y, gmValue::makeInt(X >= Y))
+    NUMERIC_BINARY(bin_eq, kGmOpEq, X == Y, gmValue::makeInt(X == Y))
+    NUMERIC_BINARY(bin_neq, kGmOpNeq, X != Y, gmValue::makeInt(X != Y))
+#undef NUMERIC_BINARY
+
+// Int-only fast paths (div and mod check for zero; the float rules stay with the type records).
+#define INT_BINARY(label, opNumber, intResult)                                                         \
+    label: {                                                                                           \
+        gmValue& a = sp[-2];                                                                           \
+        const gmValue& b = sp[-1];                                                                     \
+        if (a.isInt() && b.isInt()) {                                                                  \
+            const int32_t X = a.getInt();                                                              \
+            const int32_t Y = b.getInt();                                                              \
+            a = gmValue::makeInt(intResult);                                                           \
+            --sp;                                                                                      \
+            DISPATCH();                                                                                \
+        }                                                                                              \
+        opId = opNumber;                                                                               \
+        instructionStart = ip - 1;                                                                     \
+        callReturnIp = ip;                                                                             \
+        goto binary_slow;                                                                              \
+    }
+    INT_BINARY(bin_or, kGmOpBitOr, X | Y)
+    INT_BINARY(bin_xor, kGmOpBitXor, X ^ Y)
+    INT_BINARY(bin_and, kGmOpBitAnd, X & Y)
+    INT_BINARY(bin_shl, kGmOpShiftLeft, static_cast<int32_t>(U32(X) << (U32(Y) & 31u)))
+    INT_BINARY(bin_shr, kGmOpShiftRight, X >> (U32(Y) & 31u))
+#undef INT_BINARY
+#undef U32
+bin_div: {
+    if (!sp[-2].isInt() || !sp[-1].isInt()) {
+        opId = kGmOpDiv;
+        instructionStart = ip - 1;
+        callReturnIp = ip;
+        goto binary_slow;
+    }
+    const int32_t x = sp[-2].getInt();
+    const int32_t y = sp[-1].getInt();
+    if (y == 0)
+        FAIL(ip - 1, "integer divide by zero");
+    sp[-2] = gmValue::makeInt(y == -1 ? static_cast<int32_t>(0u - static_cast<uint32_t>(x)) : x / y);
+    --sp;
+    DISPATCH();
+}
+bin_mod: {
+    if (!sp[-2].isInt() || !sp[-1].isInt()) {
+        opId = kGmOpMod;
+        instructionStart = ip - 1;
+        callReturnIp = ip;
+        goto binary_slow;
+    }
+    const int32_t x = sp[-2].getInt();
+    const int32_t y = sp[-1].getInt();
+    if (y == 0)
+        FAIL(ip - 1, "integer divide by zero");
+    sp[-2] = gmValue::makeInt(y == -1 ? 0 : x % y);
+    --sp;
+    DISPATCH();
+}
+
+binary_slow: {
+    // The type with the higher id decides: its native operator, else its script operator.
+    gmValue* operands = sp - 2;
+    const int32_t type = operands[0].getType() > operands[1].getType() ? operands[0].getType() : operands[1].getType();
+    const gmTypeRecord& record = types_[static_cast<std::size_t>(type)];
+    if (gmOperatorFunction native = record.nativeOperators[opId]) {
+        SYNC();
+        const gmOperatorStatus status = native(*this, thread, operands);
+        if (status == gmOperatorStatus::kOk) {
+            --sp;
+            DISPATCH();
+        }
+        if (status == gmOperatorStatus::kIntDivideByZero)
+            FAIL(instructionStart, "integer divide by zero");
+        if (status == gmOperatorStatus::kError)
+            FAIL_LOGGED(instructionStart);
+    } else if (gmFunction* script = record.scriptOperators[opId]) {
+        // [a, b] -> [null, operator, a, b]
+        sp[1] = operands[1];
+        sp[0] = operands[0];
+        operands[0] = gmValue();
+        operands[1] = gmValue::makeFunction(script);
+        sp += 2;
+        callArgs = 2;
+        callDiscard = 0;
+        goto do_call;
+    }
+    SYNC();
+    errorLog_.logf("operator %s undefined for type %s and %s", gmOperatorName(opId),
+                   getTypeName(operands[0].getType()), getTypeName(operands[1].getType()));
+    errorIp = instructionStart;
+    return Outcome::kDied;
+}
+
+op_unary: {
+    const uint32_t op = ip[-1];
+    gmValue& a = sp[-1];
+    if (a.isInt()) {
+        switch (op) {
+            case kGmOpNeg: a = gmValue::makeInt(static_cast<int32_t>(0u - a.getPayload32())); DISPATCH();
+            case kGmOpNot: a = gmValue::makeInt(a.getInt() == 0); DISPATCH();
+            case kGmOpBitInv: a = gmValue::makeInt(~a.getInt()); DISPATCH();
+            case kGmOpPos: DISPATCH();
+            default: break;
+        }
+    } else if (a.isFloat()) {
+        switch (op) {
+            case kGmOpNeg: a = gmValue::makeFloat(-a.getFloat()); DISPATCH();
+            case kGmOpNot: a = gmValue::makeInt(a.getFloat() == 0.0f); DISPATCH();
+            case kGmOpPos: DISPATCH();
+            default: break;
+        }
+    }
+    const gmTypeRecord& record = types_[static_cast<std::size_t>(a.getType())];
+    if (gmOperatorFunction native = record.nativeOperators[op]) {
+        SYNC();
+        const gmOperatorStatus status = native(*this, thread, sp - 1);
+        if (status == gmOperatorStatus::kOk)
+            DISPATCH();
+        if (status == gmOperatorStatus::kIntDivideByZero)
+            FAIL(ip - 1, "integer divide by zero");
+        if (status == gmOperatorStatus::kError)
+            FAIL_LOGGED(ip - 1);
+    } else if (gmFunction* script = record.scriptOperators[op]) {
+        // [a] -> [null, operator, a]
+        sp[1] = a;
+        a = gmValue();
+        sp[0] = gmValue::makeFunction(script);
+        sp += 2;
+        callArgs = 1;
+        callReturnIp = ip;
+        callDiscard = 0;
+        goto do_call;
+    }
+    SYNC();
+    errorLog_.logf("unary operator %s undefined for type %s", gmOperatorName(static_cast<int32_t>(op)),
+                   getTypeName(sp[-1].getType()));
+    errorIp = ip - 1;
+    return Outcome::kDied;
+}
+
+    // -----------------------------------------------------------------------------------------
+    // Jumps
+    // -----------------------------------------------------------------------------------------
+op_nop:
+    DISPATCH();
+op_jump:
+    ip = code + (*ip >> 2);
+    DISPATCH();
+
+// A host type's bool operator decides its truth: the native one converts the value in place; a
+// script one is called with the value, and the jump runs again on its result.
+truth_operator: {
+    const gmTypeRecord& record = types_[static_cast<std::size_t>(sp[-1].getType())];
+    if (gmOperatorFunction native = record.nativeOperators[kGmOpBool]) {
+        SYNC();
+        if (native(*this, thread, sp - 1) != gmOperatorStatus::kOk)
+            FAIL_LOGGED(ip - 1);
+        ip -= 1;
+        if (sp[-1].getType() > kHostTypeBoolThreshold)
+            sp[-1] = gmValue::makeInt(sp[-1].isTrue() ? 1 : 0);
+        DISPATCH();
+    }
+    gmFunction* script = record.scriptOperators[kGmOpBool];
+    sp[1] = sp[-1];
+    sp[-1] = gmValue();
+    sp[0] = gmValue::makeFunction(script);
+    sp += 2;
+    callArgs = 1;
+    callReturnIp = ip - 1;
+    callDiscard = 0;
+    goto do_call;
+}
+#define TRUTH_OPERATOR_CHECK()                                                                   \
+    if (sp[-1].getType() > kHostTypeBoolThreshold) {                                             \
+        const gmTypeRecord& record_ = types_[static_cast<std::size_t>(sp[-1].getType())];        \
+        if (record_.nativeOperators[kGmOpBool] != nullptr || record_.scriptOperators[kGmOpBool]) \
+            goto truth_operator;                                                                 \
+    }
+op_jumpiffalse:
+    TRUTH_OPERATOR_CHECK();
+    --sp;
+    ip = sp->isTrue() ? ip + 1 : code + (*ip >> 2);
+    DISPATCH();
+op_jumpiftrue:
+    TRUTH_OPERATOR_CHECK();
+    --sp;
+    ip = sp->isTrue() ? code + (*ip >> 2) : ip + 1;
+    DISPATCH();
+op_jumpiffalsekeep:
+    TRUTH_OPERATOR_CHECK();
+    ip = sp[-1].isTrue() ? ip + 1 : code + (*ip >> 2);
+    DISPATCH();
+op_jumpiftruekeep:
+    TRUTH_OPERATOR_CHECK();
+    ip = sp[-1].isTrue() ? code + (*ip >> 2) : ip + 1;
+    DISPATCH();
+
+    // -----------------------------------------------------------------------------------------
+    // Calls and returns
+    // -----------------------------------------------------------------------------------------
+op_call:
+    callArgs = static_cast<int32_t>(*ip++);
+    callReturnIp = ip;
+    callDiscard = 0;
+do_call: {
+    gmValue* callee = sp - callArgs - 1;
+    if (!callee->isFunction())
+        FAIL(callReturnIp - 2, "attempt to call non function type");
+    gmFunction* function = callee->getFunction();
+    if (!function->isNative()) {
+        const int32_t p = function->getNumParams();
+        const int32_t t = function->getNumParamsLocals();
+        const int32_t needed =
+            static_cast<int32_t>(sp - stack) + function->getMaxStackSize() + (t - callArgs) + kCallMargin;
+        if (needed > thread->stackSize_) {
+            SYNC();
+            if (!thread->growStack(needed))
+                FAIL(callReturnIp - 2, "stack overflow");
+            RELOAD();
+            callee = sp - callArgs - 1;
+        }
+        gmValue* newBase = callee + 1;
+        if (callArgs > p) {
+            for (gmValue* v = newBase + p; v < newBase + t; ++v) *v = gmValue();
+        } else {
+            for (gmValue* v = sp; v < newBase + t; ++v) *v = gmValue();
+        }
+        thread->frames_.push_back({callReturnIp, static_cast<int32_t>(base - stack), callDiscard});
+        base = newBase;
+        sp = newBase + t;
+        fn = function;
+        code = function->getCode();
+        ip = code;
+        DISPATCH();
+    }
+
+    // A native function: it sees the thread's top and base, and the argument count.
+    const int32_t newBase = static_cast<int32_t>(callee + 1 - stack);
+    const int32_t callerBase = static_cast<int32_t>(base - stack);
+    thread->top_ = static_cast<int32_t>(sp - stack);
+    thread->base_ = newBase;
+    thread->argCount_ = callArgs;
+    ++thread->nativeDepth_;
+    int32_t status = function->getNativeFunction()(thread);
+    --thread->nativeDepth_;
+    if (thread->stateRequested_ && !thread->killRequested_) {
+        callArgs = applyRequestedState(thread, callerBase >= 2 ? thread->stack_[callerBase - 2] : gmValue());
+        status = kRedispatch;
+    }
+    if (thread->killRequested_)
+        return Outcome::kKilled;
+    if (status == kRedispatch) {
+        // The native arranged the stack so that another function stands in its place (a state
+        // change also emptied the call chain: base is then the bottom of the stack).
+        stack = thread->stack_;
+        sp = stack + thread->top_;
+        base = thread->frames_.empty() ? stack : stack + callerBase;
+        --callArgs;
+        if (callArgs < 0)
+            FAIL(callReturnIp - 2, "attempt to call non function type");
+        goto do_call;
+    }
+    stack = thread->stack_;
+    const gmValue result = thread->top_ > newBase + callArgs ? stack[thread->top_ - 1] : gmValue();
+    stack[newBase - 2] = result;
+    sp = stack + newBase - 1 - callDiscard;
+    base = stack + callerBase;
+    thread->base_ = callerBase;
+    ip = callReturnIp;
+    if (status == kDone) {
+        if (thread->frames_.empty()) {
+            if (returnValue != nullptr)
+                *returnValue = result;
+            SYNC();
+            return Outcome::kFinished;
+        }
+        DISPATCH();
+    }
+    SYNC();
+    thread->resumeIp_ = ip;
+    switch (status) {
+        case kYield:
+            return thread->frames_.empty() ? Outcome::kFinished : Outcome::kYielded;
+        case kBlock:
+            return Outcome::kBlocked;
+        case kSleep:
+            return Outcome::kSlept;
+        case kKill:
+            return Outcome::kFinished;
+        default:
+            errorIp = callReturnIp - 2;
+            return Outcome::kDied;
+    }
+}
+
+op_returnnull:
+    sp[0] = gmValue();
+    ++sp;
+op_return: {
+    if (thread->frames_.empty())
+        FAIL(ip - 1, "stack underflow");
+    gmValue result;
+    result.assignFields(sp[-1]);
+    const gmFrame frame = thread->frames_.back();
+    thread->frames_.pop_back();
+    if (thread->frames_.empty()) {
+        base[-2] = result;
+        sp = base - 1;
+        base = stack + frame.savedBase;
+        if (returnValue != nullptr)
+            *returnValue = result;
+        SYNC();
+        return Outcome::kFinished;
+    }
+    base[-2].assignFields(result);
+    sp = base - 1 - frame.discardResult;
+    base = stack + frame.savedBase;
+    ip = frame.returnIp;
+    fn = base[-1].getFunction();
+    code = fn->getCode();
+    DISPATCH();
+}
+
+    // -----------------------------------------------------------------------------------------
+    // foreach
+    // -----------------------------------------------------------------------------------------
+op_foreachnext: {
+    const uint32_t locals = *ip++;
+    if (!sp[-2].isTable())
+        FAIL(ip - 2, "foreach expression is not table type");
+    int32_t iterator = sp[-1].getInt();
+    const gmTableNode* node = sp[-2].getTable()->nextEntry(iterator);
+    sp[-1] = gmValue::makeInt(iterator);
+    if (node != nullptr) {
+        base[locals >> 16] = node->key;
+        base[locals & 0xffffu] = node->value;
+        *sp++ = gmValue::makeInt(1);
+    } else {
+        *sp++ = gmValue::makeInt(0);
+    }
+    DISPATCH();
+}
+
+    // -----------------------------------------------------------------------------------------
+    // Stack
+    // -----------------------------------------------------------------------------------------
+op_pop:
+    --sp;
+    DISPATCH();
+op_pop2:
+    sp -= 2;
+    DISPATCH();
+op_dup:
+    sp[0].assignFields(sp[-1]);
+    ++sp;
+    DISPATCH();
+op_dup2:
+    sp[0].assignFields(sp[-2]);
+    sp[1].assignFields(sp[-1]);
+    sp += 2;
+    DISPATCH();
+op_swap: {
+    gmValue top;
+    top.assignFields(sp[-1]);
+    sp[-1].assignFields(sp[-2]);
+    sp[-2].assignFields(top);
+    DISPATCH();
+}
+op_pushnull:
+    *sp++ = gmValue();
+    DISPATCH();
+op_pushint:
+    *sp++ = gmValue::makeInt(static_cast<int32_t>(*ip++));
+    DISPATCH();
+op_pushfalse:
+    *sp++ = gmValue::makeInt(0);
+    DISPATCH();
+op_pushtrue:
+    *sp++ = gmValue::makeInt(1);
+    DISPATCH();
+op_pushfloat:
+    *sp++ = gmValue::makeRaw(kGmFloat, *ip++);
+    DISPATCH();
+op_pushstring:
+op_pushfunction:
+    *sp++ = CONSTANT(*ip++);
+    DISPATCH();
+op_newtable: {
+    SYNC();
+    gmTable* table = createTable();
+    *sp++ = gmValue::makeTable(table);
+    DISPATCH();
+}
+op_pushthis:
+    (sp++)->assignFields(base[-2]);
+    DISPATCH();
+op_getlocal:
+    (sp++)->assignFields(base[*ip++]);
+    DISPATCH();
+op_setlocal:
+    base[*ip++].assignFields(*--sp);
+    DISPATCH();
+op_getglobal:
+    *sp++ = globals->get(CONSTANT(*ip++));
+    DISPATCH();
+op_setglobal:
+    --sp;
+    globals->set(*this, CONSTANT(*ip++), *sp);
+    DISPATCH();
+
+#undef SYNC
+#undef RELOAD
+#undef DISPATCH
+#undef FAIL
+#undef FAIL_LOGGED
+#undef CONSTANT
+#undef TRUTH_OPERATOR_CHECK
+}

@@ -1,0 +1,541 @@
+// Script threads and their scheduler: thread lists and ids, state switches, sleeping, blocking and
+// signals, Execute, the host's ways to start script code, the run-time error report and print.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "script/gmCodeGen.h"
+#include "script/gmMachineCompileHooks.h"
+#include "script/gmScriptMachine.h"
+
+// One thread waiting on one value: linked into the value's list in the block map and into the
+// thread's own list of blocks.
+struct gmBlock {
+    gmBlock* valuePrev;
+    gmBlock* valueNext;
+    bool signalled;
+    int32_t signallingThreadId;
+    gmValue value;
+    gmScriptThread* thread;
+    gmBlock* threadNext;
+    gmBlockList* list;
+};
+
+// Every block on one value, in the order they were made. Chains of a bucket are sorted by (type
+// id, payload as signed 32-bit).
+struct gmBlockList {
+    gmValue value;
+    gmBlock* first;
+    gmBlock* last;
+    gmBlockList* next;
+};
+
+// ---------------------------------------------------------------------------------------------
+// gmScriptThread
+// ---------------------------------------------------------------------------------------------
+
+gmScriptThread::gmScriptThread(gmScriptMachine& machine)
+    : machine_(&machine), stack_(new gmValue[kInitialStackValues]), stackSize_(kInitialStackValues) {}
+
+gmScriptThread::~gmScriptThread() {
+    delete[] stack_;
+}
+
+bool gmScriptThread::growStack(int32_t needed) {
+    int32_t size = stackSize_;
+    while (size < needed) {
+        if (size > kMaxGrowableValues)
+            return false;
+        size *= 2;
+    }
+    gmValue* grown = new gmValue[static_cast<std::size_t>(size)];
+    std::memcpy(static_cast<void*>(grown), stack_, sizeof(gmValue) * static_cast<std::size_t>(top_));
+    delete[] stack_;
+    stack_ = grown;
+    stackSize_ = size;
+    return true;
+}
+
+void gmScriptThread::resetStack() {
+    frames_.clear();
+    top_ = 0;
+    base_ = 0;
+    resumeIp_ = nullptr;
+    argCount_ = 0;
+    pendingSignals_.clear();
+}
+
+bool gmScriptThread::pushString(const gmString* string) {
+    return push(gmValue::makeString(string));
+}
+bool gmScriptThread::pushTable(const gmTable* table) {
+    return push(gmValue::makeTable(table));
+}
+bool gmScriptThread::pushFunction(const gmFunction* function) {
+    return push(gmValue::makeFunction(function));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Lists and ids
+// ---------------------------------------------------------------------------------------------
+
+void gmScriptMachine::appendToList(gmScriptThread*& head, gmScriptThread*& tail, gmScriptThread* thread) {
+    thread->prev_ = tail;
+    thread->next_ = nullptr;
+    if (tail != nullptr)
+        tail->next_ = thread;
+    else
+        head = thread;
+    tail = thread;
+}
+
+void gmScriptMachine::unlinkFromList(gmScriptThread* thread) {
+    gmScriptThread** head = nullptr;
+    gmScriptThread** tail = nullptr;
+    switch (thread->state_) {
+        case gmScriptThread::kRunning:
+            head = &runningHead_, tail = &runningTail_;
+            break;
+        case gmScriptThread::kSleeping:
+            head = &sleepingHead_, tail = &sleepingTail_;
+            break;
+        case gmScriptThread::kBlocked:
+        case gmScriptThread::kSignalled:
+            head = &blockedHead_, tail = &blockedTail_;
+            break;
+        case gmScriptThread::kException:
+            head = &exceptionHead_, tail = &exceptionTail_;
+            break;
+        default:
+            return;
+    }
+    if (thread->prev_ != nullptr)
+        thread->prev_->next_ = thread->next_;
+    else
+        *head = thread->next_;
+    if (thread->next_ != nullptr)
+        thread->next_->prev_ = thread->prev_;
+    else
+        *tail = thread->prev_;
+    thread->prev_ = thread->next_ = nullptr;
+}
+
+gmScriptThread* gmScriptMachine::findThread(int32_t id) const {
+    for (gmScriptThread* t = idBuckets_[static_cast<uint32_t>(id) & (kIdBuckets - 1)]; t != nullptr; t = t->idNext_) {
+        if (t->id_ == id)
+            return t;
+        if (t->id_ > id)
+            break;
+    }
+    return nullptr;
+}
+
+void gmScriptMachine::removeFromIdTable(gmScriptThread* thread) {
+    gmScriptThread** link = &idBuckets_[static_cast<uint32_t>(thread->id_) & (kIdBuckets - 1)];
+    while (*link != nullptr && *link != thread) link = &(*link)->idNext_;
+    if (*link == thread)
+        *link = thread->idNext_;
+    thread->idNext_ = nullptr;
+}
+
+gmScriptThread* gmScriptMachine::newThread(int32_t* threadId) {
+    gmScriptThread* thread = freeThreads_;
+    if (thread != nullptr) {
+        freeThreads_ = thread->next_;
+        --freeThreadCount_;
+        thread->next_ = nullptr;
+    } else {
+        thread = new gmScriptThread(*this);
+    }
+    // The counter is incremented before use and skips ids still alive; ids stay positive.
+    do {
+        nextThreadId_ = nextThreadId_ >= INT32_MAX ? 1 : nextThreadId_ + 1;
+    } while (findThread(nextThreadId_) != nullptr);
+    thread->id_ = nextThreadId_;
+    gmScriptThread** link = &idBuckets_[static_cast<uint32_t>(thread->id_) & (kIdBuckets - 1)];
+    while (*link != nullptr && (*link)->id_ < thread->id_) link = &(*link)->idNext_;
+    thread->idNext_ = *link;
+    *link = thread;
+    ++threadCount_;
+
+    thread->state_ = gmScriptThread::kRunning;
+    thread->startTime_ = time_;
+    thread->wakeTime_ = 0;
+    thread->killRequested_ = false;
+    thread->stateRequested_ = false;
+    appendToList(runningHead_, runningTail_, thread);
+    if (executing_ && passCursor_ == nullptr)
+        passCursor_ = thread;
+    if (threadId != nullptr)
+        *threadId = thread->id_;
+    return thread;
+}
+
+void gmScriptMachine::resetThread(gmScriptThread* thread) {
+    removeBlocks(thread);
+    thread->resetStack();
+}
+
+void gmScriptMachine::finishThread(gmScriptThread* thread) {
+    removeFromIdTable(thread);
+    --threadCount_;
+    resetThread(thread);
+    thread->requestedState_.clear();
+    thread->killRequested_ = false;
+    thread->stateRequested_ = false;
+    thread->nativeDepth_ = 0;
+    thread->id_ = 0;
+    if (freeThreadCount_ < kMaxFreeThreads) {
+        thread->next_ = freeThreads_;
+        thread->prev_ = nullptr;
+        freeThreads_ = thread;
+        ++freeThreadCount_;
+    } else {
+        delete thread;
+    }
+}
+
+void gmScriptMachine::switchThreadState(gmScriptThread* thread, int32_t state) {
+    if (thread == nullptr || thread->state_ == state || thread->state_ == gmScriptThread::kKilled)
+        return;
+    if (state == gmScriptThread::kKilled && thread->nativeDepth_ > 0) {
+        // Its native call is still on the C++ stack: the run loop ends it when the native returns.
+        thread->killRequested_ = true;
+        return;
+    }
+    const int32_t old = thread->state_;
+    if (old == gmScriptThread::kRunning) {
+        thread->pendingSignals_.clear();
+        if (passCursor_ == thread)
+            passCursor_ = thread->next_;
+    }
+    if (old == gmScriptThread::kBlocked || old == gmScriptThread::kSignalled)
+        removeBlocks(thread);
+    unlinkFromList(thread);
+    thread->state_ = state;
+    switch (state) {
+        case gmScriptThread::kRunning:
+            appendToList(runningHead_, runningTail_, thread);
+            break;
+        case gmScriptThread::kSleeping: {
+            gmScriptThread* after = sleepingHead_;
+            while (after != nullptr && after->wakeTime_ <= thread->wakeTime_) after = after->next_;
+            if (after == nullptr) {
+                appendToList(sleepingHead_, sleepingTail_, thread);
+            } else {
+                thread->next_ = after;
+                thread->prev_ = after->prev_;
+                if (after->prev_ != nullptr)
+                    after->prev_->next_ = thread;
+                else
+                    sleepingHead_ = thread;
+                after->prev_ = thread;
+            }
+            break;
+        }
+        case gmScriptThread::kBlocked:
+        case gmScriptThread::kSignalled:
+            appendToList(blockedHead_, blockedTail_, thread);
+            break;
+        case gmScriptThread::kException:
+            appendToList(exceptionHead_, exceptionTail_, thread);
+            break;
+        case gmScriptThread::kKilled:
+            thread->state_ = gmScriptThread::kKilled;
+            finishThread(thread);
+            break;
+        default:
+            break;  // any other number is only stored
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Blocks and signals
+// ---------------------------------------------------------------------------------------------
+
+gmBlockList*& gmScriptMachine::blockBucket(const gmValue& value) {
+    const uint32_t hash = value.isReference()
+                              ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(value.getObject()) >> 2)
+                              : value.getPayload32();
+    return blockBuckets_[hash & (kBlockBuckets - 1)];
+}
+
+namespace {
+// The chain order of the block map: type id, then the payload as a signed 32-bit number (then the
+// whole payload, so two references never compare equal by their low bits alone).
+bool orderedBefore(const gmValue& a, const gmValue& b) {
+    if (a.getType() != b.getType())
+        return a.getType() < b.getType();
+    if (a.getInt() != b.getInt())
+        return a.getInt() < b.getInt();
+    return reinterpret_cast<uintptr_t>(a.getObject()) < reinterpret_cast<uintptr_t>(b.getObject());
+}
+}  // namespace
+
+void gmScriptMachine::removeBlocks(gmScriptThread* thread) {
+    gmBlock* block = thread->blocks_;
+    while (block != nullptr) {
+        gmBlock* next = block->threadNext;
+        gmBlockList* list = block->list;
+        if (block->valuePrev != nullptr)
+            block->valuePrev->valueNext = block->valueNext;
+        else
+            list->first = block->valueNext;
+        if (block->valueNext != nullptr)
+            block->valueNext->valuePrev = block->valuePrev;
+        else
+            list->last = block->valuePrev;
+        if (list->first == nullptr) {
+            gmBlockList** link = &blockBucket(list->value);
+            while (*link != list) link = &(*link)->next;
+            *link = list->next;
+            blockHeap_.free(list);
+        }
+        blockHeap_.free(block);
+        block = next;
+    }
+    thread->blocks_ = nullptr;
+}
+
+int32_t gmScriptMachine::blockThread(gmScriptThread* thread, const gmValue* values, int32_t count) {
+    while (!thread->pendingSignals_.empty()) {
+        const gmValue signalled = thread->pendingSignals_.front().value;
+        thread->pendingSignals_.erase(thread->pendingSignals_.begin());
+        for (int32_t i = 0; i < count; ++i)
+            if (values[i] == signalled)
+                return i;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        gmBlockList** link = &blockBucket(values[i]);
+        while (*link != nullptr && orderedBefore((*link)->value, values[i])) link = &(*link)->next;
+        gmBlockList* list = *link;
+        if (list == nullptr || !(list->value == values[i])) {
+            list = new (blockHeap_.allocate(sizeof(gmBlockList))) gmBlockList{values[i], nullptr, nullptr, *link};
+            *link = list;
+        }
+        gmBlock* block = new (blockHeap_.allocate(sizeof(gmBlock)))
+            gmBlock{list->last, nullptr, false, 0, values[i], thread, thread->blocks_, list};
+        if (list->last != nullptr)
+            list->last->valueNext = block;
+        else
+            list->first = block;
+        list->last = block;
+        thread->blocks_ = block;
+    }
+    return -1;
+}
+
+bool gmScriptMachine::signalValue(const gmValue& value, int32_t threadId, int32_t signallingThreadId) {
+    gmBlockList* list = blockBucket(value);
+    while (list != nullptr && !(list->value == value)) list = list->next;
+    if (list == nullptr)
+        return false;
+    bool found = false;
+    for (gmBlock* block = list->first; block != nullptr; block = block->valueNext) {
+        gmScriptThread* thread = block->thread;
+        if (threadId != 0 && thread->id_ != threadId)
+            continue;
+        found = true;
+        if (thread->state_ == gmScriptThread::kSignalled) {
+            thread->pendingSignals_.insert(thread->pendingSignals_.begin(),
+                                           gmPendingSignal{signallingThreadId, thread->id_, value});
+        } else {
+            block->signalled = true;
+            block->signallingThreadId = signallingThreadId;
+            thread->state_ = gmScriptThread::kSignalled;  // stays in the blocked list, keeps its blocks
+        }
+    }
+    return found;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Execute
+// ---------------------------------------------------------------------------------------------
+
+int32_t gmScriptMachine::Execute(uint32_t elapsedMs) {
+    if (executing_)
+        return threadCount_;  // a native called Execute from inside a pass: nothing to do
+    time_ += elapsedMs;
+    while (sleepingHead_ != nullptr && sleepingHead_->wakeTime_ <= time_)
+        switchThreadState(sleepingHead_, gmScriptThread::kRunning);
+
+    gmScriptThread* thread = blockedHead_;
+    while (thread != nullptr) {
+        gmScriptThread* next = thread->next_;
+        if (thread->state_ == gmScriptThread::kSignalled) {
+            for (gmBlock* block = thread->blocks_; block != nullptr; block = block->threadNext) {
+                if (block->signalled) {
+                    if (thread->top_ > 0)
+                        thread->stack_[thread->top_ - 1] = block->value;
+                    break;
+                }
+            }
+            switchThreadState(thread, gmScriptThread::kRunning);
+        }
+        thread = next;
+    }
+
+    executing_ = true;
+    passCursor_ = runningHead_;
+    while (passCursor_ != nullptr) {
+        thread = passCursor_;
+        passCursor_ = thread->next_;
+        executeThread(thread);
+    }
+    executing_ = false;
+    collectGarbage(false);
+    return threadCount_;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Starting script code
+// ---------------------------------------------------------------------------------------------
+
+int32_t gmScriptMachine::runText(const char* text, int32_t* threadId, bool now, const char*,
+                                 const gmValue* thisValue) {
+    gmMachineCompileHooks hooks(*this);
+    const int32_t errors = gmCompileText(text != nullptr ? text : "", hooks, errorLog_);
+    if (errors != 0 || hooks.getRoot() == nullptr)
+        return errors != 0 ? errors : 1;
+    int32_t id = 0;
+    gmScriptThread* thread = newThread(&id);
+    thread->push(thisValue != nullptr ? *thisValue : gmValue());
+    thread->push(gmValue::makeFunction(hooks.getRoot()));
+    if (threadId != nullptr)
+        *threadId = id;
+    enterCall(thread, 0);
+    if (now && findThread(id) == thread)
+        executeThread(thread);
+    return 0;
+}
+
+gmScriptThread* gmScriptMachine::callFunction(const gmValue& thisValue, const gmValue& function, int32_t* threadId) {
+    int32_t id = 0;
+    gmScriptThread* thread = newThread(&id);
+    if (threadId != nullptr)
+        *threadId = id;
+    thread->push(thisValue);
+    thread->push(function);
+    const int32_t status = enterCall(thread, 0);
+    if (status == kRunTimeError)
+        return nullptr;
+    return findThread(id);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Errors
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+// The line of [ip] inside [function]'s code (0 without code or line table).
+int32_t lineAt(const gmFunction* function, const uint32_t* ip) {
+    if (function == nullptr || function->isNative() || ip == nullptr)
+        return 0;
+    const uint32_t* code = function->getCode();
+    if (ip < code || ip > code + function->getCodeWordCount())
+        return 0;
+    return function->getLineFromOffset(static_cast<int32_t>((ip - code) * sizeof(uint32_t)));
+}
+
+const gmFunction* frameFunction(const gmScriptThread& thread, int32_t base) {
+    const gmValue value = base >= 1 ? thread.getValue(base - 1) : gmValue();
+    return value.isFunction() ? value.getFunction() : nullptr;
+}
+}  // namespace
+
+// The report after the message itself: the position "\nunknown(%d) : ", then "\ncallstack..",
+// one "%3d: %s" line per frame innermost first, and an empty entry. [ip] is the start of the
+// failing instruction (outer frames are reported at their call instruction).
+void gmScriptMachine::raiseRuntimeError(gmScriptThread* thread, const uint32_t* ip) {
+    const gmFunction* current = thread->frames_.empty() ? nullptr : frameFunction(*thread, thread->base_);
+    if (current != nullptr && current->getLineInfoCount() > 0)
+        errorLog_.logf("\nunknown(%d) : ", lineAt(current, ip));
+    errorLog_.addEntry("\ncallstack..");
+    int32_t base = thread->base_;
+    const uint32_t* position = ip;
+    for (std::size_t i = thread->frames_.size(); i-- > 0;) {
+        const gmFunction* function = frameFunction(*thread, base);
+        const gmString* name = function != nullptr ? function->getDebugName() : nullptr;
+        errorLog_.logf("%3d: %s", lineAt(function, position), name != nullptr ? name->getText() : "__unknown");
+        const gmFrame& frame = thread->frames_[i];
+        base = frame.savedBase;
+        // The return position follows the two words of the call instruction.
+        position = frame.returnIp != nullptr ? frame.returnIp - 2 : nullptr;
+    }
+    errorLog_.addEntry("");
+    killThread(thread);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Roots, print, values as text, registration
+// ---------------------------------------------------------------------------------------------
+
+void gmScriptMachine::scanThreadRoots(gmScriptMachine& machine, gmGarbageCollector& collector, void*) {
+    machine.forEachThread([&collector](gmScriptThread* thread) {
+        for (int32_t i = 0; i < thread->top_; ++i) collector.markValue(thread->stack_[i]);
+        for (gmBlock* block = thread->blocks_; block != nullptr; block = block->threadNext)
+            collector.markValue(block->value);
+        for (const gmPendingSignal& signal : thread->pendingSignals_) collector.markValue(signal.value);
+        for (const gmValue& value : thread->requestedState_) collector.markValue(value);
+    });
+}
+
+void gmScriptMachine::print(const char* line) {
+    if (printSink_ != nullptr) {
+        printSink_(printSinkData_, line);
+        return;
+    }
+    std::fputs(line, stdout);
+    std::fputc('\n', stdout);
+}
+
+void gmScriptMachine::appendValueText(const gmValue& value, std::string& out) const {
+    char buffer[256];
+    switch (value.getType()) {
+        case kGmNull:
+            out += "null";
+            return;
+        case kGmInt:
+            std::snprintf(buffer, sizeof(buffer), "%d", value.getInt());
+            break;
+        case kGmFloat:
+            std::snprintf(buffer, sizeof(buffer), "%g", static_cast<double>(value.getFloat()));
+            break;
+        case kGmString:
+            out.append(value.getString()->getText(), static_cast<std::size_t>(value.getString()->getLength()));
+            return;
+        default: {
+            const gmTypeRecord* record = findTypeRecord(value.getType());
+            if (record != nullptr && record->asString != nullptr && value.getType() >= kGmFirstUserType) {
+                buffer[0] = '\0';
+                record->asString(const_cast<gmScriptMachine&>(*this), value.getHostObject(), buffer,
+                                 static_cast<int32_t>(sizeof(buffer)));
+                buffer[sizeof(buffer) - 1] = '\0';
+            } else {
+                std::snprintf(buffer, sizeof(buffer), "%s:0x%x", getTypeName(value.getType()),
+                              static_cast<unsigned>(reinterpret_cast<uintptr_t>(value.getObject())));
+            }
+            break;
+        }
+    }
+    out += buffer;
+}
+
+void gmScriptMachine::registerGlobalFunctions(const gmLibraryEntry* entries, int32_t count, const char* libraryName) {
+    gmCollectionPause pause(*this);
+    gmTable* target = globals_;
+    if (libraryName != nullptr) {
+        gmValue existing = globals_->getField(*this, libraryName);
+        if (existing.isTable()) {
+            target = existing.getTable();
+        } else {
+            target = createTable();
+            globals_->setField(*this, libraryName, gmValue::makeTable(target));
+        }
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        gmFunction* function = createNativeFunction(entries[i].function, entries[i].userData);
+        target->set(*this, gmValue::makeString(internPermanentString(entries[i].name)), gmValue::makeFunction(function));
+    }
+}

@@ -1,0 +1,188 @@
+// Golden scripts: every tests/scripts/<area>/*.gm runs in-process and its output and error log are
+// compared with the expectations written in its comments:
+//   // expect: text                      the next line of output is `text`
+//   // expect error   /  // expect error line N
+//                                        a compile error is reported on this line (or line N)
+//   // expect runtime error: message     the script stops with `message`, reported at this line
+//   // skip: reason                      not run
+// print ends every piece with a space, so output lines and expected texts are compared without
+// trailing spaces.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "script/gmScriptMachine.h"
+
+namespace {
+
+// How a script reaches the machine. The compiled-library path (compile, write, load, run) is to be
+// added as a second mode that must give the same output.
+enum class RunMode { Source };
+
+struct Expectations {
+    std::vector<std::string> output;
+    int compileErrorLine = 0;  // 0: none expected
+    std::string runtimeMessage;
+    int runtimeLine = 0;  // 0: none expected
+    std::string skipReason;
+};
+
+std::string trimRight(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+Expectations parseExpectations(const std::string& text) {
+    Expectations result;
+    std::istringstream lines(text);
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(lines, line)) {
+        ++lineNumber;
+        const std::size_t comment = line.find("//");
+        if (comment == std::string::npos)
+            continue;
+        std::string body = line.substr(comment + 2);
+        body.erase(0, body.find_first_not_of(' '));
+        body = trimRight(body);
+        const std::string kOutput = "expect: ";
+        const std::string kRuntime = "expect runtime error: ";
+        const std::string kErrorLine = "expect error line ";
+        const std::string kSkip = "skip: ";
+        if (body == "expect runtime error:") {
+            result.runtimeLine = lineNumber;  // a failure without a message of its own
+        } else if (body.rfind(kOutput, 0) == 0 || body == "expect:") {
+            result.output.push_back(body.size() > kOutput.size() ? body.substr(kOutput.size()) : "");
+        } else if (body.rfind(kRuntime, 0) == 0) {
+            result.runtimeMessage = body.substr(kRuntime.size());
+            result.runtimeLine = lineNumber;
+        } else if (body.rfind(kErrorLine, 0) == 0) {
+            result.compileErrorLine = std::stoi(body.substr(kErrorLine.size()));
+        } else if (body == "expect error") {
+            result.compileErrorLine = lineNumber;
+        } else if (body.rfind(kSkip, 0) == 0) {
+            result.skipReason = body.substr(kSkip.size());
+        }
+    }
+    return result;
+}
+
+struct RunResult {
+    std::vector<std::string> output;
+    std::vector<std::string> log;
+    int compileErrors = 0;
+    bool finished = true;
+};
+
+void captureLine(void* userData, const char* line) {
+    static_cast<RunResult*>(userData)->output.push_back(trimRight(line));
+}
+
+// Runs [text] like `tact-script run`: Execute on simulated 16 ms ticks until no thread runs or
+// sleeps. A script that never stops is cut off after a simulated hour.
+RunResult runScript(const std::string& text, RunMode) {
+    RunResult result;
+    gmScriptMachine machine;
+    machine.setPrintSink(captureLine, &result);
+    result.compileErrors = machine.runText(text.c_str(), nullptr, true, nullptr);
+    constexpr int kMaxTicks = 60 * 60 * 60;
+    int ticks = 0;
+    while (result.compileErrors == 0 && machine.hasRunningOrSleepingThreads() && ticks < kMaxTicks) {
+        machine.Execute(16);
+        ++ticks;
+    }
+    result.finished = ticks < kMaxTicks;
+    gmErrorLog& log = machine.getErrorLog();
+    for (int32_t i = 0; i < log.getEntryCount(); ++i) result.log.emplace_back(log.getEntry(i));
+    return result;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+void expectGolden(const std::string& path, RunMode mode) {
+    std::ifstream file(path, std::ios::binary);
+    ASSERT_TRUE(file) << "cannot open " << path;
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    const std::string text = contents.str();
+    const Expectations expected = parseExpectations(text);
+    if (!expected.skipReason.empty())
+        GTEST_SKIP() << expected.skipReason;
+
+    const RunResult result = runScript(text, mode);
+    const std::string log = joined(result.log);
+    EXPECT_TRUE(result.finished) << "the script was still running after the tick limit";
+
+    if (expected.compileErrorLine != 0) {
+        EXPECT_NE(result.compileErrors, 0) << "a compile error was expected";
+        const std::string prefix = "error (" + std::to_string(expected.compileErrorLine) + ")";
+        const bool found = std::any_of(result.log.begin(), result.log.end(),
+                                       [&](const std::string& entry) { return entry.rfind(prefix, 0) == 0; });
+        EXPECT_TRUE(found) << "expected a compile error on line " << expected.compileErrorLine << "; log:\n" << log;
+        return;
+    }
+    EXPECT_EQ(result.compileErrors, 0) << log;
+
+    if (expected.runtimeLine != 0) {
+        // An empty message: a native that fails without one; the report starts with the position.
+        const auto message = expected.runtimeMessage.empty()
+                                 ? result.log.begin()
+                                 : std::find(result.log.begin(), result.log.end(), expected.runtimeMessage);
+        EXPECT_NE(message, result.log.end()) << "expected \"" << expected.runtimeMessage << "\"; log:\n" << log;
+        const std::string position = "\nunknown(" + std::to_string(expected.runtimeLine) + ") : ";
+        EXPECT_NE(std::find(message, result.log.end(), position), result.log.end())
+            << "expected the error at line " << expected.runtimeLine << "; log:\n"
+            << log;
+    } else {
+        EXPECT_TRUE(result.log.empty()) << "unexpected errors:\n" << log;
+    }
+    EXPECT_EQ(joined(result.output), joined(expected.output));
+}
+
+// The scripts under [root], or under $TACT_GOLDEN_DIR when set (to try another tree's scripts).
+std::string scriptRoot() {
+    const char* overridden = std::getenv("TACT_GOLDEN_DIR");
+    return overridden != nullptr && overridden[0] != '\0' ? overridden : TACT_SCRIPT_TEST_DIR;
+}
+
+std::vector<std::string> findScripts(const std::string& root) {
+    std::vector<std::string> scripts;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root, error)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".gm")
+            scripts.push_back(entry.path().string());
+    }
+    std::sort(scripts.begin(), scripts.end());
+    return scripts;
+}
+
+// "operators/int_add.gm" -> "operators_int_add"
+std::string scriptTestName(const testing::TestParamInfo<std::string>& info) {
+    std::string name = std::filesystem::relative(info.param, scriptRoot()).replace_extension().string();
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+class ScriptGolden : public testing::TestWithParam<std::string> {};
+
+TEST_P(ScriptGolden, FromSource) {
+    expectGolden(GetParam(), RunMode::Source);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, ScriptGolden, testing::ValuesIn(findScripts(scriptRoot())), scriptTestName);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ScriptGolden);
+
+}  // namespace
