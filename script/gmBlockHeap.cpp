@@ -36,12 +36,30 @@ gmBlockHeap::~gmBlockHeap() {
     for (gmFixedPool* pool : pools_) delete pool;
 }
 
-int32_t gmBlockHeap::classIndex(std::size_t size) {
-    for (int32_t i = 0; i < kClassCount; ++i) {
-        if (size <= kClassSizes[i])
-            return i;
+namespace {
+// The class of every request size up to the largest class, by (size + 7) / 8: allocation and
+// freeing are on the path of every table and string, so the class is one table read.
+struct ClassBySize {
+    int8_t index[512 / 8 + 1];
+    constexpr ClassBySize() : index() {
+        for (std::size_t eighths = 0; eighths <= 512 / 8; ++eighths) {
+            int8_t found = -1;
+            for (int32_t i = 0; i < gmBlockHeap::kClassCount; ++i) {
+                if (eighths * 8 <= kClassSizes[i]) {
+                    found = static_cast<int8_t>(i);
+                    break;
+                }
+            }
+            index[eighths] = found;
+        }
     }
-    return -1;
+};
+constexpr ClassBySize kClassBySize;
+static_assert(sizeof(kClassSizes) / sizeof(kClassSizes[0]) == 8 && kClassSizes[7] == 512);
+}  // namespace
+
+int32_t gmBlockHeap::classIndex(std::size_t size) {
+    return size <= 512 ? kClassBySize.index[(size + 7) / 8] : -1;
 }
 
 std::size_t gmBlockHeap::getChargedSize(std::size_t size) {

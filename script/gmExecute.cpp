@@ -2,6 +2,7 @@
 // base and instruction pointer in locals; int and float fast paths before the type records'
 // operators; calls and returns without any allocation once a thread's frame array has grown.
 #include <cstring>
+#include <vector>
 
 #include "script/gmOpcodes.h"
 #include "script/gmScriptMachine.h"
@@ -14,6 +15,148 @@ enum : int32_t { kYielded, kSlept, kBlocked, kFinished, kDied, kKilled };
 
 constexpr int32_t kCallMargin = gmScriptMachine::kCallMarginValues;
 constexpr int32_t kHostTypeBoolThreshold = 6;  // types above this may have a bool operator
+
+// ---------------------------------------------------------------------------------------------
+// Fused instructions
+// ---------------------------------------------------------------------------------------------
+// The loop runs a function's fast code (gmFunction::getFastCode): a copy of its code in which the
+// opcode word of a common run of instructions is replaced by an internal opcode that does the whole
+// run in one dispatch. Every other word stays as it was, so offsets (jump targets, return
+// positions, error positions) are the same in both copies, a jump into the middle of a run finds
+// the run's remaining instructions intact, and a fused instruction whose operands are not plain
+// numbers simply runs the run's first instruction unfused and lets the others follow one by one.
+//
+// Operand sources: LL = getlocal A; getlocal B.  LI = getlocal A; pushint K.  LF = getlocal A;
+// pushfloat K.  L1 = getlocal A; pushtrue (the compiler's int 1).  T = the two values on top of
+// the stack. Each is followed by the operator and then by a sink: P = push the result; S =
+// setlocal C (arithmetic); J = jumpiffalse L (comparisons). Besides these, table indexing by two
+// locals: getlocal T; getlocal K; getind, and getlocal T; getlocal K; pushtrue or pushfalse; setind.
+#define GM_FUSED_OPS(X)                                                                       \
+    X(LL, add, P) X(LL, sub, P) X(LL, mul, P) X(LI, add, P) X(LI, sub, P) X(LI, mul, P)       \
+    X(LF, add, P) X(LF, sub, P) X(LF, mul, P)                                                 \
+    X(LL, add, S) X(LL, sub, S) X(LL, mul, S) X(LI, add, S) X(LI, sub, S) X(LI, mul, S)       \
+    X(LF, add, S) X(LF, sub, S) X(LF, mul, S) X(T, add, S) X(T, sub, S) X(T, mul, S)          \
+    X(LL, lt, P) X(LL, gt, P) X(LL, lte, P) X(LL, gte, P) X(LL, eq, P) X(LL, neq, P)          \
+    X(LI, lt, P) X(LI, gt, P) X(LI, lte, P) X(LI, gte, P) X(LI, eq, P) X(LI, neq, P)          \
+    X(LF, lt, P) X(LF, gt, P) X(LF, lte, P) X(LF, gte, P) X(LF, eq, P) X(LF, neq, P)          \
+    X(LL, lt, J) X(LL, gt, J) X(LL, lte, J) X(LL, gte, J) X(LL, eq, J) X(LL, neq, J)          \
+    X(LI, lt, J) X(LI, gt, J) X(LI, lte, J) X(LI, gte, J) X(LI, eq, J) X(LI, neq, J)          \
+    X(LF, lt, J) X(LF, gt, J) X(LF, lte, J) X(LF, gte, J) X(LF, eq, J) X(LF, neq, J)          \
+    X(T, lt, J) X(T, gt, J) X(T, lte, J) X(T, gte, J) X(T, eq, J) X(T, neq, J)                \
+    X(L1, add, P) X(L1, sub, P) X(L1, mul, P) X(L1, add, S) X(L1, sub, S) X(L1, mul, S)       \
+    X(L1, lt, P) X(L1, gt, P) X(L1, lte, P) X(L1, gte, P) X(L1, eq, P) X(L1, neq, P)          \
+    X(L1, lt, J) X(L1, gt, J) X(L1, lte, J) X(L1, gte, J) X(L1, eq, J) X(L1, neq, J)
+
+// Internal opcodes follow the real ones; kLabelCount bounds the dispatch table.
+constexpr uint32_t kFirstFused = kMaxOpcode + 1;
+enum FusedOpcode : uint32_t {
+    kFusedBefore = kFirstFused - 1,
+#define GM_FUSED_ENUM(src, op, sink) kFused_##src##_##op##_##sink,
+    GM_FUSED_OPS(GM_FUSED_ENUM)
+#undef GM_FUSED_ENUM
+    kFusedGetIndLL,
+    kFusedSetIndLLConstant,
+    kFusedEnd
+};
+constexpr uint32_t kLabelCount = kFusedEnd;
+
+constexpr uint32_t op(gmOpcode o) {
+    return static_cast<uint32_t>(o);
+}
+
+// Index of [binary] among add, sub, mul (0..2) or lt .. neq (3..8); -1 for other opcodes.
+int32_t fusableOperator(uint32_t binary) {
+    switch (binary) {
+        case op(gmOpcode::Add): return 0;
+        case op(gmOpcode::Sub): return 1;
+        case op(gmOpcode::Mul): return 2;
+        case op(gmOpcode::Lt): return 3;
+        case op(gmOpcode::Gt): return 4;
+        case op(gmOpcode::Lte): return 5;
+        case op(gmOpcode::Gte): return 6;
+        case op(gmOpcode::Eq): return 7;
+        case op(gmOpcode::Neq): return 8;
+        default: return -1;
+    }
+}
+
+// The internal opcode for source [src] (0 LL, 1 LI, 2 LF, 3 T, 4 L1), operator index [operatorIndex] and
+// the instruction that follows [next]; 0 when there is no such fused instruction.
+uint32_t fusedOpcode(int32_t src, int32_t operatorIndex, uint32_t next) {
+    static constexpr uint32_t kArith[5][2][3] = {
+        // push, setlocal
+        {{kFused_LL_add_P, kFused_LL_sub_P, kFused_LL_mul_P}, {kFused_LL_add_S, kFused_LL_sub_S, kFused_LL_mul_S}},
+        {{kFused_LI_add_P, kFused_LI_sub_P, kFused_LI_mul_P}, {kFused_LI_add_S, kFused_LI_sub_S, kFused_LI_mul_S}},
+        {{kFused_LF_add_P, kFused_LF_sub_P, kFused_LF_mul_P}, {kFused_LF_add_S, kFused_LF_sub_S, kFused_LF_mul_S}},
+        {{0, 0, 0}, {kFused_T_add_S, kFused_T_sub_S, kFused_T_mul_S}},
+        {{kFused_L1_add_P, kFused_L1_sub_P, kFused_L1_mul_P}, {kFused_L1_add_S, kFused_L1_sub_S, kFused_L1_mul_S}},
+    };
+    static constexpr uint32_t kCompare[5][2][6] = {
+        // push, jumpiffalse
+        {{kFused_LL_lt_P, kFused_LL_gt_P, kFused_LL_lte_P, kFused_LL_gte_P, kFused_LL_eq_P, kFused_LL_neq_P},
+         {kFused_LL_lt_J, kFused_LL_gt_J, kFused_LL_lte_J, kFused_LL_gte_J, kFused_LL_eq_J, kFused_LL_neq_J}},
+        {{kFused_LI_lt_P, kFused_LI_gt_P, kFused_LI_lte_P, kFused_LI_gte_P, kFused_LI_eq_P, kFused_LI_neq_P},
+         {kFused_LI_lt_J, kFused_LI_gt_J, kFused_LI_lte_J, kFused_LI_gte_J, kFused_LI_eq_J, kFused_LI_neq_J}},
+        {{kFused_LF_lt_P, kFused_LF_gt_P, kFused_LF_lte_P, kFused_LF_gte_P, kFused_LF_eq_P, kFused_LF_neq_P},
+         {kFused_LF_lt_J, kFused_LF_gt_J, kFused_LF_lte_J, kFused_LF_gte_J, kFused_LF_eq_J, kFused_LF_neq_J}},
+        {{0, 0, 0, 0, 0, 0},
+         {kFused_T_lt_J, kFused_T_gt_J, kFused_T_lte_J, kFused_T_gte_J, kFused_T_eq_J, kFused_T_neq_J}},
+        {{kFused_L1_lt_P, kFused_L1_gt_P, kFused_L1_lte_P, kFused_L1_gte_P, kFused_L1_eq_P, kFused_L1_neq_P},
+         {kFused_L1_lt_J, kFused_L1_gt_J, kFused_L1_lte_J, kFused_L1_gte_J, kFused_L1_eq_J, kFused_L1_neq_J}},
+    };
+    if (operatorIndex < 3)
+        return kArith[src][next == op(gmOpcode::SetLocal) ? 1 : 0][operatorIndex];
+    return kCompare[src][next == op(gmOpcode::JumpIfFalse) ? 1 : 0][operatorIndex - 3];
+}
+
+// Builds [function]'s fast code (see above). The code is walked instruction by instruction from
+// the start (the compiler and the library verifier guarantee that every jump lands on such an
+// instruction start); an opcode the machine ignores becomes 24 there so the loop's table lookup
+// always finds a label.
+const uint32_t* buildFastCode(gmFunction* function) {
+    const uint32_t* code = function->getCode();
+    const std::size_t size = static_cast<std::size_t>(function->getCodeWordCount());
+    std::vector<uint32_t> fast(code, code + size);
+    const auto at = [&](std::size_t i) -> uint32_t { return i < size ? code[i] : 0xffffffffu; };
+    for (std::size_t i = 0; i < size;) {
+        const uint32_t word = code[i];
+        const gmOpcodeInfo info = gmGetOpcodeInfo(word);
+        if (info.name == nullptr) {
+            fast[i] = 24;
+            ++i;
+            continue;
+        }
+        if (word == op(gmOpcode::GetLocal)) {
+            const uint32_t second = at(i + 2);
+            const int32_t src = second == op(gmOpcode::GetLocal)    ? 0
+                                : second == op(gmOpcode::PushInt)   ? 1
+                                : second == op(gmOpcode::PushFloat) ? 2
+                                : second == op(gmOpcode::PushTrue)  ? 4
+                                                                     : -1;
+            const std::size_t operatorAt = src == 4 ? i + 3 : i + 4;
+            const int32_t operatorIndex = src >= 0 ? fusableOperator(at(operatorAt)) : -1;
+            if (operatorIndex >= 0) {
+                fast[i] = fusedOpcode(src, operatorIndex, at(operatorAt + 1));
+            } else if (src == 0 && at(i + 4) == op(gmOpcode::GetInd)) {
+                fast[i] = kFusedGetIndLL;
+            } else if (src == 0 && (at(i + 4) == op(gmOpcode::PushTrue) || at(i + 4) == op(gmOpcode::PushFalse)) &&
+                       at(i + 5) == op(gmOpcode::SetInd)) {
+                fast[i] = kFusedSetIndLLConstant;
+            }
+        } else if (const int32_t operatorIndex = fusableOperator(word); operatorIndex >= 0) {
+            if (const uint32_t fused = fusedOpcode(3, operatorIndex, at(i + 1)))
+                fast[i] = fused;
+        }
+        i += info.operand == gmOperandKind::None ? 1 : 2;
+    }
+    function->setFastCode(std::move(fast));
+    return function->getFastCode();
+}
+
+inline const uint32_t* fastCodeOf(gmFunction* function) {
+    const uint32_t* fast = function->getFastCode();
+    return fast != nullptr ? fast : buildFastCode(function);
+}
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -151,16 +294,18 @@ int32_t gmScriptMachine::executeThread(gmScriptThread* thread, gmValue* returnVa
 
 // The loop proper. Invariants between instructions: [stack] is the thread's stack, [base] the
 // current frame's base, [sp] one past the top value, [fn] the current function (base[-1]) and
-// [code] its first word. The thread's own top and base are stale while the loop runs: they are
-// written back (SYNC) before anything that may allocate an object (a collection step scans the
-// stack up to the thread's top), log an error, or call out.
+// [code] the first word of its fast code, which [ip] points into. The thread's own top and base
+// are stale while the loop runs: they are written back (SYNC) before anything that may allocate an
+// object (a collection step scans the stack up to the thread's top), log an error, or call out.
+// Positions that leave the loop (return positions in frames, the resume position, the error
+// position) are translated to the function's real code (ORIGINAL), and back when they return.
 int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, const uint32_t*& errorIp) {
     gmValue* stack = thread->stack_;
     gmValue* base = stack + thread->base_;
     gmValue* sp = stack + thread->top_;
-    const uint32_t* ip = thread->resumeIp_;
     gmFunction* fn = base[-1].getFunction();
-    const uint32_t* code = fn->getCode();
+    const uint32_t* code = fastCodeOf(fn);
+    const uint32_t* ip = code + (thread->resumeIp_ - fn->getCode());
     gmTable* const globals = globals_;
 
     // Shared by the call instruction and the operator calls.
@@ -185,25 +330,27 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 #define DISPATCH()                                             \
     do {                                                       \
         uint32_t op_ = *ip++;                                  \
-        goto* kLabels[op_ <= kMaxOpcode ? op_ : 24u];          \
+        goto* kLabels[op_ < kLabelCount ? op_ : 24u];          \
     } while (0)
+// A position in the current function's fast code, in its real code.
+#define ORIGINAL(position) (fn->getCode() + ((position) - code))
 #define FAIL(start, message)                                   \
     do {                                                       \
         SYNC();                                                \
         errorLog_.addEntry(message);                           \
-        errorIp = (start);                                     \
+        errorIp = ORIGINAL(start);                             \
         return Outcome::kDied;                                 \
     } while (0)
 // The operator handler has logged its own message.
 #define FAIL_LOGGED(start)                                     \
     do {                                                       \
         SYNC();                                                \
-        errorIp = (start);                                     \
+        errorIp = ORIGINAL(start);                             \
         return Outcome::kDied;                                 \
     } while (0)
 #define CONSTANT(index) fn->getConstant(static_cast<int32_t>(index))
 
-    static void* const kLabels[kMaxOpcode + 1] = {
+    static void* const kLabels[kLabelCount] = {
         &&op_getdot, &&op_setdot, &&op_getind, &&op_setind, &&bin_add, &&bin_sub, &&bin_mul,
         &&bin_div, &&bin_mod, &&bin_or, &&bin_xor, &&bin_and, &&bin_shl, &&bin_shr,
         &&op_unary, &&bin_lt, &&bin_gt, &&bin_lte, &&bin_gte, &&bin_eq, &&bin_neq,
@@ -213,6 +360,10 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         &&op_pushnull, &&op_pushint, &&op_pushfalse, &&op_pushtrue, &&op_pushfloat, &&op_pushstring,
         &&op_newtable, &&op_pushfunction, &&op_pushthis, &&op_getlocal, &&op_setlocal,
         &&op_getglobal, &&op_setglobal, &&op_getthismember, &&op_setthismember,
+#define GM_FUSED_LABEL(src, op, sink) &&fused_##src##_##op##_##sink,
+        GM_FUSED_OPS(GM_FUSED_LABEL)
+#undef GM_FUSED_LABEL
+        &&fused_getind_LL, &&fused_setind_LL_constant,
     };
 
     DISPATCH();
@@ -492,7 +643,7 @@ binary_slow: {
     SYNC();
     errorLog_.logf("operator %s undefined for type %s and %s", gmOperatorName(opId),
                    getTypeName(operands[0].getType()), getTypeName(operands[1].getType()));
-    errorIp = instructionStart;
+    errorIp = ORIGINAL(instructionStart);
     return Outcome::kDied;
 }
 
@@ -539,9 +690,153 @@ op_unary: {
     SYNC();
     errorLog_.logf("unary operator %s undefined for type %s", gmOperatorName(static_cast<int32_t>(op)),
                    getTypeName(sp[-1].getType()));
-    errorIp = ip - 1;
+    errorIp = ORIGINAL(ip - 1);
     return Outcome::kDied;
 }
+
+    // -----------------------------------------------------------------------------------------
+    // Fused instructions (see GM_FUSED_OPS)
+    // -----------------------------------------------------------------------------------------
+// Operand sources: set [fa] and [fb] to the operands and [next] to the word after the operator.
+#define FUSED_SOURCE_LL                      \
+    const gmValue& fa = base[ip[0]];         \
+    const gmValue& fb = base[ip[2]];         \
+    const uint32_t* next = ip + 4;
+#define FUSED_SOURCE_LI                      \
+    const gmValue& fa = base[ip[0]];         \
+    const gmValue fb = gmValue::makeInt(static_cast<int32_t>(ip[2])); \
+    const uint32_t* next = ip + 4;
+#define FUSED_SOURCE_LF                      \
+    const gmValue& fa = base[ip[0]];         \
+    const gmValue fb = gmValue::makeRaw(kGmFloat, ip[2]); \
+    const uint32_t* next = ip + 4;
+#define FUSED_SOURCE_L1                      \
+    const gmValue& fa = base[ip[0]];         \
+    const gmValue fb = gmValue::makeInt(1);  \
+    const uint32_t* next = ip + 3;
+#define FUSED_SOURCE_T                       \
+    const gmValue& fa = sp[-2];              \
+    const gmValue& fb = sp[-1];              \
+    const uint32_t* next = ip;
+// Operands that are not plain numbers: a local source runs its getlocal unfused; the stack source
+// runs the plain operator instruction (ip is already past its word).
+#define FUSED_FALLBACK_LL(op) goto op_getlocal;
+#define FUSED_FALLBACK_LI(op) goto op_getlocal;
+#define FUSED_FALLBACK_LF(op) goto op_getlocal;
+#define FUSED_FALLBACK_L1(op) goto op_getlocal;
+#define FUSED_FALLBACK_T(op) goto bin_##op;
+// The results, as the plain handlers compute them.
+#define U32(v) static_cast<uint32_t>(v)
+#define FUSED_INT_add static_cast<int32_t>(U32(X) + U32(Y))
+#define FUSED_INT_sub static_cast<int32_t>(U32(X) - U32(Y))
+#define FUSED_INT_mul static_cast<int32_t>(U32(X) * U32(Y))
+#define FUSED_INT_lt (X < Y)
+#define FUSED_INT_gt (X > Y)
+#define FUSED_INT_lte (X <= Y)
+#define FUSED_INT_gte (X >= Y)
+#define FUSED_INT_eq (X == Y)
+#define FUSED_INT_neq (X != Y)
+#define FUSED_FLOAT_add gmValue::makeFloat(X + Y)
+#define FUSED_FLOAT_sub gmValue::makeFloat(X - Y)
+#define FUSED_FLOAT_mul gmValue::makeFloat(X * Y)
+#define FUSED_FLOAT_lt gmValue::makeInt(X < Y)
+#define FUSED_FLOAT_gt gmValue::makeInt(X > Y)
+#define FUSED_FLOAT_lte gmValue::makeInt(X <= Y)
+#define FUSED_FLOAT_gte gmValue::makeInt(X >= Y)
+#define FUSED_FLOAT_eq gmValue::makeInt(X == Y)
+#define FUSED_FLOAT_neq gmValue::makeInt(X != Y)
+// Sinks: what happens to [result]; the stack source also drops its two operands.
+#define FUSED_POP_LL
+#define FUSED_POP_LI
+#define FUSED_POP_LF
+#define FUSED_POP_L1
+#define FUSED_POP_T sp -= 2;
+#define FUSED_SINK_P(src)                   \
+    (sp++)->assignFields(result);           \
+    ip = next;
+#define FUSED_SINK_S(src)                   \
+    FUSED_POP_##src base[next[1]].assignFields(result); \
+    ip = next + 2;
+#define FUSED_SINK_J(src)                   \
+    FUSED_POP_##src ip = result.isTrue() ? next + 2 : code + (next[1] >> 2);
+#define GM_FUSED_HANDLER(src, op, sink)                                                            \
+    fused_##src##_##op##_##sink: {                                                                 \
+        FUSED_SOURCE_##src                                                                         \
+        gmValue result;                                                                            \
+        if (fa.isInt() && fb.isInt()) {                                                            \
+            const int32_t X = fa.getInt();                                                         \
+            const int32_t Y = fb.getInt();                                                         \
+            result = gmValue::makeInt(FUSED_INT_##op);                                             \
+        } else if ((fa.isFloat() && (fb.isFloat() || fb.isInt())) || (fa.isInt() && fb.isFloat())) { \
+            const float X = fa.isFloat() ? fa.getFloat() : static_cast<float>(fa.getInt());        \
+            const float Y = fb.isFloat() ? fb.getFloat() : static_cast<float>(fb.getInt());        \
+            result = FUSED_FLOAT_##op;                                                             \
+        } else {                                                                                   \
+            FUSED_FALLBACK_##src(op)                                                               \
+        }                                                                                          \
+        FUSED_SINK_##sink(src)                                                                     \
+        DISPATCH();                                                                                \
+    }
+    GM_FUSED_OPS(GM_FUSED_HANDLER)
+#undef GM_FUSED_HANDLER
+// getlocal T; getlocal K; getind -- a table indexed by a key of a built-in type.
+fused_getind_LL: {
+    const gmValue& object = base[ip[0]];
+    const gmValue& key = base[ip[2]];
+    if (!object.isTable() || key.getType() > kGmTable)
+        goto op_getlocal;
+    const gmValue found = object.getTable()->get(key);
+    (sp++)->assignFields(found);
+    ip += 4;
+    DISPATCH();
+}
+// getlocal T; getlocal K; pushtrue or pushfalse; setind -- a store of int 1 or 0 into a table.
+fused_setind_LL_constant: {
+    const gmValue& object = base[ip[0]];
+    if (!object.isTable())
+        goto op_getlocal;
+    const gmValue value = gmValue::makeInt(ip[3] == static_cast<uint32_t>(gmOpcode::PushTrue) ? 1 : 0);
+    object.getTable()->set(*this, base[ip[2]], value);
+    ip += 5;
+    DISPATCH();
+}
+#undef U32
+#undef FUSED_FALLBACK_LF
+#undef FUSED_FALLBACK_LI
+#undef FUSED_FALLBACK_LL
+#undef FUSED_FALLBACK_T
+#undef FUSED_FLOAT_add
+#undef FUSED_FLOAT_eq
+#undef FUSED_FLOAT_gt
+#undef FUSED_FLOAT_gte
+#undef FUSED_FLOAT_lt
+#undef FUSED_FLOAT_lte
+#undef FUSED_FLOAT_mul
+#undef FUSED_FLOAT_neq
+#undef FUSED_FLOAT_sub
+#undef FUSED_INT_add
+#undef FUSED_INT_eq
+#undef FUSED_INT_gt
+#undef FUSED_INT_gte
+#undef FUSED_INT_lt
+#undef FUSED_INT_lte
+#undef FUSED_INT_mul
+#undef FUSED_INT_neq
+#undef FUSED_INT_sub
+#undef FUSED_POP_LF
+#undef FUSED_POP_LI
+#undef FUSED_POP_LL
+#undef FUSED_POP_T
+#undef FUSED_SINK_J
+#undef FUSED_SINK_P
+#undef FUSED_SINK_S
+#undef FUSED_SOURCE_LF
+#undef FUSED_SOURCE_L1
+#undef FUSED_FALLBACK_L1
+#undef FUSED_POP_L1
+#undef FUSED_SOURCE_LI
+#undef FUSED_SOURCE_LL
+#undef FUSED_SOURCE_T
 
     // -----------------------------------------------------------------------------------------
     // Jumps
@@ -630,11 +925,11 @@ do_call: {
         } else {
             for (gmValue* v = sp; v < newBase + t; ++v) *v = gmValue();
         }
-        thread->frames_.push_back({callReturnIp, static_cast<int32_t>(base - stack), callDiscard});
+        thread->frames_.push_back({ORIGINAL(callReturnIp), static_cast<int32_t>(base - stack), callDiscard});
         base = newBase;
         sp = newBase + t;
         fn = function;
-        code = function->getCode();
+        code = fastCodeOf(function);
         ip = code;
         DISPATCH();
     }
@@ -682,7 +977,7 @@ do_call: {
         DISPATCH();
     }
     SYNC();
-    thread->resumeIp_ = ip;
+    thread->resumeIp_ = ORIGINAL(ip);
     switch (status) {
         case kYield:
             return thread->frames_.empty() ? Outcome::kFinished : Outcome::kYielded;
@@ -693,7 +988,7 @@ do_call: {
         case kKill:
             return Outcome::kFinished;
         default:
-            errorIp = callReturnIp - 2;
+            errorIp = ORIGINAL(callReturnIp - 2);
             return Outcome::kDied;
     }
 }
@@ -720,9 +1015,9 @@ op_return: {
     base[-2].assignFields(result);
     sp = base - 1 - frame.discardResult;
     base = stack + frame.savedBase;
-    ip = frame.returnIp;
     fn = base[-1].getFunction();
-    code = fn->getCode();
+    code = fastCodeOf(fn);
+    ip = code + (frame.returnIp - fn->getCode());
     DISPATCH();
 }
 
@@ -820,4 +1115,5 @@ op_setglobal:
 #undef FAIL_LOGGED
 #undef CONSTANT
 #undef TRUTH_OPERATOR_CHECK
+#undef ORIGINAL
 }

@@ -12,6 +12,7 @@ void gmFunction::initScript(gmScriptMachine& machine, const gmFunctionContents& 
         .swap(constants_);
     decltype(lineInfo_)(compiled.lineInfo.begin(), compiled.lineInfo.end(), lineInfo_.get_allocator())
         .swap(lineInfo_);
+    std::vector<uint32_t>().swap(fastCode_);
     numParams_ = compiled.numParams;
     numLocals_ = compiled.numLocals;
     maxStackSize_ = compiled.maxStackSize;
@@ -45,6 +46,7 @@ void gmFunction::destroyObject(gmScriptMachine& machine) {
     decltype(code_)(code_.get_allocator()).swap(code_);
     decltype(constants_)(constants_.get_allocator()).swap(constants_);
     decltype(lineInfo_)(lineInfo_.get_allocator()).swap(lineInfo_);
+    std::vector<uint32_t>().swap(fastCode_);
     machine.recycleObject(this);
 }
 

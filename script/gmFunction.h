@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "script/gmBlockHeap.h"
@@ -84,6 +85,14 @@ class gmFunction final : public gmHeapObject {
     // Null when the function has no debug name.
     gmString* getDebugName() const { return debugName_; }
 
+    // The execution loop's own copy of the code: the same words at the same offsets, except that
+    // the opcode word of some instruction runs is replaced by an internal opcode that executes the
+    // whole run at once (gmExecute.cpp). Null until the loop first enters the function; dropped
+    // whenever the code changes. A cache, not part of the function: it is not charged to the
+    // machine's memory, so it cannot change when collections run.
+    const uint32_t* getFastCode() const { return fastCode_.empty() ? nullptr : fastCode_.data(); }
+    void setFastCode(std::vector<uint32_t> fastCode) { fastCode_ = std::move(fastCode); }
+
     void destroyObject(gmScriptMachine& machine) override;
     // Marks every reference constant and the debug name; work = 1 + the number of them.
     bool traceReferences(gmScriptMachine& machine, gmGarbageCollector& collector, int32_t workLeft,
@@ -102,6 +111,7 @@ class gmFunction final : public gmHeapObject {
     std::vector<uint32_t, gmBlockAllocator<uint32_t>> code_;
     std::vector<gmValue, gmBlockAllocator<gmValue>> constants_;
     std::vector<gmLineInfo, gmBlockAllocator<gmLineInfo>> lineInfo_;
+    std::vector<uint32_t> fastCode_;  // see getFastCode
     int32_t numParams_ = 0;
     int32_t numLocals_ = 0;
     int32_t maxStackSize_ = 0;

@@ -30,6 +30,15 @@ gmValue gmTable::getField(gmScriptMachine& machine, const char* name) const {
 }
 
 void gmTable::set(gmScriptMachine& machine, const gmValue& key, const gmValue& value) {
+    // The common overwrite: the key heads its own chain. The same as store's found case.
+    if (nodeCount_ != 0 && !key.isNull() && !value.isNull()) {
+        gmTableNode& node = nodes_[mainPosition(key)];
+        if (node.key == key) {
+            machine.getCollector().writeBarrier(node.value);
+            node.value = value;
+            return;
+        }
+    }
     store(machine, key, value, true);
 }
 
