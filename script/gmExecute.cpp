@@ -349,6 +349,11 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         return Outcome::kDied;                                 \
     } while (0)
 #define CONSTANT(index) fn->getConstant(static_cast<int32_t>(index))
+    // A table store: the inline overwrite, else the full store.
+    const auto setInTable = [this](gmTable* table, const gmValue& key, const gmValue& value) {
+        if (!table->tryOverwrite(collector_, key, value))
+            table->set(*this, key, value);
+    };
 
     static void* const kLabels[kLabelCount] = {
         &&op_getdot, &&op_setdot, &&op_getind, &&op_setind, &&bin_add, &&bin_sub, &&bin_mul,
@@ -428,7 +433,7 @@ op_setdot: {
     const gmValue name = CONSTANT(*ip++);
     gmValue* operands = sp - 2;
     if (operands[0].isTable()) {
-        operands[0].getTable()->set(*this, name, operands[1]);
+        setInTable(operands[0].getTable(), name, operands[1]);
         sp -= 2;
         DISPATCH();
     }
@@ -450,7 +455,7 @@ op_setthismember: {
     const gmValue name = CONSTANT(*ip++);
     const gmValue object = base[-2];
     if (object.isTable()) {
-        object.getTable()->set(*this, name, sp[-1]);
+        setInTable(object.getTable(), name, sp[-1]);
         --sp;
         DISPATCH();
     }
@@ -486,7 +491,7 @@ op_getind: {
 op_setind: {
     gmValue* operands = sp - 3;
     if (operands[0].isTable()) {
-        operands[0].getTable()->set(*this, operands[1], operands[2]);
+        setInTable(operands[0].getTable(), operands[1], operands[2]);
         sp -= 3;
         DISPATCH();
     }
@@ -796,7 +801,7 @@ fused_setind_LL_constant: {
     if (!object.isTable())
         goto op_getlocal;
     const gmValue value = gmValue::makeInt(ip[3] == static_cast<uint32_t>(gmOpcode::PushTrue) ? 1 : 0);
-    object.getTable()->set(*this, base[ip[2]], value);
+    setInTable(object.getTable(), base[ip[2]], value);
     ip += 5;
     DISPATCH();
 }
@@ -1105,7 +1110,7 @@ op_getglobal:
     DISPATCH();
 op_setglobal:
     --sp;
-    globals->set(*this, CONSTANT(*ip++), *sp);
+    setInTable(globals, CONSTANT(*ip++), *sp);
     DISPATCH();
 
 #undef SYNC

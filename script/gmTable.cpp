@@ -6,22 +6,17 @@
 #include "script/gmString.h"
 
 namespace {
-constexpr gmTableNode kEmptyNode{gmValue(), gmValue(), -1};
+constexpr gmTableNode makeEmptyNode() {
+    gmTableNode node;
+    node.setNext(-1);
+    return node;
+}
+constexpr gmTableNode kEmptyNode = makeEmptyNode();
 
 void emptyNode(gmTableNode& node) {
     node = kEmptyNode;
 }
 }  // namespace
-
-gmValue gmTable::get(const gmValue& key) const {
-    if (key.isNull() || nodeCount_ == 0)
-        return gmValue();
-    for (int32_t i = mainPosition(key); i >= 0; i = nodes_[i].next) {
-        if (nodes_[i].key == key)
-            return nodes_[i].value;
-    }
-    return gmValue();
-}
 
 gmValue gmTable::getField(gmScriptMachine& machine, const char* name) const {
     // A text that is not interned cannot be a key, so a lookup need not create the string.
@@ -30,16 +25,8 @@ gmValue gmTable::getField(gmScriptMachine& machine, const char* name) const {
 }
 
 void gmTable::set(gmScriptMachine& machine, const gmValue& key, const gmValue& value) {
-    // The common overwrite: the key heads its own chain. The same as store's found case.
-    if (nodeCount_ != 0 && !key.isNull() && !value.isNull()) {
-        gmTableNode& node = nodes_[mainPosition(key)];
-        if (node.key == key) {
-            machine.getCollector().writeBarrier(node.value);
-            node.value = value;
-            return;
-        }
-    }
-    store(machine, key, value, true);
+    if (!tryOverwrite(machine.getCollector(), key, value))
+        store(machine, key, value, true);
 }
 
 void gmTable::setField(gmScriptMachine& machine, const char* name, const gmValue& value) {
@@ -63,7 +50,7 @@ void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue&
     int32_t found = -1;
     // An empty main position heads no chain (the chain rule); otherwise walk the chain from it.
     if (!nodes_[main].key.isNull()) {
-        for (int32_t i = main; i >= 0; previous = i, i = nodes_[i].next) {
+        for (int32_t i = main; i >= 0; previous = i, i = nodes_[i].getNext()) {
             if (nodes_[i].key == key) {
                 found = i;
                 break;
@@ -85,7 +72,7 @@ void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue&
         }
         if (found == main) {
             // The chain head: pull the successor up so the head stays at the main position.
-            const int32_t successor = node.next;
+            const int32_t successor = node.getNext();
             if (successor >= 0) {
                 node = nodes_[successor];
                 onPairMoved(machine, node);
@@ -94,7 +81,7 @@ void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue&
                 emptyNode(node);
             }
         } else {
-            nodes_[previous].next = node.next;
+            nodes_[previous].setNext(node.getNext());
             emptyNode(node);
         }
         --usedCount_;
@@ -106,8 +93,8 @@ void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue&
     gmTableNode& mainNode = nodes_[main];
     if (mainNode.key.isNull()) {
         mainNode.key = key;
+        mainNode.setNext(-1);
         mainNode.value = value;
-        mainNode.next = -1;
     } else {
         const int32_t freeIndex = freeNode_;
         gmTableNode& freeNode = nodes_[freeIndex];
@@ -115,18 +102,18 @@ void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue&
         if (occupantMain != main) {
             // The occupant is a collision node of another chain: move it to the free node.
             int32_t predecessor = occupantMain;
-            while (nodes_[predecessor].next != main) predecessor = nodes_[predecessor].next;
-            nodes_[predecessor].next = freeIndex;
+            while (nodes_[predecessor].getNext() != main) predecessor = nodes_[predecessor].getNext();
+            nodes_[predecessor].setNext(freeIndex);
             freeNode = mainNode;
             onPairMoved(machine, freeNode);
             mainNode.key = key;
+            mainNode.setNext(-1);
             mainNode.value = value;
-            mainNode.next = -1;
         } else {
             freeNode.key = key;
+            freeNode.setNext(mainNode.getNext());
             freeNode.value = value;
-            freeNode.next = mainNode.next;
-            mainNode.next = freeIndex;
+            mainNode.setNext(freeIndex);
         }
     }
     ++usedCount_;

@@ -4,16 +4,21 @@
 
 #include <cstdint>
 
+#include "script/gmGarbageCollector.h"
 #include "script/gmHeapObject.h"
 #include "script/gmValue.h"
 
-// A node is empty when its key is null. [next] is the index of the next node of the same chain, -1
-// at the end.
+// A node is empty when its key is null. The chain link -- the index of the next node of the same
+// chain, -1 at the end -- lives in the key's spare word, so a node is two values (32 bytes). Whoever
+// writes [key] must write the link after it (a whole-value copy of a key carries the source's word).
 struct gmTableNode {
     gmValue key;
     gmValue value;
-    int32_t next;
+
+    constexpr int32_t getNext() const { return key.getSpareWord(); }
+    constexpr void setNext(int32_t next) { key.setSpareWord(next); }
 };
+static_assert(sizeof(gmTableNode) == 32, "two values, the chain link inside the key");
 
 // Invariants (the chain rule): every key lives in the chain that starts at its main position
 // (hash & (nodeCount - 1)); when a chain is not empty its head is the node at that main position, and
@@ -37,13 +42,41 @@ class gmTable final : public gmHeapObject {
     // The size of a never-used table's first node array.
     static constexpr int32_t kInitialNodeCount = 4;
 
-    // Null when [key] is null, the table is empty or the key is absent.
-    gmValue get(const gmValue& key) const;
+    // Null when [key] is null, the table is empty or the key is absent. Inline: the VM's member and
+    // index instructions live on it. A null key needs no test of its own: it can only match an empty
+    // node, whose value is null.
+    gmValue get(const gmValue& key) const {
+        if (nodeCount_ == 0)
+            return gmValue();
+        const uint32_t hash = key.isReference() ? key.getObject()->getHashKey() : key.getPayload32();
+        int32_t i = static_cast<int32_t>(hash & static_cast<uint32_t>(nodeCount_ - 1));
+        do {
+            const gmTableNode& node = nodes_[i];
+            if (node.key == key)
+                return node.value;
+            i = node.getNext();
+        } while (i >= 0);
+        return gmValue();
+    }
     // get() with the interned string [name] as key (null when no such string exists).
     gmValue getField(gmScriptMachine& machine, const char* name) const;
     // Stores [value] under [key] with the write barrier; a null key does nothing, a null value
     // removes the key. A table without nodes gets kInitialNodeCount first (even for a removal).
     void set(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
+    // The common overwrite, inline for the VM: when [key] heads its own chain and [value] is not
+    // null, stores [value] with the write barrier and answers true (what set() would do); otherwise
+    // changes nothing and answers false, and the caller goes on with set().
+    bool tryOverwrite(gmGarbageCollector& collector, const gmValue& key, const gmValue& value) {
+        if (nodeCount_ == 0 || value.isNull())
+            return false;
+        const uint32_t hash = key.isReference() ? key.getObject()->getHashKey() : key.getPayload32();
+        gmTableNode& node = nodes_[hash & static_cast<uint32_t>(nodeCount_ - 1)];
+        if (!(node.key == key) || key.isNull())
+            return false;
+        collector.writeBarrier(node.value);
+        node.value = value;
+        return true;
+    }
     // Interns [name] and stores, with collection switched off meanwhile.
     void setField(gmScriptMachine& machine, const char* name, const gmValue& value);
     // Number of used nodes (keys).

@@ -147,10 +147,17 @@ class gmValue {
         return a.type_ == b.type_ && a.payload_ == b.payload_;
     }
 
+    // A 32-bit word in what would otherwise be alignment padding. It is no part of the value: equality,
+    // hashing and truth ignore it, and assignFields leaves it alone. A table node keeps its chain link
+    // in its key's spare word (gmTable.h), which is what makes a node 32 bytes instead of 40.
+    constexpr int32_t getSpareWord() const { return spare_; }
+    constexpr void setSpareWord(int32_t word) { spare_ = word; }
+
   private:
     constexpr gmValue(int32_t type, uint64_t payload) : type_(type), payload_(payload) {}
 
     int32_t type_ = kGmNull;
+    int32_t spare_ = 0;  // see getSpareWord
     uint64_t payload_ = 0;
 };
 
