@@ -153,6 +153,11 @@ const uint32_t* buildFastCode(gmFunction* function) {
     return function->getFastCode();
 }
 
+// gmFunction::getConstant over the loop's copy of the function's constants.
+inline gmValue constantAt(const gmValue* constants, uint32_t count, uint32_t index) {
+    return index < count ? constants[index] : gmValue();
+}
+
 inline const uint32_t* fastCodeOf(gmFunction* function) {
     const uint32_t* fast = function->getFastCode();
     return fast != nullptr ? fast : buildFastCode(function);
@@ -306,6 +311,9 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     gmFunction* fn = base[-1].getFunction();
     const uint32_t* code = fastCodeOf(fn);
     const uint32_t* ip = code + (thread->resumeIp_ - fn->getCode());
+    // The current function's constants (see CONSTANT), reloaded wherever fn changes.
+    const gmValue* constants = fn->getConstants();
+    uint32_t constantCount = static_cast<uint32_t>(fn->getConstantCount());
     gmTable* const globals = globals_;
 
     // Shared by the call instruction and the operator calls.
@@ -348,7 +356,8 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         errorIp = ORIGINAL(start);                             \
         return Outcome::kDied;                                 \
     } while (0)
-#define CONSTANT(index) fn->getConstant(static_cast<int32_t>(index))
+// fn->getConstant(index), without going through fn: null for an index out of range.
+#define CONSTANT(index) constantAt(constants, constantCount, index)
     // A table store: the inline overwrite, else the full store.
     const auto setInTable = [this](gmTable* table, const gmValue& key, const gmValue& value) {
         if (!table->tryOverwrite(collector_, key, value))
@@ -935,6 +944,8 @@ do_call: {
         sp = newBase + t;
         fn = function;
         code = fastCodeOf(function);
+        constants = function->getConstants();
+        constantCount = static_cast<uint32_t>(function->getConstantCount());
         ip = code;
         DISPATCH();
     }
@@ -1022,6 +1033,8 @@ op_return: {
     base = stack + frame.savedBase;
     fn = base[-1].getFunction();
     code = fastCodeOf(fn);
+    constants = fn->getConstants();
+    constantCount = static_cast<uint32_t>(fn->getConstantCount());
     ip = code + (frame.returnIp - fn->getCode());
     DISPATCH();
 }

@@ -73,6 +73,9 @@ class gmFunction final : public gmHeapObject {
                    : gmValue();
     }
     int32_t getConstantCount() const { return static_cast<int32_t>(constants_.size()); }
+    // The constants in index order (getConstantCount() of them); they never change once the
+    // function exists, so the VM keeps this pointer while the function runs.
+    const gmValue* getConstants() const { return constants_.data(); }
     int32_t getNumParams() const { return numParams_; }
     int32_t getNumLocals() const { return numLocals_; }
     int32_t getNumParamsLocals() const { return numParams_ + numLocals_; }

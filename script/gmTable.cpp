@@ -41,8 +41,13 @@ void gmTable::setField(gmScriptMachine& machine, const char* name, const gmValue
 void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue& value, bool barriers) {
     if (key.isNull())
         return;
-    if (nodeCount_ == 0)
-        resize(machine, kInitialNodeCount);
+    if (nodeCount_ == 0) {
+        // resize() without pairs to move: the first node array, the cursor on its last node.
+        nodes_ = allocateNodes(machine, kInitialNodeCount);
+        nodeCount_ = kInitialNodeCount;
+        freeNode_ = kInitialNodeCount - 1;
+        traceCursor_ = 0;
+    }
     gmGarbageCollector& collector = machine.getCollector();
     const int32_t main = mainPosition(key);
 
