@@ -325,3 +325,16 @@ TEST(gmScriptMachineWatch, AConcatenationPastTheStringLimitStopsTheThread) {
     EXPECT_EQ(log[0], "string too long");
     EXPECT_EQ(log[1], "\nunknown(4) : ");
 }
+
+TEST(gmScriptMachineWatch, FormatPastTheStringLimitStopsTheThread) {
+    gmScriptMachine machine;
+    machine.setMaxStringLength(16);
+    std::vector<std::string> output;
+    machine.setPrintSink(captureLine, &output);
+    EXPECT_EQ(machine.runText("s = \"abcdefgh\";\nprint(format(\"%s%s\", s, s));\nprint(format(\"%s%s!\", s, s));\n"), 0);
+    EXPECT_EQ(output, std::vector<std::string>{"abcdefghabcdefgh "});
+    const std::vector<std::string> log = logEntries(machine);
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[0], "string too long");
+    EXPECT_EQ(log[1], "\nunknown(3) : ");
+}
