@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               "the listings differ");
 
     FuzzMachine fromSource;
-    fuzzCheck(fromSource.getMachine().runText(text.c_str()) == 0, "the machine did not compile what compiled");
+    fuzzCheck(fromSource.getMachine().runText(text.c_str()) == 0,
+              "the machine did not compile what compiled");
     fromSource.runThreads();
     FuzzMachine fromLibrary;
     gmByteStream file(stream.getBytes());

@@ -203,14 +203,14 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         return Outcome::kDied;                                 \
     } while (0)
 // One step of the execution watch (setStepHook): the hook runs when the interval is used up.
-#define COUNT_STEP(start)                                              \
-    do {                                                               \
-        if (watched && --stepsLeft_ <= 0) {                            \
-            SYNC();                                                    \
-            stepsLeft_ = stepInterval_;                                \
+#define COUNT_STEP(start)                                                 \
+    do {                                                                  \
+        if (watched && --stepsLeft_ <= 0) {                               \
+            SYNC();                                                       \
+            stepsLeft_ = stepInterval_;                                   \
             if (stepHook_ != nullptr && !stepHook_(*this, stepHookData_)) \
-                FAIL(start, "execution stopped by the host");          \
-        }                                                              \
+                FAIL(start, "execution stopped by the host");             \
+        }                                                                 \
     } while (0)
 #define CONSTANT(index) fn->getConstant(static_cast<int32_t>(index))
 

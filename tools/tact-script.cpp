@@ -137,10 +137,11 @@ int disassemble(const char* path) {
 }
 
 int usage() {
-    std::fputs("usage: tact-script run FILE.gm|FILE.gmc\n"
-               "       tact-script compile IN.gm OUT.gmc\n"
-               "       tact-script disasm FILE.gm|FILE.gmc\n",
-               stderr);
+    std::fputs(
+        "usage: tact-script run FILE.gm|FILE.gmc\n"
+        "       tact-script compile IN.gm OUT.gmc\n"
+        "       tact-script disasm FILE.gm|FILE.gmc\n",
+        stderr);
     return 1;
 }
 

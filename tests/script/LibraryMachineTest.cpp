@@ -117,11 +117,11 @@ TEST(gmScriptMachineLibrary, RunLibraryReportsTheThreadAndCanDeferTheRun) {
 TEST(gmScriptMachineLibrary, EveryRejectedFileLogsOneMessageAndRunsNothing) {
     const gmByteStream good = compileLibrary(kScript);
     std::vector<std::vector<uint8_t>> damaged;
-    damaged.emplace_back();                                                          // empty
-    damaged.emplace_back(good.getBytes().begin(), good.getBytes().begin() + 10);     // short header
-    damaged.emplace_back(good.getBytes().begin(), good.getBytes().end() - 1);        // cut
+    damaged.emplace_back();                                                       // empty
+    damaged.emplace_back(good.getBytes().begin(), good.getBytes().begin() + 10);  // short header
+    damaged.emplace_back(good.getBytes().begin(), good.getBytes().end() - 1);     // cut
     damaged.push_back(good.getBytes());
-    damaged.back()[0] = 'x';                                                         // magic
+    damaged.back()[0] = 'x';  // magic
     for (const std::vector<uint8_t>& bytes : damaged) {
         gmScriptMachine machine;
         gmByteStream stream(bytes);
@@ -204,8 +204,9 @@ namespace {
 gmByteStream foreachLibrary(int entries, int32_t value, bool pushNull = false) {
     std::vector<uint32_t> code = {op(gmOpcode::NewTable)};
     for (int i = 0; i < entries; ++i) {
-        code.insert(code.end(), {op(gmOpcode::Dup), op(gmOpcode::PushInt), static_cast<uint32_t>(i),
-                                 op(gmOpcode::PushInt), static_cast<uint32_t>(100 + i), op(gmOpcode::SetInd)});
+        code.insert(code.end(),
+                    {op(gmOpcode::Dup), op(gmOpcode::PushInt), static_cast<uint32_t>(i),
+                     op(gmOpcode::PushInt), static_cast<uint32_t>(100 + i), op(gmOpcode::SetInd)});
     }
     if (pushNull)
         code.push_back(op(gmOpcode::PushNull));
@@ -331,7 +332,9 @@ TEST(gmScriptMachineWatch, FormatPastTheStringLimitStopsTheThread) {
     machine.setMaxStringLength(16);
     std::vector<std::string> output;
     machine.setPrintSink(captureLine, &output);
-    EXPECT_EQ(machine.runText("s = \"abcdefgh\";\nprint(format(\"%s%s\", s, s));\nprint(format(\"%s%s!\", s, s));\n"), 0);
+    EXPECT_EQ(machine.runText(
+                  "s = \"abcdefgh\";\nprint(format(\"%s%s\", s, s));\nprint(format(\"%s%s!\", s, s));\n"),
+              0);
     EXPECT_EQ(output, std::vector<std::string>{"abcdefghabcdefgh "});
     const std::vector<std::string> log = logEntries(machine);
     ASSERT_GE(log.size(), 2u);
