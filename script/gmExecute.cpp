@@ -307,6 +307,7 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     const uint32_t* code = fastCodeOf(fn);
     const uint32_t* ip = code + (thread->resumeIp_ - fn->getCode());
     gmTable* const globals = globals_;
+    const bool watched = stepHook_ != nullptr;
 
     // Shared by the call instruction and the operator calls.
     int32_t callArgs = 0;
@@ -347,6 +348,16 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         SYNC();                                                \
         errorIp = ORIGINAL(start);                             \
         return Outcome::kDied;                                 \
+    } while (0)
+// One step of the execution watch (setStepHook): the hook runs when the interval is used up.
+#define COUNT_STEP(start)                                                 \
+    do {                                                                  \
+        if (watched && --stepsLeft_ <= 0) {                               \
+            SYNC();                                                       \
+            stepsLeft_ = stepInterval_;                                   \
+            if (stepHook_ != nullptr && !stepHook_(*this, stepHookData_)) \
+                FAIL(start, "execution stopped by the host");             \
+        }                                                                 \
     } while (0)
 #define CONSTANT(index) fn->getConstant(static_cast<int32_t>(index))
 
@@ -844,6 +855,7 @@ fused_setind_LL_constant: {
 op_nop:
     DISPATCH();
 op_jump:
+    COUNT_STEP(ip - 1);
     ip = code + (*ip >> 2);
     DISPATCH();
 
@@ -878,20 +890,24 @@ truth_operator: {
     }
 op_jumpiffalse:
     TRUTH_OPERATOR_CHECK();
+    COUNT_STEP(ip - 1);
     --sp;
     ip = sp->isTrue() ? ip + 1 : code + (*ip >> 2);
     DISPATCH();
 op_jumpiftrue:
     TRUTH_OPERATOR_CHECK();
+    COUNT_STEP(ip - 1);
     --sp;
     ip = sp->isTrue() ? code + (*ip >> 2) : ip + 1;
     DISPATCH();
 op_jumpiffalsekeep:
     TRUTH_OPERATOR_CHECK();
+    COUNT_STEP(ip - 1);
     ip = sp[-1].isTrue() ? ip + 1 : code + (*ip >> 2);
     DISPATCH();
 op_jumpiftruekeep:
     TRUTH_OPERATOR_CHECK();
+    COUNT_STEP(ip - 1);
     ip = sp[-1].isTrue() ? code + (*ip >> 2) : ip + 1;
     DISPATCH();
 
@@ -903,6 +919,7 @@ op_call:
     callReturnIp = ip;
     callDiscard = 0;
 do_call: {
+    COUNT_STEP(callReturnIp - 2);
     gmValue* callee = sp - callArgs - 1;
     if (!callee->isFunction())
         FAIL(callReturnIp - 2, "attempt to call non function type");
@@ -1028,6 +1045,10 @@ op_foreachnext: {
     const uint32_t locals = *ip++;
     if (!sp[-2].isTable())
         FAIL(ip - 2, "foreach expression is not table type");
+    // Compiled code always has an int here, but a loaded file may put anything in the slot;
+    // nextEntry stays inside the nodes for every int.
+    if (!sp[-1].isInt())
+        FAIL(ip - 2, "foreach iterator is not int type");
     int32_t iterator = sp[-1].getInt();
     const gmTableNode* node = sp[-2].getTable()->nextEntry(iterator);
     sp[-1] = gmValue::makeInt(iterator);
@@ -1114,6 +1135,7 @@ op_setglobal:
 #undef FAIL
 #undef FAIL_LOGGED
 #undef CONSTANT
+#undef COUNT_STEP
 #undef TRUTH_OPERATOR_CHECK
 #undef ORIGINAL
 }
