@@ -1,0 +1,178 @@
+#include "Engine/GLFWVideoModule/ShapeBatch.h"
+
+#include <algorithm>
+
+#include <GL/gl.h>
+
+namespace {
+
+// Pending vertices after which the batch is drawn at the next shape's end: the arrays stay
+// in the cache and the driver gets work before the whole frame is queued.
+constexpr std::size_t kFlushVertices = 1u << 16;
+
+bool isFilled(unsigned mode) {
+    return mode == GL_QUADS || mode == GL_TRIANGLES || mode == GL_TRIANGLE_FAN || mode == GL_TRIANGLE_STRIP;
+}
+
+}  // namespace
+
+ShapeBatch* ShapeBatch::current_ = nullptr;
+
+ShapeBatch::~ShapeBatch() {
+    if (current_ == this)
+        current_ = nullptr;
+}
+
+void ShapeBatch::setCurrent(ShapeBatch* batch) {
+    current_ = batch;
+}
+
+void ShapeBatch::flushCurrent() {
+    if (current_ != nullptr)
+        current_->flush();
+}
+
+void ShapeBatch::beginShape(unsigned mode) {
+    shapeOpen_ = true;
+    shapeMode_ = mode;
+    shapeTextured_ = false;
+    shapeColourVaries_ = false;
+    shapeFirst_ = static_cast<uint32_t>(positions_.size() / 3);
+}
+
+void ShapeBatch::addVertex(const float eye[3], const float colour[4]) {
+    if (!shapeOpen_)
+        return;
+    if (positions_.size() / 3 > shapeFirst_ && !std::equal(colour, colour + 4, colours_.end() - 4))
+        shapeColourVaries_ = true;
+    positions_.insert(positions_.end(), eye, eye + 3);
+    colours_.insert(colours_.end(), colour, colour + 4);
+    if (shapeTextured_)
+        texCoords_.insert(texCoords_.end(), {0.0f, 0.0f});
+}
+
+void ShapeBatch::addTexturedVertex(const float eye[3], const float colour[4], float u, float v) {
+    if (!shapeOpen_)
+        return;
+    if (!shapeTextured_) {
+        // The coordinate array must line up with the vertex array from the shape's first vertex.
+        shapeTextured_ = true;
+        texCoords_.assign(positions_.size() / 3 * 2, 0.0f);
+    }
+    addVertex(eye, colour);
+    texCoords_[texCoords_.size() - 2] = u;
+    texCoords_[texCoords_.size() - 1] = v;
+}
+
+void ShapeBatch::endShape() {
+    if (!shapeOpen_)
+        return;
+    shapeOpen_ = false;
+    const auto count = static_cast<uint32_t>(positions_.size() / 3) - shapeFirst_;
+    if (count == 0)
+        return;
+    if (isFilled(shapeMode_) && !shapeTextured_ && !shapeColourVaries_) {
+        appendTriangles(shapeFirst_, count);
+        if (positions_.size() / 3 >= kFlushVertices)
+            flush();
+        return;
+    }
+    drawTriangles();
+    drawShapeAlone(shapeFirst_, count);
+    clearVertices();
+}
+
+void ShapeBatch::flush() {
+    // A shape still open keeps its vertices; they are drawn when it ends.
+    if (shapeOpen_) {
+        drawTriangles();
+        return;
+    }
+    drawTriangles();
+    clearVertices();
+}
+
+void ShapeBatch::discard() {
+    shapeOpen_ = false;
+    clearVertices();
+}
+
+// The triangles GL draws for the shape: a quad is cut along its diagonal from the first vertex
+// to the third, as the driver cuts it (that decides the depth of a quad that is not flat); a
+// strip alternates its winding. The shape has one colour, so the vertex that gives a triangle
+// its colour does not matter.
+void ShapeBatch::appendTriangles(uint32_t first, uint32_t count) {
+    auto triangle = [this, first](uint32_t a, uint32_t b, uint32_t c) {
+        indices_.insert(indices_.end(), {first + a, first + b, first + c});
+    };
+    switch (shapeMode_) {
+        case GL_QUADS:
+            for (uint32_t i = 0; i + 3 < count; i += 4) {
+                triangle(i, i + 1, i + 2);
+                triangle(i, i + 2, i + 3);
+            }
+            break;
+        case GL_TRIANGLES:
+            for (uint32_t i = 0; i + 2 < count; i += 3) triangle(i, i + 1, i + 2);
+            break;
+        case GL_TRIANGLE_FAN:
+            for (uint32_t i = 2; i < count; ++i) triangle(0, i - 1, i);
+            break;
+        case GL_TRIANGLE_STRIP:
+            for (uint32_t i = 2; i < count; ++i) triangle(i - 2 + (i & 1), i - 1 - (i & 1), i);
+            break;
+        default:
+            break;
+    }
+}
+
+void ShapeBatch::drawTriangles() {
+    if (indices_.empty())
+        return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, positions_.data());
+    glColorPointer(4, GL_FLOAT, 0, colours_.data());
+    // Every shape here has one colour. Flat shading hands it to the pixels as it was given, as
+    // a shape drawn alone in the current colour gets it; interpolating equal colours can round
+    // a channel differently where it falls halfway between two levels.
+    glShadeModel(GL_FLAT);
+    // The range spares the driver a scan of the indices for the vertices to fetch.
+    glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(positions_.size() / 3 - 1),
+                        static_cast<GLsizei>(indices_.size()), GL_UNSIGNED_INT, indices_.data());
+    glShadeModel(GL_SMOOTH);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    indices_.clear();
+}
+
+// Draws the shape as its own primitive: per-vertex colours are interpolated as GL interpolates
+// them for that primitive, and a shape of one colour is drawn in that colour as the current one.
+void ShapeBatch::drawShapeAlone(uint32_t first, uint32_t count) {
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, positions_.data());
+    if (shapeColourVaries_) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_FLOAT, 0, colours_.data());
+    } else {
+        glColor4fv(&colours_[static_cast<std::size_t>(first) * 4]);
+    }
+    if (shapeTextured_) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, texCoords_.data());
+    }
+    glDrawArrays(shapeMode_, static_cast<GLint>(first), static_cast<GLsizei>(count));
+    if (shapeTextured_)
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    if (shapeColourVaries_)
+        glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void ShapeBatch::clearVertices() {
+    positions_.clear();
+    colours_.clear();
+    texCoords_.clear();
+    indices_.clear();
+    shapeTextured_ = false;
+}
