@@ -72,6 +72,9 @@ void ShapeBatch::endShape() {
     if (count == 0)
         return;
     if (isFilled(shapeMode_) && !shapeTextured_ && !shapeColourVaries_) {
+        // Colours are clamped to 1, so an alpha of 1 or more is opaque.
+        if (!(colours_[static_cast<std::size_t>(shapeFirst_) * 4 + 3] >= 1.0f))
+            trianglesOpaque_ = false;
         appendTriangles(shapeFirst_, count);
         if (positions_.size() / 3 >= kFlushVertices)
             flush();
@@ -137,13 +140,21 @@ void ShapeBatch::drawTriangles() {
     // a shape drawn alone in the current colour gets it; interpolating equal colours can round
     // a channel differently where it falls halfway between two levels.
     glShadeModel(GL_FLAT);
+    // Blending is always on (source alpha, one minus source alpha). For opaque pixels it writes
+    // the source unchanged, alpha included, so opaque triangles skip it: the rasteriser then
+    // neither reads the colour buffer to blend nor does the arithmetic.
+    if (trianglesOpaque_)
+        glDisable(GL_BLEND);
     // The range spares the driver a scan of the indices for the vertices to fetch.
     glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(positions_.size() / 3 - 1),
                         static_cast<GLsizei>(indices_.size()), GL_UNSIGNED_INT, indices_.data());
+    if (trianglesOpaque_)
+        glEnable(GL_BLEND);
     glShadeModel(GL_SMOOTH);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     indices_.clear();
+    trianglesOpaque_ = true;
 }
 
 // Draws the shape as its own primitive: per-vertex colours are interpolated as GL interpolates
@@ -174,5 +185,6 @@ void ShapeBatch::clearVertices() {
     colours_.clear();
     texCoords_.clear();
     indices_.clear();
+    trianglesOpaque_ = true;
     shapeTextured_ = false;
 }

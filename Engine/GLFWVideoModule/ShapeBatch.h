@@ -55,4 +55,5 @@ class ShapeBatch {
     std::vector<float> colours_;    // r, g, b, a per vertex
     std::vector<float> texCoords_;  // u, v per vertex; filled only while a textured shape is open
     std::vector<uint32_t> indices_;  // the merged triangles, three per triangle
+    bool trianglesOpaque_ = true;    // every merged shape has alpha 1
 };

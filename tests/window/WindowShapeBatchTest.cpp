@@ -253,6 +253,33 @@ TEST(WindowShapeBatch, TranslucentShapesBlendOverWhatWasDrawnBefore) {
     EXPECT_NEAR(channel(pixel, 2), 128, 1);
 }
 
+TEST(WindowShapeBatch, OpaqueAndTranslucentShapesDrawnTogetherEachBlendAsTheirAlphaSays) {
+    WindowHarness window;
+    auto& gs = window.gameSystem;
+    window.addEntity(new DrawingEntity(&gs, nullptr, [](VideoModule& video) {
+        square(video, SHAPETYPE_QUADS, -100.0f, 0.0f, 200.0f, 0.0f, 1.0f, 0.0f);
+        video.setColour(1.0f, 0.0f, 0.0f, 0.5f);
+        video.beginShape(SHAPETYPE_TRIANGLEFAN);
+        video.plotVertex(0.0f, -100.0f, 0.0f);
+        video.plotVertex(400.0f, -100.0f, 0.0f);
+        video.plotVertex(400.0f, 100.0f, 0.0f);
+        video.plotVertex(0.0f, 100.0f, 0.0f);
+        video.endShape();
+        square(video, SHAPETYPE_TRIANGLEFAN, 500.0f, 0.0f, 100.0f, 0.2f, 0.5f, 0.8f);
+    }));
+    const Screenshot frame = window.renderFrame();
+    EXPECT_EQ(frame.getPixel(window.pixelX(-200.0f), window.pixelY(0.0f)), kGreen);
+    const uint32_t mixed = frame.getPixel(window.pixelX(50.0f), window.pixelY(0.0f));
+    EXPECT_NEAR(channel(mixed, 0), 128, 1);
+    EXPECT_NEAR(channel(mixed, 1), 128, 1);
+    EXPECT_EQ(channel(mixed, 2), 0);
+    const uint32_t overBlack = frame.getPixel(window.pixelX(300.0f), window.pixelY(0.0f));
+    EXPECT_NEAR(channel(overBlack, 0), 128, 1);
+    EXPECT_EQ(channel(overBlack, 1), 0);
+    // The opaque square drawn over the translucent one covers it exactly.
+    EXPECT_EQ(frame.getPixel(window.pixelX(450.0f), window.pixelY(0.0f)), 0x3380ccffu);
+}
+
 TEST(WindowShapeBatch, ATranslucentClearDimsWhatCameBeforeItOnly) {
     WindowHarness window;
     auto& gs = window.gameSystem;
