@@ -37,16 +37,15 @@ void ShapeBatch::beginShape(unsigned mode) {
     shapeMode_ = mode;
     shapeTextured_ = false;
     shapeColourVaries_ = false;
-    shapeFirst_ = static_cast<uint32_t>(positions_.size() / 3);
+    shapeFirst_ = static_cast<uint32_t>(vertices_.size());
 }
 
 void ShapeBatch::addVertex(const float eye[3], const float colour[4]) {
     if (!shapeOpen_)
         return;
-    if (positions_.size() / 3 > shapeFirst_ && !std::equal(colour, colour + 4, colours_.end() - 4))
+    if (vertices_.size() > shapeFirst_ && !std::equal(colour, colour + 4, vertices_.back().colour))
         shapeColourVaries_ = true;
-    positions_.insert(positions_.end(), eye, eye + 3);
-    colours_.insert(colours_.end(), colour, colour + 4);
+    vertices_.push_back(Vertex{{eye[0], eye[1], eye[2]}, {colour[0], colour[1], colour[2], colour[3]}});
     if (shapeTextured_)
         texCoords_.insert(texCoords_.end(), {0.0f, 0.0f});
 }
@@ -57,7 +56,7 @@ void ShapeBatch::addTexturedVertex(const float eye[3], const float colour[4], fl
     if (!shapeTextured_) {
         // The coordinate array must line up with the vertex array from the shape's first vertex.
         shapeTextured_ = true;
-        texCoords_.assign(positions_.size() / 3 * 2, 0.0f);
+        texCoords_.assign(vertices_.size() * 2, 0.0f);
     }
     addVertex(eye, colour);
     texCoords_[texCoords_.size() - 2] = u;
@@ -68,15 +67,15 @@ void ShapeBatch::endShape() {
     if (!shapeOpen_)
         return;
     shapeOpen_ = false;
-    const auto count = static_cast<uint32_t>(positions_.size() / 3) - shapeFirst_;
+    const auto count = static_cast<uint32_t>(vertices_.size()) - shapeFirst_;
     if (count == 0)
         return;
     if (isFilled(shapeMode_) && !shapeTextured_ && !shapeColourVaries_) {
         // Colours are clamped to 1, so an alpha of 1 or more is opaque.
-        if (!(colours_[static_cast<std::size_t>(shapeFirst_) * 4 + 3] >= 1.0f))
+        if (!(vertices_[shapeFirst_].colour[3] >= 1.0f))
             trianglesOpaque_ = false;
         appendTriangles(shapeFirst_, count);
-        if (positions_.size() / 3 >= kFlushVertices)
+        if (vertices_.size() >= kFlushVertices)
             flush();
         return;
     }
@@ -105,8 +104,26 @@ void ShapeBatch::discard() {
 // strip alternates its winding. The shape has one colour, so the vertex that gives a triangle
 // its colour does not matter.
 void ShapeBatch::appendTriangles(uint32_t first, uint32_t count) {
-    auto triangle = [this, first](uint32_t a, uint32_t b, uint32_t c) {
-        indices_.insert(indices_.end(), {first + a, first + b, first + c});
+    uint32_t triangles = 0;
+    switch (shapeMode_) {
+        case GL_QUADS:
+            triangles = count / 4 * 2;
+            break;
+        case GL_TRIANGLES:
+            triangles = count / 3;
+            break;
+        default:  // fans and strips
+            triangles = count >= 3 ? count - 2 : 0;
+            break;
+    }
+    const std::size_t start = indices_.size();
+    indices_.resize(start + static_cast<std::size_t>(triangles) * 3);
+    uint32_t* out = indices_.data() + start;
+    auto triangle = [&out, first](uint32_t a, uint32_t b, uint32_t c) {
+        out[0] = first + a;
+        out[1] = first + b;
+        out[2] = first + c;
+        out += 3;
     };
     switch (shapeMode_) {
         case GL_QUADS:
@@ -121,10 +138,8 @@ void ShapeBatch::appendTriangles(uint32_t first, uint32_t count) {
         case GL_TRIANGLE_FAN:
             for (uint32_t i = 2; i < count; ++i) triangle(0, i - 1, i);
             break;
-        case GL_TRIANGLE_STRIP:
+        default:  // GL_TRIANGLE_STRIP
             for (uint32_t i = 2; i < count; ++i) triangle(i - 2 + (i & 1), i - 1 - (i & 1), i);
-            break;
-        default:
             break;
     }
 }
@@ -134,8 +149,8 @@ void ShapeBatch::drawTriangles() {
         return;
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, positions_.data());
-    glColorPointer(4, GL_FLOAT, 0, colours_.data());
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), vertices_.data()->position);
+    glColorPointer(4, GL_FLOAT, sizeof(Vertex), vertices_.data()->colour);
     // Every shape here has one colour. Flat shading hands it to the pixels as it was given, as
     // a shape drawn alone in the current colour gets it; interpolating equal colours can round
     // a channel differently where it falls halfway between two levels.
@@ -146,7 +161,7 @@ void ShapeBatch::drawTriangles() {
     if (trianglesOpaque_)
         glDisable(GL_BLEND);
     // The range spares the driver a scan of the indices for the vertices to fetch.
-    glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(positions_.size() / 3 - 1),
+    glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(vertices_.size() - 1),
                         static_cast<GLsizei>(indices_.size()), GL_UNSIGNED_INT, indices_.data());
     if (trianglesOpaque_)
         glEnable(GL_BLEND);
@@ -161,12 +176,12 @@ void ShapeBatch::drawTriangles() {
 // them for that primitive, and a shape of one colour is drawn in that colour as the current one.
 void ShapeBatch::drawShapeAlone(uint32_t first, uint32_t count) {
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, positions_.data());
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), vertices_.data()->position);
     if (shapeColourVaries_) {
         glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_FLOAT, 0, colours_.data());
+        glColorPointer(4, GL_FLOAT, sizeof(Vertex), vertices_.data()->colour);
     } else {
-        glColor4fv(&colours_[static_cast<std::size_t>(first) * 4]);
+        glColor4fv(vertices_[first].colour);
     }
     if (shapeTextured_) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -181,8 +196,7 @@ void ShapeBatch::drawShapeAlone(uint32_t first, uint32_t count) {
 }
 
 void ShapeBatch::clearVertices() {
-    positions_.clear();
-    colours_.clear();
+    vertices_.clear();
     texCoords_.clear();
     indices_.clear();
     trianglesOpaque_ = true;

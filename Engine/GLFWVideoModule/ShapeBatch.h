@@ -51,8 +51,12 @@ class ShapeBatch {
     bool shapeTextured_ = false;
     bool shapeColourVaries_ = false;
     uint32_t shapeFirst_ = 0;
-    std::vector<float> positions_;  // x, y, z per vertex
-    std::vector<float> colours_;    // r, g, b, a per vertex
+    // One array, position and colour side by side: the driver copies one range per draw.
+    struct Vertex {
+        float position[3];  // eye coordinates
+        float colour[4];
+    };
+    std::vector<Vertex> vertices_;
     std::vector<float> texCoords_;  // u, v per vertex; filled only while a textured shape is open
     std::vector<uint32_t> indices_;  // the merged triangles, three per triangle
     bool trianglesOpaque_ = true;    // every merged shape has alpha 1
