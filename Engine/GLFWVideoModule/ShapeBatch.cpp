@@ -6,9 +6,13 @@
 
 namespace {
 
-// Pending vertices after which the batch is drawn at the next shape's end: the arrays stay
-// in the cache and the driver gets work before the whole frame is queued.
-constexpr std::size_t kFlushVertices = 1u << 16;
+// Pending vertices after which the batch is drawn at the next shape's end and handed to the
+// rasteriser (glFlush): its threads then fill pixels while the rest of the frame is still being
+// queued, and the driver's per-draw memory stays small enough to stay in the cache. Measured
+// under llvmpipe with 10,000 default circles: 8,192 (about 370 circles) took the main thread
+// from about 21 to 17-18 ms a frame and the frame from 80-120 to 58-90 ms on a loaded machine;
+// 2,048 and 4,096 were no better, and a larger batch without glFlush gained nothing.
+constexpr std::size_t kFlushVertices = 8192;
 
 bool isFilled(unsigned mode) {
     return mode == GL_QUADS || mode == GL_TRIANGLES || mode == GL_TRIANGLE_FAN || mode == GL_TRIANGLE_STRIP;
@@ -75,8 +79,10 @@ void ShapeBatch::endShape() {
         if (!(vertices_[shapeFirst_].colour[3] >= 1.0f))
             trianglesOpaque_ = false;
         appendTriangles(shapeFirst_, count);
-        if (vertices_.size() >= kFlushVertices)
+        if (vertices_.size() >= kFlushVertices) {
             flush();
+            glFlush();
+        }
         return;
     }
     drawTriangles();
