@@ -768,8 +768,10 @@ op_unary: {
 #define FUSED_SINK_S(src)                   \
     FUSED_POP_##src base[next[1]].assignFields(result); \
     ip = next + 2;
+// The jump counts as a step of the execution watch like an unfused one.
 #define FUSED_SINK_J(src)                   \
-    FUSED_POP_##src ip = result.isTrue() ? next + 2 : code + (next[1] >> 2);
+    FUSED_POP_##src COUNT_STEP(next);       \
+    ip = result.isTrue() ? next + 2 : code + (next[1] >> 2);
 #define GM_FUSED_HANDLER(src, op, sink)                                                            \
     fused_##src##_##op##_##sink: {                                                                 \
         FUSED_SOURCE_##src                                                                         \
