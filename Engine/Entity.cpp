@@ -17,6 +17,26 @@ namespace {
 // The default circle is a fan of this many segments: round enough at debug sizes.
 constexpr int kCircleSegments = 20;
 
+// The rim of the unit circle, first point repeated last. A crowd of default circles would
+// otherwise spend a good part of its drawing time on sines and cosines; the table holds the
+// same floats the per-vertex calls returned, so the vertices are the same too.
+struct UnitCircle {
+    float cos[kCircleSegments + 1];
+    float sin[kCircleSegments + 1];
+    UnitCircle() {
+        for (int i = 0; i <= kCircleSegments; ++i) {
+            const float t = static_cast<float>(i) * MathUtil::TWOPI / kCircleSegments;
+            cos[i] = std::cos(t);
+            sin[i] = std::sin(t);
+        }
+    }
+};
+
+const UnitCircle& unitCircle() {
+    static const UnitCircle circle;
+    return circle;
+}
+
 std::unique_ptr<PhysicsData> makeBody(GameSystem* gameSystem, Entity* entity) {
     PhysicsModule* physics = gameSystem != nullptr ? gameSystem->getPhysicsModule() : nullptr;
     std::unique_ptr<PhysicsData> body = physics != nullptr ? physics->createPhysicsData(entity) : nullptr;
@@ -126,12 +146,10 @@ void Entity::draw() {
     video_->setColour(testColour_[0], testColour_[1], testColour_[2], testColour_[3]);
     if (body.isCircle()) {
         const float r = body.getRadius();
+        const UnitCircle& rim = unitCircle();
         video_->beginShape(SHAPETYPE_TRIANGLEFAN);
         video_->plotVertex(0.0f, 0.0f, 0.0f);
-        for (int i = 0; i <= kCircleSegments; ++i) {
-            const float t = static_cast<float>(i) * MathUtil::TWOPI / kCircleSegments;
-            video_->plotVertex(r * std::cos(t), r * std::sin(t), 0.0f);
-        }
+        for (int i = 0; i <= kCircleSegments; ++i) video_->plotVertex(r * rim.cos[i], r * rim.sin[i], 0.0f);
     } else {
         const float hw = body.getWidth() / 2.0f;
         const float hh = body.getHeight() / 2.0f;

@@ -6,7 +6,7 @@
 # usage: bench/run.sh [-n RUNS] [-l LUA] [TACT_SCRIPT] [PROGRAM...]
 #   RUNS         runs per program and language (default 5; the median is reported)
 #   LUA          the Lua interpreter (default: lua5.4 on the PATH)
-#   TACT_SCRIPT  our tool; default: $TACT_SCRIPT, else build-release/tact-script, build/tact-script
+#   TACT_SCRIPT  our tool; default: $TACT_SCRIPT, else build-release/tools/tact-script, build/tools/tact-script
 #                (under the repository root), else tact-script on the PATH
 #   PROGRAM      benchmark names (file names without extension); default: all of bench/scripts
 # Exit status: 0 when every program ran in both languages with matching checksums, 1 otherwise.
@@ -37,7 +37,7 @@ if [[ $# -gt 0 && ( -f $1 || $1 == */* ) ]]; then
 elif [[ -n ${TACT_SCRIPT:-} ]]; then
   tool=$TACT_SCRIPT
 else
-  for candidate in "$root/build-release/tact-script" "$root/build/tact-script"; do
+  for candidate in "$root/build-release/tools/tact-script" "$root/build/tools/tact-script"; do
     if [[ -x $candidate ]]; then tool=$candidate; break; fi
   done
   if [[ -z $tool ]]; then tool=$(command -v tact-script || true); fi

@@ -1,5 +1,7 @@
 // Fuzz target: source text through the scanner, parser and compiler. Whatever compiles must pass
-// the load-time verifier, which is what a file written from it would meet.
+// the load-time verifier, which is what a file written from it would meet, and then runs in a
+// machine within the bounds of FuzzRun.h.
+#include "FuzzRun.h"
 #include "FuzzSupport.h"
 
 #include "script/gmBytecodeVerifier.h"
@@ -23,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzzCheck(verifier.verify(function, count), "compiled code fails the verifier");
     }
 
-    // Bounded run: once the machine exists, run the root here with an instruction budget (so that
-    // infinite loops end) and its output and error log going to sinks that are discarded.
+    FuzzMachine run;
+    fuzzCheck(run.getMachine().runText(text.c_str()) == 0, "the machine did not compile what compiled");
+    run.runThreads();
     return 0;
 }

@@ -1,5 +1,7 @@
 // Fuzz target: bytes through the library loader and its verifier. An accepted library must
-// survive being written again by the writer and read back unchanged.
+// survive being written again by the writer and read back unchanged, and then runs in a machine
+// within the bounds of FuzzRun.h.
+#include "FuzzRun.h"
 #include "FuzzSupport.h"
 
 #include "script/gmLibraryLoader.h"
@@ -35,7 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   "a rewritten function changed");
     }
 
-    // Bounded run: once the machine exists, load the accepted library into it (gmLibraryLoader::load
-    // with the machine's hooks) and run the root here with an instruction budget.
+    FuzzMachine run;
+    gmByteStream file(data, size);
+    fuzzCheck(run.getMachine().runLibrary(file), "the machine refused an accepted library");
+    fuzzCheck(run.getMachine().getErrorLog().getEntryCount() == 0 || library.rootId >= 0,
+              "a library without a root logged an error");
+    run.runThreads();
     return 0;
 }

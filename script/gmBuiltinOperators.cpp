@@ -219,7 +219,12 @@ class OperandText {
 Status stringAdd(gmScriptMachine& machine, gmScriptThread*, gmValue* o) {
     const OperandText left(o[0]);
     const OperandText right(o[1]);
-    const int32_t length = left.getLength() + right.getLength();
+    const int64_t total = static_cast<int64_t>(left.getLength()) + right.getLength();
+    if (total > machine.getMaxStringLength()) {
+        machine.getErrorLog().addEntry("string too long");
+        return Status::kError;
+    }
+    const int32_t length = static_cast<int32_t>(total);
     // Short results are built on the stack; longer ones in a block of the machine's heap.
     constexpr int32_t kStackBufferSize = 512;
     char stackBuffer[kStackBufferSize];

@@ -315,6 +315,7 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     const gmValue* constants = fn->getConstants();
     uint32_t constantCount = static_cast<uint32_t>(fn->getConstantCount());
     gmTable* const globals = globals_;
+    const bool watched = stepHook_ != nullptr;
 
     // Shared by the call instruction and the operator calls.
     int32_t callArgs = 0;
@@ -355,6 +356,16 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         SYNC();                                                \
         errorIp = ORIGINAL(start);                             \
         return Outcome::kDied;                                 \
+    } while (0)
+// One step of the execution watch (setStepHook): the hook runs when the interval is used up.
+#define COUNT_STEP(start)                                                 \
+    do {                                                                  \
+        if (watched && --stepsLeft_ <= 0) {                               \
+            SYNC();                                                       \
+            stepsLeft_ = stepInterval_;                                   \
+            if (stepHook_ != nullptr && !stepHook_(*this, stepHookData_)) \
+                FAIL(start, "execution stopped by the host");             \
+        }                                                                 \
     } while (0)
 // fn->getConstant(index), without going through fn: null for an index out of range.
 #define CONSTANT(index) constantAt(constants, constantCount, index)
@@ -771,8 +782,10 @@ op_unary: {
 #define FUSED_SINK_S(src)                   \
     FUSED_POP_##src base[next[1]].assignFields(result); \
     ip = next + 2;
+// The jump counts as a step of the execution watch like an unfused one.
 #define FUSED_SINK_J(src)                   \
-    FUSED_POP_##src ip = result.isTrue() ? next + 2 : code + (next[1] >> 2);
+    FUSED_POP_##src COUNT_STEP(next);       \
+    ip = result.isTrue() ? next + 2 : code + (next[1] >> 2);
 #define GM_FUSED_HANDLER(src, op, sink)                                                            \
     fused_##src##_##op##_##sink: {                                                                 \
         FUSED_SOURCE_##src                                                                         \
@@ -858,6 +871,7 @@ fused_setind_LL_constant: {
 op_nop:
     DISPATCH();
 op_jump:
+    COUNT_STEP(ip - 1);
     ip = code + (*ip >> 2);
     DISPATCH();
 
@@ -892,20 +906,24 @@ truth_operator: {
     }
 op_jumpiffalse:
     TRUTH_OPERATOR_CHECK();
+    COUNT_STEP(ip - 1);
     --sp;
     ip = sp->isTrue() ? ip + 1 : code + (*ip >> 2);
     DISPATCH();
 op_jumpiftrue:
     TRUTH_OPERATOR_CHECK();
+    COUNT_STEP(ip - 1);
     --sp;
     ip = sp->isTrue() ? code + (*ip >> 2) : ip + 1;
     DISPATCH();
 op_jumpiffalsekeep:
     TRUTH_OPERATOR_CHECK();
+    COUNT_STEP(ip - 1);
     ip = sp[-1].isTrue() ? ip + 1 : code + (*ip >> 2);
     DISPATCH();
 op_jumpiftruekeep:
     TRUTH_OPERATOR_CHECK();
+    COUNT_STEP(ip - 1);
     ip = sp[-1].isTrue() ? code + (*ip >> 2) : ip + 1;
     DISPATCH();
 
@@ -917,6 +935,7 @@ op_call:
     callReturnIp = ip;
     callDiscard = 0;
 do_call: {
+    COUNT_STEP(callReturnIp - 2);
     gmValue* callee = sp - callArgs - 1;
     if (!callee->isFunction())
         FAIL(callReturnIp - 2, "attempt to call non function type");
@@ -1046,6 +1065,10 @@ op_foreachnext: {
     const uint32_t locals = *ip++;
     if (!sp[-2].isTable())
         FAIL(ip - 2, "foreach expression is not table type");
+    // Compiled code always has an int here, but a loaded file may put anything in the slot;
+    // nextEntry stays inside the nodes for every int.
+    if (!sp[-1].isInt())
+        FAIL(ip - 2, "foreach iterator is not int type");
     int32_t iterator = sp[-1].getInt();
     const gmTableNode* node = sp[-2].getTable()->nextEntry(iterator);
     sp[-1] = gmValue::makeInt(iterator);
@@ -1132,6 +1155,7 @@ op_setglobal:
 #undef FAIL
 #undef FAIL_LOGGED
 #undef CONSTANT
+#undef COUNT_STEP
 #undef TRUTH_OPERATOR_CHECK
 #undef ORIGINAL
 }

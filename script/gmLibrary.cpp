@@ -541,7 +541,12 @@ int formatFunction(gmScriptThread* thread) {
                 break;
         }
     }
-    thread->pushString(machineOf(thread).internString(out.data(), static_cast<int32_t>(out.size())));
+    gmScriptMachine& machine = machineOf(thread);
+    if (out.size() > static_cast<std::size_t>(machine.getMaxStringLength())) {
+        machine.getErrorLog().addEntry("string too long");
+        return kRunTimeError;
+    }
+    thread->pushString(machine.internString(out.data(), static_cast<int32_t>(out.size())));
     return kDone;
 }
 

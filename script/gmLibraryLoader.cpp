@@ -288,7 +288,8 @@ bool gmLibraryLoader::readDebugInfo(gmByteStream& in, gmCompiledFunction& functi
         if (!getString(offset, name)) {
             return fail(formatted("function %d: local name outside the table", function.id));
         }
-        anyNamed = true;
+        // No identifier is empty: an empty name is an unnamed slot, as the writer stores it.
+        anyNamed = anyNamed || !name.empty();
     }
     // A function compiled without debug information has no local names at all.
     if (anyNamed) {

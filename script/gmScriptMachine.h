@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "script/gmBlockHeap.h"
+#include "script/gmByteStream.h"
 #include "script/gmErrorLog.h"
 #include "script/gmFixedPool.h"
 #include "script/gmFunction.h"
@@ -32,6 +33,9 @@ struct gmLibraryEntry {
     gmNativeFunction function;
     void* userData;
 };
+
+// The execution watch's hook (gmScriptMachine::setStepHook): false stops the running thread.
+using gmStepHook = bool (*)(gmScriptMachine& machine, void* userData);
 
 // Where print hands its lines (without the newline); by default standard output.
 using gmPrintSink = void (*)(void* userData, const char* line);
@@ -165,6 +169,14 @@ class gmScriptMachine {
     int32_t getStringCount() const { return strings_.getCount(); }
 
 
+    // ---- Limits ----
+    // The longest string a concatenation may make, in bytes; a longer result stops the thread
+    // with "string too long". The default keeps every length far inside the int range; a host
+    // that runs untrusted scripts lowers it so that one statement cannot claim much memory.
+    static constexpr int32_t kDefaultMaxStringLength = 1 << 30;
+    void setMaxStringLength(int32_t bytes) { maxStringLength_ = bytes; }
+    int32_t getMaxStringLength() const { return maxStringLength_; }
+
     // ---- Threads and execution (gmScriptMachineThreads.cpp, gmExecute.cpp) ----
     // One scheduler pass: time += [elapsedMs]; wake sleepers; move signalled threads to running;
     // run every running thread once (threads created during the pass run in it too); then one
@@ -174,6 +186,18 @@ class gmScriptMachine {
     // new thread calls the root function with [thisValue] (null when absent); [threadId] (may be
     // null) receives its id; with [now] it runs at once until it stops. Returns 0.
     int32_t runText(const char* text, int32_t* threadId = nullptr, bool now = true,
+                    const char* fileName = nullptr, const gmValue* thisValue = nullptr);
+    // Loads a compiled library (gmLibraryLoader.h) with collection switched off, making its
+    // functions through the same path as compiled source. Returns its root function, or null when
+    // the library has no root or was rejected; [accepted] (may be null) tells the two apart. Every
+    // rejected file adds exactly "Error loading library" to the error log. The other functions are
+    // reachable only through the root: root it (push it on a thread's stack) before anything else
+    // allocates.
+    gmFunction* LoadLib(gmByteStream& in, bool* accepted = nullptr);
+    // Loads the library in [in] and starts its root exactly as runText starts a compiled root
+    // (with [thisValue], [threadId] receiving the thread's id, running at once with [now]). A
+    // library without a root loads and runs nothing. False only when the file was rejected.
+    bool runLibrary(gmByteStream& in, int32_t* threadId = nullptr, bool now = true,
                     const char* fileName = nullptr, const gmValue* thisValue = nullptr);
     // A new thread calls [function] with [thisValue] and no arguments (a native runs at once).
     // Null when the call failed or the thread has already finished.
@@ -214,6 +238,18 @@ class gmScriptMachine {
     void forEachThread(Visit visit) const {
         for (gmScriptThread* list : {runningHead_, blockedHead_, sleepingHead_, exceptionHead_})
             for (gmScriptThread* t = list; t != nullptr; t = t->next_) visit(t);
+    }
+    // The execution watch, for hosts that run untrusted scripts on a budget (of steps, time or
+    // memory). A step is a jump or a call, so every loop and every recursion keeps taking steps.
+    // While a hook is set it runs after every [intervalSteps] steps (from the thread's current
+    // state; it must not run script code); returning false stops the running thread with the
+    // run-time error "execution stopped by the host". Without a hook the run loop pays one
+    // predictable branch per jump and call. A null [hook] removes it.
+    void setStepHook(gmStepHook hook, void* userData, int32_t intervalSteps = 1) {
+        stepHook_ = hook;
+        stepHookData_ = userData;
+        stepInterval_ = intervalSteps > 0 ? intervalSteps : 1;
+        stepsLeft_ = stepInterval_;
     }
     gmErrorLog& getErrorLog() { return errorLog_; }
     // Logs [message] and the position and call stack of [thread], then kills it.
@@ -292,6 +328,10 @@ class gmScriptMachine {
     void finishThread(gmScriptThread* thread);
     void resetThread(gmScriptThread* thread);
     bool ensureStack(gmScriptThread* thread, int32_t needed);
+    // The start shared by runText and runLibrary: a new thread with [root] entered, and then its
+    // id reported and, with [now], the thread run.
+    int32_t startRoot(gmFunction* root, const gmValue* thisValue);
+    void runStarted(int32_t id, int32_t* threadId, bool now);
     // The dispatch loop of executeThread; returns how it stopped (gmExecute.cpp).
     int32_t runLoop(gmScriptThread* thread, gmValue* returnValue, const uint32_t*& errorIp);
     gmBlockList*& blockBucket(const gmValue& value);
@@ -316,6 +356,11 @@ class gmScriptMachine {
     gmScriptThread* passCursor_ = nullptr;
     int32_t runNesting_ = 0;
     int32_t stateTypeId_ = -1;
+    int32_t maxStringLength_ = kDefaultMaxStringLength;
+    gmStepHook stepHook_ = nullptr;
+    void* stepHookData_ = nullptr;
+    int32_t stepInterval_ = 1;
+    int32_t stepsLeft_ = 1;
     gmPrintSink printSink_ = nullptr;
     void* printSinkData_ = nullptr;
 

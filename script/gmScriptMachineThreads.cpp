@@ -6,6 +6,7 @@
 #include <new>
 
 #include "script/gmCodeGen.h"
+#include "script/gmLibraryLoader.h"
 #include "script/gmMachineCompileHooks.h"
 #include "script/gmScriptMachine.h"
 
@@ -398,16 +399,52 @@ int32_t gmScriptMachine::runText(const char* text, int32_t* threadId, bool now, 
     const int32_t errors = gmCompileText(text != nullptr ? text : "", hooks, errorLog_);
     if (errors != 0 || hooks.getRoot() == nullptr)
         return errors != 0 ? errors : 1;
+    runStarted(startRoot(hooks.getRoot(), thisValue), threadId, now);
+    return 0;
+}
+
+gmFunction* gmScriptMachine::LoadLib(gmByteStream& in, bool* accepted) {
+    gmMachineCompileHooks hooks(*this);
+    int32_t rootId = -1;
+    // The loader switches collection off through the hooks while it hands functions over.
+    const bool loaded = gmLibraryLoader(errorLog_).load(in, hooks, rootId);
+    if (accepted != nullptr)
+        *accepted = loaded;
+    return loaded && rootId >= 0 ? hooks.getRoot() : nullptr;
+}
+
+bool gmScriptMachine::runLibrary(gmByteStream& in, int32_t* threadId, bool now, const char*,
+                                 const gmValue* thisValue) {
+    int32_t id = 0;
+    {
+        // Nothing may collect between the load and the root reaching the new thread's stack.
+        gmCollectionPause pause(*this);
+        bool accepted = false;
+        gmFunction* root = LoadLib(in, &accepted);
+        if (root == nullptr)
+            return accepted;
+        id = startRoot(root, thisValue);
+    }
+    runStarted(id, threadId, now);
+    return true;
+}
+
+// A new thread calls [root] with [thisValue]; returns its id. Nothing is allocated before [root]
+// is on the thread's stack.
+int32_t gmScriptMachine::startRoot(gmFunction* root, const gmValue* thisValue) {
     int32_t id = 0;
     gmScriptThread* thread = newThread(&id);
     thread->push(thisValue != nullptr ? *thisValue : gmValue());
-    thread->push(gmValue::makeFunction(hooks.getRoot()));
+    thread->push(gmValue::makeFunction(root));
+    enterCall(thread, 0);
+    return id;
+}
+
+void gmScriptMachine::runStarted(int32_t id, int32_t* threadId, bool now) {
     if (threadId != nullptr)
         *threadId = id;
-    enterCall(thread, 0);
-    if (now && findThread(id) == thread)
+    if (gmScriptThread* thread = findThread(id); now && thread != nullptr)
         executeThread(thread);
-    return 0;
 }
 
 gmScriptThread* gmScriptMachine::callFunction(const gmValue& thisValue, const gmValue& function, int32_t* threadId) {

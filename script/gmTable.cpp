@@ -201,8 +201,10 @@ gmTable* gmTable::duplicate(gmScriptMachine& machine) const {
 }
 
 const gmTableNode* gmTable::nextEntry(int32_t& iterator) const {
-    if (iterator == -1)
+    if (iterator < 0 && iterator != -2) {
+        iterator = -1;
         return nullptr;
+    }
     for (int32_t i = iterator < 0 ? 0 : iterator; i < nodeCount_; ++i) {
         if (!nodes_[i].key.isNull()) {
             iterator = i + 1;

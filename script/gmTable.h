@@ -88,6 +88,8 @@ class gmTable final : public gmHeapObject {
     // Iteration in node-array order. [iterator] -2 means before the first node; the next used node is
     // returned and the iterator set to its index + 1; at the end null is returned and the iterator set
     // to -1 (finished). The table may change between calls; nodes are visited by array position.
+    // Safe for any [iterator] (the VM takes it from a stack slot a compiled file may have filled):
+    // any other negative value counts as finished, and a value past the nodes ends the iteration.
     const gmTableNode* nextEntry(int32_t& iterator) const;
     // Index of the free-node cursor (tests and diagnostics); -1 without a node array.
     int32_t getFreeNodeIndex() const { return nodes_ ? freeNode_ : -1; }

@@ -1,7 +1,12 @@
-// tact-script: runs a script file with the standard library, or lists its instructions.
-//   tact-script run FILE.gm      print output to standard output, error-log entries to standard error;
-//                                exit status 1 after a compile or run-time error
-//   tact-script disasm FILE.gm   the instruction listing of every function
+// tact-script: runs a script file with the standard library, compiles it to a library, or lists its
+// instructions. A file is a compiled library when its name ends in ".gmc" or it starts with "gml0".
+//   tact-script run FILE             print output to standard output, error-log entries to standard
+//                                    error; exit status 1 after a compile, load or run-time error
+//   tact-script compile IN.gm OUT.gmc
+//                                    writes the compiled library, with line tables so that run-time
+//                                    errors keep their lines
+//   tact-script disasm FILE          the instruction listing of every function
+// Every failure exits with status 1 and its message on standard error.
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -9,6 +14,8 @@
 
 #include "script/gmCodeGen.h"
 #include "script/gmDisassembler.h"
+#include "script/gmLibraryLoader.h"
+#include "script/gmLibraryWriter.h"
 #include "script/gmScriptMachine.h"
 
 namespace {
@@ -42,6 +49,13 @@ void logEntry(void* userData, const char* entry) {
     std::fflush(stderr);
 }
 
+bool isLibrary(const std::string& path, const std::string& contents) {
+    const std::string extension = ".gmc";
+    const bool named = path.size() >= extension.size() &&
+                       path.compare(path.size() - extension.size(), extension.size(), extension) == 0;
+    return named || contents.rfind("gml0", 0) == 0;
+}
+
 int run(const char* path) {
     std::string text;
     if (!readFile(path, text))
@@ -50,20 +64,72 @@ int run(const char* path) {
     bool errorLogged = false;
     machine.setPrintSink(printLine, nullptr);
     machine.getErrorLog().setListener(logEntry, &errorLogged);
-    if (machine.runText(text.c_str(), nullptr, true, path) != 0)
+    if (isLibrary(path, text)) {
+        gmByteStream library(text.data(), text.size());
+        if (!machine.runLibrary(library, nullptr, true, path))
+            return 1;
+    } else if (machine.runText(text.c_str(), nullptr, true, path) != 0) {
         return 1;
+    }
     while (machine.hasRunningOrSleepingThreads()) machine.Execute(kTickMs);
     return errorLogged ? 1 : 0;
+}
+
+void printLog(const gmStringListLog& log) {
+    for (const std::string& entry : log.getEntries()) std::fprintf(stderr, "%s\n", entry.c_str());
+}
+
+int compile(const char* inPath, const char* outPath) {
+    std::string text;
+    if (!readFile(inPath, text))
+        return 1;
+    gmByteStream library;
+    gmStringListLog log;
+    gmLibraryOptions options;
+    options.lineTables = true;
+    if (compileToLibrary(text.c_str(), library, log, options) != 0) {
+        printLog(log);
+        return 1;
+    }
+    std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(library.getBytes().data()),
+              static_cast<std::streamsize>(library.getSize()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "tact-script: cannot write \"%s\"\n", outPath);
+        return 1;
+    }
+    return 0;
 }
 
 int disassemble(const char* path) {
     std::string text;
     if (!readFile(path, text))
         return 1;
-    gmFunctionCollector functions;
     gmStringListLog log;
+    if (isLibrary(path, text)) {
+        gmByteStream stream(text.data(), text.size());
+        gmLibraryLoader loader(log);
+        gmLibrary library;
+        if (!loader.read(stream, library)) {
+            printLog(log);
+            std::fprintf(stderr, "tact-script: %s: %s\n", path, loader.getError().c_str());
+            return 1;
+        }
+        if (library.rootId >= 0) {
+            std::fputs(gmDisassembleAll(library.functions, library.rootId).c_str(), stdout);
+        } else {
+            // Nothing to start from: every function, in id order.
+            for (size_t i = 0; i < library.functions.size(); ++i) {
+                std::fputs(i == 0 ? "" : "\n", stdout);
+                std::fputs(gmDisassemble(library.functions[i]).c_str(), stdout);
+            }
+        }
+        return 0;
+    }
+    gmFunctionCollector functions;
     if (gmCompileText(text.c_str(), functions, log) != 0 || functions.getRoot() == nullptr) {
-        for (const std::string& entry : log.getEntries()) std::fprintf(stderr, "%s\n", entry.c_str());
+        printLog(log);
         return 1;
     }
     std::fputs(gmDisassembleAll(functions.getFunctions(), functions.getRoot()->id).c_str(), stdout);
@@ -71,19 +137,23 @@ int disassemble(const char* path) {
 }
 
 int usage() {
-    std::fputs("usage: tact-script run FILE.gm\n       tact-script disasm FILE.gm\n", stderr);
-    return 2;
+    std::fputs(
+        "usage: tact-script run FILE.gm|FILE.gmc\n"
+        "       tact-script compile IN.gm OUT.gmc\n"
+        "       tact-script disasm FILE.gm|FILE.gmc\n",
+        stderr);
+    return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3)
-        return usage();
-    const std::string command = argv[1];
-    if (command == "run")
+    const std::string command = argc >= 2 ? argv[1] : "";
+    if (command == "run" && argc == 3)
         return run(argv[2]);
-    if (command == "disasm")
+    if (command == "compile" && argc == 4)
+        return compile(argv[2], argv[3]);
+    if (command == "disasm" && argc == 3)
         return disassemble(argv[2]);
     return usage();
 }

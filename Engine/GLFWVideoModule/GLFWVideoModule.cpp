@@ -48,14 +48,6 @@ GLenum primitiveFor(int shapeType) {
     }
 }
 
-void setProjection(auto&& project) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    project();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 }  // namespace
 
 GLFWVideoModule::GLFWVideoModule(GameSystem* gameSystem) : VideoModule(gameSystem) {
@@ -75,6 +67,9 @@ bool GLFWVideoModule::init() {
 void GLFWVideoModule::closeWindow() {
     if (window_ == nullptr)
         return;
+    // Pending shapes belong to this window's context, which is still current.
+    batch_.flush();
+    ShapeBatch::setCurrent(nullptr);
     glfwDestroyWindow(window_);
     window_ = nullptr;
     setWindowOpen(false);
@@ -105,6 +100,7 @@ bool GLFWVideoModule::restartVideo() {
     closeWindow();
     window_ = window;
     glfwMakeContextCurrent(window_);
+    ShapeBatch::setCurrent(&batch_);
     // The main loop paces itself; a blocking swap would only add to its sleep.
     glfwSwapInterval(0);
     // Hidden rather than disabled: a disabled cursor reports unbounded positions.
@@ -118,6 +114,7 @@ bool GLFWVideoModule::restartVideo() {
 
     glEnable(GL_LINE_SMOOTH);
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    lineWidthApplied_ = 1.0f;  // a new context's line width
     setLineWidth(kDefaultLineWidth);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -125,9 +122,10 @@ bool GLFWVideoModule::restartVideo() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClearDepth(1.0);
     // A reopened window has a fresh context: give it the attributes in force.
+    depthTestApplied_ = true;
+    depthWriteApplied_ = true;
     applyDepthTest(isAttrDepthTest());
     applyDepthWrite(isAttrDepthWrite());
-    glColor4fv(colour_);
     setWindowOpen(true);
     setWindowActive(true);
     return true;
@@ -163,6 +161,7 @@ void GLFWVideoModule::drawSystemPauseScreen() {
 void GLFWVideoModule::swapBuffers() {
     if (window_ == nullptr)
         return;
+    batch_.flush();
     if (beforeSwap_)
         beforeSwap_();
     if (!screenshotFileName_.empty()) {
@@ -174,6 +173,7 @@ void GLFWVideoModule::swapBuffers() {
 }
 
 void GLFWVideoModule::setViewport() {
+    batch_.flush();
     glViewport(getViewportX(), getViewportY(), getDeviceWidth() - 2 * getViewportX(),
                getDeviceHeight() - 2 * getViewportY());
 }
@@ -195,8 +195,9 @@ void GLFWVideoModule::drawBlackBorders() {
     const float bottom = static_cast<float>(getViewportY());
     const float right = left + static_cast<float>(getScreenWidth());
     const float top = bottom + static_cast<float>(getScreenHeight());
+    batch_.flush();
     glViewport(0, 0, getDeviceWidth(), getDeviceHeight());
-    setProjection([&] { glOrtho(0.0, width, 0.0, height, -1.0, 1.0); });
+    loadProjection([&] { glOrtho(0.0, width, 0.0, height, -1.0, 1.0); });
     pushAttributes();
     setAttrDepthTest(false);
     setColour(0.0f, 0.0f, 0.0f, 1.0f);
@@ -219,14 +220,23 @@ void GLFWVideoModule::drawBlackBorders() {
 
 // ---- Views ---------------------------------------------------------------------------------
 
+void GLFWVideoModule::loadProjection(auto&& project) {
+    batch_.flush();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    project();
+    glMatrixMode(GL_MODELVIEW);
+    modelView_.loadIdentity();
+}
+
 void GLFWVideoModule::setupWorldView() {
     if (getScreenHeight() <= 0)
         return;
     const double aspect = static_cast<double>(getScreenWidth()) / static_cast<double>(getScreenHeight());
     TACT_ASSERT(aspect >= 1.0, "aspect>=1.0");
-    setProjection([&] { gluPerspective(kWorldFieldOfViewDegrees, aspect, kWorldNear, kWorldFar); });
+    loadProjection([&] { gluPerspective(kWorldFieldOfViewDegrees, aspect, kWorldNear, kWorldFar); });
     const float tilt = getCamera().getTiltDegrees();
-    glRotatef(tilt, 1.0f, 0.0f, 0.0f);
+    modelView_.rotate(tilt, 1.0f, 0.0f, 0.0f);
     // Tilting swings the camera about the board point it looks at, so y moves with the tilt.
     const float t = (tilt - 90.0f) / kDegreesPerRadian;
     float s = std::sin(t);
@@ -234,44 +244,44 @@ void GLFWVideoModule::setupWorldView() {
         s = 0.001f;
     const float c = std::cos(t);
     const float z = getCameraPosZ();
-    glTranslatef(-getCameraPosX(), c * std::fabs(z) / s - getCameraPosY(), -z);
+    modelView_.translate(-getCameraPosX(), c * std::fabs(z) / s - getCameraPosY(), -z);
 }
 
 void GLFWVideoModule::setupWorldOrthoView() {
-    setProjection([] { glOrtho(kBoardMinX, kBoardMaxX, kBoardMinY, kBoardMaxY, -1.0, 1.0); });
+    loadProjection([] { glOrtho(kBoardMinX, kBoardMaxX, kBoardMinY, kBoardMaxY, -1.0, 1.0); });
 }
 
 void GLFWVideoModule::setupOrthoView() {
-    setProjection([] { glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0); });
+    loadProjection([] { glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0); });
 }
 
 void GLFWVideoModule::setupAspectRatioOrthoView() {
     const double half = getAspectRatio() / 2.0;
-    setProjection([half] { glOrtho(-half, half, -0.5, 0.5, -1.0, 1.0); });
+    loadProjection([half] { glOrtho(-half, half, -0.5, 0.5, -1.0, 1.0); });
 }
 
 // ---- Drawing -------------------------------------------------------------------------------
 
 void GLFWVideoModule::pushMatrix() {
-    glPushMatrix();
+    modelView_.push();
 }
 void GLFWVideoModule::popMatrix() {
-    glPopMatrix();
+    modelView_.pop();
 }
 void GLFWVideoModule::translate(float x, float y, float z) {
-    glTranslatef(x, y, z);
+    modelView_.translate(x, y, z);
 }
 void GLFWVideoModule::rotateZ(float radians) {
-    glRotatef(radians * kDegreesPerRadian, 0.0f, 0.0f, 1.0f);
+    modelView_.rotate(radians * kDegreesPerRadian, 0.0f, 0.0f, 1.0f);
 }
 void GLFWVideoModule::rotateX(float radians) {
-    glRotatef(radians * kDegreesPerRadian, 1.0f, 0.0f, 0.0f);
+    modelView_.rotate(radians * kDegreesPerRadian, 1.0f, 0.0f, 0.0f);
 }
 void GLFWVideoModule::rotateY(float radians) {
-    glRotatef(radians * kDegreesPerRadian, 0.0f, 1.0f, 0.0f);
+    modelView_.rotate(radians * kDegreesPerRadian, 0.0f, 1.0f, 0.0f);
 }
 void GLFWVideoModule::scale(float x, float y, float z) {
-    glScalef(x, y, z);
+    modelView_.scale(x, y, z);
 }
 
 void GLFWVideoModule::setColour(float red, float green, float blue, float alpha) {
@@ -279,79 +289,45 @@ void GLFWVideoModule::setColour(float red, float green, float blue, float alpha)
     colour_[1] = green;
     colour_[2] = blue;
     colour_[3] = alpha;
-    if (!shapeOpen_)
-        glColor4fv(colour_);
 }
 
 void GLFWVideoModule::plotTexturedVertex(float x, float y, float z, float u, float v) {
-    if (!shapeOpen_)
-        return;
-    textured_ = true;
-    plotVertex(x, y, z);
-    texCoords_[texCoords_.size() - 2] = u;
-    texCoords_[texCoords_.size() - 1] = v;
+    float eye[3];
+    modelView_.transform(x, y, z, eye);
+    batch_.addTexturedVertex(eye, colour_, u, v);
 }
 
 void GLFWVideoModule::plotVertex(float x, float y, float z) {
-    // Outside a shape a vertex means nothing (GL ignores it too).
-    if (!shapeOpen_)
-        return;
-    if (positions_.empty()) {
-        std::copy(colour_, colour_ + 4, shapeColour_);
-    } else if (!std::equal(colour_, colour_ + 4, shapeColour_)) {
-        colourVaries_ = true;
-    }
-    positions_.insert(positions_.end(), {x, y, z});
-    colours_.insert(colours_.end(), colour_, colour_ + 4);
-    texCoords_.insert(texCoords_.end(), {0.0f, 0.0f});
+    // Outside a shape a vertex means nothing (GL ignores it too); the batch drops it.
+    float eye[3];
+    modelView_.transform(x, y, z, eye);
+    batch_.addVertex(eye, colour_);
 }
 
 void GLFWVideoModule::beginPrimitive(int shapeType) {
-    shapeOpen_ = true;
-    shapeMode_ = primitiveFor(shapeType);
-    positions_.clear();
-    colours_.clear();
-    texCoords_.clear();
-    colourVaries_ = false;
-    textured_ = false;
+    batch_.beginShape(primitiveFor(shapeType));
 }
 
 void GLFWVideoModule::endPrimitive() {
-    if (!shapeOpen_)
+    if (window_ == nullptr) {
+        batch_.discard();
         return;
-    shapeOpen_ = false;
-    if (positions_.empty() || window_ == nullptr)
-        return;
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, positions_.data());
-    if (colourVaries_) {
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_FLOAT, 0, colours_.data());
-    } else {
-        glColor4fv(shapeColour_);
     }
-    if (textured_) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, 0, texCoords_.data());
-    }
-    glDrawArrays(shapeMode_, 0, static_cast<GLsizei>(positions_.size() / 3));
-    glDisableClientState(GL_VERTEX_ARRAY);
-    if (colourVaries_)
-        glDisableClientState(GL_COLOR_ARRAY);
-    if (textured_)
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    // The colour array leaves the current colour undefined; the last one set stays current.
-    glColor4fv(colour_);
+    batch_.endShape();
 }
 
 void GLFWVideoModule::clearDepthBuffer() {
-    if (window_ != nullptr)
-        glClear(GL_DEPTH_BUFFER_BIT);
+    if (window_ == nullptr)
+        return;
+    batch_.flush();
+    glClear(GL_DEPTH_BUFFER_BIT);
 }
 
 void GLFWVideoModule::applyDepthTest(bool enabled) {
-    if (window_ == nullptr)
+    if (window_ == nullptr || enabled == depthTestApplied_)
         return;
+    batch_.flush();
+    depthTestApplied_ = enabled;
     if (enabled) {
         glEnable(GL_DEPTH_TEST);
     } else {
@@ -360,11 +336,17 @@ void GLFWVideoModule::applyDepthTest(bool enabled) {
 }
 
 void GLFWVideoModule::applyDepthWrite(bool enabled) {
-    if (window_ != nullptr)
-        glDepthMask(enabled ? GL_TRUE : GL_FALSE);
+    if (window_ == nullptr || enabled == depthWriteApplied_)
+        return;
+    batch_.flush();
+    depthWriteApplied_ = enabled;
+    glDepthMask(enabled ? GL_TRUE : GL_FALSE);
 }
 
 void GLFWVideoModule::applyLineWidth(float pixels) {
-    if (window_ != nullptr)
-        glLineWidth(pixels);
+    if (window_ == nullptr || pixels == lineWidthApplied_)
+        return;
+    batch_.flush();
+    lineWidthApplied_ = pixels;
+    glLineWidth(pixels);
 }

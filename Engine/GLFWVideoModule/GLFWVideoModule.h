@@ -3,8 +3,9 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
+#include "Engine/GLFWVideoModule/ModelViewStack.h"
+#include "Engine/GLFWVideoModule/ShapeBatch.h"
 #include "Engine/VideoModule.h"
 
 struct GLFWwindow;
@@ -62,20 +63,20 @@ class GLFWVideoModule : public VideoModule {
   private:
     void closeWindow();
     void setViewport();
+    // Sets the projection [project] builds and resets the model-view matrix.
+    void loadProjection(auto&& project);
 
     GLFWwindow* window_ = nullptr;
     std::string screenshotFileName_;
     std::function<void()> beforeSwap_;
 
-    // The vertices of the open shape. Immediate mode costs a driver call per vertex, so a shape
-    // is collected here and sent as one client-array draw at endShape; what is drawn is the same.
-    bool shapeOpen_ = false;
-    unsigned shapeMode_ = 0;
-    std::vector<float> positions_;  // x, y, z per vertex
-    std::vector<float> colours_;    // r, g, b, a per vertex
-    std::vector<float> texCoords_;  // u, v per vertex
-    bool colourVaries_ = false;
-    bool textured_ = false;
+    // The model-view matrices live here, not in GL (whose model-view stays the identity), so the
+    // batch can merge shapes drawn under different matrices.
+    ModelViewStack modelView_;
+    ShapeBatch batch_;
+    // The depth state GL has now, so that only real changes cut the batch.
+    bool depthTestApplied_ = true;
+    bool depthWriteApplied_ = true;
+    float lineWidthApplied_ = 0.0f;
     float colour_[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    float shapeColour_[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 };

@@ -1,5 +1,7 @@
 #include "Engine/GLFWVideoModule/Screenshot.h"
 
+#include "Engine/GLFWVideoModule/ShapeBatch.h"
+
 #include <GL/gl.h>
 #include <png.h>
 
@@ -10,6 +12,8 @@ Screenshot Screenshot::capture(int x, int y, int width, int height) {
     shot.width_ = width;
     shot.height_ = height;
     shot.pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    // Shapes still waiting in the batch belong in the picture.
+    ShapeBatch::flushCurrent();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, shot.pixels_.data());
     return shot;

@@ -18,13 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "script/gmLibraryWriter.h"
 #include "script/gmScriptMachine.h"
 
 namespace {
 
-// How a script reaches the machine. The compiled-library path (compile, write, load, run) is to be
-// added as a second mode that must give the same output.
-enum class RunMode { Source };
+// How a script reaches the machine: its text through runText, or compiled to a library (with line
+// tables, as `tact-script compile` writes it), the bytes copied as a file would carry them, loaded
+// and run through runLibrary. Both must give the same output and errors.
+enum class RunMode { Source, CompileSaveLoad };
 
 struct Expectations {
     std::vector<std::string> output;
@@ -78,6 +80,7 @@ struct RunResult {
     std::vector<std::string> output;
     std::vector<std::string> log;
     int compileErrors = 0;
+    bool loaded = true;
     bool finished = true;
 };
 
@@ -85,16 +88,35 @@ void captureLine(void* userData, const char* line) {
     static_cast<RunResult*>(userData)->output.push_back(trimRight(line));
 }
 
+// Starts [text] in [machine] the way [mode] says; compile errors go to [result].
+void startScript(gmScriptMachine& machine, const std::string& text, RunMode mode, RunResult& result) {
+    if (mode == RunMode::Source) {
+        result.compileErrors = machine.runText(text.c_str(), nullptr, true, nullptr);
+        return;
+    }
+    gmByteStream written;
+    gmStringListLog compileLog;
+    gmLibraryOptions options;
+    options.lineTables = true;
+    result.compileErrors = compileToLibrary(text.c_str(), written, compileLog, options);
+    for (const std::string& entry : compileLog.getEntries()) machine.getErrorLog().addEntry(entry.c_str());
+    if (result.compileErrors != 0)
+        return;
+    gmByteStream file(written.getBytes());  // a fresh stream: only the bytes travel
+    result.loaded = machine.runLibrary(file, nullptr, true, nullptr);
+}
+
 // Runs [text] like `tact-script run`: Execute on simulated 16 ms ticks until no thread runs or
 // sleeps. A script that never stops is cut off after a simulated hour.
-RunResult runScript(const std::string& text, RunMode) {
+RunResult runScript(const std::string& text, RunMode mode) {
     RunResult result;
     gmScriptMachine machine;
     machine.setPrintSink(captureLine, &result);
-    result.compileErrors = machine.runText(text.c_str(), nullptr, true, nullptr);
+    startScript(machine, text, mode, result);
     constexpr int kMaxTicks = 60 * 60 * 60;
     int ticks = 0;
-    while (result.compileErrors == 0 && machine.hasRunningOrSleepingThreads() && ticks < kMaxTicks) {
+    while (result.compileErrors == 0 && result.loaded && machine.hasRunningOrSleepingThreads() &&
+           ticks < kMaxTicks) {
         machine.Execute(16);
         ++ticks;
     }
@@ -123,6 +145,7 @@ void expectGolden(const std::string& path, RunMode mode) {
     const RunResult result = runScript(text, mode);
     const std::string log = joined(result.log);
     EXPECT_TRUE(result.finished) << "the script was still running after the tick limit";
+    EXPECT_TRUE(result.loaded) << "the compiled library was rejected; log:\n" << log;
 
     if (expected.compileErrorLine != 0) {
         EXPECT_NE(result.compileErrors, 0) << "a compile error was expected";
@@ -180,6 +203,10 @@ class ScriptGolden : public testing::TestWithParam<std::string> {};
 
 TEST_P(ScriptGolden, FromSource) {
     expectGolden(GetParam(), RunMode::Source);
+}
+
+TEST_P(ScriptGolden, FromBytecode) {
+    expectGolden(GetParam(), RunMode::CompileSaveLoad);
 }
 
 INSTANTIATE_TEST_SUITE_P(All, ScriptGolden, testing::ValuesIn(findScripts(scriptRoot())), scriptTestName);

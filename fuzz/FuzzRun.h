@@ -1,0 +1,81 @@
+// The bounded run shared by the fuzz targets: a machine with the standard library (it touches no
+// files and sleeps only in machine time) whose scripts cannot run, allocate or log without bound.
+#pragma once
+
+#include "script/gmScriptMachine.h"
+
+#include <cctype>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class FuzzMachine {
+  public:
+    // Steps (jumps and calls) all threads may take together: enough for every golden script,
+    // small enough that an infinite loop costs a few milliseconds.
+    static constexpr int64_t kMaxSteps = 20000;
+    // Script memory past which every thread stops at its next step. Concatenations are capped at
+    // kMaxStringLength, so straight-line code (inputs are at most 4 KiB) cannot jump far past it.
+    static constexpr int32_t kMaxMemoryBytes = 32 << 20;
+    static constexpr int32_t kMaxStringLength = 64 << 10;
+    // Simulated 16 ms ticks: threads that sleep, block or yield longer are simply abandoned.
+    static constexpr int kMaxTicks = 200;
+    // Output kept for comparisons; the rest is only counted.
+    static constexpr size_t kMaxOutputLines = 256;
+
+    FuzzMachine() {
+        machine_.setPrintSink(&FuzzMachine::capture, this);
+        machine_.setStepHook(&FuzzMachine::onStep, this, 1);
+        machine_.setMaxStringLength(kMaxStringLength);
+        machine_.getErrorLog().setByteLimit(64 << 10);
+    }
+
+    gmScriptMachine& getMachine() { return machine_; }
+
+    // Executes ticks until no thread runs or sleeps, or the tick limit.
+    void runThreads() {
+        for (int tick = 0; tick < kMaxTicks && machine_.hasRunningOrSleepingThreads(); ++tick) {
+            machine_.Execute(16);
+        }
+    }
+
+    // The output lines with object addresses (which differ between machines) blanked.
+    const std::vector<std::string>& getOutput() const { return output_; }
+    size_t getOutputCount() const { return outputCount_; }
+    int64_t getSteps() const { return steps_; }
+    // A thread was stopped for memory: the point depends on exact byte counts.
+    bool wasStoppedForMemory() const { return memoryStopped_; }
+
+  private:
+    static bool onStep(gmScriptMachine& machine, void* userData) {
+        FuzzMachine& self = *static_cast<FuzzMachine*>(userData);
+        if (machine.getMemoryUsage() > kMaxMemoryBytes) {
+            self.memoryStopped_ = true;
+            return false;
+        }
+        return ++self.steps_ <= kMaxSteps;
+    }
+
+    static void capture(void* userData, const char* line) {
+        FuzzMachine& self = *static_cast<FuzzMachine*>(userData);
+        ++self.outputCount_;
+        if (self.output_.size() >= kMaxOutputLines) {
+            return;
+        }
+        std::string text(line);
+        for (size_t at = text.find(":0x"); at != std::string::npos; at = text.find(":0x", at + 3)) {
+            size_t end = at + 3;
+            while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end]))) {
+                ++end;
+            }
+            text.erase(at + 3, end - (at + 3));
+        }
+        self.output_.push_back(std::move(text));
+    }
+
+    gmScriptMachine machine_;
+    int64_t steps_ = 0;
+    bool memoryStopped_ = false;
+    std::vector<std::string> output_;
+    size_t outputCount_ = 0;
+};
