@@ -79,10 +79,16 @@ void* gmBlockHeap::allocate(std::size_t size, std::size_t chargeSize) {
         gmUnpoisonMemory(element + 1, size);
         return element + 1;
     }
-    auto* header = static_cast<LargeHeader*>(std::malloc(sizeof(LargeHeader) + size));
-    if (header == nullptr)
-        throw std::bad_alloc();
-    header->tag = makeTag(size, charged);
+    LargeHeader* header = takeCachedBlock(size);
+    if (header != nullptr) {
+        gmUnpoisonMemory(header + 1, size);
+        header->tag = makeTag(tagRealSize(header->tag), charged);
+    } else {
+        header = static_cast<LargeHeader*>(std::malloc(sizeof(LargeHeader) + size));
+        if (header == nullptr)
+            throw std::bad_alloc();
+        header->tag = makeTag(size, charged);
+    }
     header->prev = nullptr;
     header->next = largeBlocks_;
     if (largeBlocks_ != nullptr)
@@ -111,7 +117,53 @@ void gmBlockHeap::free(void* block) {
     }
     if (header->next != nullptr)
         header->next->prev = header->prev;
-    std::free(header);
+    cacheOrRelease(header, realSize);
+}
+
+// The most recently cached block of [size] to [size] + 1/4; null when there is none.
+gmBlockHeap::LargeHeader* gmBlockHeap::takeCachedBlock(std::size_t size) {
+    if (size < kMinCachedSize)
+        return nullptr;
+    for (int32_t i = cacheCount_ - 1; i >= 0; --i) {
+        LargeHeader* header = cache_[i];
+        const std::size_t cachedSize = tagRealSize(header->tag);
+        if (cachedSize < size || cachedSize > size + size / 4)
+            continue;
+        for (int32_t j = i + 1; j < cacheCount_; ++j) cache_[j - 1] = cache_[j];
+        --cacheCount_;
+        cachedBytes_ -= cachedSize;
+        return header;
+    }
+    return nullptr;
+}
+
+void gmBlockHeap::cacheOrRelease(LargeHeader* header, std::size_t size) {
+    if (size < kMinCachedSize || size > kCacheBytes) {
+        std::free(header);
+        return;
+    }
+    // Make room: the oldest blocks go back to the general heap.
+    int32_t evicted = 0;
+    while (evicted < cacheCount_ && (cacheCount_ - evicted >= kCacheSlots || cachedBytes_ + size > kCacheBytes)) {
+        LargeHeader* oldest = cache_[evicted++];
+        cachedBytes_ -= tagRealSize(oldest->tag);
+        gmUnpoisonMemory(oldest + 1, tagRealSize(oldest->tag));
+        std::free(oldest);
+    }
+    for (int32_t j = evicted; j < cacheCount_; ++j) cache_[j - evicted] = cache_[j];
+    cacheCount_ -= evicted;
+    gmPoisonMemory(header + 1, size);
+    cache_[cacheCount_++] = header;
+    cachedBytes_ += size;
+}
+
+void gmBlockHeap::releaseCache() {
+    for (int32_t i = 0; i < cacheCount_; ++i) {
+        gmUnpoisonMemory(cache_[i] + 1, tagRealSize(cache_[i]->tag));
+        std::free(cache_[i]);
+    }
+    cacheCount_ = 0;
+    cachedBytes_ = 0;
 }
 
 void gmBlockHeap::releaseAll() {
@@ -121,5 +173,6 @@ void gmBlockHeap::releaseAll() {
         std::free(largeBlocks_);
         largeBlocks_ = next;
     }
+    releaseCache();
     bytesInUse_ = 0;
 }

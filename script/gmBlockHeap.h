@@ -17,10 +17,18 @@
 // is the request size unless the caller gives another: a table's node array is charged 20 bytes per
 // node, the size a node has on 32-bit hosts, whatever a node takes here, so the limits and the
 // collector's pacing mean the same on every host.
+//
+// Freed large blocks of kMinCachedSize or more are kept (up to kCacheSlots of them, kCacheBytes in
+// all, the oldest given back first) and handed out again for requests of nearly their size: a table
+// that grows to a big node array and is dropped would otherwise make the general heap unmap and map
+// its pages again every time, and faulting fresh pages in costs more than filling them.
 class gmBlockHeap {
   public:
     static constexpr int32_t kClassCount = 8;
     static constexpr std::size_t kLargestClass = 512;
+    static constexpr std::size_t kMinCachedSize = 64 * 1024;
+    static constexpr std::size_t kCacheBytes = 32 * 1024 * 1024;
+    static constexpr int32_t kCacheSlots = 16;
 
     gmBlockHeap();
     ~gmBlockHeap();
@@ -33,8 +41,10 @@ class gmBlockHeap {
     void* allocate(std::size_t size, std::size_t chargeSize);
     // [block] must come from allocate() of this heap; null is ignored.
     void free(void* block);
-    // Frees every block at once (small blocks with their pools).
+    // Frees every block at once (small blocks with their pools, and the cached large blocks).
     void releaseAll();
+    // Bytes held in freed large blocks kept for reuse (not in use, not charged).
+    std::size_t getCachedBytes() const { return cachedBytes_; }
 
     int64_t getBytesInUse() const { return bytesInUse_; }
     // What a request of [size] bytes is charged: its class size, or its own size above 512.
@@ -48,10 +58,17 @@ class gmBlockHeap {
     };
 
     static int32_t classIndex(std::size_t size);
+    LargeHeader* takeCachedBlock(std::size_t size);
+    void cacheOrRelease(LargeHeader* header, std::size_t size);
+    void releaseCache();
 
     gmFixedPool* pools_[kClassCount];
     LargeHeader* largeBlocks_ = nullptr;
     int64_t bytesInUse_ = 0;
+    // Cached large blocks, oldest first; their bodies stay poisoned under AddressSanitizer.
+    LargeHeader* cache_[kCacheSlots] = {};
+    int32_t cacheCount_ = 0;
+    std::size_t cachedBytes_ = 0;
 };
 
 // A std::allocator for containers whose storage the collector should count (function code,

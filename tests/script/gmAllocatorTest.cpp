@@ -108,6 +108,38 @@ TEST(gmBlockHeap, FreedBlocksAreReusedWithinTheirClass) {
     EXPECT_NE(heap.allocate(20), a);
 }
 
+TEST(gmBlockHeap, FreedBigBlocksAreKeptForRequestsOfNearlyTheirSize) {
+    gmBlockHeap heap;
+    const std::size_t big = gmBlockHeap::kMinCachedSize * 2;
+    void* a = heap.allocate(big, 100);
+    heap.free(a);
+    EXPECT_EQ(heap.getBytesInUse(), 0);
+    EXPECT_EQ(heap.getCachedBytes(), big);
+    void* tooBig = heap.allocate(big * 2);  // the cached block is too small for it
+    EXPECT_NE(tooBig, a);
+    void* b = heap.allocate(big - big / 8, 1000);
+    EXPECT_EQ(b, a);
+    EXPECT_EQ(heap.getCachedBytes(), 0u);
+    EXPECT_EQ(heap.getBytesInUse(), static_cast<int64_t>(big * 2 + 1000));
+    heap.free(b);
+    heap.releaseAll();
+    EXPECT_EQ(heap.getCachedBytes(), 0u);
+}
+
+TEST(gmBlockHeap, TheBlockCacheKeepsToItsBudget) {
+    gmBlockHeap heap;
+    const std::size_t big = gmBlockHeap::kCacheBytes / 4;
+    std::vector<void*> blocks;
+    for (int32_t i = 0; i < 6; ++i) blocks.push_back(heap.allocate(big));
+    for (void* block : blocks) heap.free(block);
+    EXPECT_LE(heap.getCachedBytes(), gmBlockHeap::kCacheBytes);
+    EXPECT_EQ(heap.getBytesInUse(), 0);
+    std::vector<void*> small;
+    for (int32_t i = 0; i < gmBlockHeap::kCacheSlots + 4; ++i) small.push_back(heap.allocate(gmBlockHeap::kMinCachedSize));
+    for (void* block : small) heap.free(block);
+    EXPECT_LE(heap.getCachedBytes(), gmBlockHeap::kCacheBytes);
+}
+
 TEST(gmBlockHeap, ManyMixedBlocksKeepTheirContents) {
     gmBlockHeap heap;
     std::vector<std::pair<unsigned char*, std::size_t>> blocks;
