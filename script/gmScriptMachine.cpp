@@ -73,9 +73,16 @@ gmScriptMachine::~gmScriptMachine() {
 // Objects
 // ---------------------------------------------------------------------------------------------
 
-void gmScriptMachine::beforeAllocation() {
-    if (!stressCollection_ || !collectionEnabled_ || collecting_)
+void gmScriptMachine::collectBeforeAllocation() {
+    if (!collectionEnabled_ || collecting_)
         return;
+    if (!stressCollection_) {
+        if (getMemoryUsage() > desiredHard_)
+            collectGarbage(true);
+        const int32_t usage = getMemoryUsage();
+        runCollectionThreshold_ = std::max(desiredHard_, truncateToInt(static_cast<float>(usage) * 1.5f));
+        return;
+    }
     collecting_ = true;
     if (collector_.isIdle())
         collector_.startCycle();

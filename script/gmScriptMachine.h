@@ -44,9 +44,11 @@ struct gmBlockList;
 
 // One machine owns everything here; nothing is shared between machines or thread-safe.
 //
-// When objects can die. The collector runs only inside collectGarbage() (the VM calls it after each
-// tick), and -- in the GC stress build (TACT_GC_STRESS), or with setStressCollection(true) -- as one
-// step at every object allocation. So native code must keep every object it holds across an
+// When objects can die. The collector runs inside collectGarbage() (the VM calls it after each
+// tick); at an object allocation while a script runs, when usage has passed the hard limit and half
+// again the usage the last such collection left (a full collection, so a script that allocates
+// without yielding does not grow without bound); and -- in the GC stress build (TACT_GC_STRESS), or
+// with setStressCollection(true) -- as one step at every object allocation. So native code must keep every object it holds across an
 // allocation reachable: on the thread's stack, in a table, in the host root set, through a root
 // provider, or with collection switched off (gmCollectionPause).
 class gmScriptMachine {
@@ -306,8 +308,13 @@ class gmScriptMachine {
     };
 
     static void scanRoots(gmScriptMachine& machine, gmGarbageCollector& collector);
-    // Runs before every object allocation: a stress step when enabled.
-    void beforeAllocation();
+    // Runs before every object allocation: a stress step when enabled, else the collection of a
+    // running script that outgrew its limits (see the class comment).
+    void beforeAllocation() {
+        if (stressCollection_ || (runNesting_ > 0 && getMemoryUsage() > runCollectionThreshold_))
+            collectBeforeAllocation();
+    }
+    void collectBeforeAllocation();
     gmString* makeString(const char* text, int32_t length, uint32_t hash);
     void createBuiltinType(int32_t typeId, const char* name);
 
@@ -381,6 +388,9 @@ class gmScriptMachine {
     uint32_t nextSerial_ = 1;  // hash keys of non-string objects (gmHeapObject::getHashKey)
     int32_t desiredHard_ = kDefaultDesiredMemoryUsageHard;
     int32_t desiredSoft_ = kDefaultDesiredMemoryUsageSoft;
+    // Usage above which an allocation while a script runs collects: the larger of the hard limit
+    // and 1.5 times the usage left by the last such collection.
+    int32_t runCollectionThreshold_ = kDefaultDesiredMemoryUsageHard;
     bool autoAdjust_ = true;
     bool collectionEnabled_ = true;
     bool collecting_ = false;  // inside a step: no nested collection (destruct callbacks may allocate)
