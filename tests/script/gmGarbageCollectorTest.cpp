@@ -536,6 +536,26 @@ TEST_F(gmCollection, AutoAdjustStopsFullCollectionsOnceTheLiveHeapOutgrewTheLimi
     EXPECT_GT(machine_.getDesiredMemoryUsageHard(), machine_.getMemoryUsage());
 }
 
+TEST_F(gmCollection, AScriptThatNeverYieldsIsCollectedWhileItRuns) {
+    const char* script =
+        "keep = {};"
+        "for (i = 0; i < 200000; i += 1) { junk = {x = i, y = {i}}; if (i % 1000 == 0) { keep[i] = junk; } }"
+        "global result = keep[199000].y[0];";
+    ASSERT_EQ(machine_.runText(script, nullptr, true), 0);
+    EXPECT_GT(machine_.getFullCollectCount(), 0);
+    // 400,000 garbage tables would take megabytes; what is left is the kept 200 and their limits.
+    EXPECT_LT(machine_.getMemoryUsage(), 4 * gmScriptMachine::kDefaultDesiredMemoryUsageHard);
+    EXPECT_EQ(machine_.getGlobals()->getField(machine_, "result"), i(199000));
+}
+
+TEST_F(gmCollection, OutsideAScriptRunAllocationsDoNotCollect) {
+    gmTable* holder = machine_.createTable();
+    machine_.getGlobals()->setField(machine_, "holder", gmValue::makeTable(holder));
+    for (int k = 0; k < 4000; ++k) machine_.createTable();
+    ASSERT_GT(machine_.getMemoryUsage(), gmScriptMachine::kDefaultDesiredMemoryUsageHard);
+    EXPECT_EQ(machine_.getFullCollectCount(), 0);
+}
+
 TEST_F(gmCollection, AutoAdjustBelowSoftLowersSoftTowardsUsage) {
     machine_.collectGarbage(true);
     const int32_t usage = machine_.getMemoryUsage();
