@@ -369,9 +369,9 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     } while (0)
 // fn->getConstant(index), without going through fn: null for an index out of range.
 #define CONSTANT(index) constantAt(constants, constantCount, index)
-    // A table store: the inline overwrite, else the full store.
+    // A table store: the inline overwrite or insertion, else the full store.
     const auto setInTable = [this](gmTable* table, const gmValue& key, const gmValue& value) {
-        if (!table->tryOverwrite(collector_, key, value))
+        if (!table->trySetAtMainPosition(collector_, key, value))
             table->set(*this, key, value);
     };
 

@@ -1,20 +1,15 @@
 #include "script/gmTable.h"
 
+#include <cstring>
+
 #include "script/gmBlockHeap.h"
 #include "script/gmGarbageCollector.h"
 #include "script/gmScriptMachine.h"
 #include "script/gmString.h"
 
 namespace {
-constexpr gmTableNode makeEmptyNode() {
-    gmTableNode node;
-    node.setNext(-1);
-    return node;
-}
-constexpr gmTableNode kEmptyNode = makeEmptyNode();
-
 void emptyNode(gmTableNode& node) {
-    node = kEmptyNode;
+    node = gmTableNode();
 }
 }  // namespace
 
@@ -25,20 +20,18 @@ gmValue gmTable::getField(gmScriptMachine& machine, const char* name) const {
 }
 
 void gmTable::set(gmScriptMachine& machine, const gmValue& key, const gmValue& value) {
-    if (!tryOverwrite(machine.getCollector(), key, value))
-        store(machine, key, value, true);
+    if (!trySetAtMainPosition(machine.getCollector(), key, value))
+        store(machine, key, value);
 }
 
 void gmTable::setField(gmScriptMachine& machine, const char* name, const gmValue& value) {
     gmCollectionPause pause(machine);
-    store(machine, gmValue::makeString(machine.internString(name)), value, true);
+    store(machine, gmValue::makeString(machine.internString(name)), value);
 }
 
-// The table store: find the key in the chain of its main position; overwrite
-// or remove it there; or insert it, using its main position when free and otherwise the node at the
-// free-node cursor (moving a foreign collision node out of the main position when it occupies it);
-// then move the cursor down to an empty node, rehashing when it reaches the bottom of the array.
-void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue& value, bool barriers) {
+// The table store (with write barriers): find the key in the chain of its main position; overwrite
+// or remove it there; or insert it (insertAbsent).
+void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue& value) {
     if (key.isNull())
         return;
     if (nodeCount_ == 0) {
@@ -66,15 +59,12 @@ void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue&
     if (found >= 0) {
         gmTableNode& node = nodes_[found];
         if (!value.isNull()) {
-            if (barriers)
-                collector.writeBarrier(node.value);
+            collector.writeBarrier(node.value);
             node.value = value;
             return;
         }
-        if (barriers) {
-            collector.writeBarrier(node.key);
-            collector.writeBarrier(node.value);
-        }
+        collector.writeBarrier(node.key);
+        collector.writeBarrier(node.value);
         if (found == main) {
             // The chain head: pull the successor up so the head stays at the main position.
             const int32_t successor = node.getNext();
@@ -92,9 +82,15 @@ void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue&
         --usedCount_;
         return;
     }
-    if (value.isNull())
-        return;
+    if (!value.isNull())
+        insertAbsent(machine, key, value);
+}
 
+// Uses the main position when free and otherwise the node at the free-node cursor (moving a foreign
+// collision node out of the main position when it occupies it); then moves the cursor down to an
+// empty node, rehashing when it reaches the bottom of the array.
+void gmTable::insertAbsent(gmScriptMachine& machine, const gmValue& key, const gmValue& value) {
+    const int32_t main = mainPosition(key);
     gmTableNode& mainNode = nodes_[main];
     if (mainNode.key.isNull()) {
         mainNode.key = key;
@@ -158,7 +154,16 @@ gmTableNode* gmTable::allocateNodes(gmScriptMachine& machine, int32_t count) con
     auto* nodes = static_cast<gmTableNode*>(
         machine.getBlockHeap().allocate(static_cast<std::size_t>(count) * sizeof(gmTableNode),
                                         static_cast<std::size_t>(count) * kNodeChargeBytes));
-    for (int32_t i = 0; i < count; ++i) nodes[i] = kEmptyNode;
+    // Small arrays (most tables) are cleared two nodes at a time with inline stores: a library
+    // clear of a variable size (or a string instruction) costs more than the stores themselves there.
+    constexpr int32_t kClearStep = 2;
+    static_assert(kInitialNodeCount % kClearStep == 0, "node counts are multiples of the step");
+    if (count <= 32 * kClearStep) {
+        for (int32_t i = 0; i < count; i += kClearStep)
+            std::memset(static_cast<void*>(nodes + i), 0, kClearStep * sizeof(gmTableNode));
+    } else {
+        std::memset(static_cast<void*>(nodes), 0, static_cast<std::size_t>(count) * sizeof(gmTableNode));
+    }
     return nodes;
 }
 
@@ -178,10 +183,11 @@ void gmTable::resize(gmScriptMachine& machine, int32_t newCount) {
     usedCount_ = 0;
     freeNode_ = newCount - 1;
     traceCursor_ = 0;  // pairs change places: a trace under way starts again
-    // Re-insert in node-array order, barriers off: every pair stays referenced by this table.
+    // Re-insert in node-array order (no barriers: every pair stays referenced by this table). The
+    // keys are distinct and the values not null, so no lookup is needed.
     for (int32_t i = 0; i < oldCount; ++i) {
         if (!oldNodes[i].key.isNull())
-            store(machine, oldNodes[i].key, oldNodes[i].value, false);
+            insertAbsent(machine, oldNodes[i].key, oldNodes[i].value);
     }
     machine.getBlockHeap().free(oldNodes);
 }
@@ -195,7 +201,7 @@ gmTable* gmTable::duplicate(gmScriptMachine& machine) const {
     copy->freeNode_ = nodeCount_ - 1;
     for (int32_t i = 0; i < nodeCount_; ++i) {
         if (!nodes_[i].key.isNull())
-            copy->store(machine, nodes_[i].key, nodes_[i].value, false);
+            copy->insertAbsent(machine, nodes_[i].key, nodes_[i].value);
     }
     return copy;
 }

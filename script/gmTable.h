@@ -11,12 +11,14 @@
 // A node is empty when its key is null. The chain link -- the index of the next node of the same
 // chain, -1 at the end -- lives in the key's spare word, so a node is two values (32 bytes). Whoever
 // writes [key] must write the link after it (a whole-value copy of a key carries the source's word).
+// The word holds the link + 1, so an all-zero node is an empty one that ends its chain: new node
+// arrays are cleared with memset.
 struct gmTableNode {
     gmValue key;
     gmValue value;
 
-    constexpr int32_t getNext() const { return key.getSpareWord(); }
-    constexpr void setNext(int32_t next) { key.setSpareWord(next); }
+    constexpr int32_t getNext() const { return key.getSpareWord() - 1; }
+    constexpr void setNext(int32_t next) { key.setSpareWord(next + 1); }
 };
 static_assert(sizeof(gmTableNode) == 32, "two values, the chain link inside the key");
 
@@ -63,18 +65,27 @@ class gmTable final : public gmHeapObject {
     // Stores [value] under [key] with the write barrier; a null key does nothing, a null value
     // removes the key. A table without nodes gets kInitialNodeCount first (even for a removal).
     void set(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
-    // The common overwrite, inline for the VM: when [key] heads its own chain and [value] is not
-    // null, stores [value] with the write barrier and answers true (what set() would do); otherwise
-    // changes nothing and answers false, and the caller goes on with set().
-    bool tryOverwrite(gmGarbageCollector& collector, const gmValue& key, const gmValue& value) {
-        if (nodeCount_ == 0 || value.isNull())
+    // Inline for the VM, which tries it before set(): the common stores, what set() would do in these cases: [value] not null, and [key] either
+    // heads its own chain (an overwrite, with the write barrier) or is new and its main position
+    // is empty and not under the free-node cursor (an insertion that leaves the cursor where it
+    // is). Answers true when it stored; otherwise changes nothing and answers false.
+    bool trySetAtMainPosition(gmGarbageCollector& collector, const gmValue& key, const gmValue& value) {
+        if (nodeCount_ == 0 || value.isNull() || key.isNull())
             return false;
         const uint32_t hash = key.isReference() ? key.getObject()->getHashKey() : key.getPayload32();
-        gmTableNode& node = nodes_[hash & static_cast<uint32_t>(nodeCount_ - 1)];
-        if (!(node.key == key) || key.isNull())
+        const int32_t main = static_cast<int32_t>(hash & static_cast<uint32_t>(nodeCount_ - 1));
+        gmTableNode& node = nodes_[main];
+        if (node.key == key) {
+            collector.writeBarrier(node.value);
+            node.value = value;
+            return true;
+        }
+        if (!node.key.isNull() || main == freeNode_)
             return false;
-        collector.writeBarrier(node.value);
+        node.key = key;
+        node.setNext(-1);
         node.value = value;
+        ++usedCount_;
         return true;
     }
     // Interns [name] and stores, with collection switched off meanwhile.
@@ -110,7 +121,9 @@ class gmTable final : public gmHeapObject {
     int32_t mainPosition(const gmValue& key) const {
         return static_cast<int32_t>(key.getHash() & static_cast<uint32_t>(nodeCount_ - 1));
     }
-    void store(gmScriptMachine& machine, const gmValue& key, const gmValue& value, bool barriers);
+    void store(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
+    // The insertion half of store(): [key] (not null) is known to be absent, [value] is not null.
+    void insertAbsent(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
     void rehash(gmScriptMachine& machine);
     void resize(gmScriptMachine& machine, int32_t newCount);
     gmTableNode* allocateNodes(gmScriptMachine& machine, int32_t count) const;
