@@ -126,6 +126,18 @@ void gmGarbageCollector::fullCollect() {
     full_ = false;
 }
 
+void gmGarbageCollector::collectNow() {
+    full_ = true;
+    if (!idle_) {
+        while (!step(true)) {
+        }
+    }
+    startCycle();
+    while (!step(true)) {
+    }
+    full_ = false;
+}
+
 int32_t gmGarbageCollector::freeWhites(int32_t limit) {
     int32_t freed = 0;
     while (freed < limit && white_ != &ring_) {

@@ -81,6 +81,9 @@ class gmGarbageCollector {
     // A full collection: finishes the running cycle (or a new one), runs a second
     // complete cycle, then starts a third whose roots are scanned by the next step.
     void fullCollect();
+    // Frees all garbage there is now and leaves the collector idle: from idle one complete cycle;
+    // with a cycle running, that cycle finished and one more (for what was created during it).
+    void collectNow();
     // Frees up to [limit] white objects while idle (none remain after a finished cycle; kept for the
     // pacing's "free leftover whites" step). Returns how many it freed.
     int32_t reclaimLeftovers(int32_t limit);

@@ -77,8 +77,13 @@ void gmScriptMachine::collectBeforeAllocation() {
     if (!collectionEnabled_ || collecting_)
         return;
     if (!stressCollection_) {
-        if (getMemoryUsage() > desiredHard_)
-            collectGarbage(true);
+        if (getMemoryUsage() > desiredHard_) {
+            collecting_ = true;
+            ++fullCollects_;
+            collector_.collectNow();
+            collecting_ = false;
+            adjustLimitsAfterFullCollection();
+        }
         const int32_t usage = getMemoryUsage();
         runCollectionThreshold_ = std::max(desiredHard_, truncateToInt(static_cast<float>(usage) * 1.5f));
         return;
@@ -346,9 +351,13 @@ bool gmScriptMachine::collectGarbage(bool force) {
     ++fullCollects_;
     collector_.fullCollect();
     collecting_ = false;
-    if (!autoAdjust_)
-        return true;
+    adjustLimitsAfterFullCollection();
+    return true;
+}
 
+void gmScriptMachine::adjustLimitsAfterFullCollection() {
+    if (!autoAdjust_)
+        return;
     // Ratios and products in float, truncated toward zero.
     const int32_t usage = getMemoryUsage();
     const auto truncate = truncateToInt;
@@ -373,5 +382,4 @@ bool gmScriptMachine::collectGarbage(bool force) {
                 desiredSoft_ = lowered;
         }
     }
-    return true;
 }
