@@ -28,24 +28,23 @@ constexpr int32_t kHostTypeBoolThreshold = 6;  // types above this may have a bo
 //
 // Operand sources: LL = getlocal A; getlocal B.  LI = getlocal A; pushint K.  LF = getlocal A;
 // pushfloat K.  L1 = getlocal A; pushtrue (the compiler's int 1).  T = the two values on top of
-// the stack. Each is followed by the operator and then by a sink: P = push the result; S =
-// setlocal C (arithmetic); J = jumpiffalse L (comparisons). Besides these, table indexing by two
-// locals: getlocal T; getlocal K; getind, and getlocal T; getlocal K; pushtrue or pushfalse; setind.
-#define GM_FUSED_OPS(X)                                                                       \
-    X(LL, add, P) X(LL, sub, P) X(LL, mul, P) X(LI, add, P) X(LI, sub, P) X(LI, mul, P)       \
-    X(LF, add, P) X(LF, sub, P) X(LF, mul, P)                                                 \
-    X(LL, add, S) X(LL, sub, S) X(LL, mul, S) X(LI, add, S) X(LI, sub, S) X(LI, mul, S)       \
-    X(LF, add, S) X(LF, sub, S) X(LF, mul, S) X(T, add, S) X(T, sub, S) X(T, mul, S)          \
-    X(LL, lt, P) X(LL, gt, P) X(LL, lte, P) X(LL, gte, P) X(LL, eq, P) X(LL, neq, P)          \
-    X(LI, lt, P) X(LI, gt, P) X(LI, lte, P) X(LI, gte, P) X(LI, eq, P) X(LI, neq, P)          \
-    X(LF, lt, P) X(LF, gt, P) X(LF, lte, P) X(LF, gte, P) X(LF, eq, P) X(LF, neq, P)          \
-    X(LL, lt, J) X(LL, gt, J) X(LL, lte, J) X(LL, gte, J) X(LL, eq, J) X(LL, neq, J)          \
-    X(LI, lt, J) X(LI, gt, J) X(LI, lte, J) X(LI, gte, J) X(LI, eq, J) X(LI, neq, J)          \
-    X(LF, lt, J) X(LF, gt, J) X(LF, lte, J) X(LF, gte, J) X(LF, eq, J) X(LF, neq, J)          \
-    X(T, lt, J) X(T, gt, J) X(T, lte, J) X(T, gte, J) X(T, eq, J) X(T, neq, J)                \
-    X(L1, add, P) X(L1, sub, P) X(L1, mul, P) X(L1, add, S) X(L1, sub, S) X(L1, mul, S)       \
-    X(L1, lt, P) X(L1, gt, P) X(L1, lte, P) X(L1, gte, P) X(L1, eq, P) X(L1, neq, P)          \
-    X(L1, lt, J) X(L1, gt, J) X(L1, lte, J) X(L1, gte, J) X(L1, eq, J) X(L1, neq, J)
+// the stack.  TL, TI, T1, T0 = the value on top of the stack and getlocal B, pushint K, pushtrue
+// or pushfalse. Each is followed by the operator and then by a sink: P = push the result; S =
+// setlocal C; SJ = setlocal C; jump L (a loop's step); J = jumpiffalse L. Besides these, table
+// indexing by two locals: getlocal T; getlocal K; getind, and getlocal T; getlocal K; pushtrue or
+// pushfalse; setind.
+#define GM_FUSED_ARITH(X, src, sink) X(src, add, sink) X(src, sub, sink) X(src, mul, sink)
+#define GM_FUSED_COMPARE(X, src, sink) \
+    X(src, lt, sink) X(src, gt, sink) X(src, lte, sink) X(src, gte, sink) X(src, eq, sink) X(src, neq, sink)
+#define GM_FUSED_EVERY_SINK(X, src)                                                            \
+    GM_FUSED_ARITH(X, src, P) GM_FUSED_ARITH(X, src, S) GM_FUSED_ARITH(X, src, SJ)             \
+    GM_FUSED_COMPARE(X, src, P) GM_FUSED_COMPARE(X, src, J)
+// T with the push sink would be the plain operator.
+#define GM_FUSED_OPS(X)                                                                         \
+    GM_FUSED_EVERY_SINK(X, LL) GM_FUSED_EVERY_SINK(X, LI) GM_FUSED_EVERY_SINK(X, LF)            \
+    GM_FUSED_EVERY_SINK(X, L1) GM_FUSED_ARITH(X, T, S) GM_FUSED_ARITH(X, T, SJ)                 \
+    GM_FUSED_COMPARE(X, T, J) GM_FUSED_EVERY_SINK(X, TL) GM_FUSED_EVERY_SINK(X, TI)             \
+    GM_FUSED_EVERY_SINK(X, T1) GM_FUSED_EVERY_SINK(X, T0)
 
 // Internal opcodes follow the real ones; kLabelCount bounds the dispatch table.
 constexpr uint32_t kFirstFused = kMaxOpcode + 1;
@@ -64,49 +63,35 @@ constexpr uint32_t op(gmOpcode o) {
     return static_cast<uint32_t>(o);
 }
 
-// Index of [binary] among add, sub, mul (0..2) or lt .. neq (3..8); -1 for other opcodes.
+enum FusedSource : int32_t { kSrc_LL, kSrc_LI, kSrc_LF, kSrc_L1, kSrc_T, kSrc_TL, kSrc_TI, kSrc_T1, kSrc_T0, kSourceCount };
+enum FusedOperator : int32_t { kOp_add, kOp_sub, kOp_mul, kOp_lt, kOp_gt, kOp_lte, kOp_gte, kOp_eq, kOp_neq, kOperatorCount };
+enum FusedSink : int32_t { kSink_P, kSink_S, kSink_SJ, kSink_J, kSinkCount };
+
+// The internal opcode of every (source, operator, sink) there is; 0 for the others.
+struct FusedTable {
+    uint32_t opcode[kSourceCount][kOperatorCount][kSinkCount] = {};
+    constexpr FusedTable() {
+#define GM_FUSED_ENTRY(src, op, sink) opcode[kSrc_##src][kOp_##op][kSink_##sink] = kFused_##src##_##op##_##sink;
+        GM_FUSED_OPS(GM_FUSED_ENTRY)
+#undef GM_FUSED_ENTRY
+    }
+};
+constexpr FusedTable kFusedTable;
+
+// [binary] as a FusedOperator; -1 for other opcodes.
 int32_t fusableOperator(uint32_t binary) {
     switch (binary) {
-        case op(gmOpcode::Add): return 0;
-        case op(gmOpcode::Sub): return 1;
-        case op(gmOpcode::Mul): return 2;
-        case op(gmOpcode::Lt): return 3;
-        case op(gmOpcode::Gt): return 4;
-        case op(gmOpcode::Lte): return 5;
-        case op(gmOpcode::Gte): return 6;
-        case op(gmOpcode::Eq): return 7;
-        case op(gmOpcode::Neq): return 8;
+        case op(gmOpcode::Add): return kOp_add;
+        case op(gmOpcode::Sub): return kOp_sub;
+        case op(gmOpcode::Mul): return kOp_mul;
+        case op(gmOpcode::Lt): return kOp_lt;
+        case op(gmOpcode::Gt): return kOp_gt;
+        case op(gmOpcode::Lte): return kOp_lte;
+        case op(gmOpcode::Gte): return kOp_gte;
+        case op(gmOpcode::Eq): return kOp_eq;
+        case op(gmOpcode::Neq): return kOp_neq;
         default: return -1;
     }
-}
-
-// The internal opcode for source [src] (0 LL, 1 LI, 2 LF, 3 T, 4 L1), operator index [operatorIndex] and
-// the instruction that follows [next]; 0 when there is no such fused instruction.
-uint32_t fusedOpcode(int32_t src, int32_t operatorIndex, uint32_t next) {
-    static constexpr uint32_t kArith[5][2][3] = {
-        // push, setlocal
-        {{kFused_LL_add_P, kFused_LL_sub_P, kFused_LL_mul_P}, {kFused_LL_add_S, kFused_LL_sub_S, kFused_LL_mul_S}},
-        {{kFused_LI_add_P, kFused_LI_sub_P, kFused_LI_mul_P}, {kFused_LI_add_S, kFused_LI_sub_S, kFused_LI_mul_S}},
-        {{kFused_LF_add_P, kFused_LF_sub_P, kFused_LF_mul_P}, {kFused_LF_add_S, kFused_LF_sub_S, kFused_LF_mul_S}},
-        {{0, 0, 0}, {kFused_T_add_S, kFused_T_sub_S, kFused_T_mul_S}},
-        {{kFused_L1_add_P, kFused_L1_sub_P, kFused_L1_mul_P}, {kFused_L1_add_S, kFused_L1_sub_S, kFused_L1_mul_S}},
-    };
-    static constexpr uint32_t kCompare[5][2][6] = {
-        // push, jumpiffalse
-        {{kFused_LL_lt_P, kFused_LL_gt_P, kFused_LL_lte_P, kFused_LL_gte_P, kFused_LL_eq_P, kFused_LL_neq_P},
-         {kFused_LL_lt_J, kFused_LL_gt_J, kFused_LL_lte_J, kFused_LL_gte_J, kFused_LL_eq_J, kFused_LL_neq_J}},
-        {{kFused_LI_lt_P, kFused_LI_gt_P, kFused_LI_lte_P, kFused_LI_gte_P, kFused_LI_eq_P, kFused_LI_neq_P},
-         {kFused_LI_lt_J, kFused_LI_gt_J, kFused_LI_lte_J, kFused_LI_gte_J, kFused_LI_eq_J, kFused_LI_neq_J}},
-        {{kFused_LF_lt_P, kFused_LF_gt_P, kFused_LF_lte_P, kFused_LF_gte_P, kFused_LF_eq_P, kFused_LF_neq_P},
-         {kFused_LF_lt_J, kFused_LF_gt_J, kFused_LF_lte_J, kFused_LF_gte_J, kFused_LF_eq_J, kFused_LF_neq_J}},
-        {{0, 0, 0, 0, 0, 0},
-         {kFused_T_lt_J, kFused_T_gt_J, kFused_T_lte_J, kFused_T_gte_J, kFused_T_eq_J, kFused_T_neq_J}},
-        {{kFused_L1_lt_P, kFused_L1_gt_P, kFused_L1_lte_P, kFused_L1_gte_P, kFused_L1_eq_P, kFused_L1_neq_P},
-         {kFused_L1_lt_J, kFused_L1_gt_J, kFused_L1_lte_J, kFused_L1_gte_J, kFused_L1_eq_J, kFused_L1_neq_J}},
-    };
-    if (operatorIndex < 3)
-        return kArith[src][next == op(gmOpcode::SetLocal) ? 1 : 0][operatorIndex];
-    return kCompare[src][next == op(gmOpcode::JumpIfFalse) ? 1 : 0][operatorIndex - 3];
 }
 
 // Builds [function]'s fast code (see above). The code is walked instruction by instruction from
@@ -118,6 +103,22 @@ const uint32_t* buildFastCode(gmFunction* function) {
     const std::size_t size = static_cast<std::size_t>(function->getCodeWordCount());
     std::vector<uint32_t> fast(code, code + size);
     const auto at = [&](std::size_t i) -> uint32_t { return i < size ? code[i] : 0xffffffffu; };
+    // The fused opcode for [source] with its operator at [operatorAt]: the richest sink that the
+    // following instructions allow; 0 when there is none.
+    const auto fusedAt = [&](int32_t source, std::size_t operatorAt) -> uint32_t {
+        const int32_t operatorIndex = fusableOperator(at(operatorAt));
+        if (operatorIndex < 0)
+            return 0;
+        const uint32_t* sinks = kFusedTable.opcode[source][operatorIndex];
+        const uint32_t next = at(operatorAt + 1);
+        if (next == op(gmOpcode::SetLocal) && at(operatorAt + 3) == op(gmOpcode::Jump) && sinks[kSink_SJ])
+            return sinks[kSink_SJ];
+        if (next == op(gmOpcode::SetLocal) && sinks[kSink_S])
+            return sinks[kSink_S];
+        if (next == op(gmOpcode::JumpIfFalse) && sinks[kSink_J])
+            return sinks[kSink_J];
+        return sinks[kSink_P];
+    };
     for (std::size_t i = 0; i < size;) {
         const uint32_t word = code[i];
         const gmOpcodeInfo info = gmGetOpcodeInfo(word);
@@ -126,27 +127,33 @@ const uint32_t* buildFastCode(gmFunction* function) {
             ++i;
             continue;
         }
+        uint32_t fused = 0;
         if (word == op(gmOpcode::GetLocal)) {
-            const uint32_t second = at(i + 2);
-            const int32_t src = second == op(gmOpcode::GetLocal)    ? 0
-                                : second == op(gmOpcode::PushInt)   ? 1
-                                : second == op(gmOpcode::PushFloat) ? 2
-                                : second == op(gmOpcode::PushTrue)  ? 4
-                                                                     : -1;
-            const std::size_t operatorAt = src == 4 ? i + 3 : i + 4;
-            const int32_t operatorIndex = src >= 0 ? fusableOperator(at(operatorAt)) : -1;
-            if (operatorIndex >= 0) {
-                fast[i] = fusedOpcode(src, operatorIndex, at(operatorAt + 1));
-            } else if (src == 0 && at(i + 4) == op(gmOpcode::GetInd)) {
-                fast[i] = kFusedGetIndLL;
-            } else if (src == 0 && (at(i + 4) == op(gmOpcode::PushTrue) || at(i + 4) == op(gmOpcode::PushFalse)) &&
-                       at(i + 5) == op(gmOpcode::SetInd)) {
-                fast[i] = kFusedSetIndLLConstant;
+            switch (at(i + 2)) {
+                case op(gmOpcode::GetLocal):
+                    fused = fusedAt(kSrc_LL, i + 4);
+                    if (fused == 0 && at(i + 4) == op(gmOpcode::GetInd))
+                        fused = kFusedGetIndLL;
+                    if (fused == 0 && (at(i + 4) == op(gmOpcode::PushTrue) || at(i + 4) == op(gmOpcode::PushFalse)) &&
+                        at(i + 5) == op(gmOpcode::SetInd))
+                        fused = kFusedSetIndLLConstant;
+                    break;
+                case op(gmOpcode::PushInt): fused = fusedAt(kSrc_LI, i + 4); break;
+                case op(gmOpcode::PushFloat): fused = fusedAt(kSrc_LF, i + 4); break;
+                case op(gmOpcode::PushTrue): fused = fusedAt(kSrc_L1, i + 3); break;
+                default: fused = fusedAt(kSrc_TL, i + 2); break;
             }
-        } else if (const int32_t operatorIndex = fusableOperator(word); operatorIndex >= 0) {
-            if (const uint32_t fused = fusedOpcode(3, operatorIndex, at(i + 1)))
-                fast[i] = fused;
+        } else if (word == op(gmOpcode::PushInt)) {
+            fused = fusedAt(kSrc_TI, i + 2);
+        } else if (word == op(gmOpcode::PushTrue)) {
+            fused = fusedAt(kSrc_T1, i + 1);
+        } else if (word == op(gmOpcode::PushFalse)) {
+            fused = fusedAt(kSrc_T0, i + 1);
+        } else if (fusableOperator(word) >= 0) {
+            fused = fusedAt(kSrc_T, i);
         }
+        if (fused != 0)
+            fast[i] = fused;
         i += info.operand == gmOperandKind::None ? 1 : 2;
     }
     function->setFastCode(std::move(fast));
@@ -743,13 +750,33 @@ op_unary: {
     const gmValue& fa = sp[-2];              \
     const gmValue& fb = sp[-1];              \
     const uint32_t* next = ip;
-// Operands that are not plain numbers: a local source runs its getlocal unfused; the stack source
-// runs the plain operator instruction (ip is already past its word).
+#define FUSED_SOURCE_TL                      \
+    const gmValue& fa = sp[-1];              \
+    const gmValue& fb = base[ip[0]];         \
+    const uint32_t* next = ip + 2;
+#define FUSED_SOURCE_TI                      \
+    const gmValue& fa = sp[-1];              \
+    const gmValue fb = gmValue::makeInt(static_cast<int32_t>(ip[0])); \
+    const uint32_t* next = ip + 2;
+#define FUSED_SOURCE_T1                      \
+    const gmValue& fa = sp[-1];              \
+    const gmValue fb = gmValue::makeInt(1);  \
+    const uint32_t* next = ip + 1;
+#define FUSED_SOURCE_T0                      \
+    const gmValue& fa = sp[-1];              \
+    const gmValue fb = gmValue::makeInt(0);  \
+    const uint32_t* next = ip + 1;
+// Operands that are not plain numbers: the run's first instruction runs unfused (ip is already
+// past its opcode word); for the stack source that is the plain operator.
 #define FUSED_FALLBACK_LL(op) goto op_getlocal;
 #define FUSED_FALLBACK_LI(op) goto op_getlocal;
 #define FUSED_FALLBACK_LF(op) goto op_getlocal;
 #define FUSED_FALLBACK_L1(op) goto op_getlocal;
 #define FUSED_FALLBACK_T(op) goto bin_##op;
+#define FUSED_FALLBACK_TL(op) goto op_getlocal;
+#define FUSED_FALLBACK_TI(op) goto op_pushint;
+#define FUSED_FALLBACK_T1(op) goto op_pushtrue;
+#define FUSED_FALLBACK_T0(op) goto op_pushfalse;
 // The results, as the plain handlers compute them.
 #define U32(v) static_cast<uint32_t>(v)
 #define FUSED_INT_add static_cast<int32_t>(U32(X) + U32(Y))
@@ -770,19 +797,27 @@ op_unary: {
 #define FUSED_FLOAT_gte gmValue::makeInt(X >= Y)
 #define FUSED_FLOAT_eq gmValue::makeInt(X == Y)
 #define FUSED_FLOAT_neq gmValue::makeInt(X != Y)
-// Sinks: what happens to [result]; the stack source also drops its two operands.
+// Sinks: what happens to [result]; a source on the stack first drops its operands there.
 #define FUSED_POP_LL
 #define FUSED_POP_LI
 #define FUSED_POP_LF
 #define FUSED_POP_L1
 #define FUSED_POP_T sp -= 2;
+#define FUSED_POP_TL --sp;
+#define FUSED_POP_TI --sp;
+#define FUSED_POP_T1 --sp;
+#define FUSED_POP_T0 --sp;
 #define FUSED_SINK_P(src)                   \
-    (sp++)->assignFields(result);           \
+    FUSED_POP_##src (sp++)->assignFields(result); \
     ip = next;
 #define FUSED_SINK_S(src)                   \
     FUSED_POP_##src base[next[1]].assignFields(result); \
     ip = next + 2;
-// The jump counts as a step of the execution watch like an unfused one.
+// The jumps count as steps of the execution watch like unfused ones.
+#define FUSED_SINK_SJ(src)                  \
+    FUSED_POP_##src base[next[1]].assignFields(result); \
+    COUNT_STEP(next + 2);                   \
+    ip = code + (next[3] >> 2);
 #define FUSED_SINK_J(src)                   \
     FUSED_POP_##src COUNT_STEP(next);       \
     ip = result.isTrue() ? next + 2 : code + (next[1] >> 2);
@@ -864,6 +899,19 @@ fused_setind_LL_constant: {
 #undef FUSED_SOURCE_LI
 #undef FUSED_SOURCE_LL
 #undef FUSED_SOURCE_T
+#undef FUSED_SOURCE_TL
+#undef FUSED_SOURCE_TI
+#undef FUSED_SOURCE_T1
+#undef FUSED_SOURCE_T0
+#undef FUSED_FALLBACK_TL
+#undef FUSED_FALLBACK_TI
+#undef FUSED_FALLBACK_T1
+#undef FUSED_FALLBACK_T0
+#undef FUSED_POP_TL
+#undef FUSED_POP_TI
+#undef FUSED_POP_T1
+#undef FUSED_POP_T0
+#undef FUSED_SINK_SJ
 
     // -----------------------------------------------------------------------------------------
     // Jumps
