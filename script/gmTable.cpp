@@ -136,7 +136,7 @@ void gmTable::rehash(gmScriptMachine& machine) {
     const int32_t n = nodeCount_;
     const int32_t u = usedCount_;
     if (u >= n - n / 4) {
-        resize(machine, n * 2);
+        doubleNodeCount(machine);
     } else if (u > n / 4 || n < 5) {
         for (int32_t i = n - 1; i >= 0; --i) {
             if (nodes_[i].key.isNull()) {
@@ -151,9 +151,18 @@ void gmTable::rehash(gmScriptMachine& machine) {
 }
 
 gmTableNode* gmTable::allocateNodes(gmScriptMachine& machine, int32_t count) const {
-    auto* nodes = static_cast<gmTableNode*>(
+    gmTableNode* nodes = allocateUnclearedNodes(machine, count);
+    clearNodes(nodes, count);
+    return nodes;
+}
+
+gmTableNode* gmTable::allocateUnclearedNodes(gmScriptMachine& machine, int32_t count) const {
+    return static_cast<gmTableNode*>(
         machine.getBlockHeap().allocate(static_cast<std::size_t>(count) * sizeof(gmTableNode),
                                         static_cast<std::size_t>(count) * kNodeChargeBytes));
+}
+
+void gmTable::clearNodes(gmTableNode* nodes, int32_t count) {
     // Small arrays (most tables) are cleared two nodes at a time with inline stores: a library
     // clear of a variable size (or a string instruction) costs more than the stores themselves there.
     constexpr int32_t kClearStep = 2;
@@ -164,7 +173,6 @@ gmTableNode* gmTable::allocateNodes(gmScriptMachine& machine, int32_t count) con
     } else {
         std::memset(static_cast<void*>(nodes), 0, static_cast<std::size_t>(count) * sizeof(gmTableNode));
     }
-    return nodes;
 }
 
 void gmTable::onPairMoved(gmScriptMachine& machine, const gmTableNode& node) const {
@@ -176,9 +184,49 @@ void gmTable::onPairMoved(gmScriptMachine& machine, const gmTableNode& node) con
 }
 
 void gmTable::resize(gmScriptMachine& machine, int32_t newCount) {
+    reinsertInto(machine, allocateNodes(machine, newCount), newCount);
+}
+
+// Re-inserting into twice the nodes puts each key at its new main position, which is its old one
+// or that plus the old count (the hash's next bit). When no chain links any nodes, no two keys
+// meet there and the cursor ends on the highest empty node -- where re-insertion in array order
+// leaves everything too -- so one pass over the old nodes writes every new node once instead of
+// clearing the new array and inserting key by key. A link found on the way hands the half-written
+// array to the re-insertion.
+void gmTable::doubleNodeCount(gmScriptMachine& machine) {
+    const int32_t oldCount = nodeCount_;
+    const int32_t newCount = oldCount * 2;
+    gmTableNode* fresh = allocateUnclearedNodes(machine, newCount);
+    const uint32_t nextBit = static_cast<uint32_t>(oldCount);
+    for (int32_t i = 0; i < oldCount; ++i) {
+        const gmTableNode& node = nodes_[i];
+        if (node.key.isNull()) {
+            fresh[i] = gmTableNode();
+            fresh[i + oldCount] = gmTableNode();
+            continue;
+        }
+        if (node.getNext() >= 0) {
+            clearNodes(fresh, newCount);
+            reinsertInto(machine, fresh, newCount);
+            return;
+        }
+        const bool upper = (node.key.getHash() & nextBit) != 0;
+        fresh[upper ? i + oldCount : i] = node;
+        fresh[upper ? i : i + oldCount] = gmTableNode();
+    }
+    machine.getBlockHeap().free(nodes_);
+    nodes_ = fresh;
+    nodeCount_ = newCount;
+    traceCursor_ = 0;  // pairs change places: a trace under way starts again
+    freeNode_ = newCount - 1;
+    while (!nodes_[freeNode_].key.isNull()) --freeNode_;
+}
+
+// Moves every pair into [fresh] (cleared, [newCount] nodes), which becomes the node array.
+void gmTable::reinsertInto(gmScriptMachine& machine, gmTableNode* fresh, int32_t newCount) {
     gmTableNode* oldNodes = nodes_;
     const int32_t oldCount = nodeCount_;
-    nodes_ = allocateNodes(machine, newCount);
+    nodes_ = fresh;
     nodeCount_ = newCount;
     usedCount_ = 0;
     freeNode_ = newCount - 1;

@@ -126,7 +126,12 @@ class gmTable final : public gmHeapObject {
     void insertAbsent(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
     void rehash(gmScriptMachine& machine);
     void resize(gmScriptMachine& machine, int32_t newCount);
+    // resize(nodeCount_ * 2), in one pass when no chains exist.
+    void doubleNodeCount(gmScriptMachine& machine);
+    void reinsertInto(gmScriptMachine& machine, gmTableNode* fresh, int32_t newCount);
     gmTableNode* allocateNodes(gmScriptMachine& machine, int32_t count) const;
+    gmTableNode* allocateUnclearedNodes(gmScriptMachine& machine, int32_t count) const;
+    static void clearNodes(gmTableNode* nodes, int32_t count);
     // A pair moved within the array while a trace is under way: mark it (see the class comment).
     void onPairMoved(gmScriptMachine& machine, const gmTableNode& node) const;
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -227,6 +228,116 @@ TEST_F(gmTableOps, RandomOperationsMatchAMapModel) {
     }
     const int32_t n = t()->getNodeCount();
     EXPECT_EQ(n & (n - 1), 0) << "node count is a power of two";
+}
+
+// The node layout, and with it the iteration order, of int keys stored (never removed) as the table
+// rules describe them: chains headed at the main position, collisions at the free-node cursor, and
+// the rehash on the cursor reaching the bottom. The table must lay its nodes out exactly so.
+class NodeLayoutModel {
+  public:
+    void insert(int32_t key) {
+        if (nodes_.empty())
+            reset(gmTable::kInitialNodeCount);
+        const int32_t main = mainPosition(key);
+        for (int32_t n = main; n >= 0 && used(n); n = at(n).next)
+            if (at(n).key == key)
+                return;
+        place(key);
+    }
+    std::vector<int32_t> order() const {
+        std::vector<int32_t> keys;
+        for (const Node& node : nodes_)
+            if (node.used)
+                keys.push_back(node.key);
+        return keys;
+    }
+
+  private:
+    struct Node {
+        bool used = false;
+        int32_t key = 0;
+        int32_t next = -1;
+    };
+    Node& at(int32_t n) { return nodes_[static_cast<std::size_t>(n)]; }
+    bool used(int32_t n) const { return nodes_[static_cast<std::size_t>(n)].used; }
+    int32_t count() const { return static_cast<int32_t>(nodes_.size()); }
+    int32_t mainPosition(int32_t key) const { return static_cast<int32_t>(static_cast<uint32_t>(key) & static_cast<uint32_t>(count() - 1)); }
+    void reset(int32_t n) {
+        nodes_.assign(static_cast<std::size_t>(n), Node());
+        free_ = n - 1;
+        usedCount_ = 0;
+    }
+    void place(int32_t key) {
+        const int32_t main = mainPosition(key);
+        if (!used(main)) {
+            at(main) = {true, key, -1};
+        } else if (const int32_t occupantMain = mainPosition(at(main).key); occupantMain != main) {
+            int32_t predecessor = occupantMain;
+            while (at(predecessor).next != main) predecessor = at(predecessor).next;
+            at(predecessor).next = free_;
+            at(free_) = at(main);
+            at(main) = {true, key, -1};
+        } else {
+            at(free_) = {true, key, at(main).next};
+            at(main).next = free_;
+        }
+        ++usedCount_;
+        while (used(free_)) {
+            if (free_ == 0) {
+                rehash();
+                return;
+            }
+            --free_;
+        }
+    }
+    void rehash() {
+        const int32_t n = count();
+        if (usedCount_ < n - n / 4 && (usedCount_ > n / 4 || n < 5)) {
+            for (int32_t k = n - 1; k >= 0; --k) {
+                if (!used(k)) {
+                    free_ = k;
+                    return;
+                }
+            }
+        }
+        const std::vector<int32_t> keys = order();
+        reset(usedCount_ >= n - n / 4 ? n * 2 : usedCount_ > n / 4 || n < 5 ? n : n / 2);
+        for (int32_t key : keys) place(key);
+    }
+
+    std::vector<Node> nodes_;
+    int32_t free_ = 0;
+    int32_t usedCount_ = 0;
+};
+
+TEST_F(gmTableOps, NodeLayoutFollowsTheTableRulesThroughEveryGrowth) {
+    std::mt19937 random(99);
+    const std::vector<std::vector<int32_t>> sequences = [&] {
+        std::vector<std::vector<int32_t>> all;
+        std::vector<int32_t> dense, offset, descending, strided, mixed, shuffled;
+        for (int32_t k = 2; k < 3000; ++k) dense.push_back(k);
+        for (int32_t k = 1000; k < 4000; ++k) offset.push_back(k);
+        for (int32_t k = 2999; k >= 0; --k) descending.push_back(k);
+        for (int32_t k = 0; k < 1500; ++k) strided.push_back(k * 8);
+        for (int32_t k = 0; k < 2000; ++k) mixed.push_back(k % 3 == 0 ? -k : static_cast<int32_t>(random() % 5000));
+        shuffled = dense;
+        std::shuffle(shuffled.begin(), shuffled.end(), random);
+        return std::vector<std::vector<int32_t>>{dense, offset, descending, strided, mixed, shuffled};
+    }();
+    for (const std::vector<int32_t>& keys : sequences) {
+        gmTable* table = this->table().getTable();
+        NodeLayoutModel model;
+        for (std::size_t n = 0; n < keys.size(); ++n) {
+            table->set(machine_, i(keys[n]), i(1));
+            model.insert(keys[n]);
+            if (n % 97 != 0 && n + 1 != keys.size())
+                continue;
+            std::vector<int32_t> order;
+            int32_t iterator = -2;
+            while (const gmTableNode* node = table->nextEntry(iterator)) order.push_back(node->key.getInt());
+            ASSERT_EQ(order, model.order()) << "after " << n + 1 << " keys";
+        }
+    }
 }
 
 TEST_F(gmTableOps, ManyKeysGrowAndShrinkBack) {
