@@ -166,7 +166,8 @@ void gmBlockHeap::cacheOrRelease(LargeHeader* header, std::size_t size) {
     }
     // Make room: the oldest blocks go back to the general heap.
     int32_t evicted = 0;
-    while (evicted < cacheCount_ && (cacheCount_ - evicted >= kCacheSlots || cachedBytes_ + size > kCacheBytes)) {
+    while (evicted < cacheCount_ &&
+           (cacheCount_ - evicted >= kCacheSlots || cachedBytes_ + size > kCacheBytes)) {
         LargeHeader* oldest = cache_[evicted++];
         cachedBytes_ -= tagRealSize(oldest->tag);
         gmUnpoisonMemory(oldest + 1, tagRealSize(oldest->tag));

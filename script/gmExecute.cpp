@@ -33,6 +33,7 @@ constexpr int32_t kHostTypeBoolThreshold = 6;  // types above this may have a bo
 // setlocal C; SJ = setlocal C; jump L (a loop's step); J = jumpiffalse L. Besides these, table
 // indexing by two locals: getlocal T; getlocal K; getind, and getlocal T; getlocal K; pushtrue or
 // pushfalse; setind.
+// clang-format off
 #define GM_FUSED_ARITH(X, src, sink) X(src, add, sink) X(src, sub, sink) X(src, mul, sink)
 #define GM_FUSED_COMPARE(X, src, sink) \
     X(src, lt, sink) X(src, gt, sink) X(src, lte, sink) X(src, gte, sink) X(src, eq, sink) X(src, neq, sink)
@@ -45,6 +46,7 @@ constexpr int32_t kHostTypeBoolThreshold = 6;  // types above this may have a bo
     GM_FUSED_EVERY_SINK(X, L1) GM_FUSED_ARITH(X, T, S) GM_FUSED_ARITH(X, T, SJ)                 \
     GM_FUSED_COMPARE(X, T, J) GM_FUSED_EVERY_SINK(X, TL) GM_FUSED_EVERY_SINK(X, TI)             \
     GM_FUSED_EVERY_SINK(X, T1) GM_FUSED_EVERY_SINK(X, T0)
+// clang-format on
 
 // Internal opcodes follow the real ones; kLabelCount bounds the dispatch table.
 constexpr uint32_t kFirstFused = kMaxOpcode + 1;
@@ -63,15 +65,38 @@ constexpr uint32_t op(gmOpcode o) {
     return static_cast<uint32_t>(o);
 }
 
-enum FusedSource : int32_t { kSrc_LL, kSrc_LI, kSrc_LF, kSrc_L1, kSrc_T, kSrc_TL, kSrc_TI, kSrc_T1, kSrc_T0, kSourceCount };
-enum FusedOperator : int32_t { kOp_add, kOp_sub, kOp_mul, kOp_lt, kOp_gt, kOp_lte, kOp_gte, kOp_eq, kOp_neq, kOperatorCount };
+enum FusedSource : int32_t {
+    kSrc_LL,
+    kSrc_LI,
+    kSrc_LF,
+    kSrc_L1,
+    kSrc_T,
+    kSrc_TL,
+    kSrc_TI,
+    kSrc_T1,
+    kSrc_T0,
+    kSourceCount
+};
+enum FusedOperator : int32_t {
+    kOp_add,
+    kOp_sub,
+    kOp_mul,
+    kOp_lt,
+    kOp_gt,
+    kOp_lte,
+    kOp_gte,
+    kOp_eq,
+    kOp_neq,
+    kOperatorCount
+};
 enum FusedSink : int32_t { kSink_P, kSink_S, kSink_SJ, kSink_J, kSinkCount };
 
 // The internal opcode of every (source, operator, sink) there is; 0 for the others.
 struct FusedTable {
     uint32_t opcode[kSourceCount][kOperatorCount][kSinkCount] = {};
     constexpr FusedTable() {
-#define GM_FUSED_ENTRY(src, op, sink) opcode[kSrc_##src][kOp_##op][kSink_##sink] = kFused_##src##_##op##_##sink;
+#define GM_FUSED_ENTRY(src, op, sink) \
+    opcode[kSrc_##src][kOp_##op][kSink_##sink] = kFused_##src##_##op##_##sink;
         GM_FUSED_OPS(GM_FUSED_ENTRY)
 #undef GM_FUSED_ENTRY
     }
@@ -81,15 +106,24 @@ constexpr FusedTable kFusedTable;
 // [binary] as a FusedOperator; -1 for other opcodes.
 int32_t fusableOperator(uint32_t binary) {
     switch (binary) {
-        case op(gmOpcode::Add): return kOp_add;
-        case op(gmOpcode::Sub): return kOp_sub;
-        case op(gmOpcode::Mul): return kOp_mul;
-        case op(gmOpcode::Lt): return kOp_lt;
-        case op(gmOpcode::Gt): return kOp_gt;
-        case op(gmOpcode::Lte): return kOp_lte;
-        case op(gmOpcode::Gte): return kOp_gte;
-        case op(gmOpcode::Eq): return kOp_eq;
-        case op(gmOpcode::Neq): return kOp_neq;
+        case op(gmOpcode::Add):
+            return kOp_add;
+        case op(gmOpcode::Sub):
+            return kOp_sub;
+        case op(gmOpcode::Mul):
+            return kOp_mul;
+        case op(gmOpcode::Lt):
+            return kOp_lt;
+        case op(gmOpcode::Gt):
+            return kOp_gt;
+        case op(gmOpcode::Lte):
+            return kOp_lte;
+        case op(gmOpcode::Gte):
+            return kOp_gte;
+        case op(gmOpcode::Eq):
+            return kOp_eq;
+        case op(gmOpcode::Neq):
+            return kOp_neq;
         default: return -1;
     }
 }
@@ -134,14 +168,23 @@ const uint32_t* buildFastCode(gmFunction* function) {
                     fused = fusedAt(kSrc_LL, i + 4);
                     if (fused == 0 && at(i + 4) == op(gmOpcode::GetInd))
                         fused = kFusedGetIndLL;
-                    if (fused == 0 && (at(i + 4) == op(gmOpcode::PushTrue) || at(i + 4) == op(gmOpcode::PushFalse)) &&
+                    if (fused == 0 &&
+                        (at(i + 4) == op(gmOpcode::PushTrue) || at(i + 4) == op(gmOpcode::PushFalse)) &&
                         at(i + 5) == op(gmOpcode::SetInd))
                         fused = kFusedSetIndLLConstant;
                     break;
-                case op(gmOpcode::PushInt): fused = fusedAt(kSrc_LI, i + 4); break;
-                case op(gmOpcode::PushFloat): fused = fusedAt(kSrc_LF, i + 4); break;
-                case op(gmOpcode::PushTrue): fused = fusedAt(kSrc_L1, i + 3); break;
-                default: fused = fusedAt(kSrc_TL, i + 2); break;
+                case op(gmOpcode::PushInt):
+                    fused = fusedAt(kSrc_LI, i + 4);
+                    break;
+                case op(gmOpcode::PushFloat):
+                    fused = fusedAt(kSrc_LF, i + 4);
+                    break;
+                case op(gmOpcode::PushTrue):
+                    fused = fusedAt(kSrc_L1, i + 3);
+                    break;
+                default:
+                    fused = fusedAt(kSrc_TL, i + 2);
+                    break;
             }
         } else if (word == op(gmOpcode::PushInt)) {
             fused = fusedAt(kSrc_TI, i + 2);
@@ -750,21 +793,21 @@ op_unary: {
     const gmValue& fa = sp[-2];              \
     const gmValue& fb = sp[-1];              \
     const uint32_t* next = ip;
-#define FUSED_SOURCE_TL                      \
-    const gmValue& fa = sp[-1];              \
-    const gmValue& fb = base[ip[0]];         \
+#define FUSED_SOURCE_TL              \
+    const gmValue& fa = sp[-1];      \
+    const gmValue& fb = base[ip[0]]; \
     const uint32_t* next = ip + 2;
-#define FUSED_SOURCE_TI                      \
-    const gmValue& fa = sp[-1];              \
+#define FUSED_SOURCE_TI                                               \
+    const gmValue& fa = sp[-1];                                       \
     const gmValue fb = gmValue::makeInt(static_cast<int32_t>(ip[0])); \
     const uint32_t* next = ip + 2;
-#define FUSED_SOURCE_T1                      \
-    const gmValue& fa = sp[-1];              \
-    const gmValue fb = gmValue::makeInt(1);  \
+#define FUSED_SOURCE_T1                     \
+    const gmValue& fa = sp[-1];             \
+    const gmValue fb = gmValue::makeInt(1); \
     const uint32_t* next = ip + 1;
-#define FUSED_SOURCE_T0                      \
-    const gmValue& fa = sp[-1];              \
-    const gmValue fb = gmValue::makeInt(0);  \
+#define FUSED_SOURCE_T0                     \
+    const gmValue& fa = sp[-1];             \
+    const gmValue fb = gmValue::makeInt(0); \
     const uint32_t* next = ip + 1;
 // Operands that are not plain numbers: the run's first instruction runs unfused (ip is already
 // past its opcode word); for the stack source that is the plain operator.
@@ -807,16 +850,16 @@ op_unary: {
 #define FUSED_POP_TI --sp;
 #define FUSED_POP_T1 --sp;
 #define FUSED_POP_T0 --sp;
-#define FUSED_SINK_P(src)                   \
-    FUSED_POP_##src (sp++)->assignFields(result); \
+#define FUSED_SINK_P(src)                        \
+    FUSED_POP_##src(sp++)->assignFields(result); \
     ip = next;
 #define FUSED_SINK_S(src)                   \
     FUSED_POP_##src base[next[1]].assignFields(result); \
     ip = next + 2;
 // The jumps count as steps of the execution watch like unfused ones.
-#define FUSED_SINK_SJ(src)                  \
+#define FUSED_SINK_SJ(src)                              \
     FUSED_POP_##src base[next[1]].assignFields(result); \
-    COUNT_STEP(next + 2);                   \
+    COUNT_STEP(next + 2);                               \
     ip = code + (next[3] >> 2);
 #define FUSED_SINK_J(src)                   \
     FUSED_POP_##src COUNT_STEP(next);       \

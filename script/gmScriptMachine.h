@@ -47,10 +47,10 @@ struct gmBlockList;
 // When objects can die. The collector runs inside collectGarbage() (the VM calls it after each
 // tick); at an object allocation while a script runs, when usage has passed the hard limit and half
 // again the usage the last such collection left (a complete collection, counted as a full one, so
-// a script that allocates without yielding does not grow without bound); and -- in the GC stress build (TACT_GC_STRESS), or
-// with setStressCollection(true) -- as one step at every object allocation. So native code must keep every object it holds across an
-// allocation reachable: on the thread's stack, in a table, in the host root set, through a root
-// provider, or with collection switched off (gmCollectionPause).
+// a script that allocates without yielding does not grow without bound); and -- in the GC stress build
+// (TACT_GC_STRESS), or with setStressCollection(true) -- as one step at every object allocation. So native
+// code must keep every object it holds across an allocation reachable: on the thread's stack, in a table, in
+// the host root set, through a root provider, or with collection switched off (gmCollectionPause).
 class gmScriptMachine {
   public:
     // ---- Memory limits (bytes) ----

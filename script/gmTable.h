@@ -65,10 +65,10 @@ class gmTable final : public gmHeapObject {
     // Stores [value] under [key] with the write barrier; a null key does nothing, a null value
     // removes the key. A table without nodes gets kInitialNodeCount first (even for a removal).
     void set(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
-    // Inline for the VM, which tries it before set(): the common stores, what set() would do in these cases: [value] not null, and [key] either
-    // heads its own chain (an overwrite, with the write barrier) or is new and its main position
-    // is empty and not under the free-node cursor (an insertion that leaves the cursor where it
-    // is). Answers true when it stored; otherwise changes nothing and answers false.
+    // Inline for the VM, which tries it before set(): the common stores, what set() would do in these cases:
+    // [value] not null, and [key] either heads its own chain (an overwrite, with the write barrier) or is new
+    // and its main position is empty and not under the free-node cursor (an insertion that leaves the cursor
+    // where it is). Answers true when it stored; otherwise changes nothing and answers false.
     bool trySetAtMainPosition(gmGarbageCollector& collector, const gmValue& key, const gmValue& value) {
         if (nodeCount_ == 0 || value.isNull() || key.isNull())
             return false;

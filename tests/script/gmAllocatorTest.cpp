@@ -135,7 +135,8 @@ TEST(gmBlockHeap, TheBlockCacheKeepsToItsBudget) {
     EXPECT_LE(heap.getCachedBytes(), gmBlockHeap::kCacheBytes);
     EXPECT_EQ(heap.getBytesInUse(), 0);
     std::vector<void*> small;
-    for (int32_t i = 0; i < gmBlockHeap::kCacheSlots + 4; ++i) small.push_back(heap.allocate(gmBlockHeap::kMinCachedSize));
+    for (int32_t i = 0; i < gmBlockHeap::kCacheSlots + 4; ++i)
+        small.push_back(heap.allocate(gmBlockHeap::kMinCachedSize));
     for (void* block : small) heap.free(block);
     EXPECT_LE(heap.getCachedBytes(), gmBlockHeap::kCacheBytes);
 }

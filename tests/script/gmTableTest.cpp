@@ -261,7 +261,9 @@ class NodeLayoutModel {
     Node& at(int32_t n) { return nodes_[static_cast<std::size_t>(n)]; }
     bool used(int32_t n) const { return nodes_[static_cast<std::size_t>(n)].used; }
     int32_t count() const { return static_cast<int32_t>(nodes_.size()); }
-    int32_t mainPosition(int32_t key) const { return static_cast<int32_t>(static_cast<uint32_t>(key) & static_cast<uint32_t>(count() - 1)); }
+    int32_t mainPosition(int32_t key) const {
+        return static_cast<int32_t>(static_cast<uint32_t>(key) & static_cast<uint32_t>(count() - 1));
+    }
     void reset(int32_t n) {
         nodes_.assign(static_cast<std::size_t>(n), Node());
         free_ = n - 1;
@@ -319,7 +321,8 @@ TEST_F(gmTableOps, NodeLayoutFollowsTheTableRulesThroughEveryGrowth) {
         for (int32_t k = 1000; k < 4000; ++k) offset.push_back(k);
         for (int32_t k = 2999; k >= 0; --k) descending.push_back(k);
         for (int32_t k = 0; k < 1500; ++k) strided.push_back(k * 8);
-        for (int32_t k = 0; k < 2000; ++k) mixed.push_back(k % 3 == 0 ? -k : static_cast<int32_t>(random() % 5000));
+        for (int32_t k = 0; k < 2000; ++k)
+            mixed.push_back(k % 3 == 0 ? -k : static_cast<int32_t>(random() % 5000));
         shuffled = dense;
         std::shuffle(shuffled.begin(), shuffled.end(), random);
         return std::vector<std::vector<int32_t>>{dense, offset, descending, strided, mixed, shuffled};
