@@ -46,6 +46,16 @@ constexpr int32_t kHostTypeBoolThreshold = 6;  // types above this may have a bo
     GM_FUSED_EVERY_SINK(X, L1) GM_FUSED_ARITH(X, T, S) GM_FUSED_ARITH(X, T, SJ)                 \
     GM_FUSED_COMPARE(X, T, J) GM_FUSED_EVERY_SINK(X, TL) GM_FUSED_EVERY_SINK(X, TI)             \
     GM_FUSED_EVERY_SINK(X, T1) GM_FUSED_EVERY_SINK(X, T0)
+// A loop's step and test: an LL, LI or L1 add or sub with the SJ sink whose jump lands on an LL or
+// LI comparison with the J sink runs the step, the jump and the test in one dispatch.
+#define GM_FUSED_LOOP_TESTS(X, step, stepOp, test) \
+    X(step, stepOp, test, lt) X(step, stepOp, test, gt) X(step, stepOp, test, lte) \
+    X(step, stepOp, test, gte) X(step, stepOp, test, eq) X(step, stepOp, test, neq)
+#define GM_FUSED_LOOP_STEP(X, step, stepOp) \
+    GM_FUSED_LOOP_TESTS(X, step, stepOp, LL) GM_FUSED_LOOP_TESTS(X, step, stepOp, LI)
+#define GM_FUSED_LOOPS(X) \
+    GM_FUSED_LOOP_STEP(X, LL, add) GM_FUSED_LOOP_STEP(X, LL, sub) GM_FUSED_LOOP_STEP(X, LI, add) \
+    GM_FUSED_LOOP_STEP(X, LI, sub) GM_FUSED_LOOP_STEP(X, L1, add) GM_FUSED_LOOP_STEP(X, L1, sub)
 // clang-format on
 
 // Internal opcodes follow the real ones; kLabelCount bounds the dispatch table.
@@ -55,6 +65,9 @@ enum FusedOpcode : uint32_t {
 #define GM_FUSED_ENUM(src, op, sink) kFused_##src##_##op##_##sink,
     GM_FUSED_OPS(GM_FUSED_ENUM)
 #undef GM_FUSED_ENUM
+#define GM_FUSED_LOOP_ENUM(step, stepOp, test, testOp) kLoop_##step##_##stepOp##_##test##_##testOp,
+    GM_FUSED_LOOPS(GM_FUSED_LOOP_ENUM)
+#undef GM_FUSED_LOOP_ENUM
     kFusedGetIndLL,
     kFusedSetIndLLConstant,
     kFusedEnd
@@ -103,6 +116,19 @@ struct FusedTable {
 };
 constexpr FusedTable kFusedTable;
 
+// The loop opcode of every (step source, step operator, test source, test operator) there is.
+struct FusedLoopTable {
+    uint32_t opcode[kSourceCount][kOperatorCount][kSourceCount][kOperatorCount] = {};
+    constexpr FusedLoopTable() {
+#define GM_FUSED_LOOP_ENTRY(step, stepOp, test, testOp)            \
+    opcode[kSrc_##step][kOp_##stepOp][kSrc_##test][kOp_##testOp] = \
+        kLoop_##step##_##stepOp##_##test##_##testOp;
+        GM_FUSED_LOOPS(GM_FUSED_LOOP_ENTRY)
+#undef GM_FUSED_LOOP_ENTRY
+    }
+};
+constexpr FusedLoopTable kFusedLoopTable;
+
 // [binary] as a FusedOperator; -1 for other opcodes.
 int32_t fusableOperator(uint32_t binary) {
     switch (binary) {
@@ -137,6 +163,19 @@ const uint32_t* buildFastCode(gmFunction* function) {
     const std::size_t size = static_cast<std::size_t>(function->getCodeWordCount());
     std::vector<uint32_t> fast(code, code + size);
     const auto at = [&](std::size_t i) -> uint32_t { return i < size ? code[i] : 0xffffffffu; };
+    // The loop opcode for a step ([source], [operatorIndex]) whose jump lands on word [test]: an
+    // LL or LI comparison followed by jumpiffalse; 0 otherwise.
+    const auto loopAt = [&](int32_t source, int32_t operatorIndex, std::size_t test) -> uint32_t {
+        if (at(test) != op(gmOpcode::GetLocal) || at(test + 5) != op(gmOpcode::JumpIfFalse))
+            return 0;
+        const int32_t testSource = at(test + 2) == op(gmOpcode::GetLocal)  ? kSrc_LL
+                                   : at(test + 2) == op(gmOpcode::PushInt) ? kSrc_LI
+                                                                           : -1;
+        const int32_t testOperator = fusableOperator(at(test + 4));
+        if (testSource < 0 || testOperator < kOp_lt)
+            return 0;
+        return kFusedLoopTable.opcode[source][operatorIndex][testSource][testOperator];
+    };
     // The fused opcode for [source] with its operator at [operatorAt]: the richest sink that the
     // following instructions allow; 0 when there is none.
     const auto fusedAt = [&](int32_t source, std::size_t operatorAt) -> uint32_t {
@@ -145,8 +184,11 @@ const uint32_t* buildFastCode(gmFunction* function) {
             return 0;
         const uint32_t* sinks = kFusedTable.opcode[source][operatorIndex];
         const uint32_t next = at(operatorAt + 1);
-        if (next == op(gmOpcode::SetLocal) && at(operatorAt + 3) == op(gmOpcode::Jump) && sinks[kSink_SJ])
+        if (next == op(gmOpcode::SetLocal) && at(operatorAt + 3) == op(gmOpcode::Jump) && sinks[kSink_SJ]) {
+            if (const uint32_t loop = loopAt(source, operatorIndex, at(operatorAt + 4) >> 2))
+                return loop;
             return sinks[kSink_SJ];
+        }
         if (next == op(gmOpcode::SetLocal) && sinks[kSink_S])
             return sinks[kSink_S];
         if (next == op(gmOpcode::JumpIfFalse) && sinks[kSink_J])
@@ -438,6 +480,9 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 #define GM_FUSED_LABEL(src, op, sink) &&fused_##src##_##op##_##sink,
         GM_FUSED_OPS(GM_FUSED_LABEL)
 #undef GM_FUSED_LABEL
+#define GM_FUSED_LOOP_LABEL(step, stepOp, test, testOp) &&loop_##step##_##stepOp##_##test##_##testOp,
+        GM_FUSED_LOOPS(GM_FUSED_LOOP_LABEL)
+#undef GM_FUSED_LOOP_LABEL
         &&fused_getind_LL, &&fused_setind_LL_constant,
     };
 
@@ -884,6 +929,37 @@ op_unary: {
     }
     GM_FUSED_OPS(GM_FUSED_HANDLER)
 #undef GM_FUSED_HANDLER
+// The test's second operand at [test] (the word of its first getlocal).
+#define LOOP_TEST_OPERAND_LL(test) base[(test)[3]]
+#define LOOP_TEST_OPERAND_LI(test) gmValue::makeInt(static_cast<int32_t>((test)[3]))
+// Both parts on ints only: a step that is not goes to the plain step-and-jump handler, a test
+// that is not is dispatched as it stands. Both jumps count as steps of the execution watch.
+#define GM_FUSED_LOOP_HANDLER(step, stepOp, test, testOp)                                          \
+    loop_##step##_##stepOp##_##test##_##testOp: {                                                 \
+        FUSED_SOURCE_##step                                                                        \
+        if (!fa.isInt() || !fb.isInt())                                                            \
+            goto fused_##step##_##stepOp##_SJ;                                                     \
+        {                                                                                          \
+            const int32_t X = fa.getInt();                                                         \
+            const int32_t Y = fb.getInt();                                                         \
+            base[next[1]] = gmValue::makeInt(FUSED_INT_##stepOp);                                  \
+        }                                                                                          \
+        COUNT_STEP(next + 2);                                                                      \
+        ip = code + (next[3] >> 2);                                                                \
+        const gmValue& ta = base[ip[1]];                                                           \
+        const gmValue tb = LOOP_TEST_OPERAND_##test(ip);                                           \
+        if (!ta.isInt() || !tb.isInt())                                                            \
+            DISPATCH();                                                                            \
+        const int32_t X = ta.getInt();                                                             \
+        const int32_t Y = tb.getInt();                                                             \
+        COUNT_STEP(ip + 5);                                                                        \
+        ip = (FUSED_INT_##testOp) ? ip + 7 : code + (ip[6] >> 2);                                  \
+        DISPATCH();                                                                                \
+    }
+    GM_FUSED_LOOPS(GM_FUSED_LOOP_HANDLER)
+#undef GM_FUSED_LOOP_HANDLER
+#undef LOOP_TEST_OPERAND_LL
+#undef LOOP_TEST_OPERAND_LI
 // getlocal T; getlocal K; getind -- a table indexed by a key of a built-in type.
 fused_getind_LL: {
     const gmValue& object = base[ip[0]];
