@@ -13,3 +13,5 @@ if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
 else
   "$build/bench/window_draw_bench"
 fi
+# The script programs against Lua 5.4: time ratio per program and the geometric mean.
+"$(dirname "$0")/../bench/run.sh" "$build/tools/tact-script"
