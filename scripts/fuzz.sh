@@ -47,9 +47,10 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus"
   log=$work/$target.log
   echo "fuzz: $target for ${seconds}s"
-  # -timeout: one input taking longer is a hang (generous: the targets run at the lowest priority); -malloc_limit_mb: the loader must not be driven to
-  # allocate more than the file justifies. The process as a whole (sanitizer quarantine, a corpus
-  # of thousands of inputs) may grow past that on long runs, hence the larger -rss_limit_mb.
+  # -timeout: one input taking longer is a hang (generous: the targets run at the lowest priority,
+  # so a busy machine can stall them for seconds); -malloc_limit_mb: the loader must not be driven
+  # to allocate more than the file justifies. The process as a whole (sanitizer quarantine, a
+  # corpus of thousands of inputs) may grow past that on long runs, hence the larger -rss_limit_mb.
   if ! nice -n 19 "$build/fuzz/$target" "${dict[@]}" "${limits[@]}" -timeout=30 -malloc_limit_mb=1024 -rss_limit_mb=3072 \
        -max_len=4096 -print_final_stats=1 -artifact_prefix="$work/crashes/$target-" "$corpus" "$seeds" \
        >"$log" 2>&1; then
