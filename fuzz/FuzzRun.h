@@ -17,9 +17,9 @@ class FuzzMachine {
     // Script memory past which every thread stops at its next step. Concatenations are capped at
     // kMaxStringLength, so straight-line code (inputs are at most 4 KiB) cannot jump far past it.
     static constexpr int32_t kMaxMemoryBytes = 32 << 20;
-    // Every concatenation interns (hashes) its whole result, so this bounds the cost of a run too:
-    // doubling loops up to 64 KiB spent most of the fuzzers' time hashing.
-    static constexpr int32_t kMaxStringLength = 8 << 10;
+    // Every concatenation interns (hashes) its whole result, so this bounds the cost of a step too:
+    // with 64 KiB, and still with 8 KiB, concatenation loops took most of the fuzzers' time.
+    static constexpr int32_t kMaxStringLength = 1 << 10;
     // Simulated 16 ms ticks: threads that sleep, block or yield longer are simply abandoned.
     static constexpr int kMaxTicks = 200;
     // Output kept for comparisons; the rest is only counted.
