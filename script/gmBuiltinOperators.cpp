@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 
+#include "script/gmIntText.h"
 #include "script/gmScriptMachine.h"
 
 namespace {
@@ -199,7 +200,7 @@ class OperandText {
             text_ = value.getString()->getText();
             length_ = value.getString()->getLength();
         } else if (value.isInt()) {
-            length_ = std::snprintf(buffer_, sizeof(buffer_), "%d", value.getInt());
+            length_ = gmFormatInt(value.getInt(), buffer_);
         } else if (value.isFloat()) {
             length_ = std::snprintf(buffer_, sizeof(buffer_), "%f", static_cast<double>(value.getFloat()));
         } else {
@@ -211,7 +212,7 @@ class OperandText {
     int32_t getLength() const { return length_; }
 
   private:
-    char buffer_[64] = {};
+    char buffer_[64];
     const char* text_ = buffer_;
     int32_t length_ = 0;
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "script/gmArgs.h"
+#include "script/gmIntText.h"
 #include "script/gmScriptMachine.h"
 
 namespace {
@@ -528,7 +529,7 @@ int formatFunction(gmScriptThread* thread) {
                 out += static_cast<char>(value);
                 break;
             case 'd':
-                std::snprintf(buffer, sizeof(buffer), "%d", value);
+                gmFormatInt(value, buffer);
                 out += buffer;
                 break;
             case 'u':

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "script/gmCodeGen.h"
+#include "script/gmIntText.h"
 #include "script/gmLibraryLoader.h"
 #include "script/gmMachineCompileHooks.h"
 #include "script/gmScriptMachine.h"
@@ -534,7 +535,7 @@ void gmScriptMachine::appendValueText(const gmValue& value, std::string& out) co
             out += "null";
             return;
         case kGmInt:
-            std::snprintf(buffer, sizeof(buffer), "%d", value.getInt());
+            gmFormatInt(value.getInt(), buffer);
             break;
         case kGmFloat:
             std::snprintf(buffer, sizeof(buffer), "%g", static_cast<double>(value.getFloat()));

@@ -22,14 +22,14 @@ int gmStringTable::compare(const char* text, int32_t length, const gmString* str
     return length < string->length_ ? -1 : (length > string->length_ ? 1 : 0);
 }
 
+// Chains are short, so the whole chain is walked: a string whose hash or length differs is passed
+// over without reading its characters, which live in a block of their own.
 gmString* gmStringTable::find(const char* text, int32_t length, uint32_t hash) const {
     for (gmString* string = buckets_[hash & (kBucketCount - 1)]; string != nullptr;
          string = string->bucketNext_) {
-        const int order = compare(text, length, string);
-        if (order == 0)
+        if (string->hash_ == hash && string->length_ == length &&
+            (length == 0 || std::memcmp(text, string->text_, static_cast<std::size_t>(length)) == 0))
             return string;
-        if (order < 0)
-            break;
     }
     return nullptr;
 }

@@ -7,9 +7,9 @@
 class gmString;
 
 // Fixed 8192 buckets (a power of two; bucket = hash & 8191); each chain is sorted in ascending
-// bytewise order of the texts (unsigned bytes, a shorter text before its extensions), so a search
-// stops at the first string ordered after the text. Owns no strings: the machine makes and frees
-// them and keeps this table in step.
+// bytewise order of the texts (unsigned bytes, a shorter text before its extensions). A search
+// compares hashes and lengths first and reads the characters of likely matches only. Owns no
+// strings: the machine makes and frees them and keeps this table in step.
 class gmStringTable {
   public:
     static constexpr uint32_t kBucketCount = 8192;

@@ -75,16 +75,17 @@ class gmTable final : public gmHeapObject {
         const uint32_t hash = key.isReference() ? key.getObject()->getHashKey() : key.getPayload32();
         const int32_t main = static_cast<int32_t>(hash & static_cast<uint32_t>(nodeCount_ - 1));
         gmTableNode& node = nodes_[main];
+        // Field by field: [value] is often a fresh value the caller has just written the same way.
         if (node.key == key) {
             collector.writeBarrier(node.value);
-            node.value = value;
+            node.value.assignFields(value);
             return true;
         }
         if (!node.key.isNull() || main == freeNode_)
             return false;
-        node.key = key;
+        node.key.assignFields(key);
         node.setNext(-1);
-        node.value = value;
+        node.value.assignFields(value);
         ++usedCount_;
         return true;
     }

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
 
 #include "ScriptTestSupport.h"
 
@@ -185,6 +186,16 @@ TEST_F(gmOperators, StringAddConvertsTheOtherOperandToText) {
     EXPECT_EQ(text(binary(kGmOpAdd, gmValue(), str("a"))), "nulla");
     EXPECT_EQ(text(binary(kGmOpAdd, str("ab"), str("cd"))), "abcd");
     EXPECT_EQ(text(binary(kGmOpAdd, str(""), str(""))), "");
+}
+
+TEST_F(gmOperators, StringAddPrintsIntsAsPercentDDoes) {
+    for (const int32_t value : {INT_MIN, INT_MIN + 1, -1000000000, -10, -9, -1, 0, 1, 9, 10, 99, 100,
+                                123456789, 1000000000, INT_MAX}) {
+        char expected[16];
+        std::snprintf(expected, sizeof(expected), "%d", value);
+        EXPECT_EQ(text(binary(kGmOpAdd, str(""), i(value))), expected);
+        EXPECT_EQ(text(binary(kGmOpAdd, i(value), str("|"))), std::string(expected) + "|");
+    }
 }
 
 TEST_F(gmOperators, StringAddWithTablesAndFunctionsAppendsNull) {

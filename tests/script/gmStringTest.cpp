@@ -70,6 +70,20 @@ TEST_F(gmStringInterning, CollidingTextsStayDistinctInOneBucket) {
     EXPECT_EQ(machine_.findString("k3000"), nullptr);
 }
 
+TEST_F(gmStringInterning, TextsWithTheSameHashAndLengthAreDifferentStrings) {
+    // 'A' * 33 + 'B' == 'B' * 33 + '!'
+    ASSERT_EQ(gmStringTable::hashText("AB", 2), gmStringTable::hashText("B!", 2));
+    gmString* first = machine_.internString("AB");
+    roots_.keep(gmValue::makeString(first));
+    EXPECT_EQ(machine_.findString("B!"), nullptr);
+    gmString* second = machine_.internString("B!");
+    roots_.keep(gmValue::makeString(second));
+    EXPECT_NE(first, second);
+    EXPECT_STREQ(second->getText(), "B!");
+    EXPECT_EQ(machine_.internString("AB"), first);
+    EXPECT_EQ(machine_.internString("B!"), second);
+}
+
 TEST_F(gmStringInterning, PermanentStringsLeaveTheCollectedRing) {
     machine_.setStressCollection(false);
     const int32_t persistent = machine_.getPersistentObjectCount();
