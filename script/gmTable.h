@@ -55,7 +55,7 @@ class gmTable final : public gmHeapObject {
         do {
             const gmTableNode& node = nodes_[i];
             if (node.key == key)
-                return node.value;
+                return node.value.copyFields();
             i = node.getNext();
         } while (i >= 0);
         return gmValue();

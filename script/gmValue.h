@@ -102,6 +102,9 @@ class gmValue {
         payload_ = other.payload_;
     }
 
+    // A copy made field by field, for the same reason (the spare word is not copied).
+    gmValue copyFields() const { return gmValue(type_, payload_); }
+
     int32_t getType() const { return type_; }
     bool isNull() const { return type_ == kGmNull; }
     bool isInt() const { return type_ == kGmInt; }
