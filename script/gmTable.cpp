@@ -1,6 +1,9 @@
 #include "script/gmTable.h"
 
 #include <cstring>
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 #include "script/gmBlockHeap.h"
 #include "script/gmGarbageCollector.h"
@@ -8,6 +11,34 @@
 #include "script/gmString.h"
 
 namespace {
+// Node arrays of this size or more are written by the doubling with non-temporal stores: the new
+// array is bigger than the core's caches, and ordinary stores would first read every line they
+// fill (the old contents of recycled memory) only to overwrite it.
+constexpr std::size_t kStreamedArrayBytes = 1 << 20;
+
+void writeNode(gmTableNode& to, const gmTableNode& from, bool streamed) {
+#if defined(__x86_64__)
+    if (streamed) {
+        long long words[sizeof(gmTableNode) / sizeof(long long)];
+        std::memcpy(words, &from, sizeof(words));
+        auto* target = reinterpret_cast<long long*>(&to);
+        for (std::size_t i = 0; i < sizeof(words) / sizeof(words[0]); ++i) _mm_stream_si64(target + i, words[i]);
+        return;
+    }
+#endif
+    static_cast<void>(streamed);
+    to = from;
+}
+
+// Makes the non-temporal stores of writeNode visible in order with the stores that follow.
+void finishWrites(bool streamed) {
+#if defined(__x86_64__)
+    if (streamed)
+        _mm_sfence();
+#endif
+    static_cast<void>(streamed);
+}
+
 void emptyNode(gmTableNode& node) {
     node = gmTableNode();
 }
@@ -198,22 +229,25 @@ void gmTable::doubleNodeCount(gmScriptMachine& machine) {
     const int32_t newCount = oldCount * 2;
     gmTableNode* fresh = allocateUnclearedNodes(machine, newCount);
     const uint32_t nextBit = static_cast<uint32_t>(oldCount);
+    const bool streamed = static_cast<std::size_t>(newCount) * sizeof(gmTableNode) >= kStreamedArrayBytes;
     for (int32_t i = 0; i < oldCount; ++i) {
         const gmTableNode& node = nodes_[i];
         if (node.key.isNull()) {
-            fresh[i] = gmTableNode();
-            fresh[i + oldCount] = gmTableNode();
+            writeNode(fresh[i], gmTableNode(), streamed);
+            writeNode(fresh[i + oldCount], gmTableNode(), streamed);
             continue;
         }
         if (node.getNext() >= 0) {
+            finishWrites(streamed);
             clearNodes(fresh, newCount);
             reinsertInto(machine, fresh, newCount);
             return;
         }
         const bool upper = (node.key.getHash() & nextBit) != 0;
-        fresh[upper ? i + oldCount : i] = node;
-        fresh[upper ? i : i + oldCount] = gmTableNode();
+        writeNode(fresh[upper ? i + oldCount : i], node, streamed);
+        writeNode(fresh[upper ? i : i + oldCount], gmTableNode(), streamed);
     }
+    finishWrites(streamed);
     machine.getBlockHeap().free(nodes_);
     nodes_ = fresh;
     nodeCount_ = newCount;

@@ -343,6 +343,36 @@ TEST_F(gmTableOps, NodeLayoutFollowsTheTableRulesThroughEveryGrowth) {
     }
 }
 
+// Doublings of chain-free tables into arrays of a megabyte and more take another store path; they
+// must leave the same layout, and values the collector can still reach.
+TEST_F(gmTableOps, BigTablesGrowWithTheSameLayout) {
+    gmTable* table = this->table().getTable();
+    NodeLayoutModel model;
+    constexpr int32_t kKeys = 70000;
+    for (int32_t k = 5; k < kKeys + 5; ++k) {
+        const int32_t key = k;
+        // The strings are held by the table alone.
+        const std::string name = "v" + std::to_string(k);
+        table->set(machine_, i(key), k % 1000 == 0 ? gmValue::makeString(machine_.internString(name.c_str())) : i(k));
+        model.insert(key);
+    }
+    EXPECT_GE(static_cast<std::size_t>(table->getNodeCount()) * sizeof(gmTableNode), std::size_t{1} << 21);
+    std::vector<int32_t> order;
+    int32_t iterator = -2;
+    while (const gmTableNode* node = table->nextEntry(iterator)) order.push_back(node->key.getInt());
+    ASSERT_EQ(order, model.order());
+    machine_.collectGarbage(true);
+    for (int32_t k = 5; k < kKeys + 5; ++k) {
+        const gmValue found = table->get(i(k));
+        if (k % 1000 == 0) {
+            ASSERT_TRUE(found.isString());
+            ASSERT_EQ(text(found), "v" + std::to_string(k));
+        } else {
+            ASSERT_EQ(found.getInt(), k);
+        }
+    }
+}
+
 TEST_F(gmTableOps, ManyKeysGrowAndShrinkBack) {
     for (int k = 0; k < 5000; ++k) set(i(k), i(-k));
     EXPECT_EQ(t()->getCount(), 5000);
