@@ -461,11 +461,19 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     } while (0)
 // fn->getConstant(index), without going through fn: null for an index out of range.
 #define CONSTANT(index) constantAt(constants, constantCount, index)
-    // A table store: the inline overwrite or insertion, else the full store.
-    const auto setInTable = [this](gmTable* table, const gmValue& key, const gmValue& value) {
-        if (!table->trySetAtMainPosition(collector_, key, value))
-            table->set(*this, key, value);
-    };
+// A table store: the inline overwrite or insertion, else the full store. The full store may have
+// given the table a bigger node array, memory that counts towards a long run's collection like a
+// new object's (beforeAllocation); by then the table is reachable from the stack, a frame's this
+// or the globals, and the key and value from the table.
+#define STORE_IN_TABLE(table, key, value)                             \
+    do {                                                              \
+        gmTable* const storeTable = (table);                          \
+        if (!storeTable->trySetAtMainPosition(collector_, key, value)) { \
+            storeTable->set(*this, key, value);                       \
+            SYNC();                                                   \
+            beforeAllocation();                                       \
+        }                                                             \
+    } while (0)
 
     static void* const kLabels[kLabelCount] = {
         &&op_getdot, &&op_setdot, &&op_getind, &&op_setind, &&bin_add, &&bin_sub, &&bin_mul,
@@ -548,7 +556,7 @@ op_setdot: {
     const gmValue name = CONSTANT(*ip++);
     gmValue* operands = sp - 2;
     if (operands[0].isTable()) {
-        setInTable(operands[0].getTable(), name, operands[1]);
+        STORE_IN_TABLE(operands[0].getTable(), name, operands[1]);
         sp -= 2;
         DISPATCH();
     }
@@ -570,7 +578,7 @@ op_setthismember: {
     const gmValue name = CONSTANT(*ip++);
     const gmValue object = base[-2];
     if (object.isTable()) {
-        setInTable(object.getTable(), name, sp[-1]);
+        STORE_IN_TABLE(object.getTable(), name, sp[-1]);
         --sp;
         DISPATCH();
     }
@@ -606,7 +614,7 @@ op_getind: {
 op_setind: {
     gmValue* operands = sp - 3;
     if (operands[0].isTable()) {
-        setInTable(operands[0].getTable(), operands[1], operands[2]);
+        STORE_IN_TABLE(operands[0].getTable(), operands[1], operands[2]);
         sp -= 3;
         DISPATCH();
     }
@@ -977,7 +985,7 @@ fused_setind_LL_constant: {
     if (!object.isTable())
         goto op_getlocal;
     const gmValue value = gmValue::makeInt(ip[3] == static_cast<uint32_t>(gmOpcode::PushTrue) ? 1 : 0);
-    setInTable(object.getTable(), base[ip[2]], value);
+    STORE_IN_TABLE(object.getTable(), base[ip[2]], value);
     ip += 5;
     DISPATCH();
 }
@@ -1311,11 +1319,14 @@ op_setlocal:
 op_getglobal:
     *sp++ = globals->get(CONSTANT(*ip++));
     DISPATCH();
-op_setglobal:
+op_setglobal: {
+    const gmValue name = CONSTANT(*ip++);
     --sp;
-    setInTable(globals, CONSTANT(*ip++), *sp);
+    STORE_IN_TABLE(globals, name, *sp);
     DISPATCH();
+}
 
+#undef STORE_IN_TABLE
 #undef SYNC
 #undef RELOAD
 #undef DISPATCH

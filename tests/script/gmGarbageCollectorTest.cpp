@@ -548,6 +548,21 @@ TEST_F(gmCollection, AScriptThatNeverYieldsIsCollectedWhileItRuns) {
     EXPECT_EQ(machine_.getGlobals()->getField(machine_, "result"), i(199000));
 }
 
+TEST_F(gmCollection, GrowingATableInAScriptRunCollectsWithoutNewObjects) {
+    // A big table becomes garbage after the last object is made; from then on only node arrays
+    // are allocated.
+    const char* script =
+        "keep = {}; junk = {};"
+        "for (i = 0; i < 60000; i += 1) { junk[i] = i; }"
+        "junk = null;"
+        "for (i = 0; i < 200000; i += 1) { keep[i] = i; }"
+        "global result = keep[199999];";
+    ASSERT_EQ(machine_.runText(script, nullptr, true), 0);
+    EXPECT_EQ(machine_.getGlobals()->getField(machine_, "result"), i(199999));
+    // What is left: the kept table (262,144 nodes charged 20 bytes each) and little else.
+    EXPECT_LT(machine_.getMemoryUsage(), 262144 * 20 + 2 * gmScriptMachine::kDefaultDesiredMemoryUsageHard);
+}
+
 TEST_F(gmCollection, OutsideAScriptRunAllocationsDoNotCollect) {
     gmTable* holder = machine_.createTable();
     machine_.getGlobals()->setField(machine_, "holder", gmValue::makeTable(holder));
