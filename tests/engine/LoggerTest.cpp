@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -39,10 +40,14 @@ TEST(Logger, ResetCountsAsAChangeEvenWhenEmpty) {
 TEST(Logger, OutputToFileEndsWithItsOwnLineAndKeepsPercentSigns) {
     Logger logger;
     logger.logText("100% done", 0);
-    ASSERT_TRUE(logger.outputToFile("logger_test_output.txt"));
-    std::ifstream file("logger_test_output.txt");
+    // Files go beside the program (the working folder); the test leaves nothing behind there.
+    const std::string name = "logger_test_output.txt";
+    ASSERT_TRUE(logger.outputToFile(name));
+    std::ifstream file(name);
     std::stringstream contents;
     contents << file.rdbuf();
+    file.close();
+    std::filesystem::remove(name);
     EXPECT_EQ(contents.str(), "100% done\nWriting output to logger_test_output.txt\n");
 }
 
