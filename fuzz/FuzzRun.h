@@ -20,6 +20,10 @@ class FuzzMachine {
     // Every concatenation interns (hashes) its whole result, so this bounds the cost of a step too:
     // with 64 KiB, and still with 8 KiB, concatenation loops took most of the fuzzers' time.
     static constexpr int32_t kMaxStringLength = 1 << 10;
+    // Live threads past which every thread stops at its next step. A thread's stack is not script
+    // memory: a library whose functions declare thousands of locals, started in thousands of threads,
+    // took gigabytes before the step budget ran out (a thread's stack stays under 512 KiB).
+    static constexpr int32_t kMaxThreads = 256;
     // Simulated 16 ms ticks: threads that sleep, block or yield longer are simply abandoned.
     static constexpr int kMaxTicks = 200;
     // Output kept for comparisons; the rest is only counted.
@@ -45,13 +49,13 @@ class FuzzMachine {
     const std::vector<std::string>& getOutput() const { return output_; }
     size_t getOutputCount() const { return outputCount_; }
     int64_t getSteps() const { return steps_; }
-    // A thread was stopped for memory: the point depends on exact byte counts.
+    // Threads were stopped for memory (or for their number): the point can depend on exact byte counts.
     bool wasStoppedForMemory() const { return memoryStopped_; }
 
   private:
     static bool onStep(gmScriptMachine& machine, void* userData) {
         FuzzMachine& self = *static_cast<FuzzMachine*>(userData);
-        if (machine.getMemoryUsage() > kMaxMemoryBytes) {
+        if (machine.getMemoryUsage() > kMaxMemoryBytes || machine.getThreadCount() > kMaxThreads) {
             self.memoryStopped_ = true;
             return false;
         }
