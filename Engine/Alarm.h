@@ -2,6 +2,8 @@
 // the sequencer and the audio voices keep alarms inside them.
 #pragma once
 
+#include "Engine/ScriptHandleSlot.h"
+
 class Alarm {
 public:
     // [startAlarming] makes the first update report alarming.
@@ -29,9 +31,11 @@ public:
     float getAlarmPercentage() const;
     bool isEnabled() const { return enabled_; }
     void setIsEnabled(bool enabled) { enabled_ = enabled; }
+    ScriptHandleSlot& getScriptHandleSlot() { return scriptHandle_; }
 
 private:
     bool enabled_ = true;
     float intervalMS_ = 0.0f;
     float elapsedMS_ = 0.0f;
+    ScriptHandleSlot scriptHandle_;
 };

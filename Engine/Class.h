@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Engine/MethodArgument.h"
+#include "Engine/ScriptHandleSlot.h"
 
 class Class {
 public:
@@ -23,10 +24,16 @@ public:
     virtual bool callMethod(const std::string& name, const std::vector<MethodArgument>& arguments,
                             MethodArgument& result);
 
+    // The script value standing for this object; cleared when the object is destroyed, after the
+    // destructors of the derived classes have run (a script entity is still reachable from its
+    // own destructor method).
+    ScriptHandleSlot& getScriptHandleSlot() { return scriptHandle_; }
+
 protected:
     // Each class appends its own name in its constructor; names must be string literals.
     void addTypeName(const char* name) { typeNames_.push_back(name); }
 
 private:
     std::vector<const char*> typeNames_;
+    ScriptHandleSlot scriptHandle_;
 };

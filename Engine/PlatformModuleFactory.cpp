@@ -2,6 +2,6 @@
 
 #include "Engine/GLFWVideoModule/GLFWModuleFactory.h"
 
-std::unique_ptr<ModuleFactory> createPlatformModuleFactory() {
-    return std::make_unique<GLFWModuleFactory>();
+std::unique_ptr<ModuleFactory> createPlatformModuleFactory(bool compiledScripts) {
+    return std::make_unique<GLFWModuleFactory>(compiledScripts);
 }

@@ -5,4 +5,5 @@
 
 #include "Engine/ModuleFactory.h"
 
-std::unique_ptr<ModuleFactory> createPlatformModuleFactory();
+// [compiledScripts]: games run from compiled script libraries (NAME.gmc), or from source.
+std::unique_ptr<ModuleFactory> createPlatformModuleFactory(bool compiledScripts = true);

@@ -3,6 +3,8 @@
 // it by id, since a fired one-shot trigger is gone.
 #pragma once
 
+#include "Engine/ScriptHandleSlot.h"
+
 class SequencerAction;
 
 class SequencerTrigger {
@@ -18,6 +20,7 @@ public:
     // Armed until it first fires; the same-tick second pass only considers armed triggers.
     bool isArmed() const { return armed_; }
     void disarm() { armed_ = false; }
+    ScriptHandleSlot& getScriptHandleSlot() { return scriptHandle_; }
 
 private:
     int id_;
@@ -26,4 +29,5 @@ private:
     bool looped_;
     bool armed_ = true;
     SequencerAction* action_;
+    ScriptHandleSlot scriptHandle_;
 };

@@ -23,6 +23,14 @@ class gmErrorLog final : public gmCompileLog {
     // Entries in the order they were added; valid until clear().
     const char* getEntry(int32_t index) const { return entries_[static_cast<std::size_t>(index)]; }
     void clear();
+    // Drops the entries from [count] on (a host that reports them under their own heading); the
+    // earlier ones stay. Their text stays in the arena until the next clear.
+    void truncate(int32_t count) {
+        if (count <= 0)
+            clear();
+        else if (count < getEntryCount())
+            entries_.resize(static_cast<std::size_t>(count));
+    }
 
     // 0: no limit.
     void setByteLimit(std::size_t bytes) { byteLimit_ = bytes; }

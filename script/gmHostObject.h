@@ -17,6 +17,9 @@ class gmHostObject final : public gmHeapObject {
     void setHostPointer(void* pointer) { hostPointer_ = pointer; }
     bool isDestructPending() const { return destructPending_ != 0; }
     void setDestructPending(bool pending) { destructPending_ = pending ? 1 : 0; }
+    // Bits the host keeps with the value (the machine never reads them); 0 at creation.
+    uint8_t getHostFlags() const { return hostFlags_; }
+    void setHostFlags(uint8_t flags) { hostFlags_ = flags; }
 
     // Calls the type's destruct callback (when present and pending), then recycles the object.
     void destroyObject(gmScriptMachine& machine) override;
@@ -34,6 +37,7 @@ class gmHostObject final : public gmHeapObject {
     int32_t typeId_;
     void* hostPointer_;
     uint8_t destructPending_ = 1;
+    uint8_t hostFlags_ = 0;
 };
 
 inline gmValue gmValue::makeHostObject(const gmHostObject* object) {

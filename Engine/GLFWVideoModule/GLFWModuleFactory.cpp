@@ -2,6 +2,8 @@
 
 #include "Engine/GLFWVideoModule/GLFWInputModule.h"
 #include "Engine/GLFWVideoModule/GLFWVideoModule.h"
+#include "Engine/GmScriptModule.h"
+#include "Engine/NullAudioModule.h"
 
 #include <GLFW/glfw3.h>
 
@@ -20,6 +22,14 @@ std::unique_ptr<VideoModule> GLFWModuleFactory::createVideoModule(GameSystem* ga
 
 std::unique_ptr<InputModule> GLFWModuleFactory::createInputModule(GameSystem* gameSystem) {
     return std::make_unique<GLFWInputModule>(gameSystem);
+}
+
+std::unique_ptr<AudioModule> GLFWModuleFactory::createAudioModule(GameSystem* gameSystem) {
+    return std::make_unique<NullAudioModule>(gameSystem);
+}
+
+std::unique_ptr<ScriptModule> GLFWModuleFactory::createScriptModule(GameSystem* gameSystem) {
+    return std::make_unique<GmScriptModule>(gameSystem, compiledScripts_);
 }
 
 // Without a display this fails; the video module's init then finds it cannot open its window.

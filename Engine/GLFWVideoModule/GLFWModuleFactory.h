@@ -1,20 +1,24 @@
-// The modules of a desktop with GLFW: the window, drawing and input on GLFW and OpenGL, the real
-// clock. Sound and scripts stay null until their modules exist.
+// The modules of a desktop with GLFW: the window, drawing and input on GLFW and OpenGL, the script
+// host, the real clock. Sound stays silent until the audio module exists.
 #pragma once
 
-#include "Engine/NullModuleFactory.h"
+#include "Engine/ModuleFactory.h"
 
-class GLFWModuleFactory : public NullModuleFactory {
+class GLFWModuleFactory : public ModuleFactory {
   public:
+    // [compiledScripts]: the script host reads compiled libraries (NAME.gmc) instead of source.
+    explicit GLFWModuleFactory(bool compiledScripts = true) : compiledScripts_(compiledScripts) {}
+
     std::unique_ptr<VideoModule> createVideoModule(GameSystem* gameSystem) override;
     std::unique_ptr<InputModule> createInputModule(GameSystem* gameSystem) override;
-    std::unique_ptr<SimulationTimer> createTimer() override { return ModuleFactory::createTimer(); }
-    void sleepMS(int ms) override { ModuleFactory::sleepMS(ms); }
+    std::unique_ptr<AudioModule> createAudioModule(GameSystem* gameSystem) override;
+    std::unique_ptr<ScriptModule> createScriptModule(GameSystem* gameSystem) override;
 
     bool initWindowing() override;
     void terminateWindowing() override;
     void pollEvents() override;
 
   private:
+    bool compiledScripts_;
     bool initialised_ = false;
 };

@@ -1,0 +1,180 @@
+#include "Engine/GmScriptBaseObject.h"
+
+#include "Engine/Entity.h"
+#include "Engine/GmScriptModule.h"
+#include "Engine/Process.h"
+#include "Engine/RealPoint.h"
+#include "Engine/Sequencer.h"
+
+GmScriptBaseObject::GmScriptBaseObject(const std::string& typeName, ScriptType type, GmScriptModule* module)
+    : module_(module), fileName_(GmScriptModule::fileNameFromTypeName(typeName)), type_(type) {}
+
+GmScriptBaseObject::GmScriptBaseObject(ScriptType type, GmScriptModule* module) : module_(module), type_(type) {}
+
+GmScriptBaseObject::~GmScriptBaseObject() {
+    *alive_ = false;
+    if (table_ != nullptr && !GmScriptModule::isDestructing()) module_->getMachine().removeHostRoot(table_);
+}
+
+void GmScriptBaseObject::reloadScript(bool force) {
+    module_->loadScript(fileName_, force);
+    buildScriptTable();
+}
+
+void GmScriptBaseObject::buildScriptTable() {
+    if (!module_->loadScript(fileName_, false)) return;
+    gmScriptMachine& machine = module_->getMachine();
+    const gmValue function =
+        machine.getGlobals()->getField(machine, GmScriptModule::functionNameFromFileName(fileName_).c_str());
+    if (!function.isFunction()) return;
+
+    const std::shared_ptr<bool> alive = alive_;
+    gmScriptThread* thread = machine.newThread();
+    thread->pushNull();
+    thread->push(function);
+    thread->push(makeOwnerValue());
+    gmValue returned;
+    bool finished = false;
+    if (function.getFunction()->isNative()) {
+        finished = machine.enterCall(thread, 1) == kDone;
+    } else if (machine.enterCall(thread, 1) == kDone) {
+        finished = machine.executeThread(thread, &returned) == 3;
+    }
+    // Errors of the type function are reported with the constructor's.
+    if (!*alive || !finished || !returned.isTable()) return;
+
+    gmTable* built = returned.getTable();
+    if (table_ == nullptr) {
+        table_ = built;
+        machine.addHostRoot(table_);
+    } else {
+        // A reload: new functions, old data. The built table is held by nothing the collector
+        // sees, so nothing may collect while it is copied.
+        gmCollectionPause pause(machine);
+        int32_t iterator = -2;
+        while (const gmTableNode* node = built->nextEntry(iterator)) {
+            if (node->value.isFunction()) table_->set(machine, node->key, node->value);
+        }
+    }
+    failedMethods_.clear();
+    callScriptMethod("constructor");
+}
+
+bool GmScriptBaseObject::beginCall(const char* name, gmValue& function) {
+    if (table_ == nullptr) return false;
+    if (!failedMethods_.empty() && failedMethods_.count(std::string_view(name)) != 0) return false;
+    gmScriptMachine& machine = module_->getMachine();
+    function = table_->getField(machine, name);
+    return function.isFunction();
+}
+
+bool GmScriptBaseObject::callScriptMethod(const char* name, std::initializer_list<Argument> arguments,
+                                          CallResult* result) {
+    gmValue function;
+    if (!beginCall(name, function)) return false;
+    gmScriptMachine& machine = module_->getMachine();
+    const int32_t firstEntry = machine.getErrorLog().getEntryCount();
+    gmScriptThread* thread = machine.newThread();
+    thread->push(gmValue::makeTable(table_));
+    thread->push(function);
+    for (const Argument& argument : arguments) {
+        switch (argument.kind) {
+            case Argument::kFloat: thread->pushFloat(argument.floatValue); break;
+            case Argument::kInt: thread->pushInt(argument.intValue); break;
+            case Argument::kEntity: thread->push(referenceTo(machine, ScriptType::ENTITY, argument.entity)); break;
+        }
+    }
+    finishCall(name, thread, static_cast<int32_t>(arguments.size()), firstEntry, result);
+    return true;
+}
+
+void GmScriptBaseObject::finishCall(const char* name, gmScriptThread* thread, int32_t argCount, int32_t firstEntry,
+                                    CallResult* result) {
+    gmScriptMachine& machine = module_->getMachine();
+    const std::shared_ptr<bool> alive = alive_;
+    const bool native = thread->getValue(thread->getTop() - argCount - 1).getFunction()->isNative();
+    // The method's name outlives this object when the method deletes it.
+    const std::string method = name;
+    CallResult outcome;
+    if (machine.enterCall(thread, argCount) == kDone) {
+        if (native) {
+            outcome.finished = true;
+        } else {
+            outcome.finished = machine.executeThread(thread, &outcome.value) == 3;
+        }
+    }
+    const bool failed =
+        module_->reportErrorsSince(firstEntry, "In file " + fileName_ + ", in function " + method + ":");
+    if (!*alive) return;
+    if (failed) {
+        outcome.finished = false;
+        failedMethods_.insert(method);
+    }
+    if (result != nullptr) *result = outcome;
+}
+
+bool GmScriptBaseObject::callScriptMethodWithArguments(const std::string& name,
+                                                       const std::vector<MethodArgument>& arguments,
+                                                       MethodArgument* result) {
+    gmValue function;
+    if (!beginCall(name.c_str(), function)) return false;
+    gmScriptMachine& machine = module_->getMachine();
+    const int32_t firstEntry = machine.getErrorLog().getEntryCount();
+    gmScriptThread* thread = machine.newThread();
+    thread->push(gmValue::makeTable(table_));
+    thread->push(function);
+    int32_t argCount = 0;
+    for (const MethodArgument& argument : arguments) {
+        gmValue value;
+        switch (argument.kind) {
+            case MethodArgument::kBool: value = gmValue::makeInt(argument.intValue != 0 ? 1 : 0); break;
+            case MethodArgument::kInt: value = gmValue::makeInt(argument.intValue); break;
+            case MethodArgument::kFloat: value = gmValue::makeFloat(argument.floatValue); break;
+            case MethodArgument::kEntity: value = referenceTo(machine, ScriptType::ENTITY, argument.entity); break;
+            case MethodArgument::kPoint:
+                value = newPointValue(machine, RealPoint(argument.point.x, argument.point.y));
+                break;
+            case MethodArgument::kProcess: value = referenceTo(machine, ScriptType::PROCESS, argument.process); break;
+            // A reference: the script never deletes a sequencer the engine handed it.
+            case MethodArgument::kSequencer:
+                value = referenceTo(machine, ScriptType::SEQUENCER, argument.sequencer);
+                break;
+            case MethodArgument::kText: value = gmValue::makeString(machine.internString(argument.text.c_str())); break;
+            case MethodArgument::kNone: continue;
+        }
+        thread->push(value);
+        ++argCount;
+    }
+    CallResult outcome;
+    finishCall(name.c_str(), thread, argCount, firstEntry, &outcome);
+    if (result == nullptr) return true;
+    *result = MethodArgument();
+    const gmValue& value = outcome.value;
+    if (!outcome.finished) return true;
+    if (value.isInt()) {
+        *result = MethodArgument::fromInt(value.getInt());
+    } else if (value.isFloat()) {
+        *result = MethodArgument::fromFloat(value.getFloat());
+    } else if (value.isString()) {
+        *result = MethodArgument::fromText(value.getString()->getText());
+    } else if (value.getType() >= kGmFirstUserType) {
+        void* object = value.getHostObject()->getHostPointer();
+        const int32_t type = value.getType();
+        if (object == nullptr) {
+        } else if (type == scriptTypeId(ScriptType::ENTITY)) {
+            result->kind = MethodArgument::kEntity;
+            result->entity = static_cast<Entity*>(object);
+        } else if (type == scriptTypeId(ScriptType::REALPOINT)) {
+            result->kind = MethodArgument::kPoint;
+            result->point.x = static_cast<RealPoint*>(object)->x;
+            result->point.y = static_cast<RealPoint*>(object)->y;
+        } else if (type == scriptTypeId(ScriptType::PROCESS)) {
+            result->kind = MethodArgument::kProcess;
+            result->process = static_cast<Process*>(object);
+        } else if (type == scriptTypeId(ScriptType::SEQUENCER)) {
+            result->kind = MethodArgument::kSequencer;
+            result->sequencer = static_cast<Sequencer*>(object);
+        }
+    }
+    return true;
+}

@@ -1,0 +1,279 @@
+#include "Engine/GmScriptModule.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "Engine/Entity.h"
+#include "Engine/EntityIndustry.h"
+#include "Engine/EntityManager.h"
+#include "Engine/FilePath.h"
+#include "Engine/GameSystem.h"
+#include "Engine/GmScriptEntity.h"
+#include "Engine/GmScriptParticle.h"
+#include "Engine/GmScriptProcess.h"
+#include "Engine/InputModule.h"
+#include "Engine/Logger.h"
+#include "Engine/ParticleIndustry.h"
+#include "Engine/Process.h"
+#include "Engine/ProcessIndustry.h"
+#include "Engine/ScriptAPI/ScriptRegistry.h"
+#include "script/gmLibraryWriter.h"
+
+GmScriptModule* GmScriptModule::instance_ = nullptr;
+bool GmScriptModule::destructing_ = false;
+
+namespace {
+// The engine's file functions format paths into a buffer of this size.
+constexpr std::size_t kPathBufferBytes = 512;
+}  // namespace
+
+GmScriptModule::GmScriptModule(GameSystem* gameSystem, bool compiledMode)
+    : ScriptModule(gameSystem), compiledMode_(compiledMode) {
+    addTypeName("GmScriptModule");
+    destructing_ = false;
+    instance_ = this;
+    installScriptHandleHook();
+
+    Logger* logger = gameSystem_->getLogger();
+    logger->logText("WARNING:  GmScriptModule machine::Execute takes uint instead of REAL.  Truncation may cause errors!");
+    logger->logText("TODO:  try compiling the script machine without GM_COMPILE_DEBUG");
+    logger->logText("TODO:  disable GMDEBUG_SUPPORT?");
+    logger->logText("TODO:  PS3 doesn't work?  check gmEndian in gmConfig (?)");
+
+    machine_.setDesiredMemoryUsageHard(kGameMemoryHard);
+    machine_.setDesiredMemoryUsageSoft(kGameMemorySoft);
+    machine_.setDesiredMemoryUsageAuto(true);
+    logger->logText("Script memory: incremental collection from " + std::to_string(kGameMemorySoft / 1024) +
+                    " KiB, full collection from " + std::to_string(kGameMemoryHard / 1024) +
+                    " KiB, adjusted to the game's use");
+
+    registerScriptAPI(*this);
+    installScriptMakers();
+}
+
+GmScriptModule::~GmScriptModule() {
+    destructing_ = true;
+    scripts_.clear();
+    // The machine (a member) goes next, freeing every script value; script-backed objects were
+    // deleted earlier in the game system's shutdown.
+    if (instance_ == this) instance_ = nullptr;
+}
+
+void GmScriptModule::installScriptMakers() {
+    gameSystem_->getProcessIndustry()->setScriptProcessMaker(
+        [this](const std::string& name, GameSystem* gameSystem) -> Process* {
+            return new GmScriptProcess(name, gameSystem, this);
+        });
+    gameSystem_->getEntityIndustry()->setScriptEntityMaker(
+        [this](const std::string& name, int typeID, bool isPlayer, GameSystem* gameSystem) -> Entity* {
+            return new GmScriptEntity(name, typeID, isPlayer, gameSystem, this);
+        });
+    gameSystem_->getParticleIndustry()->setScriptParticleMaker(
+        [this](const std::string& name, GameSystem* gameSystem) -> Particle* {
+            return new GmScriptParticle(name, gameSystem, this);
+        });
+}
+
+// ---- Update ----------------------------------------------------------------------------------
+
+void GmScriptModule::update(float elapsedMS) {
+    const int32_t firstEntry = machine_.getErrorLog().getEntryCount();
+    const float wholeMS = std::trunc(elapsedMS);
+    machine_.Execute(wholeMS > 0.0f ? static_cast<uint32_t>(wholeMS) : 0u);
+    reportErrorsSince(firstEntry, "In script thread:");
+}
+
+// ---- Files -----------------------------------------------------------------------------------
+
+std::string GmScriptModule::fileNameFromTypeName(const std::string& typeName) {
+    std::string fileName = typeName;
+    for (char& c : fileName) {
+        if (c == '_') c = '/';
+    }
+    return fileName + ".gm";
+}
+
+std::string GmScriptModule::functionNameFromFileName(const std::string& fileName) {
+    std::string name = fileName.substr(0, fileName.rfind('.'));
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    return name;
+}
+
+bool GmScriptModule::readScriptFile(const std::string& fileName, std::vector<char>& bytes) {
+    const std::string name = compiledMode_ ? fileName + "c" : fileName;
+    const std::optional<std::string> path = makeFilePath(name, kPathBufferBytes);
+    std::FILE* file = path ? std::fopen(path->c_str(), "rb") : nullptr;
+    if (file == nullptr) {
+        // The log stays as it always was; standard error tells the game maker which file and mode.
+        if (reportedMissing_.insert(name).second) {
+            std::fprintf(stderr, "Script file not found: %s (%s mode%s)\n", name.c_str(),
+                         compiledMode_ ? "compiled" : "source",
+                         compiledMode_ ? "; run with --source to read the .gm files" : "");
+        }
+        return false;
+    }
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (size <= 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
+        return false;
+    }
+    bytes.assign(static_cast<std::size_t>(size) + 1, '\0');
+    const std::size_t read = std::fread(bytes.data(), 1, static_cast<std::size_t>(size), file);
+    std::fclose(file);
+    if (read != static_cast<std::size_t>(size)) {
+        bytes.clear();
+        return false;
+    }
+    reportedMissing_.erase(name);
+    return true;
+}
+
+int32_t GmScriptModule::runScriptBytes(const std::vector<char>& bytes, const std::string& fileName) {
+    if (compiledMode_) {
+        // The terminating NUL is the reader's, not the library's.
+        gmByteStream stream(bytes.data(), bytes.size() - 1);
+        return machine_.runLibrary(stream, nullptr, true, fileName.c_str()) ? 0 : 1;
+    }
+    return machine_.runText(bytes.data(), nullptr, true, fileName.c_str());
+}
+
+GmScriptModule::ScriptRecord* GmScriptModule::findScript(const std::string& fileName) {
+    auto found = scripts_.find(fileName);
+    return found != scripts_.end() ? found->second.get() : nullptr;
+}
+
+bool GmScriptModule::loadScript(const std::string& fileName, bool force) {
+    ScriptRecord* record = findScript(fileName);
+    if (!force && record != nullptr && !record->alwaysReload) return true;
+
+    std::vector<char> bytes;
+    if (!readScriptFile(fileName, bytes)) return false;
+    const int32_t firstEntry = machine_.getErrorLog().getEntryCount();
+    const int32_t errors = runScriptBytes(bytes, fileName);
+    if (errors > 0) {
+        reportErrorsSince(firstEntry, "In " + fileName + ":");
+        revertScript(fileName);
+        return false;
+    }
+    // A run-time error of the top level is not a failed load; it is reported as the thread's.
+    reportErrorsSince(firstEntry, "In script thread:");
+    if (record == nullptr) {
+        auto created = std::make_unique<ScriptRecord>();
+        created->current = std::move(bytes);
+        scripts_[fileName] = std::move(created);
+        gameSystem_->log("Loaded new script " + fileName);
+        return true;
+    }
+    record->previous = std::move(record->current);
+    record->current = std::move(bytes);
+    gameSystem_->log("Refreshed script " + fileName);
+    return true;
+}
+
+bool GmScriptModule::revertScript(const std::string& fileName) {
+    ScriptRecord* record = findScript(fileName);
+    if (record == nullptr || record->previous.empty()) return false;
+    const int32_t firstEntry = machine_.getErrorLog().getEntryCount();
+    const int32_t errors = runScriptBytes(record->previous, fileName);
+    record->current = std::move(record->previous);
+    record->previous.clear();
+    gameSystem_->log("Reverted script " + fileName);
+    reportErrorsSince(firstEntry, "In " + fileName + ":");
+    return errors == 0;
+}
+
+GmScriptModule::ScriptRecord* GmScriptModule::setAlwaysReloadScript(const std::string& fileName, bool alwaysReload) {
+    ScriptRecord* record = findScript(fileName);
+    if (record != nullptr) record->alwaysReload = alwaysReload;
+    return record;
+}
+
+// ---- Developer operations --------------------------------------------------------------------
+
+void GmScriptModule::reloadAllScripts() {
+    std::vector<std::string> names;
+    for (const auto& entry : scripts_) names.push_back(entry.first);
+    for (const std::string& name : names) loadScript(name, true);
+
+    for (Entity* entity : gameSystem_->getEntityManager()->getAllEntities()) {
+        if (auto* scripted = dynamic_cast<GmScriptEntity*>(entity)) scripted->reloadScript(false);
+    }
+    // A rebuild may start or end processes; walk a copy.
+    const std::vector<Process*> processes = gameSystem_->getProcessList();
+    for (Process* process : processes) {
+        if (auto* scripted = dynamic_cast<GmScriptProcess*>(process)) scripted->reloadScript(false);
+    }
+}
+
+void GmScriptModule::forgetAllScripts() { scripts_.clear(); }
+
+void GmScriptModule::saveCompiledScripts() {
+    for (const auto& [fileName, record] : scripts_) {
+        gmByteStream stream;
+        gmErrorLog ignored;
+        gmLibraryOptions options;
+        // Line tables keep the lines of run-time errors, so a shipped game reports what the
+        // source did.
+        options.lineTables = true;
+        if (compileToLibrary(record->current.data(), stream, ignored, options) != 0) continue;
+        const std::optional<std::string> path = makeFilePath(fileName + "c", kPathBufferBytes);
+        std::FILE* file = path ? std::fopen(path->c_str(), "wb") : nullptr;
+        if (file == nullptr) continue;
+        const std::vector<uint8_t>& bytes = stream.getBytes();
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+}
+
+void GmScriptModule::setInputGlobal(InputModule* input) {
+    registerGlobalObject("Input", ScriptType::INPUT, input, input->getScriptHandleSlot());
+}
+
+void GmScriptModule::registerGlobalObject(const char* name, ScriptType type, void* object, ScriptHandleSlot& slot) {
+    const gmValue value = scriptReference(machine_, type, object, slot);
+    machine_.getGlobals()->setField(machine_, name, value);
+}
+
+// ---- Errors ----------------------------------------------------------------------------------
+
+void GmScriptModule::reportLines(const std::vector<std::string>& lines) {
+    // Indent 0 for the header, 1 for the entries; standard error gets the same text, so errors
+    // show even when the game has no console.
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int indent = i == 0 ? 0 : 1;
+        gameSystem_->getLogger()->logText(lines[i], indent);
+        std::fprintf(stderr, "%s%s\n", indent != 0 ? "    " : "", lines[i].c_str());
+    }
+    std::fflush(stderr);
+}
+
+void GmScriptModule::logMachineErrors(const char* header, int indent, bool keep) {
+    gmErrorLog& log = machine_.getErrorLog();
+    if (log.getEntryCount() == 0) return;
+    Logger* logger = gameSystem_->getLogger();
+    if (header != nullptr) {
+        logger->logText(header, indent);
+        std::fprintf(stderr, "%s\n", header);
+    }
+    for (int32_t i = 0; i < log.getEntryCount(); ++i) {
+        logger->logText(log.getEntry(i), indent + 1);
+        std::fprintf(stderr, "    %s\n", log.getEntry(i));
+    }
+    if (!keep) log.clear();
+}
+
+bool GmScriptModule::reportErrorsSince(int32_t firstEntry, const std::string& header) {
+    gmErrorLog& log = machine_.getErrorLog();
+    // A log that hit its size limit was cleared meanwhile: everything in it is new.
+    if (firstEntry > log.getEntryCount()) firstEntry = 0;
+    if (log.getEntryCount() == firstEntry) return false;
+    std::vector<std::string> lines{header};
+    for (int32_t i = firstEntry; i < log.getEntryCount(); ++i) lines.emplace_back(log.getEntry(i));
+    log.truncate(firstEntry);
+    reportLines(lines);
+    gameSystem_->openConsole();
+    return true;
+}

@@ -1,0 +1,90 @@
+// The engine module that hosts the script language: it owns the one script machine, registers
+// every script type, global object, function and constant, loads script files (keeping their
+// texts for reload and revert), reports script errors to the log, standard error and the console,
+// and runs the script threads once per tick.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Engine/ScriptAPI/ScriptBinding.h"
+#include "Engine/ScriptModule.h"
+#include "script/gmScriptMachine.h"
+
+class GmScriptModule : public ScriptModule {
+public:
+    // One loaded script file: its bytes as last loaded successfully (source text or a compiled
+    // library, always followed by a NUL) and those of the load before, for revert.
+    struct ScriptRecord {
+        std::vector<char> current;
+        std::vector<char> previous;  // empty: nothing to revert to
+        bool alwaysReload = false;
+    };
+
+    // [compiledMode]: scripts are read as compiled libraries (NAME.gmc) instead of source text.
+    explicit GmScriptModule(GameSystem* gameSystem, bool compiledMode = true);
+    ~GmScriptModule() override;
+
+    static GmScriptModule* getInstance() { return instance_; }
+    // True from the start of the destructor on.
+    static bool isDestructing() { return destructing_; }
+
+    // Runs the script threads for the tick's whole milliseconds.
+    void update(float elapsedMS) override;
+
+    // Loads or reloads one script file (its .gm name); true when it was read and ran without a
+    // compile error, or when nothing had to be done.
+    bool loadScript(const std::string& fileName, bool force);
+    // Runs the text before the current one again.
+    bool revertScript(const std::string& fileName);
+    ScriptRecord* findScript(const std::string& fileName);
+    ScriptRecord* setAlwaysReloadScript(const std::string& fileName, bool alwaysReload);
+    void reloadAllScripts() override;
+    void forgetAllScripts() override;
+    void saveCompiledScripts() override;
+    bool isCompiledMode() const override { return compiledMode_; }
+    void setInputGlobal(InputModule* input) override;
+
+    bool hasErrors() { return machine_.getErrorLog().getEntryCount() > 0; }
+    // Copies the whole error log to the engine log under [header] (may be null); clears it
+    // unless [keep].
+    void logMachineErrors(const char* header, int indent, bool keep);
+    // Reports the error-log entries from [firstEntry] on under [header] and drops them (earlier
+    // entries belong to whoever is still running); opens the console. False when there were none.
+    bool reportErrorsSince(int32_t firstEntry, const std::string& header);
+
+    // Stores an engine object the script never destroys in the global [name].
+    void registerGlobalObject(const char* name, ScriptType type, void* object, ScriptHandleSlot& slot);
+
+    gmScriptMachine& getMachine() { return machine_; }
+
+    // Script file names: Enemies_Ship -> Enemies/Ship.gm -> Enemies_Ship.
+    static std::string fileNameFromTypeName(const std::string& typeName);
+    static std::string functionNameFromFileName(const std::string& fileName);
+
+    // Collector limits suited to games: a game makes short-lived tables every tick, and a full
+    // collection each time it passed a small limit would cost more than the memory it saves.
+    static constexpr int32_t kGameMemoryHard = 4 * 1024 * 1024;
+    static constexpr int32_t kGameMemorySoft = kGameMemoryHard / 10 * 9;
+
+private:
+    bool readScriptFile(const std::string& fileName, std::vector<char>& bytes);
+    // Runs [bytes] (source text or a compiled library) at once; the number of compile errors.
+    int32_t runScriptBytes(const std::vector<char>& bytes, const std::string& fileName);
+    void reportLines(const std::vector<std::string>& lines);
+    void registerEverything();
+    void installScriptMakers();
+
+    static GmScriptModule* instance_;
+    static bool destructing_;
+
+    gmScriptMachine machine_;
+    std::map<std::string, std::unique_ptr<ScriptRecord>> scripts_;
+    bool compiledMode_;
+    // Missing script files already reported on standard error (each is reported once).
+    std::set<std::string> reportedMissing_;
+};

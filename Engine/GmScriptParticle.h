@@ -1,0 +1,18 @@
+// A particle whose motion and drawing a script table extends.
+#pragma once
+
+#include "Engine/GmScriptBaseObject.h"
+#include "Engine/Particle.h"
+
+class GmScriptParticle : public Particle, public GmScriptBaseObject {
+public:
+    GmScriptParticle(const std::string& typeName, GameSystem* gameSystem, GmScriptModule* module);
+    ~GmScriptParticle() override;
+
+    void update(float deltaMS) override;
+    void draw() override;
+    void drawAlpha() override;
+
+protected:
+    gmValue makeOwnerValue() override;
+};

@@ -1,0 +1,115 @@
+#include "Engine/ScriptAPI/GameObjectBinding.h"
+
+#include "Engine/Entity.h"
+#include "Engine/Process.h"
+#include "Engine/RealPoint.h"
+#include "Engine/Sequencer.h"
+
+int scriptCallMethod(gmScriptThread* thread, Class* target) {
+    if (thread->getNumParams() < 1 || !thread->getParam(0).isString())
+        return scriptError(thread, "\"callMethod\" expecting parameters (string,...)");
+    const std::string name = thread->getParam(0).getString()->getText();
+    std::vector<MethodArgument> arguments;
+    for (int32_t i = 1; i < thread->getNumParams(); ++i) {
+        const gmValue value = thread->getParam(i);
+        const int32_t type = value.getType();
+        void* object = type >= kGmFirstUserType ? value.getHostObject()->getHostPointer() : nullptr;
+        MethodArgument argument;
+        if (value.isInt()) {
+            argument = MethodArgument::fromInt(value.getInt());
+        } else if (value.isFloat()) {
+            argument = MethodArgument::fromFloat(value.getFloat());
+        } else if (value.isString()) {
+            argument = MethodArgument::fromText(value.getString()->getText());
+        } else if (object != nullptr && type == scriptTypeId(ScriptType::ENTITY)) {
+            argument.kind = MethodArgument::kEntity;
+            argument.entity = static_cast<Entity*>(object);
+        } else if (object != nullptr && type == scriptTypeId(ScriptType::REALPOINT)) {
+            argument.kind = MethodArgument::kPoint;
+            argument.point.x = static_cast<RealPoint*>(object)->x;
+            argument.point.y = static_cast<RealPoint*>(object)->y;
+        } else if (object != nullptr && type == scriptTypeId(ScriptType::PROCESS)) {
+            argument.kind = MethodArgument::kProcess;
+            argument.process = static_cast<Process*>(object);
+        } else if (object != nullptr && type == scriptTypeId(ScriptType::SEQUENCER)) {
+            argument.kind = MethodArgument::kSequencer;
+            argument.sequencer = static_cast<Sequencer*>(object);
+        }
+        arguments.push_back(std::move(argument));
+    }
+    MethodArgument result;
+    if (!target->callMethod(name, arguments, result)) return kDone;
+    gmScriptMachine& machine = thread->getMachine();
+    switch (result.kind) {
+        case MethodArgument::kBool: return pushBool(thread, result.intValue != 0);
+        case MethodArgument::kInt: thread->pushInt(result.intValue); break;
+        case MethodArgument::kFloat: thread->pushFloat(result.floatValue); break;
+        case MethodArgument::kEntity: thread->push(referenceTo(machine, ScriptType::ENTITY, result.entity)); break;
+        case MethodArgument::kPoint: return pushPoint(thread, RealPoint(result.point.x, result.point.y));
+        case MethodArgument::kProcess: thread->push(referenceTo(machine, ScriptType::PROCESS, result.process)); break;
+        // A reference: the sequencer stays the engine's (or its first owner's).
+        case MethodArgument::kSequencer:
+            thread->push(referenceTo(machine, ScriptType::SEQUENCER, result.sequencer));
+            break;
+        case MethodArgument::kText: return pushText(thread, result.text.c_str());
+        case MethodArgument::kNone: break;
+    }
+    return kDone;
+}
+
+int gameObjectAddAlarm(gmScriptThread* thread, GameObject* object) {
+    const int32_t count = thread->getNumParams();
+    if (count != 2 && count != 3)
+        return scriptError(thread, "\"addAlarm\" expecting parameters (int,REAL) or (int,REAL,bool)");
+    int32_t id = 0;
+    float interval = 0.0f;
+    bool startAlarming = false;
+    if (!gmIntParam(thread, 0, id) || !gmFloatOrIntParam(thread, 1, interval) ||
+        (count == 3 && !gmBoolParam(thread, 2, startAlarming)))
+        return kRunTimeError;
+    thread->push(referenceTo(thread->getMachine(), ScriptType::ALARM, object->addAlarm(id, interval, startAlarming)));
+    return kDone;
+}
+
+int gameObjectGetAlarm(gmScriptThread* thread, GameObject* object) {
+    int32_t id = 0;
+    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, id)) return kRunTimeError;
+    thread->push(referenceTo(thread->getMachine(), ScriptType::ALARM, object->getAlarm(id)));
+    return kDone;
+}
+
+int gameObjectDeleteAlarm(gmScriptThread* thread, GameObject* object) {
+    float id = 0.0f;
+    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, id)) return kRunTimeError;
+    object->deleteAlarm(static_cast<int>(id));
+    return kDone;
+}
+
+// The object takes the oscillator from the script; one that already belongs to an object would be
+// deleted twice, so it is refused.
+int gameObjectAddLFO(gmScriptThread* thread, GameObject* object) {
+    int32_t id = 0;
+    LFO* lfo = nullptr;
+    if (!gmCheckParamCount(thread, 2) || !gmIntParam(thread, 0, id) || !objectParam(thread, 1, ScriptType::LFO, lfo))
+        return kRunTimeError;
+    gmHostObject* value = thread->getParam(1).getHostObject();
+    if (!isScriptOwned(value)) return scriptError(thread, "\"addLFO\": this LFO already belongs to an object");
+    releaseOwnership(value);
+    object->addLFO(id, std::unique_ptr<LFO>(lfo));
+    thread->push(thread->getParam(1));
+    return kDone;
+}
+
+int gameObjectGetLFO(gmScriptThread* thread, GameObject* object) {
+    int32_t id = 0;
+    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, id)) return kRunTimeError;
+    thread->push(referenceTo(thread->getMachine(), ScriptType::LFO, object->getLFO(id)));
+    return kDone;
+}
+
+int gameObjectDeleteLFO(gmScriptThread* thread, GameObject* object) {
+    float id = 0.0f;
+    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, id)) return kRunTimeError;
+    object->deleteLFO(static_cast<int>(id));
+    return kDone;
+}

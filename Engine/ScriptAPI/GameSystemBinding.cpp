@@ -1,0 +1,212 @@
+// GAMESYSTEM (the global GameSystem) and GMSCRIPTMODULE (the global GmScript).
+#include "Engine/GameSystem.h"
+#include "Engine/GmScriptModule.h"
+#include "Engine/Logger.h"
+#include "Engine/Process.h"
+#include "Engine/ScriptAPI/ScriptText.h"
+#include "Engine/ScriptAPI/ScriptTypes.h"
+
+namespace {
+GameSystem* system(gmScriptThread* thread) { return selfAs<GameSystem>(thread); }
+
+// ---- GMSCRIPTMODULE ----
+
+int gmscript_setAlwaysReloadScript(gmScriptThread* thread) {
+    const char* fileName = nullptr;
+    float flag = 0.0f;
+    GmScriptModule* module = selfAs<GmScriptModule>(thread);
+    if (module == nullptr || !gmCheckParamCount(thread, 2) || !gmStringParam(thread, 0, fileName) ||
+        !gmFloatOrIntParam(thread, 1, flag))
+        return kRunTimeError;
+    module->setAlwaysReloadScript(fileName, static_cast<int>(flag) != 0);
+    return kDone;
+}
+
+int gmscript_loadScript(gmScriptThread* thread) {
+    const char* fileName = nullptr;
+    GmScriptModule* module = selfAs<GmScriptModule>(thread);
+    if (module == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, fileName)) return kRunTimeError;
+    module->loadScript(fileName, false);
+    return kDone;
+}
+
+constexpr ScriptMethod kGmScriptMethods[] = {
+    {"setAlwaysReloadScript", gmscript_setAlwaysReloadScript},
+    {"loadScript", gmscript_loadScript},
+};
+
+// ---- GAMESYSTEM ----
+
+int gamesystem_trace(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    if (gameSystem == nullptr) return kRunTimeError;
+    gameSystem->getLogger()->logText(scriptTraceText(thread));
+    return kDone;
+}
+
+int gamesystem_assert(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    bool condition = false;
+    const char* message = nullptr;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 2) || !gmBoolParam(thread, 0, condition) ||
+        !gmStringParam(thread, 1, message))
+        return kRunTimeError;
+    if (!condition) gameSystem->log(std::string("ASSERT FAILED: ") + message);
+    return kDone;
+}
+
+template <void (GameSystem::*Operation)()>
+int noArguments(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    if (gameSystem == nullptr) return kRunTimeError;
+    (gameSystem->*Operation)();
+    return kDone;
+}
+
+template <bool (GameSystem::*Query)() const>
+int boolQuery(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    if (gameSystem == nullptr) return kRunTimeError;
+    return pushBool(thread, (gameSystem->*Query)());
+}
+
+int gamesystem_getUpdateInterval(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    if (gameSystem == nullptr) return kRunTimeError;
+    thread->pushFloat(gameSystem->getUpdateInterval());
+    return kDone;
+}
+
+int gamesystem_getCurrentTick(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    if (gameSystem == nullptr) return kRunTimeError;
+    thread->pushFloat(static_cast<float>(gameSystem->getCurrentTick()));
+    return kDone;
+}
+
+int gamesystem_setShouldPauseOnTaskSwitch(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    bool pause = false;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, pause)) return kRunTimeError;
+    gameSystem->setShouldPauseOnTaskSwitch(pause);
+    return kDone;
+}
+
+template <void (GameSystem::*Operation)(const std::string&)>
+int withName(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    const char* name = nullptr;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name)) return kRunTimeError;
+    (gameSystem->*Operation)(name);
+    return kDone;
+}
+
+int gamesystem_terminateProcess(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1)) return kRunTimeError;
+    const gmValue argument = thread->getParam(0);
+    if (argument.isString()) {
+        gameSystem->terminateProcess(std::string(argument.getString()->getText()));
+        return kDone;
+    }
+    if (argument.getType() == scriptTypeId(ScriptType::PROCESS)) {
+        Process* process = nullptr;
+        if (!objectParam(thread, 0, ScriptType::PROCESS, process)) return kRunTimeError;
+        gameSystem->terminateProcess(process);
+        return kDone;
+    }
+    return scriptError(thread, "\"terminateProcess\" expecting parameters (PROCESS) or (string)");
+}
+
+int gamesystem_isProcessRunning(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    const char* name = nullptr;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name)) return kRunTimeError;
+    return pushBool(thread, gameSystem->isProcessRunning(name));
+}
+
+int gamesystem_getProcess(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    const char* name = nullptr;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name)) return kRunTimeError;
+    thread->push(referenceTo(thread->getMachine(), ScriptType::PROCESS, gameSystem->getProcess(name)));
+    return kDone;
+}
+
+int gamesystem_setAsPauseProcess(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    bool pause = false;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, pause)) return kRunTimeError;
+    gameSystem->setAsPauseProcess(pause);
+    return kDone;
+}
+
+int gamesystem_getRandomReal(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    if (gameSystem == nullptr) return kRunTimeError;
+    if (thread->getNumParams() == 0) {
+        thread->pushFloat(gameSystem->getRandomReal());
+        return kDone;
+    }
+    if (thread->getNumParams() != 2)
+        return scriptError(thread, "\"RANDOM_GetRandomReal\" expecting parameters (void) or (float,float)");
+    float low = 0.0f;
+    float high = 0.0f;
+    if (!gmFloatOrIntParam(thread, 0, low) || !gmFloatOrIntParam(thread, 1, high)) return kRunTimeError;
+    thread->pushFloat(gameSystem->getRandomReal(low, high));
+    return kDone;
+}
+
+int gamesystem_getRandomInteger(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    float low = 0.0f;
+    float high = 0.0f;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 2) || !gmFloatOrIntParam(thread, 0, low) ||
+        !gmFloatOrIntParam(thread, 1, high))
+        return kRunTimeError;
+    thread->pushInt(gameSystem->getRandomInteger(static_cast<int32_t>(low), static_cast<int32_t>(high)));
+    return kDone;
+}
+
+int gamesystem_getRandomBoolean(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    if (gameSystem == nullptr) return kRunTimeError;
+    return pushBool(thread, gameSystem->getRandomBoolean());
+}
+
+int gamesystem_getRandomDir(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    if (gameSystem == nullptr) return kRunTimeError;
+    return pushPoint(thread, gameSystem->getRandomDir());
+}
+
+constexpr ScriptMethod kGameSystemMethods[] = {
+    {"trace", gamesystem_trace},
+    {"assert", gamesystem_assert},
+    {"openConsole", noArguments<&GameSystem::openConsole>},
+    {"closeConsole", noArguments<&GameSystem::closeConsole>},
+    {"isConsoleOpen", boolQuery<&GameSystem::isConsoleOpen>},
+    {"getUpdateInterval", gamesystem_getUpdateInterval},
+    {"getCurrentTick", gamesystem_getCurrentTick},
+    {"isShouldPauseOnTaskSwitch", boolQuery<&GameSystem::isShouldPauseOnTaskSwitch>},
+    {"setShouldPauseOnTaskSwitch", gamesystem_setShouldPauseOnTaskSwitch},
+    {"startNewProcessList", withName<&GameSystem::startNewProcessList>},
+    {"runProcess", withName<&GameSystem::runProcess>},
+    {"terminateProcess", gamesystem_terminateProcess},
+    {"isProcessRunning", gamesystem_isProcessRunning},
+    {"getProcess", gamesystem_getProcess},
+    {"quit", noArguments<&GameSystem::quit>},
+    {"setAsPauseProcess", gamesystem_setAsPauseProcess},
+    {"isPaused", boolQuery<&GameSystem::isPaused>},
+    {"resetSimulationTimer", noArguments<&GameSystem::resetSimulationTimer>},
+    {"getRandomReal", gamesystem_getRandomReal},
+    {"getRandomInteger", gamesystem_getRandomInteger},
+    {"getRandomBoolean", gamesystem_getRandomBoolean},
+    {"getRandomDir", gamesystem_getRandomDir},
+};
+}  // namespace
+
+const ScriptTypeTable kGmScriptModuleType{ScriptType::GMSCRIPTMODULE, "GMSCRIPTMODULE", kGmScriptMethods, {}, {},
+                                          nullptr, destructHandle<GmScriptModule>};
+const ScriptTypeTable kGameSystemType{ScriptType::GAMESYSTEM, "GAMESYSTEM", kGameSystemMethods, {}, {}, nullptr,
+                                      destructHandle<GameSystem>};

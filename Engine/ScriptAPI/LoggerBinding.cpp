@@ -1,0 +1,52 @@
+// LOGGER (the global Logger): the engine log as scripts see it.
+#include "Engine/Logger.h"
+#include "Engine/ScriptAPI/ScriptText.h"
+#include "Engine/ScriptAPI/ScriptTypes.h"
+
+namespace {
+Logger* logger(gmScriptThread* thread) { return selfAs<Logger>(thread); }
+
+int logger_logText(gmScriptThread* thread) {
+    logger(thread)->logText(scriptTraceText(thread));
+    return kDone;
+}
+
+int logger_reset(gmScriptThread* thread) {
+    logger(thread)->reset();
+    return kDone;
+}
+
+int logger_getOutput(gmScriptThread* thread) {
+    gmScriptMachine& machine = thread->getMachine();
+    gmTable* table = machine.createTable();
+    // On the stack first, so the strings made below cannot collect it.
+    thread->pushTable(table);
+    const std::vector<std::string>& lines = logger(thread)->getOutput();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        table->set(machine, gmValue::makeInt(static_cast<int32_t>(i)),
+                   gmValue::makeString(machine.internString(lines[i].c_str(), static_cast<int32_t>(lines[i].size()))));
+    }
+    table->setField(machine, "size", gmValue::makeInt(static_cast<int32_t>(lines.size())));
+    return kDone;
+}
+
+int logger_outputToFile(gmScriptThread* thread) {
+    const char* fileName = nullptr;
+    if (!gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, fileName)) return kRunTimeError;
+    logger(thread)->outputToFile(fileName);
+    return kDone;
+}
+
+int logger_getChangeID(gmScriptThread* thread) {
+    thread->pushInt(logger(thread)->getChangeID());
+    return kDone;
+}
+
+constexpr ScriptMethod kMethods[] = {
+    {"logText", logger_logText},         {"reset", logger_reset},
+    {"getOutput", logger_getOutput},     {"outputToFile", logger_outputToFile},
+    {"getChangeID", logger_getChangeID},
+};
+}  // namespace
+
+const ScriptTypeTable kLoggerType{ScriptType::LOGGER, "LOGGER", kMethods};

@@ -1,0 +1,205 @@
+// REALPOINT: a 2D vector owned by the script, with x/y members, arithmetic operators and the
+// vector methods of the engine's RealPoint.
+#include <cstring>
+
+#include "Engine/GameSystem.h"
+#include "Engine/RandomGenerator.h"
+#include "Engine/RealPoint.h"
+#include "Engine/ScriptAPI/ScriptTypes.h"
+
+void destructPoint(gmScriptMachine& machine, gmHostObject* object);
+
+namespace {
+RealPoint& self(gmScriptThread* thread) { return *static_cast<RealPoint*>(thread->getThis().getHostObject()->getHostPointer()); }
+
+bool numberOf(const gmValue& value, float& out) {
+    if (value.isFloat()) {
+        out = value.getFloat();
+        return true;
+    }
+    if (value.isInt()) {
+        out = static_cast<float>(value.getInt());
+        return true;
+    }
+    return false;
+}
+
+RealPoint* pointOf(const gmValue& value) {
+    if (value.getType() != scriptTypeId(ScriptType::REALPOINT)) return nullptr;
+    return static_cast<RealPoint*>(value.getHostObject()->getHostPointer());
+}
+
+int constructPoint(gmScriptThread* thread) {
+    const int32_t count = thread->getNumParams();
+    if (count == 0) return pushPoint(thread, RealPoint());
+    if (count == 1) {
+        if (RealPoint* p = pointOf(thread->getParam(0))) return pushPoint(thread, *p);
+    } else if (count == 2) {
+        float x = 0.0f;
+        float y = 0.0f;
+        if (!gmFloatOrIntParam(thread, 0, x) || !gmFloatOrIntParam(thread, 1, y)) return kRunTimeError;
+        return pushPoint(thread, RealPoint(x, y));
+    }
+    return scriptError(thread, "\"REALPOINT\" expecting parameters (void) or (REALPOINT) or (float,float)");
+}
+
+int makeRandomDir(gmScriptThread* thread) {
+    const float angle = RandomGenerator::getProcessGenerator().getRandomReal(0.0f, 2.0f * 3.1415927f);
+    return pushPoint(thread, RealPoint(std::cos(angle), std::sin(angle)));
+}
+
+// ---- Operators ----
+
+gmOperatorStatus getDot(gmScriptMachine&, gmScriptThread*, gmValue* operands) {
+    const RealPoint& p = *static_cast<RealPoint*>(operands[0].getHostObject()->getHostPointer());
+    const char* member = operands[1].isString() ? operands[1].getString()->getText() : "";
+    if (std::strcmp(member, "x") == 0) {
+        operands[0] = gmValue::makeFloat(p.x);
+    } else if (std::strcmp(member, "y") == 0) {
+        operands[0] = gmValue::makeFloat(p.y);
+    } else {
+        operands[0] = gmValue();
+    }
+    return gmOperatorStatus::kOk;
+}
+
+gmOperatorStatus setDot(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
+    RealPoint& p = *static_cast<RealPoint*>(operands[0].getHostObject()->getHostPointer());
+    const char* member = operands[2].isString() ? operands[2].getString()->getText() : "";
+    float* field = std::strcmp(member, "x") == 0 ? &p.x : std::strcmp(member, "y") == 0 ? &p.y : nullptr;
+    if (field == nullptr) return gmOperatorStatus::kOk;
+    float value = 0.0f;
+    if (!numberOf(operands[1], value)) machine.getErrorLog().logf("\"REALPOINT.%s\" expecting float or int", member);
+    *field = value;
+    return gmOperatorStatus::kOk;
+}
+
+template <char Op>
+gmOperatorStatus arithmetic(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
+    static constexpr char kSymbol[2] = {Op, '\0'};
+    RealPoint* left = pointOf(operands[0]);
+    if (left == nullptr) {
+        operands[0] = gmValue();
+        return gmOperatorStatus::kOk;
+    }
+    RealPoint right;
+    float scalar = 0.0f;
+    if (numberOf(operands[1], scalar)) {
+        right = RealPoint(scalar, scalar);
+    } else if (RealPoint* q = pointOf(operands[1])) {
+        right = *q;
+    } else {
+        machine.getErrorLog().logf("\"REALPOINT %s\" expecting float, int, or REALPOINT", kSymbol);
+        operands[0] = gmValue();
+        return gmOperatorStatus::kOk;
+    }
+    RealPoint result;
+    switch (Op) {
+        case '+': result = RealPoint(left->x + right.x, left->y + right.y); break;
+        case '-': result = RealPoint(left->x - right.x, left->y - right.y); break;
+        case '*': result = RealPoint(left->x * right.x, left->y * right.y); break;
+        default:
+            if (!RealPoint::canDivideBy(right)) {
+                machine.getErrorLog().addEntry("\"REALPOINT\" divided by zero");
+                operands[0] = gmValue();
+                return gmOperatorStatus::kOk;
+            }
+            result = RealPoint(left->x / right.x, left->y / right.y);
+            break;
+    }
+    operands[0] = newPointValue(machine, result);
+    return gmOperatorStatus::kOk;
+}
+
+// ---- Methods ----
+
+// The four compound forms: a number applies to both components; a point only to + and -.
+template <char Op>
+int compound(gmScriptThread* thread) {
+    static constexpr char kSymbol[3] = {Op, '=', '\0'};
+    if (!gmCheckParamCount(thread, 1)) return kRunTimeError;
+    RealPoint& p = self(thread);
+    float s = 0.0f;
+    const gmValue argument = thread->getParam(0);
+    if (numberOf(argument, s)) {
+        switch (Op) {
+            case '+': p.plusEquals(s); break;
+            case '-': p.minusEquals(s); break;
+            case '*': p.timesEquals(s); break;
+            default:
+                if (!RealPoint::canDivideBy(s)) return scriptError(thread, "\"REALPOINT\" divided by zero");
+                p.divideEquals(RealPoint(s, s));
+                break;
+        }
+        return kDone;
+    }
+    if (RealPoint* q = pointOf(argument); q != nullptr && (Op == '+' || Op == '-')) {
+        if (Op == '+') p.plusEquals(*q);
+        if (Op == '-') p.minusEquals(*q);
+        return kDone;
+    }
+    return scriptError(thread, "\"REALPOINT %s\" expecting float, int, or REALPOINT", kSymbol);
+}
+
+int length(gmScriptThread* thread) {
+    thread->pushFloat(self(thread).length());
+    return kDone;
+}
+int normalize(gmScriptThread* thread) {
+    self(thread).normalize();
+    return kDone;
+}
+int isZeroVector(gmScriptThread* thread) { return pushBool(thread, self(thread).isZeroVector()); }
+int getNormalized(gmScriptThread* thread) { return pushPoint(thread, self(thread).getNormalized()); }
+int getRightNormal(gmScriptThread* thread) { return pushPoint(thread, self(thread).getRightNormal()); }
+int getLeftNormal(gmScriptThread* thread) { return pushPoint(thread, self(thread).getLeftNormal()); }
+
+template <float (RealPoint::*Operation)(const RealPoint&) const>
+int withPointToFloat(gmScriptThread* thread) {
+    RealPoint other;
+    if (!gmCheckParamCount(thread, 1) || !pointParam(thread, 0, other)) return kRunTimeError;
+    thread->pushFloat((self(thread).*Operation)(other));
+    return kDone;
+}
+
+int vectorProjectOnto(gmScriptThread* thread) {
+    RealPoint other;
+    if (!gmCheckParamCount(thread, 1) || !pointParam(thread, 0, other)) return kRunTimeError;
+    return pushPoint(thread, self(thread).vectorProjectOnto(other));
+}
+
+constexpr ScriptMethod kMethods[] = {
+    {"plusEquals", compound<'+'>},
+    {"minusEquals", compound<'-'>},
+    {"timesEquals", compound<'*'>},
+    {"divideEquals", compound<'/'>},
+    {"length", length},
+    {"normalize", normalize},
+    {"isZeroVector", isZeroVector},
+    {"getNormalized", getNormalized},
+    {"getRightNormal", getRightNormal},
+    {"getLeftNormal", getLeftNormal},
+    {"dot", withPointToFloat<&RealPoint::dot>},
+    {"distance", withPointToFloat<&RealPoint::distance>},
+    {"scalarProjectOnto", withPointToFloat<&RealPoint::scalarProjectOnto>},
+    {"vectorProjectOnto", vectorProjectOnto},
+};
+
+constexpr ScriptOperator kOperators[] = {
+    {kGmOpGetDot, getDot},          {kGmOpSetDot, setDot},          {kGmOpAdd, arithmetic<'+'>},
+    {kGmOpSub, arithmetic<'-'>},    {kGmOpMul, arithmetic<'*'>},    {kGmOpDiv, arithmetic<'/'>},
+};
+
+constexpr gmLibraryEntry kConstructors[] = {
+    {"REALPOINT", constructPoint, nullptr},
+    {"REALPOINT_MakeRandomDir", makeRandomDir, nullptr},
+};
+
+bool tracePoint(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {
+    workDone += 1;
+    return true;
+}
+}  // namespace
+
+const ScriptTypeTable kRealPointType{ScriptType::REALPOINT, "REALPOINT", kMethods, kOperators, kConstructors,
+                                     tracePoint, destructPoint};
