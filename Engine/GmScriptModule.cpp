@@ -240,13 +240,13 @@ void GmScriptModule::registerGlobalObject(const char* name, ScriptType type, voi
 // ---- Errors ----------------------------------------------------------------------------------
 
 void GmScriptModule::reportLines(const std::vector<std::string>& lines) {
-    // Indent 0 for the header, 1 for the entries; standard error gets the same text, so errors
-    // show even when the game has no console.
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int indent = i == 0 ? 0 : 1;
-        gameSystem_->getLogger()->logText(lines[i], indent);
-        std::fprintf(stderr, "%s%s\n", indent != 0 ? "    " : "", lines[i].c_str());
-    }
+    // The header at indent 0, the entries at 1. Standard error gets exactly the lines the log got,
+    // so errors show even when the game has no console.
+    Logger* logger = gameSystem_->getLogger();
+    const std::size_t first = logger->getOutput().size();
+    for (std::size_t i = 0; i < lines.size(); ++i) logger->logText(lines[i], i == 0 ? 0 : 1);
+    const std::vector<std::string>& output = logger->getOutput();
+    for (std::size_t i = first; i < output.size(); ++i) std::fprintf(stderr, "%s\n", output[i].c_str());
     std::fflush(stderr);
 }
 
@@ -254,14 +254,11 @@ void GmScriptModule::logMachineErrors(const char* header, int indent, bool keep)
     gmErrorLog& log = machine_.getErrorLog();
     if (log.getEntryCount() == 0) return;
     Logger* logger = gameSystem_->getLogger();
-    if (header != nullptr) {
-        logger->logText(header, indent);
-        std::fprintf(stderr, "%s\n", header);
-    }
-    for (int32_t i = 0; i < log.getEntryCount(); ++i) {
-        logger->logText(log.getEntry(i), indent + 1);
-        std::fprintf(stderr, "    %s\n", log.getEntry(i));
-    }
+    const std::size_t first = logger->getOutput().size();
+    if (header != nullptr) logger->logText(header, indent);
+    for (int32_t i = 0; i < log.getEntryCount(); ++i) logger->logText(log.getEntry(i), indent + 1);
+    const std::vector<std::string>& output = logger->getOutput();
+    for (std::size_t i = first; i < output.size(); ++i) std::fprintf(stderr, "%s\n", output[i].c_str());
     if (!keep) log.clear();
 }
 

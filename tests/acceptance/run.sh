@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs one scenario game through the real engine and compares what it wrote with what it should.
+#   run.sh TACT TACT_SCRIPT SCENARIO_DIR compiled|source
+# A scenario is a folder of scripts (Main.gm first) and expected.log: the lines the game writes
+# with Logger.outputToFile("out.log") before it quits, less the random seed line. In compiled mode
+# every script is first compiled with tact-script and only the .gmc files are run. The standard
+# error of the run must hold every line of expected.stderr, when the scenario has one.
+set -euo pipefail
+tact=$1 tactScript=$2 scenario=$3 mode=$4
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$scenario"/. "$work"/
+cd "$work"
+
+args=(.)
+if [[ $mode == compiled ]]; then
+    while IFS= read -r -d '' source; do
+        "$tactScript" compile "$source" "${source}c"
+        rm "$source"
+    done < <(find . -name '*.gm' -print0)
+else
+    args=(--source .)
+fi
+
+status=0
+timeout 60 xvfb-run -a "$tact" "${args[@]}" >stdout.txt 2>stderr.txt || status=$?
+if [[ $status -ne 0 ]]; then
+    echo "tact exited with status $status"
+    cat stderr.txt
+    exit 1
+fi
+if [[ ! -f out.log ]]; then
+    echo "the game wrote no out.log"
+    cat stderr.txt
+    exit 1
+fi
+grep -v '^Random number generator seed is ' out.log >actual.log || true
+if ! diff -u expected.log actual.log; then
+    exit 1
+fi
+if [[ -f expected.stderr ]]; then
+    while IFS= read -r line; do
+        if ! grep -qxF -- "$line" stderr.txt; then
+            echo "standard error lacks: $line"
+            cat stderr.txt
+            exit 1
+        fi
+    done <expected.stderr
+fi
+echo "scenario $(basename "$scenario") ($mode): as expected"
