@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets (clang, ASan + UBSan) in build-fuzz and runs each one in turn for
 # the given seconds (default 20), at the lowest scheduling priority, one target at a time.
 #   scripts/fuzz.sh [seconds-per-target] [target...]
-# Seeds: fuzz/corpus/ (committed), the golden scripts tests/scripts/**/*.gm when present, and their
+# Seeds: fuzz/corpus/ (committed; the image readers' in fuzz/corpus/bmp, tga and png), the golden scripts tests/scripts/**/*.gm when present, and their
 # compiled libraries for the loader. Each target keeps its growing corpus in build-fuzz/fuzz-work/;
 # crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any target finds a crash,
 # a leak or a sanitizer report. Prints the executions run per target. TACT_FUZZ_RUNS=N stops each
@@ -14,7 +14,8 @@ shift || true
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TACT_FUZZ_BUILD:-$root/build-fuzz}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip)
+[ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip
+                                     tact_fuzz_load_bmp tact_fuzz_load_tga tact_fuzz_load_png)
 
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -39,6 +40,7 @@ status=0
 for target in "${targets[@]}"; do
   case $target in
     tact_fuzz_load_library) seeds=$work/seeds/library; dict=() ;;
+    tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png) seeds=$root/fuzz/corpus/${target#tact_fuzz_load_}; dict=() ;;
     *) seeds=$work/seeds/source; dict=(-dict="$root/fuzz/gm.dict") ;;
   esac
   limits=(-max_total_time="$seconds")
