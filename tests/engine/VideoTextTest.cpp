@@ -30,10 +30,21 @@ int countLines(const EngineHarness& harness, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
-// A 24-bit BMP of [w] x 1 pixels, black then white, in a folder under the working directory.
-std::string writeBMP(const std::string& name, uint32_t w) {
-    std::filesystem::create_directories("video_text_test");
-    const std::string path = "video_text_test/" + name;
+// A folder of test pictures under the working directory, one per test (CTest runs tests side by
+// side in one directory), removed with its pictures at the end of the test.
+struct PictureFolder {
+    PictureFolder()
+        : name("video_text_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name())) {
+        std::filesystem::create_directories(name);
+    }
+    ~PictureFolder() { std::filesystem::remove_all(name); }
+    // A 24-bit BMP of [w] x 1 pixels, black then white; returns its name.
+    std::string writeBMP(const std::string& file, uint32_t w) const;
+    std::string name;
+};
+
+std::string PictureFolder::writeBMP(const std::string& file, uint32_t w) const {
+    const std::string path = name + "/" + file;
     const uint32_t row = (w * 3 + 3) / 4 * 4;
     std::vector<uint8_t> b(54 + row, 0);
     b[10] = 54;
@@ -48,14 +59,15 @@ std::string writeBMP(const std::string& name, uint32_t w) {
 }
 
 TEST(Textures, ExtensionChoosesTheReaderAndItsTransparency) {
-    const std::string bmp = writeBMP("pair.bmp", 2);
-    std::filesystem::copy_file(bmp, "video_text_test/pair.alpha.bmp",
+    const PictureFolder folder;
+    const std::string bmp = folder.writeBMP("pair.bmp", 2);
+    std::filesystem::copy_file(bmp, folder.name + "/pair.alpha.bmp",
                                std::filesystem::copy_options::overwrite_existing);
     Image image;
-    ASSERT_TRUE(TextureImageLoader::load("video_text_test/pair.bmp", image));
+    ASSERT_TRUE(TextureImageLoader::load(bmp, image));
     EXPECT_EQ(image.pixels[3], 0);  // black is transparent in a 24-bit "bmp"
     EXPECT_EQ(image.pixels[7], 255);
-    ASSERT_TRUE(TextureImageLoader::load("video_text_test/pair.alpha.bmp", image));
+    ASSERT_TRUE(TextureImageLoader::load(folder.name + "/pair.alpha.bmp", image));
     EXPECT_EQ(image.pixels[3], 0);
     EXPECT_EQ(image.pixels[7], 255);
     EXPECT_EQ(TextureImageLoader::getExtension("a/b.alpha.bmp"), "alpha.bmp");
@@ -66,17 +78,17 @@ TEST(Textures, CacheReadsEachNameOnceAndFailuresAreLoggedEveryTime) {
     EngineHarness harness;
     auto& video = static_cast<NullVideoModule&>(*harness.gameSystem.getVideoModule());
     video.restartVideo();
-    writeBMP("wide.bmp", 100);
-    const Texture* texture = video.loadTexture("video_text_test/wide.bmp");
+    const PictureFolder folder;
+    const std::string wide = folder.writeBMP("wide.bmp", 100);
+    const Texture* texture = video.loadTexture(wide);
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->getTextureWidth(), 128u);
-    EXPECT_EQ(video.loadTexture("video_text_test/wide.bmp"), texture);
+    EXPECT_EQ(video.loadTexture(wide), texture);
     EXPECT_EQ(video.getTextureUploadCount(), 1);
 
     // Upper-case and dot-slash names have no extension the loader knows; a missing file fails too.
-    writeBMP("UPPER.BMP", 2);
-    for (const std::string name :
-         {"video_text_test/UPPER.BMP", "./video_text_test/wide.bmp", "missing.png", "x.gif"}) {
+    for (const std::string& name :
+         {folder.writeBMP("UPPER.BMP", 2), "./" + wide, std::string("missing.png"), std::string("x.gif")}) {
         EXPECT_EQ(video.loadTexture(name), nullptr) << name;
         EXPECT_EQ(video.loadTexture(name), nullptr) << name;
         EXPECT_EQ(countLines(harness, "Error!  Could not load texture: " + name), 2) << name;
@@ -88,15 +100,15 @@ TEST(Textures, CacheReadsEachNameOnceAndFailuresAreLoggedEveryTime) {
     video.restartVideo();
     EXPECT_EQ(video.getTextureReleaseCount(), 1);
     EXPECT_EQ(video.getLoadedTextureCount(), 0u);
-    video.beginTexture("video_text_test/wide.bmp");
+    video.beginTexture(wide);
     EXPECT_EQ(video.getTextureUploadCount(), 2);
 }
 
 TEST(Textures, DrawTextureShowsTheImageUprightOnOneQuad) {
     NullVideoModule video(nullptr);
-    writeBMP("strip.bmp", 3);
+    const PictureFolder folder;
     const float corners[4][3] = {{0, 0, 0}, {3, 0, 0}, {3, 1, 0}, {0, 1, 0}};
-    video.drawTexture(corners, "video_text_test/strip.bmp");
+    video.drawTexture(corners, folder.writeBMP("strip.bmp", 3));
     const auto& calls = video.getDrawCalls();
     ASSERT_EQ(calls.size(), 9u);
     EXPECT_EQ(calls[0], (Call{"uploadTexture", {1, 4, 1}}));
