@@ -160,8 +160,10 @@ class VideoModule : public EngineModule {
     // Shapes that follow are untextured.
     virtual void endTexture() {}
     // One quad over [corners] (x, y, z each; lower left, lower right, upper right, upper left)
-    // showing the whole image of texture [name] upright, tinted by the current colour. Scripts
-    // pass 8 numbers (z 0) or 12. Without the texture the quad is drawn untextured.
+    // showing the whole image of texture [name] upright, tinted by the current colour. Without
+    // the texture the quad is drawn untextured. Scripts pass 8 numbers (z 0) or 12, then the
+    // name; any other list is the script error
+    // "\"drawTexture\" expecting parameters (8 REALs, string) or (12 REALs, string)".
     void drawTexture(const float corners[4][3], const std::string& name);
     void drawTexture(const float corners[4][3], const Texture* texture);
     // Uploads [image] as a new texture with power-of-two sides (the image in its top-left corner,
