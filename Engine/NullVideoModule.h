@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,27 @@ class NullVideoModule : public VideoModule {
         record("plotTexturedVertex", {x, y, z, u, v});
     }
     void plotVertex(float x, float y, float z) override { record("plotVertex", {x, y, z}); }
+    // Texture ids are recorded as numbers.
+    void bindTexture(const Texture* texture) override {
+        record("bindTexture", {texture != nullptr ? static_cast<float>(texture->getId()) : 0.0f});
+    }
+    void endTexture() override { record("endTexture", {}); }
+
+    // Fonts without a rasteriser: every font name opens a fixed face whose glyphs, at a text
+    // height of 1, are kFixedGlyphWidth wide and kFixedGlyphHeight high, reach kFixedGlyphDescent
+    // below the baseline, start kFixedGlyphBearing after the pen and advance it kFixedGlyphAdvance;
+    // a space is empty and advances kFixedSpaceAdvance. Names in missingFonts fail to open.
+    static constexpr float kFixedGlyphWidth = 0.5f;
+    static constexpr float kFixedGlyphHeight = 0.625f;
+    static constexpr float kFixedGlyphDescent = 0.125f;
+    static constexpr float kFixedGlyphBearing = 0.0625f;
+    static constexpr float kFixedGlyphAdvance = 0.625f;
+    static constexpr float kFixedSpaceAdvance = 0.3125f;
+    std::set<std::string> missingFonts;
+    // The paths given to openFontFace, and the texture uploads as (id, width, height).
+    const std::vector<std::string>& getOpenedFontPaths() const { return openedFontPaths_; }
+    int getTextureUploadCount() const { return textureUploadCount_; }
+    int getTextureReleaseCount() const { return textureReleaseCount_; }
 
     const std::vector<DrawCall>& getDrawCalls() const { return drawCalls_; }
     void clearDrawCalls() { drawCalls_.clear(); }
@@ -66,6 +88,9 @@ class NullVideoModule : public VideoModule {
     void applyDepthWrite(bool enabled) override { record("depthWrite", {enabled ? 1.0f : 0.0f}); }
     void applyLineWidth(float pixels) override { record("lineWidth", {pixels}); }
     void drawBlackBorders() override { record("blackBorders", {}); }
+    uint32_t uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height) override;
+    void releaseTexture(uint32_t id) override;
+    std::unique_ptr<FontFace> openFontFace(const std::string& path) override;
 
   private:
     void record(const char* operation, std::vector<float> arguments) {
@@ -73,6 +98,9 @@ class NullVideoModule : public VideoModule {
     }
 
     std::vector<DrawCall> drawCalls_;
+    std::vector<std::string> openedFontPaths_;
+    int textureUploadCount_ = 0;
+    int textureReleaseCount_ = 0;
     int renderCount_ = 0;
     int updateCount_ = 0;
     int systemPauseScreenCount_ = 0;

@@ -1,18 +1,23 @@
 #include "Engine/VideoModule.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
 #include <sstream>
 
 #include "Engine/Assertion.h"
 #include "Engine/Colour.h"
 #include "Engine/ColourManager.h"
 #include "Engine/Entity.h"
+#include "Engine/FilePath.h"
+#include "Engine/FontFace.h"
 #include "Engine/GameSystem.h"
 #include "Engine/ParticleManager.h"
 #include "Engine/RealPoint.h"
 #include "Engine/ShapeType.h"
 #include "Engine/SimulationTimer.h"
+#include "Engine/TextureImageLoader.h"
 
 namespace {
 
@@ -33,8 +38,11 @@ constexpr float kUnitQuad[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.
 // drawing area's height.
 constexpr float kFPSTextHeight = 0.03f;
 constexpr float kFPSMargin = 0.007f;
-// Until text can be measured, an average glyph is taken as 0.6 of the text height wide.
+// Without a font the background is sized for glyphs 0.6 of the text height wide.
 constexpr float kFPSGlyphWidth = 0.6f * kFPSTextHeight;
+
+// Paths longer than this are treated as a failed open, like any other unusable name.
+constexpr std::size_t kPathBufferSize = 1024;
 
 }  // namespace
 
@@ -54,6 +62,8 @@ bool VideoModule::init() {
 }
 
 bool VideoModule::restartVideo() {
+    if (windowOpen_)
+        releaseDeviceTextures();
     setDeviceSize(deviceWidth_, deviceHeight_);
     clearScreen();
     windowOpen_ = true;
@@ -170,25 +180,41 @@ void VideoModule::measureFrameRate() {
 }
 
 void VideoModule::drawFPSOverlay() {
-    std::ostringstream text;
-    text.precision(3);
-    text << "FPS: " << framesPerSecond_ << " (" << frameMS_ << "ms)";
-    const float textWidth = kFPSGlyphWidth * static_cast<float>(text.str().size());
+    std::ostringstream stream;
+    stream.precision(3);
+    stream << "FPS: " << framesPerSecond_ << " (" << frameMS_ << "ms)";
+    const std::string text = stream.str();
     setupAspectRatioOrthoView();
     pushAttributes();
     setAttrDepthTest(false);
-    const float left = -aspectRatio_ / 2.0f;
+    const float corner = -aspectRatio_ / 2.0f;
     const float bottom = -0.5f;
-    const float right = left + textWidth + 2.0f * kFPSMargin;
-    const float top = bottom + kFPSTextHeight + 2.0f * kFPSMargin;
+    // Measured first at a baseline of 0, then lifted so the lowest glyph clears the margin.
+    PrintInfo bounds;
+    bounds.shouldDraw = false;
+    float textLeft = corner + kFPSMargin;
+    float textRight = textLeft + kFPSGlyphWidth * static_cast<float>(text.size());
+    float textBottom = 0.0f;
+    float textTop = kFPSTextHeight;
+    const bool hasFont = getCurrentFont() != nullptr;
+    if (hasFont) {
+        print(textLeft, textLeft, 0.0f, 0.0f, text, kFPSTextHeight, TEXTALIGN_LEFT, &bounds);
+        textRight = bounds.right;
+        textBottom = bounds.bottom;
+        textTop = bounds.top;
+    }
+    const float baseline = bottom + kFPSMargin - textBottom;
     setColour("fpsColourBG", 1.0f);
     beginShape(SHAPETYPE_QUADS);
-    plotVertex(left, bottom, 0.0f);
-    plotVertex(right, bottom, 0.0f);
-    plotVertex(right, top, 0.0f);
-    plotVertex(left, top, 0.0f);
+    plotVertex(corner, bottom, 0.0f);
+    plotVertex(textRight + kFPSMargin, bottom, 0.0f);
+    plotVertex(textRight + kFPSMargin, baseline + textTop + kFPSMargin, 0.0f);
+    plotVertex(corner, baseline + textTop + kFPSMargin, 0.0f);
     endShape();
-    // TODO: print the text in "fpsColour" at kFPSTextHeight once fonts exist.
+    if (hasFont) {
+        setColour("fpsColour", 1.0f);
+        print(textLeft, textLeft, baseline, 0.0f, text, kFPSTextHeight);
+    }
     popAttributes();
 }
 
@@ -318,4 +344,251 @@ void VideoModule::clearAttributesStack() {
 void VideoModule::applyAttributes() {
     applyDepthTest(isAttrDepthTest());
     applyDepthWrite(isAttrDepthWrite());
+}
+
+// ---- Textures ------------------------------------------------------------------------------
+
+const Texture* VideoModule::loadTexture(const std::string& name) {
+    const auto found = textures_.find(name);
+    if (found != textures_.end())
+        return found->second.get();
+    Image image;
+    std::unique_ptr<Texture> texture;
+    if (TextureImageLoader::load(name, image))
+        texture = createTexture(image);
+    if (texture == nullptr) {
+        if (gameSystem_ != nullptr)
+            gameSystem_->log("Error!  Could not load texture: " + name);
+        return nullptr;
+    }
+    return textures_.emplace(name, std::move(texture)).first->second.get();
+}
+
+void VideoModule::deleteLoadedTextures() {
+    for (auto& [name, texture] : textures_) releaseTexture(texture->getId());
+    textures_.clear();
+}
+
+void VideoModule::beginTexture(const std::string& name) {
+    bindTexture(loadTexture(name));
+}
+
+void VideoModule::drawTexture(const float corners[4][3], const std::string& name) {
+    drawTexture(corners, loadTexture(name));
+}
+
+void VideoModule::drawTexture(const float corners[4][3], const Texture* texture) {
+    const float u = texture != nullptr ? texture->getUExtent() : 0.0f;
+    const float v = texture != nullptr ? texture->getVExtent() : 0.0f;
+    // Image rows are stored top first, so v grows downwards: the lower corners take v.
+    const float texCoords[4][2] = {{0.0f, v}, {u, v}, {u, 0.0f}, {0.0f, 0.0f}};
+    bindTexture(texture);
+    beginShape(SHAPETYPE_QUADS);
+    for (int i = 0; i < 4; ++i)
+        plotTexturedVertex(corners[i][0], corners[i][1], corners[i][2], texCoords[i][0], texCoords[i][1]);
+    endShape();
+    endTexture();
+}
+
+std::unique_ptr<Texture> VideoModule::createTexture(const Image& image) {
+    if (image.width == 0 || image.height == 0 ||
+        image.pixels.size() < static_cast<std::size_t>(image.width) * image.height * 4)
+        return nullptr;
+    const std::vector<uint8_t> padded = Texture::padToTextureSize(image);
+    const uint32_t id = uploadTexture(padded.data(), Texture::powerOfTwoAtLeast(image.width),
+                                      Texture::powerOfTwoAtLeast(image.height));
+    if (id == 0)
+        return nullptr;
+    return std::make_unique<Texture>(id, image.width, image.height);
+}
+
+void VideoModule::deleteTexture(std::unique_ptr<Texture> texture) {
+    if (texture != nullptr)
+        releaseTexture(texture->getId());
+}
+
+void VideoModule::releaseDeviceTextures() {
+    deleteLoadedTextures();
+    releaseFontGlyphs();
+}
+
+// ---- Text ----------------------------------------------------------------------------------
+
+Font* VideoModule::openFont(const std::string& fileName) {
+    const auto found = fonts_.find(fileName);
+    if (found != fonts_.end())
+        return found->second.get();
+    std::unique_ptr<FontFace> face;
+    if (const std::optional<std::string> path = makeFilePath(fileName, kPathBufferSize))
+        face = openFontFace(*path);
+    // A game without its own default font still gets readable text and frame-rate figures.
+    if (face == nullptr && fileName == kDefaultFontName) {
+        const std::string fallback = getFallbackFontPath();
+        if (!fallback.empty())
+            face = openFontFace(fallback);
+    }
+    if (face == nullptr) {
+        if (failedFonts_.insert(fileName).second && gameSystem_ != nullptr)
+            gameSystem_->log("Error!  Could not load font: " + fileName);
+        return nullptr;
+    }
+    return fonts_.emplace(fileName, std::make_unique<Font>(fileName, std::move(face))).first->second.get();
+}
+
+bool VideoModule::setFont(const std::string& fileName) {
+    Font* font = openFont(fileName);
+    if (font == nullptr)
+        return false;
+    currentFont_ = font;
+    return true;
+}
+
+Font* VideoModule::getCurrentFont() {
+    if (currentFont_ == nullptr && !defaultFontTried_) {
+        defaultFontTried_ = true;
+        currentFont_ = openFont(kDefaultFontName);
+    }
+    return currentFont_;
+}
+
+float VideoModule::getTextWidth(const std::string& text, float height) {
+    Font* font = getCurrentFont();
+    if (font == nullptr || text.empty())
+        return 0.0f;
+    float width = 0.0f;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const Glyph& glyph = font->getGlyph(static_cast<unsigned char>(text[i]));
+        if (i == 0)
+            width += height * (glyph.advance - glyph.leftBearing);
+        else if (i + 1 == text.size())
+            width += height * (glyph.leftBearing + glyph.width);
+        else
+            width += height * glyph.advance;
+    }
+    return width;
+}
+
+float VideoModule::print(float left, float right, float y, float z, const std::string& text, float height,
+                         int alignment, PrintInfo* info) {
+    if (info != nullptr) {
+        // Inverted, so that the first glyph sets them.
+        info->left = right;
+        info->right = left;
+        info->top = y;
+        info->bottom = y;
+    }
+    Font* font = getCurrentFont();
+    if (font == nullptr)
+        return 0.0f;
+    const float wrapWidth = right - left;
+    std::string line;
+    float lineWidth = 0.0f;
+    bool lineHasWord = false;
+    std::string word;
+    float wordWidth = 0.0f;
+    float baseline = y;
+    int lines = 1;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        const bool atEnd = i == text.size();
+        if (!atEnd && text[i] != ' ') {
+            word += text[i];
+            wordWidth += height * font->getGlyph(static_cast<unsigned char>(text[i])).advance;
+            continue;
+        }
+        if (wrapWidth != 0.0f && lineHasWord && !word.empty() && !(lineWidth + wordWidth < wrapWidth)) {
+            printLine(*font, line, left, right, baseline, z, height, alignment, info);
+            baseline -= height;
+            ++lines;
+            line.clear();
+            lineWidth = 0.0f;
+            lineHasWord = false;
+        }
+        line += word;
+        lineWidth += wordWidth;
+        lineHasWord = lineHasWord || !word.empty();
+        if (!atEnd) {
+            line += ' ';
+            lineWidth += height * font->getGlyph(' ').advance;
+        }
+        word.clear();
+        wordWidth = 0.0f;
+    }
+    printLine(*font, line, left, right, baseline, z, height, alignment, info);
+    return static_cast<float>(lines) * height;
+}
+
+void VideoModule::printLine(Font& font, const std::string& line, float left, float right, float y, float z,
+                            float height, int alignment, PrintInfo* info) {
+    const float lineWidth = getTextWidth(line, height);
+    float x = left;
+    switch (alignment) {
+        case TEXTALIGN_LEFT:
+            break;
+        case TEXTALIGN_RIGHT:
+            x = right - lineWidth;
+            break;
+        case TEXTALIGN_CENTER:
+            x = left + (right - left) / 2.0f - lineWidth / 2.0f;
+            break;
+        default:
+            TACT_ASSERT(false, "false");
+            break;
+    }
+    const bool draw = info == nullptr || info->shouldDraw;
+    const Texture* texture = nullptr;
+    if (draw) {
+        // Every glyph of the line is in the atlas by now (the layout measured them), so one
+        // texture serves the whole line. The depth test is off for the line rather than per
+        // glyph: the same picture, without a state change between quads.
+        texture = font.prepareTexture(*this);
+        pushAttributes();
+        setAttrDepthTest(false);
+        bindTexture(texture);
+    }
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const Glyph& glyph = font.getGlyph(static_cast<unsigned char>(line[i]));
+        if (i > 0)
+            x += height * glyph.leftBearing;
+        const float bottom = y - height * glyph.descent;
+        const float top = bottom + height * glyph.height;
+        const float glyphRight = x + height * glyph.width;
+        if (info != nullptr) {
+            if (i == 0)
+                info->left = std::min(info->left, x);
+            info->right = std::max(info->right, glyphRight);
+            info->top = std::max(info->top, top);
+            info->bottom = std::min(info->bottom, bottom);
+        }
+        if (draw && texture != nullptr && !glyph.isEmpty()) {
+            const std::array<float, 4> uv = font.getTexCoords(glyph);
+            beginShape(SHAPETYPE_QUADS);
+            plotTexturedVertex(x, bottom, z, uv[0], uv[3]);
+            plotTexturedVertex(glyphRight, bottom, z, uv[2], uv[3]);
+            plotTexturedVertex(glyphRight, top, z, uv[2], uv[1]);
+            plotTexturedVertex(x, top, z, uv[0], uv[1]);
+            endShape();
+        }
+        x += height * glyph.advance - height * glyph.leftBearing;
+    }
+    if (draw) {
+        endTexture();
+        popAttributes();
+    }
+}
+
+void VideoModule::releaseFontGlyphs() {
+    for (auto& [name, font] : fonts_) font->releaseGlyphs(*this);
+}
+
+void VideoModule::deleteFonts() {
+    releaseFontGlyphs();
+    fonts_.clear();
+    currentFont_ = nullptr;
+    defaultFontTried_ = false;
+    failedFonts_.clear();
+}
+
+void VideoModule::deinit() {
+    deleteLoadedTextures();
+    deleteFonts();
 }

@@ -8,16 +8,22 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "Engine/Camera.h"
 #include "Engine/DrawingArea.h"
 #include "Engine/EngineModule.h"
+#include "Engine/Font.h"
+#include "Engine/PrintInfo.h"
+#include "Engine/Texture.h"
 
 class Colour;
 class Entity;
+class FontFace;
 class SimulationTimer;
 struct RealPoint;
 
@@ -30,8 +36,9 @@ class VideoModule : public EngineModule {
     // false when the window could not be opened.
     bool init() override;
 
-    // Releases the video resources before the module is deleted.
-    virtual void deinit() {}
+    // Releases the video resources before the module is deleted: the cached textures and every
+    // font with its glyph textures. Platform modules call it while their device still exists.
+    virtual void deinit();
     // Draws one frame.
     virtual void render() = 0;
     virtual void drawSystemPauseScreen() = 0;
@@ -132,9 +139,70 @@ class VideoModule : public EngineModule {
     void clear(float red, float green, float blue, float alpha);
     // [width] is in units of an 800-pixel-wide area, so lines keep their look at any size.
     void setLineWidth(float width);
-    // Textures arrive with the texture loader; until then these bind nothing.
-    virtual void beginTexture(const std::string& /*name*/) {}
+
+    // ---- Textures ----
+    // Textures are loaded by file name on first use and kept, by that exact name, until the
+    // window is replaced (restartVideo) or the module is deinitialised. The image reader is
+    // chosen by the name's extension (TextureImageLoader.h). A failed load logs
+    // "Error!  Could not load texture: " + name, caches nothing, and is tried again next time.
+
+    // The cached texture of [name], loaded on a miss; null when it cannot be loaded.
+    const Texture* loadTexture(const std::string& name);
+    bool isTextureLoaded(const std::string& name) const { return textures_.count(name) != 0; }
+    std::size_t getLoadedTextureCount() const { return textures_.size(); }
+    // Deletes every cached texture; each is loaded again on its next use.
+    void deleteLoadedTextures();
+    // Binds the texture of [name] (loaded on a miss) for the shapes that follow, until
+    // endTexture; when it cannot be loaded the shapes are drawn untextured.
+    void beginTexture(const std::string& name);
+    // Binds [texture] (null: none) for the shapes that follow.
+    virtual void bindTexture(const Texture* /*texture*/) {}
+    // Shapes that follow are untextured.
     virtual void endTexture() {}
+    // One quad over [corners] (x, y, z each; lower left, lower right, upper right, upper left)
+    // showing the whole image of texture [name] upright, tinted by the current colour. Without
+    // the texture the quad is drawn untextured. Scripts pass 8 numbers (z 0) or 12, then the
+    // name; any other list is the script error
+    // "\"drawTexture\" expecting parameters (8 REALs, string) or (12 REALs, string)".
+    void drawTexture(const float corners[4][3], const std::string& name);
+    void drawTexture(const float corners[4][3], const Texture* texture);
+    // Uploads [image] as a new texture with power-of-two sides (the image in its top-left corner,
+    // the rest clear); null when the image is empty or the device refuses it. The caller owns it
+    // and gives it back through deleteTexture while the device still exists.
+    std::unique_ptr<Texture> createTexture(const Image& image);
+    void deleteTexture(std::unique_ptr<Texture> texture);
+
+    // ---- Text ----
+    // Text is drawn from TrueType fonts opened at 32 pixels; lengths are in the units of the
+    // current view, and [height] is the text's line height in those units. The first use of text
+    // without a setFont opens the default font, kDefaultFontName from the game folder or, when
+    // the game has none, a bold sans-serif font installed with the engine.
+    static constexpr const char* kDefaultFontName = "grayscale-bold.ttf";
+
+    // Makes the font of [fileName] current, opening it on first use. A font that cannot be
+    // opened logs "Error!  Could not load font: " + name once and the current font stays; false
+    // then.
+    bool setFont(const std::string& fileName);
+    // The current font (the default one opened if none was set yet); null when there is none.
+    Font* getCurrentFont();
+    // Width of [text] at [height]: the sum of the glyph advances, except that the first glyph
+    // starts at its ink (advance - left bearing) and the last ends at its ink (left bearing +
+    // width). 0 for an empty text or with no font.
+    float getTextWidth(const std::string& text, float height);
+    // Prints [text] with its first baseline at [y], at depth [z], [height] high, without the
+    // depth test. Words (ended by spaces) wrap onto lines [height] lower once a line would reach
+    // [right] - [left]; left == right never wraps. [alignment] (TEXTALIGN_) places each line
+    // against [left], against [right], or centred between them. With [info], its bounds are set
+    // to those of the glyph quads, and with info->shouldDraw false nothing is drawn. Returns the
+    // height of the printed block: the number of lines times [height] (0 with no font).
+    // Script forms: (left, right, y, z, text, height [, alignment [, info]]); (x, y, z, ...) with
+    // left = right = x; (x, y, text, ...) with z 0; (text, height ...) at the origin.
+    float print(float left, float right, float y, float z, const std::string& text, float height,
+                int alignment = TEXTALIGN_LEFT, PrintInfo* info = nullptr);
+    // Forgets every font's glyph textures (they are made again on next use).
+    void releaseFontGlyphs();
+    // Closes every font (glyph textures included); the default is opened again on next use.
+    void deleteFonts();
 
     // ---- Depth attributes ----
     void setAttrDepthTest(bool enabled);
@@ -165,8 +233,24 @@ class VideoModule : public EngineModule {
     // Fills the window outside the drawing area with black.
     virtual void drawBlackBorders() {}
     virtual void applyLineWidth(float /*pixels*/) {}
-    // The overlay's background rectangle; the text is printed over it once fonts exist.
+    // "FPS: n (ms)" in the lower-left corner, over a background rectangle.
     void drawFPSOverlay();
+    // Deletes the cached textures and the fonts' glyph textures: the device they live on is about
+    // to go (window replaced or closed). The fonts themselves stay open.
+    void releaseDeviceTextures();
+
+    // The device side of textures: [rgba] holds [width] x [height] pixels (powers of two), top
+    // row first. Returns the device's name for the texture, 0 when refused. Without a device the
+    // name is only counted.
+    virtual uint32_t uploadTexture(const uint8_t* /*rgba*/, uint32_t /*width*/, uint32_t /*height*/) {
+        return ++lastTextureId_;
+    }
+    virtual void releaseTexture(uint32_t /*id*/) {}
+    // Opens the font file at [path] (already made relative to the working directory); null when
+    // it cannot be opened. Without a rasteriser there are no fonts.
+    virtual std::unique_ptr<FontFace> openFontFace(const std::string& /*path*/) { return nullptr; }
+    // The path of the font used when the default one is not in the game folder; empty for none.
+    virtual std::string getFallbackFontPath() const { return {}; }
 
     virtual void beginPrimitive(int /*shapeType*/) {}
     virtual void endPrimitive() {}
@@ -180,6 +264,10 @@ class VideoModule : public EngineModule {
 
     void applyAttributes();
     void measureFrameRate();
+    Font* openFont(const std::string& fileName);
+    // Draws one laid-out line whose baseline is at [y] (see print).
+    void printLine(Font& font, const std::string& line, float left, float right, float y, float z,
+                   float height, int alignment, PrintInfo* info);
 
     int deviceWidth_ = 800;
     int deviceHeight_ = 600;
@@ -203,4 +291,13 @@ class VideoModule : public EngineModule {
     uint16_t attributes_ = kDepthTestBit | kDepthWriteBit;
     std::deque<uint16_t> attributesStack_;
     bool lineShapeOpen_ = false;
+
+    std::map<std::string, std::unique_ptr<Texture>> textures_;
+    uint32_t lastTextureId_ = 0;
+    std::map<std::string, std::unique_ptr<Font>> fonts_;
+    Font* currentFont_ = nullptr;
+    // The default font is looked for once, on the first use of text with no font set.
+    bool defaultFontTried_ = false;
+    // Fonts that could not be opened: each is reported once.
+    std::set<std::string> failedFonts_;
 };

@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets (clang, ASan + UBSan) in build-fuzz and runs each one in turn for
 # the given seconds (default 20), at the lowest scheduling priority, one target at a time.
 #   scripts/fuzz.sh [seconds-per-target] [target...]
-# Seeds: fuzz/corpus/ (committed), the golden scripts tests/scripts/**/*.gm when present, and their
+# Seeds: fuzz/corpus/ (committed; the image readers' in fuzz/corpus/bmp, tga and png), the golden scripts tests/scripts/**/*.gm when present, and their
 # compiled libraries for the loader. Each target keeps its growing corpus in build-fuzz/fuzz-work/;
 # crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any target finds a crash,
 # a leak or a sanitizer report. Prints the executions run per target. TACT_FUZZ_RUNS=N stops each
@@ -14,31 +14,43 @@ shift || true
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TACT_FUZZ_BUILD:-$root/build-fuzz}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip)
+[ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip
+                                     tact_fuzz_load_bmp tact_fuzz_load_tga tact_fuzz_load_png)
 
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTACT_FUZZ=ON -DTACT_BUILD_TESTS=OFF -DTACT_BUILD_BENCHMARKS=OFF >/dev/null
 fi
-nice -n 19 cmake --build "$build" -j2 --target "${targets[@]}" tact_fuzz_make_seeds
+# The script targets' seeds include compiled libraries made by a tool of the script library; the
+# image readers' seeds are committed files only, so an image-only run builds no script code.
+script_seeds=0
+for target in "${targets[@]}"; do
+  case $target in tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png) ;; *) script_seeds=1 ;; esac
+done
+seed_tool=()
+[ $script_seeds -eq 0 ] || seed_tool=(tact_fuzz_make_seeds)
+nice -n 19 cmake --build "$build" -j2 --target "${targets[@]}" "${seed_tool[@]}"
 
 work=$build/fuzz-work
 mkdir -p "$work/crashes" "$work/seeds/source" "$work/seeds/library"
-cp "$root"/fuzz/corpus/source/* "$work/seeds/source/"
-cp "$root"/fuzz/corpus/library/*.gmc "$work/seeds/library/" 2>/dev/null || true
-golden=()
-if [ -d "$root/tests/scripts" ]; then
-  while IFS= read -r -d '' f; do golden+=("$f"); done < <(find "$root/tests/scripts" -name '*.gm' -print0)
+if [ $script_seeds -eq 1 ]; then
+  cp "$root"/fuzz/corpus/source/* "$work/seeds/source/"
+  cp "$root"/fuzz/corpus/library/*.gmc "$work/seeds/library/" 2>/dev/null || true
+  golden=()
+  if [ -d "$root/tests/scripts" ]; then
+    while IFS= read -r -d '' f; do golden+=("$f"); done < <(find "$root/tests/scripts" -name '*.gm' -print0)
+  fi
+  for f in "${golden[@]}"; do
+    cp "$f" "$work/seeds/source/$(basename "$(dirname "$f")")_$(basename "$f")"
+  done
+  "$build/fuzz/tact_fuzz_make_seeds" "$work/seeds/library" "$work"/seeds/source/*.gm >/dev/null
 fi
-for f in "${golden[@]}"; do
-  cp "$f" "$work/seeds/source/$(basename "$(dirname "$f")")_$(basename "$f")"
-done
-"$build/fuzz/tact_fuzz_make_seeds" "$work/seeds/library" "$work"/seeds/source/*.gm >/dev/null
 
 status=0
 for target in "${targets[@]}"; do
   case $target in
     tact_fuzz_load_library) seeds=$work/seeds/library; dict=() ;;
+    tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png) seeds=$root/fuzz/corpus/${target#tact_fuzz_load_}; dict=() ;;
     *) seeds=$work/seeds/source; dict=(-dict="$root/fuzz/gm.dict") ;;
   esac
   limits=(-max_total_time="$seconds")

@@ -1,15 +1,19 @@
 #include "Engine/GLFWVideoModule/GLFWVideoModule.h"
 
 #include <cmath>
+#include <filesystem>
 
 #include "Engine/Assertion.h"
 #include "Engine/FatalError.h"
+#include "Engine/GLFWVideoModule/FreeTypeFontFace.h"
 #include "Engine/GLFWVideoModule/Screenshot.h"
 #include "Engine/GameSystem.h"
 #include "Engine/ShapeType.h"
 
 #define GLFW_INCLUDE_GLU
 #include <GLFW/glfw3.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 namespace {
 
@@ -25,6 +29,8 @@ constexpr float kDefaultLineWidth = 2.0f;
 // The extent of a default game board; setupWorldOrthoView shows it.
 // TODO: read the board's corners once the game board carries them.
 constexpr double kBoardMinX = -2399.0, kBoardMinY = -1339.0, kBoardMaxX = 2399.0, kBoardMaxY = 1339.0;
+// The bold sans-serif font that stands in for a game's missing default font.
+constexpr const char* kFallbackFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 
 GLenum primitiveFor(int shapeType) {
     switch (shapeType) {
@@ -55,7 +61,12 @@ GLFWVideoModule::GLFWVideoModule(GameSystem* gameSystem) : VideoModule(gameSyste
 }
 
 GLFWVideoModule::~GLFWVideoModule() {
+    // Textures go while their context is current; faces before the library that made them.
+    deleteLoadedTextures();
+    deleteFonts();
     closeWindow();
+    if (freeType_ != nullptr)
+        FT_Done_FreeType(freeType_);
 }
 
 bool GLFWVideoModule::init() {
@@ -96,8 +107,12 @@ bool GLFWVideoModule::restartVideo() {
         glfwCreateWindow(getDeviceWidth(), getDeviceHeight(), kWindowTitle, monitor, nullptr);
     if (window == nullptr)
         return false;
-    // TODO: delete the loaded textures here once textures exist; they die with the old context.
+    // The old context is still current: its textures are deleted there, and loaded again into
+    // the new one on their next use.
+    if (window_ != nullptr)
+        releaseDeviceTextures();
     closeWindow();
+    boundTexture_ = 0;
     window_ = window;
     glfwMakeContextCurrent(window_);
     ShapeBatch::setCurrent(&batch_);
@@ -139,7 +154,7 @@ void GLFWVideoModule::update(float deltaMS) {
 }
 
 void GLFWVideoModule::deinit() {
-    // TODO: release the font cache once text exists.
+    VideoModule::deinit();
 }
 
 // ---- Frame ---------------------------------------------------------------------------------
@@ -305,7 +320,7 @@ void GLFWVideoModule::plotVertex(float x, float y, float z) {
 }
 
 void GLFWVideoModule::beginPrimitive(int shapeType) {
-    batch_.beginShape(primitiveFor(shapeType));
+    batch_.beginShape(primitiveFor(shapeType), boundTexture_);
 }
 
 void GLFWVideoModule::endPrimitive() {
@@ -349,4 +364,61 @@ void GLFWVideoModule::applyLineWidth(float pixels) {
     batch_.flush();
     lineWidthApplied_ = pixels;
     glLineWidth(pixels);
+}
+
+// ---- Textures and fonts --------------------------------------------------------------------
+
+void GLFWVideoModule::bindTexture(const Texture* texture) {
+    boundTexture_ = texture != nullptr ? texture->getId() : 0;
+}
+
+void GLFWVideoModule::endTexture() {
+    boundTexture_ = 0;
+}
+
+uint32_t GLFWVideoModule::uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height) {
+    if (window_ == nullptr)
+        return 0;
+    // Errors left by earlier calls must not be taken for this upload's.
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+                 GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    // A texture larger than the driver takes, or no memory for it: refused like a bad file.
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &id);
+        return 0;
+    }
+    return id;
+}
+
+void GLFWVideoModule::releaseTexture(uint32_t id) {
+    if (window_ == nullptr)
+        return;
+    // Pending shapes may still be drawn with it; GL may hand its name out again.
+    batch_.flush();
+    if (boundTexture_ == id)
+        boundTexture_ = 0;
+    const GLuint name = id;
+    glDeleteTextures(1, &name);
+}
+
+std::unique_ptr<FontFace> GLFWVideoModule::openFontFace(const std::string& path) {
+    if (freeType_ == nullptr && FT_Init_FreeType(&freeType_) != 0) {
+        freeType_ = nullptr;
+        return nullptr;
+    }
+    return FreeTypeFontFace::open(freeType_, path);
+}
+
+std::string GLFWVideoModule::getFallbackFontPath() const {
+    std::error_code error;
+    return std::filesystem::exists(kFallbackFontPath, error) ? std::string(kFallbackFontPath) : std::string();
 }

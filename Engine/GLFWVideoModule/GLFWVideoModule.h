@@ -8,6 +8,7 @@
 #include "Engine/GLFWVideoModule/ShapeBatch.h"
 #include "Engine/VideoModule.h"
 
+struct FT_LibraryRec_;
 struct GLFWwindow;
 
 class GLFWVideoModule : public VideoModule {
@@ -45,6 +46,8 @@ class GLFWVideoModule : public VideoModule {
     void plotTexturedVertex(float x, float y, float z, float u, float v) override;
     void plotVertex(float x, float y, float z) override;
     void clearDepthBuffer() override;
+    void bindTexture(const Texture* texture) override;
+    void endTexture() override;
 
     void requestScreenshot(const std::string& fileName) override { screenshotFileName_ = fileName; }
     // Runs just before each buffer swap, while the back buffer holds the finished frame; tests
@@ -59,6 +62,11 @@ class GLFWVideoModule : public VideoModule {
     void applyDepthWrite(bool enabled) override;
     void applyLineWidth(float pixels) override;
     void drawBlackBorders() override;
+    uint32_t uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height) override;
+    void releaseTexture(uint32_t id) override;
+    std::unique_ptr<FontFace> openFontFace(const std::string& path) override;
+    // DejaVu Sans Bold where Debian's fonts-dejavu-core puts it.
+    std::string getFallbackFontPath() const override;
 
   private:
     void closeWindow();
@@ -79,4 +87,8 @@ class GLFWVideoModule : public VideoModule {
     bool depthWriteApplied_ = true;
     float lineWidthApplied_ = 0.0f;
     float colour_[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    // The texture shapes are drawn with from now on (0: none); the batch binds it when it draws.
+    unsigned boundTexture_ = 0;
+    // FreeType, started when the first font is opened; the fonts' faces close before it ends.
+    FT_LibraryRec_* freeType_ = nullptr;
 };

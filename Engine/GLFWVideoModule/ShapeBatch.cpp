@@ -36,12 +36,22 @@ void ShapeBatch::flushCurrent() {
         current_->flush();
 }
 
-void ShapeBatch::beginShape(unsigned mode) {
+void ShapeBatch::beginShape(unsigned mode, unsigned texture) {
     shapeOpen_ = true;
     shapeMode_ = mode;
-    shapeTextured_ = false;
+    shapeTexture_ = texture;
     shapeColourVaries_ = false;
     shapeFirst_ = static_cast<uint32_t>(vertices_.size());
+    if (texture != 0)
+        activateTexCoords();
+}
+
+void ShapeBatch::activateTexCoords() {
+    if (texCoordsActive_)
+        return;
+    // The coordinate array must line up with the vertex array from its first vertex.
+    texCoordsActive_ = true;
+    texCoords_.assign(vertices_.size() * 2, 0.0f);
 }
 
 void ShapeBatch::addVertex(const float eye[3], const float colour[4]) {
@@ -50,18 +60,14 @@ void ShapeBatch::addVertex(const float eye[3], const float colour[4]) {
     if (vertices_.size() > shapeFirst_ && !std::equal(colour, colour + 4, vertices_.back().colour))
         shapeColourVaries_ = true;
     vertices_.push_back(Vertex{{eye[0], eye[1], eye[2]}, {colour[0], colour[1], colour[2], colour[3]}});
-    if (shapeTextured_)
+    if (texCoordsActive_)
         texCoords_.insert(texCoords_.end(), {0.0f, 0.0f});
 }
 
 void ShapeBatch::addTexturedVertex(const float eye[3], const float colour[4], float u, float v) {
     if (!shapeOpen_)
         return;
-    if (!shapeTextured_) {
-        // The coordinate array must line up with the vertex array from the shape's first vertex.
-        shapeTextured_ = true;
-        texCoords_.assign(vertices_.size() * 2, 0.0f);
-    }
+    activateTexCoords();
     addVertex(eye, colour);
     texCoords_[texCoords_.size() - 2] = u;
     texCoords_[texCoords_.size() - 1] = v;
@@ -74,9 +80,12 @@ void ShapeBatch::endShape() {
     const auto count = static_cast<uint32_t>(vertices_.size()) - shapeFirst_;
     if (count == 0)
         return;
-    if (isFilled(shapeMode_) && !shapeTextured_ && !shapeColourVaries_) {
-        // Colours are clamped to 1, so an alpha of 1 or more is opaque.
-        if (!(vertices_[shapeFirst_].colour[3] >= 1.0f))
+    if (isFilled(shapeMode_) && !shapeColourVaries_) {
+        if (!indices_.empty() && shapeTexture_ != trianglesTexture_)
+            drawTriangles();
+        trianglesTexture_ = shapeTexture_;
+        // Colours are clamped to 1, so an alpha of 1 or more is opaque; a texture has its own alpha.
+        if (!(vertices_[shapeFirst_].colour[3] >= 1.0f) || shapeTexture_ != 0)
             trianglesOpaque_ = false;
         appendTriangles(shapeFirst_, count);
         if (vertices_.size() >= kFlushVertices) {
@@ -166,9 +175,11 @@ void ShapeBatch::drawTriangles() {
     // neither reads the colour buffer to blend nor does the arithmetic.
     if (trianglesOpaque_)
         glDisable(GL_BLEND);
+    beginTextured(trianglesTexture_);
     // The range spares the driver a scan of the indices for the vertices to fetch.
     glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(vertices_.size() - 1),
                         static_cast<GLsizei>(indices_.size()), GL_UNSIGNED_INT, indices_.data());
+    endTextured(trianglesTexture_);
     if (trianglesOpaque_)
         glEnable(GL_BLEND);
     glShadeModel(GL_SMOOTH);
@@ -189,13 +200,9 @@ void ShapeBatch::drawShapeAlone(uint32_t first, uint32_t count) {
     } else {
         glColor4fv(vertices_[first].colour);
     }
-    if (shapeTextured_) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, 0, texCoords_.data());
-    }
+    beginTextured(shapeTexture_);
     glDrawArrays(shapeMode_, static_cast<GLint>(first), static_cast<GLsizei>(count));
-    if (shapeTextured_)
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    endTextured(shapeTexture_);
     if (shapeColourVaries_)
         glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -206,5 +213,21 @@ void ShapeBatch::clearVertices() {
     texCoords_.clear();
     indices_.clear();
     trianglesOpaque_ = true;
-    shapeTextured_ = false;
+    texCoordsActive_ = false;
+}
+
+void ShapeBatch::beginTextured(unsigned texture) {
+    if (texture == 0 || !texCoordsActive_)
+        return;
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 0, texCoords_.data());
+}
+
+void ShapeBatch::endTextured(unsigned texture) {
+    if (texture == 0 || !texCoordsActive_)
+        return;
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_TEXTURE_2D);
 }

@@ -1,0 +1,27 @@
+// A TrueType face on FreeType, opened at the engine's font pixel size, rendering 8-bit coverage.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "Engine/FontFace.h"
+
+struct FT_LibraryRec_;
+struct FT_FaceRec_;
+
+class FreeTypeFontFace : public FontFace {
+  public:
+    // Opens the font file at [path] with [library]; null when FreeType cannot open it or set its
+    // size. The library must outlive the face.
+    static std::unique_ptr<FreeTypeFontFace> open(FT_LibraryRec_* library, const std::string& path);
+    ~FreeTypeFontFace() override;
+    FreeTypeFontFace(const FreeTypeFontFace&) = delete;
+    FreeTypeFontFace& operator=(const FreeTypeFontFace&) = delete;
+
+    // Text bytes are taken as Latin-1 code points, which are also their Unicode values.
+    bool renderGlyph(int character, GlyphBitmap& out) override;
+
+  private:
+    explicit FreeTypeFontFace(FT_FaceRec_* face) : face_(face) {}
+    FT_FaceRec_* face_;
+};
