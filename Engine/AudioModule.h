@@ -25,7 +25,7 @@ inline constexpr int DEFAULT_BASE_NOTE = 48;
 inline constexpr float VOICE_RELEASE_MS = 100.0f;
 
 class AudioModule : public EngineModule {
-public:
+  public:
     explicit AudioModule(GameSystem* gameSystem);
     ~AudioModule() override;
 
@@ -50,8 +50,11 @@ public:
     // [pan] (-1 left .. 1 right) and [volume] (0..1, times the SFX volume). Returns its id, or
     // INVALID_VOICEID when the sound cannot be loaded or no channel is free (then
     // "SOUNDSKIN: couldn't play <name>" goes to debug.log). Sounds loop until stopped or gated.
-    virtual VoiceId playSound(const std::string& fileName, int note, float gateTimeMS, float pan, float volume);
-    VoiceId playSound(const std::string& fileName) { return playSound(fileName, BASE_NOTE, 0.0f, 0.0f, 1.0f); }
+    virtual VoiceId playSound(const std::string& fileName, int note, float gateTimeMS, float pan,
+                              float volume);
+    VoiceId playSound(const std::string& fileName) {
+        return playSound(fileName, BASE_NOTE, 0.0f, 0.0f, 1.0f);
+    }
     VoiceId playSound(const std::string& fileName, float pan, float volume) {
         return playSound(fileName, BASE_NOTE, 0.0f, pan, volume);
     }
@@ -90,7 +93,7 @@ public:
     // The pitch ratio of [note] for a sound whose base note is [baseNote]; 1 for BASE_NOTE.
     static float getPitchRatio(int note, int baseNote);
 
-protected:
+  protected:
     // A sound as the device holds it: its handle and its channel count.
     struct DeviceSound {
         uint32_t handle = 0;
@@ -127,7 +130,7 @@ protected:
     // An engine message in the game system's log (the engine may run without one in tests).
     void log(const std::string& text);
 
-private:
+  private:
     struct Sound {
         DeviceSound device;
         int baseNote = DEFAULT_BASE_NOTE;

@@ -7,24 +7,30 @@ NullAudioModule::NullAudioModule(GameSystem* gameSystem, int channelLimit)
     addTypeName("NullAudioModule");
 }
 
-NullAudioModule::~NullAudioModule() { releaseAll(); }
+NullAudioModule::~NullAudioModule() {
+    releaseAll();
+}
 
 void NullAudioModule::update(float deltaMS) {
     ++updateCount_;
     AudioModule::update(deltaMS);
 }
 
-void NullAudioModule::addSound(const std::string& fileName, int channels) { addedSounds_["./" + fileName] = channels; }
+void NullAudioModule::addSound(const std::string& fileName, int channels) {
+    addedSounds_["./" + fileName] = channels;
+}
 
 const NullAudioModule::Channel* NullAudioModule::getChannel(VoiceId id) const {
     std::optional<uint32_t> channel = getVoiceChannel(id);
-    if (!channel) return nullptr;
+    if (!channel)
+        return nullptr;
     auto it = channels_.find(*channel);
     return it == channels_.end() ? nullptr : &it->second;
 }
 
 void NullAudioModule::endChannel(VoiceId id) {
-    if (std::optional<uint32_t> channel = getVoiceChannel(id)) endedChannels_.insert(*channel);
+    if (std::optional<uint32_t> channel = getVoiceChannel(id))
+        endedChannels_.insert(*channel);
 }
 
 std::optional<AudioModule::DeviceSound> NullAudioModule::loadDeviceSound(const std::string& path) {
@@ -33,7 +39,8 @@ std::optional<AudioModule::DeviceSound> NullAudioModule::loadDeviceSound(const s
         channels = it->second;
     } else {
         std::error_code error;
-        if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+        if (!std::filesystem::is_regular_file(path, error))
+            return std::nullopt;
     }
     requests_.push_back("load " + path);
     const uint32_t handle = nextHandle_++;
@@ -43,13 +50,15 @@ std::optional<AudioModule::DeviceSound> NullAudioModule::loadDeviceSound(const s
 
 void NullAudioModule::unloadDeviceSound(const DeviceSound& sound) {
     auto it = sounds_.find(sound.handle);
-    if (it == sounds_.end()) return;
+    if (it == sounds_.end())
+        return;
     requests_.push_back("unload " + it->second);
     sounds_.erase(it);
 }
 
 std::optional<uint32_t> NullAudioModule::startChannel(const DeviceSound& sound) {
-    if (static_cast<int>(channels_.size()) >= channelLimit_) return std::nullopt;
+    if (static_cast<int>(channels_.size()) >= channelLimit_)
+        return std::nullopt;
     const std::string& path = sounds_.at(sound.handle);
     requests_.push_back("start " + path);
     const uint32_t channel = nextHandle_++;
@@ -59,7 +68,8 @@ std::optional<uint32_t> NullAudioModule::startChannel(const DeviceSound& sound) 
 
 void NullAudioModule::stopChannel(uint32_t channel) {
     auto it = channels_.find(channel);
-    if (it == channels_.end()) return;
+    if (it == channels_.end())
+        return;
     requests_.push_back("stop " + it->second.sound);
     channels_.erase(it);
     endedChannels_.erase(channel);
@@ -71,28 +81,32 @@ bool NullAudioModule::isChannelPlaying(uint32_t channel) {
 
 bool NullAudioModule::setChannelGain(uint32_t channel, float gain) {
     auto it = channels_.find(channel);
-    if (it == channels_.end()) return false;
+    if (it == channels_.end())
+        return false;
     it->second.gain = gain;
     return true;
 }
 
 bool NullAudioModule::setChannelPan(uint32_t channel, const DeviceSound&, float pan) {
     auto it = channels_.find(channel);
-    if (it == channels_.end()) return false;
+    if (it == channels_.end())
+        return false;
     it->second.pan = pan;
     return true;
 }
 
 bool NullAudioModule::setChannelPaused(uint32_t channel, bool paused) {
     auto it = channels_.find(channel);
-    if (it == channels_.end()) return false;
+    if (it == channels_.end())
+        return false;
     it->second.paused = paused;
     return true;
 }
 
 bool NullAudioModule::setChannelPitch(uint32_t channel, float pitchRatio) {
     auto it = channels_.find(channel);
-    if (it == channels_.end()) return false;
+    if (it == channels_.end())
+        return false;
     it->second.pitchRatio = pitchRatio;
     return true;
 }

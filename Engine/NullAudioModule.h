@@ -10,7 +10,7 @@
 #include "Engine/AudioModule.h"
 
 class NullAudioModule : public AudioModule {
-public:
+  public:
     // The device state of one voice's channel.
     struct Channel {
         std::string sound;
@@ -40,7 +40,7 @@ public:
     int getLoadedSoundCount() const { return static_cast<int>(sounds_.size()); }
     using AudioModule::setNextVoiceId;
 
-protected:
+  protected:
     std::optional<DeviceSound> loadDeviceSound(const std::string& path) override;
     void unloadDeviceSound(const DeviceSound& sound) override;
     std::optional<uint32_t> startChannel(const DeviceSound& sound) override;
@@ -51,7 +51,7 @@ protected:
     bool setChannelPaused(uint32_t channel, bool paused) override;
     bool setChannelPitch(uint32_t channel, float pitchRatio) override;
 
-private:
+  private:
     int channelLimit_;
     int updateCount_ = 0;
     uint32_t nextHandle_ = 1;

@@ -2,6 +2,7 @@
 
 #include "Engine/GLFWVideoModule/GLFWInputModule.h"
 #include "Engine/GLFWVideoModule/GLFWVideoModule.h"
+#include "Engine/OpenALAudioModule/OpenALAudioModule.h"
 
 #include <GLFW/glfw3.h>
 
@@ -20,6 +21,10 @@ std::unique_ptr<VideoModule> GLFWModuleFactory::createVideoModule(GameSystem* ga
 
 std::unique_ptr<InputModule> GLFWModuleFactory::createInputModule(GameSystem* gameSystem) {
     return std::make_unique<GLFWInputModule>(gameSystem);
+}
+
+std::unique_ptr<AudioModule> GLFWModuleFactory::createAudioModule(GameSystem* gameSystem) {
+    return std::make_unique<OpenALAudioModule>(gameSystem);
 }
 
 // Without a display this fails; the video module's init then finds it cannot open its window.

@@ -1,5 +1,5 @@
 // The modules of a desktop with GLFW: the window, drawing and input on GLFW and OpenGL, the real
-// clock. Sound and scripts stay null until their modules exist.
+// clock, sound on OpenAL Soft. Scripts stay null until their module exists.
 #pragma once
 
 #include "Engine/NullModuleFactory.h"
@@ -8,6 +8,7 @@ class GLFWModuleFactory : public NullModuleFactory {
   public:
     std::unique_ptr<VideoModule> createVideoModule(GameSystem* gameSystem) override;
     std::unique_ptr<InputModule> createInputModule(GameSystem* gameSystem) override;
+    std::unique_ptr<AudioModule> createAudioModule(GameSystem* gameSystem) override;
     std::unique_ptr<SimulationTimer> createTimer() override { return ModuleFactory::createTimer(); }
     void sleepMS(int ms) override { ModuleFactory::sleepMS(ms); }
 
