@@ -3,8 +3,8 @@
 # the given seconds (default 20), at the lowest scheduling priority, one target at a time.
 #   scripts/fuzz.sh [seconds-per-target] [target...]
 # Seeds: fuzz/corpus/ (committed), the golden scripts tests/scripts/**/*.gm when present, and their
-# compiled libraries for the loader. Each target keeps its growing corpus in build-fuzz/fuzz-work/;
-# crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any target finds a crash,
+# compiled libraries for the loader; short sounds written by tact_fuzz_make_sound_seeds. Each target
+# keeps its growing corpus in build-fuzz/fuzz-work/; crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any target finds a crash,
 # a leak or a sanitizer report. Prints the executions run per target. TACT_FUZZ_RUNS=N stops each
 # target after N executions when that comes before the time limit.
 set -euo pipefail
@@ -14,13 +14,13 @@ shift || true
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TACT_FUZZ_BUILD:-$root/build-fuzz}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip)
+[ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip tact_fuzz_sound_file)
 
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTACT_FUZZ=ON -DTACT_BUILD_TESTS=OFF -DTACT_BUILD_BENCHMARKS=OFF >/dev/null
 fi
-nice -n 19 cmake --build "$build" -j2 --target "${targets[@]}" tact_fuzz_make_seeds
+nice -n 19 cmake --build "$build" -j2 --target "${targets[@]}" tact_fuzz_make_seeds tact_fuzz_make_sound_seeds
 
 work=$build/fuzz-work
 mkdir -p "$work/crashes" "$work/seeds/source" "$work/seeds/library"
@@ -34,15 +34,20 @@ for f in "${golden[@]}"; do
   cp "$f" "$work/seeds/source/$(basename "$(dirname "$f")")_$(basename "$f")"
 done
 "$build/fuzz/tact_fuzz_make_seeds" "$work/seeds/library" "$work"/seeds/source/*.gm >/dev/null
+"$build/fuzz/tact_fuzz_make_sound_seeds" "$work/seeds/sound" >/dev/null
 
 status=0
 for target in "${targets[@]}"; do
   case $target in
     tact_fuzz_load_library) seeds=$work/seeds/library; dict=() ;;
+    tact_fuzz_sound_file) seeds=$work/seeds/sound; dict=() ;;
     *) seeds=$work/seeds/source; dict=(-dict="$root/fuzz/gm.dict") ;;
   esac
   limits=(-max_total_time="$seconds")
   [ -z "${TACT_FUZZ_RUNS:-}" ] || limits+=(-runs="$TACT_FUZZ_RUNS")
+  # Sound seeds with their headers (an Ogg/Vorbis one most) need more room than scripts.
+  max_len=4096
+  [ "$target" != tact_fuzz_sound_file ] || max_len=16384
   corpus=$work/corpus-$target
   mkdir -p "$corpus"
   log=$work/$target.log
@@ -52,7 +57,7 @@ for target in "${targets[@]}"; do
   # to allocate more than the file justifies. The process as a whole (sanitizer quarantine, a
   # corpus of thousands of inputs) may grow past that on long runs, hence the larger -rss_limit_mb.
   if ! nice -n 19 "$build/fuzz/$target" "${dict[@]}" "${limits[@]}" -timeout=30 -malloc_limit_mb=1024 -rss_limit_mb=3072 \
-       -max_len=4096 -print_final_stats=1 -artifact_prefix="$work/crashes/$target-" "$corpus" "$seeds" \
+       -max_len="$max_len" -print_final_stats=1 -artifact_prefix="$work/crashes/$target-" "$corpus" "$seeds" \
        >"$log" 2>&1; then
     status=1
     echo "fuzz: $target FAILED, see $log"
