@@ -4,6 +4,7 @@
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -280,4 +281,25 @@ TEST_F(OpenALAudioModuleTest, AVoiceIsHeardFromTheStartOfTheNextRender) {
     std::printf(
         "first sample at frame %zu of the next render (%zu frames); playSound + update took %.3f ms\n",
         first / 2, frames.size() / 2, ms);
+}
+
+// Whatever this machine has: a sound device, or none and then the loopback device with a warning.
+TEST(OpenALAudioModuleDevice, TheDefaultDeviceOrTheLoopbackOneStartsAndPlays) {
+    ScratchDirectory scratch;
+    EngineHarness engine;
+    OpenALAudioModule audio(&engine.gameSystem);
+    ASSERT_TRUE(audio.init());
+    const std::vector<std::string>& log = engine.logLines();
+    auto has = [&](const std::string& prefix) {
+        return std::any_of(log.begin(), log.end(),
+                           [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+    };
+    EXPECT_TRUE(has("OpenAL buffer size: blocksize = "));
+    EXPECT_TRUE(has("OpenAL voices: "));
+    EXPECT_EQ(has("WARNING: no sound device"), audio.isLoopback());
+    writeTone("tone.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 441.0, 0.1, 0.5);
+    const VoiceId id = audio.playSound("tone.wav", 60, 50.0f, 0.0f, 1.0f);
+    EXPECT_NE(id, INVALID_VOICEID);
+    audio.update(kTickMS);
+    EXPECT_TRUE(audio.isVoiceValid(id));
 }
