@@ -4,9 +4,10 @@
 #   scripts/fuzz.sh [seconds-per-target] [target...]
 # Seeds: fuzz/corpus/ (committed), the golden scripts tests/scripts/**/*.gm when present, and their
 # compiled libraries for the loader; short sounds written by tact_fuzz_make_sound_seeds. Each target
-# keeps its growing corpus in build-fuzz/fuzz-work/; crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any target finds a crash,
-# a leak or a sanitizer report. Prints the executions run per target. TACT_FUZZ_RUNS=N stops each
-# target after N executions when that comes before the time limit.
+# keeps its growing corpus in build-fuzz/fuzz-work/; crash inputs land in build-fuzz/fuzz-work/crashes/.
+# Exits non-zero when any target finds a crash, a leak or a sanitizer report. Prints the executions
+# run per target. TACT_FUZZ_RUNS=N stops each target after N executions when that comes before the
+# time limit.
 set -euo pipefail
 
 seconds=${1:-20}
@@ -48,6 +49,9 @@ for target in "${targets[@]}"; do
   # Sound seeds with their headers (an Ogg/Vorbis one most) need more room than scripts.
   max_len=4096
   [ "$target" != tact_fuzz_sound_file ] || max_len=16384
+  # The codec libraries behind libsndfile leak on some damaged files; fuzz/sound-leaks.supp names them.
+  lsan=${LSAN_OPTIONS:-}
+  [ "$target" != tact_fuzz_sound_file ] || lsan="suppressions=$root/fuzz/sound-leaks.supp${lsan:+:$lsan}"
   corpus=$work/corpus-$target
   mkdir -p "$corpus"
   log=$work/$target.log
@@ -56,7 +60,7 @@ for target in "${targets[@]}"; do
   # so a busy machine can stall them for seconds); -malloc_limit_mb: the loader must not be driven
   # to allocate more than the file justifies. The process as a whole (sanitizer quarantine, a
   # corpus of thousands of inputs) may grow past that on long runs, hence the larger -rss_limit_mb.
-  if ! nice -n 19 "$build/fuzz/$target" "${dict[@]}" "${limits[@]}" -timeout=30 -malloc_limit_mb=1024 -rss_limit_mb=3072 \
+  if ! LSAN_OPTIONS=$lsan nice -n 19 "$build/fuzz/$target" "${dict[@]}" "${limits[@]}" -timeout=30 -malloc_limit_mb=1024 -rss_limit_mb=3072 \
        -max_len="$max_len" -print_final_stats=1 -artifact_prefix="$work/crashes/$target-" "$corpus" "$seeds" \
        >"$log" 2>&1; then
     status=1
