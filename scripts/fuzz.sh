@@ -2,11 +2,12 @@
 # Builds the libFuzzer targets (clang, ASan + UBSan) in build-fuzz and runs each one in turn for
 # the given seconds (default 20), at the lowest scheduling priority, one target at a time.
 #   scripts/fuzz.sh [seconds-per-target] [target...]
-# Seeds: fuzz/corpus/ (committed; the image readers' in fuzz/corpus/bmp, tga and png), the golden scripts tests/scripts/**/*.gm when present, and their
-# compiled libraries for the loader. Each target keeps its growing corpus in build-fuzz/fuzz-work/;
-# crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any target finds a crash,
-# a leak or a sanitizer report. Prints the executions run per target. TACT_FUZZ_RUNS=N stops each
-# target after N executions when that comes before the time limit.
+# Seeds: fuzz/corpus/ (committed; the image readers' in fuzz/corpus/bmp, tga and png), the golden
+# scripts tests/scripts/**/*.gm when present, and their compiled libraries for the loader; short
+# sounds written by tact_fuzz_make_sound_seeds. Each target keeps its growing corpus in
+# build-fuzz/fuzz-work/; crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any
+# target finds a crash, a leak or a sanitizer report. Prints the executions run per target.
+# TACT_FUZZ_RUNS=N stops each target after N executions when that comes before the time limit.
 set -euo pipefail
 
 seconds=${1:-20}
@@ -15,7 +16,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TACT_FUZZ_BUILD:-$root/build-fuzz}
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip
-                                     tact_fuzz_load_bmp tact_fuzz_load_tga tact_fuzz_load_png)
+                                     tact_fuzz_load_bmp tact_fuzz_load_tga tact_fuzz_load_png tact_fuzz_sound_file)
 
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -28,11 +29,11 @@ for target in "${targets[@]}"; do
   case $target in tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png) ;; *) script_seeds=1 ;; esac
 done
 seed_tool=()
-[ $script_seeds -eq 0 ] || seed_tool=(tact_fuzz_make_seeds)
+[ $script_seeds -eq 0 ] || seed_tool=(tact_fuzz_make_seeds tact_fuzz_make_sound_seeds)
 nice -n 19 cmake --build "$build" -j2 --target "${targets[@]}" "${seed_tool[@]}"
 
 work=$build/fuzz-work
-mkdir -p "$work/crashes" "$work/seeds/source" "$work/seeds/library"
+mkdir -p "$work/crashes" "$work/seeds/source" "$work/seeds/library" "$work/seeds/sound"
 if [ $script_seeds -eq 1 ]; then
   cp "$root"/fuzz/corpus/source/* "$work/seeds/source/"
   cp "$root"/fuzz/corpus/library/*.gmc "$work/seeds/library/" 2>/dev/null || true
@@ -44,6 +45,7 @@ if [ $script_seeds -eq 1 ]; then
     cp "$f" "$work/seeds/source/$(basename "$(dirname "$f")")_$(basename "$f")"
   done
   "$build/fuzz/tact_fuzz_make_seeds" "$work/seeds/library" "$work"/seeds/source/*.gm >/dev/null
+  "$build/fuzz/tact_fuzz_make_sound_seeds" "$work/seeds/sound" >/dev/null
 fi
 
 status=0
@@ -51,10 +53,17 @@ for target in "${targets[@]}"; do
   case $target in
     tact_fuzz_load_library) seeds=$work/seeds/library; dict=() ;;
     tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png) seeds=$root/fuzz/corpus/${target#tact_fuzz_load_}; dict=() ;;
+    tact_fuzz_sound_file) seeds=$work/seeds/sound; dict=() ;;
     *) seeds=$work/seeds/source; dict=(-dict="$root/fuzz/gm.dict") ;;
   esac
   limits=(-max_total_time="$seconds")
   [ -z "${TACT_FUZZ_RUNS:-}" ] || limits+=(-runs="$TACT_FUZZ_RUNS")
+  # Sound seeds with their headers (an Ogg/Vorbis one most) need more room than scripts.
+  max_len=4096
+  [ "$target" != tact_fuzz_sound_file ] || max_len=16384
+  # The codec libraries behind libsndfile leak on some damaged files; fuzz/sound-leaks.supp names them.
+  lsan=${LSAN_OPTIONS:-}
+  [ "$target" != tact_fuzz_sound_file ] || lsan="suppressions=$root/fuzz/sound-leaks.supp${lsan:+:$lsan}"
   corpus=$work/corpus-$target
   mkdir -p "$corpus"
   log=$work/$target.log
@@ -63,8 +72,8 @@ for target in "${targets[@]}"; do
   # so a busy machine can stall them for seconds); -malloc_limit_mb: the loader must not be driven
   # to allocate more than the file justifies. The process as a whole (sanitizer quarantine, a
   # corpus of thousands of inputs) may grow past that on long runs, hence the larger -rss_limit_mb.
-  if ! nice -n 19 "$build/fuzz/$target" "${dict[@]}" "${limits[@]}" -timeout=30 -malloc_limit_mb=1024 -rss_limit_mb=3072 \
-       -max_len=4096 -print_final_stats=1 -artifact_prefix="$work/crashes/$target-" "$corpus" "$seeds" \
+  if ! LSAN_OPTIONS=$lsan nice -n 19 "$build/fuzz/$target" "${dict[@]}" "${limits[@]}" -timeout=30 -malloc_limit_mb=1024 -rss_limit_mb=3072 \
+       -max_len="$max_len" -print_final_stats=1 -artifact_prefix="$work/crashes/$target-" "$corpus" "$seeds" \
        >"$log" 2>&1; then
     status=1
     echo "fuzz: $target FAILED, see $log"

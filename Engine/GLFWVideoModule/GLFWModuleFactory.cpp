@@ -3,7 +3,7 @@
 #include "Engine/GLFWVideoModule/GLFWInputModule.h"
 #include "Engine/GLFWVideoModule/GLFWVideoModule.h"
 #include "Engine/GmScriptModule.h"
-#include "Engine/NullAudioModule.h"
+#include "Engine/OpenALAudioModule/OpenALAudioModule.h"
 
 #include <GLFW/glfw3.h>
 
@@ -25,7 +25,7 @@ std::unique_ptr<InputModule> GLFWModuleFactory::createInputModule(GameSystem* ga
 }
 
 std::unique_ptr<AudioModule> GLFWModuleFactory::createAudioModule(GameSystem* gameSystem) {
-    return std::make_unique<NullAudioModule>(gameSystem);
+    return std::make_unique<OpenALAudioModule>(gameSystem);
 }
 
 std::unique_ptr<ScriptModule> GLFWModuleFactory::createScriptModule(GameSystem* gameSystem) {

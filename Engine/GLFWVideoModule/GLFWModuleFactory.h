@@ -1,5 +1,5 @@
-// The modules of a desktop with GLFW: the window, drawing and input on GLFW and OpenGL, the script
-// host, the real clock. Sound stays silent until the audio module exists.
+// The modules of a desktop with GLFW: the window, drawing and input on GLFW and OpenGL, sound on
+// OpenAL Soft, the script host, the real clock.
 #pragma once
 
 #include "Engine/ModuleFactory.h"

@@ -1,0 +1,112 @@
+#include "Engine/NullAudioModule.h"
+
+#include <filesystem>
+
+NullAudioModule::NullAudioModule(GameSystem* gameSystem, int channelLimit)
+    : AudioModule(gameSystem), channelLimit_(channelLimit) {
+    addTypeName("NullAudioModule");
+}
+
+NullAudioModule::~NullAudioModule() {
+    releaseAll();
+}
+
+void NullAudioModule::update(float deltaMS) {
+    ++updateCount_;
+    AudioModule::update(deltaMS);
+}
+
+void NullAudioModule::addSound(const std::string& fileName, int channels) {
+    addedSounds_["./" + fileName] = channels;
+}
+
+const NullAudioModule::Channel* NullAudioModule::getChannel(VoiceId id) const {
+    std::optional<uint32_t> channel = getVoiceChannel(id);
+    if (!channel)
+        return nullptr;
+    auto it = channels_.find(*channel);
+    return it == channels_.end() ? nullptr : &it->second;
+}
+
+void NullAudioModule::endChannel(VoiceId id) {
+    if (std::optional<uint32_t> channel = getVoiceChannel(id))
+        endedChannels_.insert(*channel);
+}
+
+std::optional<AudioModule::DeviceSound> NullAudioModule::loadDeviceSound(const std::string& path) {
+    int channels = 1;
+    if (auto it = addedSounds_.find(path); it != addedSounds_.end()) {
+        channels = it->second;
+    } else {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error))
+            return std::nullopt;
+    }
+    requests_.push_back("load " + path);
+    const uint32_t handle = nextHandle_++;
+    sounds_[handle] = path;
+    return DeviceSound{handle, channels};
+}
+
+void NullAudioModule::unloadDeviceSound(const DeviceSound& sound) {
+    auto it = sounds_.find(sound.handle);
+    if (it == sounds_.end())
+        return;
+    requests_.push_back("unload " + it->second);
+    sounds_.erase(it);
+}
+
+std::optional<uint32_t> NullAudioModule::startChannel(const DeviceSound& sound) {
+    if (static_cast<int>(channels_.size()) >= channelLimit_)
+        return std::nullopt;
+    const std::string& path = sounds_.at(sound.handle);
+    requests_.push_back("start " + path);
+    const uint32_t channel = nextHandle_++;
+    channels_[channel] = Channel{.sound = path, .soundChannels = sound.channels};
+    return channel;
+}
+
+void NullAudioModule::stopChannel(uint32_t channel) {
+    auto it = channels_.find(channel);
+    if (it == channels_.end())
+        return;
+    requests_.push_back("stop " + it->second.sound);
+    channels_.erase(it);
+    endedChannels_.erase(channel);
+}
+
+bool NullAudioModule::isChannelPlaying(uint32_t channel) {
+    return channels_.count(channel) != 0 && endedChannels_.count(channel) == 0;
+}
+
+bool NullAudioModule::setChannelGain(uint32_t channel, float gain) {
+    auto it = channels_.find(channel);
+    if (it == channels_.end())
+        return false;
+    it->second.gain = gain;
+    return true;
+}
+
+bool NullAudioModule::setChannelPan(uint32_t channel, const DeviceSound&, float pan) {
+    auto it = channels_.find(channel);
+    if (it == channels_.end())
+        return false;
+    it->second.pan = pan;
+    return true;
+}
+
+bool NullAudioModule::setChannelPaused(uint32_t channel, bool paused) {
+    auto it = channels_.find(channel);
+    if (it == channels_.end())
+        return false;
+    it->second.paused = paused;
+    return true;
+}
+
+bool NullAudioModule::setChannelPitch(uint32_t channel, float pitchRatio) {
+    auto it = channels_.find(channel);
+    if (it == channels_.end())
+        return false;
+    it->second.pitchRatio = pitchRatio;
+    return true;
+}
