@@ -146,7 +146,9 @@ class gmScriptThread {
     int32_t argCount_ = 0;
     int32_t callerBase_ = 0;  // the caller's base while a native runs
 
-    std::vector<gmPendingSignal> pendingSignals_;  // examined from the front
+    // Newest last: a signal is added at the back and the next block examines from the back, so
+    // both are constant time however many signals wait.
+    std::vector<gmPendingSignal> pendingSignals_;
     gmBlock* blocks_ = nullptr;                    // most recently added first
 
     // Re-entrancy. A thread whose native call is still on the C++ stack must not be reset: a
