@@ -19,3 +19,12 @@ void gmCompileLog::logf(const char* format, ...) {
     va_end(arguments);
     addEntry(buffer);
 }
+
+void gmCompileLog::warnf(const char* format, ...) {
+    char buffer[kMaxEntryBytes];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(buffer, sizeof(buffer), format, arguments);
+    va_end(arguments);
+    addWarning(buffer);
+}

@@ -10,9 +10,14 @@ class gmCompileLog {
     virtual ~gmCompileLog() = default;
     // Adds one entry. [text] is complete: the caller has formatted it already.
     virtual void addEntry(const char* text) = 0;
+    // Adds one entry that reports something doubtful but does not fail the compile (a char
+    // constant that lost characters). Kept with the other entries, in order.
+    virtual void addWarning(const char* text) { addEntry(text); }
 
     // Formats like printf into a 2048-byte buffer (longer text is cut) and adds the result.
     void logf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // As logf, through addWarning.
+    void warnf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 };
 
 class gmStringListLog final : public gmCompileLog {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-void gmErrorLog::addEntry(const char* text) {
+const char* gmErrorLog::store(const char* text) {
     if (byteLimit_ != 0 && arena_.getBytesUsed() > byteLimit_)
         clear();
     // Entries are cut at the same 2048 bytes as formatted ones, whoever formatted them.
@@ -14,8 +14,21 @@ void gmErrorLog::addEntry(const char* text) {
     std::memcpy(copy, text, length);
     copy[length] = '\0';
     entries_.push_back(copy);
+    return copy;
+}
+
+void gmErrorLog::addEntry(const char* text) {
+    const char* entry = store(text);
     if (listener_ != nullptr)
-        listener_(listenerData_, copy);
+        listener_(listenerData_, entry);
+}
+
+void gmErrorLog::addWarning(const char* text) {
+    const char* entry = store(text);
+    if (warningListener_ != nullptr)
+        warningListener_(warningListenerData_, entry);
+    else if (listener_ != nullptr)
+        listener_(listenerData_, entry);
 }
 
 void gmErrorLog::clear() {

@@ -13,11 +13,14 @@
 // than the limit clears the whole log first: a script that logs in a loop cannot grow it without
 // bound. An optional listener sees every entry as it is added (the command-line tool writes them
 // to standard error at once, so they interleave with printed output in the order they happened).
+// Warnings are entries like the others; a warning listener, when set, sees them instead of the
+// listener, so a host can tell them from errors.
 class gmErrorLog final : public gmCompileLog {
   public:
     using Listener = void (*)(void* userData, const char* entry);
 
     void addEntry(const char* text) override;
+    void addWarning(const char* text) override;
 
     int32_t getEntryCount() const { return static_cast<int32_t>(entries_.size()); }
     // Entries in the order they were added; valid until clear().
@@ -38,6 +41,10 @@ class gmErrorLog final : public gmCompileLog {
         listener_ = listener;
         listenerData_ = userData;
     }
+    void setWarningListener(Listener listener, void* userData) {
+        warningListener_ = listener;
+        warningListenerData_ = userData;
+    }
 
   private:
     gmChainArena arena_;
@@ -45,4 +52,8 @@ class gmErrorLog final : public gmCompileLog {
     std::size_t byteLimit_ = 0;
     Listener listener_ = nullptr;
     void* listenerData_ = nullptr;
+    Listener warningListener_ = nullptr;
+    void* warningListenerData_ = nullptr;
+
+    const char* store(const char* text);
 };

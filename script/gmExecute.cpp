@@ -300,6 +300,7 @@ int32_t gmScriptMachine::enterCall(gmScriptThread* thread, int32_t argCount) {
         const int32_t id = thread->id_;
         thread->base_ = newBase;
         thread->argCount_ = argCount;
+        thread->callerBase_ = callerBase;
         ++thread->nativeDepth_;
         int32_t status = function->getNativeFunction()(thread);
         --thread->nativeDepth_;
@@ -1150,6 +1151,7 @@ do_call: {
     thread->top_ = static_cast<int32_t>(sp - stack);
     thread->base_ = newBase;
     thread->argCount_ = callArgs;
+    thread->callerBase_ = callerBase;
     ++thread->nativeDepth_;
     int32_t status = function->getNativeFunction()(thread);
     --thread->nativeDepth_;

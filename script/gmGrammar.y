@@ -399,7 +399,7 @@ constant
             bool truncated = false;
             const int32_t value = gmCharValue($1->c_str(), truncated);
             if (truncated) {
-                context->log->logf("truncated char, line %d", currentLine(context));
+                context->log->warnf("truncated char, line %d", currentLine(context));
             }
             $$ = context->tree->createIntConstant(value, currentLine(context));
         }

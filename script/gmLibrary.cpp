@@ -281,7 +281,7 @@ int threadFunction(gmScriptThread* thread) {
         machine.killThread(created);
         return kRunTimeError;
     }
-    created->push(thread->getThis());
+    created->push(thread->getCallerThis());
     for (int32_t i = 0; i < count; ++i) created->push(thread->getParam(i));
     machine.enterCall(created, count - 1);
     thread->pushInt(id);
@@ -361,7 +361,7 @@ int stateSet(gmScriptThread* thread) {
         return kRunTimeError;
     gmScriptMachine& machine = machineOf(thread);
     const gmValue* arguments = thread->getStackBottom() + thread->getBaseIndex();
-    if (!machine.changeState(thread, arguments, thread->getNumParams(), thread->getThis())) {
+    if (!machine.changeState(thread, arguments, thread->getNumParams(), thread->getCallerThis())) {
         if (thread->getState() != gmScriptThread::kKilled)
             machine.getErrorLog().addEntry("stack overflow");
         return kRunTimeError;

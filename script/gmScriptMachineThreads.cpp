@@ -301,9 +301,10 @@ void gmScriptMachine::removeBlocks(gmScriptThread* thread) {
 }
 
 int32_t gmScriptMachine::blockThread(gmScriptThread* thread, const gmValue* values, int32_t count) {
+    // The newest signal is examined first: it stands at the back.
     while (!thread->pendingSignals_.empty()) {
-        const gmValue signalled = thread->pendingSignals_.front().value;
-        thread->pendingSignals_.erase(thread->pendingSignals_.begin());
+        const gmValue signalled = thread->pendingSignals_.back().value;
+        thread->pendingSignals_.pop_back();
         for (int32_t i = 0; i < count; ++i)
             if (values[i] == signalled)
                 return i;
@@ -340,8 +341,7 @@ bool gmScriptMachine::signalValue(const gmValue& value, int32_t threadId, int32_
             continue;
         found = true;
         if (thread->state_ == gmScriptThread::kSignalled) {
-            thread->pendingSignals_.insert(thread->pendingSignals_.begin(),
-                                           gmPendingSignal{signallingThreadId, thread->id_, value});
+            thread->pendingSignals_.push_back(gmPendingSignal{signallingThreadId, thread->id_, value});
         } else {
             block->signalled = true;
             block->signallingThreadId = signallingThreadId;

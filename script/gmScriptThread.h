@@ -81,6 +81,15 @@ class gmScriptThread {
         return index >= 0 && index < getNumParams() ? stack_[base_ + index] : gmValue();
     }
     const gmValue& getThis() const { return stack_[base_ - 2]; }
+    // The `this` of whoever called the native in progress: the calling script function's `this`
+    // when the native's own is null (a plain call such as thread(f) passes null); the native's own
+    // `this` when one was given (a:thread(f)) or when the host made the call.
+    gmValue getCallerThis() const {
+        const gmValue& own = stack_[base_ - 2];
+        if (!own.isNull() || frames_.empty() || callerBase_ < 2 || callerBase_ > base_)
+            return own;
+        return stack_[callerBase_ - 2];
+    }
     gmValue getFunctionValue() const { return stack_[base_ - 1]; }
     int32_t getBaseIndex() const { return base_; }
     int32_t getTop() const { return top_; }
@@ -135,8 +144,11 @@ class gmScriptThread {
     const uint32_t* resumeIp_ = nullptr;
     int32_t id_ = 0;
     int32_t argCount_ = 0;
+    int32_t callerBase_ = 0;  // the caller's base while a native runs
 
-    std::vector<gmPendingSignal> pendingSignals_;  // examined from the front
+    // Newest last: a signal is added at the back and the next block examines from the back, so
+    // both are constant time however many signals wait.
+    std::vector<gmPendingSignal> pendingSignals_;
     gmBlock* blocks_ = nullptr;                    // most recently added first
 
     // Re-entrancy. A thread whose native call is still on the C++ stack must not be reset: a

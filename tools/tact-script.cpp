@@ -2,6 +2,7 @@
 // instructions. A file is a compiled library when its name ends in ".gmc" or it starts with "gml0".
 //   tact-script run FILE             print output to standard output, error-log entries to standard
 //                                    error; exit status 1 after a compile, load or run-time error
+//                                    (warnings are written too but do not fail the run)
 //   tact-script compile IN.gm OUT.gmc
 //                                    writes the compiled library, with line tables so that run-time
 //                                    errors keep their lines
@@ -49,6 +50,14 @@ void logEntry(void* userData, const char* entry) {
     std::fflush(stderr);
 }
 
+// A warning goes to standard error too, but does not make the run fail.
+void logWarning(void*, const char* entry) {
+    std::fflush(stdout);
+    std::fputs(entry, stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
 bool isLibrary(const std::string& path, const std::string& contents) {
     const std::string extension = ".gmc";
     const bool named = path.size() >= extension.size() &&
@@ -64,6 +73,7 @@ int run(const char* path) {
     bool errorLogged = false;
     machine.setPrintSink(printLine, nullptr);
     machine.getErrorLog().setListener(logEntry, &errorLogged);
+    machine.getErrorLog().setWarningListener(logWarning, nullptr);
     if (isLibrary(path, text)) {
         gmByteStream library(text.data(), text.size());
         if (!machine.runLibrary(library, nullptr, true, path))
@@ -87,10 +97,10 @@ int compile(const char* inPath, const char* outPath) {
     gmStringListLog log;
     gmLibraryOptions options;
     options.lineTables = true;
-    if (compileToLibrary(text.c_str(), library, log, options) != 0) {
-        printLog(log);
+    const int errors = compileToLibrary(text.c_str(), library, log, options);
+    printLog(log);  // after a successful compile, its warnings
+    if (errors != 0)
         return 1;
-    }
     std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(library.getBytes().data()),
               static_cast<std::streamsize>(library.getSize()));

@@ -96,6 +96,30 @@ TEST(gmScriptMachineLibrary, ALoadedLibraryRunsLikeItsSource) {
     EXPECT_TRUE(logEntries(machine).empty());
 }
 
+void countEntry(void* userData, const char*) {
+    ++*static_cast<int*>(userData);
+}
+
+// The script host decides from runText's count whether a load failed: a warning must not count,
+// and a host can tell warnings from errors through the warning listener.
+TEST(gmScriptMachineLibrary, ACompileWarningIsNoErrorAndReachesTheWarningListener) {
+    gmScriptMachine machine;
+    std::vector<std::string> output;
+    machine.setPrintSink(captureLine, &output);
+    int errors = 0;
+    int warnings = 0;
+    machine.getErrorLog().setListener(countEntry, &errors);
+    machine.getErrorLog().setWarningListener(countEntry, &warnings);
+    EXPECT_EQ(machine.runText("x = 'abcdef';\nprint(x == 'cdef');", nullptr, true, nullptr), 0);
+    EXPECT_EQ(output, std::vector<std::string>{"1 "});
+    EXPECT_EQ(logEntries(machine), std::vector<std::string>{"truncated char, line 1"});
+    EXPECT_EQ(warnings, 1);
+    EXPECT_EQ(errors, 0);
+    // A real error in the same text still fails the compile and still counts.
+    EXPECT_NE(machine.runText("x = 'abcdef';\nprint(x", nullptr, true, nullptr), 0);
+    EXPECT_EQ(errors, 1);
+}
+
 TEST(gmScriptMachineLibrary, RunLibraryReportsTheThreadAndCanDeferTheRun) {
     gmScriptMachine machine;
     std::vector<std::string> output;

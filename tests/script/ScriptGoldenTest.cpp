@@ -4,6 +4,7 @@
 //   // expect error   /  // expect error line N
 //                                        a compile error is reported on this line (or line N)
 //   // expect runtime error: message     the script stops with `message`, reported at this line
+//   // expect warning: text              the log holds the warning `text`; the script still runs
 //   // skip: reason                      not run
 // print ends every piece with a space, so output lines and expected texts are compared without
 // trailing spaces.
@@ -34,6 +35,7 @@ struct Expectations {
     std::string runtimeMessage;
     int runtimeLine = 0;  // 0: none expected
     std::string skipReason;
+    std::vector<std::string> warnings;
 };
 
 std::string trimRight(std::string text) {
@@ -58,6 +60,7 @@ Expectations parseExpectations(const std::string& text) {
         const std::string kRuntime = "expect runtime error: ";
         const std::string kErrorLine = "expect error line ";
         const std::string kSkip = "skip: ";
+        const std::string kWarning = "expect warning: ";
         if (body == "expect runtime error:") {
             result.runtimeLine = lineNumber;  // a failure without a message of its own
         } else if (body.rfind(kOutput, 0) == 0 || body == "expect:") {
@@ -69,6 +72,8 @@ Expectations parseExpectations(const std::string& text) {
             result.compileErrorLine = std::stoi(body.substr(kErrorLine.size()));
         } else if (body == "expect error") {
             result.compileErrorLine = lineNumber;
+        } else if (body.rfind(kWarning, 0) == 0) {
+            result.warnings.push_back(body.substr(kWarning.size()));
         } else if (body.rfind(kSkip, 0) == 0) {
             result.skipReason = body.substr(kSkip.size());
         }
@@ -142,7 +147,14 @@ void expectGolden(const std::string& path, RunMode mode) {
     if (!expected.skipReason.empty())
         GTEST_SKIP() << expected.skipReason;
 
-    const RunResult result = runScript(text, mode);
+    RunResult result = runScript(text, mode);
+    // Expected warnings come first, in order; the rest of the log is checked as before.
+    for (const std::string& warning : expected.warnings) {
+        const auto found = std::find(result.log.begin(), result.log.end(), warning);
+        EXPECT_NE(found, result.log.end()) << "expected the warning \"" << warning << "\"";
+        if (found != result.log.end())
+            result.log.erase(found);
+    }
     const std::string log = joined(result.log);
     EXPECT_TRUE(result.finished) << "the script was still running after the tick limit";
     EXPECT_TRUE(result.loaded) << "the compiled library was rejected; log:\n" << log;
