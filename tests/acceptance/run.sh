@@ -23,6 +23,8 @@ else
     args=(--source .)
 fi
 
+# OpenAL Soft's null driver: the same sound device, and so the same log, on every machine.
+export ALSOFT_DRIVERS=null
 status=0
 timeout 60 xvfb-run -a "$tact" "${args[@]}" >stdout.txt 2>stderr.txt || status=$?
 if [[ $status -ne 0 ]]; then
