@@ -2,35 +2,45 @@
 #include "Engine/Colour.h"
 #include "Engine/ColourManager.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
+#include "script/gmTable.h"
 
 namespace {
-Colour& self(gmScriptThread* thread) { return *static_cast<Colour*>(thread->getThis().getHostObject()->getHostPointer()); }
+Colour& self(gmScriptThread* thread) {
+    return *static_cast<Colour*>(thread->getThis().getHostObject()->getHostPointer());
+}
 
 int constructColour(gmScriptThread* thread) {
     switch (thread->getNumParams()) {
-        case 0: thread->push(newColourValue(thread->getMachine(), Colour())); return kDone;
+        case 0:
+            thread->push(newColourValue(thread->getMachine(), Colour()));
+            return kDone;
         case 1: {
             gmHostObject* other = nullptr;
-            if (!gmUserTypeParam(thread, 0, scriptTypeId(ScriptType::COLOUR), other)) return kRunTimeError;
-            thread->push(newColourValue(thread->getMachine(), *static_cast<Colour*>(other->getHostPointer())));
+            if (!gmUserTypeParam(thread, 0, scriptTypeId(ScriptType::COLOUR), other))
+                return kRunTimeError;
+            thread->push(
+                newColourValue(thread->getMachine(), *static_cast<Colour*>(other->getHostPointer())));
             return kDone;
         }
         case 3: {
             float r = 0.0f;
             float g = 0.0f;
             float b = 0.0f;
-            if (!gmFloatOrIntParam(thread, 0, r) || !gmFloatOrIntParam(thread, 1, g) || !gmFloatOrIntParam(thread, 2, b))
+            if (!gmFloatOrIntParam(thread, 0, r) || !gmFloatOrIntParam(thread, 1, g) ||
+                !gmFloatOrIntParam(thread, 2, b))
                 return kRunTimeError;
             thread->push(newColourValue(thread->getMachine(), Colour(r, g, b)));
             return kDone;
         }
-        default: return scriptError(thread, "\"COLOUR\" expecting parameters (void) or (COLOUR) or (r,g,b)");
+        default:
+            return scriptError(thread, "\"COLOUR\" expecting parameters (void) or (COLOUR) or (r,g,b)");
     }
 }
 
 int colour_makeWithIntensity(gmScriptThread* thread) {
     float intensity = 0.0f;
-    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, intensity)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, intensity))
+        return kRunTimeError;
     thread->push(newColourValue(thread->getMachine(), self(thread).makeWithIntensity(intensity)));
     return kDone;
 }
@@ -59,7 +69,8 @@ int getComponent(gmScriptThread* thread) {
 template <void (Colour::*Setter)(float)>
 int setComponent(gmScriptThread* thread) {
     float value = 0.0f;
-    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
+        return kRunTimeError;
     (self(thread).*Setter)(value);
     return kDone;
 }
@@ -73,12 +84,15 @@ int getIndexed(gmScriptThread* thread) {
 template <void (Colour::*Setter)(int)>
 int setIndexed(gmScriptThread* thread) {
     float value = 0.0f;
-    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
+        return kRunTimeError;
     (self(thread).*Setter)(static_cast<int>(value));
     return kDone;
 }
 
-void destructColour(gmScriptMachine&, gmHostObject* object) { delete static_cast<Colour*>(object->getHostPointer()); }
+void destructColour(gmScriptMachine&, gmHostObject* object) {
+    delete static_cast<Colour*>(object->getHostPointer());
+}
 
 bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {
     workDone += 1;
@@ -107,9 +121,154 @@ constexpr ScriptMethod kColourMethods[] = {
 constexpr gmLibraryEntry kColourConstructors[] = {
     {"COLOUR", constructColour, nullptr},
 };
+// ---- COLOURMANAGER ----
+
+ColourManager* manager(gmScriptThread* thread) {
+    return selfAs<ColourManager>(thread);
+}
+
+const Colour* colourOf(const gmValue& value) {
+    if (value.getType() != scriptTypeId(ScriptType::COLOUR))
+        return nullptr;
+    return static_cast<const Colour*>(value.getHostObject()->getHostPointer());
+}
+
+// A colour named by a name, an id or a COLOUR value; false for any other value.
+bool lookUpColour(ColourManager& colours, const gmValue& value, Colour& out) {
+    if (const Colour* colour = colourOf(value)) {
+        out = *colour;
+    } else if (value.isString()) {
+        out = colours.getColour(std::string(value.getString()->getText()));
+    } else if (value.isInt()) {
+        out = colours.getColour(static_cast<int>(value.getInt()));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+int colourmanager_clear(gmScriptThread* thread) {
+    ColourManager* self = manager(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    self->clear();
+    return kDone;
+}
+
+int colourmanager_load(gmScriptThread* thread) {
+    ColourManager* self = manager(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    if (thread->getNumParams() == 0) {
+        self->load();
+    } else if (thread->getNumParams() == 1 && thread->getParam(0).isString()) {
+        self->load(std::string(thread->getParam(0).getString()->getText()));
+    } else {
+        return scriptError(thread, "\"load\" expecting parameters (void) or (string)");
+    }
+    return kDone;
+}
+
+int colourmanager_save(gmScriptThread* thread) {
+    ColourManager* self = manager(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    self->save();
+    return kDone;
+}
+
+int colourmanager_getColourID(gmScriptThread* thread) {
+    ColourManager* self = manager(thread);
+    const char* name = nullptr;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name))
+        return kRunTimeError;
+    thread->pushInt(self->getColourID(name));
+    return kDone;
+}
+
+int colourmanager_getColour(gmScriptThread* thread) {
+    ColourManager* self = manager(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const gmValue argument = thread->getParam(0);
+    if (thread->getNumParams() != 1 || !(argument.isString() || argument.isInt()))
+        return scriptError(thread, "\"getColour\" expecting parameters (string) or (COLOURID)");
+    Colour colour;
+    lookUpColour(*self, argument, colour);
+    thread->push(newColourValue(thread->getMachine(), colour));
+    return kDone;
+}
+
+int colourmanager_setColour(gmScriptThread* thread) {
+    ColourManager* self = manager(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const gmValue key = thread->getParam(0);
+    const Colour* colour = thread->getNumParams() == 2 ? colourOf(thread->getParam(1)) : nullptr;
+    if (colour == nullptr || !(key.isString() || key.isInt()))
+        return scriptError(thread, "\"setColour\" expecting parameters (string,COLOUR) or (COLOURID,COLOUR)");
+    if (key.isString()) {
+        self->setColour(std::string(key.getString()->getText()), *colour);
+    } else {
+        self->setColour(static_cast<int>(key.getInt()), *colour);
+    }
+    return kDone;
+}
+
+int colourmanager_makeInterpolatedColour(gmScriptThread* thread) {
+    ColourManager* self = manager(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    float t = 0.0f;
+    Colour a;
+    Colour b;
+    const gmValue first = thread->getParam(0);
+    if (thread->getNumParams() != 3 || !(first.isFloat() || first.isInt()) ||
+        !lookUpColour(*self, thread->getParam(1), a) || !lookUpColour(*self, thread->getParam(2), b))
+        return scriptError(thread,
+                           "\"makeInterpolatedColour\" expecting parameters "
+                           "(REAL,[string|colourID|COLOUR],[string|colourID|COLOUR])");
+    gmFloatOrIntParam(thread, 0, t);
+    thread->push(newColourValue(thread->getMachine(), ColourManager::makeInterpolatedColour(t, a, b)));
+    return kDone;
+}
+
+int colourmanager_getColourNames(gmScriptThread* thread) {
+    ColourManager* self = manager(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    gmScriptMachine& machine = thread->getMachine();
+    const std::vector<std::string> names = self->getColourNames();
+    gmTable* table = machine.createTable();
+    // Held on the stack while the names are added, so a collection cannot take it.
+    thread->pushTable(table);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        table->set(machine, gmValue::makeInt(static_cast<int32_t>(i)),
+                   gmValue::makeString(machine.internString(names[i].c_str())));
+    table->setField(machine, "size", gmValue::makeInt(static_cast<int32_t>(names.size())));
+    return kDone;
+}
+
+int colourmanager_getCurrentFilename(gmScriptThread* thread) {
+    ColourManager* self = manager(thread);
+    return self != nullptr ? pushText(thread, self->getCurrentFilename().c_str()) : kRunTimeError;
+}
+
+constexpr ScriptMethod kColourManagerMethods[] = {
+    {"clear", colourmanager_clear},
+    {"load", colourmanager_load},
+    {"save", colourmanager_save},
+    {"getColourID", colourmanager_getColourID},
+    {"getColour", colourmanager_getColour},
+    {"setColour", colourmanager_setColour},
+    {"makeInterpolatedColour", colourmanager_makeInterpolatedColour},
+    {"getColourNames", colourmanager_getColourNames},
+    {"getCurrentFilename", colourmanager_getCurrentFilename},
+};
 }  // namespace
 
-const ScriptTypeTable kColourType{ScriptType::COLOUR, "COLOUR", kColourMethods, {}, kColourConstructors, traceOneUnit,
-                                  destructColour};
-const ScriptTypeTable kColourManagerType{ScriptType::COLOURMANAGER, "COLOURMANAGER", {}, {}, {}, nullptr,
-                                         destructHandle<ColourManager>};
+const ScriptTypeTable kColourType{ScriptType::COLOUR,  "COLOUR",     kColourMethods, {},
+                                  kColourConstructors, traceOneUnit, destructColour};
+const ScriptTypeTable kColourManagerType{
+    ScriptType::COLOURMANAGER,    "COLOURMANAGER", kColourManagerMethods, {}, {}, nullptr,
+    destructHandle<ColourManager>};

@@ -1,9 +1,11 @@
 // ENTITYMANAGER (the global EntityManager) and ENTITY.
 #include "Engine/Entity.h"
 #include "Engine/EntityManager.h"
+#include "Engine/EntityTypeRegistry.h"
 #include "Engine/GmScriptEntity.h"
 #include "Engine/PhysicsData.h"
 #include "Engine/ScriptAPI/GameObjectBinding.h"
+#include "Engine/ScriptAPI/RefContainer.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
 namespace {
@@ -16,7 +18,8 @@ gmValue entityValue(gmScriptThread* thread, Entity* entity) {
 template <Entity* (EntityManager::*Plain)(), Entity* (EntityManager::*Named)(const std::string&), bool Player>
 int createEntity(gmScriptThread* thread) {
     EntityManager* manager = selfAs<EntityManager>(thread);
-    if (manager == nullptr) return kRunTimeError;
+    if (manager == nullptr)
+        return kRunTimeError;
     if (thread->getNumParams() == 0) {
         thread->push(entityValue(thread, (manager->*Plain)()));
         return kDone;
@@ -32,41 +35,155 @@ int createEntity(gmScriptThread* thread) {
 int entitymanager_getEntity(gmScriptThread* thread) {
     EntityManager* manager = selfAs<EntityManager>(thread);
     int32_t id = 0;
-    if (manager == nullptr || !gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, id)) return kRunTimeError;
+    if (manager == nullptr || !gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, id))
+        return kRunTimeError;
     thread->push(entityValue(thread, manager->getEntity(static_cast<uint32_t>(id))));
     return kDone;
 }
 
 int entitymanager_flush(gmScriptThread* thread) {
     EntityManager* manager = selfAs<EntityManager>(thread);
-    if (manager == nullptr) return kRunTimeError;
+    if (manager == nullptr)
+        return kRunTimeError;
     manager->flush();
     return kDone;
 }
 
 int entitymanager_deleteAllEntities(gmScriptThread* thread) {
     EntityManager* manager = selfAs<EntityManager>(thread);
-    if (manager == nullptr) return kRunTimeError;
+    if (manager == nullptr)
+        return kRunTimeError;
     manager->deleteAllEntities();
     return kDone;
 }
 
+int entitymanager_getAllEntities(gmScriptThread* thread) {
+    EntityManager* manager = selfAs<EntityManager>(thread);
+    if (manager == nullptr)
+        return kRunTimeError;
+    gmScriptMachine& machine = thread->getMachine();
+    if (thread->getNumParams() == 0) {
+        thread->push(newLiveEntityContainer(machine, manager, EntityListKind::kAll));
+        return kDone;
+    }
+    const gmValue argument = thread->getParam(0);
+    if (thread->getNumParams() == 1 && argument.isString()) {
+        const int typeID =
+            EntityTypeRegistry::getProcessRegistry().getEntityTypeID(argument.getString()->getText());
+        thread->push(newLiveEntityContainer(machine, manager, EntityListKind::kType, typeID));
+        return kDone;
+    }
+    if (thread->getNumParams() == 1 && argument.isInt()) {
+        thread->push(newLiveEntityContainer(machine, manager, EntityListKind::kType, argument.getInt()));
+        return kDone;
+    }
+    return scriptError(thread, "\"getAllEntities\" expecting (void) or (typename) or (typeID)");
+}
+
+int entitymanager_getAllPlayerEntities(gmScriptThread* thread) {
+    EntityManager* manager = selfAs<EntityManager>(thread);
+    if (manager == nullptr)
+        return kRunTimeError;
+    thread->push(newLiveEntityContainer(thread->getMachine(), manager, EntityListKind::kPlayers));
+    return kDone;
+}
+
+int entitymanager_getNumEntities(gmScriptThread* thread) {
+    EntityManager* manager = selfAs<EntityManager>(thread);
+    if (manager == nullptr)
+        return kRunTimeError;
+    if (thread->getNumParams() == 0) {
+        thread->pushInt(manager->getNumEntities());
+        return kDone;
+    }
+    const gmValue argument = thread->getParam(0);
+    if (thread->getNumParams() == 1 && argument.isInt()) {
+        thread->pushInt(manager->getNumEntities(static_cast<int>(argument.getInt())));
+        return kDone;
+    }
+    if (thread->getNumParams() == 1 && argument.isString()) {
+        thread->pushInt(manager->getNumEntities(std::string(argument.getString()->getText())));
+        return kDone;
+    }
+    return scriptError(thread, "\"getNumEntities\" expecting (void) or (ENTITYTYPE) or (entityName)");
+}
+
+int entitymanager_getNumPlayers(gmScriptThread* thread) {
+    EntityManager* manager = selfAs<EntityManager>(thread);
+    if (manager == nullptr)
+        return kRunTimeError;
+    thread->pushInt(manager->getNumPlayers());
+    return kDone;
+}
+
+template <int (EntityManager::*Query)(float, float, float, float, std::vector<Entity*>&)>
+int findEntities(gmScriptThread* thread) {
+    EntityManager* manager = selfAs<EntityManager>(thread);
+    float a[4] = {};
+    if (manager == nullptr || !gmCheckParamCount(thread, 4))
+        return kRunTimeError;
+    for (int32_t i = 0; i < 4; ++i)
+        if (!gmFloatOrIntParam(thread, i, a[i]))
+            return kRunTimeError;
+    std::vector<Entity*> found;
+    (manager->*Query)(a[0], a[1], a[2], a[3], found);
+    thread->push(newEntitySnapshotContainer(thread->getMachine(), manager, found));
+    return kDone;
+}
+
+int entitymanager_getRandomPlayer(gmScriptThread* thread) {
+    EntityManager* manager = selfAs<EntityManager>(thread);
+    if (manager == nullptr)
+        return kRunTimeError;
+    thread->push(entityValue(thread, manager->getRandomPlayer()));
+    return kDone;
+}
+
+int entitymanager_getRandomEntity(gmScriptThread* thread) {
+    EntityManager* manager = selfAs<EntityManager>(thread);
+    if (manager == nullptr || !gmCheckParamCount(thread, 1))
+        return kRunTimeError;
+    const gmValue argument = thread->getParam(0);
+    if (argument.isString()) {
+        thread->push(
+            entityValue(thread, manager->getRandomEntity(std::string(argument.getString()->getText()))));
+        return kDone;
+    }
+    if (argument.isInt()) {
+        thread->push(entityValue(thread, manager->getRandomEntity(static_cast<int>(argument.getInt()))));
+        return kDone;
+    }
+    return scriptError(thread, "\"getRandomEntity\" expecting (typename) or (typeID)");
+}
+
 constexpr ScriptMethod kEntityManagerMethods[] = {
     {"createEntity", createEntity<&EntityManager::createEntity, &EntityManager::createEntity, false>},
-    {"createEntityAsPlayer", createEntity<&EntityManager::createEntityAsPlayer, &EntityManager::createEntityAsPlayer, true>},
+    {"createEntityAsPlayer",
+     createEntity<&EntityManager::createEntityAsPlayer, &EntityManager::createEntityAsPlayer, true>},
     {"deleteAllEntities", entitymanager_deleteAllEntities},
     {"getEntity", entitymanager_getEntity},
+    {"getAllEntities", entitymanager_getAllEntities},
+    {"getAllPlayerEntities", entitymanager_getAllPlayerEntities},
+    {"getNumEntities", entitymanager_getNumEntities},
+    {"getNumPlayers", entitymanager_getNumPlayers},
+    {"getEntitiesRoughlyWithin", findEntities<&EntityManager::getEntitiesRoughlyWithin>},
+    {"getEntitiesNear", findEntities<&EntityManager::getEntitiesNear>},
+    {"getRandomPlayer", entitymanager_getRandomPlayer},
+    {"getRandomEntity", entitymanager_getRandomEntity},
     {"flush", entitymanager_flush},
 };
 
 // ---- ENTITY ----
 
-Entity* entity(gmScriptThread* thread) { return selfAs<Entity>(thread); }
+Entity* entity(gmScriptThread* thread) {
+    return selfAs<Entity>(thread);
+}
 
 template <float (Entity::*Getter)() const>
 int getFloat(gmScriptThread* thread) {
     Entity* self = entity(thread);
-    if (self == nullptr) return kRunTimeError;
+    if (self == nullptr)
+        return kRunTimeError;
     thread->pushFloat((self->*Getter)());
     return kDone;
 }
@@ -75,7 +192,8 @@ template <void (Entity::*Setter)(float)>
 int setFloat(gmScriptThread* thread) {
     Entity* self = entity(thread);
     float value = 0.0f;
-    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value)) return kRunTimeError;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
+        return kRunTimeError;
     (self->*Setter)(value);
     return kDone;
 }
@@ -83,37 +201,100 @@ int setFloat(gmScriptThread* thread) {
 template <void (Entity::*Operation)()>
 int noArguments(gmScriptThread* thread) {
     Entity* self = entity(thread);
-    if (self == nullptr) return kRunTimeError;
+    if (self == nullptr)
+        return kRunTimeError;
     (self->*Operation)();
+    return kDone;
+}
+
+template <bool (Entity::*Getter)() const>
+int getBool(gmScriptThread* thread) {
+    Entity* self = entity(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    return pushBool(thread, (self->*Getter)());
+}
+
+template <void (Entity::*Setter)(bool)>
+int setBool(gmScriptThread* thread) {
+    Entity* self = entity(thread);
+    bool value = false;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, value))
+        return kRunTimeError;
+    (self->*Setter)(value);
+    return kDone;
+}
+
+// A name is turned into its type id (registered when new); any other argument is no type.
+int entity_isType(gmScriptThread* thread) {
+    Entity* self = entity(thread);
+    if (self == nullptr || !gmCheckParamCount(thread, 1))
+        return kRunTimeError;
+    const gmValue argument = thread->getParam(0);
+    bool result = false;
+    if (argument.isInt()) {
+        result = self->isType(static_cast<int>(argument.getInt()));
+    } else if (argument.isString()) {
+        result = self->isType(std::string(argument.getString()->getText()));
+    }
+    return pushBool(thread, result);
+}
+
+int entity_isSameType(gmScriptThread* thread) {
+    Entity* self = entity(thread);
+    Entity* other = nullptr;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) ||
+        !objectParam(thread, 0, ScriptType::ENTITY, other))
+        return kRunTimeError;
+    return pushBool(thread, self->isSameType(*other));
+}
+
+int entity_setTestColour(gmScriptThread* thread) {
+    Entity* self = entity(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 3 && count != 4)
+        return scriptError(thread, "\"setTestColour\" expecting (r,g,b) or (r,g,b,a)");
+    float c[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    for (int32_t i = 0; i < count; ++i)
+        if (!gmFloatOrIntParam(thread, i, c[i]))
+            return kRunTimeError;
+    self->setTestColour(c[0], c[1], c[2], c[3]);
     return kDone;
 }
 
 int entity_getObjectID(gmScriptThread* thread) {
     Entity* self = entity(thread);
-    if (self == nullptr) return kRunTimeError;
+    if (self == nullptr)
+        return kRunTimeError;
     thread->pushInt(static_cast<int32_t>(self->getObjectID()));
     return kDone;
 }
 
 int entity_getType(gmScriptThread* thread) {
     Entity* self = entity(thread);
-    if (self == nullptr) return kRunTimeError;
+    if (self == nullptr)
+        return kRunTimeError;
     thread->pushInt(self->getType());
     return kDone;
 }
 
 int entity_getPhysicsData(gmScriptThread* thread) {
     Entity* self = entity(thread);
-    if (self == nullptr) return kRunTimeError;
+    if (self == nullptr)
+        return kRunTimeError;
     thread->push(referenceTo(thread->getMachine(), ScriptType::PHYSICSDATA, self->getPhysicsData()));
     return kDone;
 }
 
 int entity_getTable(gmScriptThread* thread) {
     Entity* self = entity(thread);
-    if (self == nullptr) return kRunTimeError;
+    if (self == nullptr)
+        return kRunTimeError;
     auto* scripted = dynamic_cast<GmScriptEntity*>(self);
-    if (scripted != nullptr && scripted->getTable() != nullptr) thread->pushTable(scripted->getTable());
+    if (scripted != nullptr && scripted->getTable() != nullptr)
+        thread->pushTable(scripted->getTable());
     return kDone;
 }
 
@@ -138,19 +319,48 @@ constexpr ScriptMethod kEntityMethods[] = {
     {"getUniqueLFOID", gameObjectGetUniqueLFOID<Entity>},
     {"addAlarm", onGameObject<Entity, gameObjectAddAlarm>},
     {"deleteAlarm", onGameObject<Entity, gameObjectDeleteAlarm>},
+    {"deleteLFO", onGameObject<Entity, gameObjectDeleteLFO>},
     {"getAlarm", onGameObject<Entity, gameObjectGetAlarm>},
     {"addLFO", onGameObject<Entity, gameObjectAddLFO>},
-    {"deleteLFO", onGameObject<Entity, gameObjectDeleteLFO>},
     {"getLFO", onGameObject<Entity, gameObjectGetLFO>},
+    {"isBeingBorn", getBool<&Entity::isBeingBorn>},
+    {"isDead", getBool<&Entity::isDead>},
+    {"isExploding", getBool<&Entity::isExploding>},
+    {"isBoundedToGameBoard", getBool<&Entity::isBoundedToGameBoard>},
+    {"isInGameBoard", getBool<&Entity::isInGameBoard>},
+    {"hasTraversedGameBoard", getBool<&Entity::hasTraversedGameBoard>},
+    {"isPlayer", getBool<&Entity::isPlayer>},
+    {"isInvisible", getBool<&Entity::isInvisible>},
+    {"isAutoRemove", getBool<&Entity::isAutoRemove>},
+    {"getBirthTime", getFloat<&Entity::getBirthTime>},
+    {"getTimeAlive", getFloat<&Entity::getTimeAlive>},
+    {"getPercentageBorn", getFloat<&Entity::getPercentageBorn>},
     {"getHP", getFloat<&Entity::getHP>},
+    {"getMaxHP", getFloat<&Entity::getMaxHP>},
+    {"getHPPercentage", getFloat<&Entity::getHPPercentage>},
+    {"getTimeTillDoneExploding", getFloat<&Entity::getTimeTillDoneExploding>},
+    {"getPercentageExploded", getFloat<&Entity::getPercentageExploded>},
+    {"getMaxExplosionTime", getFloat<&Entity::getMaxExplosionTime>},
+    {"getMSSinceExplosion", getFloat<&Entity::getMSSinceExplosion>},
     {"setHP", setFloat<&Entity::setHP>},
-    {"explode", noArguments<&Entity::explode>},
+    {"addHP", setFloat<&Entity::addHP>},
+    {"setMaxHP", setFloat<&Entity::setMaxHP>},
+    {"setAllHP", setFloat<&Entity::setAllHP>},
+    {"setMaxExplosionTime", setFloat<&Entity::setMaxExplosionTime>},
+    {"ensureSaneHPLevels", noArguments<&Entity::ensureSaneHPLevels>},
     {"tagForDeletion", noArguments<&Entity::tagForDeletion>},
+    {"explode", noArguments<&Entity::explode>},
+    {"setIsBoundedToGameBoard", setBool<&Entity::setIsBoundedToGameBoard>},
+    {"setIsInvisible", setBool<&Entity::setIsInvisible>},
+    {"setIsAutoRemove", setBool<&Entity::setIsAutoRemove>},
     {"getObjectID", entity_getObjectID},
     {"getType", entity_getType},
+    {"isType", entity_isType},
+    {"isSameType", entity_isSameType},
     {"getPhysicsData", entity_getPhysicsData},
     {"getTable", entity_getTable},
     {"callMethod", gameObjectCallMethod<Entity>},
+    {"setTestColour", entity_setTestColour},
 };
 
 constexpr ScriptOperator kEntityOperators[] = {
@@ -158,7 +368,8 @@ constexpr ScriptOperator kEntityOperators[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kEntityManagerType{ScriptType::ENTITYMANAGER, "ENTITYMANAGER", kEntityManagerMethods, {}, {},
-                                         nullptr, destructHandle<EntityManager>};
-const ScriptTypeTable kEntityType{ScriptType::ENTITY, "ENTITY", kEntityMethods, kEntityOperators, {}, nullptr,
-                                  destructHandle<Entity>};
+const ScriptTypeTable kEntityManagerType{
+    ScriptType::ENTITYMANAGER,    "ENTITYMANAGER", kEntityManagerMethods, {}, {}, nullptr,
+    destructHandle<EntityManager>};
+const ScriptTypeTable kEntityType{
+    ScriptType::ENTITY, "ENTITY", kEntityMethods, kEntityOperators, {}, nullptr, destructHandle<Entity>};

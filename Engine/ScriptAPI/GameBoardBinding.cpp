@@ -1,5 +1,91 @@
 // GAMEBOARD (the global GameBoard): the play area.
 #include "Engine/GameBoard.h"
+#include "Engine/RealPoint.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
-const ScriptTypeTable kGameBoardType{ScriptType::GAMEBOARD, "GAMEBOARD", {}, {}, {}, nullptr, nullptr};
+namespace {
+GameBoard* board(gmScriptThread* thread) {
+    return selfAs<GameBoard>(thread);
+}
+
+template <auto Getter>
+int getPoint(gmScriptThread* thread) {
+    GameBoard* self = board(thread);
+    return self != nullptr ? pushPoint(thread, (self->*Getter)()) : kRunTimeError;
+}
+
+template <void (GameBoard::*Setter)(const RealPoint&)>
+int setPoint(gmScriptThread* thread) {
+    GameBoard* self = board(thread);
+    RealPoint point;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !pointParam(thread, 0, point))
+        return kRunTimeError;
+    (self->*Setter)(point);
+    return kDone;
+}
+
+template <float (GameBoard::*Getter)() const>
+int getFloat(gmScriptThread* thread) {
+    GameBoard* self = board(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    thread->pushFloat((self->*Getter)());
+    return kDone;
+}
+
+int gameboard_makeRandomPos(gmScriptThread* thread) {
+    GameBoard* self = board(thread);
+    return self != nullptr ? pushPoint(thread, self->makeRandomPos()) : kRunTimeError;
+}
+
+int gameboard_makeRandomPosOutsideOfGameBoard(gmScriptThread* thread) {
+    GameBoard* self = board(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    float distance = 0.0f;
+    const int32_t count = thread->getNumParams();
+    if (count > 1)
+        return scriptError(thread,
+                           "\"makeRandomPosOutsideOfGameBoard\" expecting parameters (void) or (REAL)");
+    if (count == 1 && !gmFloatOrIntParam(thread, 0, distance))
+        return kRunTimeError;
+    return pushPoint(thread, self->makeRandomPosOutsideOfGameBoard(distance));
+}
+
+int gameboard_isInGameBoard(gmScriptThread* thread) {
+    GameBoard* self = board(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    RealPoint point;
+    const int32_t count = thread->getNumParams();
+    if (count == 1 && thread->getParam(0).getType() == scriptTypeId(ScriptType::REALPOINT)) {
+        if (!pointParam(thread, 0, point))
+            return kRunTimeError;
+    } else if (count == 2) {
+        if (!gmFloatOrIntParam(thread, 0, point.x) || !gmFloatOrIntParam(thread, 1, point.y))
+            return kRunTimeError;
+    } else {
+        return scriptError(thread, "\"isInGameBoard\" expecting parameters (REALPOINT) or (REAL,REAL)");
+    }
+    return pushBool(thread, self->isInGameBoard(point));
+}
+
+constexpr ScriptMethod kMethods[] = {
+    {"getMinPos", getPoint<&GameBoard::getMinPos>},
+    {"getMaxPos", getPoint<&GameBoard::getMaxPos>},
+    {"getMidPos", getPoint<&GameBoard::getMidPos>},
+    {"getRange", getPoint<&GameBoard::getRange>},
+    {"setMinPos", setPoint<&GameBoard::setMinPos>},
+    {"setMaxPos", setPoint<&GameBoard::setMaxPos>},
+    {"getRangeX", getFloat<&GameBoard::getRangeX>},
+    {"getRangeY", getFloat<&GameBoard::getRangeY>},
+    {"getHypotenuse", getFloat<&GameBoard::getHypotenuse>},
+    {"getWidth", getFloat<&GameBoard::getWidth>},
+    {"getHeight", getFloat<&GameBoard::getHeight>},
+    {"makeRandomPos", gameboard_makeRandomPos},
+    {"makeRandomPosOutsideOfGameBoard", gameboard_makeRandomPosOutsideOfGameBoard},
+    {"isInGameBoard", gameboard_isInGameBoard},
+};
+}  // namespace
+
+const ScriptTypeTable kGameBoardType{ScriptType::GAMEBOARD, "GAMEBOARD", kMethods, {}, {}, nullptr, nullptr};

@@ -1,7 +1,10 @@
 // SEQUENCER, SEQUENCERACTION and SEQUENCERTRIGGER: step sequencers (MainSequencer and those a
 // script makes), the actions their triggers fire, and the triggers.
+#include "Engine/GameSystem.h"
 #include "Engine/GmScriptModule.h"
 #include "Engine/GmScriptSequencerAction.h"
+#include "Engine/ScriptAPI/GameObjectBinding.h"
+#include "Engine/ScriptAPI/RefContainer.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 #include "Engine/Sequencer.h"
 #include "Engine/SequencerAction.h"
@@ -22,11 +25,14 @@ bool traceSequencer(gmScriptMachine& machine, gmHostObject* object, gmGarbageCol
                     int32_t& workDone) {
     workDone += 1;
     auto* sequencer = static_cast<Sequencer*>(object->getHostPointer());
-    if (sequencer == nullptr) return true;
+    if (sequencer == nullptr)
+        return true;
     for (const SequencerTrigger& trigger : sequencer->getAllTriggers()) {
-        auto* action = trigger.getAction() != nullptr ? dynamic_cast<GmScriptSequencerAction*>(trigger.getAction())
-                                                      : nullptr;
-        if (action == nullptr || action->getHostObject() == nullptr) continue;
+        auto* action = trigger.getAction() != nullptr
+                           ? dynamic_cast<GmScriptSequencerAction*>(trigger.getAction())
+                           : nullptr;
+        if (action == nullptr || action->getHostObject() == nullptr)
+            continue;
         workDone += 1;
         greyValue(machine, collector, action->getHostObject());
     }
@@ -62,7 +68,10 @@ gmOperatorStatus actionSetDot(gmScriptMachine& machine, gmScriptThread*, gmValue
 // SEQUENCERACTION() or SEQUENCERACTION(table): a new script action, owned by the script.
 int constructAction(gmScriptThread* thread) {
     gmTable* table = nullptr;
-    if (thread->getNumParams() >= 1 && !gmTableParam(thread, 0, table)) return kRunTimeError;
+    if (thread->getNumParams() > 1)
+        return scriptError(thread, "\"SEQUENCERACTION\" expecting parameters (void) or (table)");
+    if (thread->getNumParams() == 1 && !gmTableParam(thread, 0, table))
+        return kRunTimeError;
     auto* action = new GmScriptSequencerAction(GmScriptModule::getInstance(), table);
     thread->push(gmValue::makeHostObject(action->getHostObject()));
     return kDone;
@@ -77,13 +86,329 @@ constexpr gmLibraryEntry kActionConstructors[] = {
     {"SEQUENCERACTION", constructAction, nullptr},
 };
 
+// ---- SEQUENCER ----
+
+Sequencer* sequencer(gmScriptThread* thread) {
+    return selfAs<Sequencer>(thread);
+}
+
+bool isNoteLength(int value) {
+    return value >= 0 && value <= 5;
+}
+
+int badNoteLength(gmScriptThread* thread, const char* method, int value) {
+    return scriptError(thread, "\"%s\": note length %d is not between 0 and 5", method, value);
+}
+
+// SEQUENCER(GameSystem): a sequencer the script owns.
+int constructSequencer(gmScriptThread* thread) {
+    GameSystem* gameSystem = nullptr;
+    if (!gmCheckParamCount(thread, 1) || !objectParam(thread, 0, ScriptType::GAMESYSTEM, gameSystem))
+        return kRunTimeError;
+    thread->push(ownedValue(thread->getMachine(), ScriptType::SEQUENCER, new Sequencer(gameSystem)));
+    return kDone;
+}
+
+template <int (Sequencer::*Getter)() const>
+int getInt(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    thread->pushInt((self->*Getter)());
+    return kDone;
+}
+
+// The engine refuses values below 1; the script gets an error and the old value stays.
+template <void (Sequencer::*Setter)(int), const char* Method>
+int setAtLeastOne(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    float value = 0.0f;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
+        return kRunTimeError;
+    const int count = static_cast<int>(value);
+    if (count < 1)
+        return scriptError(thread, "\"%s\": %d is below 1", Method, count);
+    (self->*Setter)(count);
+    return kDone;
+}
+constexpr char kSetNumStepsPerPattern[] = "setNumStepsPerPattern";
+constexpr char kSetBPM[] = "setBPM";
+constexpr char kSetLoopLen[] = "setLoopLen";
+
+int sequencer_restart(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count == 0) {
+        self->restart();
+        return kDone;
+    }
+    float step = 0.0f;
+    if (count != 1)
+        return scriptError(thread, "\"SEQUENCER\" expecting parameters (void) or (NOTELENGTH)");
+    if (!gmFloatOrIntParam(thread, 0, step))
+        return kRunTimeError;
+    self->restart(static_cast<int>(step));
+    return kDone;
+}
+
+template <void (Sequencer::*Operation)()>
+int noArguments(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    (self->*Operation)();
+    return kDone;
+}
+
+int sequencer_getNumStepsPerNote(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    int32_t length = 0;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, length))
+        return kRunTimeError;
+    if (!isNoteLength(length))
+        return badNoteLength(thread, "getNumStepsPerNote", length);
+    thread->pushInt(self->getNumStepsPerNote(length));
+    return kDone;
+}
+
+template <float (Sequencer::*Getter)(int) const, const char* Method>
+int noteTime(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    int32_t length = 0;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, length))
+        return kRunTimeError;
+    if (!isNoteLength(length))
+        return badNoteLength(thread, Method, length);
+    thread->pushFloat((self->*Getter)(length));
+    return kDone;
+}
+constexpr char kGetNoteTime[] = "getNoteTime";
+constexpr char kGetMSTillNextSequencePos[] = "getMSTillNextSequencePos";
+
+// (step, ACTION) or (step, ACTION, looped) or (pattern, step, ACTION) or (pattern, step, ACTION, looped).
+template <bool Sixteenths>
+int setTrigger(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    const bool actionSecond =
+        count >= 2 && thread->getParam(1).getType() == scriptTypeId(ScriptType::SEQUENCERACTION);
+    const bool withPattern = count == 4 || (count == 3 && !actionSecond);
+    if (count < 2 || count > 4)
+        return scriptError(
+            thread,
+            "\"%s\" expecting parameters (int,ACTION) or (int,ACTION,bool) or (int,int,ACTION) or "
+            "(int,int,ACTION,bool)",
+            Sixteenths ? "setTrigger16" : "setTrigger");
+    int32_t pattern = 0;
+    int32_t step = 0;
+    SequencerAction* action = nullptr;
+    bool looped = false;
+    const int32_t actionIndex = withPattern ? 2 : 1;
+    if (withPattern && !gmIntParam(thread, 0, pattern))
+        return kRunTimeError;
+    if (!gmIntParam(thread, actionIndex - 1, step) ||
+        !objectParam(thread, actionIndex, ScriptType::SEQUENCERACTION, action) ||
+        (count > actionIndex + 1 && !gmBoolParam(thread, actionIndex + 1, looped)))
+        return kRunTimeError;
+    SequencerTrigger* trigger = nullptr;
+    if (Sixteenths) {
+        trigger = withPattern ? self->setTrigger16(pattern, step, action, looped)
+                              : self->setTrigger16(step, action, looped);
+    } else {
+        trigger = withPattern ? self->setTrigger(pattern, step, action, looped)
+                              : self->setTrigger(step, action, looped);
+    }
+    thread->push(referenceTo(thread->getMachine(), ScriptType::SEQUENCERTRIGGER, trigger));
+    return kDone;
+}
+
+int sequencer_setTriggerOnNext(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 2 && count != 3)
+        return scriptError(
+            thread,
+            "\"setTriggerOnNext\" expecting parameters (NOTELENGTH,ACTION) or (NOTELENGTH,ACTION,bool)");
+    int32_t length = 0;
+    SequencerAction* action = nullptr;
+    bool looped = false;
+    if (!gmIntParam(thread, 0, length) || !objectParam(thread, 1, ScriptType::SEQUENCERACTION, action) ||
+        (count == 3 && !gmBoolParam(thread, 2, looped)))
+        return kRunTimeError;
+    if (!isNoteLength(length))
+        return badNoteLength(thread, "setTriggerOnNext", length);
+    thread->push(referenceTo(thread->getMachine(), ScriptType::SEQUENCERTRIGGER,
+                             self->setTriggerOnNext(length, action, looped)));
+    return kDone;
+}
+
+int sequencer_moveTriggerToFront(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    SequencerTrigger* trigger = nullptr;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) ||
+        !objectParam(thread, 0, ScriptType::SEQUENCERTRIGGER, trigger))
+        return kRunTimeError;
+    self->moveTriggerToFront(trigger->getId());
+    return kDone;
+}
+
+// (step) or (pattern, step); both methods name gotoStep in their message.
+template <bool Sixteenths>
+int gotoStep(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 1 && count != 2)
+        return scriptError(thread, "\"gotoStep\" expecting parameters (int) or (int,int)");
+    int32_t a = 0;
+    int32_t b = 0;
+    if (!gmIntParam(thread, 0, a) || (count == 2 && !gmIntParam(thread, 1, b)))
+        return kRunTimeError;
+    if (count == 1) {
+        Sixteenths ? self->gotoStep16(a) : self->gotoStep(a);
+    } else {
+        Sixteenths ? self->gotoStep16(a, b) : self->gotoStep(a, b);
+    }
+    return kDone;
+}
+
+template <float (Sequencer::*Getter)() const>
+int getFloat(gmScriptThread* thread) {
+    Sequencer* self = sequencer(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    thread->pushFloat((self->*Getter)());
+    return kDone;
+}
+
+int sequencer_isInUpdate(gmScriptThread* thread) {
+    if (sequencer(thread) == nullptr)
+        return kRunTimeError;
+    return pushBool(thread, Sequencer::isInUpdate());
+}
+
+int sequencer_getAllTriggers(gmScriptThread* thread) {
+    if (sequencer(thread) == nullptr)
+        return kRunTimeError;
+    thread->push(newTriggerContainer(thread->getMachine(), thread->getThis().getHostObject()));
+    return kDone;
+}
+
+constexpr ScriptMethod kSequencerMethods[] = {
+    {"getNumStepsPerPattern", getInt<&Sequencer::getNumStepsPerPattern>},
+    {"getBPM", getInt<&Sequencer::getBPM>},
+    {"getCurrentStep", getInt<&Sequencer::getCurrentStep>},
+    {"getCurrentStep16", getInt<&Sequencer::getCurrentStep16>},
+    {"getCurrentPattern", getInt<&Sequencer::getCurrentPattern>},
+    {"setNumStepsPerPattern", setAtLeastOne<&Sequencer::setNumStepsPerPattern, kSetNumStepsPerPattern>},
+    {"setBPM", setAtLeastOne<&Sequencer::setBPM, kSetBPM>},
+    {"setLoopLen", setAtLeastOne<&Sequencer::setLoopLen, kSetLoopLen>},
+    {"restart", sequencer_restart},
+    {"start", noArguments<&Sequencer::start>},
+    {"stop", noArguments<&Sequencer::stop>},
+    {"clearTriggers", noArguments<&Sequencer::clearTriggers>},
+    {"getNumStepsPerNote", sequencer_getNumStepsPerNote},
+    {"getNoteTime", noteTime<&Sequencer::getNoteTime, kGetNoteTime>},
+    {"setTrigger", setTrigger<false>},
+    {"setTrigger16", setTrigger<true>},
+    {"setTriggerOnNext", sequencer_setTriggerOnNext},
+    {"moveTriggerToFront", sequencer_moveTriggerToFront},
+    {"gotoStep", gotoStep<false>},
+    {"gotoStep16", gotoStep<true>},
+    {"getMSTillNextStep", getFloat<&Sequencer::getMSTillNextStep>},
+    {"getMSTillNextStep16", getFloat<&Sequencer::getMSTillNextStep16>},
+    {"getMSTillNextSequencePos", noteTime<&Sequencer::getMSTillNextSequencePos, kGetMSTillNextSequencePos>},
+    {"isInUpdate", sequencer_isInUpdate},
+    {"getAllTriggers", sequencer_getAllTriggers},
+};
+
+constexpr gmLibraryEntry kSequencerConstructors[] = {
+    {"SEQUENCER", constructSequencer, nullptr},
+};
+
+// ---- SEQUENCERACTION ----
+
+int action_setTable(gmScriptThread* thread) {
+    SequencerAction* self = selfAs<SequencerAction>(thread);
+    gmTable* table = nullptr;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmTableParam(thread, 0, table))
+        return kRunTimeError;
+    auto* scripted = dynamic_cast<GmScriptSequencerAction*>(self);
+    if (scripted == nullptr)
+        return scriptError(thread, "This is not a GM Script sequencer action");
+    scripted->setActionTable(table);
+    return kDone;
+}
+
+int action_tagForRemoval(gmScriptThread* thread) {
+    SequencerAction* self = selfAs<SequencerAction>(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    self->tagForRemoval();
+    return kDone;
+}
+
+int action_isTaggedForRemoval(gmScriptThread* thread) {
+    SequencerAction* self = selfAs<SequencerAction>(thread);
+    return self != nullptr ? pushBool(thread, self->isTaggedForRemoval()) : kRunTimeError;
+}
+
+constexpr ScriptMethod kActionMethods[] = {
+    {"setTable", action_setTable},
+    {"tagForRemoval", action_tagForRemoval},
+    {"isTaggedForRemoval", action_isTaggedForRemoval},
+    {"callMethod", gameObjectCallMethod<SequencerAction>},
+};
+
+// ---- SEQUENCERTRIGGER ----
+
+template <auto Getter>
+int triggerGetInt(gmScriptThread* thread) {
+    SequencerTrigger* self = selfAs<SequencerTrigger>(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    thread->pushInt((self->*Getter)());
+    return kDone;
+}
+
+int trigger_getLooped(gmScriptThread* thread) {
+    SequencerTrigger* self = selfAs<SequencerTrigger>(thread);
+    return self != nullptr ? pushBool(thread, self->getLooped()) : kRunTimeError;
+}
+
+int trigger_getAction(gmScriptThread* thread) {
+    SequencerTrigger* self = selfAs<SequencerTrigger>(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    thread->push(referenceTo(thread->getMachine(), ScriptType::SEQUENCERACTION, self->getAction()));
+    return kDone;
+}
+
+constexpr ScriptMethod kTriggerMethods[] = {
+    {"getPattern", triggerGetInt<&SequencerTrigger::getPattern>},
+    {"getStep", triggerGetInt<&SequencerTrigger::getStep>},
+    {"getLooped", trigger_getLooped},
+    {"getAction", trigger_getAction},
+};
+
 }  // namespace
 
-const ScriptTypeTable kSequencerType{ScriptType::SEQUENCER, "SEQUENCER", {}, {}, {},
-                                     traceSequencer, destructHandle<Sequencer>};
-const ScriptTypeTable kSequencerActionType{ScriptType::SEQUENCERACTION, "SEQUENCERACTION",
-                                           {}, kActionOperators, kActionConstructors,
-                                           traceAction, destructHandle<SequencerAction>};
-const ScriptTypeTable kSequencerTriggerType{ScriptType::SEQUENCERTRIGGER, "SEQUENCERTRIGGER",
-                                            {}, {}, {}, nullptr,
-                                            destructHandle<SequencerTrigger>};
+const ScriptTypeTable kSequencerType{ScriptType::SEQUENCER,  "SEQUENCER",    kSequencerMethods,        {},
+                                     kSequencerConstructors, traceSequencer, destructHandle<Sequencer>};
+const ScriptTypeTable kSequencerActionType{ScriptType::SEQUENCERACTION,
+                                           "SEQUENCERACTION",
+                                           kActionMethods,
+                                           kActionOperators,
+                                           kActionConstructors,
+                                           traceAction,
+                                           destructHandle<SequencerAction>};
+const ScriptTypeTable kSequencerTriggerType{
+    ScriptType::SEQUENCERTRIGGER,    "SEQUENCERTRIGGER", kTriggerMethods, {}, {}, nullptr,
+    destructHandle<SequencerTrigger>};

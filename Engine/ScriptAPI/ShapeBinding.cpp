@@ -1,5 +1,360 @@
 // SHAPE and SHAPEVERTEX: vertex lists a script builds and draws.
-#include "Engine/ScriptAPI/ScriptTypes.h"
+#include <cmath>
+#include <cstring>
 
-const ScriptTypeTable kShapeType{ScriptType::SHAPE, "SHAPE", {}, {}, {}, nullptr, nullptr};
-const ScriptTypeTable kShapeVertexType{ScriptType::SHAPEVERTEX, "SHAPEVERTEX", {}, {}, {}, nullptr, nullptr};
+#include "Engine/Colour.h"
+#include "Engine/GameSystem.h"
+#include "Engine/RealPoint.h"
+#include "Engine/ScriptAPI/ScriptTypes.h"
+#include "Engine/Shape.h"
+
+namespace {
+constexpr int kLastShapeType = 6;  // SHAPETYPE_LINELOOP
+
+// A SHAPEVERTEX value names its shape's value and an index, and keeps the shape alive: a vertex
+// of a freed shape would be freed memory.
+struct VertexRef {
+    gmHostObject* shapeValue;
+    int index;
+};
+
+Shape* shape(gmScriptThread* thread) {
+    return selfAs<Shape>(thread);
+}
+
+bool numberOf(const gmValue& value, float& out) {
+    if (value.isFloat()) {
+        out = value.getFloat();
+        return true;
+    }
+    if (value.isInt()) {
+        out = static_cast<float>(value.getInt());
+        return true;
+    }
+    return false;
+}
+
+const RealPoint* pointOf(const gmValue& value) {
+    if (value.getType() != scriptTypeId(ScriptType::REALPOINT))
+        return nullptr;
+    return static_cast<const RealPoint*>(value.getHostObject()->getHostPointer());
+}
+
+// SHAPE(type, vertex count, GameSystem): a shape the script owns.
+int constructShape(gmScriptThread* thread) {
+    int32_t type = 0;
+    int32_t count = 0;
+    GameSystem* gameSystem = nullptr;
+    if (!gmCheckParamCount(thread, 3) || !gmIntParam(thread, 0, type) || !gmIntParam(thread, 1, count) ||
+        !objectParam(thread, 2, ScriptType::GAMESYSTEM, gameSystem))
+        return kRunTimeError;
+    if (type < 0 || type > kLastShapeType)
+        return scriptError(thread, "\"SHAPE\": shape type %d is not a SHAPETYPE_ constant", type);
+    if (!Shape::isValidQuality(count))
+        return scriptError(thread, "\"SHAPE\": vertex count %d is below 1", count);
+    auto* made = new Shape(gameSystem->getVideoModule(), type, count);
+    thread->push(scriptOwned(thread->getMachine(), ScriptType::SHAPE, made, nullptr));
+    return kDone;
+}
+
+template <bool (Shape::*Operation)(float), const char* Method>
+int circle(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    float radius = 0.0f;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, radius))
+        return kRunTimeError;
+    if (!(self->*Operation)(radius))
+        return scriptError(thread, "\"%s\": the shape has too few vertices", Method);
+    return kDone;
+}
+constexpr char kSetAsCircle[] = "setAsCircle";
+constexpr char kSetAsFilledCircle[] = "setAsFilledCircle";
+
+int shape_draw(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    self->draw();
+    return kDone;
+}
+
+template <int (Shape::*Getter)() const>
+int getInt(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    thread->pushInt((self->*Getter)());
+    return kDone;
+}
+
+int shape_plotVertices(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count == 1 || count > 3)
+        return scriptError(thread,
+                           "\"plotVertices\" expecting (void) or (start,end) or (start,end,increment)");
+    int32_t start = 0;
+    int32_t end = self->getQuality();
+    int32_t increment = 1;
+    if (count >= 2 && (!gmIntParam(thread, 0, start) || !gmIntParam(thread, 1, end)))
+        return kRunTimeError;
+    if (count == 3 && !gmIntParam(thread, 2, increment))
+        return kRunTimeError;
+    if (increment < 1)
+        return scriptError(thread, "\"plotVertices\": increment %d is below 1", increment);
+    self->plotVertices(start, end, increment);
+    return kDone;
+}
+
+int shape_getVertex(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    int32_t index = 0;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, index))
+        return kRunTimeError;
+    if (self->getVertex(index) == nullptr)
+        return scriptError(thread, "\"getVertex\": index (%d ) out of bounds!", index);
+    auto* ref = new VertexRef{thread->getThis().getHostObject(), index};
+    thread->push(gmValue::makeHostObject(
+        thread->getMachine().newHostObject(ref, scriptTypeId(ScriptType::SHAPEVERTEX))));
+    return kDone;
+}
+
+// (angle) or (dir) or (x, y).
+int shape_setDir(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    float angle = 0.0f;
+    if (count == 1 && pointOf(thread->getParam(0)) != nullptr) {
+        const RealPoint* dir = pointOf(thread->getParam(0));
+        angle = std::atan2(dir->y, dir->x);
+    } else if (count == 1 && numberOf(thread->getParam(0), angle)) {
+    } else if (count == 2) {
+        float x = 0.0f;
+        float y = 0.0f;
+        if (!gmFloatOrIntParam(thread, 0, x) || !gmFloatOrIntParam(thread, 1, y))
+            return kRunTimeError;
+        angle = std::atan2(y, x);
+    } else {
+        return scriptError(thread, "\"setDir\" expecting (ang) or (dir) or (x,y)");
+    }
+    self->setDir(angle);
+    return kDone;
+}
+
+// (pos) or (pos, z) or (x, y) or (x, y, z).
+int shape_setPos(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    const RealPoint* pos = count >= 1 ? pointOf(thread->getParam(0)) : nullptr;
+    if (pos != nullptr && (count == 1 || count == 2)) {
+        float z = 0.0f;
+        if (count == 2) {
+            if (!gmFloatOrIntParam(thread, 1, z))
+                return kRunTimeError;
+            self->setPos(pos->x, pos->y, z);
+        } else {
+            self->setPos(pos->x, pos->y);
+        }
+        return kDone;
+    }
+    if (pos == nullptr && (count == 2 || count == 3)) {
+        float c[3] = {};
+        for (int32_t i = 0; i < count; ++i)
+            if (!gmFloatOrIntParam(thread, i, c[i]))
+                return kRunTimeError;
+        count == 3 ? self->setPos(c[0], c[1], c[2]) : self->setPos(c[0], c[1]);
+        return kDone;
+    }
+    return scriptError(thread, "\"setPos\" expecting (pos) or (pos,z) or (x,y) or (x,y,z)");
+}
+
+int shape_setPosZ(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    float z = 0.0f;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, z))
+        return kRunTimeError;
+    self->setPosZ(z);
+    return kDone;
+}
+
+int shape_setScale(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 2 && count != 3)
+        return scriptError(thread, "\"setScale\" expecting (sx,sy) or (sx,sy,sz)");
+    float c[3] = {1.0f, 1.0f, 1.0f};
+    for (int32_t i = 0; i < count; ++i)
+        if (!gmFloatOrIntParam(thread, i, c[i]))
+            return kRunTimeError;
+    self->setScale(c[0], c[1], c[2]);
+    return kDone;
+}
+
+template <bool (Shape::*Getter)() const>
+int getBool(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    return self != nullptr ? pushBool(thread, (self->*Getter)()) : kRunTimeError;
+}
+
+template <void (Shape::*Setter)(bool)>
+int setBool(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    bool value = false;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, value))
+        return kRunTimeError;
+    (self->*Setter)(value);
+    return kDone;
+}
+
+int shape_setTexture(gmScriptThread* thread) {
+    Shape* self = shape(thread);
+    const char* name = nullptr;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name))
+        return kRunTimeError;
+    self->setTexture(name);
+    return kDone;
+}
+
+void destructShape(gmScriptMachine&, gmHostObject* object) {
+    delete static_cast<Shape*>(object->getHostPointer());
+}
+
+bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {
+    workDone += 1;
+    return true;
+}
+
+constexpr ScriptMethod kShapeMethods[] = {
+    {"setAsCircle", circle<&Shape::setAsCircle, kSetAsCircle>},
+    {"setAsFilledCircle", circle<&Shape::setAsFilledCircle, kSetAsFilledCircle>},
+    {"draw", shape_draw},
+    {"getQuality", getInt<&Shape::getQuality>},
+    {"plotVertices", shape_plotVertices},
+    {"getShapeType", getInt<&Shape::getShapeType>},
+    {"getVertex", shape_getVertex},
+    {"setDir", shape_setDir},
+    {"setPos", shape_setPos},
+    {"setPosZ", shape_setPosZ},
+    {"setScale", shape_setScale},
+    {"isUsesColour", getBool<&Shape::isUsesColour>},
+    {"isUsesTexture", getBool<&Shape::isUsesTexture>},
+    {"setIsUsesColour", setBool<&Shape::setIsUsesColour>},
+    {"setIsUsesTexture", setBool<&Shape::setIsUsesTexture>},
+    {"setTexture", shape_setTexture},
+};
+
+constexpr gmLibraryEntry kShapeConstructors[] = {
+    {"SHAPE", constructShape, nullptr},
+};
+
+// ---- SHAPEVERTEX ----
+
+ShapeVertex* vertexOf(const gmValue& value) {
+    const auto* ref = static_cast<const VertexRef*>(value.getHostObject()->getHostPointer());
+    if (ref == nullptr)
+        return nullptr;
+    auto* owner = static_cast<Shape*>(ref->shapeValue->getHostPointer());
+    return owner != nullptr ? owner->getVertex(ref->index) : nullptr;
+}
+
+float* floatMember(ShapeVertex& vertex, const char* member) {
+    if (std::strcmp(member, "x") == 0)
+        return &vertex.x;
+    if (std::strcmp(member, "y") == 0)
+        return &vertex.y;
+    if (std::strcmp(member, "z") == 0)
+        return &vertex.z;
+    if (std::strcmp(member, "u") == 0)
+        return &vertex.u;
+    if (std::strcmp(member, "v") == 0)
+        return &vertex.v;
+    if (std::strcmp(member, "alpha") == 0)
+        return &vertex.alpha;
+    return nullptr;
+}
+
+// pos, texPos and colour read as copies (see VertexRef); assign a whole point or colour to change
+// them.
+gmOperatorStatus vertexGetDot(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
+    ShapeVertex* vertex = vertexOf(operands[0]);
+    const char* member = operands[1].isString() ? operands[1].getString()->getText() : "";
+    gmValue result;
+    if (vertex != nullptr) {
+        if (float* field = floatMember(*vertex, member)) {
+            result = gmValue::makeFloat(*field);
+        } else if (std::strcmp(member, "pos") == 0) {
+            result = newPointValue(machine, RealPoint(vertex->x, vertex->y));
+        } else if (std::strcmp(member, "texPos") == 0) {
+            result = newPointValue(machine, RealPoint(vertex->u, vertex->v));
+        } else if (std::strcmp(member, "colour") == 0) {
+            result = newColourValue(machine, vertex->colour);
+        }
+    }
+    operands[0] = result;
+    return gmOperatorStatus::kOk;
+}
+
+gmOperatorStatus vertexSetDot(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
+    ShapeVertex* vertex = vertexOf(operands[0]);
+    const char* member = operands[2].isString() ? operands[2].getString()->getText() : "";
+    if (vertex == nullptr)
+        return gmOperatorStatus::kOk;
+    const gmValue& value = operands[1];
+    if (float* field = floatMember(*vertex, member)) {
+        float number = 0.0f;
+        if (numberOf(value, number)) {
+            *field = number;
+        } else {
+            machine.getErrorLog().logf("\"SHAPEVERTEX.%s\" expecting float or int", member);
+        }
+    } else if (std::strcmp(member, "pos") == 0 || std::strcmp(member, "texPos") == 0) {
+        const RealPoint* point = pointOf(value);
+        if (point == nullptr) {
+            machine.getErrorLog().logf("\"SHAPEVERTEX.pos\" expecting REALPOINT");
+        } else if (member[0] == 'p') {
+            vertex->x = point->x;
+            vertex->y = point->y;
+        } else {
+            vertex->u = point->x;
+            vertex->v = point->y;
+        }
+    } else if (std::strcmp(member, "colour") == 0) {
+        if (value.getType() == scriptTypeId(ScriptType::COLOUR)) {
+            vertex->colour = *static_cast<const Colour*>(value.getHostObject()->getHostPointer());
+        } else {
+            machine.getErrorLog().logf("\"SHAPEVERTEX.colour\" expecting COLOUR");
+        }
+    }
+    return gmOperatorStatus::kOk;
+}
+
+bool traceVertex(gmScriptMachine&, gmHostObject* object, gmGarbageCollector& collector, int32_t,
+                 int32_t& workDone) {
+    workDone += 1;
+    if (const auto* ref = static_cast<const VertexRef*>(object->getHostPointer()))
+        collector.markObject(ref->shapeValue);
+    return true;
+}
+
+void destructVertex(gmScriptMachine&, gmHostObject* object) {
+    delete static_cast<VertexRef*>(object->getHostPointer());
+}
+
+constexpr ScriptOperator kVertexOperators[] = {
+    {kGmOpGetDot, vertexGetDot},
+    {kGmOpSetDot, vertexSetDot},
+};
+}  // namespace
+
+const ScriptTypeTable kShapeType{ScriptType::SHAPE,  "SHAPE",      kShapeMethods, {},
+                                 kShapeConstructors, traceOneUnit, destructShape};
+const ScriptTypeTable kShapeVertexType{
+    ScriptType::SHAPEVERTEX, "SHAPEVERTEX", {}, kVertexOperators, {}, traceVertex, destructVertex};
