@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libglfw3-dev libbox2d-dev libfreetype-dev libpng-dev zlib1g-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri xvfb xauth
-  libopenal-dev libsndfile1-dev fonts-dejavu-core
+  libopenal-dev libsndfile1-dev fonts-dejavu-core libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev lua5.4
   bison flex

@@ -12,6 +12,7 @@
 
 #define GLFW_INCLUDE_GLU
 #include <GLFW/glfw3.h>
+#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -29,8 +30,33 @@ constexpr float kDefaultLineWidth = 2.0f;
 // The extent of a default game board; setupWorldOrthoView shows it.
 // TODO: read the board's corners once the game board carries them.
 constexpr double kBoardMinX = -2399.0, kBoardMinY = -1339.0, kBoardMaxX = 2399.0, kBoardMaxY = 1339.0;
-// The bold sans-serif font that stands in for a game's missing default font.
+// The bold sans-serif font that stands in for a game's missing default font: where Debian's
+// fonts-dejavu-core puts it, or else what fontconfig offers for this pattern.
 constexpr const char* kFallbackFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+constexpr const char* kFallbackFontPattern = "DejaVu Sans:bold";
+
+std::string findFontWithFontconfig(const char* patternText) {
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (config == nullptr)
+        return {};
+    std::string path;
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(patternText));
+    if (pattern != nullptr) {
+        FcConfigSubstitute(config, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(config, pattern, &result);
+        FcChar8* file = nullptr;
+        if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
+            file != nullptr)
+            path = reinterpret_cast<const char*>(file);
+        if (match != nullptr)
+            FcPatternDestroy(match);
+        FcPatternDestroy(pattern);
+    }
+    FcConfigDestroy(config);
+    return path;
+}
 
 GLenum primitiveFor(int shapeType) {
     switch (shapeType) {
@@ -420,5 +446,7 @@ std::unique_ptr<FontFace> GLFWVideoModule::openFontFace(const std::string& path)
 
 std::string GLFWVideoModule::getFallbackFontPath() const {
     std::error_code error;
-    return std::filesystem::exists(kFallbackFontPath, error) ? std::string(kFallbackFontPath) : std::string();
+    if (std::filesystem::exists(kFallbackFontPath, error))
+        return kFallbackFontPath;
+    return findFontWithFontconfig(kFallbackFontPattern);
 }

@@ -65,7 +65,7 @@ class GLFWVideoModule : public VideoModule {
     uint32_t uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height) override;
     void releaseTexture(uint32_t id) override;
     std::unique_ptr<FontFace> openFontFace(const std::string& path) override;
-    // DejaVu Sans Bold where Debian's fonts-dejavu-core puts it.
+    // DejaVu Sans Bold where Debian's fonts-dejavu-core puts it, else fontconfig's match for it.
     std::string getFallbackFontPath() const override;
 
   private:

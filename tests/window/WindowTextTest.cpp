@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <vector>
@@ -14,11 +15,13 @@ constexpr uint32_t kRed = 0xff0000ffu;
 constexpr uint32_t kGreen = 0x00ff00ffu;
 constexpr uint32_t kBlue = 0x0000ffffu;
 constexpr uint32_t kWhite = 0xffffffffu;
+// Each test has its own files: CTest runs tests side by side in one directory.
 constexpr const char* kPicture = "window_text_test_quadrants.bmp";
+constexpr const char* kSecondPicture = "window_text_test_quadrants2.bmp";
 
 // A 6 x 6 24-bit BMP in four colours, a quadrant each: red top left, green top right, blue bottom
 // left, white bottom right. Its texture is 8 x 8, so its quad shows 0.75 of it each way.
-void writeQuadrants() {
+void writeQuadrants(const char* name) {
     const int row = 6 * 3 + 2;
     std::vector<uint8_t> b(54 + row * 6, 0);
     b[0] = 'B';
@@ -39,7 +42,22 @@ void writeQuadrants() {
             p[2] = static_cast<uint8_t>(rgb >> 16);
         }
     }
-    std::ofstream(kPicture, std::ios::binary)
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+// A 2 x 2 white BMP named [name].
+void writeWhite(const char* name) {
+    std::vector<uint8_t> b(54 + 2 * 8, 255);
+    std::fill(b.begin(), b.begin() + 54, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    b[10] = 54;
+    b[14] = 40;
+    b[18] = 2;
+    b[22] = 2;
+    b[28] = 24;
+    std::ofstream(name, std::ios::binary)
         .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
@@ -64,7 +82,7 @@ class PictureEntity : public Entity {
 };
 
 TEST(WindowText, ATexturedQuadShowsItsPictureUpright) {
-    writeQuadrants();
+    writeQuadrants(kPicture);
     WindowHarness window;
     auto& gs = window.gameSystem;
     window.addEntity(new PictureEntity(&gs, ""));
@@ -80,6 +98,41 @@ TEST(WindowText, ATexturedQuadShowsItsPictureUpright) {
     // A new window loses the texture; the next frame loads it again from the file, now gone.
     ASSERT_TRUE(window.video().restartVideo(800, 600, false));
     EXPECT_EQ(window.video().getLoadedTextureCount(), 0u);
+}
+
+// Quads on two textures, interleaved: each batch of textured shapes is drawn with its own.
+class TwoTextureEntity : public Entity {
+  public:
+    explicit TwoTextureEntity(GameSystem* gs) : Entity(gs) {}
+    void draw() override {
+        VideoModule* video = gameSystem_->getVideoModule();
+        video->setColour(1.0f, 1.0f, 1.0f, 1.0f);
+        const float xs[3] = {-800.0f, 0.0f, 800.0f};
+        for (int i = 0; i < 3; ++i) {
+            const float x = xs[i];
+            const float corners[4][3] = {
+                {x - 300, -300, 0}, {x + 300, -300, 0}, {x + 300, 300, 0}, {x - 300, 300, 0}};
+            video->drawTexture(corners, i == 1 ? "window_text_test_white.bmp" : kSecondPicture);
+        }
+    }
+};
+
+TEST(WindowText, InterleavedTexturesEachShowTheirOwnPicture) {
+    writeQuadrants(kSecondPicture);
+    writeWhite("window_text_test_white.bmp");
+    WindowHarness window;
+    auto& gs = window.gameSystem;
+    window.addEntity(new TwoTextureEntity(&gs));
+    const Screenshot frame = window.renderFrame();
+    std::remove(kSecondPicture);
+    std::remove("window_text_test_white.bmp");
+    for (float x : {-800.0f, 800.0f}) {
+        EXPECT_EQ(frame.getPixel(window.pixelX(x - 150.0f), window.pixelY(150.0f)), kRed);
+        EXPECT_EQ(frame.getPixel(window.pixelX(x + 150.0f), window.pixelY(-150.0f)), kWhite);
+        EXPECT_EQ(frame.getPixel(window.pixelX(x + 150.0f), window.pixelY(150.0f)), kGreen);
+    }
+    EXPECT_EQ(frame.getPixel(window.pixelX(-150.0f), window.pixelY(150.0f)), kWhite);
+    EXPECT_EQ(frame.getPixel(window.pixelX(150.0f), window.pixelY(-150.0f)), kWhite);
 }
 
 TEST(WindowText, APrintedLineAppearsInsideItsBounds) {
@@ -103,10 +156,12 @@ TEST(WindowText, APrintedLineAppearsInsideItsBounds) {
             ++(inside ? lit : litOutside);
         }
     }
-    // Five bold glyphs cover a good share of their box, and nothing is lit outside it.
+    // Five bold glyphs cover a good share of their box, blended (the clear parts of their cells
+    // stay dark), and nothing is lit outside it.
     const int box =
         (window.pixelX(b.right) - window.pixelX(b.left)) * (window.pixelY(b.top) - window.pixelY(b.bottom));
     EXPECT_GT(lit, box / 6);
+    EXPECT_LT(lit, box * 3 / 4);
     EXPECT_EQ(litOutside, 0);
 }
 
