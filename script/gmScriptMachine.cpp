@@ -57,7 +57,15 @@ gmScriptMachine::gmScriptMachine()
 gmScriptMachine::~gmScriptMachine() {
     collectionEnabled_ = false;
     // Threads first: their block records live in the block heap, their stacks hold objects.
-    for (gmScriptThread** list : {&runningHead_, &sleepingHead_, &blockedHead_, &exceptionHead_, &freeThreads_}) {
+    for (auto& bucket : sleepers_) {
+        while (gmScriptThread* thread = bucket.second.head) {
+            bucket.second.head = thread->next_;
+            removeBlocks(thread);
+            delete thread;
+        }
+    }
+    sleepers_.clear();
+    for (gmScriptThread** list : {&runningHead_, &blockedHead_, &exceptionHead_, &freeThreads_}) {
         while (gmScriptThread* thread = *list) {
             *list = thread->next_;
             removeBlocks(thread);

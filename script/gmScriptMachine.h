@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -228,18 +229,22 @@ class gmScriptMachine {
     // A thread is running, sleeping, or signalled (it runs at the next Execute): a host that runs
     // scripts to completion stops when this is false.
     bool hasRunningOrSleepingThreads() const {
-        if (runningHead_ != nullptr || sleepingHead_ != nullptr)
+        if (runningHead_ != nullptr || !sleepers_.empty())
             return true;
         for (const gmScriptThread* t = blockedHead_; t != nullptr; t = t->next_)
             if (t->state_ == gmScriptThread::kSignalled)
                 return true;
         return false;
     }
-    // Calls [visit] for every thread of the running, blocked, sleeping and exception lists.
+    // Calls [visit] for every thread of the running, blocked, sleeping and exception lists, in
+    // that order; sleepers in the order they wake.
     template <class Visit>
     void forEachThread(Visit visit) const {
-        for (gmScriptThread* list : {runningHead_, blockedHead_, sleepingHead_, exceptionHead_})
-            for (gmScriptThread* t = list; t != nullptr; t = t->next_) visit(t);
+        for (gmScriptThread* t = runningHead_; t != nullptr; t = t->next_) visit(t);
+        for (gmScriptThread* t = blockedHead_; t != nullptr; t = t->next_) visit(t);
+        for (const auto& bucket : sleepers_)
+            for (gmScriptThread* t = bucket.second.head; t != nullptr; t = t->next_) visit(t);
+        for (gmScriptThread* t = exceptionHead_; t != nullptr; t = t->next_) visit(t);
     }
     // The execution watch, for hosts that run untrusted scripts on a budget (of steps, time or
     // memory). A step is a jump or a call, so every loop and every recursion keeps taking steps.
@@ -330,6 +335,17 @@ class gmScriptMachine {
     static constexpr int32_t kMaxRunNesting = 64;
 
     static void scanThreadRoots(gmScriptMachine& machine, gmGarbageCollector& collector, void* userData);
+    // Sleeping threads wait in buckets, one per wake time, kept in wake-time order; a bucket
+    // links its threads (through their list links) in the order they fell asleep. Falling asleep
+    // costs one map look-up (few distinct wake times are pending at once), waking the first
+    // sleeper is constant time, and the walk of all sleepers is their wake order.
+    struct SleepBucket {
+        gmScriptThread* head = nullptr;
+        gmScriptThread* tail = nullptr;
+    };
+    void addSleeper(gmScriptThread* thread);
+    void removeSleeper(gmScriptThread* thread);
+
     void unlinkFromList(gmScriptThread* thread);
     void appendToList(gmScriptThread*& head, gmScriptThread*& tail, gmScriptThread* thread);
     void removeFromIdTable(gmScriptThread* thread);
@@ -348,8 +364,7 @@ class gmScriptMachine {
     gmErrorLog errorLog_;
     gmScriptThread* runningHead_ = nullptr;
     gmScriptThread* runningTail_ = nullptr;
-    gmScriptThread* sleepingHead_ = nullptr;
-    gmScriptThread* sleepingTail_ = nullptr;
+    std::map<uint32_t, SleepBucket> sleepers_;
     gmScriptThread* blockedHead_ = nullptr;
     gmScriptThread* blockedTail_ = nullptr;
     gmScriptThread* exceptionHead_ = nullptr;

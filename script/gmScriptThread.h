@@ -131,6 +131,7 @@ class gmScriptThread {
     gmScriptThread* prev_ = nullptr;
     gmScriptThread* next_ = nullptr;
     gmScriptThread* idNext_ = nullptr;  // next thread in the same id bucket
+    uint32_t sleepBucket_ = 0;          // the wake time it sleeps under while asleep
 
     gmValue* stack_ = nullptr;
     int32_t stackSize_ = 0;
