@@ -315,7 +315,7 @@ void gmScriptMachine::scanRoots(gmScriptMachine& machine, gmGarbageCollector& co
 // ---------------------------------------------------------------------------------------------
 
 int32_t gmScriptMachine::getMemoryUsage() const {
-    const int64_t usage = objectBytes_ + blockHeap_.getBytesInUse();
+    const int64_t usage = objectBytes_ + blockHeap_.getBytesInUse() + threadBytes_;
     return usage > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
                                                        : static_cast<int32_t>(usage);
 }

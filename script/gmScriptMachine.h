@@ -139,9 +139,14 @@ class gmScriptMachine {
     void removeRootProvider(gmRootProvider provider, void* userData);
 
     // ---- Memory and collection ----
-    // Object bytes + block-heap bytes (clamped to the int range).
+    // Object bytes + block-heap bytes + thread bytes (clamped to the int range).
     int32_t getMemoryUsage() const;
     int64_t getObjectBytes() const { return objectBytes_; }
+    // Every thread object the machine holds (live or kept for reuse) with its value stack and
+    // frames: thousands of threads with grown stacks are memory the limits must see.
+    int64_t getThreadBytes() const { return threadBytes_; }
+    // Kept up to date by the threads as their stacks and frame lists grow.
+    void chargeThreadBytes(int64_t delta) { threadBytes_ += delta; }
     int64_t getBlockHeapBytes() const { return blockHeap_.getBytesInUse(); }
     int32_t getDesiredMemoryUsageHard() const { return desiredHard_; }
     int32_t getDesiredMemoryUsageSoft() const { return desiredSoft_; }
@@ -226,6 +231,13 @@ class gmScriptMachine {
     // Machine time in ms, advanced only by Execute (wrapping).
     uint32_t getTime() const { return time_; }
     int32_t getThreadCount() const { return threadCount_; }
+    // Live threads past which `thread` and `doString` fail with "too many threads (limit %d)"
+    // instead of starting one more; 0 (the default) sets no limit. The host's own starts
+    // (runText, callFunction) are not limited.
+    void setThreadLimit(int32_t limit) { threadLimit_ = limit > 0 ? limit : 0; }
+    int32_t getThreadLimit() const { return threadLimit_; }
+    // True (and the message logged) when a script may not start another thread.
+    bool refuseNewScriptThread();
     // A thread is running, sleeping, or signalled (it runs at the next Execute): a host that runs
     // scripts to completion stops when this is false.
     bool hasRunningOrSleepingThreads() const {
@@ -402,6 +414,8 @@ class gmScriptMachine {
     gmTable* globals_ = nullptr;
 
     int64_t objectBytes_ = 0;
+    int64_t threadBytes_ = 0;
+    int32_t threadLimit_ = 0;
     uint32_t nextSerial_ = 1;  // hash keys of non-string objects (gmHeapObject::getHashKey)
     int32_t desiredHard_ = kDefaultDesiredMemoryUsageHard;
     int32_t desiredSoft_ = kDefaultDesiredMemoryUsageSoft;

@@ -38,10 +38,24 @@ struct gmBlockList {
 // ---------------------------------------------------------------------------------------------
 
 gmScriptThread::gmScriptThread(gmScriptMachine& machine)
-    : machine_(&machine), stack_(new gmValue[kInitialStackValues]), stackSize_(kInitialStackValues) {}
+    : machine_(&machine), stack_(new gmValue[kInitialStackValues]), stackSize_(kInitialStackValues) {
+    machine_->chargeThreadBytes(getChargedBytes());
+}
 
 gmScriptThread::~gmScriptThread() {
+    machine_->chargeThreadBytes(-getChargedBytes());
     delete[] stack_;
+}
+
+int64_t gmScriptThread::getChargedBytes() const {
+    return static_cast<int64_t>(sizeof(gmScriptThread)) + static_cast<int64_t>(sizeof(gmValue)) * stackSize_ +
+           static_cast<int64_t>(sizeof(gmFrame)) * static_cast<int64_t>(frames_.capacity());
+}
+
+void gmScriptThread::pushFrameSlow(const gmFrame& frame) {
+    const int64_t before = getChargedBytes();
+    frames_.push_back(frame);
+    machine_->chargeThreadBytes(getChargedBytes() - before);
 }
 
 bool gmScriptThread::growStack(int32_t needed) {
@@ -55,6 +69,7 @@ bool gmScriptThread::growStack(int32_t needed) {
     std::memcpy(static_cast<void*>(grown), stack_, sizeof(gmValue) * static_cast<std::size_t>(top_));
     delete[] stack_;
     stack_ = grown;
+    machine_->chargeThreadBytes(static_cast<int64_t>(sizeof(gmValue)) * (size - stackSize_));
     stackSize_ = size;
     return true;
 }
@@ -143,6 +158,13 @@ void gmScriptMachine::removeSleeper(gmScriptThread* thread) {
     thread->prev_ = thread->next_ = nullptr;
     if (bucket.head == nullptr)
         sleepers_.erase(found);
+}
+
+bool gmScriptMachine::refuseNewScriptThread() {
+    if (threadLimit_ == 0 || threadCount_ < threadLimit_)
+        return false;
+    errorLog_.logf("too many threads (limit %d)", threadLimit_);
+    return true;
 }
 
 gmScriptThread* gmScriptMachine::findThread(int32_t id) const {

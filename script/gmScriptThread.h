@@ -125,6 +125,15 @@ class gmScriptThread {
     bool growStack(int32_t needed);
     // Frees frames, blocks and signals and empties the stack; id, lists and state are kept.
     void resetStack();
+    // What the thread charges to the machine's memory figures: itself, its stack and frames.
+    int64_t getChargedBytes() const;
+    void pushFrame(const gmFrame& frame) {
+        if (frames_.size() < frames_.capacity())
+            frames_.push_back(frame);
+        else
+            pushFrameSlow(frame);
+    }
+    void pushFrameSlow(const gmFrame& frame);
 
     gmScriptMachine* machine_;
     // Membership in one of the machine's lists (running, sleeping, blocked, exception, free).

@@ -1,6 +1,6 @@
 // The scheduler at scale: thousands of sleepers wake in exactly the order of their wake times (ties
 // in the order they fell asleep) while some are killed in their sleep, and the thread list shows
-// them in that order.
+// them in that order; thread stacks count in the memory figures; the host's thread limit.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -96,6 +96,51 @@ TEST(gmScheduler, ThousandsOfSleepersWakeInWakeTimeThenSleepOrder) {
     EXPECT_EQ(output, expected);
     EXPECT_EQ(machine.getErrorLog().getEntryCount(), 0);
     EXPECT_EQ(machine.getThreadCount(), 0);
+}
+
+TEST(gmScheduler, ThreadStacksCountInTheMemoryUsage) {
+    gmScriptMachine machine;
+    const int64_t idle = machine.getMemoryUsage();
+    // 200 threads each 500 calls deep, asleep at the bottom: their stacks have grown past 8 KiB.
+    ASSERT_EQ(
+        machine.runText("global dive = function(n) { if (n > 0) { dive(n - 1); } else { sleep(1); } };\n"
+                        "for (i = 0; i < 200; i += 1) { thread(dive, 500); }",
+                        nullptr, true, nullptr),
+        0);
+    machine.Execute(0);
+    EXPECT_EQ(machine.getThreadCount(), 200);
+    const int64_t deep = machine.getMemoryUsage();
+    EXPECT_GT(deep - idle, 200 * 500 * 2 * static_cast<int64_t>(sizeof(gmValue)));
+    EXPECT_EQ(deep, machine.getObjectBytes() + machine.getBlockHeapBytes() + machine.getThreadBytes());
+    // Finished, they are freed (beyond the few kept for reuse) and the figure falls back.
+    while (machine.hasRunningOrSleepingThreads()) machine.Execute(100);
+    EXPECT_LT(machine.getThreadBytes(), (deep - idle) / 4);
+    EXPECT_EQ(machine.getErrorLog().getEntryCount(), 0);
+}
+
+TEST(gmScheduler, PastTheThreadLimitThreadAndDoStringFailWithAMessage) {
+    gmScriptMachine machine;
+    std::vector<std::string> output;
+    machine.setPrintSink(captureLine, &output);
+    machine.setThreadLimit(10);
+    // The top level is one live thread: nine more start, the tenth thread() fails and ends it.
+    ASSERT_EQ(
+        machine.runText("global n = {started = 0};\n"
+                        "for (i = 0; i < 100; i += 1) { thread(function() { yield(); }); n.started += 1; }",
+                        nullptr, true, nullptr),
+        0);
+    EXPECT_EQ(machine.getThreadCount(), 9);
+    ASSERT_GE(machine.getErrorLog().getEntryCount(), 1);
+    EXPECT_STREQ(machine.getErrorLog().getEntry(0), "too many threads (limit 10)");
+    machine.getErrorLog().clear();
+    // doString starts a thread too; once the others end there is room again.
+    ASSERT_EQ(machine.runText("print(n.started); doString(\"print(1);\");", nullptr, true, nullptr), 0);
+    EXPECT_STREQ(machine.getErrorLog().getEntry(0), "too many threads (limit 10)");
+    while (machine.hasRunningOrSleepingThreads()) machine.Execute(16);
+    machine.getErrorLog().clear();
+    ASSERT_EQ(machine.runText("doString(\"print(2);\");", nullptr, true, nullptr), 0);
+    EXPECT_EQ(output, (std::vector<std::string>{"9 ", "2 "}));
+    EXPECT_EQ(machine.getErrorLog().getEntryCount(), 0);
 }
 
 }  // namespace
