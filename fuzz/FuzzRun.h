@@ -20,9 +20,10 @@ class FuzzMachine {
     // Every concatenation interns (hashes) its whole result, so this bounds the cost of a step too:
     // with 64 KiB, and still with 8 KiB, concatenation loops took most of the fuzzers' time.
     static constexpr int32_t kMaxStringLength = 1 << 10;
-    // Live threads past which every thread stops at its next step. A thread's stack is not script
-    // memory: a library whose functions declare thousands of locals, started in thousands of threads,
-    // took gigabytes before the step budget ran out (a thread's stack stays under 512 KiB).
+    // Live threads past which every thread stops at its next step. Thread stacks count in the memory
+    // figure, but a library whose functions declare thousands of locals, started in thousands of
+    // threads, should stop long before its stacks reach the memory bound (a stack stays under
+    // 512 KiB).
     static constexpr int32_t kMaxThreads = 256;
     // Simulated 16 ms ticks: threads that sleep, block or yield longer are simply abandoned.
     static constexpr int kMaxTicks = 200;

@@ -28,6 +28,8 @@ constexpr int32_t kForeachStart = -2;
 
 // Name of the local that receives the keys of a foreach without a key name.
 constexpr const char* kHiddenKeyLocal = "__t1";
+// Local slots (parameters included) a function may have: foreachnext keeps each slot in 16 bits.
+constexpr int kMaxLocals = 65535;
 
 struct CompileError {};
 
@@ -88,8 +90,8 @@ class CodeGenerator {
 
     // ---- variables ----
     Variable* findVariable(const std::string& name);
-    void declareVariable(const std::string& name, int scope);
-    int declareLocal(const std::string& name);
+    void declareVariable(const std::string& name, int scope, const gmCodeTreeNode* where);
+    int declareLocal(const std::string& name, const gmCodeTreeNode* where);
 
     // ---- statements ----
     void genStatementList(const gmCodeTreeNode* list);
@@ -252,17 +254,23 @@ Variable* CodeGenerator::findVariable(const std::string& name) {
 }
 
 // A later declaration of a name changes its scope; declaring it local gives it a slot if it had none.
-void CodeGenerator::declareVariable(const std::string& name, int scope) {
+// foreachnext packs two local slots into 16 bits each: a function has at most kMaxLocals slots.
+void CodeGenerator::declareVariable(const std::string& name, int scope, const gmCodeTreeNode* where) {
     Variable& variable = current().variables[name];
     variable.scope = scope;
     if (scope == kScopeLocal && variable.slot < 0) {
+        if (current().nextSlot() >= kMaxLocals) {
+            char message[64];
+            std::snprintf(message, sizeof(message), "too many local variables (more than %d)", kMaxLocals);
+            fail(where, message);
+        }
         variable.slot = current().nextSlot();
         current().slotNames.push_back(name);
     }
 }
 
-int CodeGenerator::declareLocal(const std::string& name) {
-    declareVariable(name, kScopeLocal);
+int CodeGenerator::declareLocal(const std::string& name, const gmCodeTreeNode* where) {
+    declareVariable(name, kScopeLocal, where);
     return findVariable(name)->slot;
 }
 
@@ -333,7 +341,7 @@ void CodeGenerator::genFunction(const gmCodeTreeNode* node) {
         if (findVariable(name->text)) {
             failf(parameter, "parameter %s already declared", name->text);
         }
-        declareLocal(name->text);
+        declareLocal(name->text, parameter);
         ++current().numParams;
     }
     if (node->children[1]) {
@@ -424,7 +432,7 @@ void CodeGenerator::genDeclaration(const gmCodeTreeNode* node) {
     if (node->subType != kDeclVariable || !name || !name->isExpression(kExprIdentifier)) {
         fail(node, "internal error");
     }
-    declareVariable(name->text, node->data);
+    declareVariable(name->text, node->data, node);
 }
 
 // if (c) {A} [else B]: c; jumpiffalse Lelse; A; [jump Lend; Lelse: B;] Lend.
@@ -505,8 +513,8 @@ void CodeGenerator::genForeach(const gmCodeTreeNode* node) {
     if (!valueName || !valueName->isExpression(kExprIdentifier)) {
         fail(node, "internal error");
     }
-    const int keySlot = declareLocal(keyName ? keyName->text : kHiddenKeyLocal);
-    const int valueSlot = declareLocal(valueName->text);
+    const int keySlot = declareLocal(keyName ? keyName->text : kHiddenKeyLocal, node);
+    const int valueSlot = declareLocal(valueName->text, node);
     const uint32_t top = getOffset();
     emit(gmOpcode::ForeachNext,
          (static_cast<uint32_t>(keySlot) << 16) | (static_cast<uint32_t>(valueSlot) & 0xffffu));
@@ -785,7 +793,7 @@ void CodeGenerator::genIdentifierWrite(const gmCodeTreeNode* node) {
         emitName(gmOpcode::SetGlobal, node->text);
         return;
     }
-    const int slot = variable ? variable->slot : declareLocal(node->text);
+    const int slot = variable ? variable->slot : declareLocal(node->text, node);
     emit(gmOpcode::SetLocal, static_cast<uint32_t>(slot));
 }
 

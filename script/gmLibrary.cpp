@@ -198,6 +198,8 @@ int doString(gmScriptThread* thread) {
         now = thread->getParam(1).getInt();
     }
     const gmValue thisValue = thread->getParam(2);
+    if (machineOf(thread).refuseNewScriptThread())
+        return kRunTimeError;
     int32_t id = 0;
     // The text stays on this thread's stack (argument 0) while it compiles and runs.
     if (machineOf(thread).runText(text, &id, now != 0, nullptr, &thisValue) != 0)
@@ -274,6 +276,8 @@ int threadFunction(gmScriptThread* thread) {
     if (!gmCheckParamCount(thread, 1) || !gmFunctionParam(thread, 0, function))
         return kRunTimeError;
     gmScriptMachine& machine = machineOf(thread);
+    if (machine.refuseNewScriptThread())
+        return kRunTimeError;
     const int32_t count = thread->getNumParams();
     int32_t id = 0;
     gmScriptThread* created = machine.newThread(&id);

@@ -57,7 +57,15 @@ gmScriptMachine::gmScriptMachine()
 gmScriptMachine::~gmScriptMachine() {
     collectionEnabled_ = false;
     // Threads first: their block records live in the block heap, their stacks hold objects.
-    for (gmScriptThread** list : {&runningHead_, &sleepingHead_, &blockedHead_, &exceptionHead_, &freeThreads_}) {
+    for (auto& bucket : sleepers_) {
+        while (gmScriptThread* thread = bucket.second.head) {
+            bucket.second.head = thread->next_;
+            removeBlocks(thread);
+            delete thread;
+        }
+    }
+    sleepers_.clear();
+    for (gmScriptThread** list : {&runningHead_, &blockedHead_, &exceptionHead_, &freeThreads_}) {
         while (gmScriptThread* thread = *list) {
             *list = thread->next_;
             removeBlocks(thread);
@@ -307,7 +315,7 @@ void gmScriptMachine::scanRoots(gmScriptMachine& machine, gmGarbageCollector& co
 // ---------------------------------------------------------------------------------------------
 
 int32_t gmScriptMachine::getMemoryUsage() const {
-    const int64_t usage = objectBytes_ + blockHeap_.getBytesInUse();
+    const int64_t usage = objectBytes_ + blockHeap_.getBytesInUse() + threadBytes_;
     return usage > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
                                                        : static_cast<int32_t>(usage);
 }

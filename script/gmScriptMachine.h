@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -138,9 +139,14 @@ class gmScriptMachine {
     void removeRootProvider(gmRootProvider provider, void* userData);
 
     // ---- Memory and collection ----
-    // Object bytes + block-heap bytes (clamped to the int range).
+    // Object bytes + block-heap bytes + thread bytes (clamped to the int range).
     int32_t getMemoryUsage() const;
     int64_t getObjectBytes() const { return objectBytes_; }
+    // Every thread object the machine holds (live or kept for reuse) with its value stack and
+    // frames: thousands of threads with grown stacks are memory the limits must see.
+    int64_t getThreadBytes() const { return threadBytes_; }
+    // Kept up to date by the threads as their stacks and frame lists grow.
+    void chargeThreadBytes(int64_t delta) { threadBytes_ += delta; }
     int64_t getBlockHeapBytes() const { return blockHeap_.getBytesInUse(); }
     int32_t getDesiredMemoryUsageHard() const { return desiredHard_; }
     int32_t getDesiredMemoryUsageSoft() const { return desiredSoft_; }
@@ -225,21 +231,32 @@ class gmScriptMachine {
     // Machine time in ms, advanced only by Execute (wrapping).
     uint32_t getTime() const { return time_; }
     int32_t getThreadCount() const { return threadCount_; }
+    // Live threads past which `thread` and `doString` fail with "too many threads (limit %d)"
+    // instead of starting one more; 0 (the default) sets no limit. The host's own starts
+    // (runText, callFunction) are not limited.
+    void setThreadLimit(int32_t limit) { threadLimit_ = limit > 0 ? limit : 0; }
+    int32_t getThreadLimit() const { return threadLimit_; }
+    // True (and the message logged) when a script may not start another thread.
+    bool refuseNewScriptThread();
     // A thread is running, sleeping, or signalled (it runs at the next Execute): a host that runs
     // scripts to completion stops when this is false.
     bool hasRunningOrSleepingThreads() const {
-        if (runningHead_ != nullptr || sleepingHead_ != nullptr)
+        if (runningHead_ != nullptr || !sleepers_.empty())
             return true;
         for (const gmScriptThread* t = blockedHead_; t != nullptr; t = t->next_)
             if (t->state_ == gmScriptThread::kSignalled)
                 return true;
         return false;
     }
-    // Calls [visit] for every thread of the running, blocked, sleeping and exception lists.
+    // Calls [visit] for every thread of the running, blocked, sleeping and exception lists, in
+    // that order; sleepers in the order they wake.
     template <class Visit>
     void forEachThread(Visit visit) const {
-        for (gmScriptThread* list : {runningHead_, blockedHead_, sleepingHead_, exceptionHead_})
-            for (gmScriptThread* t = list; t != nullptr; t = t->next_) visit(t);
+        for (gmScriptThread* t = runningHead_; t != nullptr; t = t->next_) visit(t);
+        for (gmScriptThread* t = blockedHead_; t != nullptr; t = t->next_) visit(t);
+        for (const auto& bucket : sleepers_)
+            for (gmScriptThread* t = bucket.second.head; t != nullptr; t = t->next_) visit(t);
+        for (gmScriptThread* t = exceptionHead_; t != nullptr; t = t->next_) visit(t);
     }
     // The execution watch, for hosts that run untrusted scripts on a budget (of steps, time or
     // memory). A step is a jump or a call, so every loop and every recursion keeps taking steps.
@@ -330,6 +347,17 @@ class gmScriptMachine {
     static constexpr int32_t kMaxRunNesting = 64;
 
     static void scanThreadRoots(gmScriptMachine& machine, gmGarbageCollector& collector, void* userData);
+    // Sleeping threads wait in buckets, one per wake time, kept in wake-time order; a bucket
+    // links its threads (through their list links) in the order they fell asleep. Falling asleep
+    // costs one map look-up (few distinct wake times are pending at once), waking the first
+    // sleeper is constant time, and the walk of all sleepers is their wake order.
+    struct SleepBucket {
+        gmScriptThread* head = nullptr;
+        gmScriptThread* tail = nullptr;
+    };
+    void addSleeper(gmScriptThread* thread);
+    void removeSleeper(gmScriptThread* thread);
+
     void unlinkFromList(gmScriptThread* thread);
     void appendToList(gmScriptThread*& head, gmScriptThread*& tail, gmScriptThread* thread);
     void removeFromIdTable(gmScriptThread* thread);
@@ -348,8 +376,7 @@ class gmScriptMachine {
     gmErrorLog errorLog_;
     gmScriptThread* runningHead_ = nullptr;
     gmScriptThread* runningTail_ = nullptr;
-    gmScriptThread* sleepingHead_ = nullptr;
-    gmScriptThread* sleepingTail_ = nullptr;
+    std::map<uint32_t, SleepBucket> sleepers_;
     gmScriptThread* blockedHead_ = nullptr;
     gmScriptThread* blockedTail_ = nullptr;
     gmScriptThread* exceptionHead_ = nullptr;
@@ -387,6 +414,8 @@ class gmScriptMachine {
     gmTable* globals_ = nullptr;
 
     int64_t objectBytes_ = 0;
+    int64_t threadBytes_ = 0;
+    int32_t threadLimit_ = 0;
     uint32_t nextSerial_ = 1;  // hash keys of non-string objects (gmHeapObject::getHashKey)
     int32_t desiredHard_ = kDefaultDesiredMemoryUsageHard;
     int32_t desiredSoft_ = kDefaultDesiredMemoryUsageSoft;

@@ -38,10 +38,24 @@ struct gmBlockList {
 // ---------------------------------------------------------------------------------------------
 
 gmScriptThread::gmScriptThread(gmScriptMachine& machine)
-    : machine_(&machine), stack_(new gmValue[kInitialStackValues]), stackSize_(kInitialStackValues) {}
+    : machine_(&machine), stack_(new gmValue[kInitialStackValues]), stackSize_(kInitialStackValues) {
+    machine_->chargeThreadBytes(getChargedBytes());
+}
 
 gmScriptThread::~gmScriptThread() {
+    machine_->chargeThreadBytes(-getChargedBytes());
     delete[] stack_;
+}
+
+int64_t gmScriptThread::getChargedBytes() const {
+    return static_cast<int64_t>(sizeof(gmScriptThread)) + static_cast<int64_t>(sizeof(gmValue)) * stackSize_ +
+           static_cast<int64_t>(sizeof(gmFrame)) * static_cast<int64_t>(frames_.capacity());
+}
+
+void gmScriptThread::pushFrameSlow(const gmFrame& frame) {
+    const int64_t before = getChargedBytes();
+    frames_.push_back(frame);
+    machine_->chargeThreadBytes(getChargedBytes() - before);
 }
 
 bool gmScriptThread::growStack(int32_t needed) {
@@ -55,6 +69,7 @@ bool gmScriptThread::growStack(int32_t needed) {
     std::memcpy(static_cast<void*>(grown), stack_, sizeof(gmValue) * static_cast<std::size_t>(top_));
     delete[] stack_;
     stack_ = grown;
+    machine_->chargeThreadBytes(static_cast<int64_t>(sizeof(gmValue)) * (size - stackSize_));
     stackSize_ = size;
     return true;
 }
@@ -100,8 +115,8 @@ void gmScriptMachine::unlinkFromList(gmScriptThread* thread) {
             head = &runningHead_, tail = &runningTail_;
             break;
         case gmScriptThread::kSleeping:
-            head = &sleepingHead_, tail = &sleepingTail_;
-            break;
+            removeSleeper(thread);
+            return;
         case gmScriptThread::kBlocked:
         case gmScriptThread::kSignalled:
             head = &blockedHead_, tail = &blockedTail_;
@@ -121,6 +136,35 @@ void gmScriptMachine::unlinkFromList(gmScriptThread* thread) {
     else
         *tail = thread->prev_;
     thread->prev_ = thread->next_ = nullptr;
+}
+
+void gmScriptMachine::addSleeper(gmScriptThread* thread) {
+    thread->sleepBucket_ = thread->wakeTime_;
+    SleepBucket& bucket = sleepers_[thread->wakeTime_];
+    appendToList(bucket.head, bucket.tail, thread);
+}
+
+void gmScriptMachine::removeSleeper(gmScriptThread* thread) {
+    const auto found = sleepers_.find(thread->sleepBucket_);
+    SleepBucket& bucket = found->second;
+    if (thread->prev_ != nullptr)
+        thread->prev_->next_ = thread->next_;
+    else
+        bucket.head = thread->next_;
+    if (thread->next_ != nullptr)
+        thread->next_->prev_ = thread->prev_;
+    else
+        bucket.tail = thread->prev_;
+    thread->prev_ = thread->next_ = nullptr;
+    if (bucket.head == nullptr)
+        sleepers_.erase(found);
+}
+
+bool gmScriptMachine::refuseNewScriptThread() {
+    if (threadLimit_ == 0 || threadCount_ < threadLimit_)
+        return false;
+    errorLog_.logf("too many threads (limit %d)", threadLimit_);
+    return true;
 }
 
 gmScriptThread* gmScriptMachine::findThread(int32_t id) const {
@@ -220,22 +264,9 @@ void gmScriptMachine::switchThreadState(gmScriptThread* thread, int32_t state) {
         case gmScriptThread::kRunning:
             appendToList(runningHead_, runningTail_, thread);
             break;
-        case gmScriptThread::kSleeping: {
-            gmScriptThread* after = sleepingHead_;
-            while (after != nullptr && after->wakeTime_ <= thread->wakeTime_) after = after->next_;
-            if (after == nullptr) {
-                appendToList(sleepingHead_, sleepingTail_, thread);
-            } else {
-                thread->next_ = after;
-                thread->prev_ = after->prev_;
-                if (after->prev_ != nullptr)
-                    after->prev_->next_ = thread;
-                else
-                    sleepingHead_ = thread;
-                after->prev_ = thread;
-            }
+        case gmScriptThread::kSleeping:
+            addSleeper(thread);
             break;
-        }
         case gmScriptThread::kBlocked:
         case gmScriptThread::kSignalled:
             appendToList(blockedHead_, blockedTail_, thread);
@@ -359,8 +390,8 @@ int32_t gmScriptMachine::Execute(uint32_t elapsedMs) {
     if (executing_)
         return threadCount_;  // a native called Execute from inside a pass: nothing to do
     time_ += elapsedMs;
-    while (sleepingHead_ != nullptr && sleepingHead_->wakeTime_ <= time_)
-        switchThreadState(sleepingHead_, gmScriptThread::kRunning);
+    while (!sleepers_.empty() && sleepers_.begin()->first <= time_)
+        switchThreadState(sleepers_.begin()->second.head, gmScriptThread::kRunning);
 
     gmScriptThread* thread = blockedHead_;
     while (thread != nullptr) {

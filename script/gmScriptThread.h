@@ -125,12 +125,22 @@ class gmScriptThread {
     bool growStack(int32_t needed);
     // Frees frames, blocks and signals and empties the stack; id, lists and state are kept.
     void resetStack();
+    // What the thread charges to the machine's memory figures: itself, its stack and frames.
+    int64_t getChargedBytes() const;
+    void pushFrame(const gmFrame& frame) {
+        if (frames_.size() < frames_.capacity())
+            frames_.push_back(frame);
+        else
+            pushFrameSlow(frame);
+    }
+    void pushFrameSlow(const gmFrame& frame);
 
     gmScriptMachine* machine_;
     // Membership in one of the machine's lists (running, sleeping, blocked, exception, free).
     gmScriptThread* prev_ = nullptr;
     gmScriptThread* next_ = nullptr;
     gmScriptThread* idNext_ = nullptr;  // next thread in the same id bucket
+    uint32_t sleepBucket_ = 0;          // the wake time it sleeps under while asleep
 
     gmValue* stack_ = nullptr;
     int32_t stackSize_ = 0;

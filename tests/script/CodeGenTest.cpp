@@ -497,3 +497,21 @@ TEST(gmDisassembler, ShowsDamagedRecordsWithoutFailing) {
               "  16  pushstring #0 (wrong constant kind)\n"
               "  24  jump <missing operand>\n");
 }
+
+// foreachnext keeps each local slot in 16 bits: 65535 slots compile (the foreach's own two
+// included), one more is refused on the line that declares it instead of masking the slot.
+TEST(gmCodeGen, AFunctionWithMoreThan65535LocalsIsRefused) {
+    const auto function = [](int plainLocals, const char* extra) {
+        std::string text = "f = function(p) {\n";
+        for (int i = 0; i < plainLocals; ++i) text += "v" + std::to_string(i) + " = 0;\n";
+        return text + extra + "foreach (k and v in p) { }\n};\n";
+    };
+    Compiled fits;
+    compile(function(65532, "").c_str(), fits);
+    EXPECT_EQ(fits.errors, 0);
+    Compiled refused;
+    compile(function(65532, "one = 1;\n").c_str(), refused);
+    EXPECT_NE(refused.errors, 0);
+    EXPECT_EQ(refused.log.getEntries(),
+              std::vector<std::string>{"error (65535) too many local variables (more than 65535)"});
+}
