@@ -13,7 +13,7 @@
 #include "Engine/GameSystem.h"
 #include "Engine/GmScriptEntity.h"
 #include "Engine/GmScriptModule.h"
-#include "Engine/NullModuleFactory.h"
+#include "tests/doubles/NullModuleFactory.h"
 
 namespace {
 constexpr const char* kSteer = R"(

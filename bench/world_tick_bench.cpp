@@ -12,7 +12,7 @@
 #include "Engine/EntityManager.h"
 #include "Engine/GameBoard.h"
 #include "Engine/GameSystem.h"
-#include "Engine/NullModuleFactory.h"
+#include "tests/doubles/NullModuleFactory.h"
 #include "Engine/PhysicsData.h"
 #include "Engine/RandomGenerator.h"
 

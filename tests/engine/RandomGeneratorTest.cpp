@@ -7,7 +7,7 @@
 
 #include "Engine/GameSystem.h"
 #include "Engine/Logger.h"
-#include "Engine/NullModuleFactory.h"
+#include "tests/doubles/NullModuleFactory.h"
 
 namespace {
 

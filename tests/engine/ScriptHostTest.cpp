@@ -11,7 +11,7 @@
 #include "Engine/GmScriptModule.h"
 #include "Engine/GmScriptProcess.h"
 #include "Engine/Logger.h"
-#include "Engine/NullModuleFactory.h"
+#include "tests/doubles/NullModuleFactory.h"
 
 namespace {
 class ScriptHostFactory : public NullModuleFactory {

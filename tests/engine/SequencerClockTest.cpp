@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "Engine/GameSystem.h"
-#include "Engine/NullModuleFactory.h"
+#include "tests/doubles/NullModuleFactory.h"
 #include "Engine/Process.h"
 #include "Engine/ProcessFactory.h"
 #include "Engine/ProcessIndustry.h"

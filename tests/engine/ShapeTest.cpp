@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "Engine/NullVideoModule.h"
+#include "tests/doubles/NullVideoModule.h"
 #include "Engine/Shape.h"
 #include "Engine/ShapeType.h"
 

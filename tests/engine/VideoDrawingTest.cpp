@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Engine/Assertion.h"
-#include "Engine/NullVideoModule.h"
+#include "tests/doubles/NullVideoModule.h"
 #include "Engine/ShapeType.h"
 
 namespace {

@@ -1,19 +1,9 @@
-#include "Engine/NullModuleFactory.h"
+#include "tests/doubles/NullModuleFactory.h"
 
 #include "Engine/NullAudioModule.h"
-#include "Engine/NullInputModule.h"
-#include "Engine/NullScriptModule.h"
-#include "Engine/NullVideoModule.h"
-
-class NullModuleFactory::SharedClockTimer final : public SimulationTimer {
-public:
-    explicit SharedClockTimer(std::shared_ptr<FakeSimulationTimer> clock) : clock_(std::move(clock)) {}
-    bool start() override { return clock_->start(); }
-    float getElapsedMS() override { return clock_->getElapsedMS(); }
-
-private:
-    std::shared_ptr<FakeSimulationTimer> clock_;
-};
+#include "tests/doubles/NullInputModule.h"
+#include "tests/doubles/NullScriptModule.h"
+#include "tests/doubles/NullVideoModule.h"
 
 std::unique_ptr<VideoModule> NullModuleFactory::createVideoModule(GameSystem* gameSystem) {
     return std::make_unique<NullVideoModule>(gameSystem);
@@ -31,13 +21,7 @@ std::unique_ptr<ScriptModule> NullModuleFactory::createScriptModule(GameSystem* 
     return std::make_unique<NullScriptModule>(gameSystem);
 }
 
-std::unique_ptr<SimulationTimer> NullModuleFactory::createTimer() {
-    auto timer = std::make_unique<SharedClockTimer>(clock_);
-    timer->start();
-    return timer;
-}
-
 void NullModuleFactory::sleepMS(int ms) {
     sleeps_.push_back(ms);
-    clock_->advance(ms);
+    clock_.advance(ms);
 }

@@ -1,4 +1,4 @@
-#include "Engine/NullInputModule.h"
+#include "tests/doubles/NullInputModule.h"
 
 #include "Engine/Assertion.h"
 

@@ -1,4 +1,4 @@
-#include "Engine/NullVideoModule.h"
+#include "tests/doubles/NullVideoModule.h"
 
 #include "Engine/FontFace.h"
 
