@@ -1,52 +1,140 @@
-// Program entry: runs the game in a folder of scripts (the working directory by default) on this
-// machine's modules until it quits.
+// Program entry: runs the game in a folder of scripts (the working directory by default) until it
+// quits: in a window, or headless for a number of ticks with scripted keys.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "Engine/GameSystem.h"
+#include "Engine/InputModule.h"
+#include "Engine/KeyScript.h"
+#include "Engine/Logger.h"
 #include "Engine/PlatformModuleFactory.h"
 #include "Engine/ProcessIndustry.h"
+#include "Engine/RandomGenerator.h"
 #include "Engine/VideoModule.h"
 #include "NativeTestProcesses.h"
 
 namespace {
 constexpr const char* kUsage =
-    "usage: tact [--source] [--process NAME] [DIR]\n"
+    "usage: tact [options] [DIR]\n"
     "Runs the game in DIR (default: the working directory), starting with its script Main.\n"
-    "  --source        read the scripts as source (NAME.gm) instead of compiled libraries\n"
-    "                  (NAME.gmc); F10 then writes the compiled libraries beside the sources\n"
-    "  --process NAME  start the native process NAME instead of Main (also TACT_MAIN_PROCESS)\n"
-    "  --help          show this text\n";
+    "  --source           read the scripts as source (NAME.gm) instead of compiled libraries\n"
+    "                     (NAME.gmc); F10 then writes the compiled libraries beside the sources\n"
+    "  --headless         no window and no sound card: a virtual clock, fixed random seeds, sound\n"
+    "                     rendered in memory; the same game and input give the same run everywhere\n"
+    "  --ticks N          quit after N ticks (60 a second of game time)\n"
+    "  --input FILE       headless: press and release keys as FILE says, one \"TICK KEY down|up\" a line\n"
+    "  --record FILE      write the key presses and releases of the session to FILE in that form\n"
+    "  --screenshot FILE  with --ticks: save the last frame as a PNG file (in a window)\n"
+    "  --process NAME     start the native process NAME instead of Main (also TACT_MAIN_PROCESS)\n"
+    "  --help             show this text\n";
+
+// The seed of every random generator in a headless run.
+constexpr uint32_t kHeadlessSeed = 5489;
 
 struct Options {
     bool compiledScripts = true;
+    bool headless = false;
+    long ticks = 0;  // 0: until the game quits
+    std::string inputFile;
+    std::string recordFile;
+    std::string screenshotFile;
     std::string gameFolder;
     std::string firstProcess;
 };
 
 // False (after saying why) when the arguments are not understood.
 bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
+    auto value = [&](int& i, std::string& out) {
+        if (i + 1 >= argc) return false;
+        out = argv[++i];
+        return true;
+    };
     for (int i = 1; i < argc; ++i) {
-        const char* argument = argv[i];
-        if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+        const std::string argument = argv[i];
+        std::string ticks;
+        bool ok = true;
+        if (argument == "--help" || argument == "-h") {
             helpOnly = true;
-        } else if (std::strcmp(argument, "--source") == 0) {
+        } else if (argument == "--source") {
             options.compiledScripts = false;
-        } else if (std::strcmp(argument, "--process") == 0 && i + 1 < argc) {
-            options.firstProcess = argv[++i];
+        } else if (argument == "--headless") {
+            options.headless = true;
+        } else if (argument == "--ticks") {
+            ok = value(i, ticks) && ticks.find_first_not_of("0123456789") == std::string::npos && ticks.size() < 10;
+            if (ok) options.ticks = std::stol(ticks);
+        } else if (argument == "--input") {
+            ok = value(i, options.inputFile);
+        } else if (argument == "--record") {
+            ok = value(i, options.recordFile);
+        } else if (argument == "--screenshot") {
+            ok = value(i, options.screenshotFile);
+        } else if (argument == "--process") {
+            ok = value(i, options.firstProcess);
         } else if (argument[0] == '-' || !options.gameFolder.empty()) {
-            std::fprintf(stderr, "tact: unexpected argument '%s'\n%s", argument, kUsage);
-            return false;
+            ok = false;
         } else {
             options.gameFolder = argument;
         }
+        if (!ok) {
+            std::fprintf(stderr, "tact: unexpected or incomplete argument '%s'\n%s", argument.c_str(), kUsage);
+            return false;
+        }
+    }
+    if (!options.inputFile.empty() && !options.headless) {
+        std::fprintf(stderr, "tact: --input needs --headless\n");
+        return false;
+    }
+    if (!options.screenshotFile.empty() && (options.headless || options.ticks == 0)) {
+        std::fprintf(stderr, "tact: --screenshot needs --ticks and a window\n");
+        return false;
     }
     return true;
+}
+
+bool readKeyEvents(const std::string& fileName, std::vector<KeyEvent>& events) {
+    std::ifstream file(fileName);
+    if (!file) {
+        std::fprintf(stderr, "tact: cannot read the input file '%s'\n", fileName.c_str());
+        return false;
+    }
+    std::stringstream text;
+    text << file.rdbuf();
+    std::string error;
+    std::optional<std::vector<KeyEvent>> parsed = KeyScript::parse(text.str(), error);
+    if (!parsed) {
+        std::fprintf(stderr, "tact: %s: %s\n", fileName.c_str(), error.c_str());
+        return false;
+    }
+    events = std::move(*parsed);
+    return true;
+}
+
+// Runs the loop until the game quits or the tick limit; with a screenshot, the frame after the
+// limit is saved before the run ends.
+void runGame(GameSystem& gameSystem, const Options& options) {
+    gameSystem.startUp();
+    bool screenshotRequested = false;
+    while (!gameSystem.isQuitting()) {
+        if (options.ticks > 0 && gameSystem.getCurrentTick() >= static_cast<uint32_t>(options.ticks)) {
+            if (options.screenshotFile.empty()) break;
+            VideoModule* video = gameSystem.getVideoModule();
+            if (!screenshotRequested) {
+                video->requestScreenshot(options.screenshotFile);
+                screenshotRequested = true;
+            } else if (!video->isScreenshotPending()) {
+                break;
+            }
+        }
+        gameSystem.runLoopIteration();
+    }
+    gameSystem.shutDown();
 }
 }  // namespace
 
@@ -58,6 +146,16 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    std::vector<KeyEvent> keyEvents;
+    if (!options.inputFile.empty() && !readKeyEvents(options.inputFile, keyEvents)) return 2;
+    std::ofstream record;
+    if (!options.recordFile.empty()) {
+        record.open(options.recordFile);
+        if (!record) {
+            std::fprintf(stderr, "tact: cannot write the record file '%s'\n", options.recordFile.c_str());
+            return 2;
+        }
+    }
     // Every engine file is opened relative to the working directory, so the game folder becomes it.
     if (!options.gameFolder.empty() && chdir(options.gameFolder.c_str()) != 0) {
         std::fprintf(stderr, "tact: cannot enter the game folder '%s'\n", options.gameFolder.c_str());
@@ -66,15 +164,29 @@ int main(int argc, char** argv) {
     if (options.firstProcess.empty()) {
         if (const char* first = std::getenv("TACT_MAIN_PROCESS"); first != nullptr) options.firstProcess = first;
     }
+    if (options.headless) {
+        RandomGenerator::setFixedSeed(kHeadlessSeed);
+        RandomGenerator::getProcessGenerator().reseed(kHeadlessSeed);
+    }
 
-    std::unique_ptr<ModuleFactory> factory = createPlatformModuleFactory(options.compiledScripts);
+    std::unique_ptr<ModuleFactory> factory =
+        options.headless ? createHeadlessPlatformModuleFactory(options.compiledScripts, std::move(keyEvents))
+                         : createPlatformModuleFactory(options.compiledScripts);
     {
         GameSystem gameSystem(*factory);
+        if (options.headless) gameSystem.log("Headless run: virtual clock, random seeds fixed at " +
+                                             std::to_string(kHeadlessSeed));
         gameSystem.getVideoModule()->setAspectRatio(16.0f / 9.0f);
         gameSystem.setDebugKeysEnabled(true);
         registerNativeTestProcesses(*gameSystem.getProcessIndustry());
         if (!options.firstProcess.empty()) gameSystem.setMainProcessName(options.firstProcess);
-        gameSystem.run();
+        if (record.is_open()) {
+            gameSystem.getRealInputModule()->setKeyListener([&record, &gameSystem](int keyCode, bool down) {
+                record << KeyScript::formatEvent({gameSystem.getCurrentTick(), keyCode, down}) << '\n';
+                record.flush();
+            });
+        }
+        runGame(gameSystem, options);
     }
     return 0;
 }

@@ -9,7 +9,11 @@
 class HeadlessModuleFactory : public ModuleFactory {
 public:
     // [compiledScripts]: the script host reads compiled libraries (NAME.gmc) instead of source.
-    explicit HeadlessModuleFactory(bool compiledScripts = true) : compiledScripts_(compiledScripts) {}
+    explicit HeadlessModuleFactory(bool compiledScripts = true) : compiledScripts_(compiledScripts) {
+        // The loop sleeps whole milliseconds; with less than one left it would spin forever on a
+        // clock that only sleeps move, so each reading of the clock takes a little time too.
+        clock_.setAutoAdvanceMS(0.25);
+    }
 
     std::unique_ptr<VideoModule> createVideoModule(GameSystem* gameSystem) override;
     std::unique_ptr<InputModule> createInputModule(GameSystem* gameSystem) override;

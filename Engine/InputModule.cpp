@@ -20,7 +20,9 @@ void InputModule::setKeyState(int keyCode, bool down) {
             gameSystem_->onKeyRelease(keyCode);
         }
     }
+    const bool changed = keys_[keyCode] != down;
     keys_[keyCode] = down;
+    if (changed && keyListener_) keyListener_(keyCode, down);
 }
 
 bool InputModule::isKeyPressed(int keyCode) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "Engine/EngineModule.h"
@@ -21,8 +22,12 @@ public:
     virtual float getMousePosX();
     virtual float getMousePosY();
 
-    // Stores a key's state; a change is first reported to the game system (press or release).
+    // Stores a key's state; a change is first reported to the game system (press or release),
+    // then to the key listener.
     void setKeyState(int keyCode, bool down);
+    // Hears every press and release (a session recorder); empty for none.
+    using KeyListener = std::function<void(int keyCode, bool down)>;
+    void setKeyListener(KeyListener listener) { keyListener_ = std::move(listener); }
     bool isKeyPressed(int keyCode) const;
     bool isShiftPressed() const;
     bool isControlPressed() const;
@@ -34,6 +39,7 @@ public:
     float getTypeDelay() const { return typeDelayMS_; }
 
 private:
+    KeyListener keyListener_;
     void emitTypedKeys(int nextState);
 
     std::array<bool, NUM_KEYCODES> keys_{};

@@ -1,7 +1,35 @@
 #include "Engine/PlatformModuleFactory.h"
 
 #include "Engine/GLFWVideoModule/GLFWModuleFactory.h"
+#include "Engine/HeadlessModuleFactory.h"
+#include "Engine/OpenALAudioModule/OpenALAudioModule.h"
+#include "Engine/ScriptedInputModule.h"
+
+namespace {
+class HeadlessPlatformModuleFactory final : public HeadlessModuleFactory {
+public:
+    HeadlessPlatformModuleFactory(bool compiledScripts, std::vector<KeyEvent> keyEvents)
+        : HeadlessModuleFactory(compiledScripts), keyEvents_(std::move(keyEvents)) {}
+
+    std::unique_ptr<InputModule> createInputModule(GameSystem* gameSystem) override {
+        return std::make_unique<ScriptedInputModule>(gameSystem, keyEvents_);
+    }
+    std::unique_ptr<AudioModule> createAudioModule(GameSystem* gameSystem) override {
+        OpenALAudioSettings settings;
+        settings.device = OpenALAudioSettings::Device::Loopback;
+        return std::make_unique<OpenALAudioModule>(gameSystem, settings);
+    }
+
+private:
+    std::vector<KeyEvent> keyEvents_;
+};
+}  // namespace
 
 std::unique_ptr<ModuleFactory> createPlatformModuleFactory(bool compiledScripts) {
     return std::make_unique<GLFWModuleFactory>(compiledScripts);
+}
+
+std::unique_ptr<ModuleFactory> createHeadlessPlatformModuleFactory(bool compiledScripts,
+                                                                   std::vector<KeyEvent> keyEvents) {
+    return std::make_unique<HeadlessPlatformModuleFactory>(compiledScripts, std::move(keyEvents));
 }

@@ -1,5 +1,7 @@
 #include "Engine/RandomGenerator.h"
 
+#include <optional>
+
 #include <chrono>
 #include <cmath>
 
@@ -15,7 +17,18 @@ constexpr double kOutputRange = 4294967296.0;
 
 }  // namespace
 
-RandomGenerator::RandomGenerator() : RandomGenerator(getTickCountMS()) {}
+namespace {
+std::optional<uint32_t> gFixedSeed;
+}  // namespace
+
+RandomGenerator::RandomGenerator() : RandomGenerator(gFixedSeed.value_or(getTickCountMS())) {}
+
+void RandomGenerator::setFixedSeed(uint32_t seed) { gFixedSeed = seed; }
+
+void RandomGenerator::reseed(uint32_t seed) {
+    seed_ = seed;
+    engine_.seed(seed);
+}
 
 RandomGenerator::RandomGenerator(uint32_t seed) : seed_(seed), engine_(seed) {}
 

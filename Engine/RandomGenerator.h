@@ -9,7 +9,7 @@
 
 class RandomGenerator {
 public:
-    // Seeded from the system tick count in milliseconds.
+    // Seeded from the system tick count in milliseconds, or with the fixed seed when one is set.
     RandomGenerator();
     explicit RandomGenerator(uint32_t seed);
 
@@ -18,6 +18,12 @@ public:
     static RandomGenerator& getProcessGenerator();
     // Milliseconds of the monotonic system clock, wrapped to 32 bits.
     static uint32_t getTickCountMS();
+
+    // Runs that must repeat exactly (headless runs) seed every generator made from now on with
+    // [seed] instead of the clock.
+    static void setFixedSeed(uint32_t seed);
+    // Starts the sequence again from [seed].
+    void reseed(uint32_t seed);
 
     uint32_t getSeed() const { return seed_; }
     // The next tempered 32-bit output.

@@ -49,6 +49,8 @@ class VideoModule : public EngineModule {
     // Saves the drawing area of the next finished frame to [fileName] as PNG (nothing without a
     // window).
     virtual void requestScreenshot(const std::string& /*fileName*/) {}
+    // A requested screenshot waits for its frame.
+    virtual bool isScreenshotPending() const { return false; }
     int getFPS() const { return framesPerSecond_; }
     float getFrameMS() const { return frameMS_; }
 

@@ -50,6 +50,7 @@ class GLFWVideoModule : public VideoModule {
     void endTexture() override;
 
     void requestScreenshot(const std::string& fileName) override { screenshotFileName_ = fileName; }
+    bool isScreenshotPending() const override { return !screenshotFileName_.empty(); }
     // Runs just before each buffer swap, while the back buffer holds the finished frame; tests
     // read pixels there.
     void setBeforeSwapHook(std::function<void()> hook) { beforeSwap_ = std::move(hook); }

@@ -5,7 +5,9 @@
 # with Logger.outputToFile("out.log") before it quits, less the random seed line (or, when it
 # writes no log file, what it prints). In compiled mode
 # every script is first compiled with tact-script and only the .gmc files are run. The standard
-# error of the run must hold every line of expected.stderr, when the scenario has one.
+# error of the run must hold every line of expected.stderr, when the scenario has one. A scenario's
+# run.args adds options to the command line (a headless run with scripted keys: "--headless --input
+# input.keys"); a headless run needs no virtual display.
 set -euo pipefail
 tact=$1 tactScript=$2 scenario=$3 mode=$4
 
@@ -26,8 +28,14 @@ fi
 
 # OpenAL Soft's null driver: the same sound device, and so the same log, on every machine.
 export ALSOFT_DRIVERS=null
+display=(xvfb-run -a)
+if [[ -f run.args ]]; then
+    read -r -a extra <run.args
+    args=("${extra[@]}" "${args[@]}")
+    [[ " ${extra[*]} " != *" --headless "* ]] || display=()
+fi
 status=0
-timeout 60 xvfb-run -a "$tact" "${args[@]}" >stdout.txt 2>stderr.txt || status=$?
+timeout 60 "${display[@]}" "$tact" "${args[@]}" >stdout.txt 2>stderr.txt || status=$?
 if [[ $status -ne 0 ]]; then
     echo "tact exited with status $status"
     cat stderr.txt
