@@ -157,8 +157,9 @@ int32_t fusableOperator(uint32_t binary) {
 // Builds [function]'s fast code (see above). The code is walked instruction by instruction from
 // the start (the compiler and the library verifier guarantee that every jump lands on such an
 // instruction start); an opcode the machine ignores becomes 24 there so the loop's table lookup
-// always finds a label.
-const uint32_t* buildFastCode(gmFunction* function) {
+// always finds a label. Without [fuse] the code is only cleaned that way: every instruction then
+// runs on its own (the plain mode, checked against the fused one by the golden scripts).
+const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
     const uint32_t* code = function->getCode();
     const std::size_t size = static_cast<std::size_t>(function->getCodeWordCount());
     std::vector<uint32_t> fast(code, code + size);
@@ -204,7 +205,9 @@ const uint32_t* buildFastCode(gmFunction* function) {
             continue;
         }
         uint32_t fused = 0;
-        if (word == op(gmOpcode::GetLocal)) {
+        if (!fuse) {
+            // plain mode: nothing fused
+        } else if (word == op(gmOpcode::GetLocal)) {
             switch (at(i + 2)) {
                 case op(gmOpcode::GetLocal):
                     fused = fusedAt(kSrc_LL, i + 4);
@@ -250,9 +253,9 @@ inline gmValue constantAt(const gmValue* constants, uint32_t count, uint32_t ind
     return index < count ? constants[index] : gmValue();
 }
 
-inline const uint32_t* fastCodeOf(gmFunction* function) {
+inline const uint32_t* fastCodeOf(gmFunction* function, bool fuse) {
     const uint32_t* fast = function->getFastCode();
-    return fast != nullptr ? fast : buildFastCode(function);
+    return fast != nullptr ? fast : buildFastCode(function, fuse);
 }
 }  // namespace
 
@@ -402,7 +405,7 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     gmValue* base = stack + thread->base_;
     gmValue* sp = stack + thread->top_;
     gmFunction* fn = base[-1].getFunction();
-    const uint32_t* code = fastCodeOf(fn);
+    const uint32_t* code = fastCodeOf(fn, fusedRuns_);
     const uint32_t* ip = code + (thread->resumeIp_ - fn->getCode());
     // The current function's constants (see CONSTANT), reloaded wherever fn changes.
     const gmValue* constants = fn->getConstants();
@@ -476,24 +479,76 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         }                                                             \
     } while (0)
 
-    static void* const kLabels[kLabelCount] = {
-        &&op_getdot, &&op_setdot, &&op_getind, &&op_setind, &&bin_add, &&bin_sub, &&bin_mul,
-        &&bin_div, &&bin_mod, &&bin_or, &&bin_xor, &&bin_and, &&bin_shl, &&bin_shr,
-        &&op_unary, &&bin_lt, &&bin_gt, &&bin_lte, &&bin_gte, &&bin_eq, &&bin_neq,
-        &&op_unary, &&op_unary, &&op_unary, &&op_nop, &&op_nop, &&op_jump, &&op_jumpiffalse,
-        &&op_jumpiftrue, &&op_jumpiffalsekeep, &&op_jumpiftruekeep, &&op_call, &&op_returnnull,
-        &&op_return, &&op_foreachnext, &&op_pop, &&op_pop2, &&op_dup, &&op_dup2, &&op_swap,
-        &&op_pushnull, &&op_pushint, &&op_pushfalse, &&op_pushtrue, &&op_pushfloat, &&op_pushstring,
-        &&op_newtable, &&op_pushfunction, &&op_pushthis, &&op_getlocal, &&op_setlocal,
-        &&op_getglobal, &&op_setglobal, &&op_getthismember, &&op_setthismember,
+    static void* const kLabels[] = {
+        &&op_getdot,
+        &&op_setdot,
+        &&op_getind,
+        &&op_setind,
+        &&bin_add,
+        &&bin_sub,
+        &&bin_mul,
+        &&bin_div,
+        &&bin_mod,
+        &&bin_or,
+        &&bin_xor,
+        &&bin_and,
+        &&bin_shl,
+        &&bin_shr,
+        &&op_unary,
+        &&bin_lt,
+        &&bin_gt,
+        &&bin_lte,
+        &&bin_gte,
+        &&bin_eq,
+        &&bin_neq,
+        &&op_unary,
+        &&op_unary,
+        &&op_unary,
+        &&op_nop,
+        &&op_nop,
+        &&op_jump,
+        &&op_jumpiffalse,
+        &&op_jumpiftrue,
+        &&op_jumpiffalsekeep,
+        &&op_jumpiftruekeep,
+        &&op_call,
+        &&op_returnnull,
+        &&op_return,
+        &&op_foreachnext,
+        &&op_pop,
+        &&op_pop2,
+        &&op_dup,
+        &&op_dup2,
+        &&op_swap,
+        &&op_pushnull,
+        &&op_pushint,
+        &&op_pushfalse,
+        &&op_pushtrue,
+        &&op_pushfloat,
+        &&op_pushstring,
+        &&op_newtable,
+        &&op_pushfunction,
+        &&op_pushthis,
+        &&op_getlocal,
+        &&op_setlocal,
+        &&op_getglobal,
+        &&op_setglobal,
+        &&op_getthismember,
+        &&op_setthismember,
 #define GM_FUSED_LABEL(src, op, sink) &&fused_##src##_##op##_##sink,
         GM_FUSED_OPS(GM_FUSED_LABEL)
 #undef GM_FUSED_LABEL
 #define GM_FUSED_LOOP_LABEL(step, stepOp, test, testOp) &&loop_##step##_##stepOp##_##test##_##testOp,
-        GM_FUSED_LOOPS(GM_FUSED_LOOP_LABEL)
+                GM_FUSED_LOOPS(GM_FUSED_LOOP_LABEL)
 #undef GM_FUSED_LOOP_LABEL
-        &&fused_getind_LL, &&fused_setind_LL_constant,
+            && fused_getind_LL,
+        &&fused_setind_LL_constant,
     };
+    // One label per opcode, real and internal, in opcode order: a missing or extra entry would
+    // send every later opcode to the wrong handler.
+    static_assert(sizeof(kLabels) / sizeof(kLabels[0]) == kLabelCount);
+    static_assert(kMaxOpcode == 54,
+                  "the first 55 labels are the real opcodes in order: update them with the opcodes");
 
     DISPATCH();
 
@@ -1138,7 +1193,7 @@ do_call: {
         base = newBase;
         sp = newBase + t;
         fn = function;
-        code = fastCodeOf(function);
+        code = fastCodeOf(function, fusedRuns_);
         constants = function->getConstants();
         constantCount = static_cast<uint32_t>(function->getConstantCount());
         ip = code;
@@ -1228,7 +1283,7 @@ op_return: {
     sp = base - 1 - frame.discardResult;
     base = stack + frame.savedBase;
     fn = base[-1].getFunction();
-    code = fastCodeOf(fn);
+    code = fastCodeOf(fn, fusedRuns_);
     constants = fn->getConstants();
     constantCount = static_cast<uint32_t>(fn->getConstantCount());
     ip = code + (frame.returnIp - fn->getCode());

@@ -270,6 +270,12 @@ class gmScriptMachine {
         stepInterval_ = intervalSteps > 0 ? intervalSteps : 1;
         stepsLeft_ = stepInterval_;
     }
+    // Fused instruction runs (common sequences such as a local compared with a constant and a
+    // jump run as one instruction) are on by default; off, every instruction runs on its own. The
+    // results are the same either way. A function's run form is fixed the first time it runs, so
+    // set this before running code.
+    void setFusedRuns(bool on) { fusedRuns_ = on; }
+    bool getFusedRuns() const { return fusedRuns_; }
     gmErrorLog& getErrorLog() { return errorLog_; }
     // Logs [message] and the position and call stack of [thread], then kills it.
     void raiseRuntimeError(gmScriptThread* thread, const uint32_t* ip);
@@ -416,6 +422,7 @@ class gmScriptMachine {
     int64_t objectBytes_ = 0;
     int64_t threadBytes_ = 0;
     int32_t threadLimit_ = 0;
+    bool fusedRuns_ = true;
     uint32_t nextSerial_ = 1;  // hash keys of non-string objects (gmHeapObject::getHashKey)
     int32_t desiredHard_ = kDefaultDesiredMemoryUsageHard;
     int32_t desiredSoft_ = kDefaultDesiredMemoryUsageSoft;

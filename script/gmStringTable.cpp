@@ -4,7 +4,7 @@
 
 #include "script/gmString.h"
 
-gmStringTable::gmStringTable() : buckets_(new gmString*[kBucketCount]()) {}
+gmStringTable::gmStringTable() : buckets_(new gmString*[size_t{1} << kMinBucketBits]()) {}
 
 uint32_t gmStringTable::hashText(const char* text, int32_t length) {
     uint32_t hash = 0;
@@ -25,8 +25,7 @@ int gmStringTable::compare(const char* text, int32_t length, const gmString* str
 // Chains are short, so the whole chain is walked: a string whose hash or length differs is passed
 // over without reading its characters, which live in a block of their own.
 gmString* gmStringTable::find(const char* text, int32_t length, uint32_t hash) const {
-    for (gmString* string = buckets_[hash & (kBucketCount - 1)]; string != nullptr;
-         string = string->bucketNext_) {
+    for (gmString* string = buckets_[bucketOf(hash)]; string != nullptr; string = string->bucketNext_) {
         if (string->hash_ == hash && string->length_ == length &&
             (length == 0 || std::memcmp(text, string->text_, static_cast<std::size_t>(length)) == 0))
             return string;
@@ -34,21 +33,46 @@ gmString* gmStringTable::find(const char* text, int32_t length, uint32_t hash) c
     return nullptr;
 }
 
-void gmStringTable::insert(gmString* string) {
-    gmString** link = &buckets_[string->hash_ & (kBucketCount - 1)];
+void gmStringTable::linkSorted(gmString* string) {
+    gmString** link = &buckets_[bucketOf(string->hash_)];
     while (*link != nullptr && compare(string->text_, string->length_, *link) > 0)
         link = &(*link)->bucketNext_;
     string->bucketNext_ = *link;
     *link = string;
+}
+
+void gmStringTable::rebuild(uint32_t bits) {
+    std::unique_ptr<gmString*[]> old = std::move(buckets_);
+    const size_t oldCount = size_t{1} << bits_;
+    buckets_.reset(new gmString*[size_t{1} << bits]());
+    bits_ = bits;
+    for (size_t i = 0; i < oldCount; ++i) {
+        gmString* string = old[i];
+        while (string != nullptr) {
+            gmString* next = string->bucketNext_;
+            linkSorted(string);
+            string = next;
+        }
+    }
+}
+
+void gmStringTable::insert(gmString* string) {
+    if (bits_ < 30 && static_cast<uint32_t>(count_) >= (2u << bits_))
+        rebuild(bits_ + 1);
+    linkSorted(string);
     ++count_;
 }
 
 void gmStringTable::remove(gmString* string) {
-    gmString** link = &buckets_[string->hash_ & (kBucketCount - 1)];
+    gmString** link = &buckets_[bucketOf(string->hash_)];
     while (*link != nullptr && *link != string) link = &(*link)->bucketNext_;
     if (*link == nullptr)
         return;
     *link = string->bucketNext_;
     string->bucketNext_ = nullptr;
     --count_;
+    // Shrinks with a wide margin below the growth point, so a count near it does not rebuild back
+    // and forth.
+    if (bits_ > kMinBucketBits && static_cast<uint32_t>(count_) < (1u << bits_) / 8)
+        rebuild(bits_ - 1);
 }

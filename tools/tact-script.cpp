@@ -2,13 +2,16 @@
 // instructions. A file is a compiled library when its name ends in ".gmc" or it starts with "gml0".
 //   tact-script run FILE             print output to standard output, error-log entries to standard
 //                                    error; exit status 1 after a compile, load or run-time error
-//                                    (warnings are written too but do not fail the run)
+//                                    (warnings are written too but do not fail the run);
+//                                    TACT_SCRIPT_FUSED=0 in the environment turns fused runs off
 //   tact-script compile IN.gm OUT.gmc
 //                                    writes the compiled library, with line tables so that run-time
 //                                    errors keep their lines
 //   tact-script disasm FILE          the instruction listing of every function
 // Every failure exits with status 1 and its message on standard error.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -70,6 +73,9 @@ int run(const char* path) {
     if (!readFile(path, text))
         return 1;
     gmScriptMachine machine;
+    // TACT_SCRIPT_FUSED=0 runs every instruction on its own, to compare with the fused runs.
+    const char* fused = std::getenv("TACT_SCRIPT_FUSED");
+    machine.setFusedRuns(fused == nullptr || std::strcmp(fused, "0") != 0);
     bool errorLogged = false;
     machine.setPrintSink(printLine, nullptr);
     machine.getErrorLog().setListener(logEntry, &errorLogged);

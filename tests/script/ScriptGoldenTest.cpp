@@ -26,8 +26,9 @@ namespace {
 
 // How a script reaches the machine: its text through runText, or compiled to a library (with line
 // tables, as `tact-script compile` writes it), the bytes copied as a file would carry them, loaded
-// and run through runLibrary. Both must give the same output and errors.
-enum class RunMode { Source, CompileSaveLoad };
+// and run through runLibrary; and from source with the fused instruction runs off, so fused and
+// plain execution are checked against each other. All must give the same output and errors.
+enum class RunMode { Source, CompileSaveLoad, SourcePlain };
 
 struct Expectations {
     std::vector<std::string> output;
@@ -95,7 +96,7 @@ void captureLine(void* userData, const char* line) {
 
 // Starts [text] in [machine] the way [mode] says; compile errors go to [result].
 void startScript(gmScriptMachine& machine, const std::string& text, RunMode mode, RunResult& result) {
-    if (mode == RunMode::Source) {
+    if (mode != RunMode::CompileSaveLoad) {
         result.compileErrors = machine.runText(text.c_str(), nullptr, true, nullptr);
         return;
     }
@@ -116,6 +117,7 @@ void startScript(gmScriptMachine& machine, const std::string& text, RunMode mode
 RunResult runScript(const std::string& text, RunMode mode) {
     RunResult result;
     gmScriptMachine machine;
+    machine.setFusedRuns(mode != RunMode::SourcePlain);
     machine.setPrintSink(captureLine, &result);
     startScript(machine, text, mode, result);
     constexpr int kMaxTicks = 60 * 60 * 60;
@@ -219,6 +221,10 @@ TEST_P(ScriptGolden, FromSource) {
 
 TEST_P(ScriptGolden, FromBytecode) {
     expectGolden(GetParam(), RunMode::CompileSaveLoad);
+}
+
+TEST_P(ScriptGolden, FromSourceUnfused) {
+    expectGolden(GetParam(), RunMode::SourcePlain);
 }
 
 INSTANTIATE_TEST_SUITE_P(All, ScriptGolden, testing::ValuesIn(findScripts(scriptRoot())), scriptTestName);

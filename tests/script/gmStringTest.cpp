@@ -113,4 +113,27 @@ TEST_F(gmStringInterning, UnreferencedStringsAreFreedAndLeaveTheTable) {
     machine_.collectGarbage(true);
     EXPECT_EQ(machine_.findString("temporary"), nullptr);
 }
+
+// The table grows with the strings (chains stay short) and shrinks when they die; every string
+// stays findable through both, and one text is still one string.
+TEST_F(gmStringInterning, ManyLiveStringsStayUniqueThroughGrowthAndShrinking) {
+    const auto text = [](int i) { return "e" + std::to_string(i) + "." + std::to_string(i % 3); };
+    constexpr int kCount = 100000;
+    for (int i = 0; i < kCount; ++i) {
+        if (i % 1000 == 0)
+            str(text(i).c_str());  // kept through the collection below
+        else
+            machine_.internString(text(i).c_str());
+    }
+    for (int i = 0; i < kCount; i += 7) {
+        gmString* found = machine_.findString(text(i).c_str());
+        ASSERT_NE(found, nullptr) << text(i);
+        EXPECT_EQ(machine_.internString(text(i).c_str()), found);
+    }
+    machine_.collectGarbage(true);
+    for (int i = 0; i < kCount; i += 1000)
+        EXPECT_NE(machine_.findString(text(i).c_str()), nullptr) << text(i);
+    EXPECT_EQ(machine_.findString(text(1).c_str()), nullptr);
+    EXPECT_EQ(machine_.internString(text(2000).c_str()), machine_.findString(text(2000).c_str()));
+}
 }  // namespace
