@@ -57,17 +57,18 @@ global Main = function(process) {
 
 **Errors.** A call whose arguments fit none of its forms, or whose object no longer exists, stops
 the script thread with a message such as `"setPos" expecting parameters (REALPOINT) or
-(float,float)`. The message goes to the engine's log under a header naming the script file and
-function, the console opens, and the failing method is disabled for that object; the game goes
-on. A member written with a value of the wrong type logs its message without stopping the thread.
-Scripts read the log with `Logger.getOutput()` and write it to a file with
-`Logger.outputToFile(name)`.
+(float,float)`. The message goes to the engine's log and to standard error under a header naming
+the script file and function, the console opens, and the method that failed is switched off for
+that object until the scripts are reloaded (F7); the game goes on. A member written with a value
+of the wrong type logs its message without stopping the thread. Scripts read the log with
+`Logger.getOutput()` and write it to a file with `Logger.outputToFile(name)`.
 
 **Reading the forms.** Each entry lists its argument forms and its result:
 `(n x, n y) or (REALPOINT) -> nothing` takes two numbers or one point and returns nothing
-(null). `n` is an int or a float (an int where a whole number is needed is truncated), `i` an
-int, `b` a bool (an int, non-zero is true), `s` a string; upper-case names are values of that
-script type; `any...` is any number of values of any type. `bool` results are the ints 0 and 1.
+(null). `n` is an int or a float (a float where the engine needs a whole number is truncated
+toward zero), `i` an int, `b` a bool (an int, non-zero is true), `s` a string; upper-case names
+are values of that script type; `any...` is any number of values of any type. `bool` results are
+the ints 0 and 1.
 )";
 
 // A table cell: pipes would end the cell.

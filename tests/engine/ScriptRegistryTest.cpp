@@ -115,11 +115,13 @@ TEST_F(ScriptRegistry, TypesAreRegisteredInOrderFromSevenWithTheirMethods) {
         std::set<std::string> names;
         for (const ScriptMethod& method : table.methods) names.insert(method.name);
         EXPECT_EQ(names.size(), table.methods.size()) << "a method name is listed twice";
-        if (!isTableInProgress(table))
+        if (!isTableInProgress(table)) {
             EXPECT_EQ(table.methods.size(), kExpectedTypes[i].methods);
+        }
         // Constructors are global functions once registered.
-        for (const ScriptFunction& constructor : table.constructors)
-            EXPECT_TRUE(global(constructor.name).isFunction());
+        for (const ScriptFunction& constructor : table.constructors) {
+            EXPECT_TRUE(global(constructor.name).isFunction()) << constructor.name;
+        }
     }
     EXPECT_EQ(scriptTypeId(ScriptType::REALPOINT), 7);
 }
@@ -192,8 +194,9 @@ TEST(ScriptRegistryDocumentation, EveryEntryHasItsArgumentFormsAndResult) {
     };
     for (const ScriptTypeTable* table : scriptTypeTables()) {
         for (const ScriptFunction& constructor : table->constructors) expectForms(table->name, constructor);
-        if (!table->operators.empty())
+        if (!table->operators.empty()) {
             EXPECT_NE(table->operatorForms, nullptr) << table->name;
+        }
         if (table->type == ScriptType::VIDEO || table->type == ScriptType::AUDIO)
             continue;  // other branch
         for (const ScriptMethod& method : table->methods) expectForms(table->name, method);
