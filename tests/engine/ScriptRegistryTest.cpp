@@ -197,8 +197,10 @@ TEST(ScriptRegistryDocumentation, EveryEntryHasItsArgumentFormsAndResult) {
         if (!table->operators.empty()) {
             EXPECT_NE(table->operatorForms, nullptr) << table->name;
         }
+        // VIDEO and AUDIO are written on another branch, without forms so far: drop this skip
+        // once their entries have them.
         if (table->type == ScriptType::VIDEO || table->type == ScriptType::AUDIO)
-            continue;  // other branch
+            continue;
         for (const ScriptMethod& method : table->methods) expectForms(table->name, method);
     }
     for (const ScriptFunction& function : scriptGlobalFunctions()) expectForms("global", function);
