@@ -107,13 +107,14 @@ int aihelper_isInFront(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kMethods[] = {
-    {"face", aihelper_face},
-    {"faceTarget", aihelper_faceTarget},
-    {"leadTarget", aihelper_leadTarget},
-    {"findClosestPlayer", aihelper_findClosestPlayer},
-    {"findClosestEntity", aihelper_findClosestEntity},
-    {"getWhichSide", aihelper_getWhichSide},
-    {"isInFront", aihelper_isInFront},
+    {"face", aihelper_face, "(REALPOINT dir, ENTITY who) -> nothing"},
+    {"faceTarget", aihelper_faceTarget, "(ENTITY target, ENTITY who) -> nothing"},
+    {"leadTarget", aihelper_leadTarget, "(ENTITY who, ENTITY target, n speed) -> new REALPOINT"},
+    {"findClosestPlayer", aihelper_findClosestPlayer, "(ENTITY who) -> ENTITY or null"},
+    {"findClosestEntity", aihelper_findClosestEntity,
+     "(ENTITY who) or (i type id, ENTITY who) or (s type name, ENTITY who) -> ENTITY or null"},
+    {"getWhichSide", aihelper_getWhichSide, "(ENTITY who, ENTITY target) -> int"},
+    {"isInFront", aihelper_isInFront, "(ENTITY who, ENTITY target, n range, n width) -> bool"},
 };
 }  // namespace
 

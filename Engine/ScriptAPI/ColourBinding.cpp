@@ -100,26 +100,26 @@ bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t,
 }
 
 constexpr ScriptMethod kColourMethods[] = {
-    {"makeWithIntensity", colour_makeWithIntensity},
-    {"getBrightness", colour_getBrightness},
-    {"makeAsGrayscale", colour_makeAsGrayscale},
-    {"makeGrayscale", colour_makeGrayscale},
-    {"getRed", getComponent<&Colour::getRed>},
-    {"getGreen", getComponent<&Colour::getGreen>},
-    {"getBlue", getComponent<&Colour::getBlue>},
-    {"setRed", setComponent<&Colour::setRed>},
-    {"setGreen", setComponent<&Colour::setGreen>},
-    {"setBlue", setComponent<&Colour::setBlue>},
-    {"getRedIndexed", getIndexed<&Colour::getRedIndexed>},
-    {"getGreenIndexed", getIndexed<&Colour::getGreenIndexed>},
-    {"getBlueIndexed", getIndexed<&Colour::getBlueIndexed>},
-    {"setRedIndexed", setIndexed<&Colour::setRedIndexed>},
-    {"setGreenIndexed", setIndexed<&Colour::setGreenIndexed>},
-    {"setBlueIndexed", setIndexed<&Colour::setBlueIndexed>},
+    {"makeWithIntensity", colour_makeWithIntensity, "(n intensity) -> new COLOUR"},
+    {"getBrightness", colour_getBrightness, "() -> float"},
+    {"makeAsGrayscale", colour_makeAsGrayscale, "() -> new COLOUR"},
+    {"makeGrayscale", colour_makeGrayscale, "() -> nothing (changes the colour)"},
+    {"getRed", getComponent<&Colour::getRed>, "() -> float, 0..1"},
+    {"getGreen", getComponent<&Colour::getGreen>, "() -> float, 0..1"},
+    {"getBlue", getComponent<&Colour::getBlue>, "() -> float, 0..1"},
+    {"setRed", setComponent<&Colour::setRed>, "(n, clamped to 0..1) -> nothing"},
+    {"setGreen", setComponent<&Colour::setGreen>, "(n, clamped to 0..1) -> nothing"},
+    {"setBlue", setComponent<&Colour::setBlue>, "(n, clamped to 0..1) -> nothing"},
+    {"getRedIndexed", getIndexed<&Colour::getRedIndexed>, "() -> int, 0..255"},
+    {"getGreenIndexed", getIndexed<&Colour::getGreenIndexed>, "() -> int, 0..255"},
+    {"getBlueIndexed", getIndexed<&Colour::getBlueIndexed>, "() -> int, 0..255"},
+    {"setRedIndexed", setIndexed<&Colour::setRedIndexed>, "(n, 0..255) -> nothing"},
+    {"setGreenIndexed", setIndexed<&Colour::setGreenIndexed>, "(n, 0..255) -> nothing"},
+    {"setBlueIndexed", setIndexed<&Colour::setBlueIndexed>, "(n, 0..255) -> nothing"},
 };
 
-constexpr gmLibraryEntry kColourConstructors[] = {
-    {"COLOUR", constructColour, nullptr},
+constexpr ScriptFunction kColourConstructors[] = {
+    {"COLOUR", constructColour, "() or (COLOUR) or (n r, n g, n b) -> new COLOUR"},
 };
 // ---- COLOURMANAGER ----
 
@@ -255,15 +255,17 @@ int colourmanager_getCurrentFilename(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kColourManagerMethods[] = {
-    {"clear", colourmanager_clear},
-    {"load", colourmanager_load},
-    {"save", colourmanager_save},
-    {"getColourID", colourmanager_getColourID},
-    {"getColour", colourmanager_getColour},
-    {"setColour", colourmanager_setColour},
-    {"makeInterpolatedColour", colourmanager_makeInterpolatedColour},
-    {"getColourNames", colourmanager_getColourNames},
-    {"getCurrentFilename", colourmanager_getCurrentFilename},
+    {"clear", colourmanager_clear, "() -> nothing"},
+    {"load", colourmanager_load, "() or (s file name) -> nothing"},
+    {"save", colourmanager_save, "() -> nothing"},
+    {"getColourID", colourmanager_getColourID, "(s name) -> int"},
+    {"getColour", colourmanager_getColour, "(s name) or (i colour id) -> new COLOUR"},
+    {"setColour", colourmanager_setColour, "(s name, COLOUR) or (i colour id, COLOUR) -> nothing"},
+    {"makeInterpolatedColour", colourmanager_makeInterpolatedColour,
+     "(n t, c from, c to) -> new COLOUR; each c is a colour name, a colour id or a COLOUR"},
+    {"getColourNames", colourmanager_getColourNames,
+     "() -> new table: the names at 0, 1, ... in name order, and \"size\""},
+    {"getCurrentFilename", colourmanager_getCurrentFilename, "() -> string"},
 };
 }  // namespace
 

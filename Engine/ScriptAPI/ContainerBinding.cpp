@@ -159,8 +159,11 @@ void destructContainer(gmScriptMachine&, gmHostObject* object) {
 }
 
 constexpr ScriptMethod kContainerMethods[] = {
-    {"get", container_get},     {"isValid", container_isValid}, {"goToNext", container_goToNext},
-    {"reset", container_reset}, {"size", container_size},
+    {"get", container_get, "() -> the current element, or null at the end"},
+    {"isValid", container_isValid, "() -> bool, false at the end"},
+    {"goToNext", container_goToNext, "() -> nothing"},
+    {"reset", container_reset, "() -> nothing (back to the first element)"},
+    {"size", container_size, "() -> int"},
 };
 }  // namespace
 

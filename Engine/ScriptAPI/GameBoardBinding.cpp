@@ -71,20 +71,21 @@ int gameboard_isInGameBoard(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kMethods[] = {
-    {"getMinPos", getPoint<&GameBoard::getMinPos>},
-    {"getMaxPos", getPoint<&GameBoard::getMaxPos>},
-    {"getMidPos", getPoint<&GameBoard::getMidPos>},
-    {"getRange", getPoint<&GameBoard::getRange>},
-    {"setMinPos", setPoint<&GameBoard::setMinPos>},
-    {"setMaxPos", setPoint<&GameBoard::setMaxPos>},
-    {"getRangeX", getFloat<&GameBoard::getRangeX>},
-    {"getRangeY", getFloat<&GameBoard::getRangeY>},
-    {"getHypotenuse", getFloat<&GameBoard::getHypotenuse>},
-    {"getWidth", getFloat<&GameBoard::getWidth>},
-    {"getHeight", getFloat<&GameBoard::getHeight>},
-    {"makeRandomPos", gameboard_makeRandomPos},
-    {"makeRandomPosOutsideOfGameBoard", gameboard_makeRandomPosOutsideOfGameBoard},
-    {"isInGameBoard", gameboard_isInGameBoard},
+    {"getMinPos", getPoint<&GameBoard::getMinPos>, "() -> new REALPOINT"},
+    {"getMaxPos", getPoint<&GameBoard::getMaxPos>, "() -> new REALPOINT"},
+    {"getMidPos", getPoint<&GameBoard::getMidPos>, "() -> new REALPOINT"},
+    {"getRange", getPoint<&GameBoard::getRange>, "() -> new REALPOINT"},
+    {"setMinPos", setPoint<&GameBoard::setMinPos>, "(REALPOINT) -> nothing"},
+    {"setMaxPos", setPoint<&GameBoard::setMaxPos>, "(REALPOINT) -> nothing"},
+    {"getRangeX", getFloat<&GameBoard::getRangeX>, "() -> float"},
+    {"getRangeY", getFloat<&GameBoard::getRangeY>, "() -> float"},
+    {"getHypotenuse", getFloat<&GameBoard::getHypotenuse>, "() -> float"},
+    {"getWidth", getFloat<&GameBoard::getWidth>, "() -> float"},
+    {"getHeight", getFloat<&GameBoard::getHeight>, "() -> float"},
+    {"makeRandomPos", gameboard_makeRandomPos, "() -> new REALPOINT"},
+    {"makeRandomPosOutsideOfGameBoard", gameboard_makeRandomPosOutsideOfGameBoard,
+     "() or (n distance) -> new REALPOINT"},
+    {"isInGameBoard", gameboard_isInGameBoard, "(REALPOINT) or (n x, n y) -> bool"},
 };
 }  // namespace
 

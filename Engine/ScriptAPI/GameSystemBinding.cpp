@@ -31,8 +31,8 @@ int gmscript_loadScript(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kGmScriptMethods[] = {
-    {"setAlwaysReloadScript", gmscript_setAlwaysReloadScript},
-    {"loadScript", gmscript_loadScript},
+    {"setAlwaysReloadScript", gmscript_setAlwaysReloadScript, "(s file name, n flag) -> nothing"},
+    {"loadScript", gmscript_loadScript, "(s file name) -> nothing"},
 };
 
 // ---- GAMESYSTEM ----
@@ -181,28 +181,28 @@ int gamesystem_getRandomDir(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kGameSystemMethods[] = {
-    {"trace", gamesystem_trace},
-    {"assert", gamesystem_assert},
-    {"openConsole", noArguments<&GameSystem::openConsole>},
-    {"closeConsole", noArguments<&GameSystem::closeConsole>},
-    {"isConsoleOpen", boolQuery<&GameSystem::isConsoleOpen>},
-    {"getUpdateInterval", gamesystem_getUpdateInterval},
-    {"getCurrentTick", gamesystem_getCurrentTick},
-    {"isShouldPauseOnTaskSwitch", boolQuery<&GameSystem::isShouldPauseOnTaskSwitch>},
-    {"setShouldPauseOnTaskSwitch", gamesystem_setShouldPauseOnTaskSwitch},
-    {"startNewProcessList", withName<&GameSystem::startNewProcessList>},
-    {"runProcess", withName<&GameSystem::runProcess>},
-    {"terminateProcess", gamesystem_terminateProcess},
-    {"isProcessRunning", gamesystem_isProcessRunning},
-    {"getProcess", gamesystem_getProcess},
-    {"quit", noArguments<&GameSystem::quit>},
-    {"setAsPauseProcess", gamesystem_setAsPauseProcess},
-    {"isPaused", boolQuery<&GameSystem::isPaused>},
-    {"resetSimulationTimer", noArguments<&GameSystem::resetSimulationTimer>},
-    {"getRandomReal", gamesystem_getRandomReal},
-    {"getRandomInteger", gamesystem_getRandomInteger},
-    {"getRandomBoolean", gamesystem_getRandomBoolean},
-    {"getRandomDir", gamesystem_getRandomDir},
+    {"trace", gamesystem_trace, "(any...) -> nothing; logs the arguments as one line"},
+    {"assert", gamesystem_assert, "(b condition, s message) -> nothing"},
+    {"openConsole", noArguments<&GameSystem::openConsole>, "() -> nothing"},
+    {"closeConsole", noArguments<&GameSystem::closeConsole>, "() -> nothing"},
+    {"isConsoleOpen", boolQuery<&GameSystem::isConsoleOpen>, "() -> bool"},
+    {"getUpdateInterval", gamesystem_getUpdateInterval, "() -> float, ms"},
+    {"getCurrentTick", gamesystem_getCurrentTick, "() -> float"},
+    {"isShouldPauseOnTaskSwitch", boolQuery<&GameSystem::isShouldPauseOnTaskSwitch>, "() -> bool"},
+    {"setShouldPauseOnTaskSwitch", gamesystem_setShouldPauseOnTaskSwitch, "(b) -> nothing"},
+    {"startNewProcessList", withName<&GameSystem::startNewProcessList>, "(s name) -> nothing"},
+    {"runProcess", withName<&GameSystem::runProcess>, "(s name) -> nothing"},
+    {"terminateProcess", gamesystem_terminateProcess, "(PROCESS) or (s name) -> nothing"},
+    {"isProcessRunning", gamesystem_isProcessRunning, "(s name) -> bool"},
+    {"getProcess", gamesystem_getProcess, "(s name) -> PROCESS or null"},
+    {"quit", noArguments<&GameSystem::quit>, "() -> nothing"},
+    {"setAsPauseProcess", gamesystem_setAsPauseProcess, "(b) -> nothing"},
+    {"isPaused", boolQuery<&GameSystem::isPaused>, "() -> bool"},
+    {"resetSimulationTimer", noArguments<&GameSystem::resetSimulationTimer>, "() -> nothing"},
+    {"getRandomReal", gamesystem_getRandomReal, "() or (n low, n high) -> float"},
+    {"getRandomInteger", gamesystem_getRandomInteger, "(n low, n high) -> int"},
+    {"getRandomBoolean", gamesystem_getRandomBoolean, "() -> bool"},
+    {"getRandomDir", gamesystem_getRandomDir, "() -> new REALPOINT, a unit vector"},
 };
 }  // namespace
 

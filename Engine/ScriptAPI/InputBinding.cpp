@@ -65,18 +65,18 @@ int input_getMousePos(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kMethods[] = {
-    {"isKeyPressed", input_isKeyPressed},
-    {"setTypeRate", setFloat<&InputModule::setTypeRate>},
-    {"setTypeDelay", setFloat<&InputModule::setTypeDelay>},
-    {"getTypeRate", getFloat<&InputModule::getTypeRate>},
-    {"getTypeDelay", getFloat<&InputModule::getTypeDelay>},
-    {"isShiftPressed", getBool<&InputModule::isShiftPressed>},
-    {"isControlPressed", getBool<&InputModule::isControlPressed>},
-    {"isAltPressed", getBool<&InputModule::isAltPressed>},
-    {"getJoystickAxis", input_getJoystickAxis},
-    {"getMousePosX", getDeviceFloat<&InputModule::getMousePosX>},
-    {"getMousePosY", getDeviceFloat<&InputModule::getMousePosY>},
-    {"getMousePos", input_getMousePos},
+    {"isKeyPressed", input_isKeyPressed, "(n key code) -> bool"},
+    {"setTypeRate", setFloat<&InputModule::setTypeRate>, "(n) -> nothing"},
+    {"setTypeDelay", setFloat<&InputModule::setTypeDelay>, "(n) -> nothing"},
+    {"getTypeRate", getFloat<&InputModule::getTypeRate>, "() -> float"},
+    {"getTypeDelay", getFloat<&InputModule::getTypeDelay>, "() -> float"},
+    {"isShiftPressed", getBool<&InputModule::isShiftPressed>, "() -> bool"},
+    {"isControlPressed", getBool<&InputModule::isControlPressed>, "() -> bool"},
+    {"isAltPressed", getBool<&InputModule::isAltPressed>, "() -> bool"},
+    {"getJoystickAxis", input_getJoystickAxis, "(i joystick, i axis) -> float"},
+    {"getMousePosX", getDeviceFloat<&InputModule::getMousePosX>, "() -> float"},
+    {"getMousePosY", getDeviceFloat<&InputModule::getMousePosY>, "() -> float"},
+    {"getMousePos", input_getMousePos, "() -> new REALPOINT"},
 };
 }  // namespace
 

@@ -43,9 +43,11 @@ int logger_getChangeID(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kMethods[] = {
-    {"logText", logger_logText},         {"reset", logger_reset},
-    {"getOutput", logger_getOutput},     {"outputToFile", logger_outputToFile},
-    {"getChangeID", logger_getChangeID},
+    {"logText", logger_logText, "(any...) -> nothing; logs the arguments as one line"},
+    {"reset", logger_reset, "() -> nothing"},
+    {"getOutput", logger_getOutput, "() -> new table: the lines at 0, 1, ..., and \"size\""},
+    {"outputToFile", logger_outputToFile, "(s file name) -> nothing"},
+    {"getChangeID", logger_getChangeID, "() -> int"},
 };
 }  // namespace
 

@@ -55,10 +55,11 @@ int particlemanager_flush(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kManagerMethods[] = {
-    {"createParticle", particlemanager_createParticle},
-    {"getAllParticles", particlemanager_getAllParticles},
-    {"getNumParticles", particlemanager_getNumParticles},
-    {"flush", particlemanager_flush},
+    {"createParticle", particlemanager_createParticle, "() or (s name) -> PARTICLE"},
+    {"getAllParticles", particlemanager_getAllParticles,
+     "() -> ENTITYLISTREFCONTAINER of PARTICLE values on the live list"},
+    {"getNumParticles", particlemanager_getNumParticles, "() -> int"},
+    {"flush", particlemanager_flush, "() -> nothing"},
 };
 
 // ---- PARTICLE ----
@@ -118,11 +119,11 @@ gmOperatorStatus particleSetDot(gmScriptMachine& machine, gmScriptThread*, gmVal
 }
 
 constexpr ScriptMethod kParticleMethods[] = {
-    {"getLifePercentage", getFloat<&Particle::getLifePercentage>},
-    {"getTimeToLive", getFloat<&Particle::getTimeToLive>},
-    {"getMaxTimeToLive", getFloat<&Particle::getMaxTimeToLive>},
-    {"setTimeToLive", setFloat<&Particle::setTimeToLive>},
-    {"setMaxTimeToLive", setFloat<&Particle::setMaxTimeToLive>},
+    {"getLifePercentage", getFloat<&Particle::getLifePercentage>, "() -> float"},
+    {"getTimeToLive", getFloat<&Particle::getTimeToLive>, "() -> float"},
+    {"getMaxTimeToLive", getFloat<&Particle::getMaxTimeToLive>, "() -> float"},
+    {"setTimeToLive", setFloat<&Particle::setTimeToLive>, "(n) -> nothing"},
+    {"setMaxTimeToLive", setFloat<&Particle::setMaxTimeToLive>, "(n) -> nothing"},
 };
 
 constexpr ScriptOperator kParticleOperators[] = {
@@ -134,6 +135,12 @@ constexpr ScriptOperator kParticleOperators[] = {
 const ScriptTypeTable kParticleManagerType{
     ScriptType::PARTICLEMANAGER,    "PARTICLEMANAGER", kManagerMethods, {}, {}, nullptr,
     destructHandle<ParticleManager>};
-const ScriptTypeTable kParticleType{ScriptType::PARTICLE,    "PARTICLE", kParticleMethods,
-                                    kParticleOperators,      {},         nullptr,
-                                    destructHandle<Particle>};
+const ScriptTypeTable kParticleType{ScriptType::PARTICLE,
+                                    "PARTICLE",
+                                    kParticleMethods,
+                                    kParticleOperators,
+                                    {},
+                                    nullptr,
+                                    destructHandle<Particle>,
+                                    "members pos, vel, acc: REALPOINT referring to the particle's position, "
+                                    "velocity and acceleration; assigning a REALPOINT copies it in"};

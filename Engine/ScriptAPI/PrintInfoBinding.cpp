@@ -70,10 +70,19 @@ constexpr ScriptOperator kOperators[] = {
     {kGmOpSetDot, setDot},
 };
 
-constexpr gmLibraryEntry kConstructors[] = {
-    {"PRINTINFO", constructPrintInfo, nullptr},
+constexpr ScriptFunction kConstructors[] = {
+    {"PRINTINFO", constructPrintInfo,
+     "() -> new PRINTINFO with shouldDraw 0 (print only measures) and the area 0"},
 };
 }  // namespace
 
-const ScriptTypeTable kPrintInfoType{ScriptType::PRINTINFO, "PRINTINFO", {}, kOperators, kConstructors, traceOneUnit,
-                                     destructPrintInfo};
+const ScriptTypeTable kPrintInfoType{
+    ScriptType::PRINTINFO,
+    "PRINTINFO",
+    {},
+    kOperators,
+    kConstructors,
+    traceOneUnit,
+    destructPrintInfo,
+    "members shouldDraw (bool; 0: Video.print only measures), left, right, top, bottom (float), read and "
+    "write; Video.print fills them with the area of the printed text"};

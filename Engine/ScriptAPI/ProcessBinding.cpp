@@ -27,19 +27,22 @@ int process_isInited(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kMethods[] = {
-    {"callMethod", gameObjectCallMethod<Process>},
-    {"getUniqueAlarmID", gameObjectGetUniqueAlarmID<Process>},
-    {"addAlarm", onGameObject<Process, gameObjectAddAlarm>},
-    {"deleteAlarm", onGameObject<Process, gameObjectDeleteAlarm>},
-    {"getAlarm", onGameObject<Process, gameObjectGetAlarm>},
-    {"getUniqueLFOID", gameObjectGetUniqueLFOID<Process>},
-    {"addLFO", onGameObject<Process, gameObjectAddLFO>},
-    {"deleteLFO", onGameObject<Process, gameObjectDeleteLFO>},
-    {"getLFO", onGameObject<Process, gameObjectGetLFO>},
-    {"setIsStealsInputFocus", setFlag<&Process::setIsStealsInputFocus>},
-    {"setIsUpdatesEntities", setFlag<&Process::setIsUpdatesEntities>},
-    {"terminate", process_terminate},
-    {"isInited", process_isInited},
+    {"callMethod", gameObjectCallMethod<Process>,
+     "(s name, any...) -> the method's result, or null when nothing handles it"},
+    {"getUniqueAlarmID", gameObjectGetUniqueAlarmID<Process>, "() -> int"},
+    {"addAlarm", onGameObject<Process, gameObjectAddAlarm>,
+     "(i id, n interval) or (i id, n interval, b startAlarming) -> ALARM or null"},
+    {"deleteAlarm", onGameObject<Process, gameObjectDeleteAlarm>, "(n id) -> nothing"},
+    {"getAlarm", onGameObject<Process, gameObjectGetAlarm>, "(i id) -> ALARM or null"},
+    {"getUniqueLFOID", gameObjectGetUniqueLFOID<Process>, "() -> int"},
+    {"addLFO", onGameObject<Process, gameObjectAddLFO>,
+     "(i id, LFO) -> the same LFO, which now belongs to this object"},
+    {"deleteLFO", onGameObject<Process, gameObjectDeleteLFO>, "(n id) -> nothing"},
+    {"getLFO", onGameObject<Process, gameObjectGetLFO>, "(i id) -> LFO or null"},
+    {"setIsStealsInputFocus", setFlag<&Process::setIsStealsInputFocus>, "(b) -> nothing"},
+    {"setIsUpdatesEntities", setFlag<&Process::setIsUpdatesEntities>, "(b) -> nothing"},
+    {"terminate", process_terminate, "() -> nothing"},
+    {"isInited", process_isInited, "() -> bool"},
 };
 }  // namespace
 

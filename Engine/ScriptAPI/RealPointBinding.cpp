@@ -169,20 +169,20 @@ int vectorProjectOnto(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kMethods[] = {
-    {"plusEquals", compound<'+'>},
-    {"minusEquals", compound<'-'>},
-    {"timesEquals", compound<'*'>},
-    {"divideEquals", compound<'/'>},
-    {"length", length},
-    {"normalize", normalize},
-    {"isZeroVector", isZeroVector},
-    {"getNormalized", getNormalized},
-    {"getRightNormal", getRightNormal},
-    {"getLeftNormal", getLeftNormal},
-    {"dot", withPointToFloat<&RealPoint::dot>},
-    {"distance", withPointToFloat<&RealPoint::distance>},
-    {"scalarProjectOnto", withPointToFloat<&RealPoint::scalarProjectOnto>},
-    {"vectorProjectOnto", vectorProjectOnto},
+    {"plusEquals", compound<'+'>, "(n) or (REALPOINT) -> nothing (changes the point)"},
+    {"minusEquals", compound<'-'>, "(n) or (REALPOINT) -> nothing (changes the point)"},
+    {"timesEquals", compound<'*'>, "(n) -> nothing (changes the point)"},
+    {"divideEquals", compound<'/'>, "(n) -> nothing (changes the point)"},
+    {"length", length, "() -> float"},
+    {"normalize", normalize, "() -> nothing (changes the point)"},
+    {"isZeroVector", isZeroVector, "() -> bool"},
+    {"getNormalized", getNormalized, "() -> new REALPOINT"},
+    {"getRightNormal", getRightNormal, "() -> new REALPOINT"},
+    {"getLeftNormal", getLeftNormal, "() -> new REALPOINT"},
+    {"dot", withPointToFloat<&RealPoint::dot>, "(REALPOINT) -> float"},
+    {"distance", withPointToFloat<&RealPoint::distance>, "(REALPOINT) -> float"},
+    {"scalarProjectOnto", withPointToFloat<&RealPoint::scalarProjectOnto>, "(REALPOINT) -> float"},
+    {"vectorProjectOnto", vectorProjectOnto, "(REALPOINT) -> new REALPOINT"},
 };
 
 constexpr ScriptOperator kOperators[] = {
@@ -190,9 +190,9 @@ constexpr ScriptOperator kOperators[] = {
     {kGmOpSub, arithmetic<'-'>},    {kGmOpMul, arithmetic<'*'>},    {kGmOpDiv, arithmetic<'/'>},
 };
 
-constexpr gmLibraryEntry kConstructors[] = {
-    {"REALPOINT", constructPoint, nullptr},
-    {"REALPOINT_MakeRandomDir", makeRandomDir, nullptr},
+constexpr ScriptFunction kConstructors[] = {
+    {"REALPOINT", constructPoint, "() or (REALPOINT) or (n x, n y) -> new REALPOINT"},
+    {"REALPOINT_MakeRandomDir", makeRandomDir, "() -> new REALPOINT, a random unit vector"},
 };
 
 bool tracePoint(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {
@@ -201,5 +201,13 @@ bool tracePoint(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, i
 }
 }  // namespace
 
-const ScriptTypeTable kRealPointType{ScriptType::REALPOINT, "REALPOINT", kMethods, kOperators, kConstructors,
-                                     tracePoint, destructPoint};
+const ScriptTypeTable kRealPointType{
+    ScriptType::REALPOINT,
+    "REALPOINT",
+    kMethods,
+    kOperators,
+    kConstructors,
+    tracePoint,
+    destructPoint,
+    "members x, y: float, read and write (an int is converted); p + v, p - v, p * v, p / v with v an n or a "
+    "REALPOINT (component by component) -> new REALPOINT, with the REALPOINT on the left"};

@@ -54,10 +54,17 @@ enum class ScriptType : int32_t {
 int32_t scriptTypeId(ScriptType type);
 void setScriptTypeId(ScriptType type, int32_t id);
 
+// A script-facing function: a method of a type, a constructor or a global function. [forms] is
+// what the API reference (docs/api.md, written by tools/tact-api-doc) shows for it: the argument
+// forms and the result, such as "(n x, n y) or (REALPOINT) -> nothing", where n is an int or a
+// float, i an int, b a bool (an int, non-zero is true) and s a string.
 struct ScriptMethod {
     const char* name;
     gmNativeFunction function;
+    const char* forms = nullptr;
 };
+// Constructors and global functions have the same shape as methods.
+using ScriptFunction = ScriptMethod;
 
 struct ScriptOperator {
     int32_t operatorId;  // kGmOp...
@@ -70,9 +77,12 @@ struct ScriptTypeTable {
     const char* name;
     std::span<const ScriptMethod> methods;
     std::span<const ScriptOperator> operators = {};
-    std::span<const gmLibraryEntry> constructors = {};
+    std::span<const ScriptFunction> constructors = {};
     gmTraceCallback trace = nullptr;
     gmDestructCallback destruct = nullptr;
+    // For the API reference: what the operators do and which members (x, pos...) they read and
+    // write; null for a type without operators.
+    const char* operatorForms = nullptr;
 };
 
 // ---- Finding `this` and engine-object arguments -------------------------------------------

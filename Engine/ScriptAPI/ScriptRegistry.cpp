@@ -46,10 +46,31 @@ constexpr const ScriptTypeTable* kTypeTables[] = {
 };
 static_assert(std::size(kTypeTables) == static_cast<std::size_t>(ScriptType::Count));
 
-constexpr const char* kGlobalObjectNames[] = {"GmScript",      "GameSystem",      "Logger",   "Video",
-                                              "Audio",         "EntityManager",   "ParticleManager",
-                                              "AIHelper",      "ColourManager",   "GameBoard",
-                                              "MainSequencer"};
+// Input is last: the script module sets it (setInputGlobal) whenever the input module that scripts
+// see changes, so registerScriptAPI leaves it out.
+constexpr ScriptGlobalObject kGlobalObjects[] = {
+    {"GmScript", ScriptType::GMSCRIPTMODULE},
+    {"GameSystem", ScriptType::GAMESYSTEM},
+    {"Logger", ScriptType::LOGGER},
+    {"Video", ScriptType::VIDEO},
+    {"Audio", ScriptType::AUDIO},
+    {"EntityManager", ScriptType::ENTITYMANAGER},
+    {"ParticleManager", ScriptType::PARTICLEMANAGER},
+    {"AIHelper", ScriptType::AIHELPER},
+    {"ColourManager", ScriptType::COLOURMANAGER},
+    {"GameBoard", ScriptType::GAMEBOARD},
+    {"MainSequencer", ScriptType::SEQUENCER},
+    {"Input", ScriptType::INPUT},
+};
+
+// The machine registers global functions from library entries.
+void registerFunctions(gmScriptMachine& machine, std::span<const ScriptFunction> functions) {
+    std::vector<gmLibraryEntry> entries;
+    entries.reserve(functions.size());
+    for (const ScriptFunction& function : functions)
+        entries.push_back({function.name, function.function, nullptr});
+    machine.registerGlobalFunctions(entries.data(), static_cast<int32_t>(entries.size()));
+}
 
 void registerType(gmScriptMachine& machine, const ScriptTypeTable& table) {
     const int32_t id = machine.createUserType(table.name);
@@ -59,9 +80,7 @@ void registerType(gmScriptMachine& machine, const ScriptTypeTable& table) {
                               gmValue::makeFunction(machine.createNativeFunction(method.function, nullptr, method.name)));
     }
     for (const ScriptOperator& op : table.operators) machine.setTypeOperator(id, op.operatorId, nullptr, op.function);
-    if (!table.constructors.empty()) {
-        machine.registerGlobalFunctions(table.constructors.data(), static_cast<int32_t>(table.constructors.size()));
-    }
+    registerFunctions(machine, table.constructors);
     if (table.trace != nullptr || table.destruct != nullptr) machine.setTypeCallbacks(id, table.trace, table.destruct, nullptr);
 }
 
@@ -74,14 +93,22 @@ void registerPlainGlobal(gmScriptMachine& machine, const char* name, ScriptType 
 }  // namespace
 
 std::span<const ScriptTypeTable* const> scriptTypeTables() { return kTypeTables; }
-std::span<const gmLibraryEntry> scriptGlobalFunctions() { return kGlobalFunctions; }
-std::span<const char* const> scriptGlobalObjectNames() { return kGlobalObjectNames; }
+std::span<const ScriptFunction> scriptGlobalFunctions() {
+    return kGlobalFunctions;
+}
+std::span<const ScriptGlobalObject> scriptGlobalObjects() {
+    return kGlobalObjects;
+}
+
+void registerScriptFunctionsAndTypes(gmScriptMachine& machine) {
+    registerFunctions(machine, kGlobalFunctions);
+    for (const ScriptTypeTable* table : kTypeTables) registerType(machine, *table);
+}
 
 void registerScriptAPI(GmScriptModule& module) {
     gmScriptMachine& machine = module.getMachine();
     GameSystem* gameSystem = module.getGameSystem();
-    machine.registerGlobalFunctions(kGlobalFunctions.data(), static_cast<int32_t>(kGlobalFunctions.size()));
-    for (const ScriptTypeTable* table : kTypeTables) registerType(machine, *table);
+    registerScriptFunctionsAndTypes(machine);
 
     module.registerGlobalObject("GmScript", ScriptType::GMSCRIPTMODULE, static_cast<GmScriptModule*>(&module),
                                 module.getScriptHandleSlot());

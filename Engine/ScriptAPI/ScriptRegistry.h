@@ -17,11 +17,21 @@ struct ScriptConstant {
     bool isFloat;
 };
 
+struct ScriptGlobalObject {
+    const char* name;
+    ScriptType type;
+};
+
 std::span<const ScriptTypeTable* const> scriptTypeTables();
-std::span<const gmLibraryEntry> scriptGlobalFunctions();
-// The global objects' names, in registration order (Input comes later, from the game system).
-std::span<const char* const> scriptGlobalObjectNames();
+std::span<const ScriptFunction> scriptGlobalFunctions();
+// The global objects in registration order. The last, Input, is set by the script module
+// (GmScriptModule::setInputGlobal), not by registerScriptAPI.
+std::span<const ScriptGlobalObject> scriptGlobalObjects();
 const std::vector<ScriptConstant>& scriptConstants();
 
+// Registers the global functions and the types with their constructors on [machine], giving the
+// types their ids; registerScriptAPI starts with it. Tools that only describe the API (the
+// reference writer) use it on a machine of their own.
+void registerScriptFunctionsAndTypes(gmScriptMachine& machine);
 // Registers the functions, types, global objects and constants on [module]'s machine.
 void registerScriptAPI(GmScriptModule& module);

@@ -34,4 +34,4 @@ extern const ScriptTypeTable kColourManagerType;     // ColourBinding.cpp
 extern const ScriptTypeTable kGameBoardType;         // GameBoardBinding.cpp
 
 // The global functions (GlobalFunctions.cpp), in registration order.
-extern const std::span<const gmLibraryEntry> kGlobalFunctions;
+extern const std::span<const ScriptFunction> kGlobalFunctions;

@@ -82,8 +82,8 @@ constexpr ScriptOperator kActionOperators[] = {
     {kGmOpSetDot, actionSetDot},
 };
 
-constexpr gmLibraryEntry kActionConstructors[] = {
-    {"SEQUENCERACTION", constructAction, nullptr},
+constexpr ScriptFunction kActionConstructors[] = {
+    {"SEQUENCERACTION", constructAction, "() or (table) -> new SEQUENCERACTION"},
 };
 
 // ---- SEQUENCER ----
@@ -302,35 +302,44 @@ int sequencer_getAllTriggers(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kSequencerMethods[] = {
-    {"getNumStepsPerPattern", getInt<&Sequencer::getNumStepsPerPattern>},
-    {"getBPM", getInt<&Sequencer::getBPM>},
-    {"getCurrentStep", getInt<&Sequencer::getCurrentStep>},
-    {"getCurrentStep16", getInt<&Sequencer::getCurrentStep16>},
-    {"getCurrentPattern", getInt<&Sequencer::getCurrentPattern>},
-    {"setNumStepsPerPattern", setAtLeastOne<&Sequencer::setNumStepsPerPattern, kSetNumStepsPerPattern>},
-    {"setBPM", setAtLeastOne<&Sequencer::setBPM, kSetBPM>},
-    {"setLoopLen", setAtLeastOne<&Sequencer::setLoopLen, kSetLoopLen>},
-    {"restart", sequencer_restart},
-    {"start", noArguments<&Sequencer::start>},
-    {"stop", noArguments<&Sequencer::stop>},
-    {"clearTriggers", noArguments<&Sequencer::clearTriggers>},
-    {"getNumStepsPerNote", sequencer_getNumStepsPerNote},
-    {"getNoteTime", noteTime<&Sequencer::getNoteTime, kGetNoteTime>},
-    {"setTrigger", setTrigger<false>},
-    {"setTrigger16", setTrigger<true>},
-    {"setTriggerOnNext", sequencer_setTriggerOnNext},
-    {"moveTriggerToFront", sequencer_moveTriggerToFront},
-    {"gotoStep", gotoStep<false>},
-    {"gotoStep16", gotoStep<true>},
-    {"getMSTillNextStep", getFloat<&Sequencer::getMSTillNextStep>},
-    {"getMSTillNextStep16", getFloat<&Sequencer::getMSTillNextStep16>},
-    {"getMSTillNextSequencePos", noteTime<&Sequencer::getMSTillNextSequencePos, kGetMSTillNextSequencePos>},
-    {"isInUpdate", sequencer_isInUpdate},
-    {"getAllTriggers", sequencer_getAllTriggers},
+    {"getNumStepsPerPattern", getInt<&Sequencer::getNumStepsPerPattern>, "() -> int"},
+    {"getBPM", getInt<&Sequencer::getBPM>, "() -> int"},
+    {"getCurrentStep", getInt<&Sequencer::getCurrentStep>, "() -> int"},
+    {"getCurrentStep16", getInt<&Sequencer::getCurrentStep16>, "() -> int"},
+    {"getCurrentPattern", getInt<&Sequencer::getCurrentPattern>, "() -> int"},
+    {"setNumStepsPerPattern", setAtLeastOne<&Sequencer::setNumStepsPerPattern, kSetNumStepsPerPattern>,
+     "(n steps, at least 1) -> nothing"},
+    {"setBPM", setAtLeastOne<&Sequencer::setBPM, kSetBPM>, "(n beats per minute, at least 1) -> nothing"},
+    {"setLoopLen", setAtLeastOne<&Sequencer::setLoopLen, kSetLoopLen>, "(n patterns, at least 1) -> nothing"},
+    {"restart", sequencer_restart, "() or (n step) -> nothing"},
+    {"start", noArguments<&Sequencer::start>, "() -> nothing"},
+    {"stop", noArguments<&Sequencer::stop>, "() -> nothing"},
+    {"clearTriggers", noArguments<&Sequencer::clearTriggers>, "() -> nothing"},
+    {"getNumStepsPerNote", sequencer_getNumStepsPerNote, "(i note length) -> int"},
+    {"getNoteTime", noteTime<&Sequencer::getNoteTime, kGetNoteTime>, "(i note length) -> float"},
+    {"setTrigger", setTrigger<false>,
+     "(i step, SEQUENCERACTION) or (i step, SEQUENCERACTION, b looped) or (i pattern, i step, "
+     "SEQUENCERACTION) or (i pattern, i step, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER"},
+    {"setTrigger16", setTrigger<true>,
+     "(i step, SEQUENCERACTION) or (i step, SEQUENCERACTION, b looped) or (i pattern, i step, "
+     "SEQUENCERACTION) or (i pattern, i step, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER"},
+    {"setTriggerOnNext", sequencer_setTriggerOnNext,
+     "(i note length, SEQUENCERACTION) or (i note length, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER or "
+     "null"},
+    {"moveTriggerToFront", sequencer_moveTriggerToFront, "(SEQUENCERTRIGGER) -> nothing"},
+    {"gotoStep", gotoStep<false>, "(i step) or (i pattern, i step) -> nothing"},
+    {"gotoStep16", gotoStep<true>, "(i step) or (i pattern, i step) -> nothing"},
+    {"getMSTillNextStep", getFloat<&Sequencer::getMSTillNextStep>, "() -> float"},
+    {"getMSTillNextStep16", getFloat<&Sequencer::getMSTillNextStep16>, "() -> float"},
+    {"getMSTillNextSequencePos", noteTime<&Sequencer::getMSTillNextSequencePos, kGetMSTillNextSequencePos>,
+     "(i note length) -> float"},
+    {"isInUpdate", sequencer_isInUpdate, "() -> bool"},
+    {"getAllTriggers", sequencer_getAllTriggers,
+     "() -> SEQUENCERTRIGGERLISTREFCONTAINER on the live trigger list"},
 };
 
-constexpr gmLibraryEntry kSequencerConstructors[] = {
-    {"SEQUENCER", constructSequencer, nullptr},
+constexpr ScriptFunction kSequencerConstructors[] = {
+    {"SEQUENCER", constructSequencer, "(GAMESYSTEM) -> new SEQUENCER"},
 };
 
 // ---- SEQUENCERACTION ----
@@ -361,10 +370,11 @@ int action_isTaggedForRemoval(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kActionMethods[] = {
-    {"setTable", action_setTable},
-    {"tagForRemoval", action_tagForRemoval},
-    {"isTaggedForRemoval", action_isTaggedForRemoval},
-    {"callMethod", gameObjectCallMethod<SequencerAction>},
+    {"setTable", action_setTable, "(table) -> nothing"},
+    {"tagForRemoval", action_tagForRemoval, "() -> nothing"},
+    {"isTaggedForRemoval", action_isTaggedForRemoval, "() -> bool"},
+    {"callMethod", gameObjectCallMethod<SequencerAction>,
+     "(s name, any...) -> the method's result, or null when nothing handles it"},
 };
 
 // ---- SEQUENCERTRIGGER ----
@@ -392,23 +402,26 @@ int trigger_getAction(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kTriggerMethods[] = {
-    {"getPattern", triggerGetInt<&SequencerTrigger::getPattern>},
-    {"getStep", triggerGetInt<&SequencerTrigger::getStep>},
-    {"getLooped", trigger_getLooped},
-    {"getAction", trigger_getAction},
+    {"getPattern", triggerGetInt<&SequencerTrigger::getPattern>, "() -> int"},
+    {"getStep", triggerGetInt<&SequencerTrigger::getStep>, "() -> int"},
+    {"getLooped", trigger_getLooped, "() -> bool"},
+    {"getAction", trigger_getAction, "() -> SEQUENCERACTION"},
 };
 
 }  // namespace
 
 const ScriptTypeTable kSequencerType{ScriptType::SEQUENCER,  "SEQUENCER",    kSequencerMethods,        {},
                                      kSequencerConstructors, traceSequencer, destructHandle<Sequencer>};
-const ScriptTypeTable kSequencerActionType{ScriptType::SEQUENCERACTION,
-                                           "SEQUENCERACTION",
-                                           kActionMethods,
-                                           kActionOperators,
-                                           kActionConstructors,
-                                           traceAction,
-                                           destructHandle<SequencerAction>};
+const ScriptTypeTable kSequencerActionType{
+    ScriptType::SEQUENCERACTION,
+    "SEQUENCERACTION",
+    kActionMethods,
+    kActionOperators,
+    kActionConstructors,
+    traceAction,
+    destructHandle<SequencerAction>,
+    "members: any name reads or writes the action's table (for actions made by SEQUENCERACTION); the "
+    "sequencer calls the table's execute() when a trigger fires"};
 const ScriptTypeTable kSequencerTriggerType{
     ScriptType::SEQUENCERTRIGGER,    "SEQUENCERTRIGGER", kTriggerMethods, {}, {}, nullptr,
     destructHandle<SequencerTrigger>};

@@ -233,26 +233,27 @@ bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t,
 }
 
 constexpr ScriptMethod kShapeMethods[] = {
-    {"setAsCircle", circle<&Shape::setAsCircle, kSetAsCircle>},
-    {"setAsFilledCircle", circle<&Shape::setAsFilledCircle, kSetAsFilledCircle>},
-    {"draw", shape_draw},
-    {"getQuality", getInt<&Shape::getQuality>},
-    {"plotVertices", shape_plotVertices},
-    {"getShapeType", getInt<&Shape::getShapeType>},
-    {"getVertex", shape_getVertex},
-    {"setDir", shape_setDir},
-    {"setPos", shape_setPos},
-    {"setPosZ", shape_setPosZ},
-    {"setScale", shape_setScale},
-    {"isUsesColour", getBool<&Shape::isUsesColour>},
-    {"isUsesTexture", getBool<&Shape::isUsesTexture>},
-    {"setIsUsesColour", setBool<&Shape::setIsUsesColour>},
-    {"setIsUsesTexture", setBool<&Shape::setIsUsesTexture>},
-    {"setTexture", shape_setTexture},
+    {"setAsCircle", circle<&Shape::setAsCircle, kSetAsCircle>, "(n radius) -> nothing"},
+    {"setAsFilledCircle", circle<&Shape::setAsFilledCircle, kSetAsFilledCircle>, "(n radius) -> nothing"},
+    {"draw", shape_draw, "() -> nothing"},
+    {"getQuality", getInt<&Shape::getQuality>, "() -> int"},
+    {"plotVertices", shape_plotVertices,
+     "() or (i start, i end) or (i start, i end, i increment) -> nothing"},
+    {"getShapeType", getInt<&Shape::getShapeType>, "() -> int"},
+    {"getVertex", shape_getVertex, "(i index) -> SHAPEVERTEX"},
+    {"setDir", shape_setDir, "(n angle) or (REALPOINT dir) or (n x, n y) -> nothing"},
+    {"setPos", shape_setPos, "(REALPOINT) or (REALPOINT, n z) or (n x, n y) or (n x, n y, n z) -> nothing"},
+    {"setPosZ", shape_setPosZ, "(n z) -> nothing"},
+    {"setScale", shape_setScale, "(n sx, n sy) or (n sx, n sy, n sz) -> nothing"},
+    {"isUsesColour", getBool<&Shape::isUsesColour>, "() -> bool"},
+    {"isUsesTexture", getBool<&Shape::isUsesTexture>, "() -> bool"},
+    {"setIsUsesColour", setBool<&Shape::setIsUsesColour>, "(b) -> nothing"},
+    {"setIsUsesTexture", setBool<&Shape::setIsUsesTexture>, "(b) -> nothing"},
+    {"setTexture", shape_setTexture, "(s texture name) -> nothing"},
 };
 
-constexpr gmLibraryEntry kShapeConstructors[] = {
-    {"SHAPE", constructShape, nullptr},
+constexpr ScriptFunction kShapeConstructors[] = {
+    {"SHAPE", constructShape, "(i shape type, i vertex count, GAMESYSTEM) -> new SHAPE"},
 };
 
 // ---- SHAPEVERTEX ----
@@ -357,4 +358,12 @@ constexpr ScriptOperator kVertexOperators[] = {
 const ScriptTypeTable kShapeType{ScriptType::SHAPE,  "SHAPE",      kShapeMethods, {},
                                  kShapeConstructors, traceOneUnit, destructShape};
 const ScriptTypeTable kShapeVertexType{
-    ScriptType::SHAPEVERTEX, "SHAPEVERTEX", {}, kVertexOperators, {}, traceVertex, destructVertex};
+    ScriptType::SHAPEVERTEX,
+    "SHAPEVERTEX",
+    {},
+    kVertexOperators,
+    {},
+    traceVertex,
+    destructVertex,
+    "members pos and texPos (REALPOINT referring to the vertex's x, y and u, v), x, y, z, u, v, alpha "
+    "(float), colour (COLOUR referring to the vertex's colour), read and write"};

@@ -81,24 +81,24 @@ int alarm_setIsEnabled(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kAlarmMethods[] = {
-    {"setInterval", alarmSetFloat<&Alarm::setInterval>},
-    {"setIntervalAndHardReset", alarmSetFloat<&Alarm::setIntervalAndHardReset>},
-    {"phaseReset", alarmSetFloat<&Alarm::phaseReset>},
-    {"reset", alarmNoArguments<&Alarm::reset>},
-    {"hardReset", alarmNoArguments<&Alarm::hardReset>},
-    {"randomReset", alarmNoArguments<&Alarm::randomReset>},
-    {"update", alarm_update},
-    {"getInterval", alarmGetFloat<&Alarm::getInterval>},
-    {"getTimeTillAlarm", alarmGetFloat<&Alarm::getTimeTillAlarm>},
-    {"getAlarmPercentage", alarmGetFloat<&Alarm::getAlarmPercentage>},
-    {"getMSElapsed", alarmGetFloat<&Alarm::getMSElapsed>},
-    {"isAlarming", alarmGetBool<&Alarm::isAlarming>},
-    {"isEnabled", alarmGetBool<&Alarm::isEnabled>},
-    {"setIsEnabled", alarm_setIsEnabled},
+    {"setInterval", alarmSetFloat<&Alarm::setInterval>, "(n ms) -> nothing"},
+    {"setIntervalAndHardReset", alarmSetFloat<&Alarm::setIntervalAndHardReset>, "(n ms) -> nothing"},
+    {"phaseReset", alarmSetFloat<&Alarm::phaseReset>, "(n ms) -> nothing"},
+    {"reset", alarmNoArguments<&Alarm::reset>, "() -> nothing"},
+    {"hardReset", alarmNoArguments<&Alarm::hardReset>, "() -> nothing"},
+    {"randomReset", alarmNoArguments<&Alarm::randomReset>, "() -> nothing"},
+    {"update", alarm_update, "(n elapsed ms) -> bool"},
+    {"getInterval", alarmGetFloat<&Alarm::getInterval>, "() -> float"},
+    {"getTimeTillAlarm", alarmGetFloat<&Alarm::getTimeTillAlarm>, "() -> float"},
+    {"getAlarmPercentage", alarmGetFloat<&Alarm::getAlarmPercentage>, "() -> float"},
+    {"getMSElapsed", alarmGetFloat<&Alarm::getMSElapsed>, "() -> float"},
+    {"isAlarming", alarmGetBool<&Alarm::isAlarming>, "() -> bool"},
+    {"isEnabled", alarmGetBool<&Alarm::isEnabled>, "() -> bool"},
+    {"setIsEnabled", alarm_setIsEnabled, "(b) -> nothing"},
 };
 
-constexpr gmLibraryEntry kAlarmConstructors[] = {
-    {"ALARM", constructAlarm, nullptr},
+constexpr ScriptFunction kAlarmConstructors[] = {
+    {"ALARM", constructAlarm, "() or (n interval) or (n interval, b startAlarming) -> new ALARM"},
 };
 
 // ---- LFO ----
@@ -149,19 +149,19 @@ int lfo_getValue(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kLFOMethods[] = {
-    {"update", lfoSetFloat<&LFO::update>},
-    {"setPhase", lfoSetFloat<&LFO::setPhase>},
-    {"setRandomPhase", lfo_setRandomPhase},
-    {"setRate", lfoSetFloat<&LFO::setRate>},
-    {"setRange", lfoSetTwoFloats<&LFO::setRange>},
-    {"setContour", lfoSetTwoFloats<&LFO::setContour>},
-    {"getValue", lfo_getValue},
+    {"update", lfoSetFloat<&LFO::update>, "(n elapsed ms) -> nothing"},
+    {"setPhase", lfoSetFloat<&LFO::setPhase>, "(n) -> nothing"},
+    {"setRandomPhase", lfo_setRandomPhase, "() -> nothing"},
+    {"setRate", lfoSetFloat<&LFO::setRate>, "(n) -> nothing"},
+    {"setRange", lfoSetTwoFloats<&LFO::setRange>, "(n low, n high) -> nothing"},
+    {"setContour", lfoSetTwoFloats<&LFO::setContour>, "(n, n) -> nothing"},
+    {"getValue", lfo_getValue, "() -> float"},
 };
 
-constexpr gmLibraryEntry kLFOConstructors[] = {
-    {"SAWLFO", constructLFO<SawLFO>, nullptr},
-    {"PULSELFO", constructLFO<PulseLFO>, nullptr},
-    {"TRIANGLELFO", constructLFO<TriangleLFO>, nullptr},
+constexpr ScriptFunction kLFOConstructors[] = {
+    {"SAWLFO", constructLFO<SawLFO>, "() -> new LFO"},
+    {"PULSELFO", constructLFO<PulseLFO>, "() -> new LFO"},
+    {"TRIANGLELFO", constructLFO<TriangleLFO>, "() -> new LFO"},
 };
 }  // namespace
 
