@@ -424,11 +424,10 @@ void Box2DPhysicsData::update(float deltaMS) {
         rotateSpeed_ = nextRotateSpeed(rotateSpeed_, rotateAmount_, deltaMS);
         if (!std::isfinite(rotateSpeed_))
             rotateSpeed_ = 0.0f;
-        // Without turning the direction stays exactly as set.
-        if (rotateSpeed_ != 0.0f) {
-            const float angle = std::atan2(direction_.y, direction_.x) + rotateSpeed_ * deltaMS;
-            direction_ = {std::cos(angle), std::sin(angle)};
-        }
+        // Remade from its angle on every update, turning or not: a direction set to (0, 0)
+        // becomes the x axis (angle 0), so thrust works again.
+        const float angle = std::atan2(direction_.y, direction_.x) + rotateSpeed_ * deltaMS;
+        direction_ = {std::cos(angle), std::sin(angle)};
     }
     clearRequests();
 }

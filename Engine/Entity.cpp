@@ -70,8 +70,9 @@ void Entity::update(float deltaMS) {
     if (exploding_)
         msSinceExplosion_ += deltaMS;
     applyGameBoardRules();
-    updateLFOs(deltaMS);
+    // Alarms first: an onAlarm sees the oscillators as the previous tick left them.
     updateAlarms(deltaMS);
+    updateLFOs(deltaMS);
 }
 
 void Entity::applyGameBoardRules() {

@@ -10,6 +10,9 @@ InputModule::InputModule(GameSystem* gameSystem) : EngineModule(gameSystem) { ad
 float InputModule::getJoystickAxis(int, int) { return 0.0f; }
 float InputModule::getMousePosX() { return 0.0f; }
 float InputModule::getMousePosY() { return 0.0f; }
+RealPoint InputModule::getMousePos() {
+    return {getMousePosX(), getMousePosY()};
+}
 
 void InputModule::setKeyState(int keyCode, bool down) {
     if (!TACT_ASSERT(keyCode >= 0 && keyCode < NUM_KEYCODES, "kc>=0&&kc<NUM_KEYCODES")) return;

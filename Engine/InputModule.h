@@ -9,6 +9,7 @@
 
 #include "Engine/EngineModule.h"
 #include "Engine/KeyCodes.h"
+#include "Engine/RealPoint.h"
 
 class InputModule : public EngineModule {
 public:
@@ -21,6 +22,8 @@ public:
     virtual float getJoystickAxis(int joystick, int axis);
     virtual float getMousePosX();
     virtual float getMousePosY();
+    // Both coordinates at once: (getMousePosX(), getMousePosY()).
+    RealPoint getMousePos();
 
     // Stores a key's state; a change is first reported to the game system (press or release),
     // then to the key listener.

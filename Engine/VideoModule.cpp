@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <sstream>
 
@@ -14,6 +15,7 @@
 #include "Engine/FontFace.h"
 #include "Engine/GameSystem.h"
 #include "Engine/ParticleManager.h"
+#include "Engine/PhysicsData.h"
 #include "Engine/RealPoint.h"
 #include "Engine/ShapeType.h"
 #include "Engine/SimulationTimer.h"
@@ -24,11 +26,12 @@ namespace {
 // The reference width the line width is given in.
 constexpr float kLineWidthReferencePixels = 800.0f;
 
-// The board position that orders entities in Y-depth mode.
-// TODO: the body position's y once entities carry their physics body; until then every entity
-// has the same depth and Y depth only switches the depth test off.
-float drawDepthOf(const Entity*) {
-    return 0.0f;
+// The board position that orders entities in Y-depth mode: the body's y. A NaN y counts as the
+// top of the board, so the sort always sees a strict order.
+float drawDepthOf(const Entity* entity) {
+    const PhysicsData* body = entity->getPhysicsData();
+    const float y = body != nullptr ? body->getPos().y : 0.0f;
+    return std::isnan(y) ? std::numeric_limits<float>::infinity() : y;
 }
 
 // Corners of the full-area quad that clear draws in the (0, 1) x (0, 1) view.

@@ -109,11 +109,8 @@ void GLFWInputModule::update(float deltaMS) {
         if (!joystickPresent_[j])
             continue;
         int count = 0;
-        // Only as many axes as the device reports; an unplugged device reports none.
         const float* values = glfwGetJoystickAxes(GLFW_JOYSTICK_1 + j, &count);
-        if (values == nullptr)
-            count = 0;
-        std::copy_n(values, std::min(count, kNumAxes), axes_[j].begin());
+        axes_[j] = engineAxes(values, count);
     }
 
     GLFWwindow* window = getWindow();
@@ -147,6 +144,18 @@ void GLFWInputModule::readJoystickZero() {
     for (int i = 0; i < kMappedJoystickButtons; ++i) {
         setKeyState(JOYSTICK0_BUTTON0 + i, i < count && pressed[i] == GLFW_PRESS);
     }
+}
+
+std::array<float, GLFWInputModule::kNumAxes> GLFWInputModule::engineAxes(const float* values, int count) {
+    std::array<float, kNumAxes> axes{};
+    // Only as many axes as the device reports; an unplugged device reports none.
+    if (values == nullptr || count <= 0)
+        return axes;
+    std::copy_n(values, std::min(count, kNumAxes), axes.begin());
+    // GLFW 3 reports a stick pushed up as a negative Y on Linux, while the engine reads Y as
+    // positive upwards (UP at y >= 0.3): the stick's Y axis is turned round.
+    axes[1] = -axes[1];
+    return axes;
 }
 
 float GLFWInputModule::getJoystickAxis(int joystick, int axis) {

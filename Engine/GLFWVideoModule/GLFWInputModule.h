@@ -28,6 +28,9 @@ class GLFWInputModule : public InputModule {
 
     // The GLFW key behind an engine key code; GLFW_KEY_UNKNOWN for codes with no key.
     static int deviceKeyFor(int keyCode);
+    // The axis values the engine keeps for the [count] values GLFW reported: the first eight,
+    // the rest 0, with the stick's Y axis (1) positive upwards.
+    static std::array<float, kNumAxes> engineAxes(const float* values, int count);
 
   private:
     GLFWwindow* getWindow() const;

@@ -7,6 +7,7 @@
 #include "Engine/FatalError.h"
 #include "Engine/GLFWVideoModule/FreeTypeFontFace.h"
 #include "Engine/GLFWVideoModule/Screenshot.h"
+#include "Engine/GameBoard.h"
 #include "Engine/GameSystem.h"
 #include "Engine/ShapeType.h"
 
@@ -27,9 +28,6 @@ constexpr double kWorldNear = 1.0;
 constexpr double kWorldFar = 1000000.0;
 // The line width every new window starts with, in units of an 800-pixel-wide area.
 constexpr float kDefaultLineWidth = 2.0f;
-// The extent of a default game board; setupWorldOrthoView shows it.
-// TODO: read the board's corners once the game board carries them.
-constexpr double kBoardMinX = -2399.0, kBoardMinY = -1339.0, kBoardMaxX = 2399.0, kBoardMaxY = 1339.0;
 // The bold sans-serif font that stands in for a game's missing default font: where Debian's
 // fonts-dejavu-core puts it, or else what fontconfig offers for this pattern.
 constexpr const char* kFallbackFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
@@ -289,7 +287,14 @@ void GLFWVideoModule::setupWorldView() {
 }
 
 void GLFWVideoModule::setupWorldOrthoView() {
-    loadProjection([] { glOrtho(kBoardMinX, kBoardMaxX, kBoardMinY, kBoardMaxY, -1.0, 1.0); });
+    // A module without a game system shows a board of the default extent.
+    static const GameBoard kDefaultBoard;
+    const GameBoard* board = gameSystem_ != nullptr ? gameSystem_->getGameBoard() : nullptr;
+    if (board == nullptr)
+        board = &kDefaultBoard;
+    const RealPoint min = board->getMinPos();
+    const RealPoint max = board->getMaxPos();
+    loadProjection([min, max] { glOrtho(min.x, max.x, min.y, max.y, -1.0, 1.0); });
 }
 
 void GLFWVideoModule::setupOrthoView() {

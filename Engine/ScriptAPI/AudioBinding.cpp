@@ -1,5 +1,204 @@
 // AUDIO (the global Audio): sounds and voices.
 #include "Engine/AudioModule.h"
+#include "Engine/MathUtil.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
-const ScriptTypeTable kAudioType{ScriptType::AUDIO, "AUDIO", {}, {}, {}, nullptr, destructHandle<AudioModule>};
+namespace {
+AudioModule* audio(gmScriptThread* thread) {
+    return selfAs<AudioModule>(thread);
+}
+
+// Voice ids reach scripts as ints (an id past the int range reads negative and maps back here);
+// a float names the id it truncates to, and a negative one none.
+VoiceId voiceIdOf(const gmValue& value) {
+    if (value.isInt())
+        return static_cast<VoiceId>(value.getInt());
+    return MathUtil::truncateToUnsigned(value.getFloat());
+}
+
+int pushVoiceId(gmScriptThread* thread, VoiceId id) {
+    thread->pushInt(static_cast<int32_t>(id));
+    return kDone;
+}
+
+// (n voice id): the id; false after logging.
+bool voiceParam(gmScriptThread* thread, int32_t index, VoiceId& out) {
+    float unused = 0.0f;
+    if (!gmFloatOrIntParam(thread, index, unused))
+        return false;
+    out = voiceIdOf(thread->getParam(index));
+    return true;
+}
+
+// (i voice id).
+bool intVoiceParam(gmScriptThread* thread, int32_t index, VoiceId& out) {
+    int32_t id = 0;
+    if (!gmIntParam(thread, index, id))
+        return false;
+    out = static_cast<VoiceId>(id);
+    return true;
+}
+
+// (s) or (s, note).
+int audio_loadSound(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 1 && count != 2)
+        return scriptError(thread, "\"loadSound\" expecting parameters (string) or (string,NOTE)");
+    const char* name = nullptr;
+    float note = 0.0f;
+    if (!gmStringParam(thread, 0, name) || (count == 2 && !gmFloatOrIntParam(thread, 1, note)))
+        return kRunTimeError;
+    return pushBool(
+        thread, count == 2 ? self->loadSound(name, MathUtil::truncateToInt(note)) : self->loadSound(name));
+}
+
+int audio_unloadSound(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    const char* name = nullptr;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name))
+        return kRunTimeError;
+    self->unloadSound(name);
+    return kDone;
+}
+
+template <void (AudioModule::*Operation)()>
+int noArguments(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    (self->*Operation)();
+    return kDone;
+}
+
+int audio_getDefaultBaseNote(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    thread->pushInt(self->getDefaultBaseNote());
+    return kDone;
+}
+
+// (s) or (s, pan, volume) or (s, note, gate time, pan, volume).
+int audio_playSound(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 1 && count != 3 && count != 5)
+        return scriptError(thread,
+                           "\"playSound\" expecting parameters (string) or (string,float,float) or "
+                           "(string,NOTE,float,float,float)");
+    const char* name = nullptr;
+    float n[4] = {};
+    if (!gmStringParam(thread, 0, name))
+        return kRunTimeError;
+    for (int32_t i = 1; i < count; ++i) {
+        if (!gmFloatOrIntParam(thread, i, n[i - 1]))
+            return kRunTimeError;
+    }
+    if (count == 1)
+        return pushVoiceId(thread, self->playSound(name));
+    if (count == 3)
+        return pushVoiceId(thread, self->playSound(name, n[0], n[1]));
+    return pushVoiceId(thread, self->playSound(name, MathUtil::truncateToInt(n[0]), n[1], n[2], n[3]));
+}
+
+int audio_isVoiceValid(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    VoiceId id = INVALID_VOICEID;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !intVoiceParam(thread, 0, id))
+        return kRunTimeError;
+    return pushBool(thread, self->isVoiceValid(id));
+}
+
+int audio_stopVoice(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    VoiceId id = INVALID_VOICEID;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !intVoiceParam(thread, 0, id))
+        return kRunTimeError;
+    self->stopVoice(id);
+    return kDone;
+}
+
+template <void (AudioModule::*Setter)(float)>
+int setVolume(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    float volume = 0.0f;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, volume))
+        return kRunTimeError;
+    (self->*Setter)(volume);
+    return kDone;
+}
+
+template <float (AudioModule::*Getter)() const>
+int getVolume(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    thread->pushFloat((self->*Getter)());
+    return kDone;
+}
+
+// (n voice id, n value).
+template <void (AudioModule::*Setter)(VoiceId, float)>
+int setVoiceFloat(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    VoiceId id = INVALID_VOICEID;
+    float value = 0.0f;
+    if (self == nullptr || !gmCheckParamCount(thread, 2) || !voiceParam(thread, 0, id) ||
+        !gmFloatOrIntParam(thread, 1, value))
+        return kRunTimeError;
+    (self->*Setter)(id, value);
+    return kDone;
+}
+
+int audio_setVoiceNote(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    VoiceId id = INVALID_VOICEID;
+    float note = 0.0f;
+    if (self == nullptr || !gmCheckParamCount(thread, 2) || !voiceParam(thread, 0, id) ||
+        !gmFloatOrIntParam(thread, 1, note))
+        return kRunTimeError;
+    self->setVoiceNote(id, MathUtil::truncateToInt(note));
+    return kDone;
+}
+
+int audio_setVoicePause(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    VoiceId id = INVALID_VOICEID;
+    bool paused = false;
+    if (self == nullptr || !gmCheckParamCount(thread, 2) || !voiceParam(thread, 0, id) ||
+        !gmBoolParam(thread, 1, paused))
+        return kRunTimeError;
+    self->setVoicePause(id, paused);
+    return kDone;
+}
+
+constexpr ScriptMethod kAudioMethods[] = {
+    {"loadSound", audio_loadSound},
+    {"unloadSound", audio_unloadSound},
+    {"unloadAllSounds", noArguments<&AudioModule::unloadAllSounds>},
+    {"stopAllVoices", noArguments<&AudioModule::stopAllVoices>},
+    {"getDefaultBaseNote", audio_getDefaultBaseNote},
+    {"playSound", audio_playSound},
+    {"isVoiceValid", audio_isVoiceValid},
+    {"setMasterVolume", setVolume<&AudioModule::setMasterVolume>},
+    {"setMusicVolume", setVolume<&AudioModule::setMusicVolume>},
+    {"setSFXVolume", setVolume<&AudioModule::setSFXVolume>},
+    {"getMasterVolume", getVolume<&AudioModule::getMasterVolume>},
+    {"getMusicVolume", getVolume<&AudioModule::getMusicVolume>},
+    {"getSFXVolume", getVolume<&AudioModule::getSFXVolume>},
+    {"setVoiceVolume", setVoiceFloat<&AudioModule::setVoiceVolume>},
+    {"setVoicePan", setVoiceFloat<&AudioModule::setVoicePan>},
+    {"setVoiceNote", audio_setVoiceNote},
+    {"setVoiceGateTime", setVoiceFloat<&AudioModule::setVoiceGateTime>},
+    {"setVoicePause", audio_setVoicePause},
+    {"stopVoice", audio_stopVoice},
+};
+}  // namespace
+
+const ScriptTypeTable kAudioType{ScriptType::AUDIO,          "AUDIO", kAudioMethods, {}, {}, nullptr,
+                                 destructHandle<AudioModule>};

@@ -2,6 +2,7 @@
 // input focus runs, Input is the unfocused module, on which no key is down.
 #include "Engine/InputModule.h"
 #include "Engine/KeyCodes.h"
+#include "Engine/MathUtil.h"
 #include "Engine/RealPoint.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
@@ -10,7 +11,7 @@ int input_isKeyPressed(gmScriptThread* thread) {
     InputModule* input = selfAs<InputModule>(thread);
     float code = 0.0f;
     if (input == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, code)) return kRunTimeError;
-    const int key = static_cast<int>(code);
+    const int key = MathUtil::truncateToInt(code);
     // Codes outside the key table are simply not pressed.
     return pushBool(thread, key >= 0 && key < NUM_KEYCODES && input->isKeyPressed(key));
 }

@@ -1,5 +1,510 @@
 // VIDEO (the global Video): the window, views, drawing state and primitives, textures and text.
+#include <cmath>
+#include <string>
+
+#include "Engine/Colour.h"
+#include "Engine/ColourManager.h"
+#include "Engine/GameSystem.h"
+#include "Engine/MathUtil.h"
+#include "Engine/PrintInfo.h"
+#include "Engine/ScriptAPI/PrintInfoValue.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
+#include "Engine/ShapeType.h"
 #include "Engine/VideoModule.h"
 
-const ScriptTypeTable kVideoType{ScriptType::VIDEO, "VIDEO", {}, {}, {}, nullptr, destructHandle<VideoModule>};
+namespace {
+VideoModule* video(gmScriptThread* thread) {
+    return selfAs<VideoModule>(thread);
+}
+
+bool isNumber(const gmValue& value) {
+    return value.isInt() || value.isFloat();
+}
+
+bool isOfType(const gmValue& value, ScriptType type) {
+    return value.getType() == scriptTypeId(type);
+}
+
+// Arguments [first] .. [first + count) as floats (ints converted), checked in order.
+bool numberParams(gmScriptThread* thread, int32_t first, int32_t count, float* out) {
+    for (int32_t i = 0; i < count; ++i) {
+        if (!gmFloatOrIntParam(thread, first + i, out[i]))
+            return false;
+    }
+    return true;
+}
+
+// A COLOUR argument's colour; null when it is no longer there.
+const Colour* colourParam(gmScriptThread* thread, int32_t index) {
+    const Colour* colour = nullptr;
+    return objectParam(thread, index, ScriptType::COLOUR, colour) ? colour : nullptr;
+}
+
+// The named colour, through the game's colour table (black without one).
+Colour namedColour(VideoModule& module, const char* name) {
+    ColourManager* colours =
+        module.getGameSystem() != nullptr ? module.getGameSystem()->getColourManager() : nullptr;
+    return colours != nullptr ? colours->getColour(std::string(name)) : Colour();
+}
+
+// ---- Simple forms ----
+
+template <int (VideoModule::*Getter)() const>
+int getInt(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    thread->pushInt((self->*Getter)());
+    return kDone;
+}
+
+template <float (VideoModule::*Getter)() const>
+int getFloat(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    thread->pushFloat((self->*Getter)());
+    return kDone;
+}
+
+template <bool (VideoModule::*Query)() const>
+int getBool(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    return self != nullptr ? pushBool(thread, (self->*Query)()) : kRunTimeError;
+}
+
+template <void (VideoModule::*Operation)()>
+int noArguments(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    (self->*Operation)();
+    return kDone;
+}
+
+template <void (VideoModule::*Setter)(bool)>
+int setBool(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    bool value = false;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, value))
+        return kRunTimeError;
+    (self->*Setter)(value);
+    return kDone;
+}
+
+template <void (VideoModule::*Rotate)(float)>
+int rotate(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    float angle = 0.0f;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, angle))
+        return kRunTimeError;
+    (self->*Rotate)(angle);
+    return kDone;
+}
+
+// ---- Window and views ----
+
+int video_setAspectRatio(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    float ratio = 0.0f;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, ratio))
+        return kRunTimeError;
+    // The module would ignore it; a script is told, and the old ratio stays.
+    if (!(ratio > 0.0f) || !std::isfinite(ratio))
+        return scriptError(thread, "\"setAspectRatio\": aspect ratio %g is not a positive number",
+                           static_cast<double>(ratio));
+    self->setAspectRatio(ratio);
+    return kDone;
+}
+
+int video_setCameraPos(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    float c[3] = {};
+    if (self == nullptr || !gmCheckParamCount(thread, 3) || !numberParams(thread, 0, 3, c))
+        return kRunTimeError;
+    self->setCameraPos(c[0], c[1], c[2]);
+    return kDone;
+}
+
+// () or (w, h, full screen) or (w, h, full screen, antialiasing).
+int video_restartVideo(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count == 0) {
+        self->restartVideo();
+        return kDone;
+    }
+    if (count != 3 && count != 4)
+        return scriptError(thread,
+                           "\"restartVideo\" expecting parameters (void) or (int,int,bool) or (w,h,fs,aa)");
+    int32_t width = 0;
+    int32_t height = 0;
+    bool fullScreen = false;
+    int32_t antialiasing = self->getAntialiasing();
+    if (!gmIntParam(thread, 0, width) || !gmIntParam(thread, 1, height) ||
+        !gmBoolParam(thread, 2, fullScreen))
+        return kRunTimeError;
+    if (count == 4 && !gmIntParam(thread, 3, antialiasing))
+        return kRunTimeError;
+    // The module refuses these and keeps its window; a script is told.
+    if (width <= 0 || height <= 0)
+        return scriptError(thread, "\"restartVideo\": window size %d x %d is not positive", width, height);
+    self->restartVideo(width, height, fullScreen, antialiasing);
+    return kDone;
+}
+
+// ---- Drawing state ----
+
+// () or (COLOUR, alpha) or (colour name, alpha) or (r, g, b) or (r, g, b, a).
+int video_clear(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    float c[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    if (count == 0) {
+    } else if (count == 2 &&
+               (isOfType(thread->getParam(0), ScriptType::COLOUR) || thread->getParam(0).isString())) {
+        Colour colour;
+        if (thread->getParam(0).isString()) {
+            colour = namedColour(*self, thread->getParam(0).getString()->getText());
+        } else if (const Colour* given = colourParam(thread, 0)) {
+            colour = *given;
+        } else {
+            return kRunTimeError;
+        }
+        if (!gmFloatOrIntParam(thread, 1, c[3]))
+            return kRunTimeError;
+        c[0] = colour.getRed();
+        c[1] = colour.getGreen();
+        c[2] = colour.getBlue();
+    } else if (count == 3 || count == 4) {
+        if (!numberParams(thread, 0, count, c))
+            return kRunTimeError;
+    } else {
+        return scriptError(thread,
+                           "\"clear\" expecting parameters (void) or (COLOUR,alpha) or (colourName,alpha) or "
+                           "(r,g,b) or (r,g,b,a)");
+    }
+    self->clear(c[0], c[1], c[2], c[3]);
+    return kDone;
+}
+
+// (c) or (c, alpha) with c a colour id, name or COLOUR; or (r, g, b) or (r, g, b, a).
+int video_setColour(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count == 1 || count == 2) {
+        const gmValue first = thread->getParam(0);
+        float alpha = 1.0f;
+        const Colour* colour = nullptr;
+        if (!first.isInt() && !first.isString() && (colour = colourParam(thread, 0)) == nullptr)
+            return kRunTimeError;
+        if (count == 2 && !gmFloatOrIntParam(thread, 1, alpha))
+            return kRunTimeError;
+        if (first.isInt()) {
+            self->setColour(static_cast<int>(first.getInt()), alpha);
+        } else if (first.isString()) {
+            self->setColour(std::string(first.getString()->getText()), alpha);
+        } else {
+            self->setColour(*colour, alpha);
+        }
+        return kDone;
+    }
+    if (count != 3 && count != 4)
+        return scriptError(
+            thread,
+            "\"setColour\" expecting parameteres ([id|name|COLOUR]) or ([id|name|COLOUR],alpha) "
+            "or (r,g,b) or (r,g,b,a)");
+    float c[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    if (!numberParams(thread, 0, count, c))
+        return kRunTimeError;
+    self->setColour(c[0], c[1], c[2], c[3]);
+    return kDone;
+}
+
+int video_setLineWidth(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    float width = 2.0f;
+    if (count > 1)
+        return scriptError(thread, "\"setLineWidth\" expecting parameters (void) or (REAL)");
+    if (count == 1 && !gmFloatOrIntParam(thread, 0, width))
+        return kRunTimeError;
+    self->setLineWidth(width);
+    return kDone;
+}
+
+// ---- Matrix ----
+
+// (x, y) or (x, y, z); [missing] stands in for z.
+int transformation(gmScriptThread* thread, const char* message, float missing,
+                   void (VideoModule::*operation)(float, float, float)) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 2 && count != 3)
+        return scriptError(thread, "%s", message);
+    float c[3] = {0.0f, 0.0f, missing};
+    if (!numberParams(thread, 0, count, c))
+        return kRunTimeError;
+    (self->*operation)(c[0], c[1], c[2]);
+    return kDone;
+}
+
+int video_translate(gmScriptThread* thread) {
+    return transformation(thread, "\"translate\" expecting parameters (float, float) or (float,float,float)",
+                          0.0f, &VideoModule::translate);
+}
+
+int video_scale(gmScriptThread* thread) {
+    return transformation(thread, "\"scale\" expecting parameters (x,y) or (x,y,z)", 1.0f,
+                          &VideoModule::scale);
+}
+
+// ---- Primitives ----
+
+int video_beginShape(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    float type = 0.0f;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, type))
+        return kRunTimeError;
+    const int32_t shapeType = MathUtil::truncateToInt(type);
+    if (shapeType < SHAPETYPE_QUADS || shapeType > SHAPETYPE_LINELOOP)
+        return scriptError(thread, "\"beginShape\": shape type %d is not a SHAPETYPE_ constant", shapeType);
+    self->beginShape(shapeType);
+    return kDone;
+}
+
+int video_plotVertex(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 2 && count != 3)
+        return scriptError(thread,
+                           "\"plotVertex\" expecting parameters (float,float) or (float,float,float)");
+    float c[3] = {};
+    if (!numberParams(thread, 0, count, c))
+        return kRunTimeError;
+    self->plotVertex(c[0], c[1], c[2]);
+    return kDone;
+}
+
+int video_endShape(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    self->endShape();
+    return kDone;
+}
+
+// ---- Textures ----
+
+// One string argument handed to [operation].
+template <void (*Operation)(VideoModule&, const std::string&)>
+int withName(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    const char* name = nullptr;
+    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name))
+        return kRunTimeError;
+    Operation(*self, name);
+    return kDone;
+}
+
+void beginTexture(VideoModule& module, const std::string& name) {
+    module.beginTexture(name);
+}
+void loadTexture(VideoModule& module, const std::string& name) {
+    module.loadTexture(name);
+}
+void setFont(VideoModule& module, const std::string& name) {
+    module.setFont(name);
+}
+
+int video_endTexture(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    self->endTexture();
+    return kDone;
+}
+
+// (8 numbers, name): four corners at z 0; (12 numbers, name): four corners with their z.
+int video_drawTexture(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 9 && count != 13)
+        return scriptError(thread,
+                           "\"drawTexture\" expecting parameters (8 REALs, string) or (12 REALs, string)");
+    const int32_t perCorner = count == 9 ? 2 : 3;
+    float corners[4][3] = {};
+    for (int32_t corner = 0; corner < 4; ++corner) {
+        if (!numberParams(thread, corner * perCorner, perCorner, corners[corner]))
+            return kRunTimeError;
+    }
+    const char* name = nullptr;
+    if (!gmStringParam(thread, count - 1, name))
+        return kRunTimeError;
+    self->drawTexture(corners, std::string(name));
+    return kDone;
+}
+
+// ---- Text ----
+
+int video_getTextWidth(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    const char* text = nullptr;
+    float height = 0.0f;
+    if (self == nullptr || !gmCheckParamCount(thread, 2) || !gmStringParam(thread, 0, text) ||
+        !gmFloatOrIntParam(thread, 1, height))
+        return kRunTimeError;
+    thread->pushFloat(self->getTextWidth(text, height));
+    return kDone;
+}
+
+// The forms are told apart by their signature, one letter per argument: n number, s string,
+// p PRINTINFO, ? anything else.
+int video_print(gmScriptThread* thread) {
+    VideoModule* self = video(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    std::string signature;
+    for (int32_t i = 0; i < count; ++i) {
+        const gmValue value = thread->getParam(i);
+        signature += isNumber(value)                          ? 'n'
+                     : value.isString()                       ? 's'
+                     : isOfType(value, ScriptType::PRINTINFO) ? 'p'
+                                                              : '?';
+    }
+    static constexpr const char* kSignatures[] = {"sn",      "snn",    "snnp",    "nnsn",
+                                                  "nnsnn",   "nnsnnp", "nnnsn",   "nnnsnn",
+                                                  "nnnsnnp", "nnnnsn", "nnnnsnn", "nnnnsnnp"};
+    bool known = false;
+    for (const char* accepted : kSignatures) known = known || signature == accepted;
+    if (!known)
+        return scriptError(thread, "\"print\" couldn't find matching method signature (%s)",
+                           signature.c_str());
+
+    const int32_t textIndex = static_cast<int32_t>(signature.find('s'));
+    float position[4] = {};
+    if (!numberParams(thread, 0, textIndex, position))
+        return kRunTimeError;
+    float left = 0.0f;
+    float right = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+    switch (textIndex) {
+        case 2:
+            left = right = position[0];
+            y = position[1];
+            break;
+        case 3:
+            left = right = position[0];
+            y = position[1];
+            z = position[2];
+            break;
+        case 4:
+            left = position[0];
+            right = position[1];
+            y = position[2];
+            z = position[3];
+            break;
+        default:
+            break;
+    }
+    const char* text = thread->getParam(textIndex).getString()->getText();
+    float height = 0.0f;
+    int32_t alignment = TEXTALIGN_LEFT;
+    if (!gmFloatOrIntParam(thread, textIndex + 1, height))
+        return kRunTimeError;
+    if (count > textIndex + 2 && !gmIntParam(thread, textIndex + 2, alignment))
+        return kRunTimeError;
+    if (alignment != TEXTALIGN_LEFT && alignment != TEXTALIGN_RIGHT && alignment != TEXTALIGN_CENTER)
+        return scriptError(thread, "\"print\": alignment %d is not a TEXTALIGN_ constant", alignment);
+
+    ScriptPrintInfo* record = nullptr;
+    if (count > textIndex + 3)
+        record =
+            static_cast<ScriptPrintInfo*>(thread->getParam(textIndex + 3).getHostObject()->getHostPointer());
+    PrintInfo info;
+    if (record != nullptr)
+        info.shouldDraw = record->shouldDraw;
+    const float result =
+        self->print(left, right, y, z, text, height, alignment, record != nullptr ? &info : nullptr);
+    if (record != nullptr) {
+        record->left = info.left;
+        record->right = info.right;
+        record->top = info.top;
+        record->bottom = info.bottom;
+    }
+    thread->pushFloat(result);
+    return kDone;
+}
+
+constexpr ScriptMethod kVideoMethods[] = {
+    {"getDeviceWidth", getInt<&VideoModule::getDeviceWidth>},
+    {"getDeviceHeight", getInt<&VideoModule::getDeviceHeight>},
+    {"getScreenWidth", getInt<&VideoModule::getScreenWidth>},
+    {"getScreenHeight", getInt<&VideoModule::getScreenHeight>},
+    {"getScreenBithDepth", getInt<&VideoModule::getScreenBithDepth>},
+    {"isFullScreen", getBool<&VideoModule::isFullScreen>},
+    {"isShowingFPS", getBool<&VideoModule::isShowingFPS>},
+    {"isYDepth", getBool<&VideoModule::isYDepth>},
+    {"getAspectRatio", getFloat<&VideoModule::getAspectRatio>},
+    {"setAspectRatio", video_setAspectRatio},
+    {"setupWorldView", noArguments<&VideoModule::setupWorldView>},
+    {"setupWorldOrthoView", noArguments<&VideoModule::setupWorldOrthoView>},
+    {"setupOrthoView", noArguments<&VideoModule::setupOrthoView>},
+    {"setupAspectRatioOrthoView", noArguments<&VideoModule::setupAspectRatioOrthoView>},
+    {"getCameraPosX", getFloat<&VideoModule::getCameraPosX>},
+    {"getCameraPosY", getFloat<&VideoModule::getCameraPosY>},
+    {"getCameraPosZ", getFloat<&VideoModule::getCameraPosZ>},
+    {"setCameraPos", video_setCameraPos},
+    {"clear", video_clear},
+    {"pushMatrix", noArguments<&VideoModule::pushMatrix>},
+    {"popMatrix", noArguments<&VideoModule::popMatrix>},
+    {"translate", video_translate},
+    {"scale", video_scale},
+    {"rotateX", rotate<&VideoModule::rotateX>},
+    {"rotateY", rotate<&VideoModule::rotateY>},
+    {"rotateZ", rotate<&VideoModule::rotateZ>},
+    {"beginShape", video_beginShape},
+    {"endShape", video_endShape},
+    {"setColour", video_setColour},
+    {"plotVertex", video_plotVertex},
+    {"beginTexture", withName<beginTexture>},
+    {"endTexture", video_endTexture},
+    {"clearDepthBuffer", noArguments<&VideoModule::clearDepthBuffer>},
+    {"pushAttributes", noArguments<&VideoModule::pushAttributes>},
+    {"popAttributes", noArguments<&VideoModule::popAttributes>},
+    {"clearAttributes", noArguments<&VideoModule::clearAttributes>},
+    {"clearAttributesStack", noArguments<&VideoModule::clearAttributesStack>},
+    {"setAttrDepthTest", setBool<&VideoModule::setAttrDepthTest>},
+    {"setAttrDepthWrite", setBool<&VideoModule::setAttrDepthWrite>},
+    {"setFont", withName<setFont>},
+    {"getTextWidth", video_getTextWidth},
+    {"print", video_print},
+    {"setIsShowingFPS", setBool<&VideoModule::setIsShowingFPS>},
+    {"setIsYDepth", setBool<&VideoModule::setIsYDepth>},
+    {"getFPS", getInt<&VideoModule::getFPS>},
+    {"setLineWidth", video_setLineWidth},
+    {"loadTexture", withName<loadTexture>},
+    {"deleteLoadedTextures", noArguments<&VideoModule::deleteLoadedTextures>},
+    {"drawTexture", video_drawTexture},
+    {"restartVideo", video_restartVideo},
+};
+}  // namespace
+
+const ScriptTypeTable kVideoType{ScriptType::VIDEO,          "VIDEO", kVideoMethods, {}, {}, nullptr,
+                                 destructHandle<VideoModule>};

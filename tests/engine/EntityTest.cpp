@@ -6,6 +6,7 @@
 #include "Engine/EntityTypeRegistry.h"
 #include "Engine/GameBoard.h"
 #include "Engine/MathUtil.h"
+#include "Engine/SawLFO.h"
 #include "Engine/ShapeType.h"
 #include "WorldHarness.h"
 
@@ -175,15 +176,24 @@ TEST_F(EntityBoard, OnlyAnEntityThatWasInsideIsRemovedAfterLeaving) {
     EXPECT_TRUE(entity->isTaggedForDeletion());
 }
 
-TEST_F(EntityBoard, UpdateRunsTheEntitysAlarms) {
+TEST_F(EntityBoard, UpdateRunsTheEntitysAlarmsThenItsLFOs) {
+    // The alarm notes the oscillator's level: an alarm sees the value of the tick before.
     struct Alarmed : TracingEntity {
         using TracingEntity::TracingEntity;
-        void onAlarm(int id) override { record("alarm" + std::to_string(id)); }
+        void onAlarm(int id) override {
+            record("alarm" + std::to_string(id) + " at " + std::to_string(getLFO(1)->getLevel()));
+        }
     } alarmed(&engine.gameSystem, &engine.trace, "e");
+    auto saw = std::make_unique<SawLFO>();
+    saw->setRate(100.0f);
+    alarmed.addLFO(1, std::move(saw));
     alarmed.addAlarm(3, 20.0f);
     alarmed.update(kTick);
+    const float afterFirst = alarmed.getLFO(1)->getLevel();
+    ASSERT_GT(afterFirst, 0.0f);
     alarmed.update(kTick);
-    EXPECT_EQ(engine.count("e.alarm3"), 1);
+    EXPECT_EQ(engine.trace, EventTrace{"e.alarm3 at " + std::to_string(afterFirst)});
+    EXPECT_GT(alarmed.getLFO(1)->getLevel(), afterFirst);
 }
 
 // ---- Drawing ------------------------------------------------------------------------------------

@@ -93,4 +93,15 @@ TEST(InputModule, ModifiersAndOutOfRangeCodes) {
     EXPECT_EQ(input.getMousePosX(), 0.0f);
 }
 
+TEST(InputModule, MousePosIsBothCoordinatesOfTheDevice) {
+    struct Pointer : InputModule {
+        Pointer() : InputModule(nullptr) {}
+        float getMousePosX() override { return 0.25f; }
+        float getMousePosY() override { return 0.75f; }
+    } pointer;
+    EXPECT_EQ(pointer.getMousePos().x, 0.25f);
+    EXPECT_EQ(pointer.getMousePos().y, 0.75f);
+    EXPECT_EQ(InputModule(nullptr).getMousePos().x, 0.0f);
+}
+
 }  // namespace

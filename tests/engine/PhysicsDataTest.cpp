@@ -83,6 +83,19 @@ TEST_F(Body, RotateRequestsTurnTheDirectionAtMostTheMaxRotateSpeed) {
     EXPECT_NEAR(body.getRotateSpeed(), -MathUtil::TWOPI / 3000.0f, 1e-6f);
 }
 
+TEST_F(Body, EveryUpdateRemakesTheDirectionFromItsAngleEvenWithoutTurning) {
+    // A direction set to (0, 0) has angle 0: after one update it is the x axis and thrust works.
+    body.setDir(0.0f, 0.0f);
+    EXPECT_EQ(body.getDir().x, 0.0f);
+    body.update(kTick);
+    EXPECT_EQ(body.getRotateSpeed(), 0.0f);
+    EXPECT_NEAR(body.getDir().x, 1.0f, 1e-6f);
+    EXPECT_NEAR(body.getDir().y, 0.0f, 1e-6f);
+    body.thrust();
+    body.update(kTick);
+    EXPECT_NEAR(body.getVel().x, 0.7f, 1e-5f);
+}
+
 TEST_F(Body, SetSpeedFromRestGoesAlongTheDirection) {
     body.setDir(1.0f, 0.0f);
     body.setSpeed(0.3f);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "Engine/PhysicsData.h"
 #include "Engine/ShapeType.h"
 #include "EngineHarness.h"
 
@@ -82,6 +83,18 @@ TEST_F(VideoFrame, YDepthSwitchesTheDepthTestOffForTheFrameOnly) {
     engine.video().render();
     EXPECT_EQ(engine.video().getDrawCalls()[1], (Call{"depthTest", {0}}));
     EXPECT_TRUE(engine.video().isAttrDepthTest());
+}
+
+TEST_F(VideoFrame, YDepthDrawsEntitiesLowerOnTheBoardOverThoseAbove) {
+    addEntity("middle")->getPhysicsData()->setPos(0.0f, 10.0f);
+    addEntity("low")->getPhysicsData()->setPos(0.0f, -500.0f);
+    addEntity("high")->getPhysicsData()->setPos(0.0f, 800.0f);
+    engine.video().setIsYDepth(true);
+    engine.trace.clear();
+    engine.video().render();
+    EXPECT_EQ(engine.trace,
+              (EventTrace{"Main.preDraw", "high.draw", "middle.draw", "low.draw", "high.drawAlpha",
+                          "middle.drawAlpha", "low.drawAlpha", "Main.postDraw"}));
 }
 
 TEST_F(VideoFrame, DeletedEntitiesLeaveTheDrawList) {

@@ -5,6 +5,7 @@
 
 #include <png.h>
 
+#include "Engine/GameBoard.h"
 #include "Engine/Shape.h"
 #include "WindowHarness.h"
 
@@ -105,6 +106,38 @@ TEST(WindowDrawing, DrawingAreaKeepsItsAspectWithBlackBorders) {
     EXPECT_FALSE(window.video().restartVideo(0, 1024, false));
     EXPECT_NE(window.video().getWindow(), nullptr);
     EXPECT_EQ(window.video().getDeviceWidth(), 1280);
+}
+
+TEST(WindowDrawing, TheWorldOrthoViewShowsTheGameBoard) {
+    // Fills the board's lower-left quarter, from its minimum corner to its middle, in its own view.
+    struct QuarterEntity : Entity {
+        using Entity::Entity;
+        void draw() override {
+            VideoModule* video = gameSystem_->getVideoModule();
+            const GameBoard* board = gameSystem_->getGameBoard();
+            const RealPoint min = board->getMinPos();
+            const RealPoint mid = board->getMidPos();
+            video->setupWorldOrthoView();
+            video->setColour(1.0f, 0.0f, 0.0f, 1.0f);
+            video->beginShape(SHAPETYPE_QUADS);
+            video->plotVertex(min.x, min.y, 0.0f);
+            video->plotVertex(mid.x, min.y, 0.0f);
+            video->plotVertex(mid.x, mid.y, 0.0f);
+            video->plotVertex(min.x, mid.y, 0.0f);
+            video->endShape();
+        }
+    };
+    WindowHarness window;
+    auto& gs = window.gameSystem;
+    gs.getGameBoard()->setMinPos({100.0f, -50.0f});
+    gs.getGameBoard()->setMaxPos({500.0f, 250.0f});
+    window.addEntity(new QuarterEntity(&gs));
+    const Screenshot frame = window.renderFrame();
+    // Half the board each way is half the 800 x 600 area.
+    EXPECT_EQ(frame.getPixel(390, 290), kRed);
+    EXPECT_EQ(frame.getPixel(5, 5), kRed);
+    EXPECT_EQ(frame.getPixel(410, 290), kBlack);
+    EXPECT_EQ(frame.getPixel(390, 310), kBlack);
 }
 
 TEST(WindowDrawing, SystemPauseScreenIsDarkRedWithAWhiteCross) {

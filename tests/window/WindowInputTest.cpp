@@ -97,6 +97,22 @@ TEST(WindowInput, KeysWithoutADeviceKeyMapToNothing) {
     EXPECT_EQ(GLFWInputModule::deviceKeyFor(NUM_KEYCODES), GLFW_KEY_UNKNOWN);
 }
 
+TEST(WindowInput, AStickPushedUpReadsAsAPositiveY) {
+    // What GLFW reports for a stick pushed up and to the left, with ten axes.
+    const float device[10] = {-1.0f, -0.5f, 0.25f, 0.125f, 0.0f, 0.0f, 0.0f, 0.75f, 0.5f, 0.5f};
+    const auto axes = GLFWInputModule::engineAxes(device, 10);
+    EXPECT_EQ(axes[0], -1.0f);
+    EXPECT_EQ(axes[1], 0.5f);
+    EXPECT_EQ(axes[2], 0.25f);
+    EXPECT_EQ(axes[7], 0.75f);
+    // Fewer axes than eight: the rest read 0; none at all: every axis 0.
+    const auto one = GLFWInputModule::engineAxes(device, 1);
+    EXPECT_EQ(one[0], -1.0f);
+    EXPECT_EQ(one[1], 0.0f);
+    EXPECT_EQ(GLFWInputModule::engineAxes(nullptr, 4)[0], 0.0f);
+    EXPECT_EQ(GLFWInputModule::engineAxes(device, -3)[0], 0.0f);
+}
+
 TEST(WindowStartDeathTest, NoDisplayIsTheFatalErrorCouldNotOpenWindow) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
