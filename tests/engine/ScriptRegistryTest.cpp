@@ -13,7 +13,7 @@
 
 #include "Engine/GameSystem.h"
 #include "Engine/GmScriptModule.h"
-#include "Engine/NullModuleFactory.h"
+#include "tests/doubles/NullModuleFactory.h"
 #include "Engine/ScriptAPI/ScriptRegistry.h"
 
 namespace {
