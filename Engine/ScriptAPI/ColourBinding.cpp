@@ -94,11 +94,6 @@ void destructColour(gmScriptMachine&, gmHostObject* object) {
     delete static_cast<Colour*>(object->getHostPointer());
 }
 
-bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {
-    workDone += 1;
-    return true;
-}
-
 constexpr ScriptMethod kColourMethods[] = {
     {"makeWithIntensity", colour_makeWithIntensity, "(n intensity) -> new COLOUR"},
     {"getBrightness", colour_getBrightness, "() -> float"},

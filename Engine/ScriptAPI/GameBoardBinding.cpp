@@ -57,16 +57,11 @@ int gameboard_isInGameBoard(gmScriptThread* thread) {
     if (self == nullptr)
         return kRunTimeError;
     RealPoint point;
-    const int32_t count = thread->getNumParams();
-    if (count == 1 && thread->getParam(0).getType() == scriptTypeId(ScriptType::REALPOINT)) {
-        if (!pointParam(thread, 0, point))
-            return kRunTimeError;
-    } else if (count == 2) {
-        if (!gmFloatOrIntParam(thread, 0, point.x) || !gmFloatOrIntParam(thread, 1, point.y))
-            return kRunTimeError;
-    } else {
+    const PointArgs form = pointOrXYParams(thread, point);
+    if (form == PointArgs::kError)
+        return kRunTimeError;
+    if (form == PointArgs::kWrongForm)
         return scriptError(thread, "\"isInGameBoard\" expecting parameters (REALPOINT) or (REAL,REAL)");
-    }
     return pushBool(thread, self->isInGameBoard(point));
 }
 

@@ -35,16 +35,11 @@ int setPoint(gmScriptThread* thread) {
     if (self == nullptr)
         return kRunTimeError;
     RealPoint point;
-    const int32_t count = thread->getNumParams();
-    if (count == 1 && thread->getParam(0).getType() == scriptTypeId(ScriptType::REALPOINT)) {
-        if (!pointParam(thread, 0, point))
-            return kRunTimeError;
-    } else if (count == 2) {
-        if (!gmFloatOrIntParam(thread, 0, point.x) || !gmFloatOrIntParam(thread, 1, point.y))
-            return kRunTimeError;
-    } else {
+    const PointArgs form = pointOrXYParams(thread, point);
+    if (form == PointArgs::kError)
+        return kRunTimeError;
+    if (form == PointArgs::kWrongForm)
         return scriptError(thread, "\"%s\" expecting parameters (REALPOINT) or (float,float)", Method.text);
-    }
     return (self->*Setter)(point.x, point.y) ? kDone : refused(thread, Method.text);
 }
 

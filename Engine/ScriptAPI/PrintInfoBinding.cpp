@@ -60,11 +60,6 @@ void destructPrintInfo(gmScriptMachine&, gmHostObject* object) {
     delete static_cast<ScriptPrintInfo*>(object->getHostPointer());
 }
 
-bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {
-    workDone += 1;
-    return true;
-}
-
 constexpr ScriptOperator kOperators[] = {
     {kGmOpGetDot, getDot},
     {kGmOpSetDot, setDot},

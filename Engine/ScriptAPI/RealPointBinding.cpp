@@ -12,18 +12,6 @@ void destructPoint(gmScriptMachine& machine, gmHostObject* object);
 namespace {
 RealPoint& self(gmScriptThread* thread) { return *static_cast<RealPoint*>(thread->getThis().getHostObject()->getHostPointer()); }
 
-bool numberOf(const gmValue& value, float& out) {
-    if (value.isFloat()) {
-        out = value.getFloat();
-        return true;
-    }
-    if (value.isInt()) {
-        out = static_cast<float>(value.getInt());
-        return true;
-    }
-    return false;
-}
-
 RealPoint* pointOf(const gmValue& value) {
     if (value.getType() != scriptTypeId(ScriptType::REALPOINT)) return nullptr;
     return static_cast<RealPoint*>(value.getHostObject()->getHostPointer());
@@ -69,7 +57,7 @@ gmOperatorStatus setDot(gmScriptMachine& machine, gmScriptThread*, gmValue* oper
     float* field = std::strcmp(member, "x") == 0 ? &p.x : std::strcmp(member, "y") == 0 ? &p.y : nullptr;
     if (field == nullptr) return gmOperatorStatus::kOk;
     float value = 0.0f;
-    if (!numberOf(operands[1], value)) machine.getErrorLog().logf("\"REALPOINT.%s\" expecting float or int", member);
+    if (!numberValue(operands[1], value)) machine.getErrorLog().logf("\"REALPOINT.%s\" expecting float or int", member);
     *field = value;
     return gmOperatorStatus::kOk;
 }
@@ -84,7 +72,7 @@ gmOperatorStatus arithmetic(gmScriptMachine& machine, gmScriptThread*, gmValue* 
     }
     RealPoint right;
     float scalar = 0.0f;
-    if (numberOf(operands[1], scalar)) {
+    if (numberValue(operands[1], scalar)) {
         right = RealPoint(scalar, scalar);
     } else if (RealPoint* q = pointOf(operands[1])) {
         right = *q;
@@ -121,7 +109,7 @@ int compound(gmScriptThread* thread) {
     RealPoint& p = self(thread);
     float s = 0.0f;
     const gmValue argument = thread->getParam(0);
-    if (numberOf(argument, s)) {
+    if (numberValue(argument, s)) {
         switch (Op) {
             case '+': p.plusEquals(s); break;
             case '-': p.minusEquals(s); break;
@@ -195,10 +183,6 @@ constexpr ScriptFunction kConstructors[] = {
     {"REALPOINT_MakeRandomDir", makeRandomDir, "() -> new REALPOINT, a random unit vector"},
 };
 
-bool tracePoint(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {
-    workDone += 1;
-    return true;
-}
 }  // namespace
 
 const ScriptTypeTable kRealPointType{
@@ -207,7 +191,7 @@ const ScriptTypeTable kRealPointType{
     kMethods,
     kOperators,
     kConstructors,
-    tracePoint,
+    traceOneUnit,
     destructPoint,
     "members x, y: float, read and write (an int is converted); p + v, p - v, p * v, p / v with v an n or a "
     "REALPOINT (component by component) -> new REALPOINT, with the REALPOINT on the left"};

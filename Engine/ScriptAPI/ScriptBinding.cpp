@@ -53,6 +53,33 @@ void* scriptObjectParam(gmScriptThread* thread, int32_t index, ScriptType type) 
     return nullptr;
 }
 
+bool numberValue(const gmValue& value, float& out) {
+    if (value.isFloat()) {
+        out = value.getFloat();
+        return true;
+    }
+    if (value.isInt()) {
+        out = static_cast<float>(value.getInt());
+        return true;
+    }
+    return false;
+}
+
+PointArgs pointOrXYParams(gmScriptThread* thread, RealPoint& out) {
+    const int32_t count = thread->getNumParams();
+    if (count == 1 && thread->getParam(0).getType() == scriptTypeId(ScriptType::REALPOINT))
+        return pointParam(thread, 0, out) ? PointArgs::kOk : PointArgs::kError;
+    if (count == 2)
+        return gmFloatOrIntParam(thread, 0, out.x) && gmFloatOrIntParam(thread, 1, out.y) ? PointArgs::kOk
+                                                                                         : PointArgs::kError;
+    return PointArgs::kWrongForm;
+}
+
+bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {
+    workDone += 1;
+    return true;
+}
+
 bool pointParam(gmScriptThread* thread, int32_t index, RealPoint& out) {
     RealPoint* point = nullptr;
     if (!objectParam(thread, index, ScriptType::REALPOINT, point)) return false;

@@ -106,6 +106,17 @@ bool objectParam(gmScriptThread* thread, int32_t index, ScriptType type, T*& out
 // A REALPOINT argument, copied.
 bool pointParam(gmScriptThread* thread, int32_t index, RealPoint& out);
 
+// An int (converted) or a float; false for any other value.
+bool numberValue(const gmValue& value, float& out);
+// The (REALPOINT) or (x, y) forms of a point argument. kWrongForm when neither fits (the binding
+// then logs its own form message); kError after an argument message.
+enum class PointArgs { kOk, kWrongForm, kError };
+PointArgs pointOrXYParams(gmScriptThread* thread, RealPoint& out);
+
+// The trace callback of a value that references no other script object.
+bool traceOneUnit(gmScriptMachine& machine, gmHostObject* object, gmGarbageCollector& collector, int32_t workLeft,
+                  int32_t& workDone);
+
 // Logs a binding's own message (printf style) and returns kRunTimeError for the binding to return.
 int scriptError(gmScriptThread* thread, const char* format, ...) __attribute__((format(printf, 2, 3)));
 

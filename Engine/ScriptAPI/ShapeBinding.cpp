@@ -22,18 +22,6 @@ Shape* shape(gmScriptThread* thread) {
     return selfAs<Shape>(thread);
 }
 
-bool numberOf(const gmValue& value, float& out) {
-    if (value.isFloat()) {
-        out = value.getFloat();
-        return true;
-    }
-    if (value.isInt()) {
-        out = static_cast<float>(value.getInt());
-        return true;
-    }
-    return false;
-}
-
 const RealPoint* pointOf(const gmValue& value) {
     if (value.getType() != scriptTypeId(ScriptType::REALPOINT))
         return nullptr;
@@ -131,7 +119,7 @@ int shape_setDir(gmScriptThread* thread) {
     if (count == 1 && pointOf(thread->getParam(0)) != nullptr) {
         const RealPoint* dir = pointOf(thread->getParam(0));
         angle = std::atan2(dir->y, dir->x);
-    } else if (count == 1 && numberOf(thread->getParam(0), angle)) {
+    } else if (count == 1 && numberValue(thread->getParam(0), angle)) {
     } else if (count == 2) {
         float x = 0.0f;
         float y = 0.0f;
@@ -227,11 +215,6 @@ void destructShape(gmScriptMachine&, gmHostObject* object) {
     delete static_cast<Shape*>(object->getHostPointer());
 }
 
-bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {
-    workDone += 1;
-    return true;
-}
-
 constexpr ScriptMethod kShapeMethods[] = {
     {"setAsCircle", circle<&Shape::setAsCircle, kSetAsCircle>, "(n radius) -> nothing"},
     {"setAsFilledCircle", circle<&Shape::setAsFilledCircle, kSetAsFilledCircle>, "(n radius) -> nothing"},
@@ -311,7 +294,7 @@ gmOperatorStatus vertexSetDot(gmScriptMachine& machine, gmScriptThread*, gmValue
     const gmValue& value = operands[1];
     if (float* field = floatMember(*vertex, member)) {
         float number = 0.0f;
-        if (numberOf(value, number)) {
+        if (numberValue(value, number)) {
             *field = number;
         } else {
             machine.getErrorLog().logf("\"SHAPEVERTEX.%s\" expecting float or int", member);

@@ -7,11 +7,6 @@
 #include "Engine/TriangleLFO.h"
 
 namespace {
-bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {
-    workDone += 1;
-    return true;
-}
-
 // ---- ALARM ----
 
 int constructAlarm(gmScriptThread* thread) {
