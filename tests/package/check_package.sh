@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The Debian package: built by CPack from the build tree, it declares its library dependencies,
+# and the programs it holds run from where it unpacks: tact runs a game headless.
+#   check_package.sh BUILD_DIR GAME_DIR
+set -euo pipefail
+build=$1 game=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cpack -G DEB -B "$work/out" --config "$build/CPackConfig.cmake" >/dev/null
+deb=$(ls "$work"/out/tact_*.deb)
+dpkg-deb -I "$deb" | grep -q 'Depends:.*libglfw3.*' || { echo "no library dependencies declared"; exit 1; }
+dpkg-deb -I "$deb" | grep -q 'fonts-dejavu-core' || { echo "the fallback font is not a dependency"; exit 1; }
+
+dpkg-deb -x "$deb" "$work/root"
+"$work/root/usr/bin/tact" --help | grep -q -- '--headless'
+cp -r "$game" "$work/game"
+"$work/root/usr/bin/tact-script" compile "$work/game/Main.gm" "$work/game/Main.gmc"
+ALSOFT_DRIVERS=null "$work/root/usr/bin/tact" --headless --ticks 200 "$work/game" >/dev/null 2>"$work/stderr"
+[[ -f "$work/game/out.log" ]] || { echo "the packaged tact did not run the game"; cat "$work/stderr"; exit 1; }
+echo "package $(basename "$deb"): dependencies declared, programs run"
