@@ -17,6 +17,7 @@
 #include "Engine/PlatformModuleFactory.h"
 #include "Engine/ProcessIndustry.h"
 #include "Engine/RandomGenerator.h"
+#include "Engine/TickProfiler.h"
 #include "Engine/VideoModule.h"
 #include "NativeTestProcesses.h"
 
@@ -32,6 +33,7 @@ constexpr const char* kUsage =
     "  --input FILE       headless: press and release keys as FILE says, one \"TICK KEY down|up\" a line\n"
     "  --record FILE      write the key presses and releases of the session to FILE in that form\n"
     "  --screenshot FILE  with --ticks: save the last frame as a PNG file (in a window)\n"
+    "  --stats            at the end, print the median time of a tick and of its phases\n"
     "  --process NAME     start the native process NAME instead of Main (also TACT_MAIN_PROCESS)\n"
     "  --help             show this text\n";
 
@@ -41,6 +43,7 @@ constexpr uint32_t kHeadlessSeed = 5489;
 struct Options {
     bool compiledScripts = true;
     bool headless = false;
+    bool stats = false;
     long ticks = 0;  // 0: until the game quits
     std::string inputFile;
     std::string recordFile;
@@ -64,6 +67,8 @@ bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
             helpOnly = true;
         } else if (argument == "--source") {
             options.compiledScripts = false;
+        } else if (argument == "--stats") {
+            options.stats = true;
         } else if (argument == "--headless") {
             options.headless = true;
         } else if (argument == "--ticks") {
@@ -173,6 +178,7 @@ int main(int argc, char** argv) {
         options.headless ? createHeadlessPlatformModuleFactory(options.compiledScripts, std::move(keyEvents))
                          : createPlatformModuleFactory(options.compiledScripts);
     {
+        TickProfiler profiler;  // outlives the game system that times into it
         GameSystem gameSystem(*factory);
         if (options.headless) gameSystem.log("Headless run: virtual clock, random seeds fixed at " +
                                              std::to_string(kHeadlessSeed));
@@ -186,7 +192,9 @@ int main(int argc, char** argv) {
                 record.flush();
             });
         }
+        if (options.stats) gameSystem.setTickProfiler(&profiler);
         runGame(gameSystem, options);
+        if (options.stats) std::printf("%s\n", profiler.summary().c_str());
     }
     return 0;
 }

@@ -25,6 +25,7 @@
 #include "Engine/ProcessIndustry.h"
 #include "Engine/ProcessVisitor.h"
 #include "Engine/ScriptModule.h"
+#include "Engine/TickProfiler.h"
 #include "Engine/Sequencer.h"
 #include "Engine/SimulationTimer.h"
 #include "Engine/VideoModule.h"
@@ -180,7 +181,10 @@ void GameSystem::runLoopIteration() {
             sequencerAccumulatorMS_ -= SEQUENCER_STEP_MS;
         }
         // Behind schedule: one tick per iteration and no frame until caught up.
-        if (accumulatorMS_ < dt && updated) video_->render();
+        if (accumulatorMS_ < dt && updated) {
+            TickProfiler::Scope drawing(profiler_, TickProfiler::kDrawing);
+            video_->render();
+        }
     } else {
         while (accumulatorMS_ >= dt) {
             video_->update(dt);
@@ -205,6 +209,7 @@ void GameSystem::runLoopIteration() {
 }
 
 void GameSystem::runTick(float deltaMS) {
+    TickProfiler::Scope tickTime(profiler_, TickProfiler::kTick);
     ++tick_;
     for (Process* process : processes_) {
         if (process->isTerminated()) terminateProcess(process->getName());
@@ -213,14 +218,25 @@ void GameSystem::runTick(float deltaMS) {
 
     input_->update(deltaMS);
     if (!isPaused()) entityManager_->update(deltaMS);
-    UpdateVisitor updateVisitor(deltaMS);
-    forEachProcess(updateVisitor);
+    double scriptsMS = 0.0;
+    {
+        TickProfiler::Lap scripts(profiler_, scriptsMS);
+        UpdateVisitor updateVisitor(deltaMS);
+        forEachProcess(updateVisitor);
+    }
     if (!isPaused()) particleManager_->update(deltaMS);
-    if (!isPaused()) physics_->update(deltaMS);
+    if (!isPaused()) {
+        TickProfiler::Scope physics(profiler_, TickProfiler::kPhysics);
+        physics_->update(deltaMS);
+    }
     colourManager_->update(deltaMS);
     video_->update(deltaMS);
     audio_->update(deltaMS);
-    scriptModule_->update(deltaMS);
+    {
+        TickProfiler::Lap threads(profiler_, scriptsMS);
+        scriptModule_->update(deltaMS);
+    }
+    if (profiler_ != nullptr) profiler_->add(TickProfiler::kScripts, scriptsMS);
 }
 
 bool GameSystem::isAltF4Down() const {

@@ -32,6 +32,7 @@ class ProcessVisitor;
 class ScriptModule;
 class Sequencer;
 class SimulationTimer;
+class TickProfiler;
 class VideoModule;
 
 // Fixed update step: 60 ticks a second.
@@ -71,6 +72,8 @@ public:
     void setSystemPaused(bool paused) { isSystemPaused_ = paused; }
     bool isSystemPaused() const { return isSystemPaused_; }
     void setSleepEnabled(bool enabled) { sleepEnabled_ = enabled; }
+    // Times the phases of every tick into [profiler] (null: no timing).
+    void setTickProfiler(TickProfiler* profiler) { profiler_ = profiler; }
     bool isSleepEnabled() const { return sleepEnabled_; }
     const std::string& getMainProcessName() const { return mainProcessName_; }
     // The first process list; "Main" unless the program entry names another before run.
@@ -171,6 +174,7 @@ private:
     bool quit_ = false;
     bool isSystemPaused_ = false;
     bool sleepEnabled_ = true;
+    TickProfiler* profiler_ = nullptr;
     std::unique_ptr<SimulationTimer> timer_;
     float accumulatorMS_ = 0.0f;
     float sequencerAccumulatorMS_ = 0.0f;

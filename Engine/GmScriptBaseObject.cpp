@@ -60,18 +60,17 @@ void GmScriptBaseObject::buildScriptTable() {
     callScriptMethod("constructor");
 }
 
-bool GmScriptBaseObject::beginCall(const char* name, gmValue& function) {
+bool GmScriptBaseObject::beginCall(const char* name, gmString* key, gmValue& function) {
     if (table_ == nullptr) return false;
     if (!failedMethods_.empty() && failedMethods_.count(std::string_view(name)) != 0) return false;
-    gmScriptMachine& machine = module_->getMachine();
-    function = table_->getField(machine, name);
+    function = key != nullptr ? table_->get(gmValue::makeString(key)) : table_->getField(module_->getMachine(), name);
     return function.isFunction();
 }
 
 bool GmScriptBaseObject::callScriptMethod(const char* name, std::initializer_list<Argument> arguments,
                                           CallResult* result) {
     gmValue function;
-    if (!beginCall(name, function)) return false;
+    if (!beginCall(name, module_->getCallbackName(name), function)) return false;
     gmScriptMachine& machine = module_->getMachine();
     const int32_t firstEntry = machine.getErrorLog().getEntryCount();
     gmScriptThread* thread = machine.newThread();
@@ -93,8 +92,6 @@ void GmScriptBaseObject::finishCall(const char* name, gmScriptThread* thread, in
     gmScriptMachine& machine = module_->getMachine();
     const std::shared_ptr<bool> alive = alive_;
     const bool native = thread->getValue(thread->getTop() - argCount - 1).getFunction()->isNative();
-    // The method's name outlives this object when the method deletes it.
-    const std::string method = name;
     CallResult outcome;
     if (machine.enterCall(thread, argCount) == kDone) {
         if (native) {
@@ -103,12 +100,13 @@ void GmScriptBaseObject::finishCall(const char* name, gmScriptThread* thread, in
             outcome.finished = machine.executeThread(thread, &outcome.value) == 3;
         }
     }
-    const bool failed =
-        module_->reportErrorsSince(firstEntry, "In file " + fileName_ + ", in function " + method + ":");
+    // [name] belongs to the caller and outlives the call, even when the method deleted this object.
+    const bool failed = machine.getErrorLog().getEntryCount() != firstEntry &&
+                        module_->reportErrorsSince(firstEntry, "In file " + fileName_ + ", in function " + name + ":");
     if (!*alive) return;
     if (failed) {
         outcome.finished = false;
-        failedMethods_.insert(method);
+        failedMethods_.insert(name);
     }
     if (result != nullptr) *result = outcome;
 }
@@ -117,7 +115,7 @@ bool GmScriptBaseObject::callScriptMethodWithArguments(const std::string& name,
                                                        const std::vector<MethodArgument>& arguments,
                                                        MethodArgument* result) {
     gmValue function;
-    if (!beginCall(name.c_str(), function)) return false;
+    if (!beginCall(name.c_str(), nullptr, function)) return false;
     gmScriptMachine& machine = module_->getMachine();
     const int32_t firstEntry = machine.getErrorLog().getEntryCount();
     gmScriptThread* thread = machine.newThread();

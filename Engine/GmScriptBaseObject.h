@@ -54,7 +54,8 @@ public:
     // Loads the file again ([force]) and rebuilds.
     void reloadScript(bool force);
 
-    // Calls the table's function [name] with `this` = the table. False when the object has no
+    // Calls the table's function [name] (a string literal: its interned name is kept by address)
+    // with `this` = the table. False when the object has no
     // table, no such function, or the method is disabled after an error; true when it was called,
     // whatever its outcome. A call that ends with script errors reports them and disables the
     // method for this object.
@@ -75,7 +76,8 @@ protected:
 
 private:
     // Starts the call of [function] with `this` = the table; pushes the arguments.
-    bool beginCall(const char* name, gmValue& function);
+    // [key]: the interned [name], or null to look it up by text.
+    bool beginCall(const char* name, gmString* key, gmValue& function);
     void finishCall(const char* name, gmScriptThread* thread, int32_t argCount, int32_t firstEntry,
                     CallResult* result);
 

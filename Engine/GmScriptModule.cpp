@@ -74,6 +74,12 @@ void GmScriptModule::installScriptMakers() {
         });
 }
 
+gmString* GmScriptModule::getCallbackName(const char* literal) {
+    auto [entry, added] = callbackNames_.try_emplace(literal, nullptr);
+    if (added) entry->second = machine_.internPermanentString(literal);
+    return entry->second;
+}
+
 // ---- Update ----------------------------------------------------------------------------------
 
 void GmScriptModule::update(float elapsedMS) {

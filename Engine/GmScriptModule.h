@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,9 @@ public:
     void registerGlobalObject(const char* name, ScriptType type, void* object, ScriptHandleSlot& slot);
 
     gmScriptMachine& getMachine() { return machine_; }
+    // The permanent interned string of an engine callback's name ([literal] must be a string
+    // literal: names are kept by address, so a callback costs no hashing of its name).
+    gmString* getCallbackName(const char* literal);
 
     // Script file names: Enemies_Ship -> Enemies/Ship.gm -> Enemies_Ship.
     static std::string fileNameFromTypeName(const std::string& typeName);
@@ -87,4 +91,5 @@ private:
     bool compiledMode_;
     // Missing script files already reported on standard error (each is reported once).
     std::set<std::string> reportedMissing_;
+    std::unordered_map<const char*, gmString*> callbackNames_;
 };

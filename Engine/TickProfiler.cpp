@@ -1,0 +1,18 @@
+#include "Engine/TickProfiler.h"
+
+#include <algorithm>
+#include <cstdio>
+
+double TickProfiler::median(Phase phase) const {
+    std::vector<double> sorted = samples_[phase];
+    if (sorted.empty()) return 0.0;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+    return sorted[sorted.size() / 2];
+}
+
+std::string TickProfiler::summary() const {
+    char text[160];
+    std::snprintf(text, sizeof text, "median %.3f ms per tick (scripts %.3f, physics %.3f, drawing %.3f)",
+                  median(kTick), median(kScripts), median(kPhysics), median(kDrawing));
+    return text;
+}
