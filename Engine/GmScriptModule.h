@@ -17,12 +17,15 @@
 
 class GmScriptModule : public ScriptModule {
 public:
-    // One loaded script file: its bytes as last loaded successfully (source text or a compiled
-    // library, always followed by a NUL) and those of the load before, for revert.
-    struct ScriptRecord {
-        std::vector<char> current;
-        std::vector<char> previous;  // empty: nothing to revert to
-        bool alwaysReload = false;
+  // One loaded script file: its bytes as last loaded successfully (source text or a compiled
+  // library, always followed by a NUL) and those of the load before, for revert. A script read
+  // from the default folder is a compiled library even in source mode.
+  struct ScriptRecord {
+      std::vector<char> current;
+      std::vector<char> previous;  // empty: nothing to revert to
+      bool currentIsLibrary = false;
+      bool previousIsLibrary = false;
+      bool alwaysReload = false;
     };
 
     // [compiledMode]: scripts are read as compiled libraries (NAME.gmc) instead of source text.
@@ -48,6 +51,8 @@ public:
     void saveCompiledScripts() override;
     bool isCompiledMode() const override { return compiledMode_; }
     void setInputGlobal(InputModule* input) override;
+    void setDefaultScriptFolder(const std::string& folder) override { defaultScriptFolder_ = folder; }
+    const std::string& getDefaultScriptFolder() const { return defaultScriptFolder_; }
 
     bool hasErrors() { return machine_.getErrorLog().getEntryCount() > 0; }
     // Copies the whole error log to the engine log under [header] (may be null); clears it
@@ -72,19 +77,22 @@ public:
     static constexpr int32_t kGameMemorySoft = kGameMemoryHard / 10 * 9;
 
 private:
-    bool readScriptFile(const std::string& fileName, std::vector<char>& bytes);
-    // Runs [bytes] (source text or a compiled library) at once; the number of compile errors.
-    int32_t runScriptBytes(const std::vector<char>& bytes, const std::string& fileName);
-    void reportLines(const std::vector<std::string>& lines);
-    void registerEverything();
-    void installScriptMakers();
+  // Reads the script [fileName] (its .gm name) from the game folder, or else from the default
+  // folder; [isLibrary] tells whether the bytes are a compiled library.
+  bool readScriptFile(const std::string& fileName, std::vector<char>& bytes, bool& isLibrary);
+  // Runs [bytes] (source text or a compiled library) at once; the number of compile errors.
+  int32_t runScriptBytes(const std::vector<char>& bytes, bool isLibrary, const std::string& fileName);
+  void reportLines(const std::vector<std::string>& lines);
+  void registerEverything();
+  void installScriptMakers();
 
-    static GmScriptModule* instance_;
-    static bool destructing_;
+  static GmScriptModule* instance_;
+  static bool destructing_;
 
-    gmScriptMachine machine_;
-    std::map<std::string, std::unique_ptr<ScriptRecord>> scripts_;
-    bool compiledMode_;
-    // Missing script files already reported on standard error (each is reported once).
-    std::set<std::string> reportedMissing_;
+  gmScriptMachine machine_;
+  std::map<std::string, std::unique_ptr<ScriptRecord>> scripts_;
+  bool compiledMode_;
+  std::string defaultScriptFolder_;
+  // Missing script files already reported on standard error (each is reported once).
+  std::set<std::string> reportedMissing_;
 };
