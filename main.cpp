@@ -1,5 +1,8 @@
 // Program entry: runs the game in a folder of scripts (the working directory by default) until it
 // quits: in a window, or headless for a number of ticks with scripted keys.
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,6 +12,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Engine/GameSystem.h"
 #include "Engine/InputModule.h"
@@ -17,6 +21,7 @@
 #include "Engine/PlatformModuleFactory.h"
 #include "Engine/ProcessIndustry.h"
 #include "Engine/RandomGenerator.h"
+#include "Engine/ScriptModule.h"
 #include "Engine/TickProfiler.h"
 #include "Engine/VideoModule.h"
 #include "NativeTestProcesses.h"
@@ -103,6 +108,37 @@ bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
     return true;
 }
 
+bool isDirectory(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The engine's own scripts (the default console, pause screen and colour editor): TACT_DEFAULTS
+// when set, else "defaults" beside the program (the build tree), else share/tact/defaults beside
+// its bin folder (an installed engine). An absolute path, found before the game folder becomes the
+// working directory; empty when there is none.
+std::string findDefaultScriptFolder() {
+    std::vector<std::string> candidates;
+    if (const char* chosen = std::getenv("TACT_DEFAULTS"); chosen != nullptr && *chosen != '\0') {
+        candidates.push_back(chosen);
+    } else {
+        char program[PATH_MAX] = {};
+        const ssize_t length = readlink("/proc/self/exe", program, sizeof(program) - 1);
+        if (length > 0) {
+            std::string folder(program, static_cast<std::size_t>(length));
+            folder.erase(folder.rfind('/') + 1);
+            candidates.push_back(folder + "defaults");
+            candidates.push_back(folder + "../share/tact/defaults");
+        }
+    }
+    for (const std::string& candidate : candidates) {
+        char resolved[PATH_MAX] = {};
+        if (isDirectory(candidate) && realpath(candidate.c_str(), resolved) != nullptr)
+            return resolved;
+    }
+    return {};
+}
+
 bool readKeyEvents(const std::string& fileName, std::vector<KeyEvent>& events) {
     std::ifstream file(fileName);
     if (!file) {
@@ -161,6 +197,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    const std::string defaultScriptFolder = findDefaultScriptFolder();
     // Every engine file is opened relative to the working directory, so the game folder becomes it.
     if (!options.gameFolder.empty() && chdir(options.gameFolder.c_str()) != 0) {
         std::fprintf(stderr, "tact: cannot enter the game folder '%s'\n", options.gameFolder.c_str());
@@ -185,6 +222,7 @@ int main(int argc, char** argv) {
         gameSystem.getVideoModule()->setAspectRatio(16.0f / 9.0f);
         gameSystem.setDebugKeysEnabled(true);
         registerNativeTestProcesses(*gameSystem.getProcessIndustry());
+        gameSystem.getScriptModule()->setDefaultScriptFolder(defaultScriptFolder);
         if (!options.firstProcess.empty()) gameSystem.setMainProcessName(options.firstProcess);
         if (record.is_open()) {
             gameSystem.getRealInputModule()->setKeyListener([&record, &gameSystem](int keyCode, bool down) {

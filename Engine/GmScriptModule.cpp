@@ -107,11 +107,46 @@ std::string GmScriptModule::functionNameFromFileName(const std::string& fileName
     return name;
 }
 
-bool GmScriptModule::readScriptFile(const std::string& fileName, std::vector<char>& bytes) {
+namespace {
+enum class FileRead { kMissing, kFailed, kRead };
+
+// The whole file at [path] followed by a NUL; an empty file or a short read is a failure.
+FileRead readWholeFile(const std::string& path, std::vector<char>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return FileRead::kMissing;
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (size <= 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
+        return FileRead::kFailed;
+    }
+    bytes.assign(static_cast<std::size_t>(size) + 1, '\0');
+    const std::size_t read = std::fread(bytes.data(), 1, static_cast<std::size_t>(size), file);
+    std::fclose(file);
+    if (read != static_cast<std::size_t>(size)) {
+        bytes.clear();
+        return FileRead::kFailed;
+    }
+    return FileRead::kRead;
+}
+}  // namespace
+
+bool GmScriptModule::readScriptFile(const std::string& fileName, std::vector<char>& bytes, bool& isLibrary) {
     const std::string name = compiledMode_ ? fileName + "c" : fileName;
     const std::optional<std::string> path = makeFilePath(name, kPathBufferBytes);
-    std::FILE* file = path ? std::fopen(path->c_str(), "rb") : nullptr;
-    if (file == nullptr) {
+    FileRead result = path ? readWholeFile(*path, bytes) : FileRead::kMissing;
+    isLibrary = compiledMode_;
+    // The game's own script wins; the engine's defaults (always compiled) stand in for the ones
+    // it lacks, so a game without a console still gets one.
+    if (result == FileRead::kMissing && !defaultScriptFolder_.empty()) {
+        const std::string fallback = defaultScriptFolder_ + "/" + fileName + "c";
+        if (fallback.size() < kPathBufferBytes) {
+            result = readWholeFile(fallback, bytes);
+            isLibrary = true;
+        }
+    }
+    if (result == FileRead::kMissing) {
         // The log stays as it always was; standard error tells the game maker which file and mode.
         if (reportedMissing_.insert(name).second) {
             std::fprintf(stderr, "Script file not found: %s (%s mode%s)\n", name.c_str(),
@@ -120,25 +155,15 @@ bool GmScriptModule::readScriptFile(const std::string& fileName, std::vector<cha
         }
         return false;
     }
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    if (size <= 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
+    if (result == FileRead::kFailed)
         return false;
-    }
-    bytes.assign(static_cast<std::size_t>(size) + 1, '\0');
-    const std::size_t read = std::fread(bytes.data(), 1, static_cast<std::size_t>(size), file);
-    std::fclose(file);
-    if (read != static_cast<std::size_t>(size)) {
-        bytes.clear();
-        return false;
-    }
     reportedMissing_.erase(name);
     return true;
 }
 
-int32_t GmScriptModule::runScriptBytes(const std::vector<char>& bytes, const std::string& fileName) {
-    if (compiledMode_) {
+int32_t GmScriptModule::runScriptBytes(const std::vector<char>& bytes, bool isLibrary,
+                                       const std::string& fileName) {
+    if (isLibrary) {
         // The terminating NUL is the reader's, not the library's.
         gmByteStream stream(bytes.data(), bytes.size() - 1);
         return machine_.runLibrary(stream, nullptr, true, fileName.c_str()) ? 0 : 1;
@@ -156,9 +181,11 @@ bool GmScriptModule::loadScript(const std::string& fileName, bool force) {
     if (!force && record != nullptr && !record->alwaysReload) return true;
 
     std::vector<char> bytes;
-    if (!readScriptFile(fileName, bytes)) return false;
+    bool isLibrary = false;
+    if (!readScriptFile(fileName, bytes, isLibrary))
+        return false;
     const int32_t firstEntry = machine_.getErrorLog().getEntryCount();
-    const int32_t errors = runScriptBytes(bytes, fileName);
+    const int32_t errors = runScriptBytes(bytes, isLibrary, fileName);
     if (errors > 0) {
         reportErrorsSince(firstEntry, "In " + fileName + ":");
         revertScript(fileName);
@@ -169,12 +196,15 @@ bool GmScriptModule::loadScript(const std::string& fileName, bool force) {
     if (record == nullptr) {
         auto created = std::make_unique<ScriptRecord>();
         created->current = std::move(bytes);
+        created->currentIsLibrary = isLibrary;
         scripts_[fileName] = std::move(created);
         gameSystem_->log("Loaded new script " + fileName);
         return true;
     }
     record->previous = std::move(record->current);
+    record->previousIsLibrary = record->currentIsLibrary;
     record->current = std::move(bytes);
+    record->currentIsLibrary = isLibrary;
     gameSystem_->log("Refreshed script " + fileName);
     return true;
 }
@@ -183,8 +213,9 @@ bool GmScriptModule::revertScript(const std::string& fileName) {
     ScriptRecord* record = findScript(fileName);
     if (record == nullptr || record->previous.empty()) return false;
     const int32_t firstEntry = machine_.getErrorLog().getEntryCount();
-    const int32_t errors = runScriptBytes(record->previous, fileName);
+    const int32_t errors = runScriptBytes(record->previous, record->previousIsLibrary, fileName);
     record->current = std::move(record->previous);
+    record->currentIsLibrary = record->previousIsLibrary;
     record->previous.clear();
     gameSystem_->log("Reverted script " + fileName);
     reportErrorsSince(firstEntry, "In " + fileName + ":");
@@ -218,6 +249,9 @@ void GmScriptModule::forgetAllScripts() { scripts_.clear(); }
 
 void GmScriptModule::saveCompiledScripts() {
     for (const auto& [fileName, record] : scripts_) {
+        // A default script has no source here, and it is the engine's, not the game's to ship.
+        if (record->currentIsLibrary)
+            continue;
         gmByteStream stream;
         gmErrorLog ignored;
         gmLibraryOptions options;

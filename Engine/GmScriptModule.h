@@ -8,8 +8,8 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Engine/ScriptAPI/ScriptBinding.h"
@@ -17,12 +17,15 @@
 #include "script/gmScriptMachine.h"
 
 class GmScriptModule : public ScriptModule {
-public:
+  public:
     // One loaded script file: its bytes as last loaded successfully (source text or a compiled
-    // library, always followed by a NUL) and those of the load before, for revert.
+    // library, always followed by a NUL) and those of the load before, for revert. A script read
+    // from the default folder is a compiled library even in source mode.
     struct ScriptRecord {
         std::vector<char> current;
         std::vector<char> previous;  // empty: nothing to revert to
+        bool currentIsLibrary = false;
+        bool previousIsLibrary = false;
         bool alwaysReload = false;
     };
 
@@ -49,6 +52,8 @@ public:
     void saveCompiledScripts() override;
     bool isCompiledMode() const override { return compiledMode_; }
     void setInputGlobal(InputModule* input) override;
+    void setDefaultScriptFolder(const std::string& folder) override { defaultScriptFolder_ = folder; }
+    const std::string& getDefaultScriptFolder() const { return defaultScriptFolder_; }
 
     bool hasErrors() { return machine_.getErrorLog().getEntryCount() > 0; }
     // Copies the whole error log to the engine log under [header] (may be null); clears it
@@ -75,12 +80,13 @@ public:
     static constexpr int32_t kGameMemoryHard = 4 * 1024 * 1024;
     static constexpr int32_t kGameMemorySoft = kGameMemoryHard / 10 * 9;
 
-private:
-    bool readScriptFile(const std::string& fileName, std::vector<char>& bytes);
+  private:
+    // Reads the script [fileName] (its .gm name) from the game folder, or else from the default
+    // folder; [isLibrary] tells whether the bytes are a compiled library.
+    bool readScriptFile(const std::string& fileName, std::vector<char>& bytes, bool& isLibrary);
     // Runs [bytes] (source text or a compiled library) at once; the number of compile errors.
-    int32_t runScriptBytes(const std::vector<char>& bytes, const std::string& fileName);
+    int32_t runScriptBytes(const std::vector<char>& bytes, bool isLibrary, const std::string& fileName);
     void reportLines(const std::vector<std::string>& lines);
-    void registerEverything();
     void installScriptMakers();
 
     static GmScriptModule* instance_;
@@ -89,6 +95,7 @@ private:
     gmScriptMachine machine_;
     std::map<std::string, std::unique_ptr<ScriptRecord>> scripts_;
     bool compiledMode_;
+    std::string defaultScriptFolder_;
     // Missing script files already reported on standard error (each is reported once).
     std::set<std::string> reportedMissing_;
     std::unordered_map<const char*, gmString*> callbackNames_;

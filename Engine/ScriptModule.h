@@ -1,6 +1,8 @@
 // The engine's side of the script host: what the game system asks of it.
 #pragma once
 
+#include <string>
+
 #include "Engine/EngineModule.h"
 
 class InputModule;
@@ -18,4 +20,7 @@ public:
     virtual bool isCompiledMode() const = 0;
     // Re-points the script global Input while processes are dispatched.
     virtual void setInputGlobal(InputModule* input) = 0;
+    // The folder of the engine's own compiled scripts ("ConsoleProcess.gmc"...), read for a script
+    // the game folder does not have; empty: none.
+    virtual void setDefaultScriptFolder(const std::string& folder) = 0;
 };

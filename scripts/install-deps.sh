@@ -9,7 +9,7 @@ packages=(
   libopenal-dev libsndfile1-dev fonts-dejavu-core libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev lua5.4
-  bison flex xdotool
+  bison flex xdotool python3
 )
 
 missing=()

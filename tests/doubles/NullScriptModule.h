@@ -15,6 +15,7 @@ public:
     void forgetAllScripts() override { ++forgetCount_; }
     bool isCompiledMode() const override { return compiledMode_; }
     void setInputGlobal(InputModule* input) override { inputGlobal_ = input; }
+    void setDefaultScriptFolder(const std::string& folder) override { defaultScriptFolder_ = folder; }
 
     void setCompiledMode(bool compiled) { compiledMode_ = compiled; }
     int getUpdateCount() const { return updateCount_; }
@@ -30,4 +31,5 @@ private:
     int forgetCount_ = 0;
     bool compiledMode_ = true;
     InputModule* inputGlobal_ = nullptr;
+    std::string defaultScriptFolder_;
 };

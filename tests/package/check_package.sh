@@ -9,11 +9,14 @@ trap 'rm -rf "$work"' EXIT
 
 cpack -G DEB -B "$work/out" --config "$build/CPackConfig.cmake" >/dev/null
 deb=$(ls "$work"/out/tact_*.deb)
-dpkg-deb -I "$deb" | grep -q 'Depends:.*libglfw3.*' || { echo "no library dependencies declared"; exit 1; }
-dpkg-deb -I "$deb" | grep -q 'fonts-dejavu-core' || { echo "the fallback font is not a dependency"; exit 1; }
+# Read whole first: grep -q stopping early would end the writer with SIGPIPE under pipefail.
+info=$(dpkg-deb -I "$deb")
+grep -q 'Depends:.*libglfw3' <<<"$info" || { echo "no library dependencies declared"; exit 1; }
+grep -q 'fonts-dejavu-core' <<<"$info" || { echo "the fallback font is not a dependency"; exit 1; }
 
 dpkg-deb -x "$deb" "$work/root"
-"$work/root/usr/bin/tact" --help | grep -q -- '--headless'
+help=$("$work/root/usr/bin/tact" --help)
+grep -q -- '--headless' <<<"$help"
 cp -r "$game" "$work/game"
 "$work/root/usr/bin/tact-script" compile "$work/game/Main.gm" "$work/game/Main.gmc"
 ALSOFT_DRIVERS=null "$work/root/usr/bin/tact" --headless --ticks 200 "$work/game" >/dev/null 2>"$work/stderr"
