@@ -60,7 +60,8 @@ struct Options {
 // False (after saying why) when the arguments are not understood.
 bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
     auto value = [&](int& i, std::string& out) {
-        if (i + 1 >= argc) return false;
+        if (i + 1 >= argc)
+            return false;
         out = argv[++i];
         return true;
     };
@@ -77,8 +78,10 @@ bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
         } else if (argument == "--headless") {
             options.headless = true;
         } else if (argument == "--ticks") {
-            ok = value(i, ticks) && ticks.find_first_not_of("0123456789") == std::string::npos && ticks.size() < 10;
-            if (ok) options.ticks = std::stol(ticks);
+            ok = value(i, ticks) && ticks.find_first_not_of("0123456789") == std::string::npos &&
+                 ticks.size() < 10;
+            if (ok)
+                options.ticks = std::stol(ticks);
         } else if (argument == "--input") {
             ok = value(i, options.inputFile);
         } else if (argument == "--record") {
@@ -93,7 +96,8 @@ bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
             options.gameFolder = argument;
         }
         if (!ok) {
-            std::fprintf(stderr, "tact: unexpected or incomplete argument '%s'\n%s", argument.c_str(), kUsage);
+            std::fprintf(stderr, "tact: unexpected or incomplete argument '%s'\n%s", argument.c_str(),
+                         kUsage);
             return false;
         }
     }
@@ -164,7 +168,8 @@ void runGame(GameSystem& gameSystem, const Options& options) {
     bool screenshotRequested = false;
     while (!gameSystem.isQuitting()) {
         if (options.ticks > 0 && gameSystem.getCurrentTick() >= static_cast<uint32_t>(options.ticks)) {
-            if (options.screenshotFile.empty()) break;
+            if (options.screenshotFile.empty())
+                break;
             VideoModule* video = gameSystem.getVideoModule();
             if (!screenshotRequested) {
                 video->requestScreenshot(options.screenshotFile);
@@ -182,13 +187,15 @@ void runGame(GameSystem& gameSystem, const Options& options) {
 int main(int argc, char** argv) {
     Options options;
     bool helpOnly = false;
-    if (!parseOptions(argc, argv, options, helpOnly)) return 2;
+    if (!parseOptions(argc, argv, options, helpOnly))
+        return 2;
     if (helpOnly) {
         std::fputs(kUsage, stdout);
         return 0;
     }
     std::vector<KeyEvent> keyEvents;
-    if (!options.inputFile.empty() && !readKeyEvents(options.inputFile, keyEvents)) return 2;
+    if (!options.inputFile.empty() && !readKeyEvents(options.inputFile, keyEvents))
+        return 2;
     std::ofstream record;
     if (!options.recordFile.empty()) {
         record.open(options.recordFile);
@@ -204,7 +211,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.firstProcess.empty()) {
-        if (const char* first = std::getenv("TACT_MAIN_PROCESS"); first != nullptr) options.firstProcess = first;
+        if (const char* first = std::getenv("TACT_MAIN_PROCESS"); first != nullptr)
+            options.firstProcess = first;
     }
     if (options.headless) {
         RandomGenerator::setFixedSeed(kHeadlessSeed);
@@ -217,22 +225,26 @@ int main(int argc, char** argv) {
     {
         TickProfiler profiler;  // outlives the game system that times into it
         GameSystem gameSystem(*factory);
-        if (options.headless) gameSystem.log("Headless run: virtual clock, random seeds fixed at " +
-                                             std::to_string(kHeadlessSeed));
+        if (options.headless)
+            gameSystem.log("Headless run: virtual clock, random seeds fixed at " +
+                           std::to_string(kHeadlessSeed));
         gameSystem.getVideoModule()->setAspectRatio(16.0f / 9.0f);
         gameSystem.setDebugKeysEnabled(true);
         registerNativeTestProcesses(*gameSystem.getProcessIndustry());
         gameSystem.getScriptModule()->setDefaultScriptFolder(defaultScriptFolder);
-        if (!options.firstProcess.empty()) gameSystem.setMainProcessName(options.firstProcess);
+        if (!options.firstProcess.empty())
+            gameSystem.setMainProcessName(options.firstProcess);
         if (record.is_open()) {
             gameSystem.getRealInputModule()->setKeyListener([&record, &gameSystem](int keyCode, bool down) {
                 record << KeyScript::formatEvent({gameSystem.getCurrentTick(), keyCode, down}) << '\n';
                 record.flush();
             });
         }
-        if (options.stats) gameSystem.setTickProfiler(&profiler);
+        if (options.stats)
+            gameSystem.setTickProfiler(&profiler);
         runGame(gameSystem, options);
-        if (options.stats) std::printf("%s\n", profiler.summary().c_str());
+        if (options.stats)
+            std::printf("%s\n", profiler.summary().c_str());
     }
     return 0;
 }

@@ -9,11 +9,13 @@
 GmScriptBaseObject::GmScriptBaseObject(const std::string& typeName, ScriptType type, GmScriptModule* module)
     : module_(module), fileName_(GmScriptModule::fileNameFromTypeName(typeName)), type_(type) {}
 
-GmScriptBaseObject::GmScriptBaseObject(ScriptType type, GmScriptModule* module) : module_(module), type_(type) {}
+GmScriptBaseObject::GmScriptBaseObject(ScriptType type, GmScriptModule* module)
+    : module_(module), type_(type) {}
 
 GmScriptBaseObject::~GmScriptBaseObject() {
     *alive_ = false;
-    if (table_ != nullptr && !GmScriptModule::isDestructing()) module_->getMachine().removeHostRoot(table_);
+    if (table_ != nullptr && !GmScriptModule::isDestructing())
+        module_->getMachine().removeHostRoot(table_);
 }
 
 void GmScriptBaseObject::reloadScript(bool force) {
@@ -22,11 +24,13 @@ void GmScriptBaseObject::reloadScript(bool force) {
 }
 
 void GmScriptBaseObject::buildScriptTable() {
-    if (!module_->loadScript(fileName_, false)) return;
+    if (!module_->loadScript(fileName_, false))
+        return;
     gmScriptMachine& machine = module_->getMachine();
     const gmValue function =
         machine.getGlobals()->getField(machine, GmScriptModule::functionNameFromFileName(fileName_).c_str());
-    if (!function.isFunction()) return;
+    if (!function.isFunction())
+        return;
 
     const std::shared_ptr<bool> alive = alive_;
     gmScriptThread* thread = machine.newThread();
@@ -41,7 +45,8 @@ void GmScriptBaseObject::buildScriptTable() {
         finished = machine.executeThread(thread, &returned) == 3;
     }
     // Errors of the type function are reported with the constructor's.
-    if (!*alive || !finished || !returned.isTable()) return;
+    if (!*alive || !finished || !returned.isTable())
+        return;
 
     gmTable* built = returned.getTable();
     if (table_ == nullptr) {
@@ -53,7 +58,8 @@ void GmScriptBaseObject::buildScriptTable() {
         gmCollectionPause pause(machine);
         int32_t iterator = -2;
         while (const gmTableNode* node = built->nextEntry(iterator)) {
-            if (node->value.isFunction()) table_->set(machine, node->key, node->value);
+            if (node->value.isFunction())
+                table_->set(machine, node->key, node->value);
         }
     }
     failedMethods_.clear();
@@ -61,16 +67,20 @@ void GmScriptBaseObject::buildScriptTable() {
 }
 
 bool GmScriptBaseObject::beginCall(const char* name, gmString* key, gmValue& function) {
-    if (table_ == nullptr) return false;
-    if (!failedMethods_.empty() && failedMethods_.count(std::string_view(name)) != 0) return false;
-    function = key != nullptr ? table_->get(gmValue::makeString(key)) : table_->getField(module_->getMachine(), name);
+    if (table_ == nullptr)
+        return false;
+    if (!failedMethods_.empty() && failedMethods_.count(std::string_view(name)) != 0)
+        return false;
+    function = key != nullptr ? table_->get(gmValue::makeString(key))
+                              : table_->getField(module_->getMachine(), name);
     return function.isFunction();
 }
 
 bool GmScriptBaseObject::callScriptMethod(const char* name, std::initializer_list<Argument> arguments,
                                           CallResult* result) {
     gmValue function;
-    if (!beginCall(name, module_->getCallbackName(name), function)) return false;
+    if (!beginCall(name, module_->getCallbackName(name), function))
+        return false;
     gmScriptMachine& machine = module_->getMachine();
     const int32_t firstEntry = machine.getErrorLog().getEntryCount();
     gmScriptThread* thread = machine.newThread();
@@ -78,17 +88,23 @@ bool GmScriptBaseObject::callScriptMethod(const char* name, std::initializer_lis
     thread->push(function);
     for (const Argument& argument : arguments) {
         switch (argument.kind) {
-            case Argument::kFloat: thread->pushFloat(argument.floatValue); break;
-            case Argument::kInt: thread->pushInt(argument.intValue); break;
-            case Argument::kEntity: thread->push(referenceTo(machine, ScriptType::ENTITY, argument.entity)); break;
+            case Argument::kFloat:
+                thread->pushFloat(argument.floatValue);
+                break;
+            case Argument::kInt:
+                thread->pushInt(argument.intValue);
+                break;
+            case Argument::kEntity:
+                thread->push(referenceTo(machine, ScriptType::ENTITY, argument.entity));
+                break;
         }
     }
     finishCall(name, thread, static_cast<int32_t>(arguments.size()), firstEntry, result);
     return true;
 }
 
-void GmScriptBaseObject::finishCall(const char* name, gmScriptThread* thread, int32_t argCount, int32_t firstEntry,
-                                    CallResult* result) {
+void GmScriptBaseObject::finishCall(const char* name, gmScriptThread* thread, int32_t argCount,
+                                    int32_t firstEntry, CallResult* result) {
     gmScriptMachine& machine = module_->getMachine();
     const std::shared_ptr<bool> alive = alive_;
     const bool native = thread->getValue(thread->getTop() - argCount - 1).getFunction()->isNative();
@@ -101,21 +117,25 @@ void GmScriptBaseObject::finishCall(const char* name, gmScriptThread* thread, in
         }
     }
     // [name] belongs to the caller and outlives the call, even when the method deleted this object.
-    const bool failed = machine.getErrorLog().getEntryCount() != firstEntry &&
-                        module_->reportErrorsSince(firstEntry, "In file " + fileName_ + ", in function " + name + ":");
-    if (!*alive) return;
+    const bool failed =
+        machine.getErrorLog().getEntryCount() != firstEntry &&
+        module_->reportErrorsSince(firstEntry, "In file " + fileName_ + ", in function " + name + ":");
+    if (!*alive)
+        return;
     if (failed) {
         outcome.finished = false;
         failedMethods_.insert(name);
     }
-    if (result != nullptr) *result = outcome;
+    if (result != nullptr)
+        *result = outcome;
 }
 
 bool GmScriptBaseObject::callScriptMethodWithArguments(const std::string& name,
                                                        const std::vector<MethodArgument>& arguments,
                                                        MethodArgument* result) {
     gmValue function;
-    if (!beginCall(name.c_str(), nullptr, function)) return false;
+    if (!beginCall(name.c_str(), nullptr, function))
+        return false;
     gmScriptMachine& machine = module_->getMachine();
     const int32_t firstEntry = machine.getErrorLog().getEntryCount();
     gmScriptThread* thread = machine.newThread();
@@ -125,30 +145,45 @@ bool GmScriptBaseObject::callScriptMethodWithArguments(const std::string& name,
     for (const MethodArgument& argument : arguments) {
         gmValue value;
         switch (argument.kind) {
-            case MethodArgument::kBool: value = gmValue::makeInt(argument.intValue != 0 ? 1 : 0); break;
-            case MethodArgument::kInt: value = gmValue::makeInt(argument.intValue); break;
-            case MethodArgument::kFloat: value = gmValue::makeFloat(argument.floatValue); break;
-            case MethodArgument::kEntity: value = referenceTo(machine, ScriptType::ENTITY, argument.entity); break;
+            case MethodArgument::kBool:
+                value = gmValue::makeInt(argument.intValue != 0 ? 1 : 0);
+                break;
+            case MethodArgument::kInt:
+                value = gmValue::makeInt(argument.intValue);
+                break;
+            case MethodArgument::kFloat:
+                value = gmValue::makeFloat(argument.floatValue);
+                break;
+            case MethodArgument::kEntity:
+                value = referenceTo(machine, ScriptType::ENTITY, argument.entity);
+                break;
             case MethodArgument::kPoint:
                 value = newPointValue(machine, RealPoint(argument.point.x, argument.point.y));
                 break;
-            case MethodArgument::kProcess: value = referenceTo(machine, ScriptType::PROCESS, argument.process); break;
+            case MethodArgument::kProcess:
+                value = referenceTo(machine, ScriptType::PROCESS, argument.process);
+                break;
             // A reference: the script never deletes a sequencer the engine handed it.
             case MethodArgument::kSequencer:
                 value = referenceTo(machine, ScriptType::SEQUENCER, argument.sequencer);
                 break;
-            case MethodArgument::kText: value = gmValue::makeString(machine.internString(argument.text.c_str())); break;
-            case MethodArgument::kNone: continue;
+            case MethodArgument::kText:
+                value = gmValue::makeString(machine.internString(argument.text.c_str()));
+                break;
+            case MethodArgument::kNone:
+                continue;
         }
         thread->push(value);
         ++argCount;
     }
     CallResult outcome;
     finishCall(name.c_str(), thread, argCount, firstEntry, &outcome);
-    if (result == nullptr) return true;
+    if (result == nullptr)
+        return true;
     *result = MethodArgument();
     const gmValue& value = outcome.value;
-    if (!outcome.finished) return true;
+    if (!outcome.finished)
+        return true;
     if (value.isInt()) {
         *result = MethodArgument::fromInt(value.getInt());
     } else if (value.isFloat()) {

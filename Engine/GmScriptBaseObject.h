@@ -20,7 +20,7 @@ class Entity;
 class GmScriptModule;
 
 class GmScriptBaseObject {
-public:
+  public:
     // One argument of a script method call.
     struct Argument {
         enum Kind { kFloat, kInt, kEntity } kind;
@@ -69,12 +69,12 @@ public:
     const std::string& getScriptFileName() const { return fileName_; }
     bool isMethodDisabled(const std::string& name) const { return failedMethods_.count(name) != 0; }
 
-protected:
+  protected:
     // The script value of the engine object (called with the machine ready to allocate).
     virtual gmValue makeOwnerValue() = 0;
     GmScriptModule* module_;
 
-private:
+  private:
     // Starts the call of [function] with `this` = the table; pushes the arguments.
     // [key]: the interned [name], or null to look it up by text.
     bool beginCall(const char* name, gmString* key, gmValue& function);

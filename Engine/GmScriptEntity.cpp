@@ -10,7 +10,9 @@ GmScriptEntity::GmScriptEntity(const std::string& typeName, int typeID, bool isP
     buildScriptTable();
 }
 
-GmScriptEntity::~GmScriptEntity() { callScriptMethod("destructor"); }
+GmScriptEntity::~GmScriptEntity() {
+    callScriptMethod("destructor");
+}
 
 gmValue GmScriptEntity::makeOwnerValue() {
     return referenceTo(module_->getMachine(), ScriptType::ENTITY, static_cast<Entity*>(this));
@@ -22,10 +24,13 @@ void GmScriptEntity::update(float deltaMS) {
 }
 
 void GmScriptEntity::draw() {
-    if (!callScriptMethod("draw")) Entity::draw();
+    if (!callScriptMethod("draw"))
+        Entity::draw();
 }
 
-void GmScriptEntity::drawAlpha() { callScriptMethod("drawAlpha"); }
+void GmScriptEntity::drawAlpha() {
+    callScriptMethod("drawAlpha");
+}
 
 void GmScriptEntity::setHP(float hp) {
     callScriptMethod("setHP", {Argument::of(hp)});
@@ -33,26 +38,43 @@ void GmScriptEntity::setHP(float hp) {
 }
 
 void GmScriptEntity::explode() {
-    if (isExploding()) return;
+    if (isExploding())
+        return;
     callScriptMethod("explode");
     Entity::explode();
 }
 
-void GmScriptEntity::onEntityCollide(Entity* other) { callScriptMethod("onEntityCollide", {Argument::of(other)}); }
-void GmScriptEntity::onEntityTouch(Entity* other) { callScriptMethod("onEntityTouch", {Argument::of(other)}); }
+void GmScriptEntity::onEntityCollide(Entity* other) {
+    callScriptMethod("onEntityCollide", {Argument::of(other)});
+}
+void GmScriptEntity::onEntityTouch(Entity* other) {
+    callScriptMethod("onEntityTouch", {Argument::of(other)});
+}
 void GmScriptEntity::onEntityCollideWithGameBoard(int sides) {
     callScriptMethod("onEntityCollideWithGameBoard", {Argument::of(static_cast<int32_t>(sides))});
 }
 
-void GmScriptEntity::onEntityDelete(Entity* entity) { callScriptMethod("onEntityDelete", {Argument::of(entity)}); }
-void GmScriptEntity::onEntityCreate(Entity* entity) { callScriptMethod("onEntityCreate", {Argument::of(entity)}); }
-void GmScriptEntity::onEntityExplode(Entity* entity) { callScriptMethod("onEntityExplode", {Argument::of(entity)}); }
-void GmScriptEntity::onKeyPress(int keyCode) { callScriptMethod("onKeyPress", {Argument::of(int32_t{keyCode})}); }
+void GmScriptEntity::onEntityDelete(Entity* entity) {
+    callScriptMethod("onEntityDelete", {Argument::of(entity)});
+}
+void GmScriptEntity::onEntityCreate(Entity* entity) {
+    callScriptMethod("onEntityCreate", {Argument::of(entity)});
+}
+void GmScriptEntity::onEntityExplode(Entity* entity) {
+    callScriptMethod("onEntityExplode", {Argument::of(entity)});
+}
+void GmScriptEntity::onKeyPress(int keyCode) {
+    callScriptMethod("onKeyPress", {Argument::of(int32_t{keyCode})});
+}
 void GmScriptEntity::onKeyRelease(int keyCode) {
     callScriptMethod("onKeyRelease", {Argument::of(int32_t{keyCode})});
 }
-void GmScriptEntity::onKeyType(int character) { callScriptMethod("onKeyType", {Argument::of(int32_t{character})}); }
-void GmScriptEntity::onAlarm(int alarmId) { callScriptMethod("onAlarm", {Argument::of(int32_t{alarmId})}); }
+void GmScriptEntity::onKeyType(int character) {
+    callScriptMethod("onKeyType", {Argument::of(int32_t{character})});
+}
+void GmScriptEntity::onAlarm(int alarmId) {
+    callScriptMethod("onAlarm", {Argument::of(int32_t{alarmId})});
+}
 
 bool GmScriptEntity::callMethod(const std::string& name, const std::vector<MethodArgument>& arguments,
                                 MethodArgument& result) {

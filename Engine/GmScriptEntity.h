@@ -5,7 +5,7 @@
 #include "Engine/GmScriptBaseObject.h"
 
 class GmScriptEntity : public Entity, public GmScriptBaseObject {
-public:
+  public:
     GmScriptEntity(const std::string& typeName, int typeID, bool isPlayer, GameSystem* gameSystem,
                    GmScriptModule* module);
     ~GmScriptEntity() override;
@@ -30,6 +30,6 @@ public:
     bool callMethod(const std::string& name, const std::vector<MethodArgument>& arguments,
                     MethodArgument& result) override;
 
-protected:
+  protected:
     gmValue makeOwnerValue() override;
 };

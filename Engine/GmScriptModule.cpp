@@ -35,7 +35,9 @@ GmScriptModule::GmScriptModule(GameSystem* gameSystem, bool compiledMode)
     installScriptHandleHook();
 
     Logger* logger = gameSystem_->getLogger();
-    logger->logText("WARNING:  GmScriptModule machine::Execute takes uint instead of REAL.  Truncation may cause errors!");
+    logger->logText(
+        "WARNING:  GmScriptModule machine::Execute takes uint instead of REAL.  Truncation may cause "
+        "errors!");
     logger->logText("TODO:  try compiling the script machine without GM_COMPILE_DEBUG");
     logger->logText("TODO:  disable GMDEBUG_SUPPORT?");
     logger->logText("TODO:  PS3 doesn't work?  check gmEndian in gmConfig (?)");
@@ -56,7 +58,8 @@ GmScriptModule::~GmScriptModule() {
     scripts_.clear();
     // The machine (a member) goes next, freeing every script value; script-backed objects were
     // deleted earlier in the game system's shutdown.
-    if (instance_ == this) instance_ = nullptr;
+    if (instance_ == this)
+        instance_ = nullptr;
 }
 
 void GmScriptModule::installScriptMakers() {
@@ -76,7 +79,8 @@ void GmScriptModule::installScriptMakers() {
 
 gmString* GmScriptModule::getCallbackName(const char* literal) {
     auto [entry, added] = callbackNames_.try_emplace(literal, nullptr);
-    if (added) entry->second = machine_.internPermanentString(literal);
+    if (added)
+        entry->second = machine_.internPermanentString(literal);
     return entry->second;
 }
 
@@ -94,7 +98,8 @@ void GmScriptModule::update(float elapsedMS) {
 std::string GmScriptModule::fileNameFromTypeName(const std::string& typeName) {
     std::string fileName = typeName;
     for (char& c : fileName) {
-        if (c == '_') c = '/';
+        if (c == '_')
+            c = '/';
     }
     return fileName + ".gm";
 }
@@ -102,7 +107,8 @@ std::string GmScriptModule::fileNameFromTypeName(const std::string& typeName) {
 std::string GmScriptModule::functionNameFromFileName(const std::string& fileName) {
     std::string name = fileName.substr(0, fileName.rfind('.'));
     for (char& c : name) {
-        if (c == '/') c = '_';
+        if (c == '/')
+            c = '_';
     }
     return name;
 }
@@ -116,7 +122,8 @@ FileRead readWholeFile(const std::string& path, std::vector<char>& bytes) {
     if (file == nullptr)
         return FileRead::kMissing;
     long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        size = std::ftell(file);
     if (size <= 0 || std::fseek(file, 0, SEEK_SET) != 0) {
         std::fclose(file);
         return FileRead::kFailed;
@@ -178,7 +185,8 @@ GmScriptModule::ScriptRecord* GmScriptModule::findScript(const std::string& file
 
 bool GmScriptModule::loadScript(const std::string& fileName, bool force) {
     ScriptRecord* record = findScript(fileName);
-    if (!force && record != nullptr && !record->alwaysReload) return true;
+    if (!force && record != nullptr && !record->alwaysReload)
+        return true;
 
     std::vector<char> bytes;
     bool isLibrary = false;
@@ -211,7 +219,8 @@ bool GmScriptModule::loadScript(const std::string& fileName, bool force) {
 
 bool GmScriptModule::revertScript(const std::string& fileName) {
     ScriptRecord* record = findScript(fileName);
-    if (record == nullptr || record->previous.empty()) return false;
+    if (record == nullptr || record->previous.empty())
+        return false;
     const int32_t firstEntry = machine_.getErrorLog().getEntryCount();
     const int32_t errors = runScriptBytes(record->previous, record->previousIsLibrary, fileName);
     record->current = std::move(record->previous);
@@ -222,9 +231,11 @@ bool GmScriptModule::revertScript(const std::string& fileName) {
     return errors == 0;
 }
 
-GmScriptModule::ScriptRecord* GmScriptModule::setAlwaysReloadScript(const std::string& fileName, bool alwaysReload) {
+GmScriptModule::ScriptRecord* GmScriptModule::setAlwaysReloadScript(const std::string& fileName,
+                                                                    bool alwaysReload) {
     ScriptRecord* record = findScript(fileName);
-    if (record != nullptr) record->alwaysReload = alwaysReload;
+    if (record != nullptr)
+        record->alwaysReload = alwaysReload;
     return record;
 }
 
@@ -236,16 +247,20 @@ void GmScriptModule::reloadAllScripts() {
     for (const std::string& name : names) loadScript(name, true);
 
     for (Entity* entity : gameSystem_->getEntityManager()->getAllEntities()) {
-        if (auto* scripted = dynamic_cast<GmScriptEntity*>(entity)) scripted->reloadScript(false);
+        if (auto* scripted = dynamic_cast<GmScriptEntity*>(entity))
+            scripted->reloadScript(false);
     }
     // A rebuild may start or end processes; walk a copy.
     const std::vector<Process*> processes = gameSystem_->getProcessList();
     for (Process* process : processes) {
-        if (auto* scripted = dynamic_cast<GmScriptProcess*>(process)) scripted->reloadScript(false);
+        if (auto* scripted = dynamic_cast<GmScriptProcess*>(process))
+            scripted->reloadScript(false);
     }
 }
 
-void GmScriptModule::forgetAllScripts() { scripts_.clear(); }
+void GmScriptModule::forgetAllScripts() {
+    scripts_.clear();
+}
 
 void GmScriptModule::saveCompiledScripts() {
     for (const auto& [fileName, record] : scripts_) {
@@ -258,10 +273,12 @@ void GmScriptModule::saveCompiledScripts() {
         // Line tables keep the lines of run-time errors, so a shipped game reports what the
         // source did.
         options.lineTables = true;
-        if (compileToLibrary(record->current.data(), stream, ignored, options) != 0) continue;
+        if (compileToLibrary(record->current.data(), stream, ignored, options) != 0)
+            continue;
         const std::optional<std::string> path = makeFilePath(fileName + "c", kPathBufferBytes);
         std::FILE* file = path ? std::fopen(path->c_str(), "wb") : nullptr;
-        if (file == nullptr) continue;
+        if (file == nullptr)
+            continue;
         const std::vector<uint8_t>& bytes = stream.getBytes();
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
@@ -272,7 +289,8 @@ void GmScriptModule::setInputGlobal(InputModule* input) {
     registerGlobalObject("Input", ScriptType::INPUT, input, input->getScriptHandleSlot());
 }
 
-void GmScriptModule::registerGlobalObject(const char* name, ScriptType type, void* object, ScriptHandleSlot& slot) {
+void GmScriptModule::registerGlobalObject(const char* name, ScriptType type, void* object,
+                                          ScriptHandleSlot& slot) {
     const gmValue value = scriptReference(machine_, type, object, slot);
     machine_.getGlobals()->setField(machine_, name, value);
 }
@@ -292,21 +310,26 @@ void GmScriptModule::reportLines(const std::vector<std::string>& lines) {
 
 void GmScriptModule::logMachineErrors(const char* header, int indent, bool keep) {
     gmErrorLog& log = machine_.getErrorLog();
-    if (log.getEntryCount() == 0) return;
+    if (log.getEntryCount() == 0)
+        return;
     Logger* logger = gameSystem_->getLogger();
     const std::size_t first = logger->getOutput().size();
-    if (header != nullptr) logger->logText(header, indent);
+    if (header != nullptr)
+        logger->logText(header, indent);
     for (int32_t i = 0; i < log.getEntryCount(); ++i) logger->logText(log.getEntry(i), indent + 1);
     const std::vector<std::string>& output = logger->getOutput();
     for (std::size_t i = first; i < output.size(); ++i) std::fprintf(stderr, "%s\n", output[i].c_str());
-    if (!keep) log.clear();
+    if (!keep)
+        log.clear();
 }
 
 bool GmScriptModule::reportErrorsSince(int32_t firstEntry, const std::string& header) {
     gmErrorLog& log = machine_.getErrorLog();
     // A log that hit its size limit was cleared meanwhile: everything in it is new.
-    if (firstEntry > log.getEntryCount()) firstEntry = 0;
-    if (log.getEntryCount() == firstEntry) return false;
+    if (firstEntry > log.getEntryCount())
+        firstEntry = 0;
+    if (log.getEntryCount() == firstEntry)
+        return false;
     std::vector<std::string> lines{header};
     for (int32_t i = firstEntry; i < log.getEntryCount(); ++i) lines.emplace_back(log.getEntry(i));
     log.truncate(firstEntry);

@@ -2,14 +2,17 @@
 
 #include "Engine/GmScriptModule.h"
 
-GmScriptParticle::GmScriptParticle(const std::string& typeName, GameSystem* gameSystem, GmScriptModule* module)
+GmScriptParticle::GmScriptParticle(const std::string& typeName, GameSystem* gameSystem,
+                                   GmScriptModule* module)
     : Particle(gameSystem), GmScriptBaseObject(typeName, ScriptType::PARTICLE, module) {
     addTypeName("GmScriptBaseObject");
     addTypeName("GmScriptParticle");
     buildScriptTable();
 }
 
-GmScriptParticle::~GmScriptParticle() { callScriptMethod("destructor"); }
+GmScriptParticle::~GmScriptParticle() {
+    callScriptMethod("destructor");
+}
 
 gmValue GmScriptParticle::makeOwnerValue() {
     return referenceTo(module_->getMachine(), ScriptType::PARTICLE, static_cast<Particle*>(this));
@@ -20,8 +23,11 @@ void GmScriptParticle::update(float deltaMS) {
     callScriptMethod("update", {Argument::of(deltaMS)});
 }
 
-void GmScriptParticle::draw() { callScriptMethod("draw"); }
+void GmScriptParticle::draw() {
+    callScriptMethod("draw");
+}
 
 void GmScriptParticle::drawAlpha() {
-    if (!callScriptMethod("drawAlpha")) Particle::drawAlpha();
+    if (!callScriptMethod("drawAlpha"))
+        Particle::drawAlpha();
 }

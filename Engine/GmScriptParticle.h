@@ -5,7 +5,7 @@
 #include "Engine/Particle.h"
 
 class GmScriptParticle : public Particle, public GmScriptBaseObject {
-public:
+  public:
     GmScriptParticle(const std::string& typeName, GameSystem* gameSystem, GmScriptModule* module);
     ~GmScriptParticle() override;
 
@@ -13,6 +13,6 @@ public:
     void draw() override;
     void drawAlpha() override;
 
-protected:
+  protected:
     gmValue makeOwnerValue() override;
 };

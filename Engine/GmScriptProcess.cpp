@@ -11,7 +11,9 @@ GmScriptProcess::GmScriptProcess(const std::string& name, GameSystem* gameSystem
     buildScriptTable();
 }
 
-GmScriptProcess::~GmScriptProcess() { callScriptMethod("destructor"); }
+GmScriptProcess::~GmScriptProcess() {
+    callScriptMethod("destructor");
+}
 
 gmValue GmScriptProcess::makeOwnerValue() {
     return referenceTo(module_->getMachine(), ScriptType::PROCESS, static_cast<Process*>(this));
@@ -21,15 +23,24 @@ gmValue GmScriptProcess::makeOwnerValue() {
 // that is reported and taken as done, so a process never hangs in init.
 bool GmScriptProcess::init() {
     CallResult result;
-    if (!callScriptMethod("init", {}, &result)) return true;
-    if (result.finished && result.value.isInt()) return result.value.getInt() == 1;
-    getGameSystem()->getLogger()->logText(getName() + ": expecting 'init()' to return a boolean.  Assuming true.");
+    if (!callScriptMethod("init", {}, &result))
+        return true;
+    if (result.finished && result.value.isInt())
+        return result.value.getInt() == 1;
+    getGameSystem()->getLogger()->logText(getName() +
+                                          ": expecting 'init()' to return a boolean.  Assuming true.");
     return true;
 }
 
-void GmScriptProcess::update(float deltaMS) { callScriptMethod("update", {Argument::of(deltaMS)}); }
-void GmScriptProcess::preDraw() { callScriptMethod("preDraw"); }
-void GmScriptProcess::postDraw() { callScriptMethod("postDraw"); }
+void GmScriptProcess::update(float deltaMS) {
+    callScriptMethod("update", {Argument::of(deltaMS)});
+}
+void GmScriptProcess::preDraw() {
+    callScriptMethod("preDraw");
+}
+void GmScriptProcess::postDraw() {
+    callScriptMethod("postDraw");
+}
 void GmScriptProcess::onEntityCollide(Entity* a, Entity* b) {
     callScriptMethod("onEntityCollide", {Argument::of(a), Argument::of(b)});
 }
@@ -41,19 +52,27 @@ void GmScriptProcess::onEntityCollideWithGameBoard(Entity* entity, int) {
     callScriptMethod("onEntityCollideWithGameBoard", {Argument::of(entity)});
 }
 
-void GmScriptProcess::onEntityDelete(Entity* entity) { callScriptMethod("onEntityDelete", {Argument::of(entity)}); }
-void GmScriptProcess::onEntityCreate(Entity* entity) { callScriptMethod("onEntityCreate", {Argument::of(entity)}); }
+void GmScriptProcess::onEntityDelete(Entity* entity) {
+    callScriptMethod("onEntityDelete", {Argument::of(entity)});
+}
+void GmScriptProcess::onEntityCreate(Entity* entity) {
+    callScriptMethod("onEntityCreate", {Argument::of(entity)});
+}
 void GmScriptProcess::onEntityExplode(Entity* entity) {
     callScriptMethod("onEntityExplode", {Argument::of(entity)});
 }
-void GmScriptProcess::onKeyPress(int keyCode) { callScriptMethod("onKeyPress", {Argument::of(int32_t{keyCode})}); }
+void GmScriptProcess::onKeyPress(int keyCode) {
+    callScriptMethod("onKeyPress", {Argument::of(int32_t{keyCode})});
+}
 void GmScriptProcess::onKeyRelease(int keyCode) {
     callScriptMethod("onKeyRelease", {Argument::of(int32_t{keyCode})});
 }
 void GmScriptProcess::onKeyType(int character) {
     callScriptMethod("onKeyType", {Argument::of(int32_t{character})});
 }
-void GmScriptProcess::onAlarm(int alarmId) { callScriptMethod("onAlarm", {Argument::of(int32_t{alarmId})}); }
+void GmScriptProcess::onAlarm(int alarmId) {
+    callScriptMethod("onAlarm", {Argument::of(int32_t{alarmId})});
+}
 
 bool GmScriptProcess::callMethod(const std::string& name, const std::vector<MethodArgument>& arguments,
                                  MethodArgument& result) {

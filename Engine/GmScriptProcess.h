@@ -6,7 +6,7 @@
 #include "Engine/Process.h"
 
 class GmScriptProcess : public Process, public GmScriptBaseObject {
-public:
+  public:
     GmScriptProcess(const std::string& name, GameSystem* gameSystem, GmScriptModule* module);
     ~GmScriptProcess() override;
 
@@ -29,6 +29,6 @@ public:
     bool callMethod(const std::string& name, const std::vector<MethodArgument>& arguments,
                     MethodArgument& result) override;
 
-protected:
+  protected:
     gmValue makeOwnerValue() override;
 };

@@ -9,15 +9,18 @@ GmScriptSequencerAction::GmScriptSequencerAction(GmScriptModule* module, gmTable
     gmScriptMachine& machine = module->getMachine();
     // Nothing may collect between making the table and the value that traces it.
     gmCollectionPause pause(machine);
-    if (table_ == nullptr) table_ = machine.createTable();
-    const gmValue value = ownedValue(machine, ScriptType::SEQUENCERACTION, static_cast<SequencerAction*>(this));
+    if (table_ == nullptr)
+        table_ = machine.createTable();
+    const gmValue value =
+        ownedValue(machine, ScriptType::SEQUENCERACTION, static_cast<SequencerAction*>(this));
     hostObject_ = value.getHostObject();
 }
 
 GmScriptSequencerAction::~GmScriptSequencerAction() = default;
 
 void GmScriptSequencerAction::setActionTable(gmTable* table) {
-    if (table == nullptr) return;
+    if (table == nullptr)
+        return;
     // The old table may already have been traced this cycle; the new one must not be missed.
     module_->getMachine().writeBarrier(gmValue::makeTable(table_));
     module_->getMachine().writeBarrier(gmValue::makeTable(table));
@@ -27,11 +30,13 @@ void GmScriptSequencerAction::setActionTable(gmTable* table) {
 void GmScriptSequencerAction::execute(GameSystem*) {
     gmScriptMachine& machine = module_->getMachine();
     const gmValue function = table_->getField(machine, "execute");
-    if (!function.isFunction() || hostObject_ == nullptr) return;
+    if (!function.isFunction() || hostObject_ == nullptr)
+        return;
     const int32_t firstEntry = machine.getErrorLog().getEntryCount();
     gmScriptThread* thread = machine.newThread();
     thread->push(gmValue::makeHostObject(hostObject_));
     thread->push(function);
-    if (machine.enterCall(thread, 0) == kDone && !function.getFunction()->isNative()) machine.executeThread(thread);
+    if (machine.enterCall(thread, 0) == kDone && !function.getFunction()->isNative())
+        machine.executeThread(thread);
     module_->reportErrorsSince(firstEntry, "In sequencer action:");
 }

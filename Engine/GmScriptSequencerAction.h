@@ -10,7 +10,7 @@ class gmHostObject;
 class gmTable;
 
 class GmScriptSequencerAction final : public SequencerAction {
-public:
+  public:
     // [table] null: a new empty table. The action's script value is made here and owns it.
     GmScriptSequencerAction(GmScriptModule* module, gmTable* table);
     ~GmScriptSequencerAction() override;
@@ -22,7 +22,7 @@ public:
     // The action's own value (the script holds it; null once the value is being freed).
     gmHostObject* getHostObject() const { return hostObject_; }
 
-private:
+  private:
     GmScriptModule* module_;
     gmTable* table_;
     gmHostObject* hostObject_ = nullptr;

@@ -7,7 +7,7 @@
 #include "Engine/VirtualClock.h"
 
 class HeadlessModuleFactory : public ModuleFactory {
-public:
+  public:
     // [compiledScripts]: the script host reads compiled libraries (NAME.gmc) instead of source.
     explicit HeadlessModuleFactory(bool compiledScripts = true) : compiledScripts_(compiledScripts) {
         // The loop sleeps whole milliseconds; with less than one left it would spin forever on a
@@ -24,7 +24,7 @@ public:
     void sleepMS(int ms) override { clock_.advance(ms); }
     VirtualClock& getClock() { return clock_; }
 
-private:
+  private:
     bool compiledScripts_;
     VirtualClock clock_;
 };

@@ -5,7 +5,7 @@
 #include "Engine/VideoModule.h"
 
 class HeadlessVideoModule final : public VideoModule {
-public:
+  public:
     explicit HeadlessVideoModule(GameSystem* gameSystem) : VideoModule(gameSystem) {
         addTypeName("HeadlessVideoModule");
     }

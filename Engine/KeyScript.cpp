@@ -28,7 +28,8 @@ const std::vector<std::string>& names() {
 namespace KeyScript {
 
 std::string keyCodeName(int keyCode) {
-    return keyCode >= 0 && keyCode < NUM_KEYCODES ? names()[static_cast<std::size_t>(keyCode)] : std::string();
+    return keyCode >= 0 && keyCode < NUM_KEYCODES ? names()[static_cast<std::size_t>(keyCode)]
+                                                  : std::string();
 }
 
 int keyCodeFromName(const std::string& name) {
@@ -57,7 +58,8 @@ std::optional<std::vector<KeyEvent>> parse(const std::string& text, std::string&
         std::string key;
         std::string state;
         std::string extra;
-        if (!(words >> tick) || tick[0] == '#') continue;
+        if (!(words >> tick) || tick[0] == '#')
+            continue;
         const bool digits = tick.find_first_not_of("0123456789") == std::string::npos && tick.size() <= 9;
         if (!(words >> key >> state) || (words >> extra) || !digits || (state != "down" && state != "up")) {
             error = "line " + std::to_string(lineNumber) + ": expecting \"TICK KEY down|up\"";

@@ -7,7 +7,7 @@
 
 namespace {
 class HeadlessPlatformModuleFactory final : public HeadlessModuleFactory {
-public:
+  public:
     HeadlessPlatformModuleFactory(bool compiledScripts, std::vector<KeyEvent> keyEvents)
         : HeadlessModuleFactory(compiledScripts), keyEvents_(std::move(keyEvents)) {}
 
@@ -20,7 +20,7 @@ public:
         return std::make_unique<OpenALAudioModule>(gameSystem, settings);
     }
 
-private:
+  private:
     std::vector<KeyEvent> keyEvents_;
 };
 }  // namespace

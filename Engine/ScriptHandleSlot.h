@@ -4,7 +4,7 @@
 #pragma once
 
 class ScriptHandleSlot {
-public:
+  public:
     // Called with the handle of a dying object; installed by the script host.
     using OrphanHook = void (*)(void* handle);
 
@@ -18,13 +18,14 @@ public:
     void set(void* handle) { handle_ = handle; }
     // The object is going: the host forgets it now (before the object's memory is reused).
     void release() {
-        if (handle_ != nullptr && orphanHook_ != nullptr) orphanHook_(handle_);
+        if (handle_ != nullptr && orphanHook_ != nullptr)
+            orphanHook_(handle_);
         handle_ = nullptr;
     }
 
     static void setOrphanHook(OrphanHook hook) { orphanHook_ = hook; }
 
-private:
+  private:
     void* handle_ = nullptr;
     static inline OrphanHook orphanHook_ = nullptr;
 };

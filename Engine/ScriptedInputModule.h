@@ -9,11 +9,11 @@
 #include "Engine/KeyScript.h"
 
 class ScriptedInputModule final : public InputModule {
-public:
+  public:
     ScriptedInputModule(GameSystem* gameSystem, std::vector<KeyEvent> events);
     void update(float deltaMS) override;
 
-private:
+  private:
     std::vector<KeyEvent> events_;  // sorted by tick, file order within a tick
     std::size_t next_ = 0;
 };

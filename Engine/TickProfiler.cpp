@@ -5,8 +5,10 @@
 
 double TickProfiler::median(Phase phase) const {
     std::vector<double> sorted = samples_[phase];
-    if (sorted.empty()) return 0.0;
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+    if (sorted.empty())
+        return 0.0;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2),
+                     sorted.end());
     return sorted[sorted.size() / 2];
 }
 

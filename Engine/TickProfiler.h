@@ -8,7 +8,7 @@
 #include <vector>
 
 class TickProfiler {
-public:
+  public:
     enum Phase {
         kScripts,  // process and entity updates (their script callbacks) and the script threads
         kPhysics,  // the body updates, the world step and the collision events
@@ -26,18 +26,22 @@ public:
 
     // Times a scope into [phase] (nothing when [profiler] is null).
     class Scope {
-    public:
+      public:
         Scope(TickProfiler* profiler, Phase phase)
-            : profiler_(profiler), phase_(phase),
-              start_(profiler != nullptr ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point()) {}
+            : profiler_(profiler),
+              phase_(phase),
+              start_(profiler != nullptr ? std::chrono::steady_clock::now()
+                                         : std::chrono::steady_clock::time_point()) {}
         ~Scope() {
             if (profiler_ != nullptr)
-                profiler_->add(phase_, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count());
+                profiler_->add(phase_, std::chrono::duration<double, std::milli>(
+                                           std::chrono::steady_clock::now() - start_)
+                                           .count());
         }
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
 
-    private:
+      private:
         TickProfiler* profiler_;
         Phase phase_;
         std::chrono::steady_clock::time_point start_;
@@ -45,22 +49,25 @@ public:
 
     // Adds the time of a scope to [totalMS] (for a phase made of several pieces).
     class Lap {
-    public:
+      public:
         Lap(const TickProfiler* profiler, double& totalMS)
             : totalMS_(profiler != nullptr ? &totalMS : nullptr),
-              start_(profiler != nullptr ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point()) {}
+              start_(profiler != nullptr ? std::chrono::steady_clock::now()
+                                         : std::chrono::steady_clock::time_point()) {}
         ~Lap() {
             if (totalMS_ != nullptr)
-                *totalMS_ += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+                *totalMS_ +=
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
+                        .count();
         }
         Lap(const Lap&) = delete;
         Lap& operator=(const Lap&) = delete;
 
-    private:
+      private:
         double* totalMS_;
         std::chrono::steady_clock::time_point start_;
     };
 
-private:
+  private:
     std::array<std::vector<double>, kPhaseCount> samples_;
 };

@@ -1,7 +1,7 @@
 #include "Engine/VirtualClock.h"
 
 class VirtualClock::Timer final : public SimulationTimer {
-public:
+  public:
     explicit Timer(VirtualClock& clock) : clock_(clock) {}
     bool start() override {
         lastMS_ = clock_.nowMS_;
@@ -14,7 +14,7 @@ public:
         return static_cast<float>(elapsed);
     }
 
-private:
+  private:
     VirtualClock& clock_;
     double lastMS_ = 0.0;
 };

@@ -7,7 +7,7 @@
 #include "Engine/SimulationTimer.h"
 
 class VirtualClock {
-public:
+  public:
     void advance(double ms) { nowMS_ += ms; }
     // Time that passes at every reading, as the work of a loop iteration would take; lets a loop
     // that only busy-waits for less than a millisecond still proceed.
@@ -17,7 +17,7 @@ public:
     // A timer reading this clock (the clock must outlive it).
     std::unique_ptr<SimulationTimer> createTimer();
 
-private:
+  private:
     class Timer;
     double nowMS_ = 0.0;
     double autoAdvanceMS_ = 0.0;

@@ -30,7 +30,7 @@ global Steer = function(entity) {
 )";
 
 class ScriptFactory : public NullModuleFactory {
-public:
+  public:
     std::unique_ptr<ScriptModule> createScriptModule(GameSystem* gameSystem) override {
         return std::make_unique<GmScriptModule>(gameSystem, false);
     }
@@ -51,13 +51,14 @@ void BM_ScriptEntityUpdate(benchmark::State& state) {
     }
     game->getEntityManager()->flush();
     for (auto _ : state) {
-        for (GmScriptEntity* entity : entities) entity->callScriptMethod("update", {GmScriptBaseObject::Argument::of(16.0f)});
+        for (GmScriptEntity* entity : entities)
+            entity->callScriptMethod("update", {GmScriptBaseObject::Argument::of(16.0f)});
         // The collector's pacing runs once a tick, as in the engine.
         static_cast<GmScriptModule*>(game->getScriptModule())->getMachine().collectGarbage(false);
     }
     state.counters["per_entity"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * count, benchmark::Counter::kIsRate |
-                                                                                benchmark::Counter::kInvert);
+        benchmark::Counter(static_cast<double>(state.iterations()) * count,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     game.reset();
     std::filesystem::current_path(std::filesystem::temp_directory_path());
     std::filesystem::remove_all(folder);

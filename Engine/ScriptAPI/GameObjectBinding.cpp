@@ -38,21 +38,34 @@ int scriptCallMethod(gmScriptThread* thread, Class* target) {
         arguments.push_back(std::move(argument));
     }
     MethodArgument result;
-    if (!target->callMethod(name, arguments, result)) return kDone;
+    if (!target->callMethod(name, arguments, result))
+        return kDone;
     gmScriptMachine& machine = thread->getMachine();
     switch (result.kind) {
-        case MethodArgument::kBool: return pushBool(thread, result.intValue != 0);
-        case MethodArgument::kInt: thread->pushInt(result.intValue); break;
-        case MethodArgument::kFloat: thread->pushFloat(result.floatValue); break;
-        case MethodArgument::kEntity: thread->push(referenceTo(machine, ScriptType::ENTITY, result.entity)); break;
-        case MethodArgument::kPoint: return pushPoint(thread, RealPoint(result.point.x, result.point.y));
-        case MethodArgument::kProcess: thread->push(referenceTo(machine, ScriptType::PROCESS, result.process)); break;
+        case MethodArgument::kBool:
+            return pushBool(thread, result.intValue != 0);
+        case MethodArgument::kInt:
+            thread->pushInt(result.intValue);
+            break;
+        case MethodArgument::kFloat:
+            thread->pushFloat(result.floatValue);
+            break;
+        case MethodArgument::kEntity:
+            thread->push(referenceTo(machine, ScriptType::ENTITY, result.entity));
+            break;
+        case MethodArgument::kPoint:
+            return pushPoint(thread, RealPoint(result.point.x, result.point.y));
+        case MethodArgument::kProcess:
+            thread->push(referenceTo(machine, ScriptType::PROCESS, result.process));
+            break;
         // A reference: the sequencer stays the engine's (or its first owner's).
         case MethodArgument::kSequencer:
             thread->push(referenceTo(machine, ScriptType::SEQUENCER, result.sequencer));
             break;
-        case MethodArgument::kText: return pushText(thread, result.text.c_str());
-        case MethodArgument::kNone: break;
+        case MethodArgument::kText:
+            return pushText(thread, result.text.c_str());
+        case MethodArgument::kNone:
+            break;
     }
     return kDone;
 }
@@ -67,20 +80,23 @@ int gameObjectAddAlarm(gmScriptThread* thread, GameObject* object) {
     if (!gmIntParam(thread, 0, id) || !gmFloatOrIntParam(thread, 1, interval) ||
         (count == 3 && !gmBoolParam(thread, 2, startAlarming)))
         return kRunTimeError;
-    thread->push(referenceTo(thread->getMachine(), ScriptType::ALARM, object->addAlarm(id, interval, startAlarming)));
+    thread->push(
+        referenceTo(thread->getMachine(), ScriptType::ALARM, object->addAlarm(id, interval, startAlarming)));
     return kDone;
 }
 
 int gameObjectGetAlarm(gmScriptThread* thread, GameObject* object) {
     int32_t id = 0;
-    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, id)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, id))
+        return kRunTimeError;
     thread->push(referenceTo(thread->getMachine(), ScriptType::ALARM, object->getAlarm(id)));
     return kDone;
 }
 
 int gameObjectDeleteAlarm(gmScriptThread* thread, GameObject* object) {
     float id = 0.0f;
-    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, id)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, id))
+        return kRunTimeError;
     object->deleteAlarm(static_cast<int>(id));
     return kDone;
 }
@@ -90,10 +106,12 @@ int gameObjectDeleteAlarm(gmScriptThread* thread, GameObject* object) {
 int gameObjectAddLFO(gmScriptThread* thread, GameObject* object) {
     int32_t id = 0;
     LFO* lfo = nullptr;
-    if (!gmCheckParamCount(thread, 2) || !gmIntParam(thread, 0, id) || !objectParam(thread, 1, ScriptType::LFO, lfo))
+    if (!gmCheckParamCount(thread, 2) || !gmIntParam(thread, 0, id) ||
+        !objectParam(thread, 1, ScriptType::LFO, lfo))
         return kRunTimeError;
     gmHostObject* value = thread->getParam(1).getHostObject();
-    if (!isScriptOwned(value)) return scriptError(thread, "\"addLFO\": this LFO already belongs to an object");
+    if (!isScriptOwned(value))
+        return scriptError(thread, "\"addLFO\": this LFO already belongs to an object");
     releaseOwnership(value);
     object->addLFO(id, std::unique_ptr<LFO>(lfo));
     thread->push(thread->getParam(1));
@@ -102,14 +120,16 @@ int gameObjectAddLFO(gmScriptThread* thread, GameObject* object) {
 
 int gameObjectGetLFO(gmScriptThread* thread, GameObject* object) {
     int32_t id = 0;
-    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, id)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, id))
+        return kRunTimeError;
     thread->push(referenceTo(thread->getMachine(), ScriptType::LFO, object->getLFO(id)));
     return kDone;
 }
 
 int gameObjectDeleteLFO(gmScriptThread* thread, GameObject* object) {
     float id = 0.0f;
-    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, id)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, id))
+        return kRunTimeError;
     object->deleteLFO(static_cast<int>(id));
     return kDone;
 }

@@ -33,7 +33,8 @@ int gameObjectCallMethod(gmScriptThread* thread) {
 template <class T>
 int gameObjectGetUniqueAlarmID(gmScriptThread* thread) {
     T* self = selfAs<T>(thread);
-    if (self == nullptr) return kRunTimeError;
+    if (self == nullptr)
+        return kRunTimeError;
     thread->pushInt(self->getUniqueAlarmID());
     return kDone;
 }
@@ -41,7 +42,8 @@ int gameObjectGetUniqueAlarmID(gmScriptThread* thread) {
 template <class T>
 int gameObjectGetUniqueLFOID(gmScriptThread* thread) {
     T* self = selfAs<T>(thread);
-    if (self == nullptr) return kRunTimeError;
+    if (self == nullptr)
+        return kRunTimeError;
     thread->pushInt(self->getUniqueLFOID());
     return kDone;
 }

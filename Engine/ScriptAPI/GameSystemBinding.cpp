@@ -7,7 +7,9 @@
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
 namespace {
-GameSystem* system(gmScriptThread* thread) { return selfAs<GameSystem>(thread); }
+GameSystem* system(gmScriptThread* thread) {
+    return selfAs<GameSystem>(thread);
+}
 
 // ---- GMSCRIPTMODULE ----
 
@@ -25,7 +27,8 @@ int gmscript_setAlwaysReloadScript(gmScriptThread* thread) {
 int gmscript_loadScript(gmScriptThread* thread) {
     const char* fileName = nullptr;
     GmScriptModule* module = selfAs<GmScriptModule>(thread);
-    if (module == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, fileName)) return kRunTimeError;
+    if (module == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, fileName))
+        return kRunTimeError;
     module->loadScript(fileName, false);
     return kDone;
 }
@@ -39,7 +42,8 @@ constexpr ScriptMethod kGmScriptMethods[] = {
 
 int gamesystem_trace(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr) return kRunTimeError;
+    if (gameSystem == nullptr)
+        return kRunTimeError;
     gameSystem->getLogger()->logText(scriptTraceText(thread));
     return kDone;
 }
@@ -51,14 +55,16 @@ int gamesystem_assert(gmScriptThread* thread) {
     if (gameSystem == nullptr || !gmCheckParamCount(thread, 2) || !gmBoolParam(thread, 0, condition) ||
         !gmStringParam(thread, 1, message))
         return kRunTimeError;
-    if (!condition) gameSystem->log(std::string("ASSERT FAILED: ") + message);
+    if (!condition)
+        gameSystem->log(std::string("ASSERT FAILED: ") + message);
     return kDone;
 }
 
 template <void (GameSystem::*Operation)()>
 int noArguments(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr) return kRunTimeError;
+    if (gameSystem == nullptr)
+        return kRunTimeError;
     (gameSystem->*Operation)();
     return kDone;
 }
@@ -66,20 +72,23 @@ int noArguments(gmScriptThread* thread) {
 template <bool (GameSystem::*Query)() const>
 int boolQuery(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr) return kRunTimeError;
+    if (gameSystem == nullptr)
+        return kRunTimeError;
     return pushBool(thread, (gameSystem->*Query)());
 }
 
 int gamesystem_getUpdateInterval(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr) return kRunTimeError;
+    if (gameSystem == nullptr)
+        return kRunTimeError;
     thread->pushFloat(gameSystem->getUpdateInterval());
     return kDone;
 }
 
 int gamesystem_getCurrentTick(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr) return kRunTimeError;
+    if (gameSystem == nullptr)
+        return kRunTimeError;
     thread->pushFloat(static_cast<float>(gameSystem->getCurrentTick()));
     return kDone;
 }
@@ -87,7 +96,8 @@ int gamesystem_getCurrentTick(gmScriptThread* thread) {
 int gamesystem_setShouldPauseOnTaskSwitch(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
     bool pause = false;
-    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, pause)) return kRunTimeError;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, pause))
+        return kRunTimeError;
     gameSystem->setShouldPauseOnTaskSwitch(pause);
     return kDone;
 }
@@ -96,14 +106,16 @@ template <void (GameSystem::*Operation)(const std::string&)>
 int withName(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
     const char* name = nullptr;
-    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name)) return kRunTimeError;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name))
+        return kRunTimeError;
     (gameSystem->*Operation)(name);
     return kDone;
 }
 
 int gamesystem_terminateProcess(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1)) return kRunTimeError;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1))
+        return kRunTimeError;
     const gmValue argument = thread->getParam(0);
     if (argument.isString()) {
         gameSystem->terminateProcess(std::string(argument.getString()->getText()));
@@ -111,7 +123,8 @@ int gamesystem_terminateProcess(gmScriptThread* thread) {
     }
     if (argument.getType() == scriptTypeId(ScriptType::PROCESS)) {
         Process* process = nullptr;
-        if (!objectParam(thread, 0, ScriptType::PROCESS, process)) return kRunTimeError;
+        if (!objectParam(thread, 0, ScriptType::PROCESS, process))
+            return kRunTimeError;
         gameSystem->terminateProcess(process);
         return kDone;
     }
@@ -121,14 +134,16 @@ int gamesystem_terminateProcess(gmScriptThread* thread) {
 int gamesystem_isProcessRunning(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
     const char* name = nullptr;
-    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name)) return kRunTimeError;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name))
+        return kRunTimeError;
     return pushBool(thread, gameSystem->isProcessRunning(name));
 }
 
 int gamesystem_getProcess(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
     const char* name = nullptr;
-    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name)) return kRunTimeError;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name))
+        return kRunTimeError;
     thread->push(referenceTo(thread->getMachine(), ScriptType::PROCESS, gameSystem->getProcess(name)));
     return kDone;
 }
@@ -136,14 +151,16 @@ int gamesystem_getProcess(gmScriptThread* thread) {
 int gamesystem_setAsPauseProcess(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
     bool pause = false;
-    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, pause)) return kRunTimeError;
+    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, pause))
+        return kRunTimeError;
     gameSystem->setAsPauseProcess(pause);
     return kDone;
 }
 
 int gamesystem_getRandomReal(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr) return kRunTimeError;
+    if (gameSystem == nullptr)
+        return kRunTimeError;
     if (thread->getNumParams() == 0) {
         thread->pushFloat(gameSystem->getRandomReal());
         return kDone;
@@ -152,7 +169,8 @@ int gamesystem_getRandomReal(gmScriptThread* thread) {
         return scriptError(thread, "\"RANDOM_GetRandomReal\" expecting parameters (void) or (float,float)");
     float low = 0.0f;
     float high = 0.0f;
-    if (!gmFloatOrIntParam(thread, 0, low) || !gmFloatOrIntParam(thread, 1, high)) return kRunTimeError;
+    if (!gmFloatOrIntParam(thread, 0, low) || !gmFloatOrIntParam(thread, 1, high))
+        return kRunTimeError;
     thread->pushFloat(gameSystem->getRandomReal(low, high));
     return kDone;
 }
@@ -170,13 +188,15 @@ int gamesystem_getRandomInteger(gmScriptThread* thread) {
 
 int gamesystem_getRandomBoolean(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr) return kRunTimeError;
+    if (gameSystem == nullptr)
+        return kRunTimeError;
     return pushBool(thread, gameSystem->getRandomBoolean());
 }
 
 int gamesystem_getRandomDir(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr) return kRunTimeError;
+    if (gameSystem == nullptr)
+        return kRunTimeError;
     return pushPoint(thread, gameSystem->getRandomDir());
 }
 
@@ -206,7 +226,8 @@ constexpr ScriptMethod kGameSystemMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kGmScriptModuleType{ScriptType::GMSCRIPTMODULE, "GMSCRIPTMODULE", kGmScriptMethods, {}, {},
-                                          nullptr, destructHandle<GmScriptModule>};
-const ScriptTypeTable kGameSystemType{ScriptType::GAMESYSTEM, "GAMESYSTEM", kGameSystemMethods, {}, {}, nullptr,
-                                      destructHandle<GameSystem>};
+const ScriptTypeTable kGmScriptModuleType{
+    ScriptType::GMSCRIPTMODULE,    "GMSCRIPTMODULE", kGmScriptMethods, {}, {}, nullptr,
+    destructHandle<GmScriptModule>};
+const ScriptTypeTable kGameSystemType{
+    ScriptType::GAMESYSTEM, "GAMESYSTEM", kGameSystemMethods, {}, {}, nullptr, destructHandle<GameSystem>};

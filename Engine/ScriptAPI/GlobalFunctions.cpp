@@ -11,7 +11,9 @@
 #include "Engine/StringHelper.h"
 
 namespace {
-RandomGenerator& random() { return RandomGenerator::getProcessGenerator(); }
+RandomGenerator& random() {
+    return RandomGenerator::getProcessGenerator();
+}
 
 int pushFloat(gmScriptThread* thread, float value) {
     thread->pushFloat(value);
@@ -26,40 +28,52 @@ int pushInt(gmScriptThread* thread, int32_t value) {
 // Reads [N] int-or-float arguments after the count check.
 template <int N>
 bool numbers(gmScriptThread* thread, float (&out)[N]) {
-    if (!gmCheckParamCount(thread, N)) return false;
+    if (!gmCheckParamCount(thread, N))
+        return false;
     for (int i = 0; i < N; ++i) {
-        if (!gmFloatOrIntParam(thread, i, out[i])) return false;
+        if (!gmFloatOrIntParam(thread, i, out[i]))
+            return false;
     }
     return true;
 }
 
 template <int N>
 bool points(gmScriptThread* thread, RealPoint (&out)[N]) {
-    if (!gmCheckParamCount(thread, N)) return false;
+    if (!gmCheckParamCount(thread, N))
+        return false;
     for (int i = 0; i < N; ++i) {
-        if (!pointParam(thread, i, out[i])) return false;
+        if (!pointParam(thread, i, out[i]))
+            return false;
     }
     return true;
 }
 
-int test(gmScriptThread*) { return kDone; }
+int test(gmScriptThread*) {
+    return kDone;
+}
 
 int getRandomReal(gmScriptThread* thread) {
-    if (thread->getNumParams() == 0) return pushFloat(thread, random().getRandomReal());
+    if (thread->getNumParams() == 0)
+        return pushFloat(thread, random().getRandomReal());
     if (thread->getNumParams() != 2)
         return scriptError(thread, "\"RANDOM_GetRandomReal\" expecting parameters (void) or (float,float)");
     float n[2];
-    if (!numbers(thread, n)) return kRunTimeError;
+    if (!numbers(thread, n))
+        return kRunTimeError;
     return pushFloat(thread, random().getRandomReal(n[0], n[1]));
 }
 
 int getRandomInteger(gmScriptThread* thread) {
     float n[2];
-    if (!numbers(thread, n)) return kRunTimeError;
-    return pushInt(thread, random().getRandomInteger(MathUtil::truncateToInt(n[0]), MathUtil::truncateToInt(n[1])));
+    if (!numbers(thread, n))
+        return kRunTimeError;
+    return pushInt(thread,
+                   random().getRandomInteger(MathUtil::truncateToInt(n[0]), MathUtil::truncateToInt(n[1])));
 }
 
-int getRandomBoolean(gmScriptThread* thread) { return pushBool(thread, random().getRandomBoolean()); }
+int getRandomBoolean(gmScriptThread* thread) {
+    return pushBool(thread, random().getRandomBoolean());
+}
 
 // The plain numeric functions: N numbers in, a float out.
 template <float (*F)(float)>
@@ -104,18 +118,22 @@ int rotate(gmScriptThread* thread) {
 
 int findClosestPointOnLine(gmScriptThread* thread) {
     RealPoint p[3];
-    return points(thread, p) ? pushPoint(thread, MathUtil::findClosestPointOnLine(p[0], p[1], p[2])) : kRunTimeError;
+    return points(thread, p) ? pushPoint(thread, MathUtil::findClosestPointOnLine(p[0], p[1], p[2]))
+                             : kRunTimeError;
 }
 
 int getNumDigits(gmScriptThread* thread) {
     float n[1];
-    return numbers(thread, n) ? pushInt(thread, MathUtil::getNumDigits(MathUtil::truncateToInt(n[0]))) : kRunTimeError;
+    return numbers(thread, n) ? pushInt(thread, MathUtil::getNumDigits(MathUtil::truncateToInt(n[0])))
+                              : kRunTimeError;
 }
 
 int getDigitValue(gmScriptThread* thread) {
     float n[2];
-    if (!numbers(thread, n)) return kRunTimeError;
-    return pushInt(thread, MathUtil::getDigitValue(MathUtil::truncateToInt(n[0]), MathUtil::truncateToInt(n[1])));
+    if (!numbers(thread, n))
+        return kRunTimeError;
+    return pushInt(thread,
+                   MathUtil::getDigitValue(MathUtil::truncateToInt(n[0]), MathUtil::truncateToInt(n[1])));
 }
 
 int isAngleBetween(gmScriptThread* thread) {
@@ -123,10 +141,18 @@ int isAngleBetween(gmScriptThread* thread) {
     return numbers(thread, n) ? pushBool(thread, MathUtil::isAngleBetween(n[0], n[1], n[2])) : kRunTimeError;
 }
 
-float identity(float x) { return x; }
-float radToDeg(float x) { return x * 180.0f / 3.1415927f; }
-float degToRad(float x) { return 3.1415927f * x / 180.0f; }
-float minOf(float a, float b) { return a >= b ? b : a; }
+float identity(float x) {
+    return x;
+}
+float radToDeg(float x) {
+    return x * 180.0f / 3.1415927f;
+}
+float degToRad(float x) {
+    return 3.1415927f * x / 180.0f;
+}
+float minOf(float a, float b) {
+    return a >= b ? b : a;
+}
 
 int toInt(gmScriptThread* thread) {
     float n[1];
@@ -138,8 +164,8 @@ int makeInterpolatedColour(gmScriptThread* thread) {
     gmHostObject* a = nullptr;
     gmHostObject* b = nullptr;
     const int32_t colour = scriptTypeId(ScriptType::COLOUR);
-    if (!gmCheckParamCount(thread, 3) || !gmFloatOrIntParam(thread, 0, t) || !gmUserTypeParam(thread, 1, colour, a) ||
-        !gmUserTypeParam(thread, 2, colour, b))
+    if (!gmCheckParamCount(thread, 3) || !gmFloatOrIntParam(thread, 0, t) ||
+        !gmUserTypeParam(thread, 1, colour, a) || !gmUserTypeParam(thread, 2, colour, b))
         return kRunTimeError;
     thread->push(newColourValue(thread->getMachine(),
                                 Colour::makeInterpolated(t, *static_cast<Colour*>(a->getHostPointer()),
@@ -152,33 +178,38 @@ int makeInterpolatedColour(gmScriptThread* thread) {
 int getFirstOccurrence(gmScriptThread* thread) {
     const char* text = nullptr;
     const char* pattern = nullptr;
-    if (!gmCheckParamCount(thread, 2) || !gmStringParam(thread, 0, text) || !gmStringParam(thread, 1, pattern))
+    if (!gmCheckParamCount(thread, 2) || !gmStringParam(thread, 0, text) ||
+        !gmStringParam(thread, 1, pattern))
         return kRunTimeError;
     return pushInt(thread, StringHelper::getFirstOccurrence(text, pattern));
 }
 
 int backspace(gmScriptThread* thread) {
     const char* text = nullptr;
-    if (!gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, text)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, text))
+        return kRunTimeError;
     return pushText(thread, StringHelper::backspace(text).c_str());
 }
 
 int makeTimeString(gmScriptThread* thread) {
     float n[1];
-    if (!numbers(thread, n)) return kRunTimeError;
+    if (!numbers(thread, n))
+        return kRunTimeError;
     return pushText(thread, StringHelper::makeTimeString(MathUtil::truncateToInt(n[0])).c_str());
 }
 
 int getLength(gmScriptThread* thread) {
     const char* text = nullptr;
-    if (!gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, text)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, text))
+        return kRunTimeError;
     return pushInt(thread, StringHelper::getLength(text));
 }
 
 template <bool (*F)(int)>
 int characterTest(gmScriptThread* thread) {
     int32_t character = 0;
-    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, character)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, character))
+        return kRunTimeError;
     return pushBool(thread, F(character));
 }
 
@@ -191,8 +222,8 @@ int changeCase(gmScriptThread* thread) {
     }
     if (argument.isString()) {
         const std::string text = argument.getString()->getText();
-        return pushText(thread,
-                        (Upper ? StringHelper::makeUppercase(text) : StringHelper::makeLowercase(text)).c_str());
+        return pushText(
+            thread, (Upper ? StringHelper::makeUppercase(text) : StringHelper::makeLowercase(text)).c_str());
     }
     return scriptError(thread, "\"STRINGHELPER_Make%s\" expecting parameters (char) or (string)",
                        Upper ? "Uppercase" : "Lowercase");
@@ -214,55 +245,82 @@ const char* keyCharacter(int32_t code) {
     static const char* const kLetters[] = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m",
                                            "n", "o", "p", "q", "r", "s", "t", "u", "v", "w", "x", "y", "z"};
     static const char* const kDigits[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"};
-    if (code >= KEYBOARD_A && code <= KEYBOARD_Z) return kLetters[code - KEYBOARD_A];
-    if (code >= KEYBOARD_1 && code <= KEYBOARD_0) return kDigits[code - KEYBOARD_1];
-    if (code >= KEYBOARD_KEYPAD_1 && code <= KEYBOARD_KEYPAD_9) return kDigits[code - KEYBOARD_KEYPAD_1];
+    if (code >= KEYBOARD_A && code <= KEYBOARD_Z)
+        return kLetters[code - KEYBOARD_A];
+    if (code >= KEYBOARD_1 && code <= KEYBOARD_0)
+        return kDigits[code - KEYBOARD_1];
+    if (code >= KEYBOARD_KEYPAD_1 && code <= KEYBOARD_KEYPAD_9)
+        return kDigits[code - KEYBOARD_KEYPAD_1];
     switch (code) {
-        case KEYBOARD_TILDE: return "`";
-        case KEYBOARD_MINUS: return "-";
-        case KEYBOARD_PLUS: return "=";
-        case KEYBOARD_SPACE_BAR: return " ";
-        case KEYBOARD_LEFTSQUAREBRACKET: return "[";
-        case KEYBOARD_RIGHTSQUAREBRACKET: return "]";
-        case KEYBOARD_BACKSLASH: return "\\";
-        case KEYBOARD_COLON: return ";";
-        case KEYBOARD_DOUBLEQUOTE: return "'";
-        case KEYBOARD_COMMA: return ",";
-        case KEYBOARD_PERIOD: return ".";
-        case KEYBOARD_SLASH: return "/";
-        case KEYBOARD_KEYPAD_SLASH: return "/";
-        case KEYBOARD_KEYPAD_ASTERISK: return "*";
-        case KEYBOARD_KEYPAD_MINUS: return "-";
-        case KEYBOARD_KEYPAD_PLUS: return "+";
-        case KEYBOARD_KEYPAD_DELETE: return ".";
-        case KEYBOARD_KEYPAD_INSERT: return "0";
-        default: return "";
+        case KEYBOARD_TILDE:
+            return "`";
+        case KEYBOARD_MINUS:
+            return "-";
+        case KEYBOARD_PLUS:
+            return "=";
+        case KEYBOARD_SPACE_BAR:
+            return " ";
+        case KEYBOARD_LEFTSQUAREBRACKET:
+            return "[";
+        case KEYBOARD_RIGHTSQUAREBRACKET:
+            return "]";
+        case KEYBOARD_BACKSLASH:
+            return "\\";
+        case KEYBOARD_COLON:
+            return ";";
+        case KEYBOARD_DOUBLEQUOTE:
+            return "'";
+        case KEYBOARD_COMMA:
+            return ",";
+        case KEYBOARD_PERIOD:
+            return ".";
+        case KEYBOARD_SLASH:
+            return "/";
+        case KEYBOARD_KEYPAD_SLASH:
+            return "/";
+        case KEYBOARD_KEYPAD_ASTERISK:
+            return "*";
+        case KEYBOARD_KEYPAD_MINUS:
+            return "-";
+        case KEYBOARD_KEYPAD_PLUS:
+            return "+";
+        case KEYBOARD_KEYPAD_DELETE:
+            return ".";
+        case KEYBOARD_KEYPAD_INSERT:
+            return "0";
+        default:
+            return "";
     }
 }
 
 int getAscii(gmScriptThread* thread) {
     int32_t code = 0;
-    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, code)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, code))
+        return kRunTimeError;
     return pushText(thread, keyCharacter(code));
 }
 
 int getEntityType(gmScriptThread* thread) {
     const char* name = nullptr;
-    if (!gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name))
+        return kRunTimeError;
     return pushInt(thread, EntityTypeRegistry::getProcessRegistry().getEntityTypeID(name));
 }
 
 int getEntityTypeName(gmScriptThread* thread) {
     int32_t id = 0;
-    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, id)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, id))
+        return kRunTimeError;
     return pushText(thread, EntityTypeRegistry::getProcessRegistry().getEntityTypeName(id).c_str());
 }
 
 // Null, or a value whose engine object is gone (so scripts can test a kept entity before use).
 int isNull(gmScriptThread* thread) {
-    if (!gmCheckParamCount(thread, 1)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1))
+        return kRunTimeError;
     const gmValue value = thread->getParam(0);
-    const bool gone = value.getType() >= kGmFirstUserType && value.getHostObject()->getHostPointer() == nullptr;
+    const bool gone =
+        value.getType() >= kGmFirstUserType && value.getHostObject()->getHostPointer() == nullptr;
     return pushBool(thread, value.isNull() || gone);
 }
 

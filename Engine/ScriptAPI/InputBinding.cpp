@@ -10,7 +10,8 @@ namespace {
 int input_isKeyPressed(gmScriptThread* thread) {
     InputModule* input = selfAs<InputModule>(thread);
     float code = 0.0f;
-    if (input == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, code)) return kRunTimeError;
+    if (input == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, code))
+        return kRunTimeError;
     const int key = MathUtil::truncateToInt(code);
     // Codes outside the key table are simply not pressed.
     return pushBool(thread, key >= 0 && key < NUM_KEYCODES && input->isKeyPressed(key));
@@ -20,7 +21,8 @@ template <void (InputModule::*Setter)(float)>
 int setFloat(gmScriptThread* thread) {
     InputModule* input = selfAs<InputModule>(thread);
     float value = 0.0f;
-    if (input == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value)) return kRunTimeError;
+    if (input == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
+        return kRunTimeError;
     (input->*Setter)(value);
     return kDone;
 }
@@ -28,7 +30,8 @@ int setFloat(gmScriptThread* thread) {
 template <float (InputModule::*Getter)() const>
 int getFloat(gmScriptThread* thread) {
     InputModule* input = selfAs<InputModule>(thread);
-    if (input == nullptr) return kRunTimeError;
+    if (input == nullptr)
+        return kRunTimeError;
     thread->pushFloat((input->*Getter)());
     return kDone;
 }
@@ -36,7 +39,8 @@ int getFloat(gmScriptThread* thread) {
 template <float (InputModule::*Getter)()>
 int getDeviceFloat(gmScriptThread* thread) {
     InputModule* input = selfAs<InputModule>(thread);
-    if (input == nullptr) return kRunTimeError;
+    if (input == nullptr)
+        return kRunTimeError;
     thread->pushFloat((input->*Getter)());
     return kDone;
 }
@@ -44,7 +48,8 @@ int getDeviceFloat(gmScriptThread* thread) {
 template <bool (InputModule::*Query)() const>
 int getBool(gmScriptThread* thread) {
     InputModule* input = selfAs<InputModule>(thread);
-    if (input == nullptr) return kRunTimeError;
+    if (input == nullptr)
+        return kRunTimeError;
     return pushBool(thread, (input->*Query)());
 }
 
@@ -61,7 +66,8 @@ int input_getJoystickAxis(gmScriptThread* thread) {
 
 int input_getMousePos(gmScriptThread* thread) {
     InputModule* input = selfAs<InputModule>(thread);
-    if (input == nullptr) return kRunTimeError;
+    if (input == nullptr)
+        return kRunTimeError;
     return pushPoint(thread, RealPoint(input->getMousePosX(), input->getMousePosY()));
 }
 
@@ -81,4 +87,5 @@ constexpr ScriptMethod kMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kInputType{ScriptType::INPUT, "INPUT", kMethods, {}, {}, nullptr, destructHandle<InputModule>};
+const ScriptTypeTable kInputType{ScriptType::INPUT,          "INPUT", kMethods, {}, {}, nullptr,
+                                 destructHandle<InputModule>};

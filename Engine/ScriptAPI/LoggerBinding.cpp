@@ -4,7 +4,9 @@
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
 namespace {
-Logger* logger(gmScriptThread* thread) { return selfAs<Logger>(thread); }
+Logger* logger(gmScriptThread* thread) {
+    return selfAs<Logger>(thread);
+}
 
 int logger_logText(gmScriptThread* thread) {
     logger(thread)->logText(scriptTraceText(thread));
@@ -24,7 +26,8 @@ int logger_getOutput(gmScriptThread* thread) {
     const std::vector<std::string>& lines = logger(thread)->getOutput();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         table->set(machine, gmValue::makeInt(static_cast<int32_t>(i)),
-                   gmValue::makeString(machine.internString(lines[i].c_str(), static_cast<int32_t>(lines[i].size()))));
+                   gmValue::makeString(
+                       machine.internString(lines[i].c_str(), static_cast<int32_t>(lines[i].size()))));
     }
     table->setField(machine, "size", gmValue::makeInt(static_cast<int32_t>(lines.size())));
     return kDone;
@@ -32,7 +35,8 @@ int logger_getOutput(gmScriptThread* thread) {
 
 int logger_outputToFile(gmScriptThread* thread) {
     const char* fileName = nullptr;
-    if (!gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, fileName)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, fileName))
+        return kRunTimeError;
     logger(thread)->outputToFile(fileName);
     return kDone;
 }

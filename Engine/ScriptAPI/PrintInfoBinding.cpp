@@ -11,13 +11,19 @@ int constructPrintInfo(gmScriptThread* thread) {
     return kDone;
 }
 
-ScriptPrintInfo& infoOf(const gmValue& value) { return *static_cast<ScriptPrintInfo*>(value.getHostObject()->getHostPointer()); }
+ScriptPrintInfo& infoOf(const gmValue& value) {
+    return *static_cast<ScriptPrintInfo*>(value.getHostObject()->getHostPointer());
+}
 
 float* fieldOf(ScriptPrintInfo& info, const char* member) {
-    if (std::strcmp(member, "left") == 0) return &info.left;
-    if (std::strcmp(member, "right") == 0) return &info.right;
-    if (std::strcmp(member, "top") == 0) return &info.top;
-    if (std::strcmp(member, "bottom") == 0) return &info.bottom;
+    if (std::strcmp(member, "left") == 0)
+        return &info.left;
+    if (std::strcmp(member, "right") == 0)
+        return &info.right;
+    if (std::strcmp(member, "top") == 0)
+        return &info.top;
+    if (std::strcmp(member, "bottom") == 0)
+        return &info.bottom;
     return nullptr;
 }
 
@@ -39,7 +45,8 @@ gmOperatorStatus setDot(gmScriptMachine& machine, gmScriptThread*, gmValue* oper
     const char* member = operands[2].isString() ? operands[2].getString()->getText() : "";
     const bool isDraw = std::strcmp(member, "shouldDraw") == 0;
     float* field = fieldOf(info, member);
-    if (!isDraw && field == nullptr) return gmOperatorStatus::kOk;
+    if (!isDraw && field == nullptr)
+        return gmOperatorStatus::kOk;
     float value = 0.0f;
     if (operands[1].isFloat()) {
         value = operands[1].getFloat();

@@ -8,21 +8,24 @@ template <void (Process::*Setter)(bool)>
 int setFlag(gmScriptThread* thread) {
     Process* process = selfAs<Process>(thread);
     bool flag = false;
-    if (process == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, flag)) return kRunTimeError;
+    if (process == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, flag))
+        return kRunTimeError;
     (process->*Setter)(flag);
     return kDone;
 }
 
 int process_terminate(gmScriptThread* thread) {
     Process* process = selfAs<Process>(thread);
-    if (process == nullptr) return kRunTimeError;
+    if (process == nullptr)
+        return kRunTimeError;
     process->terminate();
     return kDone;
 }
 
 int process_isInited(gmScriptThread* thread) {
     Process* process = selfAs<Process>(thread);
-    if (process == nullptr) return kRunTimeError;
+    if (process == nullptr)
+        return kRunTimeError;
     return pushBool(thread, process->isInited());
 }
 
@@ -46,4 +49,5 @@ constexpr ScriptMethod kMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kProcessType{ScriptType::PROCESS, "PROCESS", kMethods, {}, {}, nullptr, destructHandle<Process>};
+const ScriptTypeTable kProcessType{ScriptType::PROCESS,    "PROCESS", kMethods, {}, {}, nullptr,
+                                   destructHandle<Process>};

@@ -10,22 +10,28 @@
 void destructPoint(gmScriptMachine& machine, gmHostObject* object);
 
 namespace {
-RealPoint& self(gmScriptThread* thread) { return *static_cast<RealPoint*>(thread->getThis().getHostObject()->getHostPointer()); }
+RealPoint& self(gmScriptThread* thread) {
+    return *static_cast<RealPoint*>(thread->getThis().getHostObject()->getHostPointer());
+}
 
 RealPoint* pointOf(const gmValue& value) {
-    if (value.getType() != scriptTypeId(ScriptType::REALPOINT)) return nullptr;
+    if (value.getType() != scriptTypeId(ScriptType::REALPOINT))
+        return nullptr;
     return static_cast<RealPoint*>(value.getHostObject()->getHostPointer());
 }
 
 int constructPoint(gmScriptThread* thread) {
     const int32_t count = thread->getNumParams();
-    if (count == 0) return pushPoint(thread, RealPoint());
+    if (count == 0)
+        return pushPoint(thread, RealPoint());
     if (count == 1) {
-        if (RealPoint* p = pointOf(thread->getParam(0))) return pushPoint(thread, *p);
+        if (RealPoint* p = pointOf(thread->getParam(0)))
+            return pushPoint(thread, *p);
     } else if (count == 2) {
         float x = 0.0f;
         float y = 0.0f;
-        if (!gmFloatOrIntParam(thread, 0, x) || !gmFloatOrIntParam(thread, 1, y)) return kRunTimeError;
+        if (!gmFloatOrIntParam(thread, 0, x) || !gmFloatOrIntParam(thread, 1, y))
+            return kRunTimeError;
         return pushPoint(thread, RealPoint(x, y));
     }
     return scriptError(thread, "\"REALPOINT\" expecting parameters (void) or (REALPOINT) or (float,float)");
@@ -55,9 +61,11 @@ gmOperatorStatus setDot(gmScriptMachine& machine, gmScriptThread*, gmValue* oper
     RealPoint& p = *static_cast<RealPoint*>(operands[0].getHostObject()->getHostPointer());
     const char* member = operands[2].isString() ? operands[2].getString()->getText() : "";
     float* field = std::strcmp(member, "x") == 0 ? &p.x : std::strcmp(member, "y") == 0 ? &p.y : nullptr;
-    if (field == nullptr) return gmOperatorStatus::kOk;
+    if (field == nullptr)
+        return gmOperatorStatus::kOk;
     float value = 0.0f;
-    if (!numberValue(operands[1], value)) machine.getErrorLog().logf("\"REALPOINT.%s\" expecting float or int", member);
+    if (!numberValue(operands[1], value))
+        machine.getErrorLog().logf("\"REALPOINT.%s\" expecting float or int", member);
     *field = value;
     return gmOperatorStatus::kOk;
 }
@@ -83,9 +91,15 @@ gmOperatorStatus arithmetic(gmScriptMachine& machine, gmScriptThread*, gmValue* 
     }
     RealPoint result;
     switch (Op) {
-        case '+': result = RealPoint(left->x + right.x, left->y + right.y); break;
-        case '-': result = RealPoint(left->x - right.x, left->y - right.y); break;
-        case '*': result = RealPoint(left->x * right.x, left->y * right.y); break;
+        case '+':
+            result = RealPoint(left->x + right.x, left->y + right.y);
+            break;
+        case '-':
+            result = RealPoint(left->x - right.x, left->y - right.y);
+            break;
+        case '*':
+            result = RealPoint(left->x * right.x, left->y * right.y);
+            break;
         default:
             if (!RealPoint::canDivideBy(right)) {
                 machine.getErrorLog().addEntry("\"REALPOINT\" divided by zero");
@@ -105,25 +119,35 @@ gmOperatorStatus arithmetic(gmScriptMachine& machine, gmScriptThread*, gmValue* 
 template <char Op>
 int compound(gmScriptThread* thread) {
     static constexpr char kSymbol[3] = {Op, '=', '\0'};
-    if (!gmCheckParamCount(thread, 1)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1))
+        return kRunTimeError;
     RealPoint& p = self(thread);
     float s = 0.0f;
     const gmValue argument = thread->getParam(0);
     if (numberValue(argument, s)) {
         switch (Op) {
-            case '+': p.plusEquals(s); break;
-            case '-': p.minusEquals(s); break;
-            case '*': p.timesEquals(s); break;
+            case '+':
+                p.plusEquals(s);
+                break;
+            case '-':
+                p.minusEquals(s);
+                break;
+            case '*':
+                p.timesEquals(s);
+                break;
             default:
-                if (!RealPoint::canDivideBy(s)) return scriptError(thread, "\"REALPOINT\" divided by zero");
+                if (!RealPoint::canDivideBy(s))
+                    return scriptError(thread, "\"REALPOINT\" divided by zero");
                 p.divideEquals(RealPoint(s, s));
                 break;
         }
         return kDone;
     }
     if (RealPoint* q = pointOf(argument); q != nullptr && (Op == '+' || Op == '-')) {
-        if (Op == '+') p.plusEquals(*q);
-        if (Op == '-') p.minusEquals(*q);
+        if (Op == '+')
+            p.plusEquals(*q);
+        if (Op == '-')
+            p.minusEquals(*q);
         return kDone;
     }
     return scriptError(thread, "\"REALPOINT %s\" expecting float, int, or REALPOINT", kSymbol);
@@ -137,22 +161,32 @@ int normalize(gmScriptThread* thread) {
     self(thread).normalize();
     return kDone;
 }
-int isZeroVector(gmScriptThread* thread) { return pushBool(thread, self(thread).isZeroVector()); }
-int getNormalized(gmScriptThread* thread) { return pushPoint(thread, self(thread).getNormalized()); }
-int getRightNormal(gmScriptThread* thread) { return pushPoint(thread, self(thread).getRightNormal()); }
-int getLeftNormal(gmScriptThread* thread) { return pushPoint(thread, self(thread).getLeftNormal()); }
+int isZeroVector(gmScriptThread* thread) {
+    return pushBool(thread, self(thread).isZeroVector());
+}
+int getNormalized(gmScriptThread* thread) {
+    return pushPoint(thread, self(thread).getNormalized());
+}
+int getRightNormal(gmScriptThread* thread) {
+    return pushPoint(thread, self(thread).getRightNormal());
+}
+int getLeftNormal(gmScriptThread* thread) {
+    return pushPoint(thread, self(thread).getLeftNormal());
+}
 
 template <float (RealPoint::*Operation)(const RealPoint&) const>
 int withPointToFloat(gmScriptThread* thread) {
     RealPoint other;
-    if (!gmCheckParamCount(thread, 1) || !pointParam(thread, 0, other)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !pointParam(thread, 0, other))
+        return kRunTimeError;
     thread->pushFloat((self(thread).*Operation)(other));
     return kDone;
 }
 
 int vectorProjectOnto(gmScriptThread* thread) {
     RealPoint other;
-    if (!gmCheckParamCount(thread, 1) || !pointParam(thread, 0, other)) return kRunTimeError;
+    if (!gmCheckParamCount(thread, 1) || !pointParam(thread, 0, other))
+        return kRunTimeError;
     return pushPoint(thread, self(thread).vectorProjectOnto(other));
 }
 
@@ -174,8 +208,8 @@ constexpr ScriptMethod kMethods[] = {
 };
 
 constexpr ScriptOperator kOperators[] = {
-    {kGmOpGetDot, getDot},          {kGmOpSetDot, setDot},          {kGmOpAdd, arithmetic<'+'>},
-    {kGmOpSub, arithmetic<'-'>},    {kGmOpMul, arithmetic<'*'>},    {kGmOpDiv, arithmetic<'/'>},
+    {kGmOpGetDot, getDot},       {kGmOpSetDot, setDot},       {kGmOpAdd, arithmetic<'+'>},
+    {kGmOpSub, arithmetic<'-'>}, {kGmOpMul, arithmetic<'*'>}, {kGmOpDiv, arithmetic<'/'>},
 };
 
 constexpr ScriptFunction kConstructors[] = {

@@ -17,13 +17,21 @@ const char* typeNameOf(gmScriptMachine& machine, const gmValue& value) {
 
 // The machine frees values in any order and never while native code holds a raw pointer, so a
 // dying object cutting off its value only has to clear the value's pointer.
-void orphanHandle(void* handle) { static_cast<gmHostObject*>(handle)->setHostPointer(nullptr); }
+void orphanHandle(void* handle) {
+    static_cast<gmHostObject*>(handle)->setHostPointer(nullptr);
+}
 }  // namespace
 
-int32_t scriptTypeId(ScriptType type) { return gTypeIds[static_cast<int>(type)]; }
-void setScriptTypeId(ScriptType type, int32_t id) { gTypeIds[static_cast<int>(type)] = id; }
+int32_t scriptTypeId(ScriptType type) {
+    return gTypeIds[static_cast<int>(type)];
+}
+void setScriptTypeId(ScriptType type, int32_t id) {
+    gTypeIds[static_cast<int>(type)] = id;
+}
 
-void installScriptHandleHook() { ScriptHandleSlot::setOrphanHook(orphanHandle); }
+void installScriptHandleHook() {
+    ScriptHandleSlot::setOrphanHook(orphanHandle);
+}
 
 int scriptError(gmScriptThread* thread, const char* format, ...) {
     char buffer[1024];
@@ -38,7 +46,8 @@ int scriptError(gmScriptThread* thread, const char* format, ...) {
 void* scriptSelf(gmScriptThread* thread) {
     const gmValue& self = thread->getThis();
     if (self.getType() >= kGmFirstUserType) {
-        if (void* object = self.getHostObject()->getHostPointer()) return object;
+        if (void* object = self.getHostObject()->getHostPointer())
+            return object;
     }
     scriptError(thread, "%s no longer exists", typeNameOf(thread->getMachine(), self));
     return nullptr;
@@ -46,8 +55,10 @@ void* scriptSelf(gmScriptThread* thread) {
 
 void* scriptObjectParam(gmScriptThread* thread, int32_t index, ScriptType type) {
     gmHostObject* object = nullptr;
-    if (!gmUserTypeParam(thread, index, scriptTypeId(type), object)) return nullptr;
-    if (void* target = object->getHostPointer()) return target;
+    if (!gmUserTypeParam(thread, index, scriptTypeId(type), object))
+        return nullptr;
+    if (void* target = object->getHostPointer())
+        return target;
     scriptError(thread, "param %d: %s no longer exists", index,
                 thread->getMachine().getTypeName(scriptTypeId(type)));
     return nullptr;
@@ -71,7 +82,7 @@ PointArgs pointOrXYParams(gmScriptThread* thread, RealPoint& out) {
         return pointParam(thread, 0, out) ? PointArgs::kOk : PointArgs::kError;
     if (count == 2)
         return gmFloatOrIntParam(thread, 0, out.x) && gmFloatOrIntParam(thread, 1, out.y) ? PointArgs::kOk
-                                                                                         : PointArgs::kError;
+                                                                                          : PointArgs::kError;
     return PointArgs::kWrongForm;
 }
 
@@ -82,7 +93,8 @@ bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t,
 
 bool pointParam(gmScriptThread* thread, int32_t index, RealPoint& out) {
     RealPoint* point = nullptr;
-    if (!objectParam(thread, index, ScriptType::REALPOINT, point)) return false;
+    if (!objectParam(thread, index, ScriptType::REALPOINT, point))
+        return false;
     out = *point;
     return true;
 }
@@ -102,7 +114,8 @@ gmValue scriptReference(gmScriptMachine& machine, ScriptType type, void* object,
 gmValue scriptOwned(gmScriptMachine& machine, ScriptType type, void* object, ScriptHandleSlot* slot) {
     gmHostObject* handle = machine.newHostObject(object, scriptTypeId(type));
     handle->setHostFlags(kScriptOwnedFlag);
-    if (slot != nullptr) slot->set(handle);
+    if (slot != nullptr)
+        slot->set(handle);
     return gmValue::makeHostObject(handle);
 }
 
@@ -110,7 +123,9 @@ void releaseOwnership(gmHostObject* object) {
     object->setHostFlags(static_cast<uint8_t>(object->getHostFlags() & ~kScriptOwnedFlag));
 }
 
-bool isScriptOwned(const gmHostObject* object) { return (object->getHostFlags() & kScriptOwnedFlag) != 0; }
+bool isScriptOwned(const gmHostObject* object) {
+    return (object->getHostFlags() & kScriptOwnedFlag) != 0;
+}
 
 // ---- REALPOINT storage ----------------------------------------------------------------------
 
@@ -118,9 +133,10 @@ namespace {
 // Points are made by the thousand (every getPos, every operator result): they come from a free
 // list of fixed blocks, carved from chunks that live as long as the program.
 class PointPool {
-public:
+  public:
     RealPoint* allocate(const RealPoint& value) {
-        if (free_.empty()) grow();
+        if (free_.empty())
+            grow();
         RealPoint* point = free_.back();
         free_.pop_back();
         *point = value;
@@ -128,7 +144,7 @@ public:
     }
     void release(RealPoint* point) { free_.push_back(point); }
 
-private:
+  private:
     static constexpr int kPointsPerChunk = 1024;
     void grow() {
         chunks_.emplace_back(new RealPoint[kPointsPerChunk]);
@@ -146,7 +162,8 @@ PointPool& pointPool() {
 }  // namespace
 
 void destructPoint(gmScriptMachine&, gmHostObject* object) {
-    if (auto* point = static_cast<RealPoint*>(object->getHostPointer())) pointPool().release(point);
+    if (auto* point = static_cast<RealPoint*>(object->getHostPointer()))
+        pointPool().release(point);
 }
 
 gmValue newPointValue(gmScriptMachine& machine, const RealPoint& point) {
@@ -155,7 +172,8 @@ gmValue newPointValue(gmScriptMachine& machine, const RealPoint& point) {
 }
 
 gmValue newColourValue(gmScriptMachine& machine, const Colour& colour) {
-    return gmValue::makeHostObject(machine.newHostObject(new Colour(colour), scriptTypeId(ScriptType::COLOUR)));
+    return gmValue::makeHostObject(
+        machine.newHostObject(new Colour(colour), scriptTypeId(ScriptType::COLOUR)));
 }
 
 int pushText(gmScriptThread* thread, const char* text) {

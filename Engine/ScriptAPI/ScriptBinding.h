@@ -114,8 +114,8 @@ enum class PointArgs { kOk, kWrongForm, kError };
 PointArgs pointOrXYParams(gmScriptThread* thread, RealPoint& out);
 
 // The trace callback of a value that references no other script object.
-bool traceOneUnit(gmScriptMachine& machine, gmHostObject* object, gmGarbageCollector& collector, int32_t workLeft,
-                  int32_t& workDone);
+bool traceOneUnit(gmScriptMachine& machine, gmHostObject* object, gmGarbageCollector& collector,
+                  int32_t workLeft, int32_t& workDone);
 
 // Logs a binding's own message (printf style) and returns kRunTimeError for the binding to return.
 int scriptError(gmScriptThread* thread, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -132,7 +132,8 @@ inline constexpr uint8_t kScriptOwnedFlag = 1;
 gmValue scriptReference(gmScriptMachine& machine, ScriptType type, void* object, ScriptHandleSlot& slot);
 template <class T>
 gmValue referenceTo(gmScriptMachine& machine, ScriptType type, T* object) {
-    return object != nullptr ? scriptReference(machine, type, object, object->getScriptHandleSlot()) : gmValue();
+    return object != nullptr ? scriptReference(machine, type, object, object->getScriptHandleSlot())
+                             : gmValue();
 }
 // A new value that owns [object] (made by a constructor).
 gmValue scriptOwned(gmScriptMachine& machine, ScriptType type, void* object, ScriptHandleSlot* slot);
@@ -149,9 +150,12 @@ bool isScriptOwned(const gmHostObject* object);
 template <class T>
 void destructHandle(gmScriptMachine&, gmHostObject* object) {
     T* target = static_cast<T*>(object->getHostPointer());
-    if (target == nullptr) return;
-    if (target->getScriptHandleSlot().get() == object) target->getScriptHandleSlot().set(nullptr);
-    if (isScriptOwned(object)) delete target;
+    if (target == nullptr)
+        return;
+    if (target->getScriptHandleSlot().get() == object)
+        target->getScriptHandleSlot().set(nullptr);
+    if (isScriptOwned(object))
+        delete target;
 }
 
 // Installs the hook through which dying engine objects cut their values off.

@@ -21,7 +21,8 @@ std::string scriptTraceText(gmScriptThread* thread) {
         } else if (type == scriptTypeId(ScriptType::REALPOINT)) {
             const auto* p = static_cast<const RealPoint*>(value.getHostObject()->getHostPointer());
             text << "(" << p->x << "," << p->y << ")";
-        } else if (type == scriptTypeId(ScriptType::ENTITY) && value.getHostObject()->getHostPointer() != nullptr) {
+        } else if (type == scriptTypeId(ScriptType::ENTITY) &&
+                   value.getHostObject()->getHostPointer() != nullptr) {
             const auto* e = static_cast<const Entity*>(value.getHostObject()->getHostPointer());
             text << "<ENTITY id=" << e->getObjectID() << " type=" << e->getType()
                  << " player=" << (e->isPlayer() ? "yes" : "no") << ">";

@@ -9,7 +9,7 @@
 #include "Engine/VirtualClock.h"
 
 class NullModuleFactory : public ModuleFactory {
-public:
+  public:
     std::unique_ptr<VideoModule> createVideoModule(GameSystem* gameSystem) override;
     std::unique_ptr<InputModule> createInputModule(GameSystem* gameSystem) override;
     std::unique_ptr<AudioModule> createAudioModule(GameSystem* gameSystem) override;
@@ -22,7 +22,7 @@ public:
     VirtualClock& getClock() { return clock_; }
     const std::vector<int>& getSleeps() const { return sleeps_; }
 
-private:
+  private:
     VirtualClock clock_;
     std::vector<int> sleeps_;
 };

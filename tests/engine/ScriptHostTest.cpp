@@ -15,14 +15,14 @@
 
 namespace {
 class ScriptHostFactory : public NullModuleFactory {
-public:
+  public:
     std::unique_ptr<ScriptModule> createScriptModule(GameSystem* gameSystem) override {
         return std::make_unique<GmScriptModule>(gameSystem, /*compiledMode=*/false);
     }
 };
 
 class ScriptHost : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder_ = std::filesystem::temp_directory_path() /
                   ("tact-script-host-" + std::to_string(::getpid()) + "-" +
