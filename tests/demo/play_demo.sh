@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The demo game played by scripted keys, headless, from its compiled folder: no script error may
+# reach standard error, and the game must get through its events (a start, kills, a cleared round
+# and the game over; the game prints them as "Demo: ..." lines). Then, under a virtual display, a
+# short windowed run with the real sound module must load every sound and save a screenshot.
+#   play_demo.sh TACT GAME_DIR KEYS_FILE
+set -euo pipefail
+tact=$1 game=$2 keys=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+    echo "$1"
+    echo "--- standard output:"; cat "$work/stdout"
+    echo "--- standard error:"; cat "$work/stderr"
+    exit 1
+}
+
+status=0
+timeout 120 "$tact" --headless --ticks 3000 --input "$keys" "$game" >"$work/stdout" 2>"$work/stderr" || status=$?
+[[ $status -eq 0 ]] || fail "tact exited with status $status"
+# Script errors reach standard error under a header naming where they happened.
+if grep -qiE '^In (file|script thread|sequencer action)|error' "$work/stderr"; then
+    fail "a script error was reported"
+fi
+for event in "Demo: game started" "Demo: kill " "Demo: wave 3 of round 1" "Demo: round 1 complete" \
+             "Demo: ship lost" "Demo: game over"; do
+    grep -qF -- "$event" "$work/stdout" || fail "the game never logged \"$event\""
+done
+! grep -qF "Demo: missing sound" "$work/stdout" || fail "a sound is missing"
+echo "headless play: $(grep -c 'Demo: kill ' "$work/stdout") kills, round 1 complete, game over"
+
+if command -v xvfb-run >/dev/null; then
+    status=0
+    ALSOFT_DRIVERS=null timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" "$tact" --ticks 30 \
+        --screenshot "$work/shot.png" "$game" >"$work/stdout" 2>"$work/stderr" || status=$?
+    [[ $status -eq 0 ]] || fail "the windowed run exited with status $status"
+    ! grep -qF "Demo: missing sound" "$work/stdout" || fail "a sound did not load"
+    ! grep -qiE '^In (file|script thread|sequencer action)' "$work/stderr" || fail "a script error was reported"
+    head -c 4 "$work/shot.png" | grep -q PNG || fail "no screenshot"
+    echo "windowed run: sounds loaded, screenshot saved"
+fi
