@@ -19,13 +19,13 @@ constexpr double kPi = 3.14159265358979323846;
 
 // A fixed generator, so every build writes the same files.
 class Noise {
-public:
+  public:
     double next() {
         state_ = state_ * 1664525u + 1013904223u;
         return static_cast<double>(state_ >> 8) / static_cast<double>(1u << 23) - 1.0;
     }
 
-private:
+  private:
     uint32_t state_ = 12345u;
 };
 
@@ -50,7 +50,8 @@ bool writeWav(const std::string& path, const std::vector<float>& samples) {
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) {
-        std::fprintf(stderr, "tact-make-demo-sounds: cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
+        std::fprintf(stderr, "tact-make-demo-sounds: cannot write %s: %s\n", path.c_str(),
+                     sf_strerror(nullptr));
         return false;
     }
     const sf_count_t written = sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size()));
@@ -147,7 +148,8 @@ int main(int argc, char** argv) {
     };
     for (const Sound& sound : sounds) {
         phase = 0;
-        if (!writeWav(dir + "/" + sound.name, render(sound.seconds, sound.voice))) return 1;
+        if (!writeWav(dir + "/" + sound.name, render(sound.seconds, sound.voice)))
+            return 1;
     }
     return 0;
 }
