@@ -65,7 +65,8 @@ if command -v xvfb-run >/dev/null; then
         --screenshot "$work/shot.png" "$game" >"$work/stdout" 2>"$work/stderr" || status=$?
     [[ $status -eq 0 ]] || fail "the windowed run exited with status $status"
     ! grep -qF "Demo: missing sound" "$work/stdout" || fail "a sound did not load"
-    ! grep -qiE '^In (file|script thread|sequencer action)' "$work/stderr" || fail "a script error was reported"
+    ! grep -qiE '^In (file|script thread|sequencer action)' "$work/stderr" ||
+        fail "a script error was reported"
     head -c 4 "$work/shot.png" | grep -q PNG || fail "no screenshot"
     echo "windowed run: sounds loaded, screenshot saved"
 fi
