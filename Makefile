@@ -1,4 +1,4 @@
-# Entry points for a fresh machine: `make demo` runs the engine, `make test` builds and tests it.
+# Entry points for a fresh machine: `make demo` runs the demo game, `make test` builds and tests it.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 STRESS_BUILD ?= build-stress
@@ -17,7 +17,10 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# Only what the demo game needs: the program, the script compiler, the sound generator and the
+# game folder $(BUILD)/demo.
+demo: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target tact-demo
 	./scripts/run-demo.sh $(BUILD)
 
 # The fuzz smoke run goes first so that CTest's summary closes the output.

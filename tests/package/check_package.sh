@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package: built by CPack from the build tree, it declares its library dependencies,
-# and the programs it holds run from where it unpacks: tact runs a game headless.
+# and the programs it holds run from where it unpacks: tact-script compiles a game that tact runs
+# headless, and the packaged demo plays with the packaged default scripts.
 #   check_package.sh BUILD_DIR GAME_DIR
 set -euo pipefail
 build=$1 game=$2
@@ -21,4 +22,12 @@ cp -r "$game" "$work/game"
 "$work/root/usr/bin/tact-script" compile "$work/game/Main.gm" "$work/game/Main.gmc"
 ALSOFT_DRIVERS=null "$work/root/usr/bin/tact" --headless --ticks 200 "$work/game" >/dev/null 2>"$work/stderr"
 [[ -f "$work/game/out.log" ]] || { echo "the packaged tact did not run the game"; cat "$work/stderr"; exit 1; }
+# The installed demo, started and left to its title screen and attract mode for ten seconds.
+ALSOFT_DRIVERS=null "$work/root/usr/bin/tact" --headless --ticks 600 "$work/root/usr/share/tact/demo" \
+    >/dev/null 2>"$work/stderr"
+if grep -q '^In \|not found' "$work/stderr"; then
+    echo "the packaged demo reported errors"
+    cat "$work/stderr"
+    exit 1
+fi
 echo "package $(basename "$deb"): dependencies declared, programs run"
