@@ -57,11 +57,8 @@ int gameboard_isInGameBoard(gmScriptThread* thread) {
     if (self == nullptr)
         return kRunTimeError;
     RealPoint point;
-    const PointArgs form = pointOrXYParams(thread, point);
-    if (form == PointArgs::kError)
+    if (!pointOrXYParams(thread, point, "isInGameBoard", "REAL"))
         return kRunTimeError;
-    if (form == PointArgs::kWrongForm)
-        return scriptError(thread, "\"isInGameBoard\" expecting parameters (REALPOINT) or (REAL,REAL)");
     return pushBool(thread, self->isInGameBoard(point));
 }
 

@@ -35,11 +35,8 @@ int setPoint(gmScriptThread* thread) {
     if (self == nullptr)
         return kRunTimeError;
     RealPoint point;
-    const PointArgs form = pointOrXYParams(thread, point);
-    if (form == PointArgs::kError)
+    if (!pointOrXYParams(thread, point, Method.text, "float"))
         return kRunTimeError;
-    if (form == PointArgs::kWrongForm)
-        return scriptError(thread, "\"%s\" expecting parameters (REALPOINT) or (float,float)", Method.text);
     return (self->*Setter)(point.x, point.y) ? kDone : refused(thread, Method.text);
 }
 

@@ -76,14 +76,13 @@ bool numberValue(const gmValue& value, float& out) {
     return false;
 }
 
-PointArgs pointOrXYParams(gmScriptThread* thread, RealPoint& out) {
+bool pointOrXYParams(gmScriptThread* thread, RealPoint& out, const char* method, const char* numberForm) {
     const int32_t count = thread->getNumParams();
     if (count == 1 && thread->getParam(0).getType() == scriptTypeId(ScriptType::REALPOINT))
-        return pointParam(thread, 0, out) ? PointArgs::kOk : PointArgs::kError;
-    if (count == 2)
-        return gmFloatOrIntParam(thread, 0, out.x) && gmFloatOrIntParam(thread, 1, out.y) ? PointArgs::kOk
-                                                                                          : PointArgs::kError;
-    return PointArgs::kWrongForm;
+        return pointParam(thread, 0, out);
+    if (count == 2) return gmFloatOrIntParam(thread, 0, out.x) && gmFloatOrIntParam(thread, 1, out.y);
+    scriptError(thread, "\"%s\" expecting parameters (REALPOINT) or (%s,%s)", method, numberForm, numberForm);
+    return false;
 }
 
 bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t, int32_t& workDone) {

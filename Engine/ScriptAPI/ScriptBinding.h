@@ -108,10 +108,10 @@ bool pointParam(gmScriptThread* thread, int32_t index, RealPoint& out);
 
 // An int (converted) or a float; false for any other value.
 bool numberValue(const gmValue& value, float& out);
-// The (REALPOINT) or (x, y) forms of a point argument. kWrongForm when neither fits (the binding
-// then logs its own form message); kError after an argument message.
-enum class PointArgs { kOk, kWrongForm, kError };
-PointArgs pointOrXYParams(gmScriptThread* thread, RealPoint& out);
+// The (REALPOINT) or (x, y) forms of a point argument of [method]. When neither fits, logs
+// "\"<method>\" expecting parameters (REALPOINT) or (<number>,<number>)" with [numberForm] as the
+// number's name (float, REAL).
+bool pointOrXYParams(gmScriptThread* thread, RealPoint& out, const char* method, const char* numberForm);
 
 // The trace callback of a value that references no other script object.
 bool traceOneUnit(gmScriptMachine& machine, gmHostObject* object, gmGarbageCollector& collector,
