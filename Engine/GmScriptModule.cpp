@@ -297,12 +297,15 @@ void GmScriptModule::registerGlobalObject(const char* name, ScriptType type, voi
 
 // ---- Errors ----------------------------------------------------------------------------------
 
-void GmScriptModule::reportLines(const std::vector<std::string>& lines) {
-    // The header at indent 0, the entries at 1. Standard error gets exactly the lines the log got,
-    // so errors show even when the game has no console.
+void GmScriptModule::logEntries(const char* header, int indent, int32_t firstEntry) {
+    // The header at [indent], the entries one deeper. Standard error gets exactly the lines the log
+    // got, so errors show even when the game has no console.
+    gmErrorLog& log = machine_.getErrorLog();
     Logger* logger = gameSystem_->getLogger();
     const std::size_t first = logger->getOutput().size();
-    for (std::size_t i = 0; i < lines.size(); ++i) logger->logText(lines[i], i == 0 ? 0 : 1);
+    if (header != nullptr)
+        logger->logText(header, indent);
+    for (int32_t i = firstEntry; i < log.getEntryCount(); ++i) logger->logText(log.getEntry(i), indent + 1);
     const std::vector<std::string>& output = logger->getOutput();
     for (std::size_t i = first; i < output.size(); ++i) std::fprintf(stderr, "%s\n", output[i].c_str());
     std::fflush(stderr);
@@ -312,13 +315,7 @@ void GmScriptModule::logMachineErrors(const char* header, int indent, bool keep)
     gmErrorLog& log = machine_.getErrorLog();
     if (log.getEntryCount() == 0)
         return;
-    Logger* logger = gameSystem_->getLogger();
-    const std::size_t first = logger->getOutput().size();
-    if (header != nullptr)
-        logger->logText(header, indent);
-    for (int32_t i = 0; i < log.getEntryCount(); ++i) logger->logText(log.getEntry(i), indent + 1);
-    const std::vector<std::string>& output = logger->getOutput();
-    for (std::size_t i = first; i < output.size(); ++i) std::fprintf(stderr, "%s\n", output[i].c_str());
+    logEntries(header, indent, 0);
     if (!keep)
         log.clear();
 }
@@ -330,10 +327,8 @@ bool GmScriptModule::reportErrorsSince(int32_t firstEntry, const std::string& he
         firstEntry = 0;
     if (log.getEntryCount() == firstEntry)
         return false;
-    std::vector<std::string> lines{header};
-    for (int32_t i = firstEntry; i < log.getEntryCount(); ++i) lines.emplace_back(log.getEntry(i));
+    logEntries(header.c_str(), 0, firstEntry);
     log.truncate(firstEntry);
-    reportLines(lines);
     gameSystem_->openConsole();
     return true;
 }

@@ -86,7 +86,9 @@ class GmScriptModule : public ScriptModule {
     bool readScriptFile(const std::string& fileName, std::vector<char>& bytes, bool& isLibrary);
     // Runs [bytes] (source text or a compiled library) at once; the number of compile errors.
     int32_t runScriptBytes(const std::vector<char>& bytes, bool isLibrary, const std::string& fileName);
-    void reportLines(const std::vector<std::string>& lines);
+    // Logs [header] (may be null) at [indent] and the error-log entries from [firstEntry] on one
+    // level deeper, to the engine log and standard error.
+    void logEntries(const char* header, int indent, int32_t firstEntry);
     void installScriptMakers();
 
     static GmScriptModule* instance_;
