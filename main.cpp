@@ -243,8 +243,11 @@ int main(int argc, char** argv) {
         if (options.stats)
             gameSystem.setTickProfiler(&profiler);
         runGame(gameSystem, options);
-        if (options.stats)
+        if (options.stats) {
             std::printf("%s\n", profiler.summary().c_str());
+            if (const std::string particles = profiler.particleSummary(); !particles.empty())
+                std::printf("%s\n", particles.c_str());
+        }
     }
     return 0;
 }

@@ -224,7 +224,14 @@ void GameSystem::runTick(float deltaMS) {
         UpdateVisitor updateVisitor(deltaMS);
         forEachProcess(updateVisitor);
     }
-    if (!isPaused()) particleManager_->update(deltaMS);
+    if (!isPaused()) {
+        double particlesMS = 0.0;
+        {
+            TickProfiler::Lap particles(profiler_, particlesMS);
+            particleManager_->update(deltaMS);
+        }
+        if (profiler_ != nullptr) profiler_->addParticles(particlesMS, particleManager_->getNumParticles());
+    }
     if (!isPaused()) {
         TickProfiler::Scope physics(profiler_, TickProfiler::kPhysics);
         physics_->update(deltaMS);

@@ -27,12 +27,13 @@ void GmScriptBaseObject::buildScriptTable() {
     if (!module_->loadScript(fileName_, false))
         return;
     gmScriptMachine& machine = module_->getMachine();
-    const gmValue function =
-        machine.getGlobals()->getField(machine, GmScriptModule::functionNameFromFileName(fileName_).c_str());
+    const std::string functionName = GmScriptModule::functionNameFromFileName(fileName_);
+    const gmValue function = machine.getGlobals()->getField(machine, functionName.c_str());
     if (!function.isFunction())
         return;
 
     const std::shared_ptr<bool> alive = alive_;
+    const int32_t firstEntry = machine.getErrorLog().getEntryCount();
     gmScriptThread* thread = machine.newThread();
     thread->pushNull();
     thread->push(function);
@@ -44,7 +45,10 @@ void GmScriptBaseObject::buildScriptTable() {
     } else if (machine.enterCall(thread, 1) == kDone) {
         finished = machine.executeThread(thread, &returned) == 3;
     }
-    // Errors of the type function are reported with the constructor's.
+    // A type function that stops on an error leaves the object without a table, and so without a
+    // constructor call that would report it: its errors are reported here, under its own name.
+    if (machine.getErrorLog().getEntryCount() != firstEntry)
+        module_->reportErrorsSince(firstEntry, "In file " + fileName_ + ", in function " + functionName + ":");
     if (!*alive || !finished || !returned.isTable())
         return;
 

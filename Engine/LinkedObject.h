@@ -2,9 +2,8 @@
 // so nothing keeps a dangling pointer to it.
 #pragma once
 
-#include <vector>
-
 #include "Engine/Class.h"
+#include "Engine/LinkList.h"
 
 class LinkedObject : public Class {
 public:
@@ -21,9 +20,7 @@ public:
     virtual void onLinkedObjectDeleted(LinkedObject* deleted);
 
 private:
-    static void removeFrom(std::vector<LinkedObject*>& list, const LinkedObject* object);
-
-    std::vector<LinkedObject*> linksTo_;    // objects this one refers to
-    std::vector<LinkedObject*> linkedFrom_; // objects that refer to this one
+    LinkList linksTo_;     // objects this one refers to
+    LinkList linkedFrom_;  // objects that refer to this one
     bool dying_ = false;
 };

@@ -2,6 +2,8 @@
 // time to live. No body, no collisions. Script-backed particles derive from it.
 #pragma once
 
+#include <cstdint>
+
 #include "Engine/GameObject.h"
 #include "Engine/RealPoint.h"
 
@@ -20,9 +22,18 @@ class Particle : public GameObject {
     // Time to live over max time to live, in [0, 1]; 0 when the max is 0.
     float getLifePercentage() const;
     // Time to live only.
-    void setTimeToLive(float ms) { timeToLive_ = ms; }
+    void setTimeToLive(float ms) {
+        timeToLive_ = ms;
+        ++timeToLiveWrites_;
+    }
     // Both the maximum and the time to live.
-    void setMaxTimeToLive(float ms) { maxTimeToLive_ = timeToLive_ = ms; }
+    void setMaxTimeToLive(float ms) {
+        maxTimeToLive_ = timeToLive_ = ms;
+        ++timeToLiveWrites_;
+    }
+    // Counts the times to live set from outside update: the particle manager notes expiries as it
+    // moves the particles and looks at every particle again only when one was set meanwhile.
+    static uint64_t getTimeToLiveWrites() { return timeToLiveWrites_; }
     float getTimeToLive() const { return timeToLive_; }
     float getMaxTimeToLive() const { return maxTimeToLive_; }
 
@@ -32,6 +43,8 @@ class Particle : public GameObject {
     RealPoint acc;  // units/ms²
 
   private:
+    static inline uint64_t timeToLiveWrites_ = 0;
+
     float maxTimeToLive_ = 1000.0f;  // ms
     float timeToLive_ = 1000.0f;     // ms
 };

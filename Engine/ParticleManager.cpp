@@ -1,6 +1,7 @@
 #include "Engine/ParticleManager.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 #include "Engine/Assertion.h"
 #include "Engine/GameSystem.h"
@@ -8,6 +9,15 @@
 #include "Engine/ParticleIndustry.h"
 
 namespace {
+
+// How many slots ahead a walk asks for a particle's memory: particles are separate objects, and
+// a walk over a crowd of them waits on memory more than it computes.
+constexpr std::size_t kPrefetchAhead = 8;
+
+void prefetchSlot(const std::vector<Particle*>& particles, std::size_t slot) {
+    if (slot < particles.size() && particles[slot] != nullptr)
+        __builtin_prefetch(&particles[slot]->pos);
+}
 
 // Flushes asked for during a flush run right after it, up to this many in a row, so a particle
 // that flushes from every update cannot hold the game.
@@ -51,12 +61,44 @@ void ParticleManager::addParticle(Particle* particle) {
 
 void ParticleManager::update(float deltaMS) {
     flush();
+    const uint64_t writesBefore = Particle::getTimeToLiveWrites();
+    expiredSlots_.clear();
     beginWalk();
     for (std::size_t i = 0; i < particles_.size(); ++i) {
-        if (particles_[i] != nullptr)
-            particles_[i]->update(deltaMS);
+        prefetchSlot(particles_, i + kPrefetchAhead);
+        Particle* particle = particles_[i];
+        if (particle == nullptr)
+            continue;
+        if (plain_[i] != 0)
+            particle->Particle::update(deltaMS);
+        else
+            particle->update(deltaMS);
+        // A script particle's update may have removed it.
+        if (particles_[i] != nullptr && particle->getTimeToLive() <= 0.0f)
+            expiredSlots_.push_back(i);
     }
+    // A time set during the walk may belong to a particle already passed.
+    writesAtWalk_ = Particle::getTimeToLiveWrites();
+    expiryKnown_ = writesAtWalk_ == writesBefore;
     endWalk();
+}
+
+template <typename Removed>
+void ParticleManager::eraseSlots(Removed removed) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < particles_.size(); ++i) {
+        if (removed(i))
+            continue;
+        particles_[kept] = particles_[i];
+        plain_[kept] = plain_[i];
+        ++kept;
+    }
+    if (kept == particles_.size())
+        return;
+    particles_.resize(kept);
+    plain_.resize(kept);
+    // Slots moved: what the last update noted no longer lines up.
+    expiryKnown_ = false;
 }
 
 void ParticleManager::endWalk() {
@@ -65,7 +107,7 @@ void ParticleManager::endWalk() {
     if (--walkDepth_ > 0)
         return;
     if (holes_ > 0) {
-        particles_.erase(std::remove(particles_.begin(), particles_.end(), nullptr), particles_.end());
+        eraseSlots([this](std::size_t slot) { return particles_[slot] == nullptr; });
         holes_ = 0;
     }
     if (flushRequested_)
@@ -94,23 +136,49 @@ void ParticleManager::flush() {
 void ParticleManager::flushOnce() {
     std::vector<Particle*> admitted;
     admitted.swap(pending_);
+    const std::size_t firstAdmitted = particles_.size();
     for (Particle* particle : admitted) {
         link(particle);
         particles_.push_back(particle);
+        plain_.push_back(typeid(*particle) == typeid(Particle) ? 1 : 0);
     }
     std::vector<Particle*> expired;
-    auto isExpired = [](const Particle* p) { return p != nullptr && p->getTimeToLive() <= 0.0f; };
-    for (Particle* particle : particles_) {
-        if (isExpired(particle))
-            expired.push_back(particle);
-    }
+    collectExpired(firstAdmitted, expired);
+    expiredSlots_.clear();
+    expiryKnown_ = false;
     if (expired.empty())
         return;
-    particles_.erase(std::remove_if(particles_.begin(), particles_.end(), isExpired), particles_.end());
+    std::size_t next = 0;  // expired is in slot order
+    eraseSlots([this, &expired, &next](std::size_t slot) {
+        if (next < expired.size() && particles_[slot] == expired[next]) {
+            ++next;
+            return true;
+        }
+        return false;
+    });
     for (Particle* particle : expired) {
         deletingParticle_ = particle;
         delete particle;
         deletingParticle_ = nullptr;
+    }
+}
+
+void ParticleManager::collectExpired(std::size_t firstAdmitted, std::vector<Particle*>& expired) {
+    auto isExpired = [](const Particle* p) { return p != nullptr && p->getTimeToLive() <= 0.0f; };
+    if (!expiryKnown_ || Particle::getTimeToLiveWrites() != writesAtWalk_) {
+        for (Particle* particle : particles_) {
+            if (isExpired(particle))
+                expired.push_back(particle);
+        }
+        return;
+    }
+    for (std::size_t slot : expiredSlots_) {
+        if (slot < firstAdmitted && isExpired(particles_[slot]))
+            expired.push_back(particles_[slot]);
+    }
+    for (std::size_t slot = firstAdmitted; slot < particles_.size(); ++slot) {
+        if (isExpired(particles_[slot]))
+            expired.push_back(particles_[slot]);
     }
 }
 
@@ -127,14 +195,15 @@ void ParticleManager::removeParticle(LinkedObject* object) {
             }
         }
     } else {
-        particles_.erase(std::remove_if(particles_.begin(), particles_.end(), isObject), particles_.end());
+        eraseSlots([this, &isObject](std::size_t slot) { return isObject(particles_[slot]); });
     }
 }
 
 void ParticleManager::drawParticles() {
     beginWalk();
     for (std::size_t i = 0; i < particles_.size(); ++i) {
-        if (particles_[i] != nullptr)
+        // A plain particle draws nothing in the opaque pass.
+        if (particles_[i] != nullptr && plain_[i] == 0)
             particles_[i]->draw();
     }
     endWalk();
@@ -143,8 +212,14 @@ void ParticleManager::drawParticles() {
 void ParticleManager::drawParticlesAlpha() {
     beginWalk();
     for (std::size_t i = 0; i < particles_.size(); ++i) {
-        if (particles_[i] != nullptr)
-            particles_[i]->drawAlpha();
+        prefetchSlot(particles_, i + kPrefetchAhead);
+        Particle* particle = particles_[i];
+        if (particle == nullptr)
+            continue;
+        if (plain_[i] != 0)
+            particle->Particle::drawAlpha();
+        else
+            particle->drawAlpha();
     }
     endWalk();
 }

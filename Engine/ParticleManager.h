@@ -3,8 +3,14 @@
 //
 // As with entities, a flush asked for while the particles are being walked or flushed runs when
 // the outermost walk ends, and nothing is freed during a walk.
+//
+// Crowds of a hundred thousand are the common case, so a tick touches each particle as little as
+// it can: plain particles (of class Particle itself) are moved and drawn without a virtual call
+// and skipped in the opaque pass, where they draw nothing; the update notes which particles ran
+// out of time as it moves them, so the next flush need not look at every particle again.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -43,9 +49,21 @@ class ParticleManager : public EngineModule {
     void flushOnce();
     void beginWalk() { ++walkDepth_; }
     void endWalk();
+    // Removes the slots for which [removed](slot) holds, keeping the others' order.
+    template <typename Removed>
+    void eraseSlots(Removed removed);
+    // Appends the live particles whose time is over to [expired]: those the last update noted when
+    // nothing changed since, else every one.
+    void collectExpired(std::size_t firstAdmitted, std::vector<Particle*>& expired);
 
     std::vector<Particle*> particles_;
+    std::vector<uint8_t> plain_;  // per slot of particles_: of class Particle itself
     std::vector<Particle*> pending_;
+    // Slots whose particle ran out of time in the last update walk, in order. They cover every
+    // expired particle while expiryKnown_ holds and no time to live was set since writesAtWalk_.
+    std::vector<std::size_t> expiredSlots_;
+    bool expiryKnown_ = false;
+    uint64_t writesAtWalk_ = 0;
     int walkDepth_ = 0;
     bool flushRequested_ = false;
     int holes_ = 0;  // null slots in particles_, left by removals during a walk

@@ -18,3 +18,19 @@ std::string TickProfiler::summary() const {
                   median(kTick), median(kScripts), median(kPhysics), median(kDrawing));
     return text;
 }
+
+void TickProfiler::addParticles(double ms, int particleCount) {
+    if (particleCount <= 0)
+        return;
+    add(kParticles, ms);
+    peakParticles_ = std::max(peakParticles_, particleCount);
+}
+
+std::string TickProfiler::particleSummary() const {
+    if (count(kParticles) == 0)
+        return {};
+    char text[120];
+    std::snprintf(text, sizeof text, "particles median %.3f ms per update (up to %d particles)",
+                  median(kParticles), peakParticles_);
+    return text;
+}

@@ -13,6 +13,7 @@ class TickProfiler {
         kScripts,  // process and entity updates (their script callbacks) and the script threads
         kPhysics,  // the body updates, the world step and the collision events
         kDrawing,  // a frame: draw hooks, entities, particles, overlay, swap
+        kParticles,  // the particle manager's update (admission, expiry, motion)
         kTick,     // the whole update
         kPhaseCount
     };
@@ -23,6 +24,10 @@ class TickProfiler {
     std::size_t count(Phase phase) const { return samples_[phase].size(); }
     // "median <tick> ms per tick (scripts <ms>, physics <ms>, drawing <ms>)"
     std::string summary() const;
+    // "particles median <ms> ms per update", or empty when no particle was ever alive.
+    std::string particleSummary() const;
+    // Samples of kParticles count only while the manager holds particles.
+    void addParticles(double ms, int particleCount);
 
     // Times a scope into [phase] (nothing when [profiler] is null).
     class Scope {
@@ -70,4 +75,5 @@ class TickProfiler {
 
   private:
     std::array<std::vector<double>, kPhaseCount> samples_;
+    int peakParticles_ = 0;
 };

@@ -74,6 +74,30 @@ TEST_F(Particles, ExpiredParticlesGoAtTheNextUpdate) {
     EXPECT_EQ(manager().getNumParticles(), 0);
 }
 
+// The manager notes expiries while it moves the crowd; times set from outside its walk, and
+// particles leaving from the middle of the list, must still be seen by the next flush.
+TEST_F(Particles, ExpiryIsSeenWhateverChangedTheTimeOrTheList) {
+    std::vector<Particle*> crowd;
+    for (int i = 0; i < 40; ++i) {
+        crowd.push_back(manager().createParticle());
+        crowd.back()->setMaxTimeToLive(i % 2 == 0 ? 20.0f : 10000.0f);
+    }
+    engine.runTicks(2);  // the 20 short ones expire in this second update
+    EXPECT_EQ(manager().getNumParticles(), 40);
+    crowd[1]->setTimeToLive(0.0f);  // between walks
+    engine.runTicks(1);
+    EXPECT_EQ(manager().getNumParticles(), 19);
+
+    engine.runTicks(1);
+    delete crowd[3];                  // leaves from the middle: the slots behind it move
+    crowd[39]->setMaxTimeToLive(1.0f);  // expires in the next update
+    engine.runTicks(1);
+    EXPECT_EQ(manager().getNumParticles(), 18);
+    engine.runTicks(1);
+    EXPECT_EQ(manager().getNumParticles(), 17);
+    for (Particle* particle : manager().getAllParticles()) EXPECT_GT(particle->getTimeToLive(), 0.0f);
+}
+
 TEST_F(Particles, AFlushFromAParticleUpdateWaitsForTheWalk) {
     struct Flusher : Particle {
         using Particle::Particle;
