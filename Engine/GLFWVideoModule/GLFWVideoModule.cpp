@@ -154,6 +154,7 @@ bool GLFWVideoModule::restartVideo() {
     glEnable(GL_LINE_SMOOTH);
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
     lineWidthApplied_ = 1.0f;  // a new context's line width
+    batch_.setLineWidth(1.0f);
     setLineWidth(kDefaultLineWidth);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -162,6 +163,8 @@ bool GLFWVideoModule::restartVideo() {
     glClearDepth(1.0);
     // A reopened window has a fresh context: give it the attributes in force.
     depthTestApplied_ = true;
+    batch_.resetDepthTestApplied(true);
+    batch_.setDepthTest(true);
     depthWriteApplied_ = true;
     applyDepthTest(isAttrDepthTest());
     applyDepthWrite(isAttrDepthWrite());
@@ -215,6 +218,15 @@ void GLFWVideoModule::setViewport() {
     batch_.flush();
     glViewport(getViewportX(), getViewportY(), getDeviceWidth() - 2 * getViewportX(),
                getDeviceHeight() - 2 * getViewportY());
+    updateBatchView();
+}
+
+void GLFWVideoModule::updateBatchView() {
+    float projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    batch_.setView(projection, viewport[2], viewport[3]);
 }
 
 void GLFWVideoModule::clearScreen() {
@@ -236,6 +248,7 @@ void GLFWVideoModule::drawBlackBorders() {
     const float top = bottom + static_cast<float>(getScreenHeight());
     batch_.flush();
     glViewport(0, 0, getDeviceWidth(), getDeviceHeight());
+    updateBatchView();
     loadProjection([&] { glOrtho(0.0, width, 0.0, height, -1.0, 1.0); });
     pushAttributes();
     setAttrDepthTest(false);
@@ -266,6 +279,7 @@ void GLFWVideoModule::loadProjection(auto&& project) {
     project();
     glMatrixMode(GL_MODELVIEW);
     modelView_.loadIdentity();
+    updateBatchView();
 }
 
 void GLFWVideoModule::setupWorldView() {
@@ -370,15 +384,11 @@ void GLFWVideoModule::clearDepthBuffer() {
 }
 
 void GLFWVideoModule::applyDepthTest(bool enabled) {
+    // The batch carries the depth test with each shape and switches GL's as it draws.
     if (window_ == nullptr || enabled == depthTestApplied_)
         return;
-    batch_.flush();
     depthTestApplied_ = enabled;
-    if (enabled) {
-        glEnable(GL_DEPTH_TEST);
-    } else {
-        glDisable(GL_DEPTH_TEST);
-    }
+    batch_.setDepthTest(enabled);
 }
 
 void GLFWVideoModule::applyDepthWrite(bool enabled) {
@@ -395,6 +405,7 @@ void GLFWVideoModule::applyLineWidth(float pixels) {
     batch_.flush();
     lineWidthApplied_ = pixels;
     glLineWidth(pixels);
+    batch_.setLineWidth(pixels);
 }
 
 // ---- Textures and fonts --------------------------------------------------------------------

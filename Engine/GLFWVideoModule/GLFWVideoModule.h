@@ -74,6 +74,8 @@ class GLFWVideoModule : public VideoModule {
     void setViewport();
     // Sets the projection [project] builds and resets the model-view matrix.
     void loadProjection(auto&& project);
+    // Tells the shape batch the projection and viewport now in force.
+    void updateBatchView();
 
     GLFWwindow* window_ = nullptr;
     std::string screenshotFileName_;

@@ -1,6 +1,7 @@
 #include "Engine/GLFWVideoModule/ShapeBatch.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <GL/gl.h>
 
@@ -13,6 +14,10 @@ namespace {
 // from about 21 to 17-18 ms a frame and the frame from 80-120 to 58-90 ms on a loaded machine;
 // 2,048 and 4,096 were no better, and a larger batch without glFlush gained nothing.
 constexpr std::size_t kFlushVertices = 8192;
+
+// Pixels added around a shape's outline when its cells are found: the rasteriser may light a pixel
+// whose centre is just outside the exact outline.
+constexpr float kEdgePixels = 1.0f;
 
 bool isFilled(unsigned mode) {
     return mode == GL_QUADS || mode == GL_TRIANGLES || mode == GL_TRIANGLE_FAN || mode == GL_TRIANGLE_STRIP;
@@ -42,6 +47,7 @@ void ShapeBatch::beginShape(unsigned mode, unsigned texture) {
     shapeTexture_ = texture;
     shapeColourVaries_ = false;
     shapeFirst_ = static_cast<uint32_t>(vertices_.size());
+    shapeDepthTest_ = depthTest_;
     if (texture != 0)
         activateTexCoords();
 }
@@ -81,9 +87,13 @@ void ShapeBatch::endShape() {
     if (count == 0)
         return;
     if (isFilled(shapeMode_) && !shapeColourVaries_) {
-        if (!indices_.empty() && shapeTexture_ != trianglesTexture_)
+        // The triangles are drawn before the pending lines: none of them may land on one.
+        if (!lineIndices_.empty() && touchesPendingLines(cellsOf(shapeFirst_, count, kEdgePixels)))
+            drawPending();
+        if (!indices_.empty() && (shapeTexture_ != trianglesTexture_ || shapeDepthTest_ != trianglesDepthTest_))
             drawTriangles();
         trianglesTexture_ = shapeTexture_;
+        trianglesDepthTest_ = shapeDepthTest_;
         // Colours are clamped to 1, so an alpha of 1 or more is opaque; a texture has its own alpha.
         if (!(vertices_[shapeFirst_].colour[3] >= 1.0f) || shapeTexture_ != 0)
             trianglesOpaque_ = false;
@@ -94,18 +104,114 @@ void ShapeBatch::endShape() {
         }
         return;
     }
-    drawTriangles();
+    if (shapeMode_ == GL_LINES && !shapeColourVaries_ && shapeTexture_ == 0) {
+        // Lines drawn after the triangles under another depth test could not be told apart from
+        // lines drawn before them by the depth buffer alone: keep to one state a list.
+        if (!lineIndices_.empty() && shapeDepthTest_ != linesDepthTest_)
+            drawPending();
+        linesDepthTest_ = shapeDepthTest_;
+        appendLines(shapeFirst_, count);
+        if (vertices_.size() >= kFlushVertices) {
+            flush();
+            glFlush();
+        }
+        return;
+    }
+    drawPending();
     drawShapeAlone(shapeFirst_, count);
     clearVertices();
+}
+
+void ShapeBatch::setView(const float projection[16], int viewportWidth, int viewportHeight) {
+    std::copy(projection, projection + 16, projection_);
+    viewportWidth_ = std::max(1, viewportWidth);
+    viewportHeight_ = std::max(1, viewportHeight);
+}
+
+ShapeBatch::Cells ShapeBatch::cellsOf(uint32_t first, uint32_t count, float marginPixels) const {
+    constexpr Cells kEverywhere{0, 0, kGridSize - 1, kGridSize - 1};
+    const float* m = projection_;
+    float minX = 0.0f, minY = 0.0f, maxX = 0.0f, maxY = 0.0f;
+    for (uint32_t i = first; i < first + count; ++i) {
+        const float* e = vertices_[i].position;
+        const float w = m[3] * e[0] + m[7] * e[1] + m[11] * e[2] + m[15];
+        // At or behind the eye the projection folds over: the shape may be anywhere.
+        if (!(w > 1e-6f))
+            return kEverywhere;
+        const float x = (m[0] * e[0] + m[4] * e[1] + m[8] * e[2] + m[12]) / w;
+        const float y = (m[1] * e[0] + m[5] * e[1] + m[9] * e[2] + m[13]) / w;
+        if (i == first) {
+            minX = maxX = x;
+            minY = maxY = y;
+        } else {
+            minX = std::min(minX, x);
+            maxX = std::max(maxX, x);
+            minY = std::min(minY, y);
+            maxY = std::max(maxY, y);
+        }
+    }
+    // Normalised device coordinates run from -1 to 1 across the viewport.
+    const float marginX = marginPixels * 2.0f / static_cast<float>(viewportWidth_);
+    const float marginY = marginPixels * 2.0f / static_cast<float>(viewportHeight_);
+    auto cell = [](float ndc) {
+        const float at = (ndc + 1.0f) * 0.5f * static_cast<float>(kGridSize);
+        return static_cast<int>(std::floor(std::clamp(at, -1.0f, static_cast<float>(kGridSize))));
+    };
+    Cells cells{cell(minX - marginX), cell(minY - marginY), cell(maxX + marginX), cell(maxY + marginY)};
+    if (cells.x1 < 0 || cells.y1 < 0 || cells.x0 >= kGridSize || cells.y0 >= kGridSize)
+        return Cells{1, 1, 0, 0};  // off screen: it touches nothing
+    cells.x0 = std::max(cells.x0, 0);
+    cells.y0 = std::max(cells.y0, 0);
+    cells.x1 = std::min(cells.x1, kGridSize - 1);
+    cells.y1 = std::min(cells.y1, kGridSize - 1);
+    return cells;
+}
+
+namespace {
+
+uint64_t rowMask(int x0, int x1) {
+    const uint64_t upTo = x1 >= 63 ? ~uint64_t{0} : (uint64_t{1} << (x1 + 1)) - 1;
+    return upTo & ~((uint64_t{1} << x0) - 1);
+}
+
+}  // namespace
+
+bool ShapeBatch::touchesPendingLines(const Cells& cells) const {
+    if (cells.x0 > cells.x1)
+        return false;
+    const uint64_t mask = rowMask(cells.x0, cells.x1);
+    for (int y = cells.y0; y <= cells.y1; ++y) {
+        if ((lineCells_[y] & mask) != 0)
+            return true;
+    }
+    return false;
+}
+
+void ShapeBatch::appendLines(uint32_t first, uint32_t count) {
+    const Cells cells = cellsOf(first, count, lineWidthPixels_ * 0.5f + kEdgePixels);
+    if (cells.x0 <= cells.x1) {
+        const uint64_t mask = rowMask(cells.x0, cells.x1);
+        for (int y = cells.y0; y <= cells.y1; ++y) lineCells_[y] |= mask;
+    }
+    // GL drops the odd vertex of a line list.
+    for (uint32_t i = 0; i + 1 < count; i += 2) {
+        lineIndices_.push_back(first + i);
+        lineIndices_.push_back(first + i + 1);
+    }
+}
+
+void ShapeBatch::drawPending() {
+    drawTriangles();
+    drawLines();
 }
 
 void ShapeBatch::flush() {
     // A shape still open keeps its vertices; they are drawn when it ends.
     if (shapeOpen_) {
-        drawTriangles();
+        drawPending();
         return;
     }
-    drawTriangles();
+    drawPending();
     clearVertices();
 }
 
@@ -175,6 +281,7 @@ void ShapeBatch::drawTriangles() {
     // neither reads the colour buffer to blend nor does the arithmetic.
     if (trianglesOpaque_)
         glDisable(GL_BLEND);
+    applyDepthTest(trianglesDepthTest_);
     beginTextured(trianglesTexture_);
     // The range spares the driver a scan of the indices for the vertices to fetch.
     glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(vertices_.size() - 1),
@@ -189,6 +296,25 @@ void ShapeBatch::drawTriangles() {
     trianglesOpaque_ = true;
 }
 
+void ShapeBatch::drawLines() {
+    if (lineIndices_.empty())
+        return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), vertices_.data()->position);
+    glColorPointer(4, GL_FLOAT, sizeof(Vertex), vertices_.data()->colour);
+    // One colour per line, as for the triangles.
+    glShadeModel(GL_FLAT);
+    applyDepthTest(linesDepthTest_);
+    glDrawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertices_.size() - 1),
+                        static_cast<GLsizei>(lineIndices_.size()), GL_UNSIGNED_INT, lineIndices_.data());
+    glShadeModel(GL_SMOOTH);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    lineIndices_.clear();
+    lineCells_.fill(0);
+}
+
 // Draws the shape as its own primitive: per-vertex colours are interpolated as GL interpolates
 // them for that primitive, and a shape of one colour is drawn in that colour as the current one.
 void ShapeBatch::drawShapeAlone(uint32_t first, uint32_t count) {
@@ -200,6 +326,7 @@ void ShapeBatch::drawShapeAlone(uint32_t first, uint32_t count) {
     } else {
         glColor4fv(vertices_[first].colour);
     }
+    applyDepthTest(shapeDepthTest_);
     beginTextured(shapeTexture_);
     glDrawArrays(shapeMode_, static_cast<GLint>(first), static_cast<GLsizei>(count));
     endTextured(shapeTexture_);
@@ -208,12 +335,24 @@ void ShapeBatch::drawShapeAlone(uint32_t first, uint32_t count) {
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
+void ShapeBatch::applyDepthTest(bool enabled) {
+    if (enabled == depthTestApplied_)
+        return;
+    depthTestApplied_ = enabled;
+    if (enabled)
+        glEnable(GL_DEPTH_TEST);
+    else
+        glDisable(GL_DEPTH_TEST);
+}
+
 void ShapeBatch::clearVertices() {
     vertices_.clear();
     texCoords_.clear();
     indices_.clear();
     trianglesOpaque_ = true;
     texCoordsActive_ = false;
+    lineIndices_.clear();
+    lineCells_.fill(0);
 }
 
 void ShapeBatch::beginTextured(unsigned texture) {

@@ -1,15 +1,23 @@
 // Shapes waiting to be drawn. Consecutive filled shapes of one colour each (quads, triangles,
 // fans and strips) on the same texture, or on none, are merged into one indexed triangle list, so
-// a crowd of entities or a line of text costs one driver call instead of one per shape. Shapes
-// with per-vertex colours and line shapes are drawn on their own, as their own primitive.
-// Vertices arrive in eye coordinates (the model-view matrix already applied) with their own
-// colour. The texture is part of each shape, not GL state: the batch binds it when it draws.
+// a crowd of entities or a line of text costs one driver call instead of one per shape. Untextured
+// line lists of one colour each are merged the same way into one line list, drawn after the
+// triangles: a filled shape that would land on a pending line on screen first has everything
+// pending drawn, so that merging never changes which shape covers which. Other shapes (per-vertex
+// colours, strips and loops of lines, points, textured lines) are drawn on their own, as their own
+// primitive. Vertices arrive in eye coordinates (the model-view matrix already applied) with their
+// own colour. The texture is part of each shape, not GL state: the batch binds it when it draws.
+//
+// The depth test is part of each shape too (lines are drawn without it, filled shapes mostly with
+// it): the batch switches it as it draws each list, so a line between two circles does not cut
+// the batch in two.
 //
 // Invariant: what is pending has been drawn under the GL state in force now. Whoever changes
-// state a pending shape depends on (projection, viewport, depth test or writes, line width,
+// other state a pending shape depends on (projection, viewport, depth writes, line width,
 // blending), deletes a texture, or reads or clears the framebuffer flushes first.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -35,14 +43,37 @@ class ShapeBatch {
     void endShape();
     bool isShapeOpen() const { return shapeOpen_; }
 
+    // The projection (column-major, as GL keeps it) that takes the pending shapes' eye coordinates
+    // to the screen, the viewport's size in pixels and the line width in pixels: where on screen a
+    // shape lands. Whoever changes them flushes first.
+    void setView(const float projection[16], int viewportWidth, int viewportHeight);
+    void setLineWidth(float pixels) { lineWidthPixels_ = pixels; }
+    // Whether shapes begun from now on are drawn with the depth test.
+    void setDepthTest(bool enabled) { depthTest_ = enabled; }
+    // A new context: GL's depth test is [enabled] now.
+    void resetDepthTestApplied(bool enabled) { depthTestApplied_ = enabled; }
+
     // Draws everything pending, in the order it arrived.
     void flush();
     // Forgets everything pending without drawing it (the context it was meant for is gone).
     void discard();
 
   private:
+    // Cells of a coarse grid over the viewport that a shape may touch; x0 > x1 for none.
+    struct Cells {
+        int x0, y0, x1, y1;
+    };
+    static constexpr int kGridSize = 64;
+
+    Cells cellsOf(uint32_t first, uint32_t count, float marginPixels) const;
+    bool touchesPendingLines(const Cells& cells) const;
     void appendTriangles(uint32_t first, uint32_t count);
+    void appendLines(uint32_t first, uint32_t count);
+    // Draws the merged triangles, then the merged lines; the vertices stay.
+    void drawPending();
     void drawTriangles();
+    void drawLines();
+    void applyDepthTest(bool enabled);
     void drawShapeAlone(uint32_t first, uint32_t count);
     void clearVertices();
     void activateTexCoords();
@@ -68,4 +99,17 @@ class ShapeBatch {
     std::vector<float> texCoords_;   // u, v per vertex; kept only once a vertex had coordinates
     std::vector<uint32_t> indices_;  // the merged triangles, three per triangle
     bool trianglesOpaque_ = true;    // every merged shape has alpha 1
+    std::vector<uint32_t> lineIndices_;  // the merged lines, two per line
+    std::array<uint64_t, kGridSize> lineCells_{};  // a bit per cell a pending line may touch
+
+    float projection_[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    int viewportWidth_ = 1;
+    int viewportHeight_ = 1;
+    float lineWidthPixels_ = 1.0f;
+
+    bool depthTest_ = true;          // for shapes begun from now on
+    bool shapeDepthTest_ = true;     // the open (or last) shape's
+    bool trianglesDepthTest_ = true;  // the merged triangles'
+    bool linesDepthTest_ = false;     // the merged lines'
+    bool depthTestApplied_ = true;    // GL's
 };

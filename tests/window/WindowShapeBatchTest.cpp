@@ -184,6 +184,34 @@ TEST(WindowShapeBatch, LinesKeepTheirWidthAndTheirPlaceInTheOrder) {
     EXPECT_GT(channel(frame.getPixel(window.pixelX(0.0f), window.pixelY(1000.0f)), 0), 100);
 }
 
+// Lines between filled shapes are merged into one list drawn after the shapes, unless a later
+// shape lands on one of them: each line here runs into the next square, which must cover its end,
+// while a row of lines far from every square is merged and drawn whole.
+TEST(WindowShapeBatch, ASquareDrawnAfterALineCoversItWhereverTheLinesAreMerged) {
+    WindowHarness window;
+    auto& gs = window.gameSystem;
+    auto x = [](int k) { return -950.0f + 100.0f * static_cast<float>(k); };
+    window.addEntity(new DrawingEntity(&gs, [&x](VideoModule& video) {
+        for (int k = 0; k < 19; ++k) {
+            square(video, SHAPETYPE_TRIANGLEFAN, x(k), 0.0f, 40.0f, 1.0f, 0.0f, 0.0f);
+            video.setColour(0.0f, 1.0f, 0.0f, 1.0f);
+            video.beginShape(SHAPETYPE_LINES);
+            video.plotVertex(x(k), 0.0f, 0.0f);
+            video.plotVertex(x(k) + 100.0f, 0.0f, 0.0f);
+            video.plotVertex(x(k), 600.0f, 0.0f);  // far above every square
+            video.plotVertex(x(k) + 60.0f, 600.0f, 0.0f);
+            video.endShape();
+        }
+    }));
+    const Screenshot frame = window.renderFrame();
+    for (int k = 0; k < 18; ++k) {
+        EXPECT_EQ(frame.getPixel(window.pixelX(x(k) + 20.0f), window.pixelY(0.0f)), kGreen) << k;
+        EXPECT_EQ(frame.getPixel(window.pixelX(x(k) + 50.0f), window.pixelY(0.0f)), kGreen) << k;
+        EXPECT_EQ(frame.getPixel(window.pixelX(x(k) + 85.0f), window.pixelY(0.0f)), kRed) << k;
+        EXPECT_GT(channel(frame.getPixel(window.pixelX(x(k) + 30.0f), window.pixelY(600.0f)), 1), 100) << k;
+    }
+}
+
 TEST(WindowShapeBatch, VerticesKeepTheirOwnColours) {
     WindowHarness window;
     auto& gs = window.gameSystem;
