@@ -169,7 +169,8 @@ ShapeBatch::Cells ShapeBatch::cellsOf(uint32_t first, uint32_t count, float marg
 
 namespace {
 
-uint64_t rowMask(int x0, int x1) {
+// The bits from [x0] to [x1] (inclusive, 0 to 63) of one word.
+uint64_t wordMask(int x0, int x1) {
     const uint64_t upTo = x1 >= 63 ? ~uint64_t{0} : (uint64_t{1} << (x1 + 1)) - 1;
     return upTo & ~((uint64_t{1} << x0) - 1);
 }
@@ -179,10 +180,15 @@ uint64_t rowMask(int x0, int x1) {
 bool ShapeBatch::touchesPendingLines(const Cells& cells) const {
     if (cells.x0 > cells.x1)
         return false;
-    const uint64_t mask = rowMask(cells.x0, cells.x1);
-    for (int y = cells.y0; y <= cells.y1; ++y) {
-        if ((lineCells_[y] & mask) != 0)
-            return true;
+    const int y0 = std::max(cells.y0, markedRowFirst_);
+    const int y1 = std::min(cells.y1, markedRowLast_);
+    for (int y = y0; y <= y1; ++y) {
+        const uint64_t* row = &lineCells_[static_cast<std::size_t>(y) * kRowWords];
+        for (int w = cells.x0 / 64; w <= cells.x1 / 64; ++w) {
+            const uint64_t mask = wordMask(std::max(cells.x0 - 64 * w, 0), std::min(cells.x1 - 64 * w, 63));
+            if ((row[w] & mask) != 0)
+                return true;
+        }
     }
     return false;
 }
@@ -190,14 +196,28 @@ bool ShapeBatch::touchesPendingLines(const Cells& cells) const {
 void ShapeBatch::appendLines(uint32_t first, uint32_t count) {
     const Cells cells = cellsOf(first, count, lineWidthPixels_ * 0.5f + kEdgePixels);
     if (cells.x0 <= cells.x1) {
-        const uint64_t mask = rowMask(cells.x0, cells.x1);
-        for (int y = cells.y0; y <= cells.y1; ++y) lineCells_[y] |= mask;
+        for (int y = cells.y0; y <= cells.y1; ++y) {
+            uint64_t* row = &lineCells_[static_cast<std::size_t>(y) * kRowWords];
+            for (int w = cells.x0 / 64; w <= cells.x1 / 64; ++w)
+                row[w] |= wordMask(std::max(cells.x0 - 64 * w, 0), std::min(cells.x1 - 64 * w, 63));
+        }
+        markedRowFirst_ = std::min(markedRowFirst_, cells.y0);
+        markedRowLast_ = std::max(markedRowLast_, cells.y1);
     }
     // GL drops the odd vertex of a line list.
     for (uint32_t i = 0; i + 1 < count; i += 2) {
         lineIndices_.push_back(first + i);
         lineIndices_.push_back(first + i + 1);
     }
+}
+
+void ShapeBatch::clearLineCells() {
+    if (markedRowLast_ >= markedRowFirst_) {
+        std::fill(lineCells_.begin() + static_cast<std::ptrdiff_t>(markedRowFirst_) * kRowWords,
+                  lineCells_.begin() + static_cast<std::ptrdiff_t>(markedRowLast_ + 1) * kRowWords, 0);
+    }
+    markedRowFirst_ = kGridSize;
+    markedRowLast_ = -1;
 }
 
 void ShapeBatch::drawPending() {
@@ -312,7 +332,7 @@ void ShapeBatch::drawLines() {
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     lineIndices_.clear();
-    lineCells_.fill(0);
+    clearLineCells();
 }
 
 // Draws the shape as its own primitive: per-vertex colours are interpolated as GL interpolates
@@ -352,7 +372,7 @@ void ShapeBatch::clearVertices() {
     trianglesOpaque_ = true;
     texCoordsActive_ = false;
     lineIndices_.clear();
-    lineCells_.fill(0);
+    clearLineCells();
 }
 
 void ShapeBatch::beginTextured(unsigned texture) {

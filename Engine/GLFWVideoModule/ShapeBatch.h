@@ -63,12 +63,16 @@ class ShapeBatch {
     struct Cells {
         int x0, y0, x1, y1;
     };
-    static constexpr int kGridSize = 64;
+    // Cells of about 3 by 2 pixels in an 800 by 450 area: fine enough that a crowd of small shapes
+    // and lines rarely seems to touch where it does not.
+    static constexpr int kGridSize = 256;
+    static constexpr int kRowWords = kGridSize / 64;
 
     Cells cellsOf(uint32_t first, uint32_t count, float marginPixels) const;
     bool touchesPendingLines(const Cells& cells) const;
     void appendTriangles(uint32_t first, uint32_t count);
     void appendLines(uint32_t first, uint32_t count);
+    void clearLineCells();
     // Draws the merged triangles, then the merged lines; the vertices stay.
     void drawPending();
     void drawTriangles();
@@ -100,7 +104,10 @@ class ShapeBatch {
     std::vector<uint32_t> indices_;  // the merged triangles, three per triangle
     bool trianglesOpaque_ = true;    // every merged shape has alpha 1
     std::vector<uint32_t> lineIndices_;  // the merged lines, two per line
-    std::array<uint64_t, kGridSize> lineCells_{};  // a bit per cell a pending line may touch
+    // A bit per cell a pending line may touch, row by row; rows outside the marked range are clear.
+    std::array<uint64_t, kGridSize * kRowWords> lineCells_{};
+    int markedRowFirst_ = kGridSize;
+    int markedRowLast_ = -1;
 
     float projection_[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     int viewportWidth_ = 1;
