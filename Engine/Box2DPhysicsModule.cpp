@@ -44,11 +44,29 @@ class QueryCollector final : public b2QueryCallback {
     int found_ = 0;
 };
 
+// The default category filter, with no new contacts once the world holds kMaxContacts.
+class CappedContactFilter final : public b2ContactFilter {
+  public:
+    void setWorld(const b2World* world) { world_ = world; }
+    bool ShouldCollide(b2Fixture* a, b2Fixture* b) override {
+        if (world_ != nullptr && world_->GetContactCount() >= Box2DPhysicsModule::kMaxContacts)
+            return false;
+        return b2ContactFilter::ShouldCollide(a, b);
+    }
+
+  private:
+    const b2World* world_ = nullptr;
+};
+
 }  // namespace
 
 Box2DPhysicsModule::Box2DPhysicsModule(GameSystem* gameSystem)
-    : PhysicsModule(gameSystem), world_(std::make_unique<b2World>(b2Vec2(0.0f, 0.0f))) {
+    : PhysicsModule(gameSystem),
+      contactFilter_(std::make_unique<CappedContactFilter>()),
+      world_(std::make_unique<b2World>(b2Vec2(0.0f, 0.0f))) {
     addTypeName("Box2DPhysicsModule");
+    static_cast<CappedContactFilter*>(contactFilter_.get())->setWorld(world_.get());
+    world_->SetContactFilter(contactFilter_.get());
     world_->SetAllowSleeping(true);
     // Bodies move at most about 12 units a tick (0.7 units/ms) and the board's edges are enforced
     // by the entities themselves, not by thin static bodies, so the sub-step impact search of

@@ -12,6 +12,7 @@
 #include "Engine/PhysicsModule.h"
 
 class b2World;
+class b2ContactFilter;
 class Box2DPhysicsData;
 
 class Box2DPhysicsModule : public PhysicsModule {
@@ -28,6 +29,11 @@ class Box2DPhysicsModule : public PhysicsModule {
     b2World& getWorld() { return *world_; }
     int getBodyCount() const;
 
+    // Contacts the world keeps at most. Box2D sizes its solver arrays with 32-bit byte counts,
+    // which overflow from about 13 million contacts (some 5,000 bodies piled on one spot); pairs
+    // beyond the cap simply do not collide until others part.
+    static constexpr int kMaxContacts = 1 << 20;
+
     // Bookkeeping of the bodies made here, so the module can detach the survivors when it goes
     // first (their later destruction then touches no freed world).
     void attach(Box2DPhysicsData* data) { datas_.insert(data); }
@@ -38,6 +44,7 @@ class Box2DPhysicsModule : public PhysicsModule {
     void collectContacts();
     void raiseContactEvents();
 
+    std::unique_ptr<b2ContactFilter> contactFilter_;
     std::unique_ptr<b2World> world_;
     std::unordered_set<Box2DPhysicsData*> datas_;
     // This step's touching pairs, in contact-list order.

@@ -53,19 +53,27 @@ void EntityManager::update(float) {
 
 // ---- Creation -------------------------------------------------------------------------------
 
+// While the manager is destroyed, the destructors of its entities may ask for new ones (a script
+// destructor at shutdown): those are refused, as nothing would ever delete them.
 Entity* EntityManager::createEntity() {
+    if (destroying_)
+        return nullptr;
     auto* entity = new Entity(gameSystem_, 0, false);
     addEntity(entity);
     return entity;
 }
 
 Entity* EntityManager::createEntityAsPlayer() {
+    if (destroying_)
+        return nullptr;
     auto* entity = new Entity(gameSystem_, 0, true);
     addEntity(entity);
     return entity;
 }
 
 Entity* EntityManager::createEntity(const std::string& typeName) {
+    if (destroying_)
+        return nullptr;
     EntityIndustry* industry = gameSystem_ != nullptr ? gameSystem_->getEntityIndustry() : nullptr;
     Entity* entity = industry != nullptr ? industry->create(typeName, "gm", false, gameSystem_) : nullptr;
     addEntity(entity);
@@ -73,6 +81,8 @@ Entity* EntityManager::createEntity(const std::string& typeName) {
 }
 
 Entity* EntityManager::createEntityAsPlayer(const std::string& typeName) {
+    if (destroying_)
+        return nullptr;
     EntityIndustry* industry = gameSystem_ != nullptr ? gameSystem_->getEntityIndustry() : nullptr;
     Entity* entity = industry != nullptr ? industry->create(typeName, "gm", true, gameSystem_) : nullptr;
     addEntity(entity);

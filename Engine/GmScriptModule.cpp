@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <sys/stat.h>
+
 #include "Engine/Entity.h"
 #include "Engine/EntityIndustry.h"
 #include "Engine/EntityManager.h"
@@ -121,6 +123,12 @@ FileRead readWholeFile(const std::string& path, std::vector<char>& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return FileRead::kMissing;
+    // A directory opens too (a script named "" or "a/"), and its end lies at the largest offset.
+    struct stat status {};
+    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
+        std::fclose(file);
+        return FileRead::kFailed;
+    }
     long size = -1;
     if (std::fseek(file, 0, SEEK_END) == 0)
         size = std::ftell(file);

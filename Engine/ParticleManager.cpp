@@ -39,13 +39,19 @@ ParticleManager::~ParticleManager() {
     for (Particle* particle : live) delete particle;
 }
 
+// New particles asked for by dying ones while the manager is destroyed are refused: nothing would
+// ever delete them.
 Particle* ParticleManager::createParticle() {
+    if (destroying_)
+        return nullptr;
     auto* particle = new Particle(gameSystem_);
     addParticle(particle);
     return particle;
 }
 
 Particle* ParticleManager::createParticle(const std::string& name) {
+    if (destroying_)
+        return nullptr;
     ParticleIndustry* industry = gameSystem_ != nullptr ? gameSystem_->getParticleIndustry() : nullptr;
     Particle* particle =
         industry != nullptr ? industry->create(name, "gm", gameSystem_) : new Particle(gameSystem_);

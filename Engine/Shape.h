@@ -22,11 +22,14 @@ struct ShapeVertex {
 
 class Shape {
   public:
-    // A shape of [quality] zeroed vertices. A quality below 1 is refused (isValidQuality): the
-    // shape then holds no vertices and draws nothing.
+    // A shape of [quality] zeroed vertices. A quality below 1 or above kMaxQuality is refused
+    // (isValidQuality): the shape then holds no vertices and draws nothing.
     Shape(VideoModule* video, int shapeType, int quality);
 
-    static bool isValidQuality(int quality) { return quality >= 1; }
+    // About 40 MB of vertices: far beyond any drawable shape, and an allocation that cannot fail
+    // for a script that asks for two billion.
+    static constexpr int kMaxQuality = 1 << 20;
+    static bool isValidQuality(int quality) { return quality >= 1 && quality <= kMaxQuality; }
 
     // A line loop of quality vertices on a circle of [radius]. False (and nothing changed) for a
     // shape without vertices.

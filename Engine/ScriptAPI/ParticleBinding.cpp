@@ -105,7 +105,12 @@ gmOperatorStatus particleGetDot(gmScriptMachine& machine, gmScriptThread*, gmVal
 
 gmOperatorStatus particleSetDot(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
     auto* particle = static_cast<Particle*>(operands[0].getHostObject()->getHostPointer());
-    RealPoint* field = particle != nullptr ? memberOf(*particle, operands[2]) : nullptr;
+    // A write to a particle that has died would otherwise vanish without a word.
+    if (particle == nullptr) {
+        machine.getErrorLog().logf("PARTICLE no longer exists");
+        return gmOperatorStatus::kOk;
+    }
+    RealPoint* field = memberOf(*particle, operands[2]);
     if (field == nullptr)
         return gmOperatorStatus::kOk;
     const gmValue& value = operands[1];

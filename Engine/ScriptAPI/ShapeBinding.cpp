@@ -38,8 +38,10 @@ int constructShape(gmScriptThread* thread) {
         return kRunTimeError;
     if (type < 0 || type > kLastShapeType)
         return scriptError(thread, "\"SHAPE\": shape type %d is not a SHAPETYPE_ constant", type);
-    if (!Shape::isValidQuality(count))
+    if (count < 1)
         return scriptError(thread, "\"SHAPE\": vertex count %d is below 1", count);
+    if (!Shape::isValidQuality(count))
+        return scriptError(thread, "\"SHAPE\": vertex count %d is above %d", count, Shape::kMaxQuality);
     auto* made = new Shape(gameSystem->getVideoModule(), type, count);
     thread->push(scriptOwned(thread->getMachine(), ScriptType::SHAPE, made, nullptr));
     return kDone;
