@@ -38,13 +38,18 @@ void Logger::reset() {
 bool Logger::outputToFile(const std::string& fileName) {
     logText("Writing output to " + fileName, 0);
     std::optional<std::string> path = makeFilePath(fileName, kOutputPathBufferSize);
-    if (!path) return false;
-    std::FILE* file = std::fopen(path->c_str(), "w");
-    if (file == nullptr) return false;
-    for (const std::string& line : lines_) {
-        std::fwrite(line.data(), 1, line.size(), file);
-        std::fputc('\n', file);
+    std::FILE* file = path ? std::fopen(path->c_str(), "w") : nullptr;
+    bool written = file != nullptr;
+    if (file != nullptr) {
+        for (const std::string& line : lines_) {
+            std::fwrite(line.data(), 1, line.size(), file);
+            std::fputc('\n', file);
+        }
+        written = std::ferror(file) == 0;
+        written = std::fclose(file) == 0 && written;
     }
-    std::fclose(file);
-    return true;
+    // The line above already promised the file: say so when it did not come about.
+    if (!written)
+        logText("Could not write output to " + fileName, 0);
+    return written;
 }

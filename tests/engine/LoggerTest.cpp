@@ -51,11 +51,12 @@ TEST(Logger, OutputToFileEndsWithItsOwnLineAndKeepsPercentSigns) {
     EXPECT_EQ(contents.str(), "100% done\nWriting output to logger_test_output.txt\n");
 }
 
-TEST(Logger, OutputToFileFailsQuietlyAfterLoggingTheAttempt) {
+TEST(Logger, OutputToFileThatCannotBeWrittenSaysSoAfterTheAttempt) {
     Logger logger;
     EXPECT_FALSE(logger.outputToFile("no/such/folder/out.txt"));
-    ASSERT_EQ(logger.getOutput().size(), 1u);
+    ASSERT_EQ(logger.getOutput().size(), 2u);
     EXPECT_EQ(logger.getOutput()[0], "Writing output to no/such/folder/out.txt");
+    EXPECT_EQ(logger.getOutput()[1], "Could not write output to no/such/folder/out.txt");
     EXPECT_FALSE(logger.outputToFile(std::string(800, 'x')));
 }
 
