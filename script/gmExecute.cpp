@@ -292,7 +292,7 @@ int32_t gmScriptMachine::enterCall(gmScriptThread* thread, int32_t argCount) {
             } else {
                 for (int32_t i = thread->top_; i < newBase + t; ++i) stack[i] = gmValue();
             }
-            thread->pushFrame({thread->resumeIp_, thread->base_, 0});
+            thread->pushFrame(thread->resumeIp_, thread->base_, 0);
             thread->base_ = newBase;
             thread->top_ = newBase + t;
             thread->resumeIp_ = function->getCode();
@@ -1189,7 +1189,7 @@ do_call: {
         } else {
             for (gmValue* v = sp; v < newBase + t; ++v) *v = gmValue();
         }
-        thread->pushFrame({ORIGINAL(callReturnIp), static_cast<int32_t>(base - stack), callDiscard});
+        thread->pushFrame(ORIGINAL(callReturnIp), static_cast<int32_t>(base - stack), callDiscard);
         base = newBase;
         sp = newBase + t;
         fn = function;
