@@ -14,14 +14,6 @@ uint32_t gmStringTable::hashText(const char* text, int32_t length) {
     return hash;
 }
 
-int gmStringTable::compare(const char* text, int32_t length, const gmString* string) {
-    const int32_t common = length < string->length_ ? length : string->length_;
-    const int result = common > 0 ? std::memcmp(text, string->text_, static_cast<std::size_t>(common)) : 0;
-    if (result != 0)
-        return result;
-    return length < string->length_ ? -1 : (length > string->length_ ? 1 : 0);
-}
-
 // Chains are short, so the whole chain is walked: a string whose hash or length differs is passed
 // over without reading its characters, which live in a block of their own.
 gmString* gmStringTable::find(const char* text, int32_t length, uint32_t hash) const {
@@ -33,12 +25,10 @@ gmString* gmStringTable::find(const char* text, int32_t length, uint32_t hash) c
     return nullptr;
 }
 
-void gmStringTable::linkSorted(gmString* string) {
-    gmString** link = &buckets_[bucketOf(string->hash_)];
-    while (*link != nullptr && compare(string->text_, string->length_, *link) > 0)
-        link = &(*link)->bucketNext_;
-    string->bucketNext_ = *link;
-    *link = string;
+void gmStringTable::link(gmString* string) {
+    gmString*& head = buckets_[bucketOf(string->hash_)];
+    string->bucketNext_ = head;
+    head = string;
 }
 
 void gmStringTable::rebuild(uint32_t bits) {
@@ -50,16 +40,16 @@ void gmStringTable::rebuild(uint32_t bits) {
         gmString* string = old[i];
         while (string != nullptr) {
             gmString* next = string->bucketNext_;
-            linkSorted(string);
+            link(string);
             string = next;
         }
     }
 }
 
 void gmStringTable::insert(gmString* string) {
-    if (bits_ < 30 && static_cast<uint32_t>(count_) >= (2u << bits_))
+    if (bits_ < 30 && static_cast<uint32_t>(count_) >= (1u << bits_))
         rebuild(bits_ + 1);
-    linkSorted(string);
+    link(string);
     ++count_;
 }
 
