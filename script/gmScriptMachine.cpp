@@ -93,7 +93,7 @@ void gmScriptMachine::collectBeforeAllocation() {
             adjustLimitsAfterFullCollection();
         }
         const int32_t usage = getMemoryUsage();
-        runCollectionThreshold_ = std::max(desiredHard_, truncateToInt(static_cast<float>(usage) * 1.5f));
+        runCollectionThreshold_ = std::max(desiredHard_, truncateToInt(static_cast<float>(usage) * 2.0f));
         return;
     }
     collecting_ = true;

@@ -46,8 +46,8 @@ struct gmBlockList;
 // One machine owns everything here; nothing is shared between machines or thread-safe.
 //
 // When objects can die. The collector runs inside collectGarbage() (the VM calls it after each
-// tick); at an object allocation while a script runs, when usage has passed the hard limit and half
-// again the usage the last such collection left (a complete collection, counted as a full one, so
+// tick); at an object allocation while a script runs, when usage has passed the hard limit and twice
+// the usage the last such collection left (a complete collection, counted as a full one, so
 // a script that allocates without yielding does not grow without bound); and -- in the GC stress build
 // (TACT_GC_STRESS), or with setStressCollection(true) -- as one step at every object allocation. So native
 // code must keep every object it holds across an allocation reachable: on the thread's stack, in a table, in
@@ -427,7 +427,8 @@ class gmScriptMachine {
     int32_t desiredHard_ = kDefaultDesiredMemoryUsageHard;
     int32_t desiredSoft_ = kDefaultDesiredMemoryUsageSoft;
     // Usage above which an allocation while a script runs collects: the larger of the hard limit
-    // and 1.5 times the usage left by the last such collection.
+    // and twice the usage left by the last such collection (each live byte is traced once per byte
+    // allocated; at 1.5 times it was twice, a third of string-heavy runs).
     int32_t runCollectionThreshold_ = kDefaultDesiredMemoryUsageHard;
     bool autoAdjust_ = true;
     bool collectionEnabled_ = true;
