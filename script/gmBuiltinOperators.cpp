@@ -217,7 +217,7 @@ class OperandText {
     int32_t length_ = 0;
 };
 
-Status stringAdd(gmScriptMachine& machine, gmScriptThread*, gmValue* o) {
+Status concatenate(gmScriptMachine& machine, gmValue* o, bool detached) {
     const OperandText left(o[0]);
     const OperandText right(o[1]);
     const int64_t total = static_cast<int64_t>(left.getLength()) + right.getLength();
@@ -237,11 +237,16 @@ Status stringAdd(gmScriptMachine& machine, gmScriptThread*, gmValue* o) {
     std::memcpy(buffer + left.getLength(), right.getText(), static_cast<std::size_t>(right.getLength()));
     buffer[length] = '\0';
     // Interning may run a collection step: the operands are no longer needed by then.
-    gmString* result = machine.internString(buffer, length);
+    gmString* result =
+        detached ? machine.makeDetachedString(buffer, length) : machine.internString(buffer, length);
     if (buffer != stackBuffer)
         heap.free(buffer);
     o[0] = gmValue::makeString(result);
     return Status::kOk;
+}
+
+Status stringAdd(gmScriptMachine& machine, gmScriptThread*, gmValue* o) {
+    return concatenate(machine, o, false);
 }
 
 template <class Op>
@@ -265,10 +270,23 @@ Status stringLte(gmScriptMachine&, gmScriptThread*, gmValue* o) {
 Status stringGte(gmScriptMachine&, gmScriptThread*, gmValue* o) {
     return stringCompare(o, [](int c) { return c >= 0; });
 }
+// Two interned strings have equal texts exactly when they are one object.
+bool bothInterned(const gmValue* o) {
+    return o[0].isString() && o[1].isString() && !o[0].getString()->isDetached() &&
+           !o[1].getString()->isDetached();
+}
 Status stringEq(gmScriptMachine&, gmScriptThread*, gmValue* o) {
+    if (bothInterned(o)) {
+        o[0] = gmValue::makeInt(o[0].getString() == o[1].getString() ? 1 : 0);
+        return Status::kOk;
+    }
     return stringCompare(o, [](int c) { return c == 0; });
 }
 Status stringNeq(gmScriptMachine&, gmScriptThread*, gmValue* o) {
+    if (bothInterned(o)) {
+        o[0] = gmValue::makeInt(o[0].getString() != o[1].getString() ? 1 : 0);
+        return Status::kOk;
+    }
     return stringCompare(o, [](int c) { return c != 0; });
 }
 Status stringNot(gmScriptMachine&, gmScriptThread*, gmValue* o) {
@@ -322,6 +340,14 @@ void installGeneric(gmTypeRecord& record) {
     record.nativeOperators[kGmOpNot] = genericNot;
 }
 }  // namespace
+
+gmOperatorStatus gmStringAddDetached(gmScriptMachine& machine, gmValue* operands) {
+    return concatenate(machine, operands, true);
+}
+
+bool gmIsBuiltinStringAdd(gmOperatorFunction handler) {
+    return handler == stringAdd;
+}
 
 void gmInstallBuiltinOperators(gmTypeRecord& record, int32_t typeId) {
     gmOperatorFunction* ops = record.nativeOperators;

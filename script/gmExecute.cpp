@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "script/gmBuiltinOperators.h"
 #include "script/gmOpcodes.h"
 #include "script/gmScriptMachine.h"
 
@@ -70,6 +71,7 @@ enum FusedOpcode : uint32_t {
 #undef GM_FUSED_LOOP_ENUM
     kFusedGetIndLL,
     kFusedSetIndLLConstant,
+    kAddDetached,  // an add whose result is only the left operand of a later add (see feedsNextAdd)
     kFusedEnd
 };
 constexpr uint32_t kLabelCount = kFusedEnd;
@@ -196,6 +198,58 @@ const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
             return sinks[kSink_J];
         return sinks[kSink_P];
     };
+    // Words where a jump lands.
+    std::vector<bool> jumpTarget(size, false);
+    for (std::size_t i = 0; i < size;) {
+        const gmOpcodeInfo info = gmGetOpcodeInfo(code[i]);
+        if (info.operand == gmOperandKind::Jump && (at(i + 1) >> 2) < size)
+            jumpTarget[at(i + 1) >> 2] = true;
+        i += info.operand == gmOperandKind::None ? 1 : 2;
+    }
+    // True when the value the add at [add] leaves is next read as the left operand of another add,
+    // in the straight run of code that follows (no jump leaves it or lands in it): a string made
+    // there can stay out of the intern table until that add reads it as text. The instructions in
+    // between may do anything with the values above it; the walk gives up at any it cannot follow.
+    const auto feedsNextAdd = [&](std::size_t add) -> bool {
+        int64_t depth = 0;  // values above the add's result
+        std::size_t j = add + 1;
+        for (int32_t steps = 0; steps < 64 && j < size; ++steps) {
+            if (jumpTarget[j])
+                return false;
+            const uint32_t w = code[j];
+            const gmOpcodeInfo info = gmGetOpcodeInfo(w);
+            int64_t effect = info.stackEffect;
+            int64_t reads = 0;
+            if (w == op(gmOpcode::Add) && depth == 1)
+                return true;
+            if (w >= op(gmOpcode::Add) && w <= op(gmOpcode::Not)) {
+                // The binary operators, and bitinv, neg, pos, not with one operand.
+                const bool unary = w == op(gmOpcode::BitInv) || w >= op(gmOpcode::Neg);
+                reads = unary ? 1 : 2;
+            } else if (w == op(gmOpcode::Call)) {
+                reads = static_cast<int64_t>(at(j + 1)) + 2;
+                effect = 1 - reads;
+            } else if (w == op(gmOpcode::SetInd)) {
+                reads = 3;
+            } else if (w == op(gmOpcode::GetInd) || w == op(gmOpcode::SetDot) || w == op(gmOpcode::Pop2) ||
+                       w == op(gmOpcode::Dup2) || w == op(gmOpcode::Swap)) {
+                reads = 2;
+            } else if (w == op(gmOpcode::GetDot) || w == op(gmOpcode::Pop) || w == op(gmOpcode::Dup) ||
+                       w == op(gmOpcode::SetLocal) || w == op(gmOpcode::SetGlobal) ||
+                       w == op(gmOpcode::SetThisMember)) {
+                reads = 1;
+            } else if (w != op(gmOpcode::Line) &&
+                       !(w >= op(gmOpcode::PushNull) && w <= op(gmOpcode::GetLocal)) &&
+                       w != op(gmOpcode::GetGlobal) && w != op(gmOpcode::GetThisMember)) {
+                return false;  // jumps, returns, foreachnext, unknown words
+            }
+            if (reads > depth)
+                return false;
+            depth += effect;
+            j += info.operand == gmOperandKind::None ? 1 : 2;
+        }
+        return false;
+    };
     for (std::size_t i = 0; i < size;) {
         const uint32_t word = code[i];
         const gmOpcodeInfo info = gmGetOpcodeInfo(word);
@@ -237,6 +291,8 @@ const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
             fused = fusedAt(kSrc_T1, i + 1);
         } else if (word == op(gmOpcode::PushFalse)) {
             fused = fusedAt(kSrc_T0, i + 1);
+        } else if (word == op(gmOpcode::Add) && feedsNextAdd(i)) {
+            fused = kAddDetached;
         } else if (fusableOperator(word) >= 0) {
             fused = fusedAt(kSrc_T, i);
         }
@@ -543,6 +599,7 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 #undef GM_FUSED_LOOP_LABEL
             && fused_getind_LL,
         &&fused_setind_LL_constant,
+        &&add_detached,
     };
     // One label per opcode, real and internal, in opcode order: a missing or extra entry would
     // send every later opcode to the wrong handler.
@@ -797,12 +854,35 @@ bin_mod: {
     DISPATCH();
 }
 
+// Concatenation inside a chain: "e" + n + "." makes "e<n>" detached, and only the last add interns.
+add_detached : {
+    const int32_t left = sp[-2].getType();
+    const int32_t right = sp[-1].getType();
+    if ((left == kGmString || right == kGmString) && left <= kGmString && right <= kGmString &&
+        gmIsBuiltinStringAdd(types_[kGmString].nativeOperators[kGmOpAdd])) {
+        SYNC();
+        if (gmStringAddDetached(*this, sp - 2) != gmOperatorStatus::kOk)
+            FAIL_LOGGED(ip - 1);
+        --sp;
+        DISPATCH();
+    }
+    goto bin_add;
+}
+
 binary_slow: {
     // The type with the higher id decides: its native operator, else its script operator.
     gmValue* operands = sp - 2;
     const int32_t type = operands[0].getType() > operands[1].getType() ? operands[0].getType() : operands[1].getType();
     const gmTypeRecord& record = types_[static_cast<std::size_t>(type)];
-    if (gmOperatorFunction native = record.nativeOperators[opId]) {
+    gmOperatorFunction native = record.nativeOperators[opId];
+    // Only the built-in string add reads a detached string (as text); anything else gets the
+    // interned one.
+    if (native == nullptr || !gmIsBuiltinStringAdd(native)) {
+        for (gmValue* operand = operands; operand < sp; ++operand)
+            if (operand->isString() && operand->getString()->isDetached())
+                *operand = gmValue::makeString(attachString(operand->getString()));
+    }
+    if (native != nullptr) {
         SYNC();
         const gmOperatorStatus status = native(*this, thread, operands);
         if (status == gmOperatorStatus::kOk) {

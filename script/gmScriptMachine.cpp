@@ -122,6 +122,33 @@ gmString* gmScriptMachine::internString(const char* text, int32_t length) {
     return makeString(text, length, hash);
 }
 
+gmString* gmScriptMachine::makeDetachedString(const char* text, int32_t length) {
+    beforeAllocation();
+    char* characters = static_cast<char*>(blockHeap_.allocate(static_cast<std::size_t>(length) + 1));
+    if (length > 0)
+        std::memcpy(characters, text, static_cast<std::size_t>(length));
+    characters[length] = '\0';
+    const uint32_t hash = gmStringTable::hashText(characters, length);
+    gmString* string = new (stringPool_.allocate()) gmString(characters, length, hash);
+    string->hashKey_ = hash;
+    string->detached_ = 1;
+    collector_.linkNewObject(string);
+    objectBytes_ += gmString::kChargeBytes;
+    return string;
+}
+
+gmString* gmScriptMachine::attachString(gmString* string) {
+    if (!string->detached_)
+        return string;
+    if (gmString* found = strings_.find(string->text_, string->length_, string->hash_)) {
+        collector_.revive(found);
+        return found;
+    }
+    string->detached_ = 0;
+    strings_.insert(string);
+    return string;
+}
+
 gmString* gmScriptMachine::makeString(const char* text, int32_t length, uint32_t hash) {
     beforeAllocation();
     char* characters = static_cast<char*>(blockHeap_.allocate(static_cast<std::size_t>(length) + 1));
@@ -190,7 +217,8 @@ gmHostObject* gmScriptMachine::newHostObject(void* hostPointer, int32_t typeId) 
 }
 
 void gmScriptMachine::recycleObject(gmString* string) {
-    strings_.remove(string);
+    if (!string->detached_)
+        strings_.remove(string);
     blockHeap_.free(string->text_);
     string->~gmString();
     stringPool_.release(string);

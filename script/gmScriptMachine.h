@@ -83,6 +83,14 @@ class gmScriptMachine {
     gmString* internPermanentString(const char* text, int32_t length = -1);
     // The interned string with this text, or null; never allocates (and does not re-mark).
     gmString* findString(const char* text, int32_t length = -1) const;
+    // A string outside the intern table, for the left operand of the next concatenation of a chain
+    // (the VM's "a" + b + c): only the chain's result is interned, and the pieces cost no intern
+    // table look-up when made or freed. A detached string is read only as text by the string add;
+    // anything else that could see it gets attachString's result instead.
+    gmString* makeDetachedString(const char* text, int32_t length);
+    // The interned string with [string]'s text: [string] itself (now linked in) when none was
+    // there. An interned string is returned as it is.
+    gmString* attachString(gmString* string);
     gmTable* createTable();
     // An empty script function, to be filled by gmFunction::initScript.
     gmFunction* newFunction();
