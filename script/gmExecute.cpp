@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "script/gmBuiltinOperators.h"
+#include "script/gmBytecodeVerifier.h"
 #include "script/gmOpcodes.h"
 #include "script/gmScriptMachine.h"
 
@@ -218,31 +219,14 @@ const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
                 return false;
             const uint32_t w = code[j];
             const gmOpcodeInfo info = gmGetOpcodeInfo(w);
-            int64_t effect = info.stackEffect;
-            int64_t reads = 0;
             if (w == op(gmOpcode::Add) && depth == 1)
                 return true;
-            if (w >= op(gmOpcode::Add) && w <= op(gmOpcode::Not)) {
-                // The binary operators, and bitinv, neg, pos, not with one operand.
-                const bool unary = w == op(gmOpcode::BitInv) || w >= op(gmOpcode::Neg);
-                reads = unary ? 1 : 2;
-            } else if (w == op(gmOpcode::Call)) {
-                reads = static_cast<int64_t>(at(j + 1)) + 2;
-                effect = 1 - reads;
-            } else if (w == op(gmOpcode::SetInd)) {
-                reads = 3;
-            } else if (w == op(gmOpcode::GetInd) || w == op(gmOpcode::SetDot) || w == op(gmOpcode::Pop2) ||
-                       w == op(gmOpcode::Dup2) || w == op(gmOpcode::Swap)) {
-                reads = 2;
-            } else if (w == op(gmOpcode::GetDot) || w == op(gmOpcode::Pop) || w == op(gmOpcode::Dup) ||
-                       w == op(gmOpcode::SetLocal) || w == op(gmOpcode::SetGlobal) ||
-                       w == op(gmOpcode::SetThisMember)) {
-                reads = 1;
-            } else if (w != op(gmOpcode::Line) &&
-                       !(w >= op(gmOpcode::PushNull) && w <= op(gmOpcode::GetLocal)) &&
-                       w != op(gmOpcode::GetGlobal) && w != op(gmOpcode::GetThisMember)) {
-                return false;  // jumps, returns, foreachnext, unknown words
-            }
+            // Jumps, returns, foreachnext (which ends a loop) and unknown words end the walk.
+            if (info.name == nullptr || info.operand == gmOperandKind::Jump || w == op(gmOpcode::Return) ||
+                w == op(gmOpcode::ReturnNull) || w == op(gmOpcode::ForeachNext))
+                return false;
+            const int64_t reads = gmBytecodeVerifier::getStackReads(static_cast<gmOpcode>(w), at(j + 1));
+            const int64_t effect = w == op(gmOpcode::Call) ? 1 - reads : info.stackEffect;
             if (reads > depth)
                 return false;
             depth += effect;
