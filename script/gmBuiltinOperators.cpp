@@ -197,8 +197,9 @@ class OperandText {
   public:
     explicit OperandText(const gmValue& value) {
         if (value.isString()) {
-            text_ = value.getString()->getText();
-            length_ = value.getString()->getLength();
+            string_ = value.getString();
+            text_ = string_->getText();
+            length_ = string_->getLength();
         } else if (value.isInt()) {
             length_ = gmFormatInt(value.getInt(), buffer_);
         } else if (value.isFloat()) {
@@ -210,9 +211,13 @@ class OperandText {
     }
     const char* getText() const { return text_; }
     int32_t getLength() const { return length_; }
+    uint32_t getHash() const {
+        return string_ != nullptr ? string_->getHash() : gmStringTable::hashText(text_, length_);
+    }
 
   private:
     char buffer_[64];
+    const gmString* string_ = nullptr;
     const char* text_ = buffer_;
     int32_t length_ = 0;
 };
@@ -237,8 +242,9 @@ Status concatenate(gmScriptMachine& machine, gmValue* o, bool detached) {
     std::memcpy(buffer + left.getLength(), right.getText(), static_cast<std::size_t>(right.getLength()));
     buffer[length] = '\0';
     // Interning may run a collection step: the operands are no longer needed by then.
-    gmString* result =
-        detached ? machine.makeDetachedString(buffer, length) : machine.internString(buffer, length);
+    const uint32_t hash = gmStringTable::hashJoined(left.getHash(), right.getHash(), right.getLength());
+    gmString* result = detached ? machine.makeDetachedString(buffer, length, hash)
+                                : machine.internHashedString(buffer, length, hash);
     if (buffer != stackBuffer)
         heap.free(buffer);
     o[0] = gmValue::makeString(result);

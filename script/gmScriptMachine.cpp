@@ -122,13 +122,20 @@ gmString* gmScriptMachine::internString(const char* text, int32_t length) {
     return makeString(text, length, hash);
 }
 
-gmString* gmScriptMachine::makeDetachedString(const char* text, int32_t length) {
+gmString* gmScriptMachine::internHashedString(const char* text, int32_t length, uint32_t hash) {
+    if (gmString* found = strings_.find(text, length, hash)) {
+        collector_.revive(found);
+        return found;
+    }
+    return makeString(text, length, hash);
+}
+
+gmString* gmScriptMachine::makeDetachedString(const char* text, int32_t length, uint32_t hash) {
     beforeAllocation();
     char* characters = static_cast<char*>(blockHeap_.allocate(static_cast<std::size_t>(length) + 1));
     if (length > 0)
         std::memcpy(characters, text, static_cast<std::size_t>(length));
     characters[length] = '\0';
-    const uint32_t hash = gmStringTable::hashText(characters, length);
     gmString* string = new (stringPool_.allocate()) gmString(characters, length, hash);
     string->hashKey_ = hash;
     string->detached_ = 1;

@@ -87,7 +87,9 @@ class gmScriptMachine {
     // (the VM's "a" + b + c): only the chain's result is interned, and the pieces cost no intern
     // table look-up when made or freed. A detached string is read only as text by the string add;
     // anything else that could see it gets attachString's result instead.
-    gmString* makeDetachedString(const char* text, int32_t length);
+    gmString* makeDetachedString(const char* text, int32_t length, uint32_t hash);
+    // internString for a [text] of [length] bytes whose gmStringTable::hashText is known.
+    gmString* internHashedString(const char* text, int32_t length, uint32_t hash);
     // The interned string with [string]'s text: [string] itself (now linked in) when none was
     // there. An interned string is returned as it is.
     gmString* attachString(gmString* string);

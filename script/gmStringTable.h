@@ -23,6 +23,10 @@ class gmStringTable {
 
     // hash = hash * 33 + c over the bytes taken as signed chars, with 32-bit wrapping.
     static uint32_t hashText(const char* text, int32_t length);
+    // The hash of a text made of a left part with hash [leftHash] and a right part of
+    // [rightLength] bytes with hash [rightHash]: the hash is linear in the bytes, so a
+    // concatenation hashes only its new part.
+    static uint32_t hashJoined(uint32_t leftHash, uint32_t rightHash, int32_t rightLength);
     // The string with this text, or null.
     gmString* find(const char* text, int32_t length, uint32_t hash) const;
     // Links a string whose text is not yet present into its bucket, in order.
