@@ -197,8 +197,9 @@ class OperandText {
   public:
     explicit OperandText(const gmValue& value) {
         if (value.isString()) {
-            text_ = value.getString()->getText();
-            length_ = value.getString()->getLength();
+            string_ = value.getString();
+            text_ = string_->getText();
+            length_ = string_->getLength();
         } else if (value.isInt()) {
             length_ = gmFormatInt(value.getInt(), buffer_);
         } else if (value.isFloat()) {
@@ -210,14 +211,18 @@ class OperandText {
     }
     const char* getText() const { return text_; }
     int32_t getLength() const { return length_; }
+    uint32_t getHash() const {
+        return string_ != nullptr ? string_->getHash() : gmStringTable::hashText(text_, length_);
+    }
 
   private:
     char buffer_[64];
+    const gmString* string_ = nullptr;
     const char* text_ = buffer_;
     int32_t length_ = 0;
 };
 
-Status stringAdd(gmScriptMachine& machine, gmScriptThread*, gmValue* o) {
+Status concatenate(gmScriptMachine& machine, gmValue* o, bool detached) {
     const OperandText left(o[0]);
     const OperandText right(o[1]);
     const int64_t total = static_cast<int64_t>(left.getLength()) + right.getLength();
@@ -237,11 +242,17 @@ Status stringAdd(gmScriptMachine& machine, gmScriptThread*, gmValue* o) {
     std::memcpy(buffer + left.getLength(), right.getText(), static_cast<std::size_t>(right.getLength()));
     buffer[length] = '\0';
     // Interning may run a collection step: the operands are no longer needed by then.
-    gmString* result = machine.internString(buffer, length);
+    const uint32_t hash = gmStringTable::hashJoined(left.getHash(), right.getHash(), right.getLength());
+    gmString* result = detached ? machine.makeDetachedString(buffer, length, hash)
+                                : machine.internHashedString(buffer, length, hash);
     if (buffer != stackBuffer)
         heap.free(buffer);
     o[0] = gmValue::makeString(result);
     return Status::kOk;
+}
+
+Status stringAdd(gmScriptMachine& machine, gmScriptThread*, gmValue* o) {
+    return concatenate(machine, o, false);
 }
 
 template <class Op>
@@ -265,10 +276,23 @@ Status stringLte(gmScriptMachine&, gmScriptThread*, gmValue* o) {
 Status stringGte(gmScriptMachine&, gmScriptThread*, gmValue* o) {
     return stringCompare(o, [](int c) { return c >= 0; });
 }
+// Two interned strings have equal texts exactly when they are one object.
+bool bothInterned(const gmValue* o) {
+    return o[0].isString() && o[1].isString() && !o[0].getString()->isDetached() &&
+           !o[1].getString()->isDetached();
+}
 Status stringEq(gmScriptMachine&, gmScriptThread*, gmValue* o) {
+    if (bothInterned(o)) {
+        o[0] = gmValue::makeInt(o[0].getString() == o[1].getString() ? 1 : 0);
+        return Status::kOk;
+    }
     return stringCompare(o, [](int c) { return c == 0; });
 }
 Status stringNeq(gmScriptMachine&, gmScriptThread*, gmValue* o) {
+    if (bothInterned(o)) {
+        o[0] = gmValue::makeInt(o[0].getString() != o[1].getString() ? 1 : 0);
+        return Status::kOk;
+    }
     return stringCompare(o, [](int c) { return c != 0; });
 }
 Status stringNot(gmScriptMachine&, gmScriptThread*, gmValue* o) {
@@ -322,6 +346,14 @@ void installGeneric(gmTypeRecord& record) {
     record.nativeOperators[kGmOpNot] = genericNot;
 }
 }  // namespace
+
+gmOperatorStatus gmStringAddDetached(gmScriptMachine& machine, gmValue* operands) {
+    return concatenate(machine, operands, true);
+}
+
+bool gmIsBuiltinStringAdd(gmOperatorFunction handler) {
+    return handler == stringAdd;
+}
 
 void gmInstallBuiltinOperators(gmTypeRecord& record, int32_t typeId) {
     gmOperatorFunction* ops = record.nativeOperators;

@@ -3,7 +3,10 @@
 
 #include <cstdint>
 
-struct gmTypeRecord;
+#include "script/gmTypeRecord.h"
+
+class gmScriptMachine;
+class gmValue;
 
 // Installs into [record] the handlers of type [typeId] (every other slot is left empty, so the VM
 // reports the operation as undefined):
@@ -34,3 +37,9 @@ struct gmTypeRecord;
 //   generic: eq/neq compare type id and payload (identity for references); not is 1 for a null
 //     operand, else 0.
 void gmInstallBuiltinOperators(gmTypeRecord& record, int32_t typeId);
+
+// The string add with a detached result (gmScriptMachine::makeDetachedString), for an add whose
+// result is the left operand of the next one: the operands as gmStringAdd takes them.
+gmOperatorStatus gmStringAddDetached(gmScriptMachine& machine, gmValue* operands);
+// True for the string type's built-in add: the one handler that reads a detached operand as text.
+bool gmIsBuiltinStringAdd(gmOperatorFunction handler);

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "script/gmBuiltinOperators.h"
+#include "script/gmBytecodeVerifier.h"
 #include "script/gmOpcodes.h"
 #include "script/gmScriptMachine.h"
 
@@ -70,6 +72,7 @@ enum FusedOpcode : uint32_t {
 #undef GM_FUSED_LOOP_ENUM
     kFusedGetIndLL,
     kFusedSetIndLLConstant,
+    kAddDetached,  // an add whose result is only the left operand of a later add (see feedsNextAdd)
     kFusedEnd
 };
 constexpr uint32_t kLabelCount = kFusedEnd;
@@ -157,7 +160,7 @@ int32_t fusableOperator(uint32_t binary) {
 // Builds [function]'s fast code (see above). The code is walked instruction by instruction from
 // the start (the compiler and the library verifier guarantee that every jump lands on such an
 // instruction start); an opcode the machine ignores becomes 24 there so the loop's table lookup
-// always finds a label. Without [fuse] the code is only cleaned that way: every instruction then
+// always finds a label (the dispatch does not check). Without [fuse] the code is only cleaned that way: every instruction then
 // runs on its own (the plain mode, checked against the fused one by the golden scripts).
 const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
     const uint32_t* code = function->getCode();
@@ -195,6 +198,41 @@ const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
         if (next == op(gmOpcode::JumpIfFalse) && sinks[kSink_J])
             return sinks[kSink_J];
         return sinks[kSink_P];
+    };
+    // Words where a jump lands.
+    std::vector<bool> jumpTarget(size, false);
+    for (std::size_t i = 0; i < size;) {
+        const gmOpcodeInfo info = gmGetOpcodeInfo(code[i]);
+        if (info.operand == gmOperandKind::Jump && (at(i + 1) >> 2) < size)
+            jumpTarget[at(i + 1) >> 2] = true;
+        i += info.operand == gmOperandKind::None ? 1 : 2;
+    }
+    // True when the value the add at [add] leaves is next read as the left operand of another add,
+    // in the straight run of code that follows (no jump leaves it or lands in it): a string made
+    // there can stay out of the intern table until that add reads it as text. The instructions in
+    // between may do anything with the values above it; the walk gives up at any it cannot follow.
+    const auto feedsNextAdd = [&](std::size_t add) -> bool {
+        int64_t depth = 0;  // values above the add's result
+        std::size_t j = add + 1;
+        for (int32_t steps = 0; steps < 64 && j < size; ++steps) {
+            if (jumpTarget[j])
+                return false;
+            const uint32_t w = code[j];
+            const gmOpcodeInfo info = gmGetOpcodeInfo(w);
+            if (w == op(gmOpcode::Add) && depth == 1)
+                return true;
+            // Jumps, returns, foreachnext (which ends a loop) and unknown words end the walk.
+            if (info.name == nullptr || info.operand == gmOperandKind::Jump || w == op(gmOpcode::Return) ||
+                w == op(gmOpcode::ReturnNull) || w == op(gmOpcode::ForeachNext))
+                return false;
+            const int64_t reads = gmBytecodeVerifier::getStackReads(static_cast<gmOpcode>(w), at(j + 1));
+            const int64_t effect = w == op(gmOpcode::Call) ? 1 - reads : info.stackEffect;
+            if (reads > depth)
+                return false;
+            depth += effect;
+            j += info.operand == gmOperandKind::None ? 1 : 2;
+        }
+        return false;
     };
     for (std::size_t i = 0; i < size;) {
         const uint32_t word = code[i];
@@ -237,6 +275,8 @@ const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
             fused = fusedAt(kSrc_T1, i + 1);
         } else if (word == op(gmOpcode::PushFalse)) {
             fused = fusedAt(kSrc_T0, i + 1);
+        } else if (word == op(gmOpcode::Add) && feedsNextAdd(i)) {
+            fused = kAddDetached;
         } else if (fusableOperator(word) >= 0) {
             fused = fusedAt(kSrc_T, i);
         }
@@ -292,7 +332,7 @@ int32_t gmScriptMachine::enterCall(gmScriptThread* thread, int32_t argCount) {
             } else {
                 for (int32_t i = thread->top_; i < newBase + t; ++i) stack[i] = gmValue();
             }
-            thread->pushFrame({thread->resumeIp_, thread->base_, 0});
+            thread->pushFrame(thread->resumeIp_, thread->base_, 0);
             thread->base_ = newBase;
             thread->top_ = newBase + t;
             thread->resumeIp_ = function->getCode();
@@ -432,10 +472,13 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         sp = stack + thread->top_;                             \
         base = stack + thread->base_;                          \
     } while (0)
+// No bounds check: ip only ever stands on an instruction start of fast code (the entry, a jump
+// target, a return or resume position, or where a handler has stepped over its operands), and
+// buildFastCode leaves a label index at every one of them. The check cost 3 to 14% of call- and
+// member-heavy programs.
 #define DISPATCH()                                             \
     do {                                                       \
-        uint32_t op_ = *ip++;                                  \
-        goto* kLabels[op_ < kLabelCount ? op_ : 24u];          \
+        goto* kLabels[*ip++];                                  \
     } while (0)
 // A position in the current function's fast code, in its real code.
 #define ORIGINAL(position) (fn->getCode() + ((position) - code))
@@ -543,6 +586,7 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 #undef GM_FUSED_LOOP_LABEL
             && fused_getind_LL,
         &&fused_setind_LL_constant,
+        &&add_detached,
     };
     // One label per opcode, real and internal, in opcode order: a missing or extra entry would
     // send every later opcode to the wrong handler.
@@ -797,12 +841,35 @@ bin_mod: {
     DISPATCH();
 }
 
+// Concatenation inside a chain: "e" + n + "." makes "e<n>" detached, and only the last add interns.
+add_detached : {
+    const int32_t left = sp[-2].getType();
+    const int32_t right = sp[-1].getType();
+    if ((left == kGmString || right == kGmString) && left <= kGmString && right <= kGmString &&
+        gmIsBuiltinStringAdd(types_[kGmString].nativeOperators[kGmOpAdd])) {
+        SYNC();
+        if (gmStringAddDetached(*this, sp - 2) != gmOperatorStatus::kOk)
+            FAIL_LOGGED(ip - 1);
+        --sp;
+        DISPATCH();
+    }
+    goto bin_add;
+}
+
 binary_slow: {
     // The type with the higher id decides: its native operator, else its script operator.
     gmValue* operands = sp - 2;
     const int32_t type = operands[0].getType() > operands[1].getType() ? operands[0].getType() : operands[1].getType();
     const gmTypeRecord& record = types_[static_cast<std::size_t>(type)];
-    if (gmOperatorFunction native = record.nativeOperators[opId]) {
+    gmOperatorFunction native = record.nativeOperators[opId];
+    // Only the built-in string add reads a detached string (as text); anything else gets the
+    // interned one.
+    if (native == nullptr || !gmIsBuiltinStringAdd(native)) {
+        for (gmValue* operand = operands; operand < sp; ++operand)
+            if (operand->isString() && operand->getString()->isDetached())
+                *operand = gmValue::makeString(attachString(operand->getString()));
+    }
+    if (native != nullptr) {
         SYNC();
         const gmOperatorStatus status = native(*this, thread, operands);
         if (status == gmOperatorStatus::kOk) {
@@ -1189,7 +1256,7 @@ do_call: {
         } else {
             for (gmValue* v = sp; v < newBase + t; ++v) *v = gmValue();
         }
-        thread->pushFrame({ORIGINAL(callReturnIp), static_cast<int32_t>(base - stack), callDiscard});
+        thread->pushFrame(ORIGINAL(callReturnIp), static_cast<int32_t>(base - stack), callDiscard);
         base = newBase;
         sp = newBase + t;
         fn = function;

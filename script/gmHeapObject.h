@@ -28,6 +28,7 @@ class gmHeapObject {
     virtual int32_t getTypeId() const = 0;
 
     bool isPersistent() const { return persistent_ != 0; }
+    bool isDetached() const { return detached_ != 0; }
     // What a table hashes this object by as a key: a string's text hash, or a serial number the
     // machine gives every other object at creation.
     uint32_t getHashKey() const { return hashKey_; }
@@ -52,5 +53,6 @@ class gmHeapObject {
     // during the cycle is greyed first. Persistent objects are never re-coloured.
     uint8_t colour_ = 0;
     uint8_t persistent_ = 0;
+    uint8_t detached_ = 0;  // a string outside the intern table (gmScriptMachine::makeDetachedString)
     uint32_t hashKey_ = 0;
 };

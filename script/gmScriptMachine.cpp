@@ -93,7 +93,7 @@ void gmScriptMachine::collectBeforeAllocation() {
             adjustLimitsAfterFullCollection();
         }
         const int32_t usage = getMemoryUsage();
-        runCollectionThreshold_ = std::max(desiredHard_, truncateToInt(static_cast<float>(usage) * 1.5f));
+        runCollectionThreshold_ = std::max(desiredHard_, truncateToInt(static_cast<float>(usage) * 2.0f));
         return;
     }
     collecting_ = true;
@@ -120,6 +120,40 @@ gmString* gmScriptMachine::internString(const char* text, int32_t length) {
         return found;
     }
     return makeString(text, length, hash);
+}
+
+gmString* gmScriptMachine::internHashedString(const char* text, int32_t length, uint32_t hash) {
+    if (gmString* found = strings_.find(text, length, hash)) {
+        collector_.revive(found);
+        return found;
+    }
+    return makeString(text, length, hash);
+}
+
+gmString* gmScriptMachine::makeDetachedString(const char* text, int32_t length, uint32_t hash) {
+    beforeAllocation();
+    char* characters = static_cast<char*>(blockHeap_.allocate(static_cast<std::size_t>(length) + 1));
+    if (length > 0)
+        std::memcpy(characters, text, static_cast<std::size_t>(length));
+    characters[length] = '\0';
+    gmString* string = new (stringPool_.allocate()) gmString(characters, length, hash);
+    string->hashKey_ = hash;
+    string->detached_ = 1;
+    collector_.linkNewObject(string);
+    objectBytes_ += gmString::kChargeBytes;
+    return string;
+}
+
+gmString* gmScriptMachine::attachString(gmString* string) {
+    if (!string->detached_)
+        return string;
+    if (gmString* found = strings_.find(string->text_, string->length_, string->hash_)) {
+        collector_.revive(found);
+        return found;
+    }
+    string->detached_ = 0;
+    strings_.insert(string);
+    return string;
 }
 
 gmString* gmScriptMachine::makeString(const char* text, int32_t length, uint32_t hash) {
@@ -190,7 +224,8 @@ gmHostObject* gmScriptMachine::newHostObject(void* hostPointer, int32_t typeId) 
 }
 
 void gmScriptMachine::recycleObject(gmString* string) {
-    strings_.remove(string);
+    if (!string->detached_)
+        strings_.remove(string);
     blockHeap_.free(string->text_);
     string->~gmString();
     stringPool_.release(string);

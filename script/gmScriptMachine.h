@@ -46,8 +46,8 @@ struct gmBlockList;
 // One machine owns everything here; nothing is shared between machines or thread-safe.
 //
 // When objects can die. The collector runs inside collectGarbage() (the VM calls it after each
-// tick); at an object allocation while a script runs, when usage has passed the hard limit and half
-// again the usage the last such collection left (a complete collection, counted as a full one, so
+// tick); at an object allocation while a script runs, when usage has passed the hard limit and twice
+// the usage the last such collection left (a complete collection, counted as a full one, so
 // a script that allocates without yielding does not grow without bound); and -- in the GC stress build
 // (TACT_GC_STRESS), or with setStressCollection(true) -- as one step at every object allocation. So native
 // code must keep every object it holds across an allocation reachable: on the thread's stack, in a table, in
@@ -83,6 +83,16 @@ class gmScriptMachine {
     gmString* internPermanentString(const char* text, int32_t length = -1);
     // The interned string with this text, or null; never allocates (and does not re-mark).
     gmString* findString(const char* text, int32_t length = -1) const;
+    // A string outside the intern table, for the left operand of the next concatenation of a chain
+    // (the VM's "a" + b + c): only the chain's result is interned, and the pieces cost no intern
+    // table look-up when made or freed. A detached string is read only as text by the string add;
+    // anything else that could see it gets attachString's result instead.
+    gmString* makeDetachedString(const char* text, int32_t length, uint32_t hash);
+    // internString for a [text] of [length] bytes whose gmStringTable::hashText is known.
+    gmString* internHashedString(const char* text, int32_t length, uint32_t hash);
+    // The interned string with [string]'s text: [string] itself (now linked in) when none was
+    // there. An interned string is returned as it is.
+    gmString* attachString(gmString* string);
     gmTable* createTable();
     // An empty script function, to be filled by gmFunction::initScript.
     gmFunction* newFunction();
@@ -427,7 +437,8 @@ class gmScriptMachine {
     int32_t desiredHard_ = kDefaultDesiredMemoryUsageHard;
     int32_t desiredSoft_ = kDefaultDesiredMemoryUsageSoft;
     // Usage above which an allocation while a script runs collects: the larger of the hard limit
-    // and 1.5 times the usage left by the last such collection.
+    // and twice the usage left by the last such collection (each live byte is traced once per byte
+    // allocated; at 1.5 times it was twice, a third of string-heavy runs).
     int32_t runCollectionThreshold_ = kDefaultDesiredMemoryUsageHard;
     bool autoAdjust_ = true;
     bool collectionEnabled_ = true;

@@ -390,8 +390,20 @@ int32_t gmScriptMachine::Execute(uint32_t elapsedMs) {
     if (executing_)
         return threadCount_;  // a native called Execute from inside a pass: nothing to do
     time_ += elapsedMs;
-    while (!sleepers_.empty() && sleepers_.begin()->first <= time_)
-        switchThreadState(sleepers_.begin()->second.head, gmScriptThread::kRunning);
+    // Due sleepers join the running list a whole bucket at a time, in their wake order.
+    while (!sleepers_.empty() && sleepers_.begin()->first <= time_) {
+        const auto due = sleepers_.begin();
+        const SleepBucket bucket = due->second;
+        sleepers_.erase(due);
+        for (gmScriptThread* t = bucket.head; t != nullptr; t = t->next_)
+            t->state_ = gmScriptThread::kRunning;
+        bucket.head->prev_ = runningTail_;
+        if (runningTail_ != nullptr)
+            runningTail_->next_ = bucket.head;
+        else
+            runningHead_ = bucket.head;
+        runningTail_ = bucket.tail;
+    }
 
     gmScriptThread* thread = blockedHead_;
     while (thread != nullptr) {

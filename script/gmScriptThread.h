@@ -127,11 +127,17 @@ class gmScriptThread {
     void resetStack();
     // What the thread charges to the machine's memory figures: itself, its stack and frames.
     int64_t getChargedBytes() const;
-    void pushFrame(const gmFrame& frame) {
-        if (frames_.size() < frames_.capacity())
-            frames_.push_back(frame);
-        else
-            pushFrameSlow(frame);
+    // Fields stored one by one into the frame's own slot: a frame built aside and copied as one
+    // 16-byte value stalls on its just-written halves, a large part of a call's cost.
+    void pushFrame(const uint32_t* returnIp, int32_t savedBase, int32_t discardResult) {
+        if (frames_.size() == frames_.capacity()) {
+            pushFrameSlow(gmFrame{returnIp, savedBase, discardResult});
+            return;
+        }
+        gmFrame& frame = frames_.emplace_back();
+        frame.returnIp = returnIp;
+        frame.savedBase = savedBase;
+        frame.discardResult = discardResult;
     }
     void pushFrameSlow(const gmFrame& frame);
 

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "ScriptTestSupport.h"
 
@@ -296,5 +297,43 @@ TEST_F(gmOperators, GenericNotIsOneOnlyForNull) {
     const gmValue host = roots_.keep(gmValue::makeHostObject(machine_.newHostObject(nullptr, type)));
     EXPECT_EQ(unary(kGmOpNot, host), i(0));
     EXPECT_EQ(binary(kGmOpEq, host, host), i(1));
+}
+
+// ---- chains of string adds in the VM ----
+
+// What the handlers below saw as their left operand.
+std::vector<gmString*> gLeftOperands;
+
+gmOperatorStatus recordLeft(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
+    gLeftOperands.push_back(operands[0].isString() ? operands[0].getString() : nullptr);
+    operands[0] = gmValue::makeString(machine.internString("X"));
+    return gmOperatorStatus::kOk;
+}
+
+// "a" + 1 + "." + 2 interns only its result; a handler other than the built-in string add (a host
+// type's, or one a host put in the string slot) is handed the interned piece, never a private one.
+TEST_F(gmOperators, ChainedStringAddsInternOnlyWhatOthersCanSee) {
+    gLeftOperands.clear();
+    ASSERT_EQ(machine_.runText("global kept = \"a\" + 1 + \".\" + 2;"), 0);
+    EXPECT_NE(machine_.findString("a1.2"), nullptr);
+    EXPECT_EQ(machine_.findString("a1."), nullptr);
+    EXPECT_EQ(machine_.findString("a1"), nullptr);
+
+    const int32_t type = machine_.createUserType("HOST");
+    machine_.setTypeOperator(type, kGmOpAdd, nullptr, recordLeft);
+    const gmValue host = roots_.keep(gmValue::makeHostObject(machine_.newHostObject(nullptr, type)));
+    machine_.getGlobals()->set(machine_, str("host"), host);
+    ASSERT_EQ(machine_.runText("global r = \"b\" + 1 + host;"), 0);
+    ASSERT_EQ(gLeftOperands.size(), 1u);
+    EXPECT_EQ(gLeftOperands[0], machine_.findString("b1"));
+    EXPECT_FALSE(gLeftOperands[0]->isDetached());
+
+    gLeftOperands.clear();
+    machine_.setTypeOperator(kGmString, kGmOpAdd, nullptr, recordLeft);
+    ASSERT_EQ(machine_.runText("global s = \"c\" + 2 + \"d\" + 3;"), 0);
+    ASSERT_EQ(gLeftOperands.size(), 3u);
+    EXPECT_EQ(gLeftOperands[0], machine_.findString("c"));
+    for (gmString* left : {gLeftOperands[1], gLeftOperands[2]}) EXPECT_EQ(left, machine_.findString("X"));
+    EXPECT_EQ(machine_.getErrorLog().getEntryCount(), 0);
 }
 }  // namespace

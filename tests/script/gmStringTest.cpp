@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "ScriptTestSupport.h"
 #include "script/gmStringTable.h"
 
@@ -17,6 +19,25 @@ TEST(gmStringTable, HashIsTimes33PlusSignedChar) {
     // Bytes above 127 count as negative chars.
     EXPECT_EQ(gmStringTable::hashText("\xff", 1), 0xFFFFFFFFu);
     EXPECT_EQ(gmStringTable::hashText("a\xff", 2), 97u * 33u - 1u);
+}
+
+// The hash taken four bytes a step and the hash of a text joined from two parts are the plain
+// byte-by-byte sum, for every length and split (bytes above 127 included).
+TEST(gmStringTable, FastAndJoinedHashesEqualTheBytewiseOne) {
+    std::string text;
+    for (int i = 0; i < 40; ++i) text += static_cast<char>((i * 67 + 13) % 256);
+    for (int32_t length = 0; length <= 40; ++length) {
+        uint32_t plain = 0;
+        for (int32_t i = 0; i < length; ++i)
+            plain = plain * 33u + static_cast<uint32_t>(static_cast<signed char>(text[i]));
+        EXPECT_EQ(gmStringTable::hashText(text.data(), length), plain) << length;
+        for (int32_t split = 0; split <= length; ++split) {
+            const uint32_t joined = gmStringTable::hashJoined(
+                gmStringTable::hashText(text.data(), split),
+                gmStringTable::hashText(text.data() + split, length - split), length - split);
+            ASSERT_EQ(joined, plain) << length << " split at " << split;
+        }
+    }
 }
 
 TEST_F(gmStringInterning, SameTextGivesTheSameObject) {
