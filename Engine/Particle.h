@@ -37,8 +37,10 @@ class Particle : public GameObject {
     float getTimeToLive() const { return timeToLive_; }
     float getMaxTimeToLive() const { return maxTimeToLive_; }
 
-    // Script members with no invariant between them, so they are plain public values.
-    RealPoint pos;
+    // Script members with no invariant between them, so they are plain public values. With the
+    // times to live they fill 32 bytes: aligned so, they share one cache line, the one line a
+    // crowd's update walk reads of each particle.
+    alignas(32) RealPoint pos;
     RealPoint vel;  // units/ms
     RealPoint acc;  // units/ms²
 

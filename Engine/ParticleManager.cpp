@@ -12,7 +12,7 @@ namespace {
 
 // How many slots ahead a walk asks for a particle's memory: particles are separate objects, and
 // a walk over a crowd of them waits on memory more than it computes.
-constexpr std::size_t kPrefetchAhead = 8;
+constexpr std::size_t kPrefetchAhead = 32;
 
 void prefetchSlot(const std::vector<Particle*>& particles, std::size_t slot) {
     if (slot < particles.size() && particles[slot] != nullptr)
