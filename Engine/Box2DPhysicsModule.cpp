@@ -1,5 +1,6 @@
 #include "Engine/Box2DPhysicsModule.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <box2d/box2d.h>
@@ -122,13 +123,15 @@ void Box2DPhysicsModule::collectContacts() {
 }
 
 void Box2DPhysicsModule::raiseContactEvents() {
+    // Sorted keys: thousands of touching pairs a step are looked up without a node allocation each.
     currentContacts_.clear();
     for (const auto& [first, second] : pairs_) {
-        currentContacts_.insert(pairKey(first->getObjectID(), second->getObjectID()));
+        currentContacts_.push_back(pairKey(first->getObjectID(), second->getObjectID()));
     }
+    std::sort(currentContacts_.begin(), currentContacts_.end());
     // From here on previousContacts_ is this step's table and currentContacts_ the step before.
     previousContacts_.swap(currentContacts_);
-    const std::unordered_set<uint64_t>& stepBefore = currentContacts_;
+    const std::vector<uint64_t>& stepBefore = currentContacts_;
     if (gameSystem_ == nullptr || pairs_.empty())
         return;
 
@@ -140,7 +143,8 @@ void Box2DPhysicsModule::raiseContactEvents() {
     if (manager != nullptr)
         manager->beginWalk();
     for (const auto& [first, second] : pairs) {
-        if (stepBefore.count(pairKey(first->getObjectID(), second->getObjectID())) != 0) {
+        if (std::binary_search(stepBefore.begin(), stepBefore.end(),
+                               pairKey(first->getObjectID(), second->getObjectID()))) {
             gameSystem_->onEntityTouch(first, second);
         } else {
             gameSystem_->onEntityCollide(first, second);

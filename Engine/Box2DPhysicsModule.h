@@ -49,7 +49,8 @@ class Box2DPhysicsModule : public PhysicsModule {
     std::unordered_set<Box2DPhysicsData*> datas_;
     // This step's touching pairs, in contact-list order.
     std::vector<std::pair<Entity*, Entity*>> pairs_;
-    // Object-id pairs (smaller id in the high half) touching after the previous and this step.
-    std::unordered_set<uint64_t> previousContacts_;
-    std::unordered_set<uint64_t> currentContacts_;
+    // Object-id pairs (smaller id in the high half) touching after the previous step (sorted) and
+    // this one.
+    std::vector<uint64_t> previousContacts_;  // sorted
+    std::vector<uint64_t> currentContacts_;
 };
