@@ -101,7 +101,8 @@ bool ColourManager::isValidName(const std::string& name) {
     if (name.empty() || name.size() > kMaxNameLength)
         return false;
     for (const char c : name) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f')
+        // A NUL would cut the name short when it is written, turning it into another name.
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\0')
             return false;
     }
     return true;

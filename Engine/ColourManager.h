@@ -36,7 +36,7 @@ public:
     void clear();
 
     // The id of [name], adding it as black with the next id when absent. -1 for a name the file
-    // could not hold (empty, with white space, or too long); nothing is added then.
+    // could not hold (empty, with white space or a NUL, or too long); nothing is added then.
     int getColourID(const std::string& name);
     // By name: adds the name when absent (black for a refused name). By id: black when out of
     // range, never adds.

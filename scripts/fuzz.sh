@@ -2,7 +2,9 @@
 # Builds the libFuzzer targets (clang, ASan + UBSan) in build-fuzz and runs each one in turn for
 # the given seconds (default 20), at the lowest scheduling priority, one target at a time.
 #   scripts/fuzz.sh [seconds-per-target] [target...]
-# Seeds: fuzz/corpus/ (committed; the image readers' in fuzz/corpus/bmp, tga and png), the golden
+# Seeds: fuzz/corpus/ (committed; the image readers' in fuzz/corpus/bmp, tga and png, the colour
+# table's in fuzz/corpus/colours, the replayed key events' in fuzz/corpus/keys, the font face's in
+# fuzz/corpus/font), the golden
 # scripts tests/scripts/**/*.gm when present, and their compiled libraries for the loader; short
 # sounds written by tact_fuzz_make_sound_seeds. Each target keeps its growing corpus in
 # build-fuzz/fuzz-work/; crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any
@@ -16,17 +18,21 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TACT_FUZZ_BUILD:-$root/build-fuzz}
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip
-                                     tact_fuzz_load_bmp tact_fuzz_load_tga tact_fuzz_load_png tact_fuzz_sound_file)
+                                     tact_fuzz_load_bmp tact_fuzz_load_tga tact_fuzz_load_png tact_fuzz_load_colours
+                                     tact_fuzz_key_script tact_fuzz_font_face tact_fuzz_sound_file)
 
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTACT_FUZZ=ON -DTACT_BUILD_TESTS=OFF -DTACT_BUILD_BENCHMARKS=OFF >/dev/null
 fi
 # The script targets' seeds include compiled libraries made by a tool of the script library; the
-# image readers' seeds are committed files only, so an image-only run builds no script code.
+# image, colour table, key event and font readers' seeds are committed files only, so a run of those
+# alone builds no seed tools.
 script_seeds=0
 for target in "${targets[@]}"; do
-  case $target in tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png) ;; *) script_seeds=1 ;; esac
+  case $target in tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png|tact_fuzz_load_colours|tact_fuzz_key_script|tact_fuzz_font_face) ;;
+    *) script_seeds=1 ;;
+  esac
 done
 seed_tool=()
 [ $script_seeds -eq 0 ] || seed_tool=(tact_fuzz_make_seeds tact_fuzz_make_sound_seeds)
@@ -52,7 +58,10 @@ status=0
 for target in "${targets[@]}"; do
   case $target in
     tact_fuzz_load_library) seeds=$work/seeds/library; dict=() ;;
-    tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png) seeds=$root/fuzz/corpus/${target#tact_fuzz_load_}; dict=() ;;
+    tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png|tact_fuzz_load_colours)
+      seeds=$root/fuzz/corpus/${target#tact_fuzz_load_}; dict=() ;;
+    tact_fuzz_key_script) seeds=$root/fuzz/corpus/keys; dict=() ;;
+    tact_fuzz_font_face) seeds=$root/fuzz/corpus/font; dict=() ;;
     tact_fuzz_sound_file) seeds=$work/seeds/sound; dict=() ;;
     *) seeds=$work/seeds/source; dict=(-dict="$root/fuzz/gm.dict") ;;
   esac

@@ -65,6 +65,12 @@ TEST(ColourManager, OverLongNamesAndNumbersEndTheReadingWithoutSpillingIntoTheNe
     writeFile("colours_long_test.dat", "ok 1 1 1\nbad 1x 0 0\n");
     manager.load();
     EXPECT_EQ(manager.getNumColours(), 1);
+
+    // Saved, a name with a NUL would come back as another name.
+    const char withNul[] = "ok 1 1 1\nal\0ert 1 0 0\nlater 0 0 0\n";
+    writeFile("colours_long_test.dat", std::string(withNul, sizeof withNul - 1));
+    manager.load();
+    EXPECT_EQ(manager.getColourNames(), std::vector<std::string>{"ok"});
 }
 
 TEST(ColourManager, SaveWritesNamesInByteOrderAndLoadsBackTheSame) {
@@ -118,6 +124,7 @@ TEST(ColourManager, NamesTheFileCannotHoldAreRefused) {
     EXPECT_FALSE(manager.setColour("", Colour(1, 1, 1)));
     EXPECT_FALSE(manager.setColour("two words", Colour(1, 1, 1)));
     EXPECT_FALSE(manager.setColour("tab\tname", Colour(1, 1, 1)));
+    EXPECT_FALSE(manager.setColour(std::string("nul\0name", 8), Colour(1, 1, 1)));
     EXPECT_FALSE(manager.setColour(std::string(ColourManager::kMaxNameLength + 1, 'x'), Colour(1, 1, 1)));
     EXPECT_EQ(manager.getColourID("two words"), -1);
     EXPECT_EQ(manager.getColour("two words"), Colour());
