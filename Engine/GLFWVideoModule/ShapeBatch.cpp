@@ -98,10 +98,7 @@ void ShapeBatch::endShape() {
         if (!(vertices_[shapeFirst_].colour[3] >= 1.0f) || shapeTexture_ != 0)
             trianglesOpaque_ = false;
         appendTriangles(shapeFirst_, count);
-        if (vertices_.size() >= kFlushVertices) {
-            flush();
-            glFlush();
-        }
+        flushIfFull();
         return;
     }
     if (shapeMode_ == GL_LINES && !shapeColourVaries_ && shapeTexture_ == 0) {
@@ -111,15 +108,19 @@ void ShapeBatch::endShape() {
             drawPending();
         linesDepthTest_ = shapeDepthTest_;
         appendLines(shapeFirst_, count);
-        if (vertices_.size() >= kFlushVertices) {
-            flush();
-            glFlush();
-        }
+        flushIfFull();
         return;
     }
     drawPending();
     drawShapeAlone(shapeFirst_, count);
     clearVertices();
+}
+
+void ShapeBatch::flushIfFull() {
+    if (vertices_.size() >= kFlushVertices) {
+        flush();
+        glFlush();
+    }
 }
 
 void ShapeBatch::setView(const float projection[16], int viewportWidth, int viewportHeight) {
@@ -288,6 +289,28 @@ void ShapeBatch::appendTriangles(uint32_t first, uint32_t count) {
 void ShapeBatch::drawTriangles() {
     if (indices_.empty())
         return;
+    // Blending is always on (source alpha, one minus source alpha). For opaque pixels it writes
+    // the source unchanged, alpha included, so opaque triangles skip it: the rasteriser then
+    // neither reads the colour buffer to blend nor does the arithmetic.
+    if (trianglesOpaque_)
+        glDisable(GL_BLEND);
+    drawIndexed(GL_TRIANGLES, indices_, trianglesDepthTest_, trianglesTexture_);
+    if (trianglesOpaque_)
+        glEnable(GL_BLEND);
+    indices_.clear();
+    trianglesOpaque_ = true;
+}
+
+void ShapeBatch::drawLines() {
+    if (lineIndices_.empty())
+        return;
+    drawIndexed(GL_LINES, lineIndices_, linesDepthTest_, 0);
+    lineIndices_.clear();
+    clearLineCells();
+}
+
+void ShapeBatch::drawIndexed(unsigned mode, const std::vector<uint32_t>& indices, bool depthTest,
+                             unsigned texture) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(3, GL_FLOAT, sizeof(Vertex), vertices_.data()->position);
@@ -296,43 +319,15 @@ void ShapeBatch::drawTriangles() {
     // a shape drawn alone in the current colour gets it; interpolating equal colours can round
     // a channel differently where it falls halfway between two levels.
     glShadeModel(GL_FLAT);
-    // Blending is always on (source alpha, one minus source alpha). For opaque pixels it writes
-    // the source unchanged, alpha included, so opaque triangles skip it: the rasteriser then
-    // neither reads the colour buffer to blend nor does the arithmetic.
-    if (trianglesOpaque_)
-        glDisable(GL_BLEND);
-    applyDepthTest(trianglesDepthTest_);
-    beginTextured(trianglesTexture_);
+    applyDepthTest(depthTest);
+    beginTextured(texture);
     // The range spares the driver a scan of the indices for the vertices to fetch.
-    glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(vertices_.size() - 1),
-                        static_cast<GLsizei>(indices_.size()), GL_UNSIGNED_INT, indices_.data());
-    endTextured(trianglesTexture_);
-    if (trianglesOpaque_)
-        glEnable(GL_BLEND);
+    glDrawRangeElements(mode, 0, static_cast<GLuint>(vertices_.size() - 1), static_cast<GLsizei>(indices.size()),
+                        GL_UNSIGNED_INT, indices.data());
+    endTextured(texture);
     glShadeModel(GL_SMOOTH);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-    indices_.clear();
-    trianglesOpaque_ = true;
-}
-
-void ShapeBatch::drawLines() {
-    if (lineIndices_.empty())
-        return;
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), vertices_.data()->position);
-    glColorPointer(4, GL_FLOAT, sizeof(Vertex), vertices_.data()->colour);
-    // One colour per line, as for the triangles.
-    glShadeModel(GL_FLAT);
-    applyDepthTest(linesDepthTest_);
-    glDrawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertices_.size() - 1),
-                        static_cast<GLsizei>(lineIndices_.size()), GL_UNSIGNED_INT, lineIndices_.data());
-    glShadeModel(GL_SMOOTH);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    lineIndices_.clear();
-    clearLineCells();
 }
 
 // Draws the shape as its own primitive: per-vertex colours are interpolated as GL interpolates

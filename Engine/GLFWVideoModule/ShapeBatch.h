@@ -72,11 +72,15 @@ class ShapeBatch {
     bool touchesPendingLines(const Cells& cells) const;
     void appendTriangles(uint32_t first, uint32_t count);
     void appendLines(uint32_t first, uint32_t count);
+    // Past kFlushVertices: draws everything and hands it to the rasteriser.
+    void flushIfFull();
     void clearLineCells();
     // Draws the merged triangles, then the merged lines; the vertices stay.
     void drawPending();
     void drawTriangles();
     void drawLines();
+    // One merged list, its shapes of one colour each, under its depth test and texture.
+    void drawIndexed(unsigned mode, const std::vector<uint32_t>& indices, bool depthTest, unsigned texture);
     void applyDepthTest(bool enabled);
     void drawShapeAlone(uint32_t first, uint32_t count);
     void clearVertices();
