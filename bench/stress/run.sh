@@ -11,15 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$here"/*.gm "$work"/
 printf 'global STRESS_N = %d;\nglobal STRESS_DRAW = %d;\nglobal STRESS_TICKS = %d;\n' "$n" "$draw" "$ticks" >"$work/Config.gm"
-export ALSOFT_DRIVERS=null
-if [[ $draw == 0 ]]; then
-    out=$("$tact" --headless --source --stats --ticks "$ticks" "$work" 2>"$work/stderr")
-else
-    out=$(xvfb-run -a -s "-screen 0 1920x1080x24" "$tact" --source --stats --ticks "$ticks" "$work" 2>"$work/stderr")
-fi
-if [[ -s $work/stderr ]] && grep -q '^In ' "$work/stderr"; then
-    cat "$work/stderr" >&2
-    exit 1
-fi
-echo "$out" | grep '^collisions' || true
-echo "stress N=$n draw=$draw: $(echo "$out" | grep '^median' | sed 's/ per tick (/ ms per tick (/; s/ ms ms/ ms/')"
+source "$here/../scene.sh"
+run_scene "$work" "$draw" "$ticks" "$tact"
+echo "$scene_output" | grep '^collisions' || true
+echo "stress N=$n draw=$draw: median $(scene_median)"

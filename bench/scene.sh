@@ -1,0 +1,22 @@
+# Shared by the scene benchmarks (sourced): run_scene WORK DRAW TICKS TACT runs the game folder
+# WORK for TICKS ticks with --stats, headless (DRAW 0) or in a 1920 x 1080 window under Xvfb
+# (DRAW 1), leaves what it printed in $scene_output and fails on a script error.
+run_scene() {
+    local work=$1 draw=$2 ticks=$3 tact=$4
+    export ALSOFT_DRIVERS=null
+    if [[ $draw == 0 ]]; then
+        scene_output=$("$tact" --headless --source --stats --ticks "$ticks" "$work" 2>"$work/stderr")
+    else
+        scene_output=$(xvfb-run -a -s "-screen 0 1920x1080x24" "$tact" --source --stats --ticks "$ticks" "$work" \
+            2>"$work/stderr")
+    fi
+    if [[ -s $work/stderr ]] && grep -q '^In ' "$work/stderr"; then
+        cat "$work/stderr" >&2
+        return 1
+    fi
+}
+
+# The --stats median line as "<ms> ms per tick (scripts <ms>, physics <ms>, drawing <ms>)".
+scene_median() {
+    echo "$scene_output" | grep '^median' | sed 's/^median //; s/ per tick (/ ms per tick (/; s/ ms ms/ ms/'
+}
