@@ -28,7 +28,10 @@ void GmScriptSequencerAction::setActionTable(gmTable* table) {
 }
 
 void GmScriptSequencerAction::execute(GameSystem*) {
-    gmScriptMachine& machine = module_->getMachine();
+    // The script owns this action: once the call has dropped the last value of it, a collection
+    // may delete it before the call returns here, so nothing after the call reads a member.
+    GmScriptModule* module = module_;
+    gmScriptMachine& machine = module->getMachine();
     const gmValue function = table_->getField(machine, "execute");
     if (!function.isFunction() || hostObject_ == nullptr)
         return;
@@ -38,5 +41,5 @@ void GmScriptSequencerAction::execute(GameSystem*) {
     thread->push(function);
     if (machine.enterCall(thread, 0) == kDone && !function.getFunction()->isNative())
         machine.executeThread(thread);
-    module_->reportErrorsSince(firstEntry, "In sequencer action:");
+    module->reportErrorsSince(firstEntry, "In sequencer action:");
 }
