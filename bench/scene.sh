@@ -1,6 +1,14 @@
 # Shared by the scene benchmarks (sourced): run_scene WORK DRAW TICKS TACT runs the game folder
 # WORK for TICKS ticks with --stats, headless (DRAW 0) or in a 1920 x 1080 window under Xvfb
 # (DRAW 1), leaves what it printed in $scene_output and fails on a script error.
+# new_scene_folder HERE: a temporary game folder in $work holding the scene's scripts from HERE,
+# removed when the benchmark exits.
+new_scene_folder() {
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    cp "$1"/*.gm "$work"/
+}
+
 run_scene() {
     local work=$1 draw=$2 ticks=$3 tact=$4
     export ALSOFT_DRIVERS=null

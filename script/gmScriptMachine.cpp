@@ -131,16 +131,8 @@ gmString* gmScriptMachine::internHashedString(const char* text, int32_t length, 
 }
 
 gmString* gmScriptMachine::makeDetachedString(const char* text, int32_t length, uint32_t hash) {
-    beforeAllocation();
-    char* characters = static_cast<char*>(blockHeap_.allocate(static_cast<std::size_t>(length) + 1));
-    if (length > 0)
-        std::memcpy(characters, text, static_cast<std::size_t>(length));
-    characters[length] = '\0';
-    gmString* string = new (stringPool_.allocate()) gmString(characters, length, hash);
-    string->hashKey_ = hash;
+    gmString* string = newString(text, length, hash);
     string->detached_ = 1;
-    collector_.linkNewObject(string);
-    objectBytes_ += gmString::kChargeBytes;
     return string;
 }
 
@@ -157,6 +149,12 @@ gmString* gmScriptMachine::attachString(gmString* string) {
 }
 
 gmString* gmScriptMachine::makeString(const char* text, int32_t length, uint32_t hash) {
+    gmString* string = newString(text, length, hash);
+    strings_.insert(string);
+    return string;
+}
+
+gmString* gmScriptMachine::newString(const char* text, int32_t length, uint32_t hash) {
     beforeAllocation();
     char* characters = static_cast<char*>(blockHeap_.allocate(static_cast<std::size_t>(length) + 1));
     if (length > 0)
@@ -165,7 +163,6 @@ gmString* gmScriptMachine::makeString(const char* text, int32_t length, uint32_t
     gmString* string = new (stringPool_.allocate()) gmString(characters, length, hash);
     string->hashKey_ = hash;
     collector_.linkNewObject(string);
-    strings_.insert(string);
     objectBytes_ += gmString::kChargeBytes;
     return string;
 }

@@ -351,6 +351,8 @@ class gmScriptMachine {
     // With auto adjust: the limits retuned from the usage a full collection left (see collectGarbage).
     void adjustLimitsAfterFullCollection();
     gmString* makeString(const char* text, int32_t length, uint32_t hash);
+    // A new string object outside the intern table (makeString and makeDetachedString add the rest).
+    gmString* newString(const char* text, int32_t length, uint32_t hash);
     void createBuiltinType(int32_t typeId, const char* name);
 
     // ---- Threads ----

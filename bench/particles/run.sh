@@ -8,12 +8,10 @@ n=${1:?N} draw=${2:?DRAW}
 here=$(cd "$(dirname "$0")" && pwd)
 tact=${3:-$here/../../build/tact}
 ticks=600
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$here"/*.gm "$work"/
+source "$here/../scene.sh"
+new_scene_folder "$here"
 printf 'global PARTICLES_N = %d;\nglobal PARTICLES_TICKS = %d;\nglobal PARTICLES_CAMERA_Z = %d;\n' \
     "$n" "$ticks" 40000 >"$work/Config.gm"
-source "$here/../scene.sh"
 run_scene "$work" "$draw" "$ticks" "$tact"
 echo "$scene_output" | grep '^particles ' || true
 echo "particles N=$n draw=$draw: median $(scene_median)"

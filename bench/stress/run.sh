@@ -7,11 +7,9 @@ n=${1:?N} draw=${2:?DRAW}
 here=$(cd "$(dirname "$0")" && pwd)
 tact=${3:-$here/../../build/tact}
 ticks=600
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$here"/*.gm "$work"/
-printf 'global STRESS_N = %d;\nglobal STRESS_DRAW = %d;\nglobal STRESS_TICKS = %d;\n' "$n" "$draw" "$ticks" >"$work/Config.gm"
 source "$here/../scene.sh"
+new_scene_folder "$here"
+printf 'global STRESS_N = %d;\nglobal STRESS_DRAW = %d;\nglobal STRESS_TICKS = %d;\n' "$n" "$draw" "$ticks" >"$work/Config.gm"
 run_scene "$work" "$draw" "$ticks" "$tact"
 echo "$scene_output" | grep '^collisions' || true
 echo "stress N=$n draw=$draw: median $(scene_median)"
