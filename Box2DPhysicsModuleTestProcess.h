@@ -1,8 +1,8 @@
 // The native demo: circles and boxes of the default shapes steering with thrust and rotation and
-// colliding through the physics module on the board. The arrow keys steer the player (the yellow circle); holding the left mouse button pulls
-// it toward the pointer; Escape quits. TACT_DEMO_ENTITIES sets the entity count (default 40),
-// TACT_RUN_SECONDS the run time (0 runs until the window closes), and TACT_SCREENSHOT names a PNG
-// file that receives the last frame.
+// colliding through the physics module on the board. The arrow keys steer the player (the yellow circle);
+// holding the left mouse button pulls it toward the pointer; Escape quits. TACT_DEMO_ENTITIES sets the entity
+// count (default 40), TACT_RUN_SECONDS the run time (0 runs until the window closes), and TACT_SCREENSHOT
+// names a PNG file that receives the last frame.
 #pragma once
 
 #include <string>

@@ -27,5 +27,6 @@ void LoopTestProcess::update(float deltaMS) {
         std::fflush(stdout);
         nextReportMS_ += 1000.0f;
     }
-    if (elapsedMS_ >= runMS_) gameSystem_->quit();
+    if (elapsedMS_ >= runMS_)
+        gameSystem_->quit();
 }

@@ -4,13 +4,13 @@
 #include "Engine/Process.h"
 
 class LoopTestProcess : public Process {
-public:
+  public:
     LoopTestProcess(const std::string& name, GameSystem* gameSystem);
 
     void update(float deltaMS) override;
     void postDraw() override { ++frames_; }
 
-private:
+  private:
     float runMS_;
     float elapsedMS_ = 0.0f;
     float nextReportMS_ = 1000.0f;

@@ -5,7 +5,7 @@
 #include "Engine/ScriptHandleSlot.h"
 
 class Alarm {
-public:
+  public:
     // [startAlarming] makes the first update report alarming.
     explicit Alarm(float intervalMS = 0.0f, bool startAlarming = false);
 
@@ -33,7 +33,7 @@ public:
     void setIsEnabled(bool enabled) { enabled_ = enabled; }
     ScriptHandleSlot& getScriptHandleSlot() { return scriptHandle_; }
 
-private:
+  private:
     bool enabled_ = true;
     float intervalMS_ = 0.0f;
     float elapsedMS_ = 0.0f;

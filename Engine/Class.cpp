@@ -1,12 +1,15 @@
 #include "Engine/Class.h"
 
-Class::Class() { addTypeName("Class"); }
+Class::Class() {
+    addTypeName("Class");
+}
 
 Class::~Class() = default;
 
 bool Class::isType(std::string_view name) const {
     for (const char* typeName : typeNames_) {
-        if (name == typeName) return true;
+        if (name == typeName)
+            return true;
     }
     return false;
 }

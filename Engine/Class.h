@@ -9,7 +9,7 @@
 #include "Engine/ScriptHandleSlot.h"
 
 class Class {
-public:
+  public:
     Class();
     virtual ~Class();
 
@@ -29,11 +29,11 @@ public:
     // own destructor method).
     ScriptHandleSlot& getScriptHandleSlot() { return scriptHandle_; }
 
-protected:
+  protected:
     // Each class appends its own name in its constructor; names must be string literals.
     void addTypeName(const char* name) { typeNames_.push_back(name); }
 
-private:
+  private:
     std::vector<const char*> typeNames_;
     ScriptHandleSlot scriptHandle_;
 };

@@ -3,7 +3,7 @@
 #pragma once
 
 class Colour {
-public:
+  public:
     constexpr Colour() = default;
     // Components are stored as given, not clamped.
     constexpr Colour(float red, float green, float blue) : red_(red), green_(green), blue_(blue) {}
@@ -36,7 +36,7 @@ public:
 
     friend bool operator==(const Colour&, const Colour&) = default;
 
-private:
+  private:
     float red_ = 0.0f;
     float green_ = 0.0f;
     float blue_ = 0.0f;

@@ -11,7 +11,7 @@
 #include "Engine/EngineModule.h"
 
 class ColourManager : public EngineModule {
-public:
+  public:
     // The table file the game system starts with.
     static constexpr const char* kDefaultFileName = "colours.dat";
     // Longest name the table file holds. A longer name read from the file ends the reading like a
@@ -59,7 +59,7 @@ public:
     // True for names the table file can round-trip.
     static bool isValidName(const std::string& name);
 
-private:
+  private:
     // Ids are dense indexes into colours_ and never reused within one table.
     std::vector<Colour> colours_;
     // std::string orders byte-wise (upper case before lower case), which is the file's order.

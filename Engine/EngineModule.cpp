@@ -1,6 +1,8 @@
 #include "Engine/EngineModule.h"
 
-EngineModule::EngineModule(GameSystem* gameSystem) : gameSystem_(gameSystem) { addTypeName("EngineModule"); }
+EngineModule::EngineModule(GameSystem* gameSystem) : gameSystem_(gameSystem) {
+    addTypeName("EngineModule");
+}
 
 EngineModule::~EngineModule() = default;
 

@@ -8,7 +8,7 @@ class Entity;
 class GameSystem;
 
 class EngineModule : public LinkedObject, public EventListener {
-public:
+  public:
     explicit EngineModule(GameSystem* gameSystem);
     ~EngineModule() override;
 
@@ -22,7 +22,7 @@ public:
     bool isInited() const { return isInited_; }
     GameSystem* getGameSystem() const { return gameSystem_; }
 
-protected:
+  protected:
     GameSystem* gameSystem_;
     bool isInited_ = false;
 };

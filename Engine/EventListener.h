@@ -4,7 +4,7 @@
 class Entity;
 
 class EventListener {
-public:
+  public:
     virtual ~EventListener() = default;
 
     virtual void onEntityDelete(Entity*) {}

@@ -2,6 +2,7 @@
 
 std::optional<std::string> makeFilePath(const std::string& fileName, std::size_t bufferSize) {
     std::string path = "./" + fileName;
-    if (path.size() + 1 > bufferSize) return std::nullopt;
+    if (path.size() + 1 > bufferSize)
+        return std::nullopt;
     return path;
 }

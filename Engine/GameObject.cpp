@@ -4,7 +4,8 @@
 
 GameObject::GameObject(GameSystem* gameSystem) : gameSystem_(gameSystem) {
     addTypeName("GameObject");
-    if (gameSystem_ == nullptr) return;
+    if (gameSystem_ == nullptr)
+        return;
     video_ = gameSystem_->getVideoModule();
     input_ = gameSystem_->getRealInputModule();
     audio_ = gameSystem_->getAudioModule();
@@ -26,6 +27,7 @@ void GameObject::updateLFOs(float deltaMS) {
 void GameObject::updateAlarms(float deltaMS) {
     alarms_.maintain();
     alarms_.forEachActive([this, deltaMS](int id, Alarm& alarm) {
-        if (alarm.update(deltaMS)) onAlarm(id);
+        if (alarm.update(deltaMS))
+            onAlarm(id);
     });
 }

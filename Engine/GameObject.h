@@ -18,7 +18,7 @@ class Sequencer;
 class VideoModule;
 
 class GameObject : public LinkedObject, public EventListener {
-public:
+  public:
     // [gameSystem] may be null for objects made outside a running engine (tests).
     explicit GameObject(GameSystem* gameSystem);
     ~GameObject() override;
@@ -42,7 +42,7 @@ public:
     void updateLFOs(float deltaMS);
     void updateAlarms(float deltaMS);
 
-protected:
+  protected:
     GameSystem* gameSystem_;
     VideoModule* video_ = nullptr;
     InputModule* input_ = nullptr;
@@ -50,7 +50,7 @@ protected:
     EntityManager* entityManager_ = nullptr;
     Sequencer* mainSequencer_ = nullptr;
 
-private:
+  private:
     IdCollection<Alarm> alarms_;
     IdCollection<LFO> lfos_;
 };

@@ -25,9 +25,9 @@
 #include "Engine/ProcessIndustry.h"
 #include "Engine/ProcessVisitor.h"
 #include "Engine/ScriptModule.h"
-#include "Engine/TickProfiler.h"
 #include "Engine/Sequencer.h"
 #include "Engine/SimulationTimer.h"
+#include "Engine/TickProfiler.h"
 #include "Engine/VideoModule.h"
 
 GameSystem* GameSystem::instance_ = nullptr;
@@ -41,40 +41,40 @@ constexpr const char* kColourEditorProcessName = "ColourEditorProcess";
 // ---- Visitors of the process dispatch -------------------------------------------------------
 
 class UpdateVisitor final : public ProcessVisitor {
-public:
+  public:
     explicit UpdateVisitor(float deltaMS) : deltaMS_(deltaMS) {}
     void visitProcess(Process* process) override { process->tick(deltaMS_); }
     void visitEntity(Entity* entity) override { entity->update(deltaMS_); }
 
-private:
+  private:
     float deltaMS_;
 };
 
 // onEntityDelete, onEntityCreate, onEntityExplode and the key events: the same listener
 // operation on each process and entity.
 class ListenerVisitor final : public ProcessVisitor {
-public:
+  public:
     ListenerVisitor(std::function<void(EventListener*)> call, bool needsFocus)
         : call_(std::move(call)), needsFocus_(needsFocus) {}
     void visitProcess(Process* process) override { call_(process); }
     void visitEntity(Entity* entity) override { call_(entity); }
     bool needsInputFocus() const override { return needsFocus_; }
 
-private:
+  private:
     std::function<void(EventListener*)> call_;
     bool needsFocus_;
 };
 
 // Collision reports: each process, then the entities themselves in finish.
 class CollisionVisitor final : public ProcessVisitor {
-public:
+  public:
     CollisionVisitor(std::function<void(Process*)> visit, std::function<void()> finish)
         : visit_(std::move(visit)), finish_(std::move(finish)) {}
     void visitProcess(Process* process) override { visit_(process); }
     void finish() override { finish_(); }
     bool visitsEntities() const override { return false; }
 
-private:
+  private:
     std::function<void(Process*)> visit_;
     std::function<void()> finish_;
 };
@@ -133,7 +133,8 @@ GameSystem::GameSystem(ModuleFactory& factory) : factory_(factory) {
 
 GameSystem::~GameSystem() {
     shutDown();
-    if (instance_ == this) instance_ = nullptr;
+    if (instance_ == this)
+        instance_ = nullptr;
 }
 
 // ---- Main loop -------------------------------------------------------------------------------
@@ -166,7 +167,8 @@ void GameSystem::runLoopIteration() {
     const float elapsed = timer_->getElapsedMS();
     accumulatorMS_ += elapsed;
     sequencerAccumulatorMS_ += elapsed;
-    if (accumulatorMS_ > MAX_ACCUMULATED_MS) accumulatorMS_ = MAX_ACCUMULATED_MS;
+    if (accumulatorMS_ > MAX_ACCUMULATED_MS)
+        accumulatorMS_ = MAX_ACCUMULATED_MS;
 
     if (!isSystemPaused_) {
         bool updated = false;
@@ -177,7 +179,8 @@ void GameSystem::runLoopIteration() {
         }
         // The sequencer clock runs even when no tick was due; while paused its time is dropped.
         while (sequencerAccumulatorMS_ >= SEQUENCER_STEP_MS) {
-            if (!isPaused()) Sequencer::updateAll(SEQUENCER_STEP_MS);
+            if (!isPaused())
+                Sequencer::updateAll(SEQUENCER_STEP_MS);
             sequencerAccumulatorMS_ -= SEQUENCER_STEP_MS;
         }
         // Behind schedule: one tick per iteration and no frame until caught up.
@@ -192,10 +195,12 @@ void GameSystem::runLoopIteration() {
             accumulatorMS_ -= dt;
         }
         video_->drawSystemPauseScreen();
-        if (input_->isKeyPressed(KEYBOARD_ESCAPE)) quit_ = true;
+        if (input_->isKeyPressed(KEYBOARD_ESCAPE))
+            quit_ = true;
     }
 
-    if (isAltF4Down()) quit_ = true;
+    if (isAltF4Down())
+        quit_ = true;
 
     if (sleepEnabled_) {
         const float spent = timer_->getElapsedMS();
@@ -204,7 +209,8 @@ void GameSystem::runLoopIteration() {
         const float tillSequencerStep = std::max(0.0f, SEQUENCER_STEP_MS - sequencerAccumulatorMS_);
         const float tillUpdate = std::max(0.0f, dt - accumulatorMS_);
         const int sleepMS = static_cast<int>(std::min(tillUpdate, tillSequencerStep));
-        if (sleepMS > 0) factory_.sleepMS(sleepMS);
+        if (sleepMS > 0)
+            factory_.sleepMS(sleepMS);
     }
 }
 
@@ -212,12 +218,14 @@ void GameSystem::runTick(float deltaMS) {
     TickProfiler::Scope tickTime(profiler_, TickProfiler::kTick);
     ++tick_;
     for (Process* process : processes_) {
-        if (process->isTerminated()) terminateProcess(process->getName());
+        if (process->isTerminated())
+            terminateProcess(process->getName());
     }
     executeProcessCommands();
 
     input_->update(deltaMS);
-    if (!isPaused()) entityManager_->update(deltaMS);
+    if (!isPaused())
+        entityManager_->update(deltaMS);
     double scriptsMS = 0.0;
     {
         TickProfiler::Lap scripts(profiler_, scriptsMS);
@@ -230,7 +238,8 @@ void GameSystem::runTick(float deltaMS) {
             TickProfiler::Lap particles(profiler_, particlesMS);
             particleManager_->update(deltaMS);
         }
-        if (profiler_ != nullptr) profiler_->addParticles(particlesMS, particleManager_->getNumParticles());
+        if (profiler_ != nullptr)
+            profiler_->addParticles(particlesMS, particleManager_->getNumParticles());
     }
     if (!isPaused()) {
         TickProfiler::Scope physics(profiler_, TickProfiler::kPhysics);
@@ -243,7 +252,8 @@ void GameSystem::runTick(float deltaMS) {
         TickProfiler::Lap threads(profiler_, scriptsMS);
         scriptModule_->update(deltaMS);
     }
-    if (profiler_ != nullptr) profiler_->add(TickProfiler::kScripts, scriptsMS);
+    if (profiler_ != nullptr)
+        profiler_->add(TickProfiler::kScripts, scriptsMS);
 }
 
 bool GameSystem::isAltF4Down() const {
@@ -260,7 +270,8 @@ void GameSystem::resetSimulationTimer() {
 // ---- Shutdown --------------------------------------------------------------------------------
 
 void GameSystem::shutDown() {
-    if (shutDown_) return;
+    if (shutDown_)
+        return;
     shutDown_ = true;
 
     guardedStep("EXCEPTION: killing processes", [this] {
@@ -288,29 +299,38 @@ void GameSystem::shutDown() {
     guardedStep("EXCEPTION: killing video", [this] { video_.reset(); });
     guardedStep("EXCEPTION: killing gameboard", [this] { gameBoard_.reset(); });
     guardedStep("EXCEPTION: killing logger", [this] { logger_.reset(); });
-    if (started_) factory_.terminateWindowing();
+    if (started_)
+        factory_.terminateWindowing();
     guardedStep("EXCEPTION: killing game system timer", [this] { timer_.reset(); });
 }
 
 // ---- Console and task switch -----------------------------------------------------------------
 
 void GameSystem::onTaskSwitch() {
-    if (!isPaused() && pauseOnTaskSwitch_) runProcess(kPauseProcessName);
+    if (!isPaused() && pauseOnTaskSwitch_)
+        runProcess(kPauseProcessName);
 }
 
-void GameSystem::openConsole() { runProcess(kConsoleProcessName); }
+void GameSystem::openConsole() {
+    runProcess(kConsoleProcessName);
+}
 
 void GameSystem::closeConsole() {
     Process* console = getProcess(kConsoleProcessName);
-    if (console == nullptr) return;
+    if (console == nullptr)
+        return;
     MethodArgument result;
-    if (!console->callMethod("onCloseConsole", {}, result)) terminateProcess(kConsoleProcessName);
+    if (!console->callMethod("onCloseConsole", {}, result))
+        terminateProcess(kConsoleProcessName);
 }
 
-bool GameSystem::isConsoleOpen() const { return isProcessRunning(kConsoleProcessName); }
+bool GameSystem::isConsoleOpen() const {
+    return isProcessRunning(kConsoleProcessName);
+}
 
 void GameSystem::log(const std::string& text) {
-    if (logger_) logger_->logText(text, 0);
+    if (logger_)
+        logger_->logText(text, 0);
 }
 
 // ---- Event fan-out ---------------------------------------------------------------------------
@@ -335,7 +355,8 @@ void GameSystem::onEntityExplode(Entity* entity) {
 
 void GameSystem::onKeyPress(int keyCode) {
     for (EngineModule* module : modules_) module->onKeyPress(keyCode);
-    if (debugKeysEnabled_) handleDebugKey(keyCode);
+    if (debugKeysEnabled_)
+        handleDebugKey(keyCode);
     ListenerVisitor visitor([keyCode](EventListener* l) { l->onKeyPress(keyCode); }, true);
     forEachProcess(visitor);
 }
@@ -374,8 +395,9 @@ void GameSystem::onEntityTouch(Entity* a, Entity* b) {
 
 void GameSystem::onEntityCollideWithGameBoard(Entity* entity, int sideFlags) {
     for (EngineModule* module : modules_) module->onEntityCollideWithGameBoard(entity, sideFlags);
-    CollisionVisitor visitor([entity, sideFlags](Process* p) { p->onEntityCollideWithGameBoard(entity, sideFlags); },
-                             [entity, sideFlags] { entity->onEntityCollideWithGameBoard(sideFlags); });
+    CollisionVisitor visitor(
+        [entity, sideFlags](Process* p) { p->onEntityCollideWithGameBoard(entity, sideFlags); },
+        [entity, sideFlags] { entity->onEntityCollideWithGameBoard(sideFlags); });
     forEachProcess(visitor);
 }
 
@@ -390,7 +412,8 @@ void GameSystem::handleDebugKey(int keyCode) {
             scriptModule_->reloadAllScripts();
             break;
         case KEYBOARD_F10:
-            if (!scriptModule_->isCompiledMode()) scriptModule_->saveCompiledScripts();
+            if (!scriptModule_->isCompiledMode())
+                scriptModule_->saveCompiledScripts();
             break;
         case KEYBOARD_F12:
             systemReset();
@@ -410,7 +433,8 @@ void GameSystem::handleDebugKey(int keyCode) {
 void GameSystem::systemReset() {
     for (int i = 0; i < 3; ++i) log("");
     log("SYSTEM RESET");
-    if (!sleepEnabled_) log("WARNING: NOT SLEEPING ANYMORE");
+    if (!sleepEnabled_)
+        log("WARNING: NOT SLEEPING ANYMORE");
     scriptModule_->forgetAllScripts();
     startNewProcessList(mainProcessName_);
     video_->clearScreen();
@@ -435,23 +459,29 @@ void GameSystem::terminateProcess(const std::string& name) {
 }
 
 void GameSystem::terminateProcess(Process* process) {
-    if (process != nullptr) terminateProcess(process->getName());
+    if (process != nullptr)
+        terminateProcess(process->getName());
 }
 
 void GameSystem::setAsPauseProcess(bool isPauseProcess) {
-    if (!TACT_ASSERT(currentExecutingProcess_ != nullptr, "lpCurrentExecutingProcess!=NULL")) return;
+    if (!TACT_ASSERT(currentExecutingProcess_ != nullptr, "lpCurrentExecutingProcess!=NULL"))
+        return;
     if (isPauseProcess) {
         queueCommand(static_cast<int>(ProcessCommand::Kind::kSetPause), currentExecutingProcess_->getName());
     } else {
-        queueCommand(static_cast<int>(ProcessCommand::Kind::kClearPause), currentExecutingProcess_->getName());
+        queueCommand(static_cast<int>(ProcessCommand::Kind::kClearPause),
+                     currentExecutingProcess_->getName());
     }
 }
 
-bool GameSystem::isProcessRunning(const std::string& name) const { return getProcess(name) != nullptr; }
+bool GameSystem::isProcessRunning(const std::string& name) const {
+    return getProcess(name) != nullptr;
+}
 
 Process* GameSystem::getProcess(const std::string& name) const {
     for (Process* process : processes_) {
-        if (process->getName() == name) return process;
+        if (process->getName() == name)
+            return process;
     }
     return nullptr;
 }
@@ -473,41 +503,51 @@ void GameSystem::executeProcessCommands() {
 
 void GameSystem::executeStartNewList(const std::string& name) {
     killAllProcesses();
-    if (name.empty()) return;
+    if (name.empty())
+        return;
     Process* process = processIndustry_->create(name, this);
-    if (process == nullptr) return;
+    if (process == nullptr)
+        return;
     process->setIsUpdatesEntities(true);
     processes_.push_back(process);
 }
 
 void GameSystem::executeRun(const std::string& name) {
-    if (isProcessRunning(name)) return;
+    if (isProcessRunning(name))
+        return;
     Process* process = processIndustry_->create(name, this);
-    if (process != nullptr) processes_.push_back(process);
+    if (process != nullptr)
+        processes_.push_back(process);
 }
 
 void GameSystem::executeTerminate(const std::string& name) {
     auto found = std::find_if(processes_.begin(), processes_.end(),
                               [&name](const Process* p) { return p->getName() == name; });
-    if (found == processes_.end()) return;
+    if (found == processes_.end())
+        return;
     Process* process = *found;
-    if (process == pauseProcess_) pauseProcess_ = nullptr;
+    if (process == pauseProcess_)
+        pauseProcess_ = nullptr;
     processes_.erase(found);
     delete process;
 }
 
 void GameSystem::executeSetPause(const std::string& name) {
     Process* process = getProcess(name);
-    if (process != nullptr) pauseProcess_ = process;
+    if (process != nullptr)
+        pauseProcess_ = process;
 }
 
-void GameSystem::executeClearPause() { pauseProcess_ = nullptr; }
+void GameSystem::executeClearPause() {
+    pauseProcess_ = nullptr;
+}
 
 // ---- Dispatch --------------------------------------------------------------------------------
 
 void GameSystem::setActiveInput(InputModule* input) {
     activeInput_ = input;
-    if (scriptModule_) scriptModule_->setInputGlobal(input);
+    if (scriptModule_)
+        scriptModule_->setInputGlobal(input);
 }
 
 void GameSystem::forEachProcess(ProcessVisitor& visitor) {
@@ -540,12 +580,14 @@ void GameSystem::forEachProcess(ProcessVisitor& visitor) {
     bool entityPassDone = false;
     auto entityPass = [&] {
         entityPassDone = true;
-        if (!entityManager_ || !visitor.visitsEntities()) return;
+        if (!entityManager_ || !visitor.visitsEntities())
+            return;
         // Flushes asked for by the entities wait for the pass to end (see EntityManager).
         EntityManager::WalkScope walk(*entityManager_);
         const std::vector<Entity*>& entities = entityManager_->getAllEntities();
         for (std::size_t i = 0; i < entities.size(); ++i) {
-            if (entities[i] != nullptr) visitor.visitEntity(entities[i]);
+            if (entities[i] != nullptr)
+                visitor.visitEntity(entities[i]);
         }
     };
 
@@ -553,13 +595,17 @@ void GameSystem::forEachProcess(ProcessVisitor& visitor) {
         for (std::size_t i = start; i < processes_.size(); ++i) {
             Process* process = processes_[i];
             currentExecutingProcess_ = process;
-            if (focusProcess == nullptr || process == focusProcess) setActiveInput(input_.get());
-            if (activeInput_ == unfocusedInput_.get() && visitor.needsInputFocus()) continue;
+            if (focusProcess == nullptr || process == focusProcess)
+                setActiveInput(input_.get());
+            if (activeInput_ == unfocusedInput_.get() && visitor.needsInputFocus())
+                continue;
             visitor.visitProcess(process);
-            if (!entityPassDone && process->isUpdatesEntities()) entityPass();
+            if (!entityPassDone && process->isUpdatesEntities())
+                entityPass();
         }
     }
-    if (!entityPassDone && !isPaused()) entityPass();
+    if (!entityPassDone && !isPaused())
+        entityPass();
     visitor.finish();
 
     --dispatchDepth_;

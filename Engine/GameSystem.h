@@ -43,7 +43,7 @@ inline constexpr float MAX_ACCUMULATED_MS = 3.0f * UPDATE_INTERVAL_MS;
 inline constexpr float SEQUENCER_STEP_MS = 1000.0f / 120.0f;
 
 class GameSystem : public LinkedObject, public EventListener {
-public:
+  public:
     // Creates every module through [factory], which must outlive the game system.
     explicit GameSystem(ModuleFactory& factory);
     ~GameSystem() override;
@@ -153,7 +153,7 @@ public:
     ScriptModule* getScriptModule() const { return scriptModule_.get(); }
     const std::vector<EngineModule*>& getModuleList() const { return modules_; }
 
-private:
+  private:
     void runTick(float deltaMS);
     void executeProcessCommands();
     void queueCommand(int kind, const std::string& name);

@@ -48,7 +48,8 @@ void GmScriptBaseObject::buildScriptTable() {
     // A type function that stops on an error leaves the object without a table, and so without a
     // constructor call that would report it: its errors are reported here, under its own name.
     if (machine.getErrorLog().getEntryCount() != firstEntry)
-        module_->reportErrorsSince(firstEntry, "In file " + fileName_ + ", in function " + functionName + ":");
+        module_->reportErrorsSince(firstEntry,
+                                   "In file " + fileName_ + ", in function " + functionName + ":");
     if (!*alive || !finished || !returned.isTable())
         return;
 

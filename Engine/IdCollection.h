@@ -9,7 +9,7 @@
 
 template <typename T>
 class IdCollection {
-public:
+  public:
     // Queues [object] under [id]; it replaces an object with the same id at the next maintenance.
     // The pointer stays valid until the object is replaced or deleted.
     T* add(int id, std::unique_ptr<T> object) {
@@ -68,7 +68,7 @@ public:
         for (auto& [id, object] : active_) visit(id, *object);
     }
 
-private:
+  private:
     std::map<int, std::unique_ptr<T>> active_;
     std::map<int, std::unique_ptr<T>> pending_;
     std::vector<int> pendingDeletions_;

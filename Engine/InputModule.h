@@ -12,7 +12,7 @@
 #include "Engine/RealPoint.h"
 
 class InputModule : public EngineModule {
-public:
+  public:
     explicit InputModule(GameSystem* gameSystem);
 
     // Typed-key rhythm: the first typed event at once, a repeat after the type delay, then one
@@ -41,7 +41,7 @@ public:
     void setTypeDelay(float ms) { typeDelayMS_ = ms; }
     float getTypeDelay() const { return typeDelayMS_; }
 
-private:
+  private:
     KeyListener keyListener_;
     void emitTypedKeys(int nextState);
 

@@ -6,7 +6,7 @@
 #include "Engine/LinkedObject.h"
 
 class LFO : public LinkedObject {
-public:
+  public:
     LFO();
     ~LFO() override;
 
@@ -26,7 +26,7 @@ public:
     float getValue() const;
     float getLevel() const { return level_; }
 
-protected:
+  protected:
     // How far one update of [deltaMS] moves, clamped to [0, 1] so an update never skips a cycle.
     float getStep(float deltaMS) const;
 

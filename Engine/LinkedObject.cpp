@@ -2,14 +2,17 @@
 
 #include <vector>
 
-LinkedObject::LinkedObject() { addTypeName("LinkedObject"); }
+LinkedObject::LinkedObject() {
+    addTypeName("LinkedObject");
+}
 
 LinkedObject::~LinkedObject() {
     dying_ = true;
     // Copy first: a deletion hook may link or unlink other objects.
     std::vector<LinkedObject*> others = linksTo_.toVector();
     for (LinkedObject* other : linkedFrom_.toVector()) {
-        if (!linksTo_.contains(other)) others.push_back(other);
+        if (!linksTo_.contains(other))
+            others.push_back(other);
     }
     linksTo_.takeAll();
     linkedFrom_.takeAll();
@@ -23,7 +26,8 @@ LinkedObject::~LinkedObject() {
 }
 
 void LinkedObject::link(LinkedObject* other) {
-    if (other == nullptr || other == this || dying_ || other->dying_ || isLinkedTo(other)) return;
+    if (other == nullptr || other == this || dying_ || other->dying_ || isLinkedTo(other))
+        return;
     linksTo_.add(other);
     other->linkedFrom_.add(this);
 }

@@ -6,7 +6,7 @@
 #include "Engine/LinkList.h"
 
 class LinkedObject : public Class {
-public:
+  public:
     LinkedObject();
     ~LinkedObject() override;
 
@@ -19,7 +19,7 @@ public:
     // Called on every linked object when [deleted] is being destroyed (after it forgot the link).
     virtual void onLinkedObjectDeleted(LinkedObject* deleted);
 
-private:
+  private:
     LinkList linksTo_;     // objects this one refers to
     LinkList linkedFrom_;  // objects that refer to this one
     bool dying_ = false;

@@ -6,7 +6,7 @@
 #include <vector>
 
 class Logger {
-public:
+  public:
     // Appends [text] split at line feeds, each line prefixed with [indent] units of four spaces.
     // An empty remainder (empty text, or text ending in a line feed) appends one unindented empty line.
     void logText(const std::string& text, int indent = 0);
@@ -16,7 +16,7 @@ public:
     // Logs "Writing output to <name>", then writes every line to ./<name>; false when it cannot open it.
     bool outputToFile(const std::string& fileName);
 
-private:
+  private:
     std::vector<std::string> lines_;
     int32_t changeID_ = 0;
 };

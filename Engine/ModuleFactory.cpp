@@ -32,6 +32,10 @@ std::unique_ptr<ColourManager> ModuleFactory::createColourManager(GameSystem* ga
     return std::make_unique<ColourManager>(gameSystem);
 }
 
-std::unique_ptr<SimulationTimer> ModuleFactory::createTimer() { return std::make_unique<SteadySimulationTimer>(); }
+std::unique_ptr<SimulationTimer> ModuleFactory::createTimer() {
+    return std::make_unique<SteadySimulationTimer>();
+}
 
-void ModuleFactory::sleepMS(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void ModuleFactory::sleepMS(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}

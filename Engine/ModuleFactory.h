@@ -16,7 +16,7 @@ class SimulationTimer;
 class VideoModule;
 
 class ModuleFactory {
-public:
+  public:
     virtual ~ModuleFactory();
 
     virtual std::unique_ptr<VideoModule> createVideoModule(GameSystem* gameSystem) = 0;

@@ -8,7 +8,7 @@
 class Entity;
 
 class Process : public GameObject {
-public:
+  public:
     Process(const std::string& name, GameSystem* gameSystem);
     ~Process() override;
 
@@ -36,7 +36,7 @@ public:
     void setIsUpdatesEntities(bool updates) { updatesEntities_ = updates; }
     bool isUpdatesEntities() const { return updatesEntities_; }
 
-private:
+  private:
     bool stealsInputFocus_ = false;
     bool updatesEntities_ = false;
     std::string name_;

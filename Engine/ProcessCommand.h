@@ -6,7 +6,7 @@
 class GameSystem;
 
 class ProcessCommand {
-public:
+  public:
     enum class Kind { kStartNewList, kRun, kTerminate, kSetPause, kClearPause };
 
     ProcessCommand(Kind kind, std::string processName) : kind_(kind), processName_(std::move(processName)) {}
@@ -15,7 +15,7 @@ public:
     const std::string& getProcessName() const { return processName_; }
     void execute(GameSystem& gameSystem) const;
 
-private:
+  private:
     Kind kind_;
     std::string processName_;
 };

@@ -7,7 +7,7 @@ class GameSystem;
 class Process;
 
 class ProcessFactory {
-public:
+  public:
     virtual ~ProcessFactory() = default;
     virtual Process* create(const std::string& name, GameSystem* gameSystem) = 0;
 };
@@ -15,7 +15,7 @@ public:
 // A factory for a process class constructed from (name, game system).
 template <typename ProcessType>
 class NativeProcessFactory final : public ProcessFactory {
-public:
+  public:
     Process* create(const std::string& name, GameSystem* gameSystem) override {
         return new ProcessType(name, gameSystem);
     }

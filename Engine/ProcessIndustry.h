@@ -9,7 +9,7 @@
 #include "Engine/ProcessFactory.h"
 
 class ProcessIndustry {
-public:
+  public:
     // Makes the script-backed process for a name (installed by the script host).
     using ScriptProcessMaker = std::function<Process*(const std::string& name, GameSystem* gameSystem)>;
 
@@ -21,7 +21,7 @@ public:
     // Process that does nothing.
     Process* create(const std::string& name, GameSystem* gameSystem, const std::string& language = "gm");
 
-private:
+  private:
     std::map<std::string, std::unique_ptr<ProcessFactory>> factories_;
     ScriptProcessMaker scriptProcessMaker_;
 };

@@ -5,7 +5,7 @@ class Entity;
 class Process;
 
 class ProcessVisitor {
-public:
+  public:
     virtual ~ProcessVisitor() = default;
     // After every process (and the entity pass) was visited.
     virtual void finish() {}

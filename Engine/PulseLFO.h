@@ -4,13 +4,13 @@
 #include "Engine/LFO.h"
 
 class PulseLFO final : public LFO {
-public:
+  public:
     PulseLFO();
 
     void update(float deltaMS) override;
     void setPhase(float phase) override;
 
-private:
+  private:
     // Progress through the current half-cycle, 0..1.
     float position_ = 0.0f;
 };

@@ -23,7 +23,9 @@ std::optional<uint32_t> gFixedSeed;
 
 RandomGenerator::RandomGenerator() : RandomGenerator(gFixedSeed.value_or(getTickCountMS())) {}
 
-void RandomGenerator::setFixedSeed(uint32_t seed) { gFixedSeed = seed; }
+void RandomGenerator::setFixedSeed(uint32_t seed) {
+    gFixedSeed = seed;
+}
 
 void RandomGenerator::reseed(uint32_t seed) {
     seed_ = seed;

@@ -8,7 +8,7 @@
 #include "Engine/RealPoint.h"
 
 class RandomGenerator {
-public:
+  public:
     // Seeded from the system tick count in milliseconds, or with the fixed seed when one is set.
     RandomGenerator();
     explicit RandomGenerator(uint32_t seed);
@@ -41,7 +41,7 @@ public:
     // A unit vector at a random angle in [0, TWOPI).
     RealPoint getRandomDir();
 
-private:
+  private:
     double getRandomUnit();
 
     uint32_t seed_;

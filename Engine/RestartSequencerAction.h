@@ -7,12 +7,12 @@
 class Sequencer;
 
 class RestartSequencerAction final : public SequencerAction {
-public:
+  public:
     explicit RestartSequencerAction(Sequencer* sequencer);
 
     void onLinkedObjectDeleted(LinkedObject* deleted) override;
     void execute(GameSystem* gameSystem) override;
 
-private:
+  private:
     Sequencer* sequencer_;
 };

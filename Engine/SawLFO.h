@@ -4,7 +4,7 @@
 #include "Engine/LFO.h"
 
 class SawLFO final : public LFO {
-public:
+  public:
     SawLFO();
 
     void update(float deltaMS) override;

@@ -8,7 +8,7 @@
 class InputModule;
 
 class ScriptModule : public EngineModule {
-public:
+  public:
     explicit ScriptModule(GameSystem* gameSystem) : EngineModule(gameSystem) { addTypeName("ScriptModule"); }
 
     // Developer reload (F7).

@@ -26,7 +26,7 @@ enum NoteLength : int {
 };
 
 class Sequencer : public LinkedObject {
-public:
+  public:
     // [gameSystem] is passed to the actions; it may be null outside a running engine.
     explicit Sequencer(GameSystem* gameSystem);
     ~Sequencer() override;
@@ -98,7 +98,7 @@ public:
     // Time until the next boundary of [noteLength]; 0 for a bad length.
     float getMSTillNextSequencePos(int noteLength) const;
 
-private:
+  private:
     struct Position {
         int pattern = 0;
         int step = 0;

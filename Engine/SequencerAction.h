@@ -7,7 +7,7 @@
 class GameSystem;
 
 class SequencerAction : public LinkedObject {
-public:
+  public:
     SequencerAction();
     ~SequencerAction() override;
 
@@ -21,7 +21,7 @@ public:
     void setIsOwnedBySequencer(bool owned) { ownedBySequencer_ = owned; }
     bool isOwnedBySequencer() const { return ownedBySequencer_; }
 
-private:
+  private:
     bool taggedForRemoval_ = false;
     bool ownedBySequencer_ = false;
 };

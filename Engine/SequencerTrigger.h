@@ -8,7 +8,7 @@
 class SequencerAction;
 
 class SequencerTrigger {
-public:
+  public:
     SequencerTrigger(int id, int pattern, int step, bool looped, SequencerAction* action)
         : id_(id), pattern_(pattern), step_(step), looped_(looped), action_(action) {}
 
@@ -22,7 +22,7 @@ public:
     void disarm() { armed_ = false; }
     ScriptHandleSlot& getScriptHandleSlot() { return scriptHandle_; }
 
-private:
+  private:
     int id_;
     int pattern_;
     int step_;

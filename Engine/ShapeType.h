@@ -12,5 +12,6 @@ enum ShapeType : int {
 };
 
 inline bool isLineShapeType(int shapeType) {
-    return shapeType == SHAPETYPE_LINES || shapeType == SHAPETYPE_LINESTRIP || shapeType == SHAPETYPE_LINELOOP;
+    return shapeType == SHAPETYPE_LINES || shapeType == SHAPETYPE_LINESTRIP ||
+           shapeType == SHAPETYPE_LINELOOP;
 }

@@ -4,7 +4,7 @@
 #include <chrono>
 
 class SimulationTimer {
-public:
+  public:
     virtual ~SimulationTimer() = default;
     // Remembers the current time; false when the clock cannot be read.
     virtual bool start() = 0;
@@ -14,11 +14,11 @@ public:
 
 // The real timer, on the monotonic clock.
 class SteadySimulationTimer final : public SimulationTimer {
-public:
+  public:
     SteadySimulationTimer();
     bool start() override;
     float getElapsedMS() override;
 
-private:
+  private:
     std::chrono::steady_clock::time_point last_;
 };

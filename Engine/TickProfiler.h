@@ -10,11 +10,11 @@
 class TickProfiler {
   public:
     enum Phase {
-        kScripts,  // process and entity updates (their script callbacks) and the script threads
-        kPhysics,  // the body updates, the world step and the collision events
-        kDrawing,  // a frame: draw hooks, entities, particles, overlay, swap
+        kScripts,    // process and entity updates (their script callbacks) and the script threads
+        kPhysics,    // the body updates, the world step and the collision events
+        kDrawing,    // a frame: draw hooks, entities, particles, overlay, swap
         kParticles,  // the particle manager's update (admission, expiry, motion)
-        kTick,     // the whole update
+        kTick,       // the whole update
         kPhaseCount
     };
 

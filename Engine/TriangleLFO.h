@@ -4,13 +4,13 @@
 #include "Engine/LFO.h"
 
 class TriangleLFO final : public LFO {
-public:
+  public:
     TriangleLFO();
 
     void update(float deltaMS) override;
     void setPhase(float phase) override;
 
-private:
+  private:
     // +1 while rising, -1 while falling.
     float direction_ = 1.0f;
 };

@@ -250,7 +250,8 @@ void VideoModule::onEntityDelete(Entity* entity) {
 }
 
 void VideoModule::onLinkedObjectDeleted(LinkedObject* deleted) {
-    std::erase_if(drawList_, [deleted](const Entity* e) { return static_cast<const LinkedObject*>(e) == deleted; });
+    std::erase_if(drawList_,
+                  [deleted](const Entity* e) { return static_cast<const LinkedObject*>(e) == deleted; });
 }
 
 void VideoModule::setAspectRatio(float aspectRatio) {

@@ -12,9 +12,9 @@
 #include "Engine/EntityManager.h"
 #include "Engine/GameBoard.h"
 #include "Engine/GameSystem.h"
-#include "tests/doubles/NullModuleFactory.h"
 #include "Engine/PhysicsData.h"
 #include "Engine/RandomGenerator.h"
+#include "tests/doubles/NullModuleFactory.h"
 
 namespace {
 

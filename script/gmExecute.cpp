@@ -68,9 +68,9 @@ enum FusedOpcode : uint32_t {
     GM_FUSED_OPS(GM_FUSED_ENUM)
 #undef GM_FUSED_ENUM
 #define GM_FUSED_LOOP_ENUM(step, stepOp, test, testOp) kLoop_##step##_##stepOp##_##test##_##testOp,
-    GM_FUSED_LOOPS(GM_FUSED_LOOP_ENUM)
+        GM_FUSED_LOOPS(GM_FUSED_LOOP_ENUM)
 #undef GM_FUSED_LOOP_ENUM
-    kFusedGetIndLL,
+            kFusedGetIndLL,
     kFusedSetIndLLConstant,
     kAddDetached,  // an add whose result is only the left operand of a later add (see feedsNextAdd)
     kFusedEnd
@@ -153,15 +153,16 @@ int32_t fusableOperator(uint32_t binary) {
             return kOp_eq;
         case op(gmOpcode::Neq):
             return kOp_neq;
-        default: return -1;
+        default:
+            return -1;
     }
 }
 
 // Builds [function]'s fast code (see above). The code is walked instruction by instruction from
 // the start (the compiler and the library verifier guarantee that every jump lands on such an
 // instruction start); an opcode the machine ignores becomes 24 there so the loop's table lookup
-// always finds a label (the dispatch does not check). Without [fuse] the code is only cleaned that way: every instruction then
-// runs on its own (the plain mode, checked against the fused one by the golden scripts).
+// always finds a label (the dispatch does not check). Without [fuse] the code is only cleaned that way: every
+// instruction then runs on its own (the plain mode, checked against the fused one by the golden scripts).
 const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
     const uint32_t* code = function->getCode();
     const std::size_t size = static_cast<std::size_t>(function->getCodeWordCount());
@@ -321,7 +322,8 @@ int32_t gmScriptMachine::enterCall(gmScriptThread* thread, int32_t argCount) {
         if (!function->isNative()) {
             const int32_t p = function->getNumParams();
             const int32_t t = function->getNumParamsLocals();
-            if (!ensureStack(thread, thread->top_ + function->getMaxStackSize() + (t - argCount) + kCallMargin)) {
+            if (!ensureStack(thread,
+                             thread->top_ + function->getMaxStackSize() + (t - argCount) + kCallMargin)) {
                 errorLog_.addEntry("stack overflow");
                 raiseRuntimeError(thread, nullptr);
                 return kRunTimeError;
@@ -350,7 +352,8 @@ int32_t gmScriptMachine::enterCall(gmScriptThread* thread, int32_t argCount) {
         if (findThread(id) != thread)
             return kKill;
         if (thread->stateRequested_ && !thread->killRequested_) {
-            argCount = applyRequestedState(thread, callerBase >= 2 ? thread->stack_[callerBase - 2] : gmValue());
+            argCount =
+                applyRequestedState(thread, callerBase >= 2 ? thread->stack_[callerBase - 2] : gmValue());
             status = kRedispatch;
         }
         if (thread->killRequested_) {
@@ -361,7 +364,8 @@ int32_t gmScriptMachine::enterCall(gmScriptThread* thread, int32_t argCount) {
             --argCount;
             continue;
         }
-        const gmValue result = thread->top_ > newBase + argCount ? thread->stack_[thread->top_ - 1] : gmValue();
+        const gmValue result =
+            thread->top_ > newBase + argCount ? thread->stack_[thread->top_ - 1] : gmValue();
         thread->stack_[newBase - 2] = result;
         thread->top_ = newBase - 1;
         thread->base_ = callerBase;
@@ -461,40 +465,40 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     int32_t opId = 0;
     const uint32_t* instructionStart = nullptr;
 
-#define SYNC()                                                 \
-    do {                                                       \
-        thread->top_ = static_cast<int32_t>(sp - stack);       \
-        thread->base_ = static_cast<int32_t>(base - stack);    \
+#define SYNC()                                              \
+    do {                                                    \
+        thread->top_ = static_cast<int32_t>(sp - stack);    \
+        thread->base_ = static_cast<int32_t>(base - stack); \
     } while (0)
-#define RELOAD()                                               \
-    do {                                                       \
-        stack = thread->stack_;                                \
-        sp = stack + thread->top_;                             \
-        base = stack + thread->base_;                          \
+#define RELOAD()                      \
+    do {                              \
+        stack = thread->stack_;       \
+        sp = stack + thread->top_;    \
+        base = stack + thread->base_; \
     } while (0)
 // No bounds check: ip only ever stands on an instruction start of fast code (the entry, a jump
 // target, a return or resume position, or where a handler has stepped over its operands), and
 // buildFastCode leaves a label index at every one of them. The check cost 3 to 14% of call- and
 // member-heavy programs.
-#define DISPATCH()                                             \
-    do {                                                       \
-        goto* kLabels[*ip++];                                  \
+#define DISPATCH()            \
+    do {                      \
+        goto* kLabels[*ip++]; \
     } while (0)
 // A position in the current function's fast code, in its real code.
-#define ORIGINAL(position) (fn->getCode() + ((position) - code))
-#define FAIL(start, message)                                   \
-    do {                                                       \
-        SYNC();                                                \
-        errorLog_.addEntry(message);                           \
-        errorIp = ORIGINAL(start);                             \
-        return Outcome::kDied;                                 \
+#define ORIGINAL(position) (fn->getCode() + ((position)-code))
+#define FAIL(start, message)         \
+    do {                             \
+        SYNC();                      \
+        errorLog_.addEntry(message); \
+        errorIp = ORIGINAL(start);   \
+        return Outcome::kDied;       \
     } while (0)
 // The operator handler has logged its own message.
-#define FAIL_LOGGED(start)                                     \
-    do {                                                       \
-        SYNC();                                                \
-        errorIp = ORIGINAL(start);                             \
-        return Outcome::kDied;                                 \
+#define FAIL_LOGGED(start)         \
+    do {                           \
+        SYNC();                    \
+        errorIp = ORIGINAL(start); \
+        return Outcome::kDied;     \
     } while (0)
 // One step of the execution watch (setStepHook): the hook runs when the interval is used up.
 #define COUNT_STEP(start)                                                 \
@@ -512,14 +516,14 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 // given the table a bigger node array, memory that counts towards a long run's collection like a
 // new object's (beforeAllocation); by then the table is reachable from the stack, a frame's this
 // or the globals, and the key and value from the table.
-#define STORE_IN_TABLE(table, key, value)                             \
-    do {                                                              \
-        gmTable* const storeTable = (table);                          \
+#define STORE_IN_TABLE(table, key, value)                                \
+    do {                                                                 \
+        gmTable* const storeTable = (table);                             \
         if (!storeTable->trySetAtMainPosition(collector_, key, value)) { \
-            storeTable->set(*this, key, value);                       \
-            SYNC();                                                   \
-            beforeAllocation();                                       \
-        }                                                             \
+            storeTable->set(*this, key, value);                          \
+            SYNC();                                                      \
+            beforeAllocation();                                          \
+        }                                                                \
     } while (0)
 
     static void* const kLabels[] = {
@@ -599,7 +603,7 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     // -----------------------------------------------------------------------------------------
     // Members
     // -----------------------------------------------------------------------------------------
-op_getdot: {
+op_getdot : {
     const gmValue name = CONSTANT(*ip++);
     gmValue& object = sp[-1];
     if (object.isTable()) {
@@ -625,7 +629,7 @@ op_getdot: {
     sp[-1] = types_[static_cast<std::size_t>(type)].members->get(name);
     DISPATCH();
 }
-op_getthismember: {
+op_getthismember : {
     const gmValue name = CONSTANT(*ip++);
     const gmValue object = base[-2];
     if (object.isTable()) {
@@ -652,7 +656,7 @@ op_getthismember: {
     *sp++ = types_[static_cast<std::size_t>(type)].members->get(name);
     DISPATCH();
 }
-op_setdot: {
+op_setdot : {
     const gmValue name = CONSTANT(*ip++);
     gmValue* operands = sp - 2;
     if (operands[0].isTable()) {
@@ -660,7 +664,8 @@ op_setdot: {
         sp -= 2;
         DISPATCH();
     }
-    gmOperatorFunction setDot = types_[static_cast<std::size_t>(operands[0].getType())].nativeOperators[kGmOpSetDot];
+    gmOperatorFunction setDot =
+        types_[static_cast<std::size_t>(operands[0].getType())].nativeOperators[kGmOpSetDot];
     if (setDot == nullptr)
         FAIL(ip - 2, "setdot failed.");
     sp[0] = name;
@@ -674,7 +679,7 @@ op_setdot: {
     sp -= 2;
     DISPATCH();
 }
-op_setthismember: {
+op_setthismember : {
     const gmValue name = CONSTANT(*ip++);
     const gmValue object = base[-2];
     if (object.isTable()) {
@@ -682,7 +687,8 @@ op_setthismember: {
         --sp;
         DISPATCH();
     }
-    gmOperatorFunction setDot = types_[static_cast<std::size_t>(object.getType())].nativeOperators[kGmOpSetDot];
+    gmOperatorFunction setDot =
+        types_[static_cast<std::size_t>(object.getType())].nativeOperators[kGmOpSetDot];
     if (setDot == nullptr)
         FAIL(ip - 2, "setthis failed.");
     sp[0] = object;
@@ -698,7 +704,7 @@ op_setthismember: {
     --sp;
     DISPATCH();
 }
-op_getind: {
+op_getind : {
     const gmValue& object = sp[-2];
     const gmValue& key = sp[-1];
     if (object.isTable() && key.getType() <= kGmTable) {
@@ -711,7 +717,7 @@ op_getind: {
     callReturnIp = ip;
     goto binary_slow;
 }
-op_setind: {
+op_setind : {
     gmValue* operands = sp - 3;
     if (operands[0].isTable()) {
         STORE_IN_TABLE(operands[0].getTable(), operands[1], operands[2]);
@@ -745,34 +751,34 @@ op_setind: {
     FAIL(ip - 1, "setind failed.");
 }
 
-    // -----------------------------------------------------------------------------------------
-    // Operators
-    // -----------------------------------------------------------------------------------------
+// -----------------------------------------------------------------------------------------
+// Operators
+// -----------------------------------------------------------------------------------------
 // Each arithmetic and comparison opcode has its own handler, so the processor predicts each
 // site's branches separately: int op int, then float (or int mixed with float), then the type
 // records. [X] and [Y] are the operands as ints or as floats.
-#define NUMERIC_BINARY(label, opNumber, intResult, floatResult)                                        \
-    label: {                                                                                           \
-        gmValue& a = sp[-2];                                                                           \
-        const gmValue& b = sp[-1];                                                                     \
-        if (a.isInt() && b.isInt()) {                                                                  \
-            const int32_t X = a.getInt();                                                              \
-            const int32_t Y = b.getInt();                                                              \
-            a = gmValue::makeInt(intResult);                                                           \
-            --sp;                                                                                      \
-            DISPATCH();                                                                                \
-        }                                                                                              \
-        if ((a.isFloat() && (b.isFloat() || b.isInt())) || (a.isInt() && b.isFloat())) {              \
-            const float X = a.isFloat() ? a.getFloat() : static_cast<float>(a.getInt());               \
-            const float Y = b.isFloat() ? b.getFloat() : static_cast<float>(b.getInt());               \
-            a = floatResult;                                                                           \
-            --sp;                                                                                      \
-            DISPATCH();                                                                                \
-        }                                                                                              \
-        opId = opNumber;                                                                               \
-        instructionStart = ip - 1;                                                                     \
-        callReturnIp = ip;                                                                             \
-        goto binary_slow;                                                                              \
+#define NUMERIC_BINARY(label, opNumber, intResult, floatResult)                          \
+    label : {                                                                            \
+        gmValue& a = sp[-2];                                                             \
+        const gmValue& b = sp[-1];                                                       \
+        if (a.isInt() && b.isInt()) {                                                    \
+            const int32_t X = a.getInt();                                                \
+            const int32_t Y = b.getInt();                                                \
+            a = gmValue::makeInt(intResult);                                             \
+            --sp;                                                                        \
+            DISPATCH();                                                                  \
+        }                                                                                \
+        if ((a.isFloat() && (b.isFloat() || b.isInt())) || (a.isInt() && b.isFloat())) { \
+            const float X = a.isFloat() ? a.getFloat() : static_cast<float>(a.getInt()); \
+            const float Y = b.isFloat() ? b.getFloat() : static_cast<float>(b.getInt()); \
+            a = floatResult;                                                             \
+            --sp;                                                                        \
+            DISPATCH();                                                                  \
+        }                                                                                \
+        opId = opNumber;                                                                 \
+        instructionStart = ip - 1;                                                       \
+        callReturnIp = ip;                                                               \
+        goto binary_slow;                                                                \
     }
 #define U32(v) static_cast<uint32_t>(v)
     NUMERIC_BINARY(bin_add, kGmOpAdd, static_cast<int32_t>(U32(X) + U32(Y)), gmValue::makeFloat(X + Y))
@@ -787,21 +793,21 @@ op_setind: {
 #undef NUMERIC_BINARY
 
 // Int-only fast paths (div and mod check for zero; the float rules stay with the type records).
-#define INT_BINARY(label, opNumber, intResult)                                                         \
-    label: {                                                                                           \
-        gmValue& a = sp[-2];                                                                           \
-        const gmValue& b = sp[-1];                                                                     \
-        if (a.isInt() && b.isInt()) {                                                                  \
-            const int32_t X = a.getInt();                                                              \
-            const int32_t Y = b.getInt();                                                              \
-            a = gmValue::makeInt(intResult);                                                           \
-            --sp;                                                                                      \
-            DISPATCH();                                                                                \
-        }                                                                                              \
-        opId = opNumber;                                                                               \
-        instructionStart = ip - 1;                                                                     \
-        callReturnIp = ip;                                                                             \
-        goto binary_slow;                                                                              \
+#define INT_BINARY(label, opNumber, intResult) \
+    label : {                                  \
+        gmValue& a = sp[-2];                   \
+        const gmValue& b = sp[-1];             \
+        if (a.isInt() && b.isInt()) {          \
+            const int32_t X = a.getInt();      \
+            const int32_t Y = b.getInt();      \
+            a = gmValue::makeInt(intResult);   \
+            --sp;                              \
+            DISPATCH();                        \
+        }                                      \
+        opId = opNumber;                       \
+        instructionStart = ip - 1;             \
+        callReturnIp = ip;                     \
+        goto binary_slow;                      \
     }
     INT_BINARY(bin_or, kGmOpBitOr, X | Y)
     INT_BINARY(bin_xor, kGmOpBitXor, X ^ Y)
@@ -810,7 +816,7 @@ op_setind: {
     INT_BINARY(bin_shr, kGmOpShiftRight, X >> (U32(Y) & 31u))
 #undef INT_BINARY
 #undef U32
-bin_div: {
+bin_div : {
     if (!sp[-2].isInt() || !sp[-1].isInt()) {
         opId = kGmOpDiv;
         instructionStart = ip - 1;
@@ -825,7 +831,7 @@ bin_div: {
     --sp;
     DISPATCH();
 }
-bin_mod: {
+bin_mod : {
     if (!sp[-2].isInt() || !sp[-1].isInt()) {
         opId = kGmOpMod;
         instructionStart = ip - 1;
@@ -856,10 +862,11 @@ add_detached : {
     goto bin_add;
 }
 
-binary_slow: {
+binary_slow : {
     // The type with the higher id decides: its native operator, else its script operator.
     gmValue* operands = sp - 2;
-    const int32_t type = operands[0].getType() > operands[1].getType() ? operands[0].getType() : operands[1].getType();
+    const int32_t type =
+        operands[0].getType() > operands[1].getType() ? operands[0].getType() : operands[1].getType();
     const gmTypeRecord& record = types_[static_cast<std::size_t>(type)];
     gmOperatorFunction native = record.nativeOperators[opId];
     // Only the built-in string add reads a detached string (as text); anything else gets the
@@ -898,23 +905,37 @@ binary_slow: {
     return Outcome::kDied;
 }
 
-op_unary: {
+op_unary : {
     const uint32_t op = ip[-1];
     gmValue& a = sp[-1];
     if (a.isInt()) {
         switch (op) {
-            case kGmOpNeg: a = gmValue::makeInt(static_cast<int32_t>(0u - a.getPayload32())); DISPATCH();
-            case kGmOpNot: a = gmValue::makeInt(a.getInt() == 0); DISPATCH();
-            case kGmOpBitInv: a = gmValue::makeInt(~a.getInt()); DISPATCH();
-            case kGmOpPos: DISPATCH();
-            default: break;
+            case kGmOpNeg:
+                a = gmValue::makeInt(static_cast<int32_t>(0u - a.getPayload32()));
+                DISPATCH();
+            case kGmOpNot:
+                a = gmValue::makeInt(a.getInt() == 0);
+                DISPATCH();
+            case kGmOpBitInv:
+                a = gmValue::makeInt(~a.getInt());
+                DISPATCH();
+            case kGmOpPos:
+                DISPATCH();
+            default:
+                break;
         }
     } else if (a.isFloat()) {
         switch (op) {
-            case kGmOpNeg: a = gmValue::makeFloat(-a.getFloat()); DISPATCH();
-            case kGmOpNot: a = gmValue::makeInt(a.getFloat() == 0.0f); DISPATCH();
-            case kGmOpPos: DISPATCH();
-            default: break;
+            case kGmOpNeg:
+                a = gmValue::makeFloat(-a.getFloat());
+                DISPATCH();
+            case kGmOpNot:
+                a = gmValue::makeInt(a.getFloat() == 0.0f);
+                DISPATCH();
+            case kGmOpPos:
+                DISPATCH();
+            default:
+                break;
         }
     }
     const gmTypeRecord& record = types_[static_cast<std::size_t>(a.getType())];
@@ -945,29 +966,29 @@ op_unary: {
     return Outcome::kDied;
 }
 
-    // -----------------------------------------------------------------------------------------
-    // Fused instructions (see GM_FUSED_OPS)
-    // -----------------------------------------------------------------------------------------
+// -----------------------------------------------------------------------------------------
+// Fused instructions (see GM_FUSED_OPS)
+// -----------------------------------------------------------------------------------------
 // Operand sources: set [fa] and [fb] to the operands and [next] to the word after the operator.
-#define FUSED_SOURCE_LL                      \
-    const gmValue& fa = base[ip[0]];         \
-    const gmValue& fb = base[ip[2]];         \
+#define FUSED_SOURCE_LL              \
+    const gmValue& fa = base[ip[0]]; \
+    const gmValue& fb = base[ip[2]]; \
     const uint32_t* next = ip + 4;
-#define FUSED_SOURCE_LI                      \
-    const gmValue& fa = base[ip[0]];         \
+#define FUSED_SOURCE_LI                                               \
+    const gmValue& fa = base[ip[0]];                                  \
     const gmValue fb = gmValue::makeInt(static_cast<int32_t>(ip[2])); \
     const uint32_t* next = ip + 4;
-#define FUSED_SOURCE_LF                      \
-    const gmValue& fa = base[ip[0]];         \
+#define FUSED_SOURCE_LF                                   \
+    const gmValue& fa = base[ip[0]];                      \
     const gmValue fb = gmValue::makeRaw(kGmFloat, ip[2]); \
     const uint32_t* next = ip + 4;
-#define FUSED_SOURCE_L1                      \
-    const gmValue& fa = base[ip[0]];         \
-    const gmValue fb = gmValue::makeInt(1);  \
+#define FUSED_SOURCE_L1                     \
+    const gmValue& fa = base[ip[0]];        \
+    const gmValue fb = gmValue::makeInt(1); \
     const uint32_t* next = ip + 3;
-#define FUSED_SOURCE_T                       \
-    const gmValue& fa = sp[-2];              \
-    const gmValue& fb = sp[-1];              \
+#define FUSED_SOURCE_T          \
+    const gmValue& fa = sp[-2]; \
+    const gmValue& fb = sp[-1]; \
     const uint32_t* next = ip;
 #define FUSED_SOURCE_TL              \
     const gmValue& fa = sp[-1];      \
@@ -1009,7 +1030,7 @@ op_unary: {
 #define FUSED_INT_neq (X != Y)
 #define FUSED_FLOAT_add gmValue::makeFloat(X + Y)
 #define FUSED_FLOAT_sub gmValue::makeFloat(X - Y)
-#define FUSED_FLOAT_mul gmValue::makeFloat(X * Y)
+#define FUSED_FLOAT_mul gmValue::makeFloat(X* Y)
 #define FUSED_FLOAT_lt gmValue::makeInt(X < Y)
 #define FUSED_FLOAT_gt gmValue::makeInt(X > Y)
 #define FUSED_FLOAT_lte gmValue::makeInt(X <= Y)
@@ -1029,7 +1050,7 @@ op_unary: {
 #define FUSED_SINK_P(src)                        \
     FUSED_POP_##src(sp++)->assignFields(result); \
     ip = next;
-#define FUSED_SINK_S(src)                   \
+#define FUSED_SINK_S(src)                               \
     FUSED_POP_##src base[next[1]].assignFields(result); \
     ip = next + 2;
 // The jumps count as steps of the execution watch like unfused ones.
@@ -1037,26 +1058,24 @@ op_unary: {
     FUSED_POP_##src base[next[1]].assignFields(result); \
     COUNT_STEP(next + 2);                               \
     ip = code + (next[3] >> 2);
-#define FUSED_SINK_J(src)                   \
-    FUSED_POP_##src COUNT_STEP(next);       \
+#define FUSED_SINK_J(src)             \
+    FUSED_POP_##src COUNT_STEP(next); \
     ip = result.isTrue() ? next + 2 : code + (next[1] >> 2);
-#define GM_FUSED_HANDLER(src, op, sink)                                                            \
-    fused_##src##_##op##_##sink: {                                                                 \
-        FUSED_SOURCE_##src                                                                         \
-        gmValue result;                                                                            \
-        if (fa.isInt() && fb.isInt()) {                                                            \
-            const int32_t X = fa.getInt();                                                         \
-            const int32_t Y = fb.getInt();                                                         \
-            result = gmValue::makeInt(FUSED_INT_##op);                                             \
+#define GM_FUSED_HANDLER(src, op, sink)                                                              \
+    fused_##src##_##op##_##sink : {                                                                  \
+        FUSED_SOURCE_##src gmValue result;                                                           \
+        if (fa.isInt() && fb.isInt()) {                                                              \
+            const int32_t X = fa.getInt();                                                           \
+            const int32_t Y = fb.getInt();                                                           \
+            result = gmValue::makeInt(FUSED_INT_##op);                                               \
         } else if ((fa.isFloat() && (fb.isFloat() || fb.isInt())) || (fa.isInt() && fb.isFloat())) { \
-            const float X = fa.isFloat() ? fa.getFloat() : static_cast<float>(fa.getInt());        \
-            const float Y = fb.isFloat() ? fb.getFloat() : static_cast<float>(fb.getInt());        \
-            result = FUSED_FLOAT_##op;                                                             \
-        } else {                                                                                   \
-            FUSED_FALLBACK_##src(op)                                                               \
-        }                                                                                          \
-        FUSED_SINK_##sink(src)                                                                     \
-        DISPATCH();                                                                                \
+            const float X = fa.isFloat() ? fa.getFloat() : static_cast<float>(fa.getInt());          \
+            const float Y = fb.isFloat() ? fb.getFloat() : static_cast<float>(fb.getInt());          \
+            result = FUSED_FLOAT_##op;                                                               \
+        } else {                                                                                     \
+            FUSED_FALLBACK_##src(op)                                                                 \
+        }                                                                                            \
+        FUSED_SINK_##sink(src) DISPATCH();                                                           \
     }
     GM_FUSED_OPS(GM_FUSED_HANDLER)
 #undef GM_FUSED_HANDLER
@@ -1065,34 +1084,32 @@ op_unary: {
 #define LOOP_TEST_OPERAND_LI(test) gmValue::makeInt(static_cast<int32_t>((test)[3]))
 // Both parts on ints only: a step that is not goes to the plain step-and-jump handler, a test
 // that is not is dispatched as it stands. Both jumps count as steps of the execution watch.
-#define GM_FUSED_LOOP_HANDLER(step, stepOp, test, testOp)                                          \
-    loop_##step##_##stepOp##_##test##_##testOp: {                                                 \
-        FUSED_SOURCE_##step                                                                        \
-        if (!fa.isInt() || !fb.isInt())                                                            \
-            goto fused_##step##_##stepOp##_SJ;                                                     \
-        {                                                                                          \
-            const int32_t X = fa.getInt();                                                         \
-            const int32_t Y = fb.getInt();                                                         \
-            base[next[1]] = gmValue::makeInt(FUSED_INT_##stepOp);                                  \
-        }                                                                                          \
-        COUNT_STEP(next + 2);                                                                      \
-        ip = code + (next[3] >> 2);                                                                \
-        const gmValue& ta = base[ip[1]];                                                           \
-        const gmValue tb = LOOP_TEST_OPERAND_##test(ip);                                           \
-        if (!ta.isInt() || !tb.isInt())                                                            \
-            DISPATCH();                                                                            \
-        const int32_t X = ta.getInt();                                                             \
-        const int32_t Y = tb.getInt();                                                             \
-        COUNT_STEP(ip + 5);                                                                        \
-        ip = (FUSED_INT_##testOp) ? ip + 7 : code + (ip[6] >> 2);                                  \
-        DISPATCH();                                                                                \
+#define GM_FUSED_LOOP_HANDLER(step, stepOp, test, testOp)                                      \
+    loop_##step##_##stepOp##_##test##_##testOp : {                                             \
+        FUSED_SOURCE_##step if (!fa.isInt() || !fb.isInt()) goto fused_##step##_##stepOp##_SJ; \
+        {                                                                                      \
+            const int32_t X = fa.getInt();                                                     \
+            const int32_t Y = fb.getInt();                                                     \
+            base[next[1]] = gmValue::makeInt(FUSED_INT_##stepOp);                              \
+        }                                                                                      \
+        COUNT_STEP(next + 2);                                                                  \
+        ip = code + (next[3] >> 2);                                                            \
+        const gmValue& ta = base[ip[1]];                                                       \
+        const gmValue tb = LOOP_TEST_OPERAND_##test(ip);                                       \
+        if (!ta.isInt() || !tb.isInt())                                                        \
+            DISPATCH();                                                                        \
+        const int32_t X = ta.getInt();                                                         \
+        const int32_t Y = tb.getInt();                                                         \
+        COUNT_STEP(ip + 5);                                                                    \
+        ip = (FUSED_INT_##testOp) ? ip + 7 : code + (ip[6] >> 2);                              \
+        DISPATCH();                                                                            \
     }
     GM_FUSED_LOOPS(GM_FUSED_LOOP_HANDLER)
 #undef GM_FUSED_LOOP_HANDLER
 #undef LOOP_TEST_OPERAND_LL
 #undef LOOP_TEST_OPERAND_LI
 // getlocal T; getlocal K; getind -- a table indexed by a key of a built-in type.
-fused_getind_LL: {
+fused_getind_LL : {
     const gmValue& object = base[ip[0]];
     const gmValue& key = base[ip[2]];
     if (!object.isTable() || key.getType() > kGmTable)
@@ -1103,7 +1120,7 @@ fused_getind_LL: {
     DISPATCH();
 }
 // getlocal T; getlocal K; pushtrue or pushfalse; setind -- a store of int 1 or 0 into a table.
-fused_setind_LL_constant: {
+fused_setind_LL_constant : {
     const gmValue& object = base[ip[0]];
     if (!object.isTable())
         goto op_getlocal;
@@ -1175,7 +1192,7 @@ op_jump:
 
 // A host type's bool operator decides its truth: the native one converts the value in place; a
 // script one is called with the value, and the jump runs again on its result.
-truth_operator: {
+truth_operator : {
     const gmTypeRecord& record = types_[static_cast<std::size_t>(sp[-1].getType())];
     if (gmOperatorFunction native = record.nativeOperators[kGmOpBool]) {
         SYNC();
@@ -1232,7 +1249,7 @@ op_call:
     callArgs = static_cast<int32_t>(*ip++);
     callReturnIp = ip;
     callDiscard = 0;
-do_call: {
+do_call : {
     COUNT_STEP(callReturnIp - 2);
     gmValue* callee = sp - callArgs - 1;
     if (!callee->isFunction())
@@ -1330,7 +1347,7 @@ do_call: {
 op_returnnull:
     sp[0] = gmValue();
     ++sp;
-op_return: {
+op_return : {
     if (thread->frames_.empty())
         FAIL(ip - 1, "stack underflow");
     gmValue result;
@@ -1360,7 +1377,7 @@ op_return: {
     // -----------------------------------------------------------------------------------------
     // foreach
     // -----------------------------------------------------------------------------------------
-op_foreachnext: {
+op_foreachnext : {
     const uint32_t locals = *ip++;
     if (!sp[-2].isTable())
         FAIL(ip - 2, "foreach expression is not table type");
@@ -1399,7 +1416,7 @@ op_dup2:
     sp[1].assignFields(sp[-1]);
     sp += 2;
     DISPATCH();
-op_swap: {
+op_swap : {
     gmValue top;
     top.assignFields(sp[-1]);
     sp[-1].assignFields(sp[-2]);
@@ -1425,7 +1442,7 @@ op_pushstring:
 op_pushfunction:
     *sp++ = CONSTANT(*ip++);
     DISPATCH();
-op_newtable: {
+op_newtable : {
     SYNC();
     gmTable* table = createTable();
     *sp++ = gmValue::makeTable(table);
@@ -1443,7 +1460,7 @@ op_setlocal:
 op_getglobal:
     *sp++ = globals->get(CONSTANT(*ip++));
     DISPATCH();
-op_setglobal: {
+op_setglobal : {
     const gmValue name = CONSTANT(*ip++);
     --sp;
     STORE_IN_TABLE(globals, name, *sp);

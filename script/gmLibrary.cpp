@@ -34,7 +34,8 @@ gmStateRecord* stateRecordOf(gmScriptThread* thread) {
     return static_cast<gmStateRecord*>(bottom.getHostObject()->getHostPointer());
 }
 
-bool traceState(gmScriptMachine&, gmHostObject* object, gmGarbageCollector& collector, int32_t, int32_t& workDone) {
+bool traceState(gmScriptMachine&, gmHostObject* object, gmGarbageCollector& collector, int32_t,
+                int32_t& workDone) {
     if (auto* record = static_cast<gmStateRecord*>(object->getHostPointer())) {
         collector.markObject(record->last);
         collector.markObject(record->current);
@@ -504,7 +505,8 @@ int formatFunction(gmScriptThread* thread) {
                 continue;
             if (!argument.isString())
                 return kRunTimeError;
-            out.append(argument.getString()->getText(), static_cast<std::size_t>(argument.getString()->getLength()));
+            out.append(argument.getString()->getText(),
+                       static_cast<std::size_t>(argument.getString()->getLength()));
             continue;
         }
         if (spec == 'f' || spec == 'e') {
@@ -639,7 +641,8 @@ bool gmScriptMachine::changeState(gmScriptThread* thread, const gmValue* functio
         stateObject = thread->stack_[0].getHostObject();
         if (record->exit != nullptr) {
             int32_t exitId = 0;
-            gmScriptThread* exitThread = callFunction(thisValue, gmValue::makeFunction(record->exit), &exitId);
+            gmScriptThread* exitThread =
+                callFunction(thisValue, gmValue::makeFunction(record->exit), &exitId);
             if (exitThread != nullptr)
                 executeThread(exitThread);
             if (findThread(id) != thread)
@@ -665,7 +668,8 @@ bool gmScriptMachine::changeState(gmScriptThread* thread, const gmValue* functio
     return true;
 }
 
-void gmScriptMachine::setStateOnThread(gmScriptThread* target, const gmValue* functionAndArgs, int32_t count) {
+void gmScriptMachine::setStateOnThread(gmScriptThread* target, const gmValue* functionAndArgs,
+                                       int32_t count) {
     if (target->nativeDepth_ > 0) {
         // Its native call is still on the C++ stack: the run loop applies this when it returns.
         target->requestedState_.assign(functionAndArgs, functionAndArgs + count);
@@ -673,8 +677,8 @@ void gmScriptMachine::setStateOnThread(gmScriptThread* target, const gmValue* fu
         return;
     }
     const int32_t id = target->id_;
-    const gmValue thisValue = target->base_ >= 2 && target->base_ <= target->top_ ? target->stack_[target->base_ - 2]
-                                                                                   : gmValue();
+    const gmValue thisValue =
+        target->base_ >= 2 && target->base_ <= target->top_ ? target->stack_[target->base_ - 2] : gmValue();
     if (!changeState(target, functionAndArgs, count, thisValue))
         return;
     enterCall(target, count - 1);

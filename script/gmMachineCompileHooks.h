@@ -27,7 +27,8 @@ class gmMachineCompileHooks final : public gmCompileHooks {
     // Builds the machine function of [compiled]; [findFunction] maps a Function constant's id to
     // an already made function (null when unknown: the constant becomes null).
     template <class Find>
-    static gmFunction* makeFunction(gmScriptMachine& machine, const gmCompiledFunction& compiled, Find findFunction);
+    static gmFunction* makeFunction(gmScriptMachine& machine, const gmCompiledFunction& compiled,
+                                    Find findFunction);
 
   private:
     gmScriptMachine& machine_;
@@ -60,7 +61,8 @@ gmFunction* gmMachineCompileHooks::makeFunction(gmScriptMachine& machine, const 
                     gmValue::makeString(machine.internPermanentString(constant.text.data(), length)));
                 break;
             case gmCompiledConstant::Kind::String:
-                contents.constants.push_back(gmValue::makeString(machine.internString(constant.text.data(), length)));
+                contents.constants.push_back(
+                    gmValue::makeString(machine.internString(constant.text.data(), length)));
                 break;
             case gmCompiledConstant::Kind::Function: {
                 gmFunction* nested = findFunction(constant.functionId);

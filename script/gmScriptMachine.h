@@ -68,8 +68,8 @@ class gmScriptMachine {
 
     // Registers the standard library (and with it the gmState type, id 6) before anything else.
     gmScriptMachine();
-    // Frees every thread and every object (host destruct callbacks run for host objects still alive), every pool and
-    // the intern table.
+    // Frees every thread and every object (host destruct callbacks run for host objects still alive), every
+    // pool and the intern table.
     ~gmScriptMachine();
     gmScriptMachine(const gmScriptMachine&) = delete;
     gmScriptMachine& operator=(const gmScriptMachine&) = delete;
@@ -186,7 +186,6 @@ class gmScriptMachine {
     int32_t getPersistentObjectCount() const { return collector_.getPersistentCount(); }
     int32_t getStringCount() const { return strings_.getCount(); }
 
-
     // ---- Limits ----
     // The longest string a concatenation may make, in bytes; a longer result stops the thread
     // with "string too long". The default keeps every length far inside the int range; a host
@@ -219,7 +218,8 @@ class gmScriptMachine {
                     const char* fileName = nullptr, const gmValue* thisValue = nullptr);
     // A new thread calls [function] with [thisValue] and no arguments (a native runs at once).
     // Null when the call failed or the thread has already finished.
-    gmScriptThread* callFunction(const gmValue& thisValue, const gmValue& function, int32_t* threadId = nullptr);
+    gmScriptThread* callFunction(const gmValue& thisValue, const gmValue& function,
+                                 int32_t* threadId = nullptr);
     // A running thread with a fresh id (from the free list when one is there).
     gmScriptThread* newThread(int32_t* threadId = nullptr);
     gmScriptThread* findThread(int32_t id) const;
@@ -292,7 +292,8 @@ class gmScriptMachine {
 
     // ---- Library and host interface ----
     // Each entry becomes a global function, or a field of the global table [libraryName].
-    void registerGlobalFunctions(const gmLibraryEntry* entries, int32_t count, const char* libraryName = nullptr);
+    void registerGlobalFunctions(const gmLibraryEntry* entries, int32_t count,
+                                 const char* libraryName = nullptr);
     void setPrintSink(gmPrintSink sink, void* userData) {
         printSink_ = sink;
         printSinkData_ = userData;
@@ -305,7 +306,8 @@ class gmScriptMachine {
     // thread, resets [thread] and pushes [state][this][function][arguments] (copied from
     // [functionAndArgs] first, which may point into the thread's own stack). False when the stack
     // cannot hold them (the thread is then empty).
-    bool changeState(gmScriptThread* thread, const gmValue* functionAndArgs, int32_t count, gmValue thisValue);
+    bool changeState(gmScriptThread* thread, const gmValue* functionAndArgs, int32_t count,
+                     gmValue thisValue);
     // Applies a state change recorded for a thread while its native call was running; returns the
     // count of function and arguments now on its stack (the call is to be re-dispatched).
     int32_t applyRequestedState(gmScriptThread* thread, gmValue thisValue);

@@ -168,7 +168,8 @@ bool gmScriptMachine::refuseNewScriptThread() {
 }
 
 gmScriptThread* gmScriptMachine::findThread(int32_t id) const {
-    for (gmScriptThread* t = idBuckets_[static_cast<uint32_t>(id) & (kIdBuckets - 1)]; t != nullptr; t = t->idNext_) {
+    for (gmScriptThread* t = idBuckets_[static_cast<uint32_t>(id) & (kIdBuckets - 1)]; t != nullptr;
+         t = t->idNext_) {
         if (t->id_ == id)
             return t;
         if (t->id_ > id)
@@ -345,7 +346,8 @@ int32_t gmScriptMachine::blockThread(gmScriptThread* thread, const gmValue* valu
         while (*link != nullptr && orderedBefore((*link)->value, values[i])) link = &(*link)->next;
         gmBlockList* list = *link;
         if (list == nullptr || !(list->value == values[i])) {
-            list = new (blockHeap_.allocate(sizeof(gmBlockList))) gmBlockList{values[i], nullptr, nullptr, *link};
+            list = new (blockHeap_.allocate(sizeof(gmBlockList)))
+                gmBlockList{values[i], nullptr, nullptr, *link};
             *link = list;
         }
         gmBlock* block = new (blockHeap_.allocate(sizeof(gmBlock)))
@@ -491,7 +493,8 @@ void gmScriptMachine::runStarted(int32_t id, int32_t* threadId, bool now) {
         executeThread(thread);
 }
 
-gmScriptThread* gmScriptMachine::callFunction(const gmValue& thisValue, const gmValue& function, int32_t* threadId) {
+gmScriptThread* gmScriptMachine::callFunction(const gmValue& thisValue, const gmValue& function,
+                                              int32_t* threadId) {
     int32_t id = 0;
     gmScriptThread* thread = newThread(&id);
     if (threadId != nullptr)
@@ -538,7 +541,8 @@ void gmScriptMachine::raiseRuntimeError(gmScriptThread* thread, const uint32_t* 
     for (std::size_t i = thread->frames_.size(); i-- > 0;) {
         const gmFunction* function = frameFunction(*thread, base);
         const gmString* name = function != nullptr ? function->getDebugName() : nullptr;
-        errorLog_.logf("%3d: %s", lineAt(function, position), name != nullptr ? name->getText() : "__unknown");
+        errorLog_.logf("%3d: %s", lineAt(function, position),
+                       name != nullptr ? name->getText() : "__unknown");
         const gmFrame& frame = thread->frames_[i];
         base = frame.savedBase;
         // The return position follows the two words of the call instruction.
@@ -584,7 +588,8 @@ void gmScriptMachine::appendValueText(const gmValue& value, std::string& out) co
             std::snprintf(buffer, sizeof(buffer), "%g", static_cast<double>(value.getFloat()));
             break;
         case kGmString:
-            out.append(value.getString()->getText(), static_cast<std::size_t>(value.getString()->getLength()));
+            out.append(value.getString()->getText(),
+                       static_cast<std::size_t>(value.getString()->getLength()));
             return;
         default: {
             const gmTypeRecord* record = findTypeRecord(value.getType());
@@ -603,7 +608,8 @@ void gmScriptMachine::appendValueText(const gmValue& value, std::string& out) co
     out += buffer;
 }
 
-void gmScriptMachine::registerGlobalFunctions(const gmLibraryEntry* entries, int32_t count, const char* libraryName) {
+void gmScriptMachine::registerGlobalFunctions(const gmLibraryEntry* entries, int32_t count,
+                                              const char* libraryName) {
     gmCollectionPause pause(*this);
     gmTable* target = globals_;
     if (libraryName != nullptr) {
@@ -617,6 +623,7 @@ void gmScriptMachine::registerGlobalFunctions(const gmLibraryEntry* entries, int
     }
     for (int32_t i = 0; i < count; ++i) {
         gmFunction* function = createNativeFunction(entries[i].function, entries[i].userData);
-        target->set(*this, gmValue::makeString(internPermanentString(entries[i].name)), gmValue::makeFunction(function));
+        target->set(*this, gmValue::makeString(internPermanentString(entries[i].name)),
+                    gmValue::makeFunction(function));
     }
 }

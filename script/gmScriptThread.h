@@ -93,9 +93,7 @@ class gmScriptThread {
     gmValue getFunctionValue() const { return stack_[base_ - 1]; }
     int32_t getBaseIndex() const { return base_; }
     int32_t getTop() const { return top_; }
-    gmValue getValue(int32_t index) const {
-        return index >= 0 && index < top_ ? stack_[index] : gmValue();
-    }
+    gmValue getValue(int32_t index) const { return index >= 0 && index < top_ ? stack_[index] : gmValue(); }
     gmValue* getStackBottom() { return stack_; }
     // Pushes [value]; grows the stack when full. False (nothing pushed) when the stack cannot grow.
     bool push(const gmValue& value) {
@@ -165,7 +163,7 @@ class gmScriptThread {
     // Newest last: a signal is added at the back and the next block examines from the back, so
     // both are constant time however many signals wait.
     std::vector<gmPendingSignal> pendingSignals_;
-    gmBlock* blocks_ = nullptr;                    // most recently added first
+    gmBlock* blocks_ = nullptr;  // most recently added first
 
     // Re-entrancy. A thread whose native call is still on the C++ stack must not be reset: a
     // kill or state change aimed at it from script code run by that native is recorded here and

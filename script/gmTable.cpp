@@ -22,7 +22,8 @@ void writeNode(gmTableNode& to, const gmTableNode& from, bool streamed) {
         long long words[sizeof(gmTableNode) / sizeof(long long)];
         std::memcpy(words, &from, sizeof(words));
         auto* target = reinterpret_cast<long long*>(&to);
-        for (std::size_t i = 0; i < sizeof(words) / sizeof(words[0]); ++i) _mm_stream_si64(target + i, words[i]);
+        for (std::size_t i = 0; i < sizeof(words) / sizeof(words[0]); ++i)
+            _mm_stream_si64(target + i, words[i]);
         return;
     }
 #endif

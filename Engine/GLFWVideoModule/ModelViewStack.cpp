@@ -99,7 +99,8 @@ void ModelViewStack::multiply(const Matrix& right) {
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < 4; ++column) {
             m[column * 4 + row] = left[row] * right[column * 4] + left[4 + row] * right[column * 4 + 1] +
-                                  left[8 + row] * right[column * 4 + 2] + left[12 + row] * right[column * 4 + 3];
+                                  left[8 + row] * right[column * 4 + 2] +
+                                  left[12 + row] * right[column * 4 + 3];
         }
     }
 }

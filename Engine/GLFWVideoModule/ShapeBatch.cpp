@@ -90,7 +90,8 @@ void ShapeBatch::endShape() {
         // The triangles are drawn before the pending lines: none of them may land on one.
         if (!lineIndices_.empty() && touchesPendingLines(cellsOf(shapeFirst_, count, kEdgePixels)))
             drawPending();
-        if (!indices_.empty() && (shapeTexture_ != trianglesTexture_ || shapeDepthTest_ != trianglesDepthTest_))
+        if (!indices_.empty() &&
+            (shapeTexture_ != trianglesTexture_ || shapeDepthTest_ != trianglesDepthTest_))
             drawTriangles();
         trianglesTexture_ = shapeTexture_;
         trianglesDepthTest_ = shapeDepthTest_;
@@ -322,8 +323,8 @@ void ShapeBatch::drawIndexed(unsigned mode, const std::vector<uint32_t>& indices
     applyDepthTest(depthTest);
     beginTextured(texture);
     // The range spares the driver a scan of the indices for the vertices to fetch.
-    glDrawRangeElements(mode, 0, static_cast<GLuint>(vertices_.size() - 1), static_cast<GLsizei>(indices.size()),
-                        GL_UNSIGNED_INT, indices.data());
+    glDrawRangeElements(mode, 0, static_cast<GLuint>(vertices_.size() - 1),
+                        static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
     endTextured(texture);
     glShadeModel(GL_SMOOTH);
     glDisableClientState(GL_COLOR_ARRAY);

@@ -104,9 +104,9 @@ class ShapeBatch {
         float colour[4];
     };
     std::vector<Vertex> vertices_;
-    std::vector<float> texCoords_;   // u, v per vertex; kept only once a vertex had coordinates
-    std::vector<uint32_t> indices_;  // the merged triangles, three per triangle
-    bool trianglesOpaque_ = true;    // every merged shape has alpha 1
+    std::vector<float> texCoords_;       // u, v per vertex; kept only once a vertex had coordinates
+    std::vector<uint32_t> indices_;      // the merged triangles, three per triangle
+    bool trianglesOpaque_ = true;        // every merged shape has alpha 1
     std::vector<uint32_t> lineIndices_;  // the merged lines, two per line
     // A bit per cell a pending line may touch, row by row; rows outside the marked range are clear.
     std::array<uint64_t, kGridSize * kRowWords> lineCells_{};
@@ -118,8 +118,8 @@ class ShapeBatch {
     int viewportHeight_ = 1;
     float lineWidthPixels_ = 1.0f;
 
-    bool depthTest_ = true;          // for shapes begun from now on
-    bool shapeDepthTest_ = true;     // the open (or last) shape's
+    bool depthTest_ = true;           // for shapes begun from now on
+    bool shapeDepthTest_ = true;      // the open (or last) shape's
     bool trianglesDepthTest_ = true;  // the merged triangles'
     bool linesDepthTest_ = false;     // the merged lines'
     bool depthTestApplied_ = true;    // GL's

@@ -76,12 +76,15 @@ void registerType(gmScriptMachine& machine, const ScriptTypeTable& table) {
     const int32_t id = machine.createUserType(table.name);
     setScriptTypeId(table.type, id);
     for (const ScriptMethod& method : table.methods) {
-        machine.setTypeMember(id, method.name,
-                              gmValue::makeFunction(machine.createNativeFunction(method.function, nullptr, method.name)));
+        machine.setTypeMember(
+            id, method.name,
+            gmValue::makeFunction(machine.createNativeFunction(method.function, nullptr, method.name)));
     }
-    for (const ScriptOperator& op : table.operators) machine.setTypeOperator(id, op.operatorId, nullptr, op.function);
+    for (const ScriptOperator& op : table.operators)
+        machine.setTypeOperator(id, op.operatorId, nullptr, op.function);
     registerFunctions(machine, table.constructors);
-    if (table.trace != nullptr || table.destruct != nullptr) machine.setTypeCallbacks(id, table.trace, table.destruct, nullptr);
+    if (table.trace != nullptr || table.destruct != nullptr)
+        machine.setTypeCallbacks(id, table.trace, table.destruct, nullptr);
 }
 
 // Objects that are not engine classes (no script handle of their own) and outlive the machine.
@@ -92,7 +95,9 @@ void registerPlainGlobal(gmScriptMachine& machine, const char* name, ScriptType 
 }
 }  // namespace
 
-std::span<const ScriptTypeTable* const> scriptTypeTables() { return kTypeTables; }
+std::span<const ScriptTypeTable* const> scriptTypeTables() {
+    return kTypeTables;
+}
 std::span<const ScriptFunction> scriptGlobalFunctions() {
     return kGlobalFunctions;
 }
@@ -112,7 +117,8 @@ void registerScriptAPI(GmScriptModule& module) {
 
     module.registerGlobalObject("GmScript", ScriptType::GMSCRIPTMODULE, static_cast<GmScriptModule*>(&module),
                                 module.getScriptHandleSlot());
-    module.registerGlobalObject("GameSystem", ScriptType::GAMESYSTEM, gameSystem, gameSystem->getScriptHandleSlot());
+    module.registerGlobalObject("GameSystem", ScriptType::GAMESYSTEM, gameSystem,
+                                gameSystem->getScriptHandleSlot());
     registerPlainGlobal(machine, "Logger", ScriptType::LOGGER, gameSystem->getLogger());
     module.registerGlobalObject("Video", ScriptType::VIDEO, gameSystem->getVideoModule(),
                                 gameSystem->getVideoModule()->getScriptHandleSlot());
@@ -120,7 +126,8 @@ void registerScriptAPI(GmScriptModule& module) {
                                 gameSystem->getAudioModule()->getScriptHandleSlot());
     module.registerGlobalObject("EntityManager", ScriptType::ENTITYMANAGER, gameSystem->getEntityManager(),
                                 gameSystem->getEntityManager()->getScriptHandleSlot());
-    module.registerGlobalObject("ParticleManager", ScriptType::PARTICLEMANAGER, gameSystem->getParticleManager(),
+    module.registerGlobalObject("ParticleManager", ScriptType::PARTICLEMANAGER,
+                                gameSystem->getParticleManager(),
                                 gameSystem->getParticleManager()->getScriptHandleSlot());
     registerPlainGlobal(machine, "AIHelper", ScriptType::AIHELPER, gameSystem->getAIHelper());
     module.registerGlobalObject("ColourManager", ScriptType::COLOURMANAGER, gameSystem->getColourManager(),
@@ -130,8 +137,8 @@ void registerScriptAPI(GmScriptModule& module) {
                                 gameSystem->getMainSequencer()->getScriptHandleSlot());
 
     for (const ScriptConstant& constant : scriptConstants()) {
-        machine.getGlobals()->setField(machine, constant.name,
-                                       constant.isFloat ? gmValue::makeFloat(constant.floatValue)
-                                                        : gmValue::makeInt(constant.intValue));
+        machine.getGlobals()->setField(
+            machine, constant.name,
+            constant.isFloat ? gmValue::makeFloat(constant.floatValue) : gmValue::makeInt(constant.intValue));
     }
 }

@@ -7,7 +7,8 @@ NullInputModule::NullInputModule(GameSystem* gameSystem) : InputModule(gameSyste
 }
 
 void NullInputModule::setDeviceKey(int keyCode, bool down) {
-    if (!TACT_ASSERT(keyCode >= 0 && keyCode < NUM_KEYCODES, "kc>=0&&kc<NUM_KEYCODES")) return;
+    if (!TACT_ASSERT(keyCode >= 0 && keyCode < NUM_KEYCODES, "kc>=0&&kc<NUM_KEYCODES"))
+        return;
     deviceKeys_[keyCode] = down;
 }
 

@@ -6,7 +6,7 @@
 #include "Engine/InputModule.h"
 
 class NullInputModule : public InputModule {
-public:
+  public:
     explicit NullInputModule(GameSystem* gameSystem);
 
     // The state the "device" reports at the next update.
@@ -14,7 +14,7 @@ public:
     void update(float deltaMS) override;
     int getUpdateCount() const { return updateCount_; }
 
-private:
+  private:
     std::array<bool, NUM_KEYCODES> deviceKeys_{};
     int updateCount_ = 0;
 };

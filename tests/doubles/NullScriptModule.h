@@ -4,7 +4,7 @@
 #include "Engine/ScriptModule.h"
 
 class NullScriptModule : public ScriptModule {
-public:
+  public:
     explicit NullScriptModule(GameSystem* gameSystem) : ScriptModule(gameSystem) {
         addTypeName("NullScriptModule");
     }
@@ -24,7 +24,7 @@ public:
     int getForgetCount() const { return forgetCount_; }
     InputModule* getInputGlobal() const { return inputGlobal_; }
 
-private:
+  private:
     int updateCount_ = 0;
     int reloadCount_ = 0;
     int saveCount_ = 0;

@@ -7,26 +7,26 @@
 #include <vector>
 
 #include "Engine/Box2DPhysicsModule.h"
+#include "Engine/ColourManager.h"
 #include "Engine/Entity.h"
 #include "Engine/EntityManager.h"
 #include "Engine/GameSystem.h"
-#include "tests/doubles/NullInputModule.h"
-#include "tests/doubles/NullModuleFactory.h"
-#include "tests/doubles/NullScriptModule.h"
-#include "tests/doubles/NullVideoModule.h"
-#include "Engine/ColourManager.h"
 #include "Engine/Logger.h"
 #include "Engine/ParticleManager.h"
 #include "Engine/PhysicsModule.h"
 #include "Engine/Process.h"
 #include "Engine/ProcessFactory.h"
 #include "Engine/ProcessIndustry.h"
+#include "tests/doubles/NullInputModule.h"
+#include "tests/doubles/NullModuleFactory.h"
+#include "tests/doubles/NullScriptModule.h"
+#include "tests/doubles/NullVideoModule.h"
 
 using EventTrace = std::vector<std::string>;
 
 // A process that writes "<name>.<event>" into a shared trace; behaviour hooks are optional.
 class RecordingProcess : public Process {
-public:
+  public:
     RecordingProcess(const std::string& name, GameSystem* gameSystem, EventTrace* trace)
         : Process(name, gameSystem), trace_(trace) {}
     ~RecordingProcess() override { record("deleted"); }
@@ -37,12 +37,14 @@ public:
     }
     void update(float) override {
         record("update");
-        if (onUpdate) onUpdate(*this);
+        if (onUpdate)
+            onUpdate(*this);
     }
     void preDraw() override { record("preDraw"); }
     void postDraw() override { record("postDraw"); }
     void onKeyPress(int keyCode) override {
-        record("press" + std::to_string(keyCode) + (gameSystem_->getInputModule()->isKeyPressed(keyCode) ? "+down" : ""));
+        record("press" + std::to_string(keyCode) +
+               (gameSystem_->getInputModule()->isKeyPressed(keyCode) ? "+down" : ""));
     }
     void onKeyRelease(int keyCode) override { record("release" + std::to_string(keyCode)); }
     void onKeyType(int keyCode) override { record("type" + std::to_string(keyCode)); }
@@ -53,25 +55,26 @@ public:
     void onEntityDelete(Entity*) override { record("entityDelete"); }
 
     void record(const std::string& event) {
-        if (trace_ != nullptr) trace_->push_back(getName() + "." + event);
+        if (trace_ != nullptr)
+            trace_->push_back(getName() + "." + event);
     }
 
     bool initResult = true;
     std::function<void(RecordingProcess&)> onUpdate;
 
-private:
+  private:
     EventTrace* trace_;
 };
 
 // An entity that records its updates and collision handlers into the trace.
 class RecordingEntity : public Entity {
-public:
+  public:
     RecordingEntity(GameSystem* gameSystem, EventTrace* trace, std::string name)
         : Entity(gameSystem), trace_(trace), name_(std::move(name)) {}
     void update(float) override { trace_->push_back(name_ + ".update"); }
     void onEntityCollide(Entity*) override { trace_->push_back(name_ + ".collide"); }
 
-private:
+  private:
     EventTrace* trace_;
     std::string name_;
 };
@@ -79,7 +82,7 @@ private:
 // A module that counts its updates (and still does its own work).
 template <typename Module>
 class Counting : public Module {
-public:
+  public:
     using Module::Module;
     void update(float deltaMS) override {
         ++updates;
@@ -90,7 +93,7 @@ public:
 
 // Null devices, with counting managers, Box2D physics and colour manager.
 class CountingModuleFactory : public NullModuleFactory {
-public:
+  public:
     std::unique_ptr<EntityManager> createEntityManager(GameSystem* gs) override {
         auto module = std::make_unique<Counting<EntityManager>>(gs);
         entityManager = module.get();
@@ -119,26 +122,28 @@ public:
 };
 
 class EngineHarness {
-public:
+  public:
     EngineHarness() : gameSystem(factory) {}
 
     // Makes "name" a native process that records into the trace; [setup] runs on each new one.
     void registerProcess(const std::string& name, std::function<void(RecordingProcess&)> setup = nullptr) {
         class Factory final : public ProcessFactory {
-        public:
+          public:
             Factory(EventTrace* trace, std::function<void(RecordingProcess&)> setup)
                 : trace_(trace), setup_(std::move(setup)) {}
             Process* create(const std::string& name, GameSystem* gs) override {
                 auto* process = new RecordingProcess(name, gs, trace_);
-                if (setup_) setup_(*process);
+                if (setup_)
+                    setup_(*process);
                 return process;
             }
 
-        private:
+          private:
             EventTrace* trace_;
             std::function<void(RecordingProcess&)> setup_;
         };
-        gameSystem.getProcessIndustry()->registerFactory(name, std::make_unique<Factory>(&trace, std::move(setup)));
+        gameSystem.getProcessIndustry()->registerFactory(name,
+                                                         std::make_unique<Factory>(&trace, std::move(setup)));
     }
 
     // Advances the fake clock by [ms] and runs one loop iteration.
@@ -164,7 +169,8 @@ public:
     EventTrace traceOf(const std::string& prefix) const {
         EventTrace result;
         for (const std::string& e : trace) {
-            if (e.rfind(prefix, 0) == 0) result.push_back(e);
+            if (e.rfind(prefix, 0) == 0)
+                result.push_back(e);
         }
         return result;
     }

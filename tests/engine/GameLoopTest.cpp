@@ -10,7 +10,7 @@
 namespace {
 
 class GameLoop : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         engine.registerProcess("Main");
         engine.gameSystem.startUp();
@@ -21,8 +21,8 @@ protected:
 
 TEST_F(GameLoop, FirstTickStartsTheMainListAndInitsItsProcess) {
     engine.runTicks(2);
-    EXPECT_EQ(engine.traceOf("Main."), (EventTrace{"Main.init", "Main.preDraw", "Main.postDraw", "Main.update",
-                                                 "Main.preDraw", "Main.postDraw"}));
+    EXPECT_EQ(engine.traceOf("Main."), (EventTrace{"Main.init", "Main.preDraw", "Main.postDraw",
+                                                   "Main.update", "Main.preDraw", "Main.postDraw"}));
     ASSERT_NE(engine.process("Main"), nullptr);
     EXPECT_TRUE(engine.process("Main")->isUpdatesEntities());
 }
@@ -65,7 +65,8 @@ TEST_F(GameLoop, PauseFreezesTheWorldButNotInputVideoAudioColoursAndScripts) {
     ASSERT_TRUE(engine.gameSystem.isPaused());
 
     auto& f = engine.factory;
-    const int entity = f.entityManager->updates, particles = f.particleManager->updates, physics = f.physics->updates;
+    const int entity = f.entityManager->updates, particles = f.particleManager->updates,
+              physics = f.physics->updates;
     const int colours = f.colourManager->updates, video = engine.video().getUpdateCount();
     const int input = engine.input().getUpdateCount(), script = engine.script().getUpdateCount();
     engine.runTicks(5);
@@ -144,7 +145,8 @@ TEST_F(GameLoop, SystemResetLogsThreeEmptyLinesAndRestartsTheMainList) {
     engine.trace.clear();
     engine.runTicks(1);
     EXPECT_EQ(engine.gameSystem.getProcessList().size(), 1u);
-    EXPECT_EQ(engine.traceOf("Main."), (EventTrace{"Main.deleted", "Main.init", "Main.preDraw", "Main.postDraw"}));
+    EXPECT_EQ(engine.traceOf("Main."),
+              (EventTrace{"Main.deleted", "Main.init", "Main.preDraw", "Main.postDraw"}));
 }
 
 TEST_F(GameLoop, SystemResetWarnsWhenNotSleeping) {

@@ -11,7 +11,7 @@ namespace {
 
 // Records alarms and what its LFO read when update ran, to check the tick order.
 class TimerProcess final : public Process {
-public:
+  public:
     TimerProcess() : Process("TimerProcess", nullptr) {}
     void onAlarm(int id) override { events.push_back("alarm " + std::to_string(id)); }
     void update(float) override {

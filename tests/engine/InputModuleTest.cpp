@@ -7,7 +7,7 @@
 namespace {
 
 class TypedKeys : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         engine.registerProcess("Main");
         engine.gameSystem.startUp();
@@ -22,7 +22,8 @@ protected:
             engine.trace.clear();
             engine.runTicks(1);
             for (const std::string& e : engine.trace) {
-                if (e == "Main." + event) result.push_back(t);
+                if (e == "Main." + event)
+                    result.push_back(t);
             }
         }
         return result;
@@ -83,7 +84,8 @@ TEST(InputModule, ModifiersAndOutOfRangeCodes) {
     EXPECT_FALSE(input.isAltPressed());
 
     std::vector<std::string> reports;
-    AssertionHandler previous = setAssertionHandler([&](const AssertionReport& r) { reports.push_back(r.expression); });
+    AssertionHandler previous =
+        setAssertionHandler([&](const AssertionReport& r) { reports.push_back(r.expression); });
     EXPECT_FALSE(input.isKeyPressed(NUM_KEYCODES));
     EXPECT_FALSE(input.isKeyPressed(-1));
     input.setKeyState(200, true);

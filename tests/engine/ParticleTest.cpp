@@ -89,7 +89,7 @@ TEST_F(Particles, ExpiryIsSeenWhateverChangedTheTimeOrTheList) {
     EXPECT_EQ(manager().getNumParticles(), 19);
 
     engine.runTicks(1);
-    delete crowd[3];                  // leaves from the middle: the slots behind it move
+    delete crowd[3];                    // leaves from the middle: the slots behind it move
     crowd[39]->setMaxTimeToLive(1.0f);  // expires in the next update
     engine.runTicks(1);
     EXPECT_EQ(manager().getNumParticles(), 18);

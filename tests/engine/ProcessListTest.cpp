@@ -7,7 +7,7 @@
 namespace {
 
 class ProcessList : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (const char* name : {"Main", "A", "B", "C", "X"}) engine.registerProcess(name);
         engine.gameSystem.startUp();
@@ -39,8 +39,8 @@ TEST_F(ProcessList, AProcessThatTerminatesItselfIsDeletedAtTheNextTickWithoutAno
     });
     start({"Quitter"});
     engine.runTicks(3);
-    EXPECT_EQ(engine.traceOf("Quitter."), (EventTrace{"Quitter.update", "Quitter.preDraw", "Quitter.postDraw",
-                                                      "Quitter.deleted"}));
+    EXPECT_EQ(engine.traceOf("Quitter."),
+              (EventTrace{"Quitter.update", "Quitter.preDraw", "Quitter.postDraw", "Quitter.deleted"}));
     EXPECT_FALSE(engine.gameSystem.isProcessRunning("Quitter"));
 }
 
@@ -57,7 +57,8 @@ TEST_F(ProcessList, AProcessWhoseInitFailsIsNeverUpdatedButStillHearsEvents) {
 TEST_F(ProcessList, ProcessesBeforeTheFocusProcessGetNoKeysAndReadNoKeys) {
     engine.registerProcess("Reader", [](RecordingProcess& p) {
         p.onUpdate = [](RecordingProcess& self) {
-            if (self.getGameSystem()->getInputModule()->isKeyPressed(KEYBOARD_Q)) self.record("sees Q");
+            if (self.getGameSystem()->getInputModule()->isKeyPressed(KEYBOARD_Q))
+                self.record("sees Q");
         };
     });
     engine.gameSystem.startNewProcessList("");
@@ -82,7 +83,8 @@ TEST_F(ProcessList, FocusDecidesWhichInputProcessesReadDuringUpdate) {
     for (const char* name : {"P1", "P2", "P3"}) {
         engine.registerProcess(name, [&seen](RecordingProcess& p) {
             p.onUpdate = [&seen](RecordingProcess& self) {
-                seen.emplace_back(self.getName(), self.getGameSystem()->getInputModule()->isKeyPressed(KEYBOARD_Q));
+                seen.emplace_back(self.getName(),
+                                  self.getGameSystem()->getInputModule()->isKeyPressed(KEYBOARD_Q));
             };
         });
     }
@@ -97,14 +99,16 @@ TEST_F(ProcessList, FocusDecidesWhichInputProcessesReadDuringUpdate) {
 }
 
 class EntityPass : public ProcessList {
-protected:
+  protected:
     void addEntity() {
-        engine.gameSystem.getEntityManager()->addEntity(new RecordingEntity(&engine.gameSystem, &engine.trace, "e"));
+        engine.gameSystem.getEntityManager()->addEntity(
+            new RecordingEntity(&engine.gameSystem, &engine.trace, "e"));
     }
     EventTrace updates() const {
         EventTrace result;
         for (const std::string& e : engine.trace) {
-            if (e.size() > 7 && e.compare(e.size() - 7, 7, ".update") == 0) result.push_back(e);
+            if (e.size() > 7 && e.compare(e.size() - 7, 7, ".update") == 0)
+                result.push_back(e);
         }
         return result;
     }
@@ -132,7 +136,8 @@ TEST_F(EntityPass, RunsAfterTheLastProcessWhenNoneIsFlagged) {
 TEST_F(EntityPass, APauseProcessThatDoesNotUpdateEntitiesFreezesThem) {
     engine.registerProcess("Pauser", [](RecordingProcess& p) {
         p.onUpdate = [](RecordingProcess& self) {
-            if (!self.getGameSystem()->isPaused()) self.getGameSystem()->setAsPauseProcess(true);
+            if (!self.getGameSystem()->isPaused())
+                self.getGameSystem()->setAsPauseProcess(true);
         };
     });
     addEntity();
@@ -153,7 +158,8 @@ TEST_F(EntityPass, APauseProcessThatDoesNotUpdateEntitiesFreezesThem) {
 TEST_F(EntityPass, TerminatingThePauseProcessEndsThePauseAtThatTick) {
     engine.registerProcess("Pauser", [](RecordingProcess& p) {
         p.onUpdate = [](RecordingProcess& self) {
-            if (!self.getGameSystem()->isPaused()) self.getGameSystem()->setAsPauseProcess(true);
+            if (!self.getGameSystem()->isPaused())
+                self.getGameSystem()->setAsPauseProcess(true);
         };
     });
     start({"Pauser"});
@@ -200,7 +206,8 @@ TEST_F(ProcessList, UnregisteredNamesFallBackToAPlainProcess) {
 }
 
 TEST_F(ProcessList, EntityEventsReachModulesProcessesAndEntities) {
-    engine.gameSystem.getEntityManager()->addEntity(new RecordingEntity(&engine.gameSystem, &engine.trace, "e"));
+    engine.gameSystem.getEntityManager()->addEntity(
+        new RecordingEntity(&engine.gameSystem, &engine.trace, "e"));
     engine.runTicks(1);
     EXPECT_EQ(engine.traceOf("Main.entityCreate").size(), 1u);
 }

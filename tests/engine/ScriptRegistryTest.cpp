@@ -13,8 +13,8 @@
 
 #include "Engine/GameSystem.h"
 #include "Engine/GmScriptModule.h"
-#include "tests/doubles/NullModuleFactory.h"
 #include "Engine/ScriptAPI/ScriptRegistry.h"
+#include "tests/doubles/NullModuleFactory.h"
 
 namespace {
 struct ExpectedType {

@@ -3,24 +3,24 @@
 #include <functional>
 
 #include "Engine/GameSystem.h"
-#include "tests/doubles/NullModuleFactory.h"
 #include "Engine/Process.h"
 #include "Engine/ProcessFactory.h"
 #include "Engine/ProcessIndustry.h"
 #include "Engine/Sequencer.h"
 #include "Engine/SequencerAction.h"
+#include "tests/doubles/NullModuleFactory.h"
 
 namespace {
 
 class CountingAction final : public SequencerAction {
-public:
+  public:
     void execute(GameSystem*) override { ++count; }
     int count = 0;
 };
 
 // Pauses the game from its first update.
 class PausingProcess final : public Process {
-public:
+  public:
     PausingProcess(const std::string& name, GameSystem* gameSystem) : Process(name, gameSystem) {}
     void update(float) override { gameSystem_->setAsPauseProcess(true); }
 };

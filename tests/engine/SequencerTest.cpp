@@ -15,24 +15,24 @@
 namespace {
 
 class CallbackAction final : public SequencerAction {
-public:
+  public:
     explicit CallbackAction(std::function<void()> onExecute) : onExecute_(std::move(onExecute)) {}
     void execute(GameSystem*) override { onExecute_(); }
 
-private:
+  private:
     std::function<void()> onExecute_;
 };
 
 // Collects assertion reports instead of printing them.
 class AssertionRecorder {
-public:
+  public:
     AssertionRecorder()
         : previous_(
               setAssertionHandler([this](const AssertionReport& r) { reports.push_back(r.expression); })) {}
     ~AssertionRecorder() { setAssertionHandler(previous_); }
     std::vector<std::string> reports;
 
-private:
+  private:
     AssertionHandler previous_;
 };
 

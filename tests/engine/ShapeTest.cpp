@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "tests/doubles/NullVideoModule.h"
 #include "Engine/Shape.h"
 #include "Engine/ShapeType.h"
+#include "tests/doubles/NullVideoModule.h"
 
 namespace {
 

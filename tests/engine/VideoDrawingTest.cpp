@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "Engine/Assertion.h"
-#include "tests/doubles/NullVideoModule.h"
 #include "Engine/ShapeType.h"
+#include "tests/doubles/NullVideoModule.h"
 
 namespace {
 
@@ -44,7 +44,8 @@ TEST(VideoDrawing, AttributeStackRestoresWordsAndRefusesToUnderflow) {
     EXPECT_TRUE(video.isAttrDepthWrite());
 
     std::vector<std::string> reports;
-    AssertionHandler previous = setAssertionHandler([&](const AssertionReport& r) { reports.push_back(r.expression); });
+    AssertionHandler previous =
+        setAssertionHandler([&](const AssertionReport& r) { reports.push_back(r.expression); });
     video.popAttributes();
     video.beginShape(9);
     setAssertionHandler(previous);

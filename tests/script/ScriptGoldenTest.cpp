@@ -40,7 +40,8 @@ struct Expectations {
 };
 
 std::string trimRight(std::string text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.pop_back();
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.pop_back();
     return text;
 }
 
@@ -166,7 +167,8 @@ void expectGolden(const std::string& path, RunMode mode) {
         const std::string prefix = "error (" + std::to_string(expected.compileErrorLine) + ")";
         const bool found = std::any_of(result.log.begin(), result.log.end(),
                                        [&](const std::string& entry) { return entry.rfind(prefix, 0) == 0; });
-        EXPECT_TRUE(found) << "expected a compile error on line " << expected.compileErrorLine << "; log:\n" << log;
+        EXPECT_TRUE(found) << "expected a compile error on line " << expected.compileErrorLine << "; log:\n"
+                           << log;
         return;
     }
     EXPECT_EQ(result.compileErrors, 0) << log;
@@ -176,7 +178,8 @@ void expectGolden(const std::string& path, RunMode mode) {
         const auto message = expected.runtimeMessage.empty()
                                  ? result.log.begin()
                                  : std::find(result.log.begin(), result.log.end(), expected.runtimeMessage);
-        EXPECT_NE(message, result.log.end()) << "expected \"" << expected.runtimeMessage << "\"; log:\n" << log;
+        EXPECT_NE(message, result.log.end()) << "expected \"" << expected.runtimeMessage << "\"; log:\n"
+                                             << log;
         const std::string position = "\nunknown(" + std::to_string(expected.runtimeLine) + ") : ";
         EXPECT_NE(std::find(message, result.log.end(), position), result.log.end())
             << "expected the error at line " << expected.runtimeLine << "; log:\n"

@@ -353,7 +353,8 @@ TEST_F(gmTableOps, BigTablesGrowWithTheSameLayout) {
         const int32_t key = k;
         // The strings are held by the table alone.
         const std::string name = "v" + std::to_string(k);
-        table->set(machine_, i(key), k % 1000 == 0 ? gmValue::makeString(machine_.internString(name.c_str())) : i(k));
+        table->set(machine_, i(key),
+                   k % 1000 == 0 ? gmValue::makeString(machine_.internString(name.c_str())) : i(k));
         model.insert(key);
     }
     EXPECT_GE(static_cast<std::size_t>(table->getNodeCount()) * sizeof(gmTableNode), std::size_t{1} << 21);

@@ -263,17 +263,17 @@ TEST(WindowShapeBatch, OpaqueColoursComeOutExactly) {
 TEST(WindowShapeBatch, TranslucentShapesBlendOverWhatWasDrawnBefore) {
     WindowHarness window;
     auto& gs = window.gameSystem;
-    window.addEntity(new DrawingEntity(&gs, [](VideoModule& video) {
-        square(video, SHAPETYPE_QUADS, 0.0f, 0.0f, 300.0f, 1.0f, 1.0f, 1.0f);
-    }, [](VideoModule& video) {
-        video.setColour(1.0f, 0.0f, 0.0f, 0.5f);
-        video.beginShape(SHAPETYPE_TRIANGLEFAN);
-        video.plotVertex(-200.0f, -200.0f, 1.0f);
-        video.plotVertex(200.0f, -200.0f, 1.0f);
-        video.plotVertex(200.0f, 200.0f, 1.0f);
-        video.plotVertex(-200.0f, 200.0f, 1.0f);
-        video.endShape();
-    }));
+    window.addEntity(new DrawingEntity(
+        &gs, [](VideoModule& video) { square(video, SHAPETYPE_QUADS, 0.0f, 0.0f, 300.0f, 1.0f, 1.0f, 1.0f); },
+        [](VideoModule& video) {
+            video.setColour(1.0f, 0.0f, 0.0f, 0.5f);
+            video.beginShape(SHAPETYPE_TRIANGLEFAN);
+            video.plotVertex(-200.0f, -200.0f, 1.0f);
+            video.plotVertex(200.0f, -200.0f, 1.0f);
+            video.plotVertex(200.0f, 200.0f, 1.0f);
+            video.plotVertex(-200.0f, 200.0f, 1.0f);
+            video.endShape();
+        }));
     const Screenshot frame = window.renderFrame();
     const uint32_t pixel = frame.getPixel(window.pixelX(0.0f), window.pixelY(0.0f));
     EXPECT_EQ(channel(pixel, 0), 255);
@@ -381,8 +381,8 @@ TEST(WindowShapeBatch, PixelsReadOutsideAFrameIncludeTheShapesDrawnBeforeThem) {
     video.setupOrthoView();
     video.setAttrDepthTest(false);
     square(video, SHAPETYPE_QUADS, 0.5f, 0.5f, 0.25f, 0.0f, 0.0f, 1.0f);
-    const Screenshot shot =
-        Screenshot::capture(video.getViewportX(), video.getViewportY(), video.getScreenWidth(), video.getScreenHeight());
+    const Screenshot shot = Screenshot::capture(video.getViewportX(), video.getViewportY(),
+                                                video.getScreenWidth(), video.getScreenHeight());
     EXPECT_EQ(shot.getPixel(400, 300), kBlue);
     EXPECT_EQ(shot.getPixel(50, 50), kBlack);
     video.setAttrDepthTest(true);
