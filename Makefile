@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 STRESS_BUILD ?= build-stress
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-asan test-gc-stress fuzz fuzz-smoke bench clean
+.PHONY: all deps build demo test format-check test-asan test-gc-stress fuzz fuzz-smoke bench clean
 
 all: build
 
@@ -54,6 +54,9 @@ test-gc-stress: deps $(STRESS_BUILD)/build.ninja
 
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD)
+
+format-check:
+	./scripts/check-format.sh
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(STRESS_BUILD) build-fuzz

@@ -9,7 +9,8 @@ packages=(
   libopenal-dev libsndfile1-dev fonts-dejavu-core libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev lua5.4
-  bison flex xdotool python3
+  bison flex xdotool python3 clang-format
+  libegl-dev libegl-mesa0
 )
 
 missing=()
