@@ -30,8 +30,6 @@
 #include "Engine/TickProfiler.h"
 #include "Engine/VideoModule.h"
 
-GameSystem* GameSystem::instance_ = nullptr;
-
 namespace {
 
 constexpr const char* kConsoleProcessName = "ConsoleProcess";
@@ -95,13 +93,12 @@ void guardedStep(const char* failureMessage, Step&& step) {
 
 GameSystem::GameSystem(ModuleFactory& factory) : factory_(factory) {
     addTypeName("GameSystem");
-    instance_ = this;
 
     tick_ = 0;
     logger_ = std::make_unique<Logger>();
     log("Random number generator seed is " + std::to_string(random_.getSeed()));
     gameBoard_ = std::make_unique<GameBoard>(&random_);
-    mainSequencer_ = std::make_unique<Sequencer>(this);
+    mainSequencer_ = std::make_unique<Sequencer>(sequencerClock_, this);
     mainSequencer_->start();
 
     video_ = factory_.createVideoModule(this);
@@ -133,8 +130,6 @@ GameSystem::GameSystem(ModuleFactory& factory) : factory_(factory) {
 
 GameSystem::~GameSystem() {
     shutDown();
-    if (instance_ == this)
-        instance_ = nullptr;
 }
 
 // ---- Main loop -------------------------------------------------------------------------------
@@ -180,7 +175,7 @@ void GameSystem::runLoopIteration() {
         // The sequencer clock runs even when no tick was due; while paused its time is dropped.
         while (sequencerAccumulatorMS_ >= SEQUENCER_STEP_MS) {
             if (!isPaused())
-                Sequencer::updateAll(SEQUENCER_STEP_MS);
+                sequencerClock_.update(SEQUENCER_STEP_MS);
             sequencerAccumulatorMS_ -= SEQUENCER_STEP_MS;
         }
         // Behind schedule: one tick per iteration and no frame until caught up.

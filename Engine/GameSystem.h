@@ -10,6 +10,7 @@
 #include "Engine/LinkedObject.h"
 #include "Engine/RandomGenerator.h"
 #include "Engine/RealPoint.h"
+#include "Engine/SequencerClock.h"
 
 class AIHelper;
 class AudioModule;
@@ -47,8 +48,6 @@ class GameSystem : public LinkedObject, public EventListener {
     // Creates every module through [factory], which must outlive the game system.
     explicit GameSystem(ModuleFactory& factory);
     ~GameSystem() override;
-
-    static GameSystem* getInstance() { return instance_; }
 
     // Start-up, the main loop until quit, shutdown.
     void run();
@@ -136,6 +135,8 @@ class GameSystem : public LinkedObject, public EventListener {
     Logger* getLogger() const { return logger_.get(); }
     GameBoard* getGameBoard() const { return gameBoard_.get(); }
     Sequencer* getMainSequencer() const { return mainSequencer_.get(); }
+    // Steps every sequencer of this game system on the sequencer beat.
+    SequencerClock& getSequencerClock() { return sequencerClock_; }
     VideoModule* getVideoModule() const { return video_.get(); }
     // The input module processes see right now (the unfocused one while they lack focus).
     InputModule* getInputModule() const { return activeInput_; }
@@ -162,8 +163,6 @@ class GameSystem : public LinkedObject, public EventListener {
     void setActiveInput(InputModule* input);
     bool isAltF4Down() const;
 
-    static GameSystem* instance_;
-
     // First member: seeded from the tick count before anything else is built.
     RandomGenerator random_;
     ModuleFactory& factory_;
@@ -188,6 +187,7 @@ class GameSystem : public LinkedObject, public EventListener {
 
     std::unique_ptr<Logger> logger_;
     std::unique_ptr<GameBoard> gameBoard_;
+    SequencerClock sequencerClock_;
     std::unique_ptr<Sequencer> mainSequencer_;
     std::unique_ptr<VideoModule> video_;
     std::unique_ptr<InputModule> input_;

@@ -1,9 +1,9 @@
 #include "Engine/HeadlessModuleFactory.h"
 
-#include "Engine/GmScriptModule.h"
 #include "Engine/HeadlessVideoModule.h"
 #include "Engine/InputModule.h"
 #include "Engine/NullAudioModule.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 
 std::unique_ptr<VideoModule> HeadlessModuleFactory::createVideoModule(GameSystem* gameSystem) {
     return std::make_unique<HeadlessVideoModule>(gameSystem);

@@ -7,30 +7,12 @@
 #include "Engine/Assertion.h"
 #include "Engine/RestartSequencerAction.h"
 #include "Engine/SequencerAction.h"
+#include "Engine/SequencerClock.h"
 
 namespace {
 
 // Steps in a beat (a quarter note): one step is a thirty-second note.
 constexpr float kStepsPerBeat = 8.0f;
-
-// Every sequencer, in registration order.
-std::vector<Sequencer*>& registeredSequencers() {
-    static std::vector<Sequencer*> sequencers;
-    return sequencers;
-}
-
-bool inUpdate = false;
-
-// Ids of sequencers and triggers come from one counter, starting at 1.
-int takeNextId() {
-    static int nextId = 1;
-    return nextId++;
-}
-
-bool isRegistered(const Sequencer* sequencer) {
-    const std::vector<Sequencer*>& all = registeredSequencers();
-    return std::find(all.begin(), all.end(), sequencer) != all.end();
-}
 
 // Step16 values count sixteenth notes; saturated so huge script values cannot overflow.
 int doubled(int step16) {
@@ -57,18 +39,16 @@ void nullAll(std::vector<SequencerAction*>& actions, const LinkedObject* action)
 
 // ---- Construction and the clock --------------------------------------------------------------
 
-Sequencer::Sequencer(GameSystem* gameSystem) : id_(takeNextId()), gameSystem_(gameSystem) {
+Sequencer::Sequencer(SequencerClock& clock, GameSystem* gameSystem)
+    : clock_(clock), id_(clock.takeNextId()), gameSystem_(gameSystem) {
     addTypeName("Sequencer");
     stepAlarm_.setInterval(getStepTime());
-    registeredSequencers().push_back(this);
+    clock_.add(this);
 }
 
 Sequencer::~Sequencer() {
     *alive_ = false;
-    std::vector<Sequencer*>& all = registeredSequencers();
-    const auto found = std::find(all.begin(), all.end(), this);
-    if (TACT_ASSERT(found != all.end(), "found"))
-        all.erase(found);
+    clock_.remove(this);
 
     std::vector<SequencerAction*> actions = pendingReleases_;
     for (const SequencerTrigger& trigger : triggers_) actions.push_back(trigger.getAction());
@@ -79,25 +59,8 @@ Sequencer::~Sequencer() {
     releaseNow(std::move(actions));
 }
 
-void Sequencer::updateAll(float deltaMS) {
-    if (!TACT_ASSERT(!inUpdate, "!isInUpdate"))
-        return;
-    inUpdate = true;
-    // A snapshot, so actions may create or destroy sequencers; destroyed ones are skipped.
-    const std::vector<Sequencer*> sequencers = registeredSequencers();
-    for (Sequencer* sequencer : sequencers) {
-        if (isRegistered(sequencer))
-            sequencer->update(deltaMS);
-    }
-    for (Sequencer* sequencer : sequencers) {
-        if (isRegistered(sequencer))
-            sequencer->fireCurrentPosition(true);
-    }
-    inUpdate = false;
-}
-
-bool Sequencer::isInUpdate() {
-    return inUpdate;
+bool Sequencer::isInUpdate() const {
+    return clock_.isInUpdate();
 }
 
 void Sequencer::update(float deltaMS) {
@@ -288,7 +251,7 @@ SequencerTrigger* Sequencer::insertTrigger(const Position& position, SequencerAc
                    (t.getPattern() == position.pattern && t.getStep() > position.step);
         });
     const auto inserted =
-        triggers_.emplace(after, takeNextId(), position.pattern, position.step, looped, action);
+        triggers_.emplace(after, clock_.takeNextId(), position.pattern, position.step, looped, action);
     link(action);
     return &*inserted;
 }

@@ -13,6 +13,7 @@
 #include "Engine/SequencerTrigger.h"
 
 class GameSystem;
+class SequencerClock;
 class SequencerAction;
 
 // Note lengths (script constants) and their span in steps: 1, 2, 4, 8, 16, 32.
@@ -27,19 +28,17 @@ enum NoteLength : int {
 
 class Sequencer : public LinkedObject {
   public:
-    // [gameSystem] is passed to the actions; it may be null outside a running engine.
-    explicit Sequencer(GameSystem* gameSystem);
+    // [clock] steps the sequencer (a game system's clock: GameSystem::getSequencerClock) and
+    // must outlive it. [gameSystem] is passed to the actions; it may be null outside a running
+    // engine.
+    explicit Sequencer(SequencerClock& clock, GameSystem* gameSystem = nullptr);
     ~Sequencer() override;
 
     // An action being destroyed: its triggers go, without firing.
     void onLinkedObjectDeleted(LinkedObject* deleted) override;
 
-    // The sequencer clock: advances every sequencer in registration order, then gives each a
-    // second firing pass so a trigger an action set on the position just played fires in the
-    // same clock tick.
-    static void updateAll(float deltaMS);
-    // True while updateAll runs.
-    static bool isInUpdate();
+    // True while the clock that steps this sequencer runs.
+    bool isInUpdate() const;
 
     int getId() const { return id_; }
     GameSystem* getGameSystem() const { return gameSystem_; }
@@ -99,6 +98,7 @@ class Sequencer : public LinkedObject {
     float getMSTillNextSequencePos(int noteLength) const;
 
   private:
+    friend class SequencerClock;
     struct Position {
         int pattern = 0;
         int step = 0;
@@ -116,6 +116,7 @@ class Sequencer : public LinkedObject {
     void releaseNow(std::vector<SequencerAction*> actions);
     bool isUsedByTrigger(const SequencerAction* action) const;
 
+    SequencerClock& clock_;
     int id_;
     GameSystem* gameSystem_;
     int currentPattern_ = 0;

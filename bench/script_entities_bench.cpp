@@ -11,8 +11,8 @@
 
 #include "Engine/EntityManager.h"
 #include "Engine/GameSystem.h"
-#include "Engine/GmScriptEntity.h"
-#include "Engine/GmScriptModule.h"
+#include "Engine/ScriptHost/GmScriptEntity.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 #include "tests/doubles/NullModuleFactory.h"
 
 namespace {

@@ -298,6 +298,10 @@ class gmScriptMachine {
         printSink_ = sink;
         printSinkData_ = userData;
     }
+    // What the host keeps with this machine (the engine's script module), for native functions to
+    // reach it from their thread's machine; the machine never reads it.
+    void setHostData(void* data) { hostData_ = data; }
+    void* getHostData() const { return hostData_; }
     void print(const char* line);
     // The text of a value as print and format write it.
     void appendValueText(const gmValue& value, std::string& out) const;
@@ -419,6 +423,7 @@ class gmScriptMachine {
     int32_t stepsLeft_ = 1;
     gmPrintSink printSink_ = nullptr;
     void* printSinkData_ = nullptr;
+    void* hostData_ = nullptr;
 
     // Declared first: destroyed last, after the objects whose blocks it holds are gone.
     gmBlockHeap blockHeap_;

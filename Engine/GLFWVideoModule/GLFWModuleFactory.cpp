@@ -2,8 +2,8 @@
 
 #include "Engine/GLFWVideoModule/GLFWInputModule.h"
 #include "Engine/GLFWVideoModule/GLFWVideoModule.h"
-#include "Engine/GmScriptModule.h"
 #include "Engine/OpenALAudioModule/OpenALAudioModule.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 
 #include <GLFW/glfw3.h>
 

@@ -2,11 +2,11 @@
 #include "Engine/Entity.h"
 #include "Engine/EntityManager.h"
 #include "Engine/EntityTypeRegistry.h"
-#include "Engine/GmScriptEntity.h"
 #include "Engine/PhysicsData.h"
 #include "Engine/ScriptAPI/GameObjectBinding.h"
 #include "Engine/ScriptAPI/RefContainer.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
+#include "Engine/ScriptHost/GmScriptEntity.h"
 
 namespace {
 gmValue entityValue(gmScriptThread* thread, Entity* entity) {

@@ -1,10 +1,10 @@
 // GAMESYSTEM (the global GameSystem) and GMSCRIPTMODULE (the global GmScript).
 #include "Engine/GameSystem.h"
-#include "Engine/GmScriptModule.h"
 #include "Engine/Logger.h"
 #include "Engine/Process.h"
 #include "Engine/ScriptAPI/ScriptText.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 
 namespace {
 GameSystem* system(gmScriptThread* thread) {

@@ -7,8 +7,6 @@
 #include "Engine/RealPoint.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
-void destructPoint(gmScriptMachine& machine, gmHostObject* object);
-
 namespace {
 RealPoint& self(gmScriptThread* thread) {
     return *static_cast<RealPoint*>(thread->getThis().getHostObject()->getHostPointer());

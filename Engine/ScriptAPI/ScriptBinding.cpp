@@ -9,29 +9,11 @@
 #include "Engine/RealPoint.h"
 
 namespace {
-int32_t gTypeIds[static_cast<int>(ScriptType::Count)] = {};
-
 const char* typeNameOf(gmScriptMachine& machine, const gmValue& value) {
     return machine.getTypeName(value.getType());
 }
 
-// The machine frees values in any order and never while native code holds a raw pointer, so a
-// dying object cutting off its value only has to clear the value's pointer.
-void orphanHandle(void* handle) {
-    static_cast<gmHostObject*>(handle)->setHostPointer(nullptr);
-}
 }  // namespace
-
-int32_t scriptTypeId(ScriptType type) {
-    return gTypeIds[static_cast<int>(type)];
-}
-void setScriptTypeId(ScriptType type, int32_t id) {
-    gTypeIds[static_cast<int>(type)] = id;
-}
-
-void installScriptHandleHook() {
-    ScriptHandleSlot::setOrphanHook(orphanHandle);
-}
 
 int scriptError(gmScriptThread* thread, const char* format, ...) {
     char buffer[1024];
@@ -41,6 +23,38 @@ int scriptError(gmScriptThread* thread, const char* format, ...) {
     va_end(args);
     thread->getMachine().getErrorLog().addEntry(buffer);
     return kRunTimeError;
+}
+
+const ScriptMethod* runningEntry(gmScriptThread* thread) {
+    const gmValue function = thread->getFunctionValue();
+    if (!function.isFunction() || !function.getFunction()->isNative())
+        return nullptr;
+    return static_cast<const ScriptMethod*>(function.getFunction()->getNativeUserData());
+}
+
+const char* runningName(gmScriptThread* thread) {
+    const ScriptMethod* entry = runningEntry(thread);
+    return entry != nullptr ? entry->name : "?";
+}
+
+int usageError(gmScriptThread* thread) {
+    const ScriptMethod* entry = runningEntry(thread);
+    const char* usage =
+        entry != nullptr && entry->usage != nullptr ? entry->usage : "expecting other parameters";
+    return scriptError(thread, "\"%s\" %s", runningName(thread), usage);
+}
+
+int methodError(gmScriptThread* thread, const char* format, ...) {
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return scriptError(thread, "\"%s\"%s", runningName(thread), buffer);
+}
+
+int refusedError(gmScriptThread* thread) {
+    return methodError(thread, " refused the value (not finite or out of range)");
 }
 
 void* scriptSelf(gmScriptThread* thread) {
@@ -97,83 +111,6 @@ bool pointParam(gmScriptThread* thread, int32_t index, RealPoint& out) {
         return false;
     out = *point;
     return true;
-}
-
-gmValue scriptReference(gmScriptMachine& machine, ScriptType type, void* object, ScriptHandleSlot& slot) {
-    if (auto* existing = static_cast<gmHostObject*>(slot.get())) {
-        // A value the collector found unreachable in the cycle now running must survive it: it is
-        // about to be reachable again.
-        machine.getCollector().revive(existing);
-        return gmValue::makeHostObject(existing);
-    }
-    gmHostObject* handle = machine.newHostObject(object, scriptTypeId(type));
-    slot.set(handle);
-    return gmValue::makeHostObject(handle);
-}
-
-gmValue scriptOwned(gmScriptMachine& machine, ScriptType type, void* object, ScriptHandleSlot* slot) {
-    gmHostObject* handle = machine.newHostObject(object, scriptTypeId(type));
-    handle->setHostFlags(kScriptOwnedFlag);
-    if (slot != nullptr)
-        slot->set(handle);
-    return gmValue::makeHostObject(handle);
-}
-
-void releaseOwnership(gmHostObject* object) {
-    object->setHostFlags(static_cast<uint8_t>(object->getHostFlags() & ~kScriptOwnedFlag));
-}
-
-bool isScriptOwned(const gmHostObject* object) {
-    return (object->getHostFlags() & kScriptOwnedFlag) != 0;
-}
-
-// ---- REALPOINT storage ----------------------------------------------------------------------
-
-namespace {
-// Points are made by the thousand (every getPos, every operator result): they come from a free
-// list of fixed blocks, carved from chunks that live as long as the program.
-class PointPool {
-  public:
-    RealPoint* allocate(const RealPoint& value) {
-        if (free_.empty())
-            grow();
-        RealPoint* point = free_.back();
-        free_.pop_back();
-        *point = value;
-        return point;
-    }
-    void release(RealPoint* point) { free_.push_back(point); }
-
-  private:
-    static constexpr int kPointsPerChunk = 1024;
-    void grow() {
-        chunks_.emplace_back(new RealPoint[kPointsPerChunk]);
-        RealPoint* chunk = chunks_.back().get();
-        for (int i = kPointsPerChunk - 1; i >= 0; --i) free_.push_back(chunk + i);
-    }
-    std::vector<std::unique_ptr<RealPoint[]>> chunks_;
-    std::vector<RealPoint*> free_;
-};
-
-PointPool& pointPool() {
-    static PointPool pool;
-    return pool;
-}
-}  // namespace
-
-void destructPoint(gmScriptMachine&, gmHostObject* object) {
-    if (auto* point = static_cast<RealPoint*>(object->getHostPointer()))
-        pointPool().release(point);
-}
-
-gmValue newPointValue(gmScriptMachine& machine, const RealPoint& point) {
-    return gmValue::makeHostObject(
-        machine.newHostObject(pointPool().allocate(point), scriptTypeId(ScriptType::REALPOINT)));
-}
-
-gmValue newColourValue(gmScriptMachine& machine, const Colour& colour) {
-    return gmValue::makeHostObject(
-        machine.newHostObject(new Colour(colour), scriptTypeId(ScriptType::COLOUR)));
 }
 
 int pushText(gmScriptThread* thread, const char* text) {

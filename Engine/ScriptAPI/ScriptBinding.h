@@ -1,6 +1,6 @@
-// What every binding shares: the script types and their ids, the shape of a binding table,
-// finding `this`, argument checks for engine objects, and the script values that stand for
-// engine objects.
+// What every binding shares: the shape of a binding table, finding `this`, argument checks for
+// engine objects, and pushing results. The script values that stand for engine objects are the
+// host's (ScriptHost/ScriptValues.h).
 //
 // Naming: a binding is `<type>_<method>` in the file of its type (`entity_getPos`); a type's table
 // is `k<Type>Methods` with its entry in the registry (ScriptRegistry.cpp), which registers the
@@ -10,58 +10,24 @@
 #include <cstdint>
 #include <span>
 
-#include "Engine/ScriptHandleSlot.h"
+#include "Engine/ScriptHost/ScriptValues.h"
 #include "script/gmArgs.h"
 #include "script/gmScriptMachine.h"
 
 struct RealPoint;
 class Colour;
 
-// The script types, in the order they are registered (their ids follow one another from 7).
-enum class ScriptType : int32_t {
-    REALPOINT,
-    ALARM,
-    LFO,
-    SEQUENCER,
-    SEQUENCERACTION,
-    SEQUENCERTRIGGER,
-    ENTITYLISTREFCONTAINER,
-    PROCESSLISTREFCONTAINER,
-    SEQUENCERTRIGGERLISTREFCONTAINER,
-    PRINTINFO,
-    COLOUR,
-    SHAPE,
-    SHAPEVERTEX,
-    GMSCRIPTMODULE,
-    GAMESYSTEM,
-    LOGGER,
-    INPUT,
-    VIDEO,
-    AUDIO,
-    ENTITYMANAGER,
-    ENTITY,
-    PARTICLEMANAGER,
-    PARTICLE,
-    PHYSICSDATA,
-    PROCESS,
-    AIHELPER,
-    COLOURMANAGER,
-    GAMEBOARD,
-    Count
-};
-
-// The id the machine gave [type] (registration stores it).
-int32_t scriptTypeId(ScriptType type);
-void setScriptTypeId(ScriptType type, int32_t id);
-
 // A script-facing function: a method of a type, a constructor or a global function. [forms] is
 // what the API reference (docs/api.md, written by tools/tact-api-doc) shows for it: the argument
 // forms and the result, such as "(n x, n y) or (REALPOINT) -> nothing", where n is an int or a
-// float, i an int, b a bool (an int, non-zero is true) and s a string.
+// float, i an int, b a bool (an int, non-zero is true) and s a string. [usage] is the fixed text
+// of the error for arguments that fit none of the forms, after the function's quoted name
+// (usageError raises it): "expecting parameters (string) or (string,NOTE)".
 struct ScriptMethod {
     const char* name;
     gmNativeFunction function;
     const char* forms = nullptr;
+    const char* usage = nullptr;
 };
 // Constructors and global functions have the same shape as methods.
 using ScriptFunction = ScriptMethod;
@@ -120,52 +86,21 @@ bool traceOneUnit(gmScriptMachine& machine, gmHostObject* object, gmGarbageColle
 // Logs a binding's own message (printf style) and returns kRunTimeError for the binding to return.
 int scriptError(gmScriptThread* thread, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// ---- Values for engine objects -------------------------------------------------------------
+// ---- Errors that name the running function ----------------------------------------------------
+// Registration gives every native its table entry, so a binding's messages find the name (and the
+// usage text) of the function the script called, whichever table entry shares the binding.
 
-// A value the script owns: freeing it frees the engine object (through the type's destruct
-// callback). An engine object handed to scripts this way still tells the value when it dies.
-inline constexpr uint8_t kScriptOwnedFlag = 1;
-
-// The value standing for an object the engine keeps (an entity, a process, a body, a global
-// module...). One value per object at a time, reused while the script holds it; when the object
-// dies the value stays but calls on it are errors. Null for a null [object].
-gmValue scriptReference(gmScriptMachine& machine, ScriptType type, void* object, ScriptHandleSlot& slot);
-template <class T>
-gmValue referenceTo(gmScriptMachine& machine, ScriptType type, T* object) {
-    return object != nullptr ? scriptReference(machine, type, object, object->getScriptHandleSlot())
-                             : gmValue();
-}
-// A new value that owns [object] (made by a constructor).
-gmValue scriptOwned(gmScriptMachine& machine, ScriptType type, void* object, ScriptHandleSlot* slot);
-template <class T>
-gmValue ownedValue(gmScriptMachine& machine, ScriptType type, T* object) {
-    return scriptOwned(machine, type, object, &object->getScriptHandleSlot());
-}
-// An owned value that becomes the engine's (addLFO): freeing the value no longer frees it.
-void releaseOwnership(gmHostObject* object);
-bool isScriptOwned(const gmHostObject* object);
-
-// The destruct callback of a type whose values stand for engine objects of class T: cuts the tie
-// between value and object, and deletes the object when the value owned it.
-template <class T>
-void destructHandle(gmScriptMachine&, gmHostObject* object) {
-    T* target = static_cast<T*>(object->getHostPointer());
-    if (target == nullptr)
-        return;
-    if (target->getScriptHandleSlot().get() == object)
-        target->getScriptHandleSlot().set(nullptr);
-    if (isScriptOwned(object))
-        delete target;
-}
-
-// Installs the hook through which dying engine objects cut their values off.
-void installScriptHandleHook();
-
-// ---- Owned value types ----------------------------------------------------------------------
-
-// New REALPOINT and COLOUR values owned by the script.
-gmValue newPointValue(gmScriptMachine& machine, const RealPoint& point);
-gmValue newColourValue(gmScriptMachine& machine, const Colour& colour);
+// The table entry of the native function [thread] is running; null for a native registered
+// without one.
+const ScriptMethod* runningEntry(gmScriptThread* thread);
+// The running function's name as scripts call it ("?" without an entry).
+const char* runningName(gmScriptThread* thread);
+// "\"<name>\" <usage>": no form of the running function fits the arguments.
+int usageError(gmScriptThread* thread);
+// "\"<name>\"" followed by the formatted text: "\"setBPM\": 0 is below 1".
+int methodError(gmScriptThread* thread, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// "\"<name>\" refused the value (not finite or out of range)": the engine kept its old value.
+int refusedError(gmScriptThread* thread);
 
 // Pushing results.
 inline int pushPoint(gmScriptThread* thread, const RealPoint& point) {

@@ -1,48 +1,24 @@
 #include "Engine/ScriptAPI/ScriptRegistry.h"
 
 #include "Engine/AIHelper.h"
+#include "Engine/Assertion.h"
 #include "Engine/AudioModule.h"
 #include "Engine/ColourManager.h"
 #include "Engine/EntityManager.h"
 #include "Engine/GameBoard.h"
 #include "Engine/GameSystem.h"
-#include "Engine/GmScriptModule.h"
 #include "Engine/Logger.h"
 #include "Engine/ParticleManager.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 #include "Engine/Sequencer.h"
 #include "Engine/VideoModule.h"
 
 namespace {
 constexpr const ScriptTypeTable* kTypeTables[] = {
-    &kRealPointType,
-    &kAlarmType,
-    &kLFOType,
-    &kSequencerType,
-    &kSequencerActionType,
-    &kSequencerTriggerType,
-    &kEntityListContainerType,
-    &kProcessListContainerType,
-    &kSequencerTriggerListContainerType,
-    &kPrintInfoType,
-    &kColourType,
-    &kShapeType,
-    &kShapeVertexType,
-    &kGmScriptModuleType,
-    &kGameSystemType,
-    &kLoggerType,
-    &kInputType,
-    &kVideoType,
-    &kAudioType,
-    &kEntityManagerType,
-    &kEntityType,
-    &kParticleManagerType,
-    &kParticleType,
-    &kPhysicsDataType,
-    &kProcessType,
-    &kAIHelperType,
-    &kColourManagerType,
-    &kGameBoardType,
+#define TACT_SCRIPT_TYPE_ADDRESS(type, table) &table,
+    TACT_SCRIPT_TYPES(TACT_SCRIPT_TYPE_ADDRESS)
+#undef TACT_SCRIPT_TYPE_ADDRESS
 };
 static_assert(std::size(kTypeTables) == static_cast<std::size_t>(ScriptType::Count));
 
@@ -68,17 +44,18 @@ void registerFunctions(gmScriptMachine& machine, std::span<const ScriptFunction>
     std::vector<gmLibraryEntry> entries;
     entries.reserve(functions.size());
     for (const ScriptFunction& function : functions)
-        entries.push_back({function.name, function.function, nullptr});
+        entries.push_back({function.name, function.function, const_cast<ScriptFunction*>(&function)});
     machine.registerGlobalFunctions(entries.data(), static_cast<int32_t>(entries.size()));
 }
 
 void registerType(gmScriptMachine& machine, const ScriptTypeTable& table) {
     const int32_t id = machine.createUserType(table.name);
-    setScriptTypeId(table.type, id);
+    // Every binding finds a type's id from its place in the list: the machine must agree.
+    TACT_ASSERT(id == scriptTypeId(table.type), "id == scriptTypeId(table.type)");
     for (const ScriptMethod& method : table.methods) {
-        machine.setTypeMember(
-            id, method.name,
-            gmValue::makeFunction(machine.createNativeFunction(method.function, nullptr, method.name)));
+        machine.setTypeMember(id, method.name,
+                              gmValue::makeFunction(machine.createNativeFunction(
+                                  method.function, const_cast<ScriptMethod*>(&method), method.name)));
     }
     for (const ScriptOperator& op : table.operators)
         machine.setTypeOperator(id, op.operatorId, nullptr, op.function);

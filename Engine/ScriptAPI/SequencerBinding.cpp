@@ -1,11 +1,11 @@
 // SEQUENCER, SEQUENCERACTION and SEQUENCERTRIGGER: step sequencers (MainSequencer and those a
 // script makes), the actions their triggers fire, and the triggers.
 #include "Engine/GameSystem.h"
-#include "Engine/GmScriptModule.h"
-#include "Engine/GmScriptSequencerAction.h"
 #include "Engine/ScriptAPI/GameObjectBinding.h"
 #include "Engine/ScriptAPI/RefContainer.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
+#include "Engine/ScriptHost/GmScriptSequencerAction.h"
 #include "Engine/Sequencer.h"
 #include "Engine/SequencerAction.h"
 
@@ -72,7 +72,7 @@ int constructAction(gmScriptThread* thread) {
         return scriptError(thread, "\"SEQUENCERACTION\" expecting parameters (void) or (table)");
     if (thread->getNumParams() == 1 && !gmTableParam(thread, 0, table))
         return kRunTimeError;
-    auto* action = new GmScriptSequencerAction(GmScriptModule::getInstance(), table);
+    auto* action = new GmScriptSequencerAction(GmScriptModule::of(thread), table);
     thread->push(gmValue::makeHostObject(action->getHostObject()));
     return kDone;
 }
@@ -105,7 +105,8 @@ int constructSequencer(gmScriptThread* thread) {
     GameSystem* gameSystem = nullptr;
     if (!gmCheckParamCount(thread, 1) || !objectParam(thread, 0, ScriptType::GAMESYSTEM, gameSystem))
         return kRunTimeError;
-    thread->push(ownedValue(thread->getMachine(), ScriptType::SEQUENCER, new Sequencer(gameSystem)));
+    thread->push(ownedValue(thread->getMachine(), ScriptType::SEQUENCER,
+                            new Sequencer(gameSystem->getSequencerClock(), gameSystem)));
     return kDone;
 }
 
@@ -289,9 +290,8 @@ int getFloat(gmScriptThread* thread) {
 }
 
 int sequencer_isInUpdate(gmScriptThread* thread) {
-    if (sequencer(thread) == nullptr)
-        return kRunTimeError;
-    return pushBool(thread, Sequencer::isInUpdate());
+    Sequencer* self = sequencer(thread);
+    return self != nullptr ? pushBool(thread, self->isInUpdate()) : kRunTimeError;
 }
 
 int sequencer_getAllTriggers(gmScriptThread* thread) {

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "Engine/GmScriptModule.h"
 #include "Engine/NullAudioModule.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 #include "EngineHarness.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "Engine/GmScriptModule.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 #include "Engine/Sequencer.h"
 #include "EngineHarness.h"
 

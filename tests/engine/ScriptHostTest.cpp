@@ -8,9 +8,9 @@
 #include <fstream>
 
 #include "Engine/GameSystem.h"
-#include "Engine/GmScriptModule.h"
-#include "Engine/GmScriptProcess.h"
 #include "Engine/Logger.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
+#include "Engine/ScriptHost/GmScriptProcess.h"
 #include "tests/doubles/NullModuleFactory.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "Engine/GameSystem.h"
-#include "Engine/GmScriptModule.h"
 #include "Engine/ScriptAPI/ScriptRegistry.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 #include "tests/doubles/NullModuleFactory.h"
 
 namespace {

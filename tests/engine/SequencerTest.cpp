@@ -11,8 +11,12 @@
 #include "Engine/GameSystem.h"
 #include "Engine/RestartSequencerAction.h"
 #include "Engine/SequencerAction.h"
+#include "Engine/SequencerClock.h"
 
 namespace {
+
+// The clock that steps the sequencers these tests make (a game system owns one of its own).
+SequencerClock testClock;
 
 class CallbackAction final : public SequencerAction {
   public:
@@ -37,7 +41,7 @@ class AssertionRecorder {
 };
 
 void tick(int count = 1) {
-    for (int i = 0; i < count; ++i) Sequencer::updateAll(SEQUENCER_STEP_MS);
+    for (int i = 0; i < count; ++i) testClock.update(SEQUENCER_STEP_MS);
 }
 
 // Steps [sequencer] until its position changes; the number of clock ticks that took.
@@ -53,7 +57,7 @@ int ticksToNextStep(Sequencer& sequencer) {
 }
 
 TEST(Sequencer, PlaysStepZeroOnTheFirstTickThenAStepEverySixtyTwoAndAHalfMilliseconds) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     EXPECT_FLOAT_EQ(sequencer.getStepTime(), 62.5f);
     sequencer.start();
     EXPECT_EQ(ticksToNextStep(sequencer), 1);
@@ -73,7 +77,7 @@ TEST(Sequencer, PlaysStepZeroOnTheFirstTickThenAStepEverySixtyTwoAndAHalfMillise
 }
 
 TEST(Sequencer, TriggersAtOnePositionFireInInsertionOrderUnlessMovedToFront) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     std::vector<std::string> fired;
     CallbackAction a([&] { fired.push_back("a"); }), b([&] { fired.push_back("b"); });
     CallbackAction early([&] { fired.push_back("early"); });
@@ -97,7 +101,7 @@ TEST(Sequencer, TriggersAtOnePositionFireInInsertionOrderUnlessMovedToFront) {
 }
 
 TEST(Sequencer, OneShotTriggersGoAfterFiringAndLoopedOnesUntilTheirActionIsTagged) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     sequencer.setNumStepsPerPattern(2);
     int oneShot = 0, looped = 0;
     CallbackAction once([&] { ++oneShot; }), repeat([&] { ++looped; });
@@ -115,7 +119,7 @@ TEST(Sequencer, OneShotTriggersGoAfterFiringAndLoopedOnesUntilTheirActionIsTagge
 }
 
 TEST(Sequencer, ATriggerSetByAnActionOnTheCurrentPositionFiresInTheSameClockTick) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     std::vector<std::string> fired;
     CallbackAction now([&] { fired.push_back("now"); }), later([&] { fired.push_back("later"); });
     CallbackAction setter([&] {
@@ -132,7 +136,7 @@ TEST(Sequencer, ATriggerSetByAnActionOnTheCurrentPositionFiresInTheSameClockTick
 }
 
 TEST(Sequencer, TriggerOnNextFindsTheNextNoteBoundaryAcrossPatternsAndTheLoop) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     CallbackAction action([] {});
     sequencer.gotoStep(0, 13);
     SequencerTrigger* trigger = sequencer.setTriggerOnNext(QUARTER_NOTE, &action);
@@ -156,7 +160,7 @@ TEST(Sequencer, TriggerOnNextFindsTheNextNoteBoundaryAcrossPatternsAndTheLoop) {
 }
 
 TEST(Sequencer, AbsoluteStepsWrapAroundTheLoopAndStep16CountsSixteenths) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     CallbackAction action([] {});
     sequencer.setLoopLen(2);
     SequencerTrigger* trigger = sequencer.setTrigger(70, &action);
@@ -173,7 +177,7 @@ TEST(Sequencer, AbsoluteStepsWrapAroundTheLoopAndStep16CountsSixteenths) {
 
 TEST(Sequencer, SettingsBelowOneAndBadNoteLengthsAreReportedAndChangeNothing) {
     AssertionRecorder recorder;
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     CallbackAction action([] {});
     sequencer.setBPM(0);
     sequencer.setNumStepsPerPattern(-3);
@@ -190,7 +194,7 @@ TEST(Sequencer, SettingsBelowOneAndBadNoteLengthsAreReportedAndChangeNothing) {
 }
 
 TEST(Sequencer, SetBPMRestartsTheCurrentStepTiming) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     sequencer.start();
     tick(4);
     sequencer.setBPM(60);
@@ -198,7 +202,7 @@ TEST(Sequencer, SetBPMRestartsTheCurrentStepTiming) {
 }
 
 TEST(Sequencer, RestartAtAStepPlaysStepZeroOnTheNextTick) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     sequencer.restart(2);
     sequencer.start();
     ticksToNextStep(sequencer);  // step 0
@@ -211,7 +215,7 @@ TEST(Sequencer, RestartAtAStepPlaysStepZeroOnTheNextTick) {
 }
 
 TEST(Sequencer, StoppedSequencersKeepTheirPosition) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     sequencer.start();
     tick();
     sequencer.stop();
@@ -223,7 +227,7 @@ TEST(Sequencer, StoppedSequencersKeepTheirPosition) {
 }
 
 TEST(SequencerFiring, ADestroyedActionDropsItsTriggersWithoutFiring) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     int fired = 0;
     auto action = std::make_unique<CallbackAction>([&] { ++fired; });
     sequencer.setTrigger(0, action.get(), true);
@@ -236,7 +240,7 @@ TEST(SequencerFiring, ADestroyedActionDropsItsTriggersWithoutFiring) {
 }
 
 TEST(SequencerFiring, AnActionMayClearTriggersAndSkipsOwnedActionsReleasedMeanwhile) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     std::vector<std::string> fired;
     CallbackAction clearer([&] {
         fired.push_back("clear");
@@ -257,7 +261,7 @@ TEST(SequencerFiring, AnActionMayClearTriggersAndSkipsOwnedActionsReleasedMeanwh
 }
 
 TEST(SequencerFiring, AnActionDestroyedByAnEarlierOneInThePassIsSkipped) {
-    Sequencer sequencer(nullptr);
+    Sequencer sequencer(testClock);
     int victimRuns = 0;
     auto victim = std::make_unique<CallbackAction>([&] { ++victimRuns; });
     CallbackAction killer([&] { victim.reset(); });
@@ -269,7 +273,7 @@ TEST(SequencerFiring, AnActionDestroyedByAnEarlierOneInThePassIsSkipped) {
 }
 
 TEST(SequencerFiring, AnActionMayStopOrDestroyItsSequencer) {
-    auto sequencer = std::make_unique<Sequencer>(nullptr);
+    auto sequencer = std::make_unique<Sequencer>(testClock);
     int runs = 0;
     CallbackAction stopper([&] { sequencer->stop(); });
     CallbackAction counter([&] { ++runs; });
@@ -281,7 +285,7 @@ TEST(SequencerFiring, AnActionMayStopOrDestroyItsSequencer) {
     EXPECT_EQ(sequencer->getCurrentStep(), 0);
 
     CallbackAction destroyer([&] {
-        EXPECT_TRUE(Sequencer::isInUpdate());
+        EXPECT_TRUE(testClock.isInUpdate());
         sequencer.reset();
     });
     sequencer->gotoStep(0, -1);
@@ -292,7 +296,7 @@ TEST(SequencerFiring, AnActionMayStopOrDestroyItsSequencer) {
     tick(2);
     EXPECT_EQ(sequencer, nullptr);
     EXPECT_EQ(runs, 1);
-    EXPECT_FALSE(Sequencer::isInUpdate());
+    EXPECT_FALSE(testClock.isInUpdate());
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Engine/ScriptAPI/ScriptBinding.h"
+#include "Engine/ScriptHost/ScriptValues.h"
 #include "Engine/ScriptModule.h"
 #include "script/gmScriptMachine.h"
 
@@ -33,9 +33,12 @@ class GmScriptModule : public ScriptModule {
     explicit GmScriptModule(GameSystem* gameSystem, bool compiledMode = true);
     ~GmScriptModule() override;
 
-    static GmScriptModule* getInstance() { return instance_; }
+    // The module whose machine runs [thread] (natives reach their module this way).
+    static GmScriptModule* of(gmScriptThread* thread) {
+        return static_cast<GmScriptModule*>(thread->getMachine().getHostData());
+    }
     // True from the start of the destructor on.
-    static bool isDestructing() { return destructing_; }
+    bool isDestructing() const { return destructing_; }
 
     // Runs the script threads for the tick's whole milliseconds.
     void update(float elapsedMS) override;
@@ -91,9 +94,9 @@ class GmScriptModule : public ScriptModule {
     void logEntries(const char* header, int indent, int32_t firstEntry);
     void installScriptMakers();
 
-    static GmScriptModule* instance_;
-    static bool destructing_;
-
+    // Declared before the machine: script-backed objects that the machine's values own read it
+    // while the machine is destroyed.
+    bool destructing_ = false;
     gmScriptMachine machine_;
     std::map<std::string, std::unique_ptr<ScriptRecord>> scripts_;
     bool compiledMode_;

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Engine/Entity.h"
-#include "Engine/GmScriptBaseObject.h"
+#include "Engine/ScriptHost/GmScriptBaseObject.h"
 
 class GmScriptEntity : public Entity, public GmScriptBaseObject {
   public:

@@ -1,4 +1,4 @@
-#include "Engine/GmScriptModule.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 
 #include <cmath>
 #include <cstdio>
@@ -10,19 +10,16 @@
 #include "Engine/EntityManager.h"
 #include "Engine/FilePath.h"
 #include "Engine/GameSystem.h"
-#include "Engine/GmScriptEntity.h"
-#include "Engine/GmScriptParticle.h"
-#include "Engine/GmScriptProcess.h"
 #include "Engine/InputModule.h"
 #include "Engine/Logger.h"
 #include "Engine/ParticleIndustry.h"
 #include "Engine/Process.h"
 #include "Engine/ProcessIndustry.h"
 #include "Engine/ScriptAPI/ScriptRegistry.h"
+#include "Engine/ScriptHost/GmScriptEntity.h"
+#include "Engine/ScriptHost/GmScriptParticle.h"
+#include "Engine/ScriptHost/GmScriptProcess.h"
 #include "script/gmLibraryWriter.h"
-
-GmScriptModule* GmScriptModule::instance_ = nullptr;
-bool GmScriptModule::destructing_ = false;
 
 namespace {
 // The engine's file functions format paths into a buffer of this size.
@@ -32,8 +29,7 @@ constexpr std::size_t kPathBufferBytes = 512;
 GmScriptModule::GmScriptModule(GameSystem* gameSystem, bool compiledMode)
     : ScriptModule(gameSystem), compiledMode_(compiledMode) {
     addTypeName("GmScriptModule");
-    destructing_ = false;
-    instance_ = this;
+    machine_.setHostData(this);
     installScriptHandleHook();
 
     Logger* logger = gameSystem_->getLogger();
@@ -60,8 +56,6 @@ GmScriptModule::~GmScriptModule() {
     scripts_.clear();
     // The machine (a member) goes next, freeing every script value; script-backed objects were
     // deleted earlier in the game system's shutdown.
-    if (instance_ == this)
-        instance_ = nullptr;
 }
 
 void GmScriptModule::installScriptMakers() {

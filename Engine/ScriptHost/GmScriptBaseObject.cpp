@@ -1,9 +1,9 @@
-#include "Engine/GmScriptBaseObject.h"
+#include "Engine/ScriptHost/GmScriptBaseObject.h"
 
 #include "Engine/Entity.h"
-#include "Engine/GmScriptModule.h"
 #include "Engine/Process.h"
 #include "Engine/RealPoint.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 #include "Engine/Sequencer.h"
 
 GmScriptBaseObject::GmScriptBaseObject(const std::string& typeName, ScriptType type, GmScriptModule* module)
@@ -14,7 +14,7 @@ GmScriptBaseObject::GmScriptBaseObject(ScriptType type, GmScriptModule* module)
 
 GmScriptBaseObject::~GmScriptBaseObject() {
     *alive_ = false;
-    if (table_ != nullptr && !GmScriptModule::isDestructing())
+    if (table_ != nullptr && !module_->isDestructing())
         module_->getMachine().removeHostRoot(table_);
 }
 

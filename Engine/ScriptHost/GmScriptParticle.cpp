@@ -1,6 +1,6 @@
-#include "Engine/GmScriptParticle.h"
+#include "Engine/ScriptHost/GmScriptParticle.h"
 
-#include "Engine/GmScriptModule.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 
 GmScriptParticle::GmScriptParticle(const std::string& typeName, GameSystem* gameSystem,
                                    GmScriptModule* module)

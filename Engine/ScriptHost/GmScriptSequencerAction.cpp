@@ -1,6 +1,6 @@
-#include "Engine/GmScriptSequencerAction.h"
+#include "Engine/ScriptHost/GmScriptSequencerAction.h"
 
-#include "Engine/GmScriptModule.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 
 GmScriptSequencerAction::GmScriptSequencerAction(GmScriptModule* module, gmTable* table)
     : module_(module), table_(table) {

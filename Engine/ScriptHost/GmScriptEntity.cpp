@@ -1,6 +1,6 @@
-#include "Engine/GmScriptEntity.h"
+#include "Engine/ScriptHost/GmScriptEntity.h"
 
-#include "Engine/GmScriptModule.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 
 GmScriptEntity::GmScriptEntity(const std::string& typeName, int typeID, bool isPlayer, GameSystem* gameSystem,
                                GmScriptModule* module)

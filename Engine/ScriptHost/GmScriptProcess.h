@@ -2,8 +2,8 @@
 // without a native factory, "Main" included).
 #pragma once
 
-#include "Engine/GmScriptBaseObject.h"
 #include "Engine/Process.h"
+#include "Engine/ScriptHost/GmScriptBaseObject.h"
 
 class GmScriptProcess : public Process, public GmScriptBaseObject {
   public:

@@ -1,8 +1,8 @@
 // A particle whose motion and drawing a script table extends.
 #pragma once
 
-#include "Engine/GmScriptBaseObject.h"
 #include "Engine/Particle.h"
+#include "Engine/ScriptHost/GmScriptBaseObject.h"
 
 class GmScriptParticle : public Particle, public GmScriptBaseObject {
   public:

@@ -1,8 +1,8 @@
-#include "Engine/GmScriptProcess.h"
+#include "Engine/ScriptHost/GmScriptProcess.h"
 
 #include "Engine/GameSystem.h"
-#include "Engine/GmScriptModule.h"
 #include "Engine/Logger.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 
 GmScriptProcess::GmScriptProcess(const std::string& name, GameSystem* gameSystem, GmScriptModule* module)
     : Process(name, gameSystem), GmScriptBaseObject(name, ScriptType::PROCESS, module) {

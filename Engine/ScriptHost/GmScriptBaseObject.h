@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "Engine/MethodArgument.h"
-#include "Engine/ScriptAPI/ScriptBinding.h"
+#include "Engine/ScriptHost/ScriptValues.h"
 
 class Entity;
 class GmScriptModule;

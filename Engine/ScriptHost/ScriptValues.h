@@ -1,0 +1,64 @@
+// The script values that stand for engine objects: references to objects the engine keeps, values
+// the script owns, and the REALPOINT and COLOUR values made by the thousand. The script host and
+// the bindings both make them.
+#pragma once
+
+#include <cstdint>
+
+#include "Engine/ScriptHandleSlot.h"
+#include "Engine/ScriptHost/ScriptTypeList.h"
+#include "script/gmHostObject.h"
+#include "script/gmScriptMachine.h"
+
+struct RealPoint;
+class Colour;
+
+// ---- Values for engine objects -------------------------------------------------------------
+
+// A value the script owns: freeing it frees the engine object (through the type's destruct
+// callback). An engine object handed to scripts this way still tells the value when it dies.
+inline constexpr uint8_t kScriptOwnedFlag = 1;
+
+// The value standing for an object the engine keeps (an entity, a process, a body, a global
+// module...). One value per object at a time, reused while the script holds it; when the object
+// dies the value stays but calls on it are errors. Null for a null [object].
+gmValue scriptReference(gmScriptMachine& machine, ScriptType type, void* object, ScriptHandleSlot& slot);
+template <class T>
+gmValue referenceTo(gmScriptMachine& machine, ScriptType type, T* object) {
+    return object != nullptr ? scriptReference(machine, type, object, object->getScriptHandleSlot())
+                             : gmValue();
+}
+// A new value that owns [object] (made by a constructor).
+gmValue scriptOwned(gmScriptMachine& machine, ScriptType type, void* object, ScriptHandleSlot* slot);
+template <class T>
+gmValue ownedValue(gmScriptMachine& machine, ScriptType type, T* object) {
+    return scriptOwned(machine, type, object, &object->getScriptHandleSlot());
+}
+// An owned value that becomes the engine's (addLFO): freeing the value no longer frees it.
+void releaseOwnership(gmHostObject* object);
+bool isScriptOwned(const gmHostObject* object);
+
+// The destruct callback of a type whose values stand for engine objects of class T: cuts the tie
+// between value and object, and deletes the object when the value owned it.
+template <class T>
+void destructHandle(gmScriptMachine&, gmHostObject* object) {
+    T* target = static_cast<T*>(object->getHostPointer());
+    if (target == nullptr)
+        return;
+    if (target->getScriptHandleSlot().get() == object)
+        target->getScriptHandleSlot().set(nullptr);
+    if (isScriptOwned(object))
+        delete target;
+}
+
+// Installs the hook through which dying engine objects cut their values off.
+void installScriptHandleHook();
+
+// The destruct callback of REALPOINT values: the point goes back to its pool.
+void destructPoint(gmScriptMachine& machine, gmHostObject* object);
+
+// ---- Owned value types ----------------------------------------------------------------------
+
+// New REALPOINT and COLOUR values owned by the script.
+gmValue newPointValue(gmScriptMachine& machine, const RealPoint& point);
+gmValue newColourValue(gmScriptMachine& machine, const Colour& colour);
