@@ -76,7 +76,7 @@ int aihelper_findClosestEntity(gmScriptThread* thread) {
             return kRunTimeError;
         found = self->findClosestEntity(std::string(thread->getParam(0).getString()->getText()), who);
     } else {
-        return scriptError(thread, "\"findClosestEntity\" expecting (who) or (type,who) or (name,who)");
+        return usageError(thread);
     }
     thread->push(referenceTo(thread->getMachine(), ScriptType::ENTITY, found));
     return kDone;
@@ -112,7 +112,8 @@ constexpr ScriptMethod kMethods[] = {
     {"leadTarget", aihelper_leadTarget, "(ENTITY who, ENTITY target, n speed) -> new REALPOINT"},
     {"findClosestPlayer", aihelper_findClosestPlayer, "(ENTITY who) -> ENTITY or null"},
     {"findClosestEntity", aihelper_findClosestEntity,
-     "(ENTITY who) or (i type id, ENTITY who) or (s type name, ENTITY who) -> ENTITY or null"},
+     "(ENTITY who) or (i type id, ENTITY who) or (s type name, ENTITY who) -> ENTITY or null",
+     "expecting (who) or (type,who) or (name,who)"},
     {"getWhichSide", aihelper_getWhichSide, "(ENTITY who, ENTITY target) -> int"},
     {"isInFront", aihelper_isInFront, "(ENTITY who, ENTITY target, n range, n width) -> bool"},
 };

@@ -1,6 +1,7 @@
 // AUDIO (the global Audio): sounds and voices.
 #include "Engine/AudioModule.h"
 #include "Engine/MathUtil.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
 namespace {
@@ -46,7 +47,7 @@ int audio_loadSound(gmScriptThread* thread) {
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
     if (count != 1 && count != 2)
-        return scriptError(thread, "\"loadSound\" expecting parameters (string) or (string,NOTE)");
+        return usageError(thread);
     const char* name = nullptr;
     float note = 0.0f;
     if (!gmStringParam(thread, 0, name) || (count == 2 && !gmFloatOrIntParam(thread, 1, note)))
@@ -61,15 +62,6 @@ int audio_unloadSound(gmScriptThread* thread) {
     if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name))
         return kRunTimeError;
     self->unloadSound(name);
-    return kDone;
-}
-
-template <void (AudioModule::*Operation)()>
-int noArguments(gmScriptThread* thread) {
-    AudioModule* self = audio(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    (self->*Operation)();
     return kDone;
 }
 
@@ -88,9 +80,7 @@ int audio_playSound(gmScriptThread* thread) {
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
     if (count != 1 && count != 3 && count != 5)
-        return scriptError(thread,
-                           "\"playSound\" expecting parameters (string) or (string,float,float) or "
-                           "(string,NOTE,float,float,float)");
+        return usageError(thread);
     const char* name = nullptr;
     float n[4] = {};
     if (!gmStringParam(thread, 0, name))
@@ -120,25 +110,6 @@ int audio_stopVoice(gmScriptThread* thread) {
     if (self == nullptr || !gmCheckParamCount(thread, 1) || !intVoiceParam(thread, 0, id))
         return kRunTimeError;
     self->stopVoice(id);
-    return kDone;
-}
-
-template <void (AudioModule::*Setter)(float)>
-int setVolume(gmScriptThread* thread) {
-    AudioModule* self = audio(thread);
-    float volume = 0.0f;
-    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, volume))
-        return kRunTimeError;
-    (self->*Setter)(volume);
-    return kDone;
-}
-
-template <float (AudioModule::*Getter)() const>
-int getVolume(gmScriptThread* thread) {
-    AudioModule* self = audio(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    thread->pushFloat((self->*Getter)());
     return kDone;
 }
 
@@ -178,21 +149,23 @@ int audio_setVoicePause(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kAudioMethods[] = {
-    {"loadSound", audio_loadSound, "(s file name) or (s file name, n base note) -> bool"},
+    {"loadSound", audio_loadSound, "(s file name) or (s file name, n base note) -> bool",
+     "expecting parameters (string) or (string,NOTE)"},
     {"unloadSound", audio_unloadSound, "(s file name) -> nothing"},
-    {"unloadAllSounds", noArguments<&AudioModule::unloadAllSounds>, "() -> nothing"},
-    {"stopAllVoices", noArguments<&AudioModule::stopAllVoices>, "() -> nothing"},
+    {"unloadAllSounds", bindMember<&AudioModule::unloadAllSounds>, "() -> nothing"},
+    {"stopAllVoices", bindMember<&AudioModule::stopAllVoices>, "() -> nothing"},
     {"getDefaultBaseNote", audio_getDefaultBaseNote, "() -> int"},
     {"playSound", audio_playSound,
      "(s file name) or (s file name, n pan, n volume) or (s file name, n note, n gate time ms, n pan, n "
-     "volume) -> int voice id, 0 when nothing plays"},
+     "volume) -> int voice id, 0 when nothing plays",
+     "expecting parameters (string) or (string,float,float) or (string,NOTE,float,float,float)"},
     {"isVoiceValid", audio_isVoiceValid, "(i voice id) -> bool"},
-    {"setMasterVolume", setVolume<&AudioModule::setMasterVolume>, "(n, clamped to 0..1) -> nothing"},
-    {"setMusicVolume", setVolume<&AudioModule::setMusicVolume>, "(n, clamped to 0..1) -> nothing"},
-    {"setSFXVolume", setVolume<&AudioModule::setSFXVolume>, "(n, clamped to 0..1) -> nothing"},
-    {"getMasterVolume", getVolume<&AudioModule::getMasterVolume>, "() -> float"},
-    {"getMusicVolume", getVolume<&AudioModule::getMusicVolume>, "() -> float, master volume x music volume"},
-    {"getSFXVolume", getVolume<&AudioModule::getSFXVolume>, "() -> float, master volume x SFX volume"},
+    {"setMasterVolume", bindMember<&AudioModule::setMasterVolume>, "(n, clamped to 0..1) -> nothing"},
+    {"setMusicVolume", bindMember<&AudioModule::setMusicVolume>, "(n, clamped to 0..1) -> nothing"},
+    {"setSFXVolume", bindMember<&AudioModule::setSFXVolume>, "(n, clamped to 0..1) -> nothing"},
+    {"getMasterVolume", bindMember<&AudioModule::getMasterVolume>, "() -> float"},
+    {"getMusicVolume", bindMember<&AudioModule::getMusicVolume>, "() -> float, master volume x music volume"},
+    {"getSFXVolume", bindMember<&AudioModule::getSFXVolume>, "() -> float, master volume x SFX volume"},
     {"setVoiceVolume", setVoiceFloat<&AudioModule::setVoiceVolume>,
      "(n voice id, n volume, clamped to 0..1) -> nothing"},
     {"setVoicePan", setVoiceFloat<&AudioModule::setVoicePan>,

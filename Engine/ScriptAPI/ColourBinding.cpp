@@ -1,6 +1,7 @@
 // COLOUR (a colour the script owns) and COLOURMANAGER (the global ColourManager: named colours).
 #include "Engine/Colour.h"
 #include "Engine/ColourManager.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 #include "script/gmTable.h"
 
@@ -33,7 +34,7 @@ int constructColour(gmScriptThread* thread) {
             return kDone;
         }
         default:
-            return scriptError(thread, "\"COLOUR\" expecting parameters (void) or (COLOUR) or (r,g,b)");
+            return usageError(thread);
     }
 }
 
@@ -60,27 +61,6 @@ int colour_makeGrayscale(gmScriptThread* thread) {
     return kDone;
 }
 
-template <float (Colour::*Getter)() const>
-int getComponent(gmScriptThread* thread) {
-    thread->pushFloat((self(thread).*Getter)());
-    return kDone;
-}
-
-template <void (Colour::*Setter)(float)>
-int setComponent(gmScriptThread* thread) {
-    float value = 0.0f;
-    if (!gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
-        return kRunTimeError;
-    (self(thread).*Setter)(value);
-    return kDone;
-}
-
-template <int (Colour::*Getter)() const>
-int getIndexed(gmScriptThread* thread) {
-    thread->pushInt((self(thread).*Getter)());
-    return kDone;
-}
-
 template <void (Colour::*Setter)(int)>
 int setIndexed(gmScriptThread* thread) {
     float value = 0.0f;
@@ -99,22 +79,23 @@ constexpr ScriptMethod kColourMethods[] = {
     {"getBrightness", colour_getBrightness, "() -> float"},
     {"makeAsGrayscale", colour_makeAsGrayscale, "() -> new COLOUR"},
     {"makeGrayscale", colour_makeGrayscale, "() -> nothing (changes the colour)"},
-    {"getRed", getComponent<&Colour::getRed>, "() -> float, 0..1"},
-    {"getGreen", getComponent<&Colour::getGreen>, "() -> float, 0..1"},
-    {"getBlue", getComponent<&Colour::getBlue>, "() -> float, 0..1"},
-    {"setRed", setComponent<&Colour::setRed>, "(n, clamped to 0..1) -> nothing"},
-    {"setGreen", setComponent<&Colour::setGreen>, "(n, clamped to 0..1) -> nothing"},
-    {"setBlue", setComponent<&Colour::setBlue>, "(n, clamped to 0..1) -> nothing"},
-    {"getRedIndexed", getIndexed<&Colour::getRedIndexed>, "() -> int, 0..255"},
-    {"getGreenIndexed", getIndexed<&Colour::getGreenIndexed>, "() -> int, 0..255"},
-    {"getBlueIndexed", getIndexed<&Colour::getBlueIndexed>, "() -> int, 0..255"},
+    {"getRed", bindMember<&Colour::getRed>, "() -> float, 0..1"},
+    {"getGreen", bindMember<&Colour::getGreen>, "() -> float, 0..1"},
+    {"getBlue", bindMember<&Colour::getBlue>, "() -> float, 0..1"},
+    {"setRed", bindMember<&Colour::setRed>, "(n, clamped to 0..1) -> nothing"},
+    {"setGreen", bindMember<&Colour::setGreen>, "(n, clamped to 0..1) -> nothing"},
+    {"setBlue", bindMember<&Colour::setBlue>, "(n, clamped to 0..1) -> nothing"},
+    {"getRedIndexed", bindMember<&Colour::getRedIndexed>, "() -> int, 0..255"},
+    {"getGreenIndexed", bindMember<&Colour::getGreenIndexed>, "() -> int, 0..255"},
+    {"getBlueIndexed", bindMember<&Colour::getBlueIndexed>, "() -> int, 0..255"},
     {"setRedIndexed", setIndexed<&Colour::setRedIndexed>, "(n, 0..255) -> nothing"},
     {"setGreenIndexed", setIndexed<&Colour::setGreenIndexed>, "(n, 0..255) -> nothing"},
     {"setBlueIndexed", setIndexed<&Colour::setBlueIndexed>, "(n, 0..255) -> nothing"},
 };
 
 constexpr ScriptFunction kColourConstructors[] = {
-    {"COLOUR", constructColour, "() or (COLOUR) or (n r, n g, n b) -> new COLOUR"},
+    {"COLOUR", constructColour, "() or (COLOUR) or (n r, n g, n b) -> new COLOUR",
+     "expecting parameters (void) or (COLOUR) or (r,g,b)"},
 };
 // ---- COLOURMANAGER ----
 
@@ -159,7 +140,7 @@ int colourmanager_load(gmScriptThread* thread) {
     } else if (thread->getNumParams() == 1 && thread->getParam(0).isString()) {
         self->load(std::string(thread->getParam(0).getString()->getText()));
     } else {
-        return scriptError(thread, "\"load\" expecting parameters (void) or (string)");
+        return usageError(thread);
     }
     return kDone;
 }
@@ -187,7 +168,7 @@ int colourmanager_getColour(gmScriptThread* thread) {
         return kRunTimeError;
     const gmValue argument = thread->getParam(0);
     if (thread->getNumParams() != 1 || !(argument.isString() || argument.isInt()))
-        return scriptError(thread, "\"getColour\" expecting parameters (string) or (COLOURID)");
+        return usageError(thread);
     Colour colour;
     lookUpColour(*self, argument, colour);
     thread->push(newColourValue(thread->getMachine(), colour));
@@ -201,7 +182,7 @@ int colourmanager_setColour(gmScriptThread* thread) {
     const gmValue key = thread->getParam(0);
     const Colour* colour = thread->getNumParams() == 2 ? colourOf(thread->getParam(1)) : nullptr;
     if (colour == nullptr || !(key.isString() || key.isInt()))
-        return scriptError(thread, "\"setColour\" expecting parameters (string,COLOUR) or (COLOURID,COLOUR)");
+        return usageError(thread);
     if (key.isString()) {
         self->setColour(std::string(key.getString()->getText()), *colour);
     } else {
@@ -220,9 +201,7 @@ int colourmanager_makeInterpolatedColour(gmScriptThread* thread) {
     const gmValue first = thread->getParam(0);
     if (thread->getNumParams() != 3 || !(first.isFloat() || first.isInt()) ||
         !lookUpColour(*self, thread->getParam(1), a) || !lookUpColour(*self, thread->getParam(2), b))
-        return scriptError(thread,
-                           "\"makeInterpolatedColour\" expecting parameters "
-                           "(REAL,[string|colourID|COLOUR],[string|colourID|COLOUR])");
+        return usageError(thread);
     gmFloatOrIntParam(thread, 0, t);
     thread->push(newColourValue(thread->getMachine(), ColourManager::makeInterpolatedColour(t, a, b)));
     return kDone;
@@ -251,13 +230,16 @@ int colourmanager_getCurrentFilename(gmScriptThread* thread) {
 
 constexpr ScriptMethod kColourManagerMethods[] = {
     {"clear", colourmanager_clear, "() -> nothing"},
-    {"load", colourmanager_load, "() or (s file name) -> nothing"},
+    {"load", colourmanager_load, "() or (s file name) -> nothing", "expecting parameters (void) or (string)"},
     {"save", colourmanager_save, "() -> nothing"},
     {"getColourID", colourmanager_getColourID, "(s name) -> int"},
-    {"getColour", colourmanager_getColour, "(s name) or (i colour id) -> new COLOUR"},
-    {"setColour", colourmanager_setColour, "(s name, COLOUR) or (i colour id, COLOUR) -> nothing"},
+    {"getColour", colourmanager_getColour, "(s name) or (i colour id) -> new COLOUR",
+     "expecting parameters (string) or (COLOURID)"},
+    {"setColour", colourmanager_setColour, "(s name, COLOUR) or (i colour id, COLOUR) -> nothing",
+     "expecting parameters (string,COLOUR) or (COLOURID,COLOUR)"},
     {"makeInterpolatedColour", colourmanager_makeInterpolatedColour,
-     "(n t, c from, c to) -> new COLOUR; each c is a colour name, a colour id or a COLOUR"},
+     "(n t, c from, c to) -> new COLOUR; each c is a colour name, a colour id or a COLOUR",
+     "expecting parameters (REAL,[string|colourID|COLOUR],[string|colourID|COLOUR])"},
     {"getColourNames", colourmanager_getColourNames,
      "() -> new table: the names at 0, 1, ... in name order, and \"size\""},
     {"getCurrentFilename", colourmanager_getCurrentFilename, "() -> string"},

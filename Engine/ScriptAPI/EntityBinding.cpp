@@ -4,6 +4,7 @@
 #include "Engine/EntityTypeRegistry.h"
 #include "Engine/PhysicsData.h"
 #include "Engine/ScriptAPI/GameObjectBinding.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/RefContainer.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 #include "Engine/ScriptHost/GmScriptEntity.h"
@@ -28,8 +29,7 @@ int createEntity(gmScriptThread* thread) {
         thread->push(entityValue(thread, (manager->*Named)(thread->getParam(0).getString()->getText())));
         return kDone;
     }
-    return scriptError(thread, "\"%s\" expecting parameters (void) or (string)",
-                       Player ? "createEntityAsPlayer" : "createEntity");
+    return usageError(thread);
 }
 
 int entitymanager_getEntity(gmScriptThread* thread) {
@@ -77,7 +77,7 @@ int entitymanager_getAllEntities(gmScriptThread* thread) {
         thread->push(newLiveEntityContainer(machine, manager, EntityListKind::kType, argument.getInt()));
         return kDone;
     }
-    return scriptError(thread, "\"getAllEntities\" expecting (void) or (typename) or (typeID)");
+    return usageError(thread);
 }
 
 int entitymanager_getAllPlayerEntities(gmScriptThread* thread) {
@@ -105,7 +105,7 @@ int entitymanager_getNumEntities(gmScriptThread* thread) {
         thread->pushInt(manager->getNumEntities(std::string(argument.getString()->getText())));
         return kDone;
     }
-    return scriptError(thread, "\"getNumEntities\" expecting (void) or (ENTITYTYPE) or (entityName)");
+    return usageError(thread);
 }
 
 int entitymanager_getNumPlayers(gmScriptThread* thread) {
@@ -153,29 +153,32 @@ int entitymanager_getRandomEntity(gmScriptThread* thread) {
         thread->push(entityValue(thread, manager->getRandomEntity(static_cast<int>(argument.getInt()))));
         return kDone;
     }
-    return scriptError(thread, "\"getRandomEntity\" expecting (typename) or (typeID)");
+    return usageError(thread);
 }
 
 constexpr ScriptMethod kEntityManagerMethods[] = {
     {"createEntity", createEntity<&EntityManager::createEntity, &EntityManager::createEntity, false>,
-     "() or (s type name) -> ENTITY"},
+     "() or (s type name) -> ENTITY", "expecting parameters (void) or (string)"},
     {"createEntityAsPlayer",
      createEntity<&EntityManager::createEntityAsPlayer, &EntityManager::createEntityAsPlayer, true>,
-     "() or (s type name) -> ENTITY"},
+     "() or (s type name) -> ENTITY", "expecting parameters (void) or (string)"},
     {"deleteAllEntities", entitymanager_deleteAllEntities, "() -> nothing"},
     {"getEntity", entitymanager_getEntity, "(i object id) -> ENTITY or null"},
     {"getAllEntities", entitymanager_getAllEntities,
-     "() or (s type name) or (i type id) -> ENTITYLISTREFCONTAINER on the live list"},
+     "() or (s type name) or (i type id) -> ENTITYLISTREFCONTAINER on the live list",
+     "expecting (void) or (typename) or (typeID)"},
     {"getAllPlayerEntities", entitymanager_getAllPlayerEntities,
      "() -> ENTITYLISTREFCONTAINER on the live list of players"},
-    {"getNumEntities", entitymanager_getNumEntities, "() or (i type id) or (s type name) -> int"},
+    {"getNumEntities", entitymanager_getNumEntities, "() or (i type id) or (s type name) -> int",
+     "expecting (void) or (ENTITYTYPE) or (entityName)"},
     {"getNumPlayers", entitymanager_getNumPlayers, "() -> int"},
     {"getEntitiesRoughlyWithin", findEntities<&EntityManager::getEntitiesRoughlyWithin>,
      "(n minX, n minY, n maxX, n maxY) -> ENTITYLISTREFCONTAINER with its own list"},
     {"getEntitiesNear", findEntities<&EntityManager::getEntitiesNear>,
      "(n x, n y, n rangeX, n rangeY) -> ENTITYLISTREFCONTAINER with its own list"},
     {"getRandomPlayer", entitymanager_getRandomPlayer, "() -> ENTITY or null"},
-    {"getRandomEntity", entitymanager_getRandomEntity, "(s type name) or (i type id) -> ENTITY or null"},
+    {"getRandomEntity", entitymanager_getRandomEntity, "(s type name) or (i type id) -> ENTITY or null",
+     "expecting (typename) or (typeID)"},
     {"flush", entitymanager_flush, "() -> nothing"},
 };
 
@@ -183,52 +186,6 @@ constexpr ScriptMethod kEntityManagerMethods[] = {
 
 Entity* entity(gmScriptThread* thread) {
     return selfAs<Entity>(thread);
-}
-
-template <float (Entity::*Getter)() const>
-int getFloat(gmScriptThread* thread) {
-    Entity* self = entity(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    thread->pushFloat((self->*Getter)());
-    return kDone;
-}
-
-template <void (Entity::*Setter)(float)>
-int setFloat(gmScriptThread* thread) {
-    Entity* self = entity(thread);
-    float value = 0.0f;
-    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
-        return kRunTimeError;
-    (self->*Setter)(value);
-    return kDone;
-}
-
-template <void (Entity::*Operation)()>
-int noArguments(gmScriptThread* thread) {
-    Entity* self = entity(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    (self->*Operation)();
-    return kDone;
-}
-
-template <bool (Entity::*Getter)() const>
-int getBool(gmScriptThread* thread) {
-    Entity* self = entity(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    return pushBool(thread, (self->*Getter)());
-}
-
-template <void (Entity::*Setter)(bool)>
-int setBool(gmScriptThread* thread) {
-    Entity* self = entity(thread);
-    bool value = false;
-    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, value))
-        return kRunTimeError;
-    (self->*Setter)(value);
-    return kDone;
 }
 
 // A name is turned into its type id (registered when new); any other argument is no type.
@@ -261,7 +218,7 @@ int entity_setTestColour(gmScriptThread* thread) {
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
     if (count != 3 && count != 4)
-        return scriptError(thread, "\"setTestColour\" expecting (r,g,b) or (r,g,b,a)");
+        return usageError(thread);
     float c[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     for (int32_t i = 0; i < count; ++i)
         if (!gmFloatOrIntParam(thread, i, c[i]))
@@ -324,43 +281,44 @@ constexpr ScriptMethod kEntityMethods[] = {
     {"getUniqueAlarmID", gameObjectGetUniqueAlarmID<Entity>, "() -> int"},
     {"getUniqueLFOID", gameObjectGetUniqueLFOID<Entity>, "() -> int"},
     {"addAlarm", onGameObject<Entity, gameObjectAddAlarm>,
-     "(i id, n interval) or (i id, n interval, b startAlarming) -> ALARM or null"},
+     "(i id, n interval) or (i id, n interval, b startAlarming) -> ALARM or null",
+     "expecting parameters (int,REAL) or (int,REAL,bool)"},
     {"deleteAlarm", onGameObject<Entity, gameObjectDeleteAlarm>, "(n id) -> nothing"},
     {"deleteLFO", onGameObject<Entity, gameObjectDeleteLFO>, "(n id) -> nothing"},
     {"getAlarm", onGameObject<Entity, gameObjectGetAlarm>, "(i id) -> ALARM or null"},
     {"addLFO", onGameObject<Entity, gameObjectAddLFO>,
      "(i id, LFO) -> the same LFO, which now belongs to this object"},
     {"getLFO", onGameObject<Entity, gameObjectGetLFO>, "(i id) -> LFO or null"},
-    {"isBeingBorn", getBool<&Entity::isBeingBorn>, "() -> bool"},
-    {"isDead", getBool<&Entity::isDead>, "() -> bool"},
-    {"isExploding", getBool<&Entity::isExploding>, "() -> bool"},
-    {"isBoundedToGameBoard", getBool<&Entity::isBoundedToGameBoard>, "() -> bool"},
-    {"isInGameBoard", getBool<&Entity::isInGameBoard>, "() -> bool"},
-    {"hasTraversedGameBoard", getBool<&Entity::hasTraversedGameBoard>, "() -> bool"},
-    {"isPlayer", getBool<&Entity::isPlayer>, "() -> bool"},
-    {"isInvisible", getBool<&Entity::isInvisible>, "() -> bool"},
-    {"isAutoRemove", getBool<&Entity::isAutoRemove>, "() -> bool"},
-    {"getBirthTime", getFloat<&Entity::getBirthTime>, "() -> float"},
-    {"getTimeAlive", getFloat<&Entity::getTimeAlive>, "() -> float"},
-    {"getPercentageBorn", getFloat<&Entity::getPercentageBorn>, "() -> float"},
-    {"getHP", getFloat<&Entity::getHP>, "() -> float"},
-    {"getMaxHP", getFloat<&Entity::getMaxHP>, "() -> float"},
-    {"getHPPercentage", getFloat<&Entity::getHPPercentage>, "() -> float"},
-    {"getTimeTillDoneExploding", getFloat<&Entity::getTimeTillDoneExploding>, "() -> float"},
-    {"getPercentageExploded", getFloat<&Entity::getPercentageExploded>, "() -> float"},
-    {"getMaxExplosionTime", getFloat<&Entity::getMaxExplosionTime>, "() -> float"},
-    {"getMSSinceExplosion", getFloat<&Entity::getMSSinceExplosion>, "() -> float"},
-    {"setHP", setFloat<&Entity::setHP>, "(n) -> nothing"},
-    {"addHP", setFloat<&Entity::addHP>, "(n) -> nothing"},
-    {"setMaxHP", setFloat<&Entity::setMaxHP>, "(n) -> nothing"},
-    {"setAllHP", setFloat<&Entity::setAllHP>, "(n) -> nothing"},
-    {"setMaxExplosionTime", setFloat<&Entity::setMaxExplosionTime>, "(n) -> nothing"},
-    {"ensureSaneHPLevels", noArguments<&Entity::ensureSaneHPLevels>, "() -> nothing"},
-    {"tagForDeletion", noArguments<&Entity::tagForDeletion>, "() -> nothing"},
-    {"explode", noArguments<&Entity::explode>, "() -> nothing"},
-    {"setIsBoundedToGameBoard", setBool<&Entity::setIsBoundedToGameBoard>, "(b) -> nothing"},
-    {"setIsInvisible", setBool<&Entity::setIsInvisible>, "(b) -> nothing"},
-    {"setIsAutoRemove", setBool<&Entity::setIsAutoRemove>, "(b) -> nothing"},
+    {"isBeingBorn", bindMember<&Entity::isBeingBorn>, "() -> bool"},
+    {"isDead", bindMember<&Entity::isDead>, "() -> bool"},
+    {"isExploding", bindMember<&Entity::isExploding>, "() -> bool"},
+    {"isBoundedToGameBoard", bindMember<&Entity::isBoundedToGameBoard>, "() -> bool"},
+    {"isInGameBoard", bindMember<&Entity::isInGameBoard>, "() -> bool"},
+    {"hasTraversedGameBoard", bindMember<&Entity::hasTraversedGameBoard>, "() -> bool"},
+    {"isPlayer", bindMember<&Entity::isPlayer>, "() -> bool"},
+    {"isInvisible", bindMember<&Entity::isInvisible>, "() -> bool"},
+    {"isAutoRemove", bindMember<&Entity::isAutoRemove>, "() -> bool"},
+    {"getBirthTime", bindMember<&Entity::getBirthTime>, "() -> float"},
+    {"getTimeAlive", bindMember<&Entity::getTimeAlive>, "() -> float"},
+    {"getPercentageBorn", bindMember<&Entity::getPercentageBorn>, "() -> float"},
+    {"getHP", bindMember<&Entity::getHP>, "() -> float"},
+    {"getMaxHP", bindMember<&Entity::getMaxHP>, "() -> float"},
+    {"getHPPercentage", bindMember<&Entity::getHPPercentage>, "() -> float"},
+    {"getTimeTillDoneExploding", bindMember<&Entity::getTimeTillDoneExploding>, "() -> float"},
+    {"getPercentageExploded", bindMember<&Entity::getPercentageExploded>, "() -> float"},
+    {"getMaxExplosionTime", bindMember<&Entity::getMaxExplosionTime>, "() -> float"},
+    {"getMSSinceExplosion", bindMember<&Entity::getMSSinceExplosion>, "() -> float"},
+    {"setHP", bindMember<&Entity::setHP>, "(n) -> nothing"},
+    {"addHP", bindMember<&Entity::addHP>, "(n) -> nothing"},
+    {"setMaxHP", bindMember<&Entity::setMaxHP>, "(n) -> nothing"},
+    {"setAllHP", bindMember<&Entity::setAllHP>, "(n) -> nothing"},
+    {"setMaxExplosionTime", bindMember<&Entity::setMaxExplosionTime>, "(n) -> nothing"},
+    {"ensureSaneHPLevels", bindMember<&Entity::ensureSaneHPLevels>, "() -> nothing"},
+    {"tagForDeletion", bindMember<&Entity::tagForDeletion>, "() -> nothing"},
+    {"explode", bindMember<&Entity::explode>, "() -> nothing"},
+    {"setIsBoundedToGameBoard", bindMember<&Entity::setIsBoundedToGameBoard>, "(b) -> nothing"},
+    {"setIsInvisible", bindMember<&Entity::setIsInvisible>, "(b) -> nothing"},
+    {"setIsAutoRemove", bindMember<&Entity::setIsAutoRemove>, "(b) -> nothing"},
     {"getObjectID", entity_getObjectID, "() -> int"},
     {"getType", entity_getType, "() -> int"},
     {"isType", entity_isType, "(i type id) or (s type name) -> bool"},
@@ -368,8 +326,10 @@ constexpr ScriptMethod kEntityMethods[] = {
     {"getPhysicsData", entity_getPhysicsData, "() -> PHYSICSDATA"},
     {"getTable", entity_getTable, "() -> the script entity's table, or null"},
     {"callMethod", gameObjectCallMethod<Entity>,
-     "(s name, any...) -> the method's result, or null when nothing handles it"},
-    {"setTestColour", entity_setTestColour, "(n r, n g, n b) or (n r, n g, n b, n a) -> nothing"},
+     "(s name, any...) -> the method's result, or null when nothing handles it",
+     "expecting parameters (string,...)"},
+    {"setTestColour", entity_setTestColour, "(n r, n g, n b) or (n r, n g, n b, n a) -> nothing",
+     "expecting (r,g,b) or (r,g,b,a)"},
 };
 
 constexpr ScriptOperator kEntityOperators[] = {

@@ -7,7 +7,7 @@
 
 int scriptCallMethod(gmScriptThread* thread, Class* target) {
     if (thread->getNumParams() < 1 || !thread->getParam(0).isString())
-        return scriptError(thread, "\"callMethod\" expecting parameters (string,...)");
+        return usageError(thread);
     const std::string name = thread->getParam(0).getString()->getText();
     std::vector<MethodArgument> arguments;
     for (int32_t i = 1; i < thread->getNumParams(); ++i) {
@@ -73,7 +73,7 @@ int scriptCallMethod(gmScriptThread* thread, Class* target) {
 int gameObjectAddAlarm(gmScriptThread* thread, GameObject* object) {
     const int32_t count = thread->getNumParams();
     if (count != 2 && count != 3)
-        return scriptError(thread, "\"addAlarm\" expecting parameters (int,REAL) or (int,REAL,bool)");
+        return usageError(thread);
     int32_t id = 0;
     float interval = 0.0f;
     bool startAlarming = false;
@@ -111,7 +111,7 @@ int gameObjectAddLFO(gmScriptThread* thread, GameObject* object) {
         return kRunTimeError;
     gmHostObject* value = thread->getParam(1).getHostObject();
     if (!isScriptOwned(value))
-        return scriptError(thread, "\"addLFO\": this LFO already belongs to an object");
+        return methodError(thread, ": this LFO already belongs to an object");
     releaseOwnership(value);
     object->addLFO(id, std::unique_ptr<LFO>(lfo));
     thread->push(thread->getParam(1));

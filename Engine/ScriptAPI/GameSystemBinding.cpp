@@ -2,6 +2,7 @@
 #include "Engine/GameSystem.h"
 #include "Engine/Logger.h"
 #include "Engine/Process.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/ScriptText.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 #include "Engine/ScriptHost/GmScriptModule.h"
@@ -60,23 +61,6 @@ int gamesystem_assert(gmScriptThread* thread) {
     return kDone;
 }
 
-template <void (GameSystem::*Operation)()>
-int noArguments(gmScriptThread* thread) {
-    GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr)
-        return kRunTimeError;
-    (gameSystem->*Operation)();
-    return kDone;
-}
-
-template <bool (GameSystem::*Query)() const>
-int boolQuery(gmScriptThread* thread) {
-    GameSystem* gameSystem = system(thread);
-    if (gameSystem == nullptr)
-        return kRunTimeError;
-    return pushBool(thread, (gameSystem->*Query)());
-}
-
 int gamesystem_getUpdateInterval(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
     if (gameSystem == nullptr)
@@ -102,16 +86,6 @@ int gamesystem_setShouldPauseOnTaskSwitch(gmScriptThread* thread) {
     return kDone;
 }
 
-template <void (GameSystem::*Operation)(const std::string&)>
-int withName(gmScriptThread* thread) {
-    GameSystem* gameSystem = system(thread);
-    const char* name = nullptr;
-    if (gameSystem == nullptr || !gmCheckParamCount(thread, 1) || !gmStringParam(thread, 0, name))
-        return kRunTimeError;
-    (gameSystem->*Operation)(name);
-    return kDone;
-}
-
 int gamesystem_terminateProcess(gmScriptThread* thread) {
     GameSystem* gameSystem = system(thread);
     if (gameSystem == nullptr || !gmCheckParamCount(thread, 1))
@@ -128,7 +102,7 @@ int gamesystem_terminateProcess(gmScriptThread* thread) {
         gameSystem->terminateProcess(process);
         return kDone;
     }
-    return scriptError(thread, "\"terminateProcess\" expecting parameters (PROCESS) or (string)");
+    return usageError(thread);
 }
 
 int gamesystem_isProcessRunning(gmScriptThread* thread) {
@@ -166,7 +140,7 @@ int gamesystem_getRandomReal(gmScriptThread* thread) {
         return kDone;
     }
     if (thread->getNumParams() != 2)
-        return scriptError(thread, "\"RANDOM_GetRandomReal\" expecting parameters (void) or (float,float)");
+        return usageError(thread);
     float low = 0.0f;
     float high = 0.0f;
     if (!gmFloatOrIntParam(thread, 0, low) || !gmFloatOrIntParam(thread, 1, high))
@@ -203,23 +177,25 @@ int gamesystem_getRandomDir(gmScriptThread* thread) {
 constexpr ScriptMethod kGameSystemMethods[] = {
     {"trace", gamesystem_trace, "(any...) -> nothing; logs the arguments as one line"},
     {"assert", gamesystem_assert, "(b condition, s message) -> nothing"},
-    {"openConsole", noArguments<&GameSystem::openConsole>, "() -> nothing"},
-    {"closeConsole", noArguments<&GameSystem::closeConsole>, "() -> nothing"},
-    {"isConsoleOpen", boolQuery<&GameSystem::isConsoleOpen>, "() -> bool"},
+    {"openConsole", bindMember<&GameSystem::openConsole>, "() -> nothing"},
+    {"closeConsole", bindMember<&GameSystem::closeConsole>, "() -> nothing"},
+    {"isConsoleOpen", bindMember<&GameSystem::isConsoleOpen>, "() -> bool"},
     {"getUpdateInterval", gamesystem_getUpdateInterval, "() -> float, ms"},
     {"getCurrentTick", gamesystem_getCurrentTick, "() -> float"},
-    {"isShouldPauseOnTaskSwitch", boolQuery<&GameSystem::isShouldPauseOnTaskSwitch>, "() -> bool"},
+    {"isShouldPauseOnTaskSwitch", bindMember<&GameSystem::isShouldPauseOnTaskSwitch>, "() -> bool"},
     {"setShouldPauseOnTaskSwitch", gamesystem_setShouldPauseOnTaskSwitch, "(b) -> nothing"},
-    {"startNewProcessList", withName<&GameSystem::startNewProcessList>, "(s name) -> nothing"},
-    {"runProcess", withName<&GameSystem::runProcess>, "(s name) -> nothing"},
-    {"terminateProcess", gamesystem_terminateProcess, "(PROCESS) or (s name) -> nothing"},
+    {"startNewProcessList", bindMember<&GameSystem::startNewProcessList>, "(s name) -> nothing"},
+    {"runProcess", bindMember<&GameSystem::runProcess>, "(s name) -> nothing"},
+    {"terminateProcess", gamesystem_terminateProcess, "(PROCESS) or (s name) -> nothing",
+     "expecting parameters (PROCESS) or (string)"},
     {"isProcessRunning", gamesystem_isProcessRunning, "(s name) -> bool"},
     {"getProcess", gamesystem_getProcess, "(s name) -> PROCESS or null"},
-    {"quit", noArguments<&GameSystem::quit>, "() -> nothing"},
+    {"quit", bindMember<&GameSystem::quit>, "() -> nothing"},
     {"setAsPauseProcess", gamesystem_setAsPauseProcess, "(b) -> nothing"},
-    {"isPaused", boolQuery<&GameSystem::isPaused>, "() -> bool"},
-    {"resetSimulationTimer", noArguments<&GameSystem::resetSimulationTimer>, "() -> nothing"},
-    {"getRandomReal", gamesystem_getRandomReal, "() or (n low, n high) -> float"},
+    {"isPaused", bindMember<&GameSystem::isPaused>, "() -> bool"},
+    {"resetSimulationTimer", bindMember<&GameSystem::resetSimulationTimer>, "() -> nothing"},
+    {"getRandomReal", gamesystem_getRandomReal, "() or (n low, n high) -> float",
+     "\"RANDOM_GetRandomReal\" expecting parameters (void) or (float,float)"},
     {"getRandomInteger", gamesystem_getRandomInteger, "(n low, n high) -> int"},
     {"getRandomBoolean", gamesystem_getRandomBoolean, "() -> bool"},
     {"getRandomDir", gamesystem_getRandomDir, "() -> new REALPOINT, a unit vector"},

@@ -56,7 +56,7 @@ int getRandomReal(gmScriptThread* thread) {
     if (thread->getNumParams() == 0)
         return pushFloat(thread, random().getRandomReal());
     if (thread->getNumParams() != 2)
-        return scriptError(thread, "\"RANDOM_GetRandomReal\" expecting parameters (void) or (float,float)");
+        return usageError(thread);
     float n[2];
     if (!numbers(thread, n))
         return kRunTimeError;
@@ -225,8 +225,7 @@ int changeCase(gmScriptThread* thread) {
         return pushText(
             thread, (Upper ? StringHelper::makeUppercase(text) : StringHelper::makeLowercase(text)).c_str());
     }
-    return scriptError(thread, "\"STRINGHELPER_Make%s\" expecting parameters (char) or (string)",
-                       Upper ? "Uppercase" : "Lowercase");
+    return usageError(thread);
 }
 
 // One character of the text, as a string (empty when the index is outside it).
@@ -326,7 +325,8 @@ int isNull(gmScriptThread* thread) {
 
 constexpr ScriptFunction kFunctions[] = {
     {"test", test, "(any...) -> nothing; does nothing"},
-    {"RANDOM_GetRandomReal", getRandomReal, "() -> float in [0, 1) or (n low, n high) -> float in the range"},
+    {"RANDOM_GetRandomReal", getRandomReal, "() -> float in [0, 1) or (n low, n high) -> float in the range",
+     "expecting parameters (void) or (float,float)"},
     {"RANDOM_GetRandomInteger", getRandomInteger, "(n low, n high) -> int in the range"},
     {"RANDOM_GetRandomBoolean", getRandomBoolean, "() -> bool"},
     {"MATHUTIL_GETINRANGE", ternary<MathUtil::getInRange>,
@@ -387,8 +387,10 @@ constexpr ScriptFunction kFunctions[] = {
     {"STRINGHELPER_IsAlpha", characterTest<StringHelper::isAlpha>, "(i character) -> bool"},
     {"STRINGHELPER_IsNumeric", characterTest<StringHelper::isNumeric>, "(i character) -> bool"},
     {"STRINGHELPER_IsAlphanumeric", characterTest<StringHelper::isAlphanumeric>, "(i character) -> bool"},
-    {"STRINGHELPER_MakeLowercase", changeCase<false>, "(i character) -> int or (s text) -> string"},
-    {"STRINGHELPER_MakeUppercase", changeCase<true>, "(i character) -> int or (s text) -> string"},
+    {"STRINGHELPER_MakeLowercase", changeCase<false>, "(i character) -> int or (s text) -> string",
+     "expecting parameters (char) or (string)"},
+    {"STRINGHELPER_MakeUppercase", changeCase<true>, "(i character) -> int or (s text) -> string",
+     "expecting parameters (char) or (string)"},
     {"STRINGHELPER_GetChar", getChar, "(i index, s text) -> string of one character, \"\" out of range"},
     {"KEYCODE_GetAscii", getAscii, "(i key code) -> string, \"\" for keys without a character"},
     {"ENTITY_GetType", getEntityType, "(s type name) -> int"},

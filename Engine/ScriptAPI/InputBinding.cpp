@@ -4,6 +4,7 @@
 #include "Engine/KeyCodes.h"
 #include "Engine/MathUtil.h"
 #include "Engine/RealPoint.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
 namespace {
@@ -15,42 +16,6 @@ int input_isKeyPressed(gmScriptThread* thread) {
     const int key = MathUtil::truncateToInt(code);
     // Codes outside the key table are simply not pressed.
     return pushBool(thread, key >= 0 && key < NUM_KEYCODES && input->isKeyPressed(key));
-}
-
-template <void (InputModule::*Setter)(float)>
-int setFloat(gmScriptThread* thread) {
-    InputModule* input = selfAs<InputModule>(thread);
-    float value = 0.0f;
-    if (input == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
-        return kRunTimeError;
-    (input->*Setter)(value);
-    return kDone;
-}
-
-template <float (InputModule::*Getter)() const>
-int getFloat(gmScriptThread* thread) {
-    InputModule* input = selfAs<InputModule>(thread);
-    if (input == nullptr)
-        return kRunTimeError;
-    thread->pushFloat((input->*Getter)());
-    return kDone;
-}
-
-template <float (InputModule::*Getter)()>
-int getDeviceFloat(gmScriptThread* thread) {
-    InputModule* input = selfAs<InputModule>(thread);
-    if (input == nullptr)
-        return kRunTimeError;
-    thread->pushFloat((input->*Getter)());
-    return kDone;
-}
-
-template <bool (InputModule::*Query)() const>
-int getBool(gmScriptThread* thread) {
-    InputModule* input = selfAs<InputModule>(thread);
-    if (input == nullptr)
-        return kRunTimeError;
-    return pushBool(thread, (input->*Query)());
 }
 
 int input_getJoystickAxis(gmScriptThread* thread) {
@@ -73,16 +38,16 @@ int input_getMousePos(gmScriptThread* thread) {
 
 constexpr ScriptMethod kMethods[] = {
     {"isKeyPressed", input_isKeyPressed, "(n key code) -> bool"},
-    {"setTypeRate", setFloat<&InputModule::setTypeRate>, "(n) -> nothing"},
-    {"setTypeDelay", setFloat<&InputModule::setTypeDelay>, "(n) -> nothing"},
-    {"getTypeRate", getFloat<&InputModule::getTypeRate>, "() -> float"},
-    {"getTypeDelay", getFloat<&InputModule::getTypeDelay>, "() -> float"},
-    {"isShiftPressed", getBool<&InputModule::isShiftPressed>, "() -> bool"},
-    {"isControlPressed", getBool<&InputModule::isControlPressed>, "() -> bool"},
-    {"isAltPressed", getBool<&InputModule::isAltPressed>, "() -> bool"},
+    {"setTypeRate", bindMember<&InputModule::setTypeRate>, "(n) -> nothing"},
+    {"setTypeDelay", bindMember<&InputModule::setTypeDelay>, "(n) -> nothing"},
+    {"getTypeRate", bindMember<&InputModule::getTypeRate>, "() -> float"},
+    {"getTypeDelay", bindMember<&InputModule::getTypeDelay>, "() -> float"},
+    {"isShiftPressed", bindMember<&InputModule::isShiftPressed>, "() -> bool"},
+    {"isControlPressed", bindMember<&InputModule::isControlPressed>, "() -> bool"},
+    {"isAltPressed", bindMember<&InputModule::isAltPressed>, "() -> bool"},
     {"getJoystickAxis", input_getJoystickAxis, "(i joystick, i axis) -> float"},
-    {"getMousePosX", getDeviceFloat<&InputModule::getMousePosX>, "() -> float"},
-    {"getMousePosY", getDeviceFloat<&InputModule::getMousePosY>, "() -> float"},
+    {"getMousePosX", bindMember<&InputModule::getMousePosX>, "() -> float"},
+    {"getMousePosY", bindMember<&InputModule::getMousePosY>, "() -> float"},
     {"getMousePos", input_getMousePos, "() -> new REALPOINT"},
 };
 }  // namespace

@@ -4,6 +4,7 @@
 #include "Engine/Particle.h"
 #include "Engine/ParticleManager.h"
 #include "Engine/RealPoint.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/RefContainer.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
@@ -24,7 +25,7 @@ int particlemanager_createParticle(gmScriptThread* thread) {
     } else if (thread->getNumParams() == 1 && thread->getParam(0).isString()) {
         particle = self->createParticle(std::string(thread->getParam(0).getString()->getText()));
     } else {
-        return scriptError(thread, "\"createParticle\" expecting parameters (void) or (name)");
+        return usageError(thread);
     }
     thread->push(referenceTo(thread->getMachine(), ScriptType::PARTICLE, particle));
     return kDone;
@@ -55,7 +56,8 @@ int particlemanager_flush(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kManagerMethods[] = {
-    {"createParticle", particlemanager_createParticle, "() or (s name) -> PARTICLE"},
+    {"createParticle", particlemanager_createParticle, "() or (s name) -> PARTICLE",
+     "expecting parameters (void) or (name)"},
     {"getAllParticles", particlemanager_getAllParticles,
      "() -> ENTITYLISTREFCONTAINER of PARTICLE values on the live list"},
     {"getNumParticles", particlemanager_getNumParticles, "() -> int"},
@@ -63,25 +65,6 @@ constexpr ScriptMethod kManagerMethods[] = {
 };
 
 // ---- PARTICLE ----
-
-template <float (Particle::*Getter)() const>
-int getFloat(gmScriptThread* thread) {
-    Particle* self = selfAs<Particle>(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    thread->pushFloat((self->*Getter)());
-    return kDone;
-}
-
-template <void (Particle::*Setter)(float)>
-int setFloat(gmScriptThread* thread) {
-    Particle* self = selfAs<Particle>(thread);
-    float value = 0.0f;
-    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
-        return kRunTimeError;
-    (self->*Setter)(value);
-    return kDone;
-}
 
 RealPoint* memberOf(Particle& particle, const gmValue& name) {
     const char* member = name.isString() ? name.getString()->getText() : "";
@@ -124,11 +107,11 @@ gmOperatorStatus particleSetDot(gmScriptMachine& machine, gmScriptThread*, gmVal
 }
 
 constexpr ScriptMethod kParticleMethods[] = {
-    {"getLifePercentage", getFloat<&Particle::getLifePercentage>, "() -> float"},
-    {"getTimeToLive", getFloat<&Particle::getTimeToLive>, "() -> float"},
-    {"getMaxTimeToLive", getFloat<&Particle::getMaxTimeToLive>, "() -> float"},
-    {"setTimeToLive", setFloat<&Particle::setTimeToLive>, "(n) -> nothing"},
-    {"setMaxTimeToLive", setFloat<&Particle::setMaxTimeToLive>, "(n) -> nothing"},
+    {"getLifePercentage", bindMember<&Particle::getLifePercentage>, "() -> float"},
+    {"getTimeToLive", bindMember<&Particle::getTimeToLive>, "() -> float"},
+    {"getMaxTimeToLive", bindMember<&Particle::getMaxTimeToLive>, "() -> float"},
+    {"setTimeToLive", bindMember<&Particle::setTimeToLive>, "(n) -> nothing"},
+    {"setMaxTimeToLive", bindMember<&Particle::setMaxTimeToLive>, "(n) -> nothing"},
 };
 
 constexpr ScriptOperator kParticleOperators[] = {

@@ -16,7 +16,7 @@ int setPoint(gmScriptThread* thread) {
     if (self == nullptr)
         return kRunTimeError;
     RealPoint point;
-    if (!pointOrXYParams(thread, point, runningName(thread), "float"))
+    if (!pointOrXYParams(thread, point, "float"))
         return kRunTimeError;
     return (self->*Setter)(point.x, point.y) ? kDone : refusedError(thread);
 }

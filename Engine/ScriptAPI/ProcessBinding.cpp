@@ -1,19 +1,10 @@
 // PROCESS: script processes and the processes GameSystem.getProcess finds.
 #include "Engine/Process.h"
 #include "Engine/ScriptAPI/GameObjectBinding.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
 namespace {
-template <void (Process::*Setter)(bool)>
-int setFlag(gmScriptThread* thread) {
-    Process* process = selfAs<Process>(thread);
-    bool flag = false;
-    if (process == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, flag))
-        return kRunTimeError;
-    (process->*Setter)(flag);
-    return kDone;
-}
-
 int process_terminate(gmScriptThread* thread) {
     Process* process = selfAs<Process>(thread);
     if (process == nullptr)
@@ -31,10 +22,12 @@ int process_isInited(gmScriptThread* thread) {
 
 constexpr ScriptMethod kMethods[] = {
     {"callMethod", gameObjectCallMethod<Process>,
-     "(s name, any...) -> the method's result, or null when nothing handles it"},
+     "(s name, any...) -> the method's result, or null when nothing handles it",
+     "expecting parameters (string,...)"},
     {"getUniqueAlarmID", gameObjectGetUniqueAlarmID<Process>, "() -> int"},
     {"addAlarm", onGameObject<Process, gameObjectAddAlarm>,
-     "(i id, n interval) or (i id, n interval, b startAlarming) -> ALARM or null"},
+     "(i id, n interval) or (i id, n interval, b startAlarming) -> ALARM or null",
+     "expecting parameters (int,REAL) or (int,REAL,bool)"},
     {"deleteAlarm", onGameObject<Process, gameObjectDeleteAlarm>, "(n id) -> nothing"},
     {"getAlarm", onGameObject<Process, gameObjectGetAlarm>, "(i id) -> ALARM or null"},
     {"getUniqueLFOID", gameObjectGetUniqueLFOID<Process>, "() -> int"},
@@ -42,8 +35,8 @@ constexpr ScriptMethod kMethods[] = {
      "(i id, LFO) -> the same LFO, which now belongs to this object"},
     {"deleteLFO", onGameObject<Process, gameObjectDeleteLFO>, "(n id) -> nothing"},
     {"getLFO", onGameObject<Process, gameObjectGetLFO>, "(i id) -> LFO or null"},
-    {"setIsStealsInputFocus", setFlag<&Process::setIsStealsInputFocus>, "(b) -> nothing"},
-    {"setIsUpdatesEntities", setFlag<&Process::setIsUpdatesEntities>, "(b) -> nothing"},
+    {"setIsStealsInputFocus", bindMember<&Process::setIsStealsInputFocus>, "(b) -> nothing"},
+    {"setIsUpdatesEntities", bindMember<&Process::setIsUpdatesEntities>, "(b) -> nothing"},
     {"terminate", process_terminate, "() -> nothing"},
     {"isInited", process_isInited, "() -> bool"},
 };

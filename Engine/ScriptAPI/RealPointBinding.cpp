@@ -32,7 +32,7 @@ int constructPoint(gmScriptThread* thread) {
             return kRunTimeError;
         return pushPoint(thread, RealPoint(x, y));
     }
-    return scriptError(thread, "\"REALPOINT\" expecting parameters (void) or (REALPOINT) or (float,float)");
+    return usageError(thread);
 }
 
 int makeRandomDir(gmScriptThread* thread) {
@@ -211,7 +211,8 @@ constexpr ScriptOperator kOperators[] = {
 };
 
 constexpr ScriptFunction kConstructors[] = {
-    {"REALPOINT", constructPoint, "() or (REALPOINT) or (n x, n y) -> new REALPOINT"},
+    {"REALPOINT", constructPoint, "() or (REALPOINT) or (n x, n y) -> new REALPOINT",
+     "expecting parameters (void) or (REALPOINT) or (float,float)"},
     {"REALPOINT_MakeRandomDir", makeRandomDir, "() -> new REALPOINT, a random unit vector"},
 };
 

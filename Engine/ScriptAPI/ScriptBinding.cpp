@@ -90,13 +90,13 @@ bool numberValue(const gmValue& value, float& out) {
     return false;
 }
 
-bool pointOrXYParams(gmScriptThread* thread, RealPoint& out, const char* method, const char* numberForm) {
+bool pointOrXYParams(gmScriptThread* thread, RealPoint& out, const char* numberForm) {
     const int32_t count = thread->getNumParams();
     if (count == 1 && thread->getParam(0).getType() == scriptTypeId(ScriptType::REALPOINT))
         return pointParam(thread, 0, out);
     if (count == 2)
         return gmFloatOrIntParam(thread, 0, out.x) && gmFloatOrIntParam(thread, 1, out.y);
-    scriptError(thread, "\"%s\" expecting parameters (REALPOINT) or (%s,%s)", method, numberForm, numberForm);
+    methodError(thread, " expecting parameters (REALPOINT) or (%s,%s)", numberForm, numberForm);
     return false;
 }
 

@@ -22,7 +22,9 @@ class Colour;
 // forms and the result, such as "(n x, n y) or (REALPOINT) -> nothing", where n is an int or a
 // float, i an int, b a bool (an int, non-zero is true) and s a string. [usage] is the fixed text
 // of the error for arguments that fit none of the forms, after the function's quoted name
-// (usageError raises it): "expecting parameters (string) or (string,NOTE)".
+// (usageError raises it): "expecting parameters (string) or (string,NOTE)". A usage text that
+// starts with a quote is the whole message: a few published messages name another function
+// (SEQUENCER.restart's names "SEQUENCER", gotoStep16's "gotoStep"), and scripts' logs rely on them.
 struct ScriptMethod {
     const char* name;
     gmNativeFunction function;
@@ -74,10 +76,10 @@ bool pointParam(gmScriptThread* thread, int32_t index, RealPoint& out);
 
 // An int (converted) or a float; false for any other value.
 bool numberValue(const gmValue& value, float& out);
-// The (REALPOINT) or (x, y) forms of a point argument of [method]. When neither fits, logs
-// "\"<method>\" expecting parameters (REALPOINT) or (<number>,<number>)" with [numberForm] as the
-// number's name (float, REAL).
-bool pointOrXYParams(gmScriptThread* thread, RealPoint& out, const char* method, const char* numberForm);
+// The (REALPOINT) or (x, y) forms of a point argument. When neither fits, logs "\"<name>\"
+// expecting parameters (REALPOINT) or (<number>,<number>)" with the running function's name and
+// [numberForm] as the number's name (float, REAL).
+bool pointOrXYParams(gmScriptThread* thread, RealPoint& out, const char* numberForm);
 
 // The trace callback of a value that references no other script object.
 bool traceOneUnit(gmScriptMachine& machine, gmHostObject* object, gmGarbageCollector& collector,

@@ -2,6 +2,7 @@
 // script makes), the actions their triggers fire, and the triggers.
 #include "Engine/GameSystem.h"
 #include "Engine/ScriptAPI/GameObjectBinding.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/RefContainer.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 #include "Engine/ScriptHost/GmScriptModule.h"
@@ -69,7 +70,7 @@ gmOperatorStatus actionSetDot(gmScriptMachine& machine, gmScriptThread*, gmValue
 int constructAction(gmScriptThread* thread) {
     gmTable* table = nullptr;
     if (thread->getNumParams() > 1)
-        return scriptError(thread, "\"SEQUENCERACTION\" expecting parameters (void) or (table)");
+        return usageError(thread);
     if (thread->getNumParams() == 1 && !gmTableParam(thread, 0, table))
         return kRunTimeError;
     auto* action = new GmScriptSequencerAction(GmScriptModule::of(thread), table);
@@ -83,7 +84,8 @@ constexpr ScriptOperator kActionOperators[] = {
 };
 
 constexpr ScriptFunction kActionConstructors[] = {
-    {"SEQUENCERACTION", constructAction, "() or (table) -> new SEQUENCERACTION"},
+    {"SEQUENCERACTION", constructAction, "() or (table) -> new SEQUENCERACTION",
+     "expecting parameters (void) or (table)"},
 };
 
 // ---- SEQUENCER ----
@@ -96,8 +98,8 @@ bool isNoteLength(int value) {
     return value >= 0 && value <= 5;
 }
 
-int badNoteLength(gmScriptThread* thread, const char* method, int value) {
-    return scriptError(thread, "\"%s\": note length %d is not between 0 and 5", method, value);
+int badNoteLength(gmScriptThread* thread, int value) {
+    return methodError(thread, ": note length %d is not between 0 and 5", value);
 }
 
 // SEQUENCER(GameSystem): a sequencer the script owns.
@@ -110,17 +112,8 @@ int constructSequencer(gmScriptThread* thread) {
     return kDone;
 }
 
-template <int (Sequencer::*Getter)() const>
-int getInt(gmScriptThread* thread) {
-    Sequencer* self = sequencer(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    thread->pushInt((self->*Getter)());
-    return kDone;
-}
-
 // The engine refuses values below 1; the script gets an error and the old value stays.
-template <void (Sequencer::*Setter)(int), const char* Method>
+template <void (Sequencer::*Setter)(int)>
 int setAtLeastOne(gmScriptThread* thread) {
     Sequencer* self = sequencer(thread);
     float value = 0.0f;
@@ -128,13 +121,10 @@ int setAtLeastOne(gmScriptThread* thread) {
         return kRunTimeError;
     const int count = static_cast<int>(value);
     if (count < 1)
-        return scriptError(thread, "\"%s\": %d is below 1", Method, count);
+        return methodError(thread, ": %d is below 1", count);
     (self->*Setter)(count);
     return kDone;
 }
-constexpr char kSetNumStepsPerPattern[] = "setNumStepsPerPattern";
-constexpr char kSetBPM[] = "setBPM";
-constexpr char kSetLoopLen[] = "setLoopLen";
 
 int sequencer_restart(gmScriptThread* thread) {
     Sequencer* self = sequencer(thread);
@@ -147,19 +137,10 @@ int sequencer_restart(gmScriptThread* thread) {
     }
     float step = 0.0f;
     if (count != 1)
-        return scriptError(thread, "\"SEQUENCER\" expecting parameters (void) or (NOTELENGTH)");
+        return usageError(thread);
     if (!gmFloatOrIntParam(thread, 0, step))
         return kRunTimeError;
     self->restart(static_cast<int>(step));
-    return kDone;
-}
-
-template <void (Sequencer::*Operation)()>
-int noArguments(gmScriptThread* thread) {
-    Sequencer* self = sequencer(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    (self->*Operation)();
     return kDone;
 }
 
@@ -169,24 +150,22 @@ int sequencer_getNumStepsPerNote(gmScriptThread* thread) {
     if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, length))
         return kRunTimeError;
     if (!isNoteLength(length))
-        return badNoteLength(thread, "getNumStepsPerNote", length);
+        return badNoteLength(thread, length);
     thread->pushInt(self->getNumStepsPerNote(length));
     return kDone;
 }
 
-template <float (Sequencer::*Getter)(int) const, const char* Method>
+template <float (Sequencer::*Getter)(int) const>
 int noteTime(gmScriptThread* thread) {
     Sequencer* self = sequencer(thread);
     int32_t length = 0;
     if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, length))
         return kRunTimeError;
     if (!isNoteLength(length))
-        return badNoteLength(thread, Method, length);
+        return badNoteLength(thread, length);
     thread->pushFloat((self->*Getter)(length));
     return kDone;
 }
-constexpr char kGetNoteTime[] = "getNoteTime";
-constexpr char kGetMSTillNextSequencePos[] = "getMSTillNextSequencePos";
 
 // (step, ACTION) or (step, ACTION, looped) or (pattern, step, ACTION) or (pattern, step, ACTION, looped).
 template <bool Sixteenths>
@@ -199,11 +178,7 @@ int setTrigger(gmScriptThread* thread) {
         count >= 2 && thread->getParam(1).getType() == scriptTypeId(ScriptType::SEQUENCERACTION);
     const bool withPattern = count == 4 || (count == 3 && !actionSecond);
     if (count < 2 || count > 4)
-        return scriptError(
-            thread,
-            "\"%s\" expecting parameters (int,ACTION) or (int,ACTION,bool) or (int,int,ACTION) or "
-            "(int,int,ACTION,bool)",
-            Sixteenths ? "setTrigger16" : "setTrigger");
+        return usageError(thread);
     int32_t pattern = 0;
     int32_t step = 0;
     SequencerAction* action = nullptr;
@@ -233,9 +208,7 @@ int sequencer_setTriggerOnNext(gmScriptThread* thread) {
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
     if (count != 2 && count != 3)
-        return scriptError(
-            thread,
-            "\"setTriggerOnNext\" expecting parameters (NOTELENGTH,ACTION) or (NOTELENGTH,ACTION,bool)");
+        return usageError(thread);
     int32_t length = 0;
     SequencerAction* action = nullptr;
     bool looped = false;
@@ -243,7 +216,7 @@ int sequencer_setTriggerOnNext(gmScriptThread* thread) {
         (count == 3 && !gmBoolParam(thread, 2, looped)))
         return kRunTimeError;
     if (!isNoteLength(length))
-        return badNoteLength(thread, "setTriggerOnNext", length);
+        return badNoteLength(thread, length);
     thread->push(referenceTo(thread->getMachine(), ScriptType::SEQUENCERTRIGGER,
                              self->setTriggerOnNext(length, action, looped)));
     return kDone;
@@ -267,7 +240,7 @@ int gotoStep(gmScriptThread* thread) {
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
     if (count != 1 && count != 2)
-        return scriptError(thread, "\"gotoStep\" expecting parameters (int) or (int,int)");
+        return usageError(thread);
     int32_t a = 0;
     int32_t b = 0;
     if (!gmIntParam(thread, 0, a) || (count == 2 && !gmIntParam(thread, 1, b)))
@@ -277,15 +250,6 @@ int gotoStep(gmScriptThread* thread) {
     } else {
         Sixteenths ? self->gotoStep16(a, b) : self->gotoStep(a, b);
     }
-    return kDone;
-}
-
-template <float (Sequencer::*Getter)() const>
-int getFloat(gmScriptThread* thread) {
-    Sequencer* self = sequencer(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    thread->pushFloat((self->*Getter)());
     return kDone;
 }
 
@@ -302,37 +266,42 @@ int sequencer_getAllTriggers(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kSequencerMethods[] = {
-    {"getNumStepsPerPattern", getInt<&Sequencer::getNumStepsPerPattern>, "() -> int"},
-    {"getBPM", getInt<&Sequencer::getBPM>, "() -> int"},
-    {"getCurrentStep", getInt<&Sequencer::getCurrentStep>, "() -> int"},
-    {"getCurrentStep16", getInt<&Sequencer::getCurrentStep16>, "() -> int"},
-    {"getCurrentPattern", getInt<&Sequencer::getCurrentPattern>, "() -> int"},
-    {"setNumStepsPerPattern", setAtLeastOne<&Sequencer::setNumStepsPerPattern, kSetNumStepsPerPattern>,
+    {"getNumStepsPerPattern", bindMember<&Sequencer::getNumStepsPerPattern>, "() -> int"},
+    {"getBPM", bindMember<&Sequencer::getBPM>, "() -> int"},
+    {"getCurrentStep", bindMember<&Sequencer::getCurrentStep>, "() -> int"},
+    {"getCurrentStep16", bindMember<&Sequencer::getCurrentStep16>, "() -> int"},
+    {"getCurrentPattern", bindMember<&Sequencer::getCurrentPattern>, "() -> int"},
+    {"setNumStepsPerPattern", setAtLeastOne<&Sequencer::setNumStepsPerPattern>,
      "(n steps, at least 1) -> nothing"},
-    {"setBPM", setAtLeastOne<&Sequencer::setBPM, kSetBPM>, "(n beats per minute, at least 1) -> nothing"},
-    {"setLoopLen", setAtLeastOne<&Sequencer::setLoopLen, kSetLoopLen>, "(n patterns, at least 1) -> nothing"},
-    {"restart", sequencer_restart, "() or (n step) -> nothing"},
-    {"start", noArguments<&Sequencer::start>, "() -> nothing"},
-    {"stop", noArguments<&Sequencer::stop>, "() -> nothing"},
-    {"clearTriggers", noArguments<&Sequencer::clearTriggers>, "() -> nothing"},
+    {"setBPM", setAtLeastOne<&Sequencer::setBPM>, "(n beats per minute, at least 1) -> nothing"},
+    {"setLoopLen", setAtLeastOne<&Sequencer::setLoopLen>, "(n patterns, at least 1) -> nothing"},
+    {"restart", sequencer_restart, "() or (n step) -> nothing",
+     "\"SEQUENCER\" expecting parameters (void) or (NOTELENGTH)"},
+    {"start", bindMember<&Sequencer::start>, "() -> nothing"},
+    {"stop", bindMember<&Sequencer::stop>, "() -> nothing"},
+    {"clearTriggers", bindMember<&Sequencer::clearTriggers>, "() -> nothing"},
     {"getNumStepsPerNote", sequencer_getNumStepsPerNote, "(i note length) -> int"},
-    {"getNoteTime", noteTime<&Sequencer::getNoteTime, kGetNoteTime>, "(i note length) -> float"},
+    {"getNoteTime", noteTime<&Sequencer::getNoteTime>, "(i note length) -> float"},
     {"setTrigger", setTrigger<false>,
      "(i step, SEQUENCERACTION) or (i step, SEQUENCERACTION, b looped) or (i pattern, i step, "
-     "SEQUENCERACTION) or (i pattern, i step, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER"},
+     "SEQUENCERACTION) or (i pattern, i step, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER",
+     "expecting parameters (int,ACTION) or (int,ACTION,bool) or (int,int,ACTION) or (int,int,ACTION,bool)"},
     {"setTrigger16", setTrigger<true>,
      "(i step, SEQUENCERACTION) or (i step, SEQUENCERACTION, b looped) or (i pattern, i step, "
-     "SEQUENCERACTION) or (i pattern, i step, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER"},
+     "SEQUENCERACTION) or (i pattern, i step, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER",
+     "expecting parameters (int,ACTION) or (int,ACTION,bool) or (int,int,ACTION) or (int,int,ACTION,bool)"},
     {"setTriggerOnNext", sequencer_setTriggerOnNext,
      "(i note length, SEQUENCERACTION) or (i note length, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER or "
-     "null"},
+     "null",
+     "expecting parameters (NOTELENGTH,ACTION) or (NOTELENGTH,ACTION,bool)"},
     {"moveTriggerToFront", sequencer_moveTriggerToFront, "(SEQUENCERTRIGGER) -> nothing"},
-    {"gotoStep", gotoStep<false>, "(i step) or (i pattern, i step) -> nothing"},
-    {"gotoStep16", gotoStep<true>, "(i step) or (i pattern, i step) -> nothing"},
-    {"getMSTillNextStep", getFloat<&Sequencer::getMSTillNextStep>, "() -> float"},
-    {"getMSTillNextStep16", getFloat<&Sequencer::getMSTillNextStep16>, "() -> float"},
-    {"getMSTillNextSequencePos", noteTime<&Sequencer::getMSTillNextSequencePos, kGetMSTillNextSequencePos>,
-     "(i note length) -> float"},
+    {"gotoStep", gotoStep<false>, "(i step) or (i pattern, i step) -> nothing",
+     "expecting parameters (int) or (int,int)"},
+    {"gotoStep16", gotoStep<true>, "(i step) or (i pattern, i step) -> nothing",
+     "\"gotoStep\" expecting parameters (int) or (int,int)"},
+    {"getMSTillNextStep", bindMember<&Sequencer::getMSTillNextStep>, "() -> float"},
+    {"getMSTillNextStep16", bindMember<&Sequencer::getMSTillNextStep16>, "() -> float"},
+    {"getMSTillNextSequencePos", noteTime<&Sequencer::getMSTillNextSequencePos>, "(i note length) -> float"},
     {"isInUpdate", sequencer_isInUpdate, "() -> bool"},
     {"getAllTriggers", sequencer_getAllTriggers,
      "() -> SEQUENCERTRIGGERLISTREFCONTAINER on the live trigger list"},
@@ -374,19 +343,11 @@ constexpr ScriptMethod kActionMethods[] = {
     {"tagForRemoval", action_tagForRemoval, "() -> nothing"},
     {"isTaggedForRemoval", action_isTaggedForRemoval, "() -> bool"},
     {"callMethod", gameObjectCallMethod<SequencerAction>,
-     "(s name, any...) -> the method's result, or null when nothing handles it"},
+     "(s name, any...) -> the method's result, or null when nothing handles it",
+     "expecting parameters (string,...)"},
 };
 
 // ---- SEQUENCERTRIGGER ----
-
-template <auto Getter>
-int triggerGetInt(gmScriptThread* thread) {
-    SequencerTrigger* self = selfAs<SequencerTrigger>(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    thread->pushInt((self->*Getter)());
-    return kDone;
-}
 
 int trigger_getLooped(gmScriptThread* thread) {
     SequencerTrigger* self = selfAs<SequencerTrigger>(thread);
@@ -402,8 +363,8 @@ int trigger_getAction(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kTriggerMethods[] = {
-    {"getPattern", triggerGetInt<&SequencerTrigger::getPattern>, "() -> int"},
-    {"getStep", triggerGetInt<&SequencerTrigger::getStep>, "() -> int"},
+    {"getPattern", bindMember<&SequencerTrigger::getPattern>, "() -> int"},
+    {"getStep", bindMember<&SequencerTrigger::getStep>, "() -> int"},
     {"getLooped", trigger_getLooped, "() -> bool"},
     {"getAction", trigger_getAction, "() -> SEQUENCERACTION"},
 };

@@ -5,6 +5,7 @@
 #include "Engine/Colour.h"
 #include "Engine/GameSystem.h"
 #include "Engine/RealPoint.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 #include "Engine/Shape.h"
 
@@ -37,28 +38,26 @@ int constructShape(gmScriptThread* thread) {
         !objectParam(thread, 2, ScriptType::GAMESYSTEM, gameSystem))
         return kRunTimeError;
     if (type < 0 || type > kLastShapeType)
-        return scriptError(thread, "\"SHAPE\": shape type %d is not a SHAPETYPE_ constant", type);
+        return methodError(thread, ": shape type %d is not a SHAPETYPE_ constant", type);
     if (count < 1)
-        return scriptError(thread, "\"SHAPE\": vertex count %d is below 1", count);
+        return methodError(thread, ": vertex count %d is below 1", count);
     if (!Shape::isValidQuality(count))
-        return scriptError(thread, "\"SHAPE\": vertex count %d is above %d", count, Shape::kMaxQuality);
+        return methodError(thread, ": vertex count %d is above %d", count, Shape::kMaxQuality);
     auto* made = new Shape(gameSystem->getVideoModule(), type, count);
     thread->push(scriptOwned(thread->getMachine(), ScriptType::SHAPE, made, nullptr));
     return kDone;
 }
 
-template <bool (Shape::*Operation)(float), const char* Method>
+template <bool (Shape::*Operation)(float)>
 int circle(gmScriptThread* thread) {
     Shape* self = shape(thread);
     float radius = 0.0f;
     if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, radius))
         return kRunTimeError;
     if (!(self->*Operation)(radius))
-        return scriptError(thread, "\"%s\": the shape has too few vertices", Method);
+        return methodError(thread, ": the shape has too few vertices");
     return kDone;
 }
-constexpr char kSetAsCircle[] = "setAsCircle";
-constexpr char kSetAsFilledCircle[] = "setAsFilledCircle";
 
 int shape_draw(gmScriptThread* thread) {
     Shape* self = shape(thread);
@@ -68,23 +67,13 @@ int shape_draw(gmScriptThread* thread) {
     return kDone;
 }
 
-template <int (Shape::*Getter)() const>
-int getInt(gmScriptThread* thread) {
-    Shape* self = shape(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    thread->pushInt((self->*Getter)());
-    return kDone;
-}
-
 int shape_plotVertices(gmScriptThread* thread) {
     Shape* self = shape(thread);
     if (self == nullptr)
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
     if (count == 1 || count > 3)
-        return scriptError(thread,
-                           "\"plotVertices\" expecting (void) or (start,end) or (start,end,increment)");
+        return usageError(thread);
     int32_t start = 0;
     int32_t end = self->getQuality();
     int32_t increment = 1;
@@ -93,7 +82,7 @@ int shape_plotVertices(gmScriptThread* thread) {
     if (count == 3 && !gmIntParam(thread, 2, increment))
         return kRunTimeError;
     if (increment < 1)
-        return scriptError(thread, "\"plotVertices\": increment %d is below 1", increment);
+        return methodError(thread, ": increment %d is below 1", increment);
     self->plotVertices(start, end, increment);
     return kDone;
 }
@@ -104,7 +93,7 @@ int shape_getVertex(gmScriptThread* thread) {
     if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmIntParam(thread, 0, index))
         return kRunTimeError;
     if (self->getVertex(index) == nullptr)
-        return scriptError(thread, "\"getVertex\": index (%d ) out of bounds!", index);
+        return methodError(thread, ": index (%d ) out of bounds!", index);
     auto* ref = new VertexRef{thread->getThis().getHostObject(), index};
     thread->push(gmValue::makeHostObject(
         thread->getMachine().newHostObject(ref, scriptTypeId(ScriptType::SHAPEVERTEX))));
@@ -129,7 +118,7 @@ int shape_setDir(gmScriptThread* thread) {
             return kRunTimeError;
         angle = std::atan2(y, x);
     } else {
-        return scriptError(thread, "\"setDir\" expecting (ang) or (dir) or (x,y)");
+        return usageError(thread);
     }
     self->setDir(angle);
     return kDone;
@@ -161,7 +150,7 @@ int shape_setPos(gmScriptThread* thread) {
         count == 3 ? self->setPos(c[0], c[1], c[2]) : self->setPos(c[0], c[1]);
         return kDone;
     }
-    return scriptError(thread, "\"setPos\" expecting (pos) or (pos,z) or (x,y) or (x,y,z)");
+    return usageError(thread);
 }
 
 int shape_setPosZ(gmScriptThread* thread) {
@@ -179,28 +168,12 @@ int shape_setScale(gmScriptThread* thread) {
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
     if (count != 2 && count != 3)
-        return scriptError(thread, "\"setScale\" expecting (sx,sy) or (sx,sy,sz)");
+        return usageError(thread);
     float c[3] = {1.0f, 1.0f, 1.0f};
     for (int32_t i = 0; i < count; ++i)
         if (!gmFloatOrIntParam(thread, i, c[i]))
             return kRunTimeError;
     self->setScale(c[0], c[1], c[2]);
-    return kDone;
-}
-
-template <bool (Shape::*Getter)() const>
-int getBool(gmScriptThread* thread) {
-    Shape* self = shape(thread);
-    return self != nullptr ? pushBool(thread, (self->*Getter)()) : kRunTimeError;
-}
-
-template <void (Shape::*Setter)(bool)>
-int setBool(gmScriptThread* thread) {
-    Shape* self = shape(thread);
-    bool value = false;
-    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, value))
-        return kRunTimeError;
-    (self->*Setter)(value);
     return kDone;
 }
 
@@ -218,22 +191,25 @@ void destructShape(gmScriptMachine&, gmHostObject* object) {
 }
 
 constexpr ScriptMethod kShapeMethods[] = {
-    {"setAsCircle", circle<&Shape::setAsCircle, kSetAsCircle>, "(n radius) -> nothing"},
-    {"setAsFilledCircle", circle<&Shape::setAsFilledCircle, kSetAsFilledCircle>, "(n radius) -> nothing"},
+    {"setAsCircle", circle<&Shape::setAsCircle>, "(n radius) -> nothing"},
+    {"setAsFilledCircle", circle<&Shape::setAsFilledCircle>, "(n radius) -> nothing"},
     {"draw", shape_draw, "() -> nothing"},
-    {"getQuality", getInt<&Shape::getQuality>, "() -> int"},
-    {"plotVertices", shape_plotVertices,
-     "() or (i start, i end) or (i start, i end, i increment) -> nothing"},
-    {"getShapeType", getInt<&Shape::getShapeType>, "() -> int"},
+    {"getQuality", bindMember<&Shape::getQuality>, "() -> int"},
+    {"plotVertices", shape_plotVertices, "() or (i start, i end) or (i start, i end, i increment) -> nothing",
+     "expecting (void) or (start,end) or (start,end,increment)"},
+    {"getShapeType", bindMember<&Shape::getShapeType>, "() -> int"},
     {"getVertex", shape_getVertex, "(i index) -> SHAPEVERTEX"},
-    {"setDir", shape_setDir, "(n angle) or (REALPOINT dir) or (n x, n y) -> nothing"},
-    {"setPos", shape_setPos, "(REALPOINT) or (REALPOINT, n z) or (n x, n y) or (n x, n y, n z) -> nothing"},
+    {"setDir", shape_setDir, "(n angle) or (REALPOINT dir) or (n x, n y) -> nothing",
+     "expecting (ang) or (dir) or (x,y)"},
+    {"setPos", shape_setPos, "(REALPOINT) or (REALPOINT, n z) or (n x, n y) or (n x, n y, n z) -> nothing",
+     "expecting (pos) or (pos,z) or (x,y) or (x,y,z)"},
     {"setPosZ", shape_setPosZ, "(n z) -> nothing"},
-    {"setScale", shape_setScale, "(n sx, n sy) or (n sx, n sy, n sz) -> nothing"},
-    {"isUsesColour", getBool<&Shape::isUsesColour>, "() -> bool"},
-    {"isUsesTexture", getBool<&Shape::isUsesTexture>, "() -> bool"},
-    {"setIsUsesColour", setBool<&Shape::setIsUsesColour>, "(b) -> nothing"},
-    {"setIsUsesTexture", setBool<&Shape::setIsUsesTexture>, "(b) -> nothing"},
+    {"setScale", shape_setScale, "(n sx, n sy) or (n sx, n sy, n sz) -> nothing",
+     "expecting (sx,sy) or (sx,sy,sz)"},
+    {"isUsesColour", bindMember<&Shape::isUsesColour>, "() -> bool"},
+    {"isUsesTexture", bindMember<&Shape::isUsesTexture>, "() -> bool"},
+    {"setIsUsesColour", bindMember<&Shape::setIsUsesColour>, "(b) -> nothing"},
+    {"setIsUsesTexture", bindMember<&Shape::setIsUsesTexture>, "(b) -> nothing"},
     {"setTexture", shape_setTexture, "(s texture name) -> nothing"},
 };
 

@@ -3,6 +3,7 @@
 #include "Engine/LFO.h"
 #include "Engine/PulseLFO.h"
 #include "Engine/SawLFO.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 #include "Engine/TriangleLFO.h"
 
@@ -12,8 +13,7 @@ namespace {
 int constructAlarm(gmScriptThread* thread) {
     const int32_t count = thread->getNumParams();
     if (count > 2)
-        return scriptError(thread,
-                           "\"ALARM\" expecting parameters (void) or ([float|int]) or ([float|int],bool)");
+        return usageError(thread);
     float interval = 0.0f;
     bool startAlarming = false;
     if (count >= 1 && !gmFloatOrIntParam(thread, 0, interval))
@@ -22,40 +22,6 @@ int constructAlarm(gmScriptThread* thread) {
         return kRunTimeError;
     thread->push(ownedValue(thread->getMachine(), ScriptType::ALARM, new Alarm(interval, startAlarming)));
     return kDone;
-}
-
-template <auto Setter>
-int alarmSetFloat(gmScriptThread* thread) {
-    Alarm* self = selfAs<Alarm>(thread);
-    float value = 0.0f;
-    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
-        return kRunTimeError;
-    (self->*Setter)(value);
-    return kDone;
-}
-
-template <auto Operation>
-int alarmNoArguments(gmScriptThread* thread) {
-    Alarm* self = selfAs<Alarm>(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    (self->*Operation)();
-    return kDone;
-}
-
-template <float (Alarm::*Getter)() const>
-int alarmGetFloat(gmScriptThread* thread) {
-    Alarm* self = selfAs<Alarm>(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    thread->pushFloat((self->*Getter)());
-    return kDone;
-}
-
-template <bool (Alarm::*Getter)() const>
-int alarmGetBool(gmScriptThread* thread) {
-    Alarm* self = selfAs<Alarm>(thread);
-    return self != nullptr ? pushBool(thread, (self->*Getter)()) : kRunTimeError;
 }
 
 int alarm_update(gmScriptThread* thread) {
@@ -76,24 +42,25 @@ int alarm_setIsEnabled(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kAlarmMethods[] = {
-    {"setInterval", alarmSetFloat<&Alarm::setInterval>, "(n ms) -> nothing"},
-    {"setIntervalAndHardReset", alarmSetFloat<&Alarm::setIntervalAndHardReset>, "(n ms) -> nothing"},
-    {"phaseReset", alarmSetFloat<&Alarm::phaseReset>, "(n ms) -> nothing"},
-    {"reset", alarmNoArguments<&Alarm::reset>, "() -> nothing"},
-    {"hardReset", alarmNoArguments<&Alarm::hardReset>, "() -> nothing"},
-    {"randomReset", alarmNoArguments<&Alarm::randomReset>, "() -> nothing"},
+    {"setInterval", bindMember<&Alarm::setInterval>, "(n ms) -> nothing"},
+    {"setIntervalAndHardReset", bindMember<&Alarm::setIntervalAndHardReset>, "(n ms) -> nothing"},
+    {"phaseReset", bindMember<&Alarm::phaseReset>, "(n ms) -> nothing"},
+    {"reset", bindMember<&Alarm::reset>, "() -> nothing"},
+    {"hardReset", bindMember<&Alarm::hardReset>, "() -> nothing"},
+    {"randomReset", bindMember<&Alarm::randomReset>, "() -> nothing"},
     {"update", alarm_update, "(n elapsed ms) -> bool"},
-    {"getInterval", alarmGetFloat<&Alarm::getInterval>, "() -> float"},
-    {"getTimeTillAlarm", alarmGetFloat<&Alarm::getTimeTillAlarm>, "() -> float"},
-    {"getAlarmPercentage", alarmGetFloat<&Alarm::getAlarmPercentage>, "() -> float"},
-    {"getMSElapsed", alarmGetFloat<&Alarm::getMSElapsed>, "() -> float"},
-    {"isAlarming", alarmGetBool<&Alarm::isAlarming>, "() -> bool"},
-    {"isEnabled", alarmGetBool<&Alarm::isEnabled>, "() -> bool"},
+    {"getInterval", bindMember<&Alarm::getInterval>, "() -> float"},
+    {"getTimeTillAlarm", bindMember<&Alarm::getTimeTillAlarm>, "() -> float"},
+    {"getAlarmPercentage", bindMember<&Alarm::getAlarmPercentage>, "() -> float"},
+    {"getMSElapsed", bindMember<&Alarm::getMSElapsed>, "() -> float"},
+    {"isAlarming", bindMember<&Alarm::isAlarming>, "() -> bool"},
+    {"isEnabled", bindMember<&Alarm::isEnabled>, "() -> bool"},
     {"setIsEnabled", alarm_setIsEnabled, "(b) -> nothing"},
 };
 
 constexpr ScriptFunction kAlarmConstructors[] = {
-    {"ALARM", constructAlarm, "() or (n interval) or (n interval, b startAlarming) -> new ALARM"},
+    {"ALARM", constructAlarm, "() or (n interval) or (n interval, b startAlarming) -> new ALARM",
+     "expecting parameters (void) or ([float|int]) or ([float|int],bool)"},
 };
 
 // ---- LFO ----
@@ -102,28 +69,6 @@ template <class Waveform>
 int constructLFO(gmScriptThread* thread) {
     LFO* lfo = new Waveform();
     thread->push(ownedValue(thread->getMachine(), ScriptType::LFO, lfo));
-    return kDone;
-}
-
-template <auto Setter>
-int lfoSetFloat(gmScriptThread* thread) {
-    LFO* self = selfAs<LFO>(thread);
-    float value = 0.0f;
-    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, value))
-        return kRunTimeError;
-    (self->*Setter)(value);
-    return kDone;
-}
-
-template <auto Setter>
-int lfoSetTwoFloats(gmScriptThread* thread) {
-    LFO* self = selfAs<LFO>(thread);
-    float a = 0.0f;
-    float b = 0.0f;
-    if (self == nullptr || !gmCheckParamCount(thread, 2) || !gmFloatOrIntParam(thread, 0, a) ||
-        !gmFloatOrIntParam(thread, 1, b))
-        return kRunTimeError;
-    (self->*Setter)(a, b);
     return kDone;
 }
 
@@ -144,12 +89,12 @@ int lfo_getValue(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kLFOMethods[] = {
-    {"update", lfoSetFloat<&LFO::update>, "(n elapsed ms) -> nothing"},
-    {"setPhase", lfoSetFloat<&LFO::setPhase>, "(n) -> nothing"},
+    {"update", bindMember<&LFO::update>, "(n elapsed ms) -> nothing"},
+    {"setPhase", bindMember<&LFO::setPhase>, "(n) -> nothing"},
     {"setRandomPhase", lfo_setRandomPhase, "() -> nothing"},
-    {"setRate", lfoSetFloat<&LFO::setRate>, "(n) -> nothing"},
-    {"setRange", lfoSetTwoFloats<&LFO::setRange>, "(n low, n high) -> nothing"},
-    {"setContour", lfoSetTwoFloats<&LFO::setContour>, "(n, n) -> nothing"},
+    {"setRate", bindMember<&LFO::setRate>, "(n) -> nothing"},
+    {"setRange", bindMember<&LFO::setRange>, "(n low, n high) -> nothing"},
+    {"setContour", bindMember<&LFO::setContour>, "(n, n) -> nothing"},
     {"getValue", lfo_getValue, "() -> float"},
 };
 

@@ -7,6 +7,7 @@
 #include "Engine/GameSystem.h"
 #include "Engine/MathUtil.h"
 #include "Engine/PrintInfo.h"
+#include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/PrintInfoValue.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 #include "Engine/ShapeType.h"
@@ -49,59 +50,6 @@ Colour namedColour(VideoModule& module, const char* name) {
 
 // ---- Simple forms ----
 
-template <int (VideoModule::*Getter)() const>
-int getInt(gmScriptThread* thread) {
-    VideoModule* self = video(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    thread->pushInt((self->*Getter)());
-    return kDone;
-}
-
-template <float (VideoModule::*Getter)() const>
-int getFloat(gmScriptThread* thread) {
-    VideoModule* self = video(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    thread->pushFloat((self->*Getter)());
-    return kDone;
-}
-
-template <bool (VideoModule::*Query)() const>
-int getBool(gmScriptThread* thread) {
-    VideoModule* self = video(thread);
-    return self != nullptr ? pushBool(thread, (self->*Query)()) : kRunTimeError;
-}
-
-template <void (VideoModule::*Operation)()>
-int noArguments(gmScriptThread* thread) {
-    VideoModule* self = video(thread);
-    if (self == nullptr)
-        return kRunTimeError;
-    (self->*Operation)();
-    return kDone;
-}
-
-template <void (VideoModule::*Setter)(bool)>
-int setBool(gmScriptThread* thread) {
-    VideoModule* self = video(thread);
-    bool value = false;
-    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmBoolParam(thread, 0, value))
-        return kRunTimeError;
-    (self->*Setter)(value);
-    return kDone;
-}
-
-template <void (VideoModule::*Rotate)(float)>
-int rotate(gmScriptThread* thread) {
-    VideoModule* self = video(thread);
-    float angle = 0.0f;
-    if (self == nullptr || !gmCheckParamCount(thread, 1) || !gmFloatOrIntParam(thread, 0, angle))
-        return kRunTimeError;
-    (self->*Rotate)(angle);
-    return kDone;
-}
-
 // ---- Window and views ----
 
 int video_setAspectRatio(gmScriptThread* thread) {
@@ -111,8 +59,7 @@ int video_setAspectRatio(gmScriptThread* thread) {
         return kRunTimeError;
     // The module would ignore it; a script is told, and the old ratio stays.
     if (!(ratio > 0.0f) || !std::isfinite(ratio))
-        return scriptError(thread, "\"setAspectRatio\": aspect ratio %g is not a positive number",
-                           static_cast<double>(ratio));
+        return methodError(thread, ": aspect ratio %g is not a positive number", static_cast<double>(ratio));
     self->setAspectRatio(ratio);
     return kDone;
 }
@@ -137,8 +84,7 @@ int video_restartVideo(gmScriptThread* thread) {
         return kDone;
     }
     if (count != 3 && count != 4)
-        return scriptError(thread,
-                           "\"restartVideo\" expecting parameters (void) or (int,int,bool) or (w,h,fs,aa)");
+        return usageError(thread);
     int32_t width = 0;
     int32_t height = 0;
     bool fullScreen = false;
@@ -150,7 +96,7 @@ int video_restartVideo(gmScriptThread* thread) {
         return kRunTimeError;
     // The module refuses these and keeps its window; a script is told.
     if (width <= 0 || height <= 0)
-        return scriptError(thread, "\"restartVideo\": window size %d x %d is not positive", width, height);
+        return methodError(thread, ": window size %d x %d is not positive", width, height);
     self->restartVideo(width, height, fullScreen, antialiasing);
     return kDone;
 }
@@ -184,9 +130,7 @@ int video_clear(gmScriptThread* thread) {
         if (!numberParams(thread, 0, count, c))
             return kRunTimeError;
     } else {
-        return scriptError(thread,
-                           "\"clear\" expecting parameters (void) or (COLOUR,alpha) or (colourName,alpha) or "
-                           "(r,g,b) or (r,g,b,a)");
+        return usageError(thread);
     }
     self->clear(c[0], c[1], c[2], c[3]);
     return kDone;
@@ -216,10 +160,7 @@ int video_setColour(gmScriptThread* thread) {
         return kDone;
     }
     if (count != 3 && count != 4)
-        return scriptError(
-            thread,
-            "\"setColour\" expecting parameteres ([id|name|COLOUR]) or ([id|name|COLOUR],alpha) "
-            "or (r,g,b) or (r,g,b,a)");
+        return usageError(thread);
     float c[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     if (!numberParams(thread, 0, count, c))
         return kRunTimeError;
@@ -234,7 +175,7 @@ int video_setLineWidth(gmScriptThread* thread) {
     const int32_t count = thread->getNumParams();
     float width = 2.0f;
     if (count > 1)
-        return scriptError(thread, "\"setLineWidth\" expecting parameters (void) or (REAL)");
+        return usageError(thread);
     if (count == 1 && !gmFloatOrIntParam(thread, 0, width))
         return kRunTimeError;
     self->setLineWidth(width);
@@ -278,7 +219,7 @@ int video_beginShape(gmScriptThread* thread) {
         return kRunTimeError;
     const int32_t shapeType = MathUtil::truncateToInt(type);
     if (shapeType < SHAPETYPE_QUADS || shapeType > SHAPETYPE_LINELOOP)
-        return scriptError(thread, "\"beginShape\": shape type %d is not a SHAPETYPE_ constant", shapeType);
+        return methodError(thread, ": shape type %d is not a SHAPETYPE_ constant", shapeType);
     self->beginShape(shapeType);
     return kDone;
 }
@@ -289,8 +230,7 @@ int video_plotVertex(gmScriptThread* thread) {
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
     if (count != 2 && count != 3)
-        return scriptError(thread,
-                           "\"plotVertex\" expecting parameters (float,float) or (float,float,float)");
+        return usageError(thread);
     float c[3] = {};
     if (!numberParams(thread, 0, count, c))
         return kRunTimeError;
@@ -344,8 +284,7 @@ int video_drawTexture(gmScriptThread* thread) {
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
     if (count != 9 && count != 13)
-        return scriptError(thread,
-                           "\"drawTexture\" expecting parameters (8 REALs, string) or (12 REALs, string)");
+        return usageError(thread);
     const int32_t perCorner = count == 9 ? 2 : 3;
     float corners[4][3] = {};
     for (int32_t corner = 0; corner < 4; ++corner) {
@@ -393,8 +332,7 @@ int video_print(gmScriptThread* thread) {
     bool known = false;
     for (const char* accepted : kSignatures) known = known || signature == accepted;
     if (!known)
-        return scriptError(thread, "\"print\" couldn't find matching method signature (%s)",
-                           signature.c_str());
+        return methodError(thread, " couldn't find matching method signature (%s)", signature.c_str());
 
     const int32_t textIndex = static_cast<int32_t>(signature.find('s'));
     float position[4] = {};
@@ -431,7 +369,7 @@ int video_print(gmScriptThread* thread) {
     if (count > textIndex + 2 && !gmIntParam(thread, textIndex + 2, alignment))
         return kRunTimeError;
     if (alignment != TEXTALIGN_LEFT && alignment != TEXTALIGN_RIGHT && alignment != TEXTALIGN_CENTER)
-        return scriptError(thread, "\"print\": alignment %d is not a TEXTALIGN_ constant", alignment);
+        return methodError(thread, ": alignment %d is not a TEXTALIGN_ constant", alignment);
 
     ScriptPrintInfo* record = nullptr;
     if (count > textIndex + 3)
@@ -453,49 +391,52 @@ int video_print(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kVideoMethods[] = {
-    {"getDeviceWidth", getInt<&VideoModule::getDeviceWidth>, "() -> int"},
-    {"getDeviceHeight", getInt<&VideoModule::getDeviceHeight>, "() -> int"},
-    {"getScreenWidth", getInt<&VideoModule::getScreenWidth>, "() -> int"},
-    {"getScreenHeight", getInt<&VideoModule::getScreenHeight>, "() -> int"},
-    {"getScreenBithDepth", getInt<&VideoModule::getScreenBithDepth>, "() -> int"},
-    {"isFullScreen", getBool<&VideoModule::isFullScreen>, "() -> bool"},
-    {"isShowingFPS", getBool<&VideoModule::isShowingFPS>, "() -> bool"},
-    {"isYDepth", getBool<&VideoModule::isYDepth>, "() -> bool"},
-    {"getAspectRatio", getFloat<&VideoModule::getAspectRatio>, "() -> float"},
+    {"getDeviceWidth", bindMember<&VideoModule::getDeviceWidth>, "() -> int"},
+    {"getDeviceHeight", bindMember<&VideoModule::getDeviceHeight>, "() -> int"},
+    {"getScreenWidth", bindMember<&VideoModule::getScreenWidth>, "() -> int"},
+    {"getScreenHeight", bindMember<&VideoModule::getScreenHeight>, "() -> int"},
+    {"getScreenBithDepth", bindMember<&VideoModule::getScreenBithDepth>, "() -> int"},
+    {"isFullScreen", bindMember<&VideoModule::isFullScreen>, "() -> bool"},
+    {"isShowingFPS", bindMember<&VideoModule::isShowingFPS>, "() -> bool"},
+    {"isYDepth", bindMember<&VideoModule::isYDepth>, "() -> bool"},
+    {"getAspectRatio", bindMember<&VideoModule::getAspectRatio>, "() -> float"},
     {"setAspectRatio", video_setAspectRatio, "(n ratio, positive) -> nothing"},
-    {"setupWorldView", noArguments<&VideoModule::setupWorldView>, "() -> nothing"},
-    {"setupWorldOrthoView", noArguments<&VideoModule::setupWorldOrthoView>, "() -> nothing"},
-    {"setupOrthoView", noArguments<&VideoModule::setupOrthoView>, "() -> nothing"},
-    {"setupAspectRatioOrthoView", noArguments<&VideoModule::setupAspectRatioOrthoView>, "() -> nothing"},
-    {"getCameraPosX", getFloat<&VideoModule::getCameraPosX>, "() -> float"},
-    {"getCameraPosY", getFloat<&VideoModule::getCameraPosY>, "() -> float"},
-    {"getCameraPosZ", getFloat<&VideoModule::getCameraPosZ>, "() -> float"},
+    {"setupWorldView", bindMember<&VideoModule::setupWorldView>, "() -> nothing"},
+    {"setupWorldOrthoView", bindMember<&VideoModule::setupWorldOrthoView>, "() -> nothing"},
+    {"setupOrthoView", bindMember<&VideoModule::setupOrthoView>, "() -> nothing"},
+    {"setupAspectRatioOrthoView", bindMember<&VideoModule::setupAspectRatioOrthoView>, "() -> nothing"},
+    {"getCameraPosX", bindMember<&VideoModule::getCameraPosX>, "() -> float"},
+    {"getCameraPosY", bindMember<&VideoModule::getCameraPosY>, "() -> float"},
+    {"getCameraPosZ", bindMember<&VideoModule::getCameraPosZ>, "() -> float"},
     {"setCameraPos", video_setCameraPos, "(n x, n y, n z) -> nothing"},
     {"clear", video_clear,
      "() or (COLOUR, n alpha) or (s colour name, n alpha) or (n r, n g, n b) or (n r, n g, n b, n a) -> "
-     "nothing; () clears to black"},
-    {"pushMatrix", noArguments<&VideoModule::pushMatrix>, "() -> nothing"},
-    {"popMatrix", noArguments<&VideoModule::popMatrix>, "() -> nothing"},
+     "nothing; () clears to black",
+     "expecting parameters (void) or (COLOUR,alpha) or (colourName,alpha) or (r,g,b) or (r,g,b,a)"},
+    {"pushMatrix", bindMember<&VideoModule::pushMatrix>, "() -> nothing"},
+    {"popMatrix", bindMember<&VideoModule::popMatrix>, "() -> nothing"},
     {"translate", video_translate, "(n x, n y) or (n x, n y, n z) -> nothing"},
     {"scale", video_scale, "(n x, n y) or (n x, n y, n z) -> nothing"},
-    {"rotateX", rotate<&VideoModule::rotateX>, "(n radians) -> nothing"},
-    {"rotateY", rotate<&VideoModule::rotateY>, "(n radians) -> nothing"},
-    {"rotateZ", rotate<&VideoModule::rotateZ>, "(n radians) -> nothing"},
+    {"rotateX", bindMember<&VideoModule::rotateX>, "(n radians) -> nothing"},
+    {"rotateY", bindMember<&VideoModule::rotateY>, "(n radians) -> nothing"},
+    {"rotateZ", bindMember<&VideoModule::rotateZ>, "(n radians) -> nothing"},
     {"beginShape", video_beginShape, "(n shape type, a SHAPETYPE_ constant) -> nothing"},
     {"endShape", video_endShape, "() -> nothing"},
     {"setColour", video_setColour,
      "(c) or (c, n alpha) or (n r, n g, n b) or (n r, n g, n b, n a) -> nothing; c is an int colour id, a "
-     "colour name or a COLOUR"},
-    {"plotVertex", video_plotVertex, "(n x, n y) or (n x, n y, n z) -> nothing"},
+     "colour name or a COLOUR",
+     "expecting parameteres ([id|name|COLOUR]) or ([id|name|COLOUR],alpha) or (r,g,b) or (r,g,b,a)"},
+    {"plotVertex", video_plotVertex, "(n x, n y) or (n x, n y, n z) -> nothing",
+     "expecting parameters (float,float) or (float,float,float)"},
     {"beginTexture", withName<beginTexture>, "(s texture name) -> nothing"},
     {"endTexture", video_endTexture, "() -> nothing"},
-    {"clearDepthBuffer", noArguments<&VideoModule::clearDepthBuffer>, "() -> nothing"},
-    {"pushAttributes", noArguments<&VideoModule::pushAttributes>, "() -> nothing"},
-    {"popAttributes", noArguments<&VideoModule::popAttributes>, "() -> nothing"},
-    {"clearAttributes", noArguments<&VideoModule::clearAttributes>, "() -> nothing"},
-    {"clearAttributesStack", noArguments<&VideoModule::clearAttributesStack>, "() -> nothing"},
-    {"setAttrDepthTest", setBool<&VideoModule::setAttrDepthTest>, "(b) -> nothing"},
-    {"setAttrDepthWrite", setBool<&VideoModule::setAttrDepthWrite>, "(b) -> nothing"},
+    {"clearDepthBuffer", bindMember<&VideoModule::clearDepthBuffer>, "() -> nothing"},
+    {"pushAttributes", bindMember<&VideoModule::pushAttributes>, "() -> nothing"},
+    {"popAttributes", bindMember<&VideoModule::popAttributes>, "() -> nothing"},
+    {"clearAttributes", bindMember<&VideoModule::clearAttributes>, "() -> nothing"},
+    {"clearAttributesStack", bindMember<&VideoModule::clearAttributesStack>, "() -> nothing"},
+    {"setAttrDepthTest", bindMember<&VideoModule::setAttrDepthTest>, "(b) -> nothing"},
+    {"setAttrDepthWrite", bindMember<&VideoModule::setAttrDepthWrite>, "(b) -> nothing"},
     {"setFont", withName<setFont>, "(s font name) -> nothing"},
     {"getTextWidth", video_getTextWidth, "(s text, n height) -> float"},
     {"print", video_print,
@@ -503,19 +444,22 @@ constexpr ScriptMethod kVideoMethods[] = {
      "float, the height of the printed lines; each form may start with (n x, n y), (n x, n y, n z) or (n "
      "left, n right, n y, n z); alignment is a TEXTALIGN_ constant (left when left out); the PRINTINFO gets "
      "the text's area, and with its shouldDraw false the text is only measured"},
-    {"setIsShowingFPS", setBool<&VideoModule::setIsShowingFPS>, "(b) -> nothing"},
-    {"setIsYDepth", setBool<&VideoModule::setIsYDepth>, "(b) -> nothing"},
-    {"getFPS", getInt<&VideoModule::getFPS>, "() -> int"},
-    {"setLineWidth", video_setLineWidth, "() or (n width) -> nothing; () sets the width 2"},
+    {"setIsShowingFPS", bindMember<&VideoModule::setIsShowingFPS>, "(b) -> nothing"},
+    {"setIsYDepth", bindMember<&VideoModule::setIsYDepth>, "(b) -> nothing"},
+    {"getFPS", bindMember<&VideoModule::getFPS>, "() -> int"},
+    {"setLineWidth", video_setLineWidth, "() or (n width) -> nothing; () sets the width 2",
+     "expecting parameters (void) or (REAL)"},
     {"loadTexture", withName<loadTexture>, "(s file name) -> nothing"},
-    {"deleteLoadedTextures", noArguments<&VideoModule::deleteLoadedTextures>, "() -> nothing"},
+    {"deleteLoadedTextures", bindMember<&VideoModule::deleteLoadedTextures>, "() -> nothing"},
     {"drawTexture", video_drawTexture,
      "(n x1, n y1, ... n x4, n y4, s texture name) or (n x1, n y1, n z1, ... n x4, n y4, n z4, s texture "
      "name) -> nothing; corners 1 to 4 are lower left, lower right, upper right, upper left; z 0 in the "
-     "first form"},
+     "first form",
+     "expecting parameters (8 REALs, string) or (12 REALs, string)"},
     {"restartVideo", video_restartVideo,
      "() or (i width, i height, b full screen) or (i width, i height, b full screen, i antialiasing) -> "
-     "nothing; width and height positive"},
+     "nothing; width and height positive",
+     "expecting parameters (void) or (int,int,bool) or (w,h,fs,aa)"},
 };
 }  // namespace
 
