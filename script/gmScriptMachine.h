@@ -235,8 +235,9 @@ class gmScriptMachine {
     // Returns the native status (kDone for a script function, or when the call could not be made
     // and the thread has died: check the thread's state).
     int32_t enterCall(gmScriptThread* thread, int32_t argCount);
-    // The run loop: runs [thread] from its resume position until it stops. 0 yielded or still
-    // running, 1 sleeping, 2 blocked, 3 finished or dead. A thread not running is not run.
+    // The run loop: runs [thread] from its resume position until it stops, and returns the state it
+    // stopped in: yielded or still running (kRunning), sleeping (kSleeping), blocked (kBlocked), or
+    // ended, finished or dead (kKilled; the error log tells which). A thread not running is not run.
     int32_t executeThread(gmScriptThread* thread, gmValue* returnValue = nullptr);
     // Machine time in ms, advanced only by Execute (wrapping).
     uint32_t getTime() const { return time_; }

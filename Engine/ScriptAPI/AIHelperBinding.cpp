@@ -119,4 +119,4 @@ constexpr ScriptMethod kMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kAIHelperType{ScriptType::AIHELPER, "AIHELPER", kMethods, {}, {}, nullptr, nullptr};
+const ScriptTypeTable kAIHelperType{.type = ScriptType::AIHELPER, .name = "AIHELPER", .methods = kMethods};

@@ -178,5 +178,7 @@ constexpr ScriptMethod kAudioMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kAudioType{ScriptType::AUDIO,          "AUDIO", kAudioMethods, {}, {}, nullptr,
-                                 destructHandle<AudioModule>};
+const ScriptTypeTable kAudioType{.type = ScriptType::AUDIO,
+                                 .name = "AUDIO",
+                                 .methods = kAudioMethods,
+                                 .destruct = destructHandle<AudioModule>};

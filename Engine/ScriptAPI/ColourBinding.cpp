@@ -246,8 +246,13 @@ constexpr ScriptMethod kColourManagerMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kColourType{ScriptType::COLOUR,  "COLOUR",     kColourMethods, {},
-                                  kColourConstructors, traceOneUnit, destructColour};
-const ScriptTypeTable kColourManagerType{
-    ScriptType::COLOURMANAGER,    "COLOURMANAGER", kColourManagerMethods, {}, {}, nullptr,
-    destructHandle<ColourManager>};
+const ScriptTypeTable kColourType{.type = ScriptType::COLOUR,
+                                  .name = "COLOUR",
+                                  .methods = kColourMethods,
+                                  .constructors = kColourConstructors,
+                                  .trace = traceOneUnit,
+                                  .destruct = destructColour};
+const ScriptTypeTable kColourManagerType{.type = ScriptType::COLOURMANAGER,
+                                         .name = "COLOURMANAGER",
+                                         .methods = kColourManagerMethods,
+                                         .destruct = destructHandle<ColourManager>};

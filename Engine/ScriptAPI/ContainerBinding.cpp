@@ -187,24 +187,18 @@ gmValue newTriggerContainer(gmScriptMachine& machine, gmHostObject* sequencerVal
                         new TriggerList(sequencerValue));
 }
 
-const ScriptTypeTable kEntityListContainerType{ScriptType::ENTITYLISTREFCONTAINER,
-                                               "ENTITYLISTREFCONTAINER",
-                                               kContainerMethods,
-                                               {},
-                                               {},
-                                               traceContainer,
-                                               destructContainer};
-const ScriptTypeTable kProcessListContainerType{ScriptType::PROCESSLISTREFCONTAINER,
-                                                "PROCESSLISTREFCONTAINER",
-                                                kContainerMethods,
-                                                {},
-                                                {},
-                                                traceContainer,
-                                                destructContainer};
-const ScriptTypeTable kSequencerTriggerListContainerType{ScriptType::SEQUENCERTRIGGERLISTREFCONTAINER,
-                                                         "SEQUENCERTRIGGERLISTREFCONTAINER",
-                                                         kContainerMethods,
-                                                         {},
-                                                         {},
-                                                         traceContainer,
-                                                         destructContainer};
+const ScriptTypeTable kEntityListContainerType{.type = ScriptType::ENTITYLISTREFCONTAINER,
+                                               .name = "ENTITYLISTREFCONTAINER",
+                                               .methods = kContainerMethods,
+                                               .trace = traceContainer,
+                                               .destruct = destructContainer};
+const ScriptTypeTable kProcessListContainerType{.type = ScriptType::PROCESSLISTREFCONTAINER,
+                                                .name = "PROCESSLISTREFCONTAINER",
+                                                .methods = kContainerMethods,
+                                                .trace = traceContainer,
+                                                .destruct = destructContainer};
+const ScriptTypeTable kSequencerTriggerListContainerType{.type = ScriptType::SEQUENCERTRIGGERLISTREFCONTAINER,
+                                                         .name = "SEQUENCERTRIGGERLISTREFCONTAINER",
+                                                         .methods = kContainerMethods,
+                                                         .trace = traceContainer,
+                                                         .destruct = destructContainer};

@@ -337,15 +337,14 @@ constexpr ScriptOperator kEntityOperators[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kEntityManagerType{
-    ScriptType::ENTITYMANAGER,    "ENTITYMANAGER", kEntityManagerMethods, {}, {}, nullptr,
-    destructHandle<EntityManager>};
+const ScriptTypeTable kEntityManagerType{.type = ScriptType::ENTITYMANAGER,
+                                         .name = "ENTITYMANAGER",
+                                         .methods = kEntityManagerMethods,
+                                         .destruct = destructHandle<EntityManager>};
 const ScriptTypeTable kEntityType{
-    ScriptType::ENTITY,
-    "ENTITY",
-    kEntityMethods,
-    kEntityOperators,
-    {},
-    nullptr,
-    destructHandle<Entity>,
-    "a == b: 1 when both are ENTITY values of the same entity (same object id), else 0"};
+    .type = ScriptType::ENTITY,
+    .name = "ENTITY",
+    .methods = kEntityMethods,
+    .operators = kEntityOperators,
+    .destruct = destructHandle<Entity>,
+    .operatorForms = "a == b: 1 when both are ENTITY values of the same entity (same object id), else 0"};

@@ -56,4 +56,4 @@ constexpr ScriptMethod kMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kGameBoardType{ScriptType::GAMEBOARD, "GAMEBOARD", kMethods, {}, {}, nullptr, nullptr};
+const ScriptTypeTable kGameBoardType{.type = ScriptType::GAMEBOARD, .name = "GAMEBOARD", .methods = kMethods};

@@ -10,63 +10,13 @@ int scriptCallMethod(gmScriptThread* thread, Class* target) {
         return usageError(thread);
     const std::string name = thread->getParam(0).getString()->getText();
     std::vector<MethodArgument> arguments;
-    for (int32_t i = 1; i < thread->getNumParams(); ++i) {
-        const gmValue value = thread->getParam(i);
-        const int32_t type = value.getType();
-        void* object = type >= kGmFirstUserType ? value.getHostObject()->getHostPointer() : nullptr;
-        MethodArgument argument;
-        if (value.isInt()) {
-            argument = MethodArgument::fromInt(value.getInt());
-        } else if (value.isFloat()) {
-            argument = MethodArgument::fromFloat(value.getFloat());
-        } else if (value.isString()) {
-            argument = MethodArgument::fromText(value.getString()->getText());
-        } else if (object != nullptr && type == scriptTypeId(ScriptType::ENTITY)) {
-            argument.kind = MethodArgument::kEntity;
-            argument.entity = static_cast<Entity*>(object);
-        } else if (object != nullptr && type == scriptTypeId(ScriptType::REALPOINT)) {
-            argument.kind = MethodArgument::kPoint;
-            argument.point.x = static_cast<RealPoint*>(object)->x;
-            argument.point.y = static_cast<RealPoint*>(object)->y;
-        } else if (object != nullptr && type == scriptTypeId(ScriptType::PROCESS)) {
-            argument.kind = MethodArgument::kProcess;
-            argument.process = static_cast<Process*>(object);
-        } else if (object != nullptr && type == scriptTypeId(ScriptType::SEQUENCER)) {
-            argument.kind = MethodArgument::kSequencer;
-            argument.sequencer = static_cast<Sequencer*>(object);
-        }
-        arguments.push_back(std::move(argument));
-    }
+    for (int32_t i = 1; i < thread->getNumParams(); ++i)
+        arguments.push_back(methodArgumentOf(thread->getMachine(), thread->getParam(i)));
     MethodArgument result;
     if (!target->callMethod(name, arguments, result))
         return kDone;
-    gmScriptMachine& machine = thread->getMachine();
-    switch (result.kind) {
-        case MethodArgument::kBool:
-            return pushBool(thread, result.intValue != 0);
-        case MethodArgument::kInt:
-            thread->pushInt(result.intValue);
-            break;
-        case MethodArgument::kFloat:
-            thread->pushFloat(result.floatValue);
-            break;
-        case MethodArgument::kEntity:
-            thread->push(referenceTo(machine, ScriptType::ENTITY, result.entity));
-            break;
-        case MethodArgument::kPoint:
-            return pushPoint(thread, RealPoint(result.point.x, result.point.y));
-        case MethodArgument::kProcess:
-            thread->push(referenceTo(machine, ScriptType::PROCESS, result.process));
-            break;
-        // A reference: the sequencer stays the engine's (or its first owner's).
-        case MethodArgument::kSequencer:
-            thread->push(referenceTo(machine, ScriptType::SEQUENCER, result.sequencer));
-            break;
-        case MethodArgument::kText:
-            return pushText(thread, result.text.c_str());
-        case MethodArgument::kNone:
-            break;
-    }
+    if (result.kind != MethodArgument::kNone)
+        thread->push(scriptValueOf(thread->getMachine(), result));
     return kDone;
 }
 

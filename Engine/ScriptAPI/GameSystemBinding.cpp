@@ -202,8 +202,11 @@ constexpr ScriptMethod kGameSystemMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kGmScriptModuleType{
-    ScriptType::GMSCRIPTMODULE,    "GMSCRIPTMODULE", kGmScriptMethods, {}, {}, nullptr,
-    destructHandle<GmScriptModule>};
-const ScriptTypeTable kGameSystemType{
-    ScriptType::GAMESYSTEM, "GAMESYSTEM", kGameSystemMethods, {}, {}, nullptr, destructHandle<GameSystem>};
+const ScriptTypeTable kGmScriptModuleType{.type = ScriptType::GMSCRIPTMODULE,
+                                          .name = "GMSCRIPTMODULE",
+                                          .methods = kGmScriptMethods,
+                                          .destruct = destructHandle<GmScriptModule>};
+const ScriptTypeTable kGameSystemType{.type = ScriptType::GAMESYSTEM,
+                                      .name = "GAMESYSTEM",
+                                      .methods = kGameSystemMethods,
+                                      .destruct = destructHandle<GameSystem>};

@@ -52,5 +52,5 @@ constexpr ScriptMethod kMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kInputType{ScriptType::INPUT,          "INPUT", kMethods, {}, {}, nullptr,
-                                 destructHandle<InputModule>};
+const ScriptTypeTable kInputType{
+    .type = ScriptType::INPUT, .name = "INPUT", .methods = kMethods, .destruct = destructHandle<InputModule>};

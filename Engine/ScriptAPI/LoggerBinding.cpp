@@ -55,4 +55,4 @@ constexpr ScriptMethod kMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kLoggerType{ScriptType::LOGGER, "LOGGER", kMethods};
+const ScriptTypeTable kLoggerType{.type = ScriptType::LOGGER, .name = "LOGGER", .methods = kMethods};

@@ -120,15 +120,16 @@ constexpr ScriptOperator kParticleOperators[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kParticleManagerType{
-    ScriptType::PARTICLEMANAGER,    "PARTICLEMANAGER", kManagerMethods, {}, {}, nullptr,
-    destructHandle<ParticleManager>};
-const ScriptTypeTable kParticleType{ScriptType::PARTICLE,
-                                    "PARTICLE",
-                                    kParticleMethods,
-                                    kParticleOperators,
-                                    {},
-                                    nullptr,
-                                    destructHandle<Particle>,
-                                    "members pos, vel, acc: REALPOINT referring to the particle's position, "
-                                    "velocity and acceleration; assigning a REALPOINT copies it in"};
+const ScriptTypeTable kParticleManagerType{.type = ScriptType::PARTICLEMANAGER,
+                                           .name = "PARTICLEMANAGER",
+                                           .methods = kManagerMethods,
+                                           .destruct = destructHandle<ParticleManager>};
+const ScriptTypeTable kParticleType{
+    .type = ScriptType::PARTICLE,
+    .name = "PARTICLE",
+    .methods = kParticleMethods,
+    .operators = kParticleOperators,
+    .destruct = destructHandle<Particle>,
+    .operatorForms =
+        "members pos, vel, acc: REALPOINT referring to the particle's position, "
+        "velocity and acceleration; assigning a REALPOINT copies it in"};

@@ -89,5 +89,7 @@ constexpr ScriptMethod kMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kPhysicsDataType{ScriptType::PHYSICSDATA,    "PHYSICSDATA", kMethods, {}, {}, nullptr,
-                                       destructHandle<PhysicsData>};
+const ScriptTypeTable kPhysicsDataType{.type = ScriptType::PHYSICSDATA,
+                                       .name = "PHYSICSDATA",
+                                       .methods = kMethods,
+                                       .destruct = destructHandle<PhysicsData>};

@@ -79,12 +79,12 @@ constexpr ScriptFunction kConstructors[] = {
 }  // namespace
 
 const ScriptTypeTable kPrintInfoType{
-    ScriptType::PRINTINFO,
-    "PRINTINFO",
-    {},
-    kOperators,
-    kConstructors,
-    traceOneUnit,
-    destructPrintInfo,
-    "members shouldDraw (bool; 0: Video.print only measures), left, right, top, bottom (float), read and "
-    "write; Video.print fills them with the area of the printed text"};
+    .type = ScriptType::PRINTINFO,
+    .name = "PRINTINFO",
+    .operators = kOperators,
+    .constructors = kConstructors,
+    .trace = traceOneUnit,
+    .destruct = destructPrintInfo,
+    .operatorForms =
+        "members shouldDraw (bool; 0: Video.print only measures), left, right, top, bottom (float), read and "
+        "write; Video.print fills them with the area of the printed text"};

@@ -42,5 +42,5 @@ constexpr ScriptMethod kMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kProcessType{ScriptType::PROCESS,    "PROCESS", kMethods, {}, {}, nullptr,
-                                   destructHandle<Process>};
+const ScriptTypeTable kProcessType{
+    .type = ScriptType::PROCESS, .name = "PROCESS", .methods = kMethods, .destruct = destructHandle<Process>};

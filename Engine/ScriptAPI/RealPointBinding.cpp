@@ -219,12 +219,14 @@ constexpr ScriptFunction kConstructors[] = {
 }  // namespace
 
 const ScriptTypeTable kRealPointType{
-    ScriptType::REALPOINT,
-    "REALPOINT",
-    kMethods,
-    kOperators,
-    kConstructors,
-    traceOneUnit,
-    destructPoint,
-    "members x, y: float, read and write (an int is converted); p + v, p - v, p * v, p / v with v an n or a "
-    "REALPOINT (component by component) -> new REALPOINT, with the REALPOINT on the left"};
+    .type = ScriptType::REALPOINT,
+    .name = "REALPOINT",
+    .methods = kMethods,
+    .operators = kOperators,
+    .constructors = kConstructors,
+    .trace = traceOneUnit,
+    .destruct = destructPoint,
+    .operatorForms =
+        "members x, y: float, read and write (an int is converted); p + v, p - v, p * v, p / v with v an n "
+        "or a "
+        "REALPOINT (component by component) -> new REALPOINT, with the REALPOINT on the left"};

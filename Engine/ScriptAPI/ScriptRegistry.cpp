@@ -22,20 +22,38 @@ constexpr const ScriptTypeTable* kTypeTables[] = {
 };
 static_assert(std::size(kTypeTables) == static_cast<std::size_t>(ScriptType::Count));
 
+// The engine object [Get] returns from the game system, with its own script handle slot.
+template <auto Get>
+ScriptGlobalTarget moduleTarget(GmScriptModule& module) {
+    auto* object = (module.getGameSystem()->*Get)();
+    return {object, &object->getScriptHandleSlot()};
+}
+// An object that is not an engine class (no script handle of its own) and outlives the machine.
+template <auto Get>
+ScriptGlobalTarget plainTarget(GmScriptModule& module) {
+    return {(module.getGameSystem()->*Get)(), nullptr};
+}
+ScriptGlobalTarget scriptModuleTarget(GmScriptModule& module) {
+    return {&module, &module.getScriptHandleSlot()};
+}
+ScriptGlobalTarget gameSystemTarget(GmScriptModule& module) {
+    return {module.getGameSystem(), &module.getGameSystem()->getScriptHandleSlot()};
+}
+
 // Input is last: the script module sets it (setInputGlobal) whenever the input module that scripts
 // see changes, so registerScriptAPI leaves it out.
 constexpr ScriptGlobalObject kGlobalObjects[] = {
-    {"GmScript", ScriptType::GMSCRIPTMODULE},
-    {"GameSystem", ScriptType::GAMESYSTEM},
-    {"Logger", ScriptType::LOGGER},
-    {"Video", ScriptType::VIDEO},
-    {"Audio", ScriptType::AUDIO},
-    {"EntityManager", ScriptType::ENTITYMANAGER},
-    {"ParticleManager", ScriptType::PARTICLEMANAGER},
-    {"AIHelper", ScriptType::AIHELPER},
-    {"ColourManager", ScriptType::COLOURMANAGER},
-    {"GameBoard", ScriptType::GAMEBOARD},
-    {"MainSequencer", ScriptType::SEQUENCER},
+    {"GmScript", ScriptType::GMSCRIPTMODULE, scriptModuleTarget},
+    {"GameSystem", ScriptType::GAMESYSTEM, gameSystemTarget},
+    {"Logger", ScriptType::LOGGER, plainTarget<&GameSystem::getLogger>},
+    {"Video", ScriptType::VIDEO, moduleTarget<&GameSystem::getVideoModule>},
+    {"Audio", ScriptType::AUDIO, moduleTarget<&GameSystem::getAudioModule>},
+    {"EntityManager", ScriptType::ENTITYMANAGER, moduleTarget<&GameSystem::getEntityManager>},
+    {"ParticleManager", ScriptType::PARTICLEMANAGER, moduleTarget<&GameSystem::getParticleManager>},
+    {"AIHelper", ScriptType::AIHELPER, plainTarget<&GameSystem::getAIHelper>},
+    {"ColourManager", ScriptType::COLOURMANAGER, moduleTarget<&GameSystem::getColourManager>},
+    {"GameBoard", ScriptType::GAMEBOARD, plainTarget<&GameSystem::getGameBoard>},
+    {"MainSequencer", ScriptType::SEQUENCER, moduleTarget<&GameSystem::getMainSequencer>},
     {"Input", ScriptType::INPUT},
 };
 
@@ -89,29 +107,17 @@ void registerScriptFunctionsAndTypes(gmScriptMachine& machine) {
 
 void registerScriptAPI(GmScriptModule& module) {
     gmScriptMachine& machine = module.getMachine();
-    GameSystem* gameSystem = module.getGameSystem();
     registerScriptFunctionsAndTypes(machine);
 
-    module.registerGlobalObject("GmScript", ScriptType::GMSCRIPTMODULE, static_cast<GmScriptModule*>(&module),
-                                module.getScriptHandleSlot());
-    module.registerGlobalObject("GameSystem", ScriptType::GAMESYSTEM, gameSystem,
-                                gameSystem->getScriptHandleSlot());
-    registerPlainGlobal(machine, "Logger", ScriptType::LOGGER, gameSystem->getLogger());
-    module.registerGlobalObject("Video", ScriptType::VIDEO, gameSystem->getVideoModule(),
-                                gameSystem->getVideoModule()->getScriptHandleSlot());
-    module.registerGlobalObject("Audio", ScriptType::AUDIO, gameSystem->getAudioModule(),
-                                gameSystem->getAudioModule()->getScriptHandleSlot());
-    module.registerGlobalObject("EntityManager", ScriptType::ENTITYMANAGER, gameSystem->getEntityManager(),
-                                gameSystem->getEntityManager()->getScriptHandleSlot());
-    module.registerGlobalObject("ParticleManager", ScriptType::PARTICLEMANAGER,
-                                gameSystem->getParticleManager(),
-                                gameSystem->getParticleManager()->getScriptHandleSlot());
-    registerPlainGlobal(machine, "AIHelper", ScriptType::AIHELPER, gameSystem->getAIHelper());
-    module.registerGlobalObject("ColourManager", ScriptType::COLOURMANAGER, gameSystem->getColourManager(),
-                                gameSystem->getColourManager()->getScriptHandleSlot());
-    registerPlainGlobal(machine, "GameBoard", ScriptType::GAMEBOARD, gameSystem->getGameBoard());
-    module.registerGlobalObject("MainSequencer", ScriptType::SEQUENCER, gameSystem->getMainSequencer(),
-                                gameSystem->getMainSequencer()->getScriptHandleSlot());
+    for (const ScriptGlobalObject& global : kGlobalObjects) {
+        if (global.find == nullptr)
+            continue;
+        const ScriptGlobalTarget target = global.find(module);
+        if (target.slot != nullptr)
+            module.registerGlobalObject(global.name, global.type, target.object, *target.slot);
+        else
+            registerPlainGlobal(machine, global.name, global.type, target.object);
+    }
 
     for (const ScriptConstant& constant : scriptConstants()) {
         machine.getGlobals()->setField(

@@ -17,9 +17,18 @@ struct ScriptConstant {
     bool isFloat;
 };
 
+// The engine object behind a global object, and the slot that keeps its script value (null for
+// objects that are not engine classes and outlive the machine: Logger, AIHelper, GameBoard).
+struct ScriptGlobalTarget {
+    void* object;
+    ScriptHandleSlot* slot;
+};
+
 struct ScriptGlobalObject {
     const char* name;
     ScriptType type;
+    // Finds the object on [module]'s game system; null for Input, which the module sets itself.
+    ScriptGlobalTarget (*find)(GmScriptModule& module) = nullptr;
 };
 
 std::span<const ScriptTypeTable* const> scriptTypeTables();

@@ -371,18 +371,24 @@ constexpr ScriptMethod kTriggerMethods[] = {
 
 }  // namespace
 
-const ScriptTypeTable kSequencerType{ScriptType::SEQUENCER,  "SEQUENCER",    kSequencerMethods,        {},
-                                     kSequencerConstructors, traceSequencer, destructHandle<Sequencer>};
+const ScriptTypeTable kSequencerType{.type = ScriptType::SEQUENCER,
+                                     .name = "SEQUENCER",
+                                     .methods = kSequencerMethods,
+                                     .constructors = kSequencerConstructors,
+                                     .trace = traceSequencer,
+                                     .destruct = destructHandle<Sequencer>};
 const ScriptTypeTable kSequencerActionType{
-    ScriptType::SEQUENCERACTION,
-    "SEQUENCERACTION",
-    kActionMethods,
-    kActionOperators,
-    kActionConstructors,
-    traceAction,
-    destructHandle<SequencerAction>,
-    "members: any name reads or writes the action's table (for actions made by SEQUENCERACTION); the "
-    "sequencer calls the table's execute() when a trigger fires"};
-const ScriptTypeTable kSequencerTriggerType{
-    ScriptType::SEQUENCERTRIGGER,    "SEQUENCERTRIGGER", kTriggerMethods, {}, {}, nullptr,
-    destructHandle<SequencerTrigger>};
+    .type = ScriptType::SEQUENCERACTION,
+    .name = "SEQUENCERACTION",
+    .methods = kActionMethods,
+    .operators = kActionOperators,
+    .constructors = kActionConstructors,
+    .trace = traceAction,
+    .destruct = destructHandle<SequencerAction>,
+    .operatorForms =
+        "members: any name reads or writes the action's table (for actions made by SEQUENCERACTION); the "
+        "sequencer calls the table's execute() when a trigger fires"};
+const ScriptTypeTable kSequencerTriggerType{.type = ScriptType::SEQUENCERTRIGGER,
+                                            .name = "SEQUENCERTRIGGER",
+                                            .methods = kTriggerMethods,
+                                            .destruct = destructHandle<SequencerTrigger>};

@@ -316,15 +316,18 @@ constexpr ScriptOperator kVertexOperators[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kShapeType{ScriptType::SHAPE,  "SHAPE",      kShapeMethods, {},
-                                 kShapeConstructors, traceOneUnit, destructShape};
+const ScriptTypeTable kShapeType{.type = ScriptType::SHAPE,
+                                 .name = "SHAPE",
+                                 .methods = kShapeMethods,
+                                 .constructors = kShapeConstructors,
+                                 .trace = traceOneUnit,
+                                 .destruct = destructShape};
 const ScriptTypeTable kShapeVertexType{
-    ScriptType::SHAPEVERTEX,
-    "SHAPEVERTEX",
-    {},
-    kVertexOperators,
-    {},
-    traceVertex,
-    destructVertex,
-    "members pos and texPos (REALPOINT referring to the vertex's x, y and u, v), x, y, z, u, v, alpha "
-    "(float), colour (COLOUR referring to the vertex's colour), read and write"};
+    .type = ScriptType::SHAPEVERTEX,
+    .name = "SHAPEVERTEX",
+    .operators = kVertexOperators,
+    .trace = traceVertex,
+    .destruct = destructVertex,
+    .operatorForms =
+        "members pos and texPos (REALPOINT referring to the vertex's x, y and u, v), x, y, z, u, v, alpha "
+        "(float), colour (COLOUR referring to the vertex's colour), read and write"};

@@ -105,7 +105,15 @@ constexpr ScriptFunction kLFOConstructors[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kAlarmType{ScriptType::ALARM,  "ALARM",      kAlarmMethods,        {},
-                                 kAlarmConstructors, traceOneUnit, destructHandle<Alarm>};
-const ScriptTypeTable kLFOType{ScriptType::LFO,  "LFO",        kLFOMethods,        {},
-                               kLFOConstructors, traceOneUnit, destructHandle<LFO>};
+const ScriptTypeTable kAlarmType{.type = ScriptType::ALARM,
+                                 .name = "ALARM",
+                                 .methods = kAlarmMethods,
+                                 .constructors = kAlarmConstructors,
+                                 .trace = traceOneUnit,
+                                 .destruct = destructHandle<Alarm>};
+const ScriptTypeTable kLFOType{.type = ScriptType::LFO,
+                               .name = "LFO",
+                               .methods = kLFOMethods,
+                               .constructors = kLFOConstructors,
+                               .trace = traceOneUnit,
+                               .destruct = destructHandle<LFO>};

@@ -463,5 +463,7 @@ constexpr ScriptMethod kVideoMethods[] = {
 };
 }  // namespace
 
-const ScriptTypeTable kVideoType{ScriptType::VIDEO,          "VIDEO", kVideoMethods, {}, {}, nullptr,
-                                 destructHandle<VideoModule>};
+const ScriptTypeTable kVideoType{.type = ScriptType::VIDEO,
+                                 .name = "VIDEO",
+                                 .methods = kVideoMethods,
+                                 .destruct = destructHandle<VideoModule>};

@@ -43,7 +43,7 @@ void GmScriptBaseObject::buildScriptTable() {
     if (function.getFunction()->isNative()) {
         finished = machine.enterCall(thread, 1) == kDone;
     } else if (machine.enterCall(thread, 1) == kDone) {
-        finished = machine.executeThread(thread, &returned) == 3;
+        finished = machine.executeThread(thread, &returned) == gmScriptThread::kKilled;
     }
     // A type function that stops on an error leaves the object without a table, and so without a
     // constructor call that would report it: its errors are reported here, under its own name.
@@ -118,7 +118,7 @@ void GmScriptBaseObject::finishCall(const char* name, gmScriptThread* thread, in
         if (native) {
             outcome.finished = true;
         } else {
-            outcome.finished = machine.executeThread(thread, &outcome.value) == 3;
+            outcome.finished = machine.executeThread(thread, &outcome.value) == gmScriptThread::kKilled;
         }
     }
     // [name] belongs to the caller and outlives the call, even when the method deleted this object.
@@ -148,71 +148,15 @@ bool GmScriptBaseObject::callScriptMethodWithArguments(const std::string& name,
     thread->push(function);
     int32_t argCount = 0;
     for (const MethodArgument& argument : arguments) {
-        gmValue value;
-        switch (argument.kind) {
-            case MethodArgument::kBool:
-                value = gmValue::makeInt(argument.intValue != 0 ? 1 : 0);
-                break;
-            case MethodArgument::kInt:
-                value = gmValue::makeInt(argument.intValue);
-                break;
-            case MethodArgument::kFloat:
-                value = gmValue::makeFloat(argument.floatValue);
-                break;
-            case MethodArgument::kEntity:
-                value = referenceTo(machine, ScriptType::ENTITY, argument.entity);
-                break;
-            case MethodArgument::kPoint:
-                value = newPointValue(machine, RealPoint(argument.point.x, argument.point.y));
-                break;
-            case MethodArgument::kProcess:
-                value = referenceTo(machine, ScriptType::PROCESS, argument.process);
-                break;
-            // A reference: the script never deletes a sequencer the engine handed it.
-            case MethodArgument::kSequencer:
-                value = referenceTo(machine, ScriptType::SEQUENCER, argument.sequencer);
-                break;
-            case MethodArgument::kText:
-                value = gmValue::makeString(machine.internString(argument.text.c_str()));
-                break;
-            case MethodArgument::kNone:
-                continue;
-        }
-        thread->push(value);
+        if (argument.kind == MethodArgument::kNone)
+            continue;
+        thread->push(scriptValueOf(machine, argument));
         ++argCount;
     }
     CallResult outcome;
     finishCall(name.c_str(), thread, argCount, firstEntry, &outcome);
     if (result == nullptr)
         return true;
-    *result = MethodArgument();
-    const gmValue& value = outcome.value;
-    if (!outcome.finished)
-        return true;
-    if (value.isInt()) {
-        *result = MethodArgument::fromInt(value.getInt());
-    } else if (value.isFloat()) {
-        *result = MethodArgument::fromFloat(value.getFloat());
-    } else if (value.isString()) {
-        *result = MethodArgument::fromText(value.getString()->getText());
-    } else if (value.getType() >= kGmFirstUserType) {
-        void* object = value.getHostObject()->getHostPointer();
-        const int32_t type = value.getType();
-        if (object == nullptr) {
-        } else if (type == scriptTypeId(ScriptType::ENTITY)) {
-            result->kind = MethodArgument::kEntity;
-            result->entity = static_cast<Entity*>(object);
-        } else if (type == scriptTypeId(ScriptType::REALPOINT)) {
-            result->kind = MethodArgument::kPoint;
-            result->point.x = static_cast<RealPoint*>(object)->x;
-            result->point.y = static_cast<RealPoint*>(object)->y;
-        } else if (type == scriptTypeId(ScriptType::PROCESS)) {
-            result->kind = MethodArgument::kProcess;
-            result->process = static_cast<Process*>(object);
-        } else if (type == scriptTypeId(ScriptType::SEQUENCER)) {
-            result->kind = MethodArgument::kSequencer;
-            result->sequencer = static_cast<Sequencer*>(object);
-        }
-    }
+    *result = outcome.finished ? methodArgumentOf(machine, outcome.value) : MethodArgument();
     return true;
 }

@@ -4,7 +4,7 @@
 
 GmScriptEntity::GmScriptEntity(const std::string& typeName, int typeID, bool isPlayer, GameSystem* gameSystem,
                                GmScriptModule* module)
-    : Entity(gameSystem, typeID, isPlayer), GmScriptBaseObject(typeName, ScriptType::ENTITY, module) {
+    : GmScriptEventForwarder(typeName, ScriptType::ENTITY, module, gameSystem, typeID, isPlayer) {
     addTypeName("GmScriptBaseObject");
     addTypeName("GmScriptEntity");
     buildScriptTable();
@@ -52,31 +52,4 @@ void GmScriptEntity::onEntityTouch(Entity* other) {
 }
 void GmScriptEntity::onEntityCollideWithGameBoard(int sides) {
     callScriptMethod("onEntityCollideWithGameBoard", {Argument::of(static_cast<int32_t>(sides))});
-}
-
-void GmScriptEntity::onEntityDelete(Entity* entity) {
-    callScriptMethod("onEntityDelete", {Argument::of(entity)});
-}
-void GmScriptEntity::onEntityCreate(Entity* entity) {
-    callScriptMethod("onEntityCreate", {Argument::of(entity)});
-}
-void GmScriptEntity::onEntityExplode(Entity* entity) {
-    callScriptMethod("onEntityExplode", {Argument::of(entity)});
-}
-void GmScriptEntity::onKeyPress(int keyCode) {
-    callScriptMethod("onKeyPress", {Argument::of(int32_t{keyCode})});
-}
-void GmScriptEntity::onKeyRelease(int keyCode) {
-    callScriptMethod("onKeyRelease", {Argument::of(int32_t{keyCode})});
-}
-void GmScriptEntity::onKeyType(int character) {
-    callScriptMethod("onKeyType", {Argument::of(int32_t{character})});
-}
-void GmScriptEntity::onAlarm(int alarmId) {
-    callScriptMethod("onAlarm", {Argument::of(int32_t{alarmId})});
-}
-
-bool GmScriptEntity::callMethod(const std::string& name, const std::vector<MethodArgument>& arguments,
-                                MethodArgument& result) {
-    return callScriptMethodWithArguments(name, arguments, &result);
 }

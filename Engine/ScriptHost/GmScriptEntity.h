@@ -2,9 +2,9 @@
 #pragma once
 
 #include "Engine/Entity.h"
-#include "Engine/ScriptHost/GmScriptBaseObject.h"
+#include "Engine/ScriptHost/GmScriptEventForwarder.h"
 
-class GmScriptEntity : public Entity, public GmScriptBaseObject {
+class GmScriptEntity : public GmScriptEventForwarder<Entity> {
   public:
     GmScriptEntity(const std::string& typeName, int typeID, bool isPlayer, GameSystem* gameSystem,
                    GmScriptModule* module);
@@ -18,17 +18,6 @@ class GmScriptEntity : public Entity, public GmScriptBaseObject {
     void onEntityCollide(Entity* other) override;
     void onEntityTouch(Entity* other) override;
     void onEntityCollideWithGameBoard(int sides) override;
-
-    void onEntityDelete(Entity* entity) override;
-    void onEntityCreate(Entity* entity) override;
-    void onEntityExplode(Entity* entity) override;
-    void onKeyPress(int keyCode) override;
-    void onKeyRelease(int keyCode) override;
-    void onKeyType(int character) override;
-    void onAlarm(int alarmId) override;
-
-    bool callMethod(const std::string& name, const std::vector<MethodArgument>& arguments,
-                    MethodArgument& result) override;
 
   protected:
     gmValue makeOwnerValue() override;

@@ -5,7 +5,7 @@
 #include "Engine/ScriptHost/GmScriptModule.h"
 
 GmScriptProcess::GmScriptProcess(const std::string& name, GameSystem* gameSystem, GmScriptModule* module)
-    : Process(name, gameSystem), GmScriptBaseObject(name, ScriptType::PROCESS, module) {
+    : GmScriptEventForwarder(name, ScriptType::PROCESS, module, name, gameSystem) {
     addTypeName("GmScriptBaseObject");
     addTypeName("GmScriptProcess");
     buildScriptTable();
@@ -50,31 +50,4 @@ void GmScriptProcess::onEntityTouch(Entity* a, Entity* b) {
 // A process hears which entity hit the board, not which sides.
 void GmScriptProcess::onEntityCollideWithGameBoard(Entity* entity, int) {
     callScriptMethod("onEntityCollideWithGameBoard", {Argument::of(entity)});
-}
-
-void GmScriptProcess::onEntityDelete(Entity* entity) {
-    callScriptMethod("onEntityDelete", {Argument::of(entity)});
-}
-void GmScriptProcess::onEntityCreate(Entity* entity) {
-    callScriptMethod("onEntityCreate", {Argument::of(entity)});
-}
-void GmScriptProcess::onEntityExplode(Entity* entity) {
-    callScriptMethod("onEntityExplode", {Argument::of(entity)});
-}
-void GmScriptProcess::onKeyPress(int keyCode) {
-    callScriptMethod("onKeyPress", {Argument::of(int32_t{keyCode})});
-}
-void GmScriptProcess::onKeyRelease(int keyCode) {
-    callScriptMethod("onKeyRelease", {Argument::of(int32_t{keyCode})});
-}
-void GmScriptProcess::onKeyType(int character) {
-    callScriptMethod("onKeyType", {Argument::of(int32_t{character})});
-}
-void GmScriptProcess::onAlarm(int alarmId) {
-    callScriptMethod("onAlarm", {Argument::of(int32_t{alarmId})});
-}
-
-bool GmScriptProcess::callMethod(const std::string& name, const std::vector<MethodArgument>& arguments,
-                                 MethodArgument& result) {
-    return callScriptMethodWithArguments(name, arguments, &result);
 }

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "Engine/Process.h"
-#include "Engine/ScriptHost/GmScriptBaseObject.h"
+#include "Engine/ScriptHost/GmScriptEventForwarder.h"
 
-class GmScriptProcess : public Process, public GmScriptBaseObject {
+class GmScriptProcess : public GmScriptEventForwarder<Process> {
   public:
     GmScriptProcess(const std::string& name, GameSystem* gameSystem, GmScriptModule* module);
     ~GmScriptProcess() override;
@@ -17,17 +17,6 @@ class GmScriptProcess : public Process, public GmScriptBaseObject {
     void onEntityCollide(Entity* a, Entity* b) override;
     void onEntityTouch(Entity* a, Entity* b) override;
     void onEntityCollideWithGameBoard(Entity* entity, int sideFlags) override;
-
-    void onEntityDelete(Entity* entity) override;
-    void onEntityCreate(Entity* entity) override;
-    void onEntityExplode(Entity* entity) override;
-    void onKeyPress(int keyCode) override;
-    void onKeyRelease(int keyCode) override;
-    void onKeyType(int character) override;
-    void onAlarm(int alarmId) override;
-
-    bool callMethod(const std::string& name, const std::vector<MethodArgument>& arguments,
-                    MethodArgument& result) override;
 
   protected:
     gmValue makeOwnerValue() override;

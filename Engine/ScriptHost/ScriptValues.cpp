@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "Engine/Colour.h"
+#include "Engine/Entity.h"
+#include "Engine/Process.h"
 #include "Engine/RealPoint.h"
+#include "Engine/Sequencer.h"
 
 namespace {
 // The machine frees values in any order and never while native code holds a raw pointer, so a
@@ -93,4 +96,57 @@ gmValue newPointValue(gmScriptMachine& machine, const RealPoint& point) {
 gmValue newColourValue(gmScriptMachine& machine, const Colour& colour) {
     return gmValue::makeHostObject(
         machine.newHostObject(new Colour(colour), scriptTypeId(ScriptType::COLOUR)));
+}
+
+gmValue scriptValueOf(gmScriptMachine& machine, const MethodArgument& argument) {
+    switch (argument.kind) {
+        case MethodArgument::kBool:
+            return gmValue::makeInt(argument.intValue != 0 ? 1 : 0);
+        case MethodArgument::kInt:
+            return gmValue::makeInt(argument.intValue);
+        case MethodArgument::kFloat:
+            return gmValue::makeFloat(argument.floatValue);
+        case MethodArgument::kEntity:
+            return referenceTo(machine, ScriptType::ENTITY, argument.entity);
+        case MethodArgument::kPoint:
+            return newPointValue(machine, RealPoint(argument.point.x, argument.point.y));
+        case MethodArgument::kProcess:
+            return referenceTo(machine, ScriptType::PROCESS, argument.process);
+        case MethodArgument::kSequencer:
+            return referenceTo(machine, ScriptType::SEQUENCER, argument.sequencer);
+        case MethodArgument::kText:
+            return gmValue::makeString(machine.internString(argument.text.c_str()));
+        case MethodArgument::kNone:
+            break;
+    }
+    return gmValue();
+}
+
+MethodArgument methodArgumentOf(gmScriptMachine&, const gmValue& value) {
+    if (value.isInt())
+        return MethodArgument::fromInt(value.getInt());
+    if (value.isFloat())
+        return MethodArgument::fromFloat(value.getFloat());
+    if (value.isString())
+        return MethodArgument::fromText(value.getString()->getText());
+    MethodArgument argument;
+    const int32_t type = value.getType();
+    void* object = type >= kGmFirstUserType ? value.getHostObject()->getHostPointer() : nullptr;
+    if (object == nullptr)
+        return argument;
+    if (type == scriptTypeId(ScriptType::ENTITY)) {
+        argument.kind = MethodArgument::kEntity;
+        argument.entity = static_cast<Entity*>(object);
+    } else if (type == scriptTypeId(ScriptType::REALPOINT)) {
+        argument.kind = MethodArgument::kPoint;
+        argument.point.x = static_cast<RealPoint*>(object)->x;
+        argument.point.y = static_cast<RealPoint*>(object)->y;
+    } else if (type == scriptTypeId(ScriptType::PROCESS)) {
+        argument.kind = MethodArgument::kProcess;
+        argument.process = static_cast<Process*>(object);
+    } else if (type == scriptTypeId(ScriptType::SEQUENCER)) {
+        argument.kind = MethodArgument::kSequencer;
+        argument.sequencer = static_cast<Sequencer*>(object);
+    }
+    return argument;
 }

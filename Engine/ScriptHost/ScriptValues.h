@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "Engine/MethodArgument.h"
 #include "Engine/ScriptHandleSlot.h"
 #include "Engine/ScriptHost/ScriptTypeList.h"
 #include "script/gmHostObject.h"
@@ -62,3 +63,13 @@ void destructPoint(gmScriptMachine& machine, gmHostObject* object);
 // New REALPOINT and COLOUR values owned by the script.
 gmValue newPointValue(gmScriptMachine& machine, const RealPoint& point);
 gmValue newColourValue(gmScriptMachine& machine, const Colour& colour);
+
+// ---- MethodArgument values ------------------------------------------------------------------
+// callMethod's arguments and results cross between engine and scripts through these two.
+
+// The script value for [argument]: engine objects as references (the script never deletes a
+// process or sequencer handed to it this way), a point as a new REALPOINT, null for none.
+gmValue scriptValueOf(gmScriptMachine& machine, const MethodArgument& argument);
+// The MethodArgument for [value]: an int, float, string, ENTITY, REALPOINT, PROCESS or SEQUENCER;
+// none for any other value and for an engine object that is gone.
+MethodArgument methodArgumentOf(gmScriptMachine& machine, const gmValue& value);
