@@ -8,9 +8,10 @@
 #   ```LANG file=NAME
 #                  a file of the document's game folder (a later block of the same name replaces
 #                  an earlier one); such a folder is run by an ```output headless ticks=N block
-#                  (the engine plays it headless from source for N ticks and must print exactly
-#                  that block, standard output and standard error together), or by the document's
-#                  own test (the guide's game: tests/guide/run_guide.sh)
+#                  after it (text may stand between): the engine plays the folder as it stands
+#                  headless from source for N ticks and must print exactly that block, standard
+#                  output and standard error together; file blocks with no such block after them
+#                  are left to the document's own test (the guide's game: tests/guide/run_guide.sh)
 # Any other ```gm block, or an ```output block that follows no example, fails the test.
 #   run_doc_examples.sh TACT TACT_SCRIPT DOCS_DIR
 set -euo pipefail
@@ -42,7 +43,7 @@ for document in documents:
         options = dict(word.split("=", 1) for word in info[1:] if "=" in word)
         flags = [word for word in info[1:] if "=" not in word]
         if language == "output":
-            if pending is None or text[pending[3]:start].strip():
+            if pending is None or (pending[0] == "script" and text[pending[3]:start].strip()):
                 failures.append(where + ": an output block that follows no example")
                 pending = None
                 continue
