@@ -9,8 +9,9 @@
 #                  a file of the document's game folder (a later block of the same name replaces
 #                  an earlier one); such a folder is run by an ```output headless ticks=N block
 #                  after it (text may stand between): the engine plays the folder as it stands
-#                  headless from source for N ticks and must print exactly that block, standard
-#                  output and standard error together; file blocks with no such block after them
+#                  headless from source for N ticks (with "input=FILE", pressing the keys of the
+#                  folder's FILE) and must print exactly that block, standard output and standard
+#                  error together; file blocks with no such block after them
 #                  are left to the document's own test (the guide's game: tests/guide/run_guide.sh)
 # Any other ```gm block, or an ```output block that follows no example, fails the test.
 #   run_doc_examples.sh TACT TACT_SCRIPT DOCS_DIR
@@ -43,8 +44,12 @@ for document in documents:
         options = dict(word.split("=", 1) for word in info[1:] if "=" in word)
         flags = [word for word in info[1:] if "=" not in word]
         if language == "output":
-            if pending is None or (pending[0] == "script" and text[pending[3]:start].strip()):
+            if pending is None:
                 failures.append(where + ": an output block that follows no example")
+                continue
+            if pending[0] == "script" and text[pending[3]:start].strip():
+                failures.append("%s:%d: text stands between the gm example and its output block"
+                                % (name, pending[2]))
                 pending = None
                 continue
             number += 1
@@ -61,7 +66,10 @@ for document in documents:
                 for fileName, contents in game.items():
                     os.makedirs(os.path.dirname(os.path.join(folder, fileName)), exist_ok=True)
                     open(os.path.join(folder, fileName), "w").write(contents)
-                command = [tact, "--headless", "--source", "--ticks", options["ticks"], "."]
+                command = [tact, "--headless", "--source", "--ticks", options["ticks"]]
+                if "input" in options:
+                    command += ["--input", options["input"]]
+                command.append(".")
             try:
                 run = subprocess.run(command, cwd=folder, env=env, stdout=subprocess.PIPE,
                                      stderr=subprocess.STDOUT, timeout=60)
