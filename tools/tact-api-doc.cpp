@@ -105,8 +105,10 @@ per millisecond per millisecond, turning speeds radians per millisecond.
 - **Steering.** `thrust()`, `reverseThrust()`, `rotateLeft()`, `rotateRight()` and `brake()` ask
   for one tick's worth; the body applies them at the physics step of that tick, with
   `setThrustAcc`, `setRotateAcc` and `setBrakeAcc`, up to `setMaxSpeed` (default 0.7) and
-  `setMaxRotateSpeed` (default one turn in three seconds). Above the maximum speed only a share
-  of the excess is kept each tick (`setMaxVelocityDecayRate`).
+  `setMaxRotateSpeed` (default one turn in three seconds). A body faster than its maximum (after
+  `setVel`, or a push) keeps a share exp(-rate x 16.67) of the excess each tick, with the rate of
+  `setMaxVelocityDecayRate`; by default it keeps none, so a body set to move faster than its
+  maximum is cut down to it at once: raise `setMaxSpeed` for fast bullets.
 - **Velocity decay** is on by default: every tick the velocity is multiplied by
   exp(-rate x 16.67) with a rate of 0.0033 per ms, about 5% lost a tick, so a pushed body slows
   down and stops. `setVelocityDecayRate(0)` turns it off (a body keeps its velocity for ever);
@@ -138,11 +140,12 @@ sets it later.
 
 ### The sequencer
 
-A sequencer (`MainSequencer`, or `SEQUENCER(GameSystem)`) plays triggers in time with music. Its
+A sequencer plays triggers in time with music: `MainSequencer`, which the engine starts with the
+game, or one made with `SEQUENCER(GameSystem)`, which stands before its first step until `start()`. Its
 time is counted in steps of a thirty-second note: 8 steps a beat, at `setBPM` beats a minute
 (default 120, so a step is 62.5 ms). Steps make patterns of `setNumStepsPerPattern` steps
 (default 32, one bar of four beats), and `setLoopLen` patterns (default 1) make the loop it plays
-round and round. It stands still until `start()` (`restart()` starts it from the top).
+round and round; `stop()` holds it, `start()` goes on and `restart()` starts from the top.
 
 - `setTrigger(step, action)` puts an action on a step counted in thirty-seconds from the start of
   the loop (`setTrigger(pattern, step, action)` within a pattern); with `looped` true it runs on
