@@ -75,6 +75,10 @@ the ints 0 and 1.
 constexpr const char* kModels = R"md(
 ## The models behind the methods
 
+The functions the engine calls on a game's processes, entities, particles and sequencer actions,
+and the order of one tick, are in [callbacks.md](callbacks.md); the script language itself is in
+[language.md](language.md). The methods below assume these models.
+
 ### The board and the camera
 
 Entities live on the game board, a rectangle in board units: by default from (-2399, -1339) to
@@ -119,8 +123,9 @@ per millisecond per millisecond, turning speeds radians per millisecond.
   pushes nothing and is not pushed. `setIsCollidable(false)`: no contacts at all.
 - **Collision categories.** A body is in the categories of `setCollisionCategory(bits)` (default
   1) and meets the categories of `setCategoriesToCollideWith(bits)` (default 65535, all 16). Two
-  bodies touch only when each one's category is among the other's: give bullets category 2 and
-  let them collide with 4 (enemies) only, and they pass through each other and the player.
+  bodies touch only when each one's category is among the other's: put the enemies in category
+  4, give bullets category 2 and let them collide with 4 only, and the bullets pass through each
+  other and the player.
 
 ### The sampler
 
@@ -141,9 +146,9 @@ sets it later.
 ### The sequencer
 
 A sequencer plays triggers in time with music: `MainSequencer`, which the engine starts with the
-game, or one made with `SEQUENCER(GameSystem)`, which stands before its first step until `start()`. Its
-time is counted in steps of a thirty-second note: 8 steps a beat, at `setBPM` beats a minute
-(default 120, so a step is 62.5 ms). Steps make patterns of `setNumStepsPerPattern` steps
+game, or one made with `SEQUENCER(GameSystem)`, which stands before its first step until
+`start()`. Its time is counted in steps of a thirty-second note: 8 steps a beat, at `setBPM`
+beats a minute (default 120, so a step is 62.5 ms). Steps make patterns of `setNumStepsPerPattern` steps
 (default 32, one bar of four beats), and `setLoopLen` patterns (default 1) make the loop it plays
 round and round; `stop()` holds it, `start()` goes on and `restart()` starts from the top.
 
