@@ -71,6 +71,115 @@ are values of that script type; `any...` is any number of values of any type. `b
 the ints 0 and 1.
 )";
 
+// The models the methods assume, printed as they are after the introduction.
+constexpr const char* kModels = R"md(
+## The models behind the methods
+
+The functions the engine calls on a game's processes, entities, particles and sequencer actions,
+and the order of one tick, are in [callbacks.md](callbacks.md); the script language itself is in
+[language.md](language.md). The methods below assume these models.
+
+### The board and the camera
+
+Entities live on the game board, a rectangle in board units: by default from (-2399, -1339) to
+(2399, 1339), so (0, 0) is its middle and y points up (`GameBoard.setMinPos`, `setMaxPos` change
+it). An entity bounded to the board (the default) is put back inside when its body crosses an
+edge, and its `onEntityCollideWithGameBoard` is called.
+
+The world is seen through a camera looking down the z axis from `Video.setCameraPos(x, y, z)`
+(default (0, 0, 2688)). At height z the view shows a region z board units high and z times the
+aspect ratio wide, centred on (x, y): the default z with the engine's 16:9 shows about 4779 x
+2688, the whole default board. Halve z to zoom in twice as close. The four views, each of which
+resets the transformation (`translate`, `rotateZ`... start again from it):
+
+| view | coordinates | used for |
+|---|---|---|
+| `setupWorldView` | board units, in perspective through the camera | the world; `draw` and `drawAlpha` of entities and particles run in it |
+| `setupWorldOrthoView` | board units, the whole board from min to max, no perspective, no camera | maps, overviews |
+| `setupOrthoView` | the drawing area from (0, 0) bottom left to (1, 1) top right | text and panels in `postDraw` |
+| `setupAspectRatioOrthoView` | x from -aspect/2 to aspect/2, y from -0.5 to 0.5, (0, 0) the middle | shapes that must stay square on the screen |
+
+### The body
+
+Every entity has a body (`getPhysicsData()`): a circle (`setAsCircle(radius)`) or a rectangle
+(`setAsRect(width, height)`) in board units. Positions are board units, velocities and speeds
+**board units per millisecond** (a speed of 0.5 moves 8.33 units a tick), accelerations units
+per millisecond per millisecond, turning speeds radians per millisecond.
+
+- **Steering.** `thrust()`, `reverseThrust()`, `rotateLeft()`, `rotateRight()` and `brake()` ask
+  for one tick's worth; the body applies them at the physics step of that tick, with
+  `setThrustAcc`, `setRotateAcc` and `setBrakeAcc`, up to `setMaxSpeed` (default 0.7) and
+  `setMaxRotateSpeed` (default one turn in three seconds). A body faster than its maximum (after
+  `setVel`, or a push) keeps a share exp(-rate x 16.67) of the excess each tick, with the rate of
+  `setMaxVelocityDecayRate`; by default it keeps none, so a body set to move faster than its
+  maximum is cut down to it at once: raise `setMaxSpeed` for fast bullets.
+- **Velocity decay** is on by default: every tick the velocity is multiplied by
+  exp(-rate x 16.67) with a rate of 0.0033 per ms, about 5% lost a tick, so a pushed body slows
+  down and stops. `setVelocityDecayRate(0)` turns it off (a body keeps its velocity for ever);
+  `setRotationDecayRate` does the same for turning.
+- **Static bodies.** `setMass(0)` makes a body static: it never moves and pushes what hits it.
+  The default mass is 0.001.
+- **Sensors.** `setIsSensor(true)`: the body reports `onEntityCollide` and `onEntityTouch` but
+  pushes nothing and is not pushed. `setIsCollidable(false)`: no contacts at all.
+- **Collision categories.** A body is in the categories of `setCollisionCategory(bits)` (default
+  1) and meets the categories of `setCategoriesToCollideWith(bits)` (default 65535, all 16). Two
+  bodies touch only when each one's category is among the other's: put the enemies in category
+  4, give bullets category 2 and let them collide with 4 only, and the bullets pass through each
+  other and the player.
+
+### The sampler
+
+`Audio.playSound` starts a voice of a sound file (loaded by `loadSound`, or on first use) and
+returns its id. A note says the pitch in semitones: `BASE_NOTE` (96) always plays the sound at its
+own pitch; any other note plays it at note minus the sound's base note semitones (the base note
+is `loadSound`'s second argument, 48 by default): with the default, note 60 is an octave up and
+36 an octave down. Pan goes from -1 (left) to 1 (right), volume from 0 to 1 (times the SFX
+volume).
+
+The gate time is how long the voice plays, in milliseconds: once it has played that long, it is
+muted and removed 100 ms later. `playSound(name)` and `playSound(name, pan, volume)` have no
+gate, nor does a gate time of 0: **a voice without a gate loops until it is stopped**
+(`stopVoice(id)`, `stopAllVoices()`, or unloading its sound). For a sound played once, give the
+gate time of its length: `Audio.playSound("shoot.wav", BASE_NOTE, 270, 0, 1)`; `setVoiceGateTime`
+sets it later.
+
+### The sequencer
+
+A sequencer plays triggers in time with music: `MainSequencer`, which the engine starts with the
+game, or one made with `SEQUENCER(GameSystem)`, which stands before its first step until
+`start()`. Its time is counted in steps of a thirty-second note: 8 steps a beat, at `setBPM`
+beats a minute (default 120, so a step is 62.5 ms). Steps make patterns of `setNumStepsPerPattern` steps
+(default 32, one bar of four beats), and `setLoopLen` patterns (default 1) make the loop it plays
+round and round; `stop()` holds it, `start()` goes on and `restart()` starts from the top.
+
+- `setTrigger(step, action)` puts an action on a step counted in thirty-seconds from the start of
+  the loop (`setTrigger(pattern, step, action)` within a pattern); with `looped` true it runs on
+  every round, otherwise once and it is removed.
+- `setTrigger16` takes its step in sixteenth notes (step 4 is the second beat), so a 16-step
+  drum pattern is written as it reads; `getCurrentStep16` and `gotoStep16` count the same way.
+- `setTriggerOnNext(noteLength, action)` puts it on the next boundary of a note length
+  (`THIRTYSECOND_NOTE` 1 step, `SIXTEENTH_NOTE` 2, `EIGHTH_NOTE` 4, `QUARTER_NOTE` 8,
+  `HALF_NOTE` 16, `WHOLE_NOTE` 32): an explosion lands on the beat.
+
+The sequencer's clock runs at 120 updates a second, apart from the ticks, and stops while the
+game is paused; see callbacks.md for the action's `execute`.
+
+### The log
+
+The engine's log is kept in memory: engine messages (sounds loaded, files missing), script errors
+with their call stack, `GameSystem.trace(...)` and `Logger.logText(...)`. The console (`~`) shows
+its last lines, and script errors also go to standard error; `print` goes only to standard
+output. `Logger.getOutput()` gives the lines to a script, and `Logger.outputToFile(name)` writes
+them all to a file of that name in the game folder (it logs "Writing output to NAME" first).
+Failures of the engine itself that it cannot log (a sound that cannot play) go to `debug.log` in
+the game folder.
+
+A headless run (`tact --headless --ticks N --input FILE`, see the README) logs "Headless run:
+virtual clock, random seeds fixed at 5489" among its first lines. With the same game and the same
+keys two headless runs print and log the same; write the log with `Logger.outputToFile` before the
+last tick to compare runs.
+)md";
+
 // A table cell: pipes would end the cell.
 std::string cell(const char* text) {
     std::string out;
@@ -187,6 +296,7 @@ int main(int argc, char** argv) {
 
     std::ostringstream text;
     text << kIntroduction;
+    text << kModels;
     writeTypes(text);
     writeGlobalObjects(text);
     writeGlobalFunctions(text);
