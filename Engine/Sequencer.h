@@ -6,6 +6,7 @@
 
 #include <list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Engine/Alarm.h"
@@ -36,8 +37,11 @@ class Sequencer : public LinkedObject {
 
     // The sequencer clock: advances every sequencer in registration order, then gives each a
     // second firing pass so a trigger an action set on the position just played fires in the
-    // same clock tick.
-    static void updateAll(float deltaMS);
+    // same clock tick. With [tickTimeMS], the game time of this clock tick, the audio module's
+    // ideal time is set before each firing: a new step's is the tick's less the step alarm's
+    // overshoot (when the step was due), a second pass's on a sequencer that did not step is the
+    // tick's.
+    static void updateAll(float deltaMS, std::optional<double> tickTimeMS = std::nullopt);
     // True while updateAll runs.
     static bool isInUpdate();
 
@@ -105,7 +109,7 @@ class Sequencer : public LinkedObject {
     };
 
     // One clock tick: at most one step, firing the triggers of the new position.
-    void update(float deltaMS);
+    void update(float deltaMS, std::optional<double> tickTimeMS);
     // Pass 0 considers every trigger at the current position, pass 1 only the armed ones.
     void fireCurrentPosition(bool armedOnly);
     Position toPosition(int absoluteStep) const;
@@ -126,6 +130,8 @@ class Sequencer : public LinkedObject {
     int loopLength_ = 1;
     bool running_ = false;
     Alarm stepAlarm_;
+    // The game time the current firing ideally happens at, when the clock tells it.
+    std::optional<double> firingTimeMS_;
     // Sorted by (pattern, step); insertion order within a position.
     std::list<SequencerTrigger> triggers_;
 
