@@ -42,7 +42,7 @@ constexpr const char* kUsage =
     "  --stats            at the end, print the median time of a tick and of its phases, and the\n"
     "                     sound output's latency, underruns, late voices and clipped samples\n"
     "  --audio-out FILE   write the sound the run rendered to the WAV file FILE (frame 0 is tick 0)\n"
-    "  --audio-period MS  the sound output period in ms, 1 to 20 (default 2.9); the latency follows\n"
+    "  --audio-period MS  the sound output period in ms, 1 to 20 (default 5.8); the latency follows\n"
     "  --process NAME     start the native process NAME instead of Main (also TACT_MAIN_PROCESS)\n"
     "  --help             show this text\n";
 

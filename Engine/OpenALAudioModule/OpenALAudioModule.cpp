@@ -9,12 +9,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <thread>
 
 #include "Engine/DebugLog.h"
 #include "Engine/FatalError.h"
@@ -88,8 +90,8 @@ bool alSucceeded() {
 // the tick, and actions of sequencer steps that ideally came up to a tick and one sequencer step
 // earlier run after it.
 constexpr double kSchedulingMarginMS = UPDATE_INTERVAL_MS + SEQUENCER_STEP_MS;
-// A device's stream buffers beyond the queue, for a slow tick.
-constexpr int kSpareBuffers = 2;
+// Stream buffers a device keeps queued: the feeding thread tops them up twice a period.
+constexpr int kQueuePeriods = 4;
 // An update renders at most this much; longer stalls skip their time.
 constexpr double kMaxRenderMS = 1000.0;
 }  // namespace
@@ -103,6 +105,13 @@ struct OpenALAudioModule::Library {
     std::vector<ALuint> buffers;
     std::vector<ALuint> freeBuffers;
     bool streaming = false;  // the source was started and should be playing
+    bool anchored = false;   // the stream has started (see anchorStream)
+    std::chrono::steady_clock::time_point anchorTime;
+    int64_t anchorFrame = 0;
+    int64_t handedFrames = 0;  // stream frames queued (or skipped) since the anchor
+    int queuedBuffers = 0;
+    std::thread feeder;
+    bool stopFeeding = false;
     std::vector<float> block;
     std::vector<int16_t> pcm;
     SNDFILE* output = nullptr;
@@ -121,6 +130,13 @@ OpenALAudioModule::OpenALAudioModule(GameSystem* gameSystem, OpenALAudioSettings
 }
 
 OpenALAudioModule::~OpenALAudioModule() {
+    if (library_->feeder.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            library_->stopFeeding = true;
+        }
+        library_->feeder.join();
+    }
     releaseAll();
     closeDevice();
     if (library_->output != nullptr)
@@ -130,6 +146,7 @@ OpenALAudioModule::~OpenALAudioModule() {
 void OpenALAudioModule::setOutputPeriodMS(float periodMS) {
     if (std::isnan(periodMS))
         return;
+    std::lock_guard<std::mutex> lock(mutex_);
     const float ms = std::clamp(periodMS, kMinPeriodMS, kMaxPeriodMS);
     settings_.periodFrames = std::max(1, static_cast<int>(std::lround(ms * settings_.mixingRate / 1000.0f)));
 }
@@ -143,9 +160,7 @@ int OpenALAudioModule::getVoiceLimit() const {
 }
 
 int OpenALAudioModule::getQueueFrames() const {
-    const int period = settings_.periodFrames;
-    const int tick = static_cast<int>(std::ceil(settings_.mixingRate * UPDATE_INTERVAL_MS / 1000.0));
-    return period * ((tick + period - 1) / period + 1);
+    return settings_.periodFrames * kQueuePeriods;
 }
 
 float OpenALAudioModule::getOutputLatencyMS() const {
@@ -156,6 +171,7 @@ float OpenALAudioModule::getOutputLatencyMS() const {
 }
 
 AudioModule::OutputFigures OpenALAudioModule::getOutputFigures() const {
+    std::lock_guard<std::mutex> lock(mutex_);
     OutputFigures figures;
     figures.latencyMS = getOutputLatencyMS();
     figures.underruns = underruns_;
@@ -177,6 +193,7 @@ bool OpenALAudioModule::writeOutputTo(const std::string& path, std::string& erro
     }
     // Full scale and beyond is written as full scale, not wrapped round.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    std::lock_guard<std::mutex> lock(mutex_);
     if (library_->output != nullptr)
         sf_close(library_->output);
     library_->output = file;
@@ -202,8 +219,11 @@ bool OpenALAudioModule::makeCurrent() {
 }
 
 bool OpenALAudioModule::init() {
-    if (library_->context == nullptr && library_->inMemory)
+    if (library_->context == nullptr && library_->inMemory) {
         openDevice();
+        if (!library_->inMemory)
+            library_->feeder = std::thread([this] { feedLoop(); });
+    }
     return AudioModule::init();
 }
 
@@ -288,6 +308,7 @@ int64_t OpenALAudioModule::frameAt(double ms) const {
 }
 
 int64_t OpenALAudioModule::placeChange() {
+    anchorStream();
     const std::optional<double> ideal = getCurrentIdealTime();
     if (!ideal)
         return mixer_->getPosition();
@@ -301,6 +322,11 @@ void OpenALAudioModule::renderBlock(float* out, int frames) {
 }
 
 void OpenALAudioModule::renderFrames(int frames) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    renderInMemory(frames);
+}
+
+void OpenALAudioModule::renderInMemory(int frames) {
     if (!library_->inMemory || frames <= 0) {
         rendered_.clear();
         return;
@@ -310,13 +336,14 @@ void OpenALAudioModule::renderFrames(int frames) {
 }
 
 void OpenALAudioModule::updateDevice(float deltaMS) {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (const std::optional<double> ideal = getCurrentIdealTime()) {
         clockMS_ = *ideal;
     } else if (deltaMS > 0.0f) {
         clockMS_ += std::min(static_cast<double>(deltaMS), kMaxRenderMS);
     }
     if (!library_->inMemory) {
-        feedDevice();
+        anchorStream();
         return;
     }
     int64_t frames = frameAt(clockMS_) - mixer_->getPosition();
@@ -325,15 +352,58 @@ void OpenALAudioModule::updateDevice(float deltaMS) {
         mixer_->skip(frames - most);
         frames = most;
     }
-    renderFrames(static_cast<int>(std::max<int64_t>(0, frames)));
+    renderInMemory(static_cast<int>(std::max<int64_t>(0, frames)));
 }
 
-// Keeps the source's queue a fixed distance ahead of the clock. When it ran dry the stream skips to
-// the clock again, so the latency stays what it was.
+// The device has played silence since it opened (the game's start-up can take a while); the
+// stream starts on the first change or update, at the game time of that moment, so that game time
+// t is frame t x rate and the device reaches it a constant delay after t.
+void OpenALAudioModule::anchorStream() {
+    Library& lib = *library_;
+    if (lib.inMemory || lib.anchored)
+        return;
+    const std::optional<double> ideal = getCurrentIdealTime();
+    const int64_t start = std::max<int64_t>(0, frameAt(ideal ? *ideal : clockMS_));
+    if (lib.output != nullptr) {
+        std::vector<float> silence(2 * 4096, 0.0f);
+        for (int64_t left = start - mixer_->getPosition(); left > 0;) {
+            const sf_count_t n = std::min<int64_t>(left, 4096);
+            sf_writef_float(lib.output, silence.data(), n);
+            left -= n;
+        }
+    }
+    mixer_->jumpTo(start);
+    lib.anchored = true;
+    lib.anchorTime = std::chrono::steady_clock::now();
+    lib.anchorFrame = start;
+    // The silence still queued plays first: the device takes it as part of the stream.
+    lib.handedFrames = static_cast<int64_t>(lib.queuedBuffers) * settings_.periodFrames;
+}
+
+void OpenALAudioModule::feedLoop() {
+    Library& lib = *library_;
+    alcSetThreadContext(lib.context);
+    for (;;) {
+        int periodFrames = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (lib.stopFeeding)
+                break;
+            feedDevice();
+            periodFrames = settings_.periodFrames;
+        }
+        // Twice a period: a buffer is refilled well before the queue runs dry.
+        std::this_thread::sleep_for(std::chrono::microseconds(
+            std::max<int64_t>(500, int64_t{500000} * periodFrames / settings_.mixingRate)));
+    }
+    alcSetThreadContext(nullptr);
+}
+
+// Keeps kQueuePeriods buffers of the stream queued on the source (silence until the stream is
+// anchored). When the source ran dry, the stream skips the frames the device missed, so the
+// latency stays what it was.
 void OpenALAudioModule::feedDevice() {
     Library& lib = *library_;
-    if (!makeCurrent())
-        return;
     const int period = settings_.periodFrames;
     clearALError();
     ALint processed = 0;
@@ -346,30 +416,31 @@ void OpenALAudioModule::feedDevice() {
         lib.freeBuffers.push_back(buffer);
     }
     ALint state = AL_STOPPED;
+    ALint queued = 0;
     alGetSourcei(lib.source, AL_SOURCE_STATE, &state);
-    const int64_t now = frameAt(clockMS_);
-    if (!lib.streaming || state != AL_PLAYING) {
-        if (lib.streaming)
-            ++underruns_;
+    alGetSourcei(lib.source, AL_BUFFERS_QUEUED, &queued);
+    if (lib.streaming && state != AL_PLAYING) {
         lib.streaming = false;
-        if (now > mixer_->getPosition()) {
-            // Rendered (and written) as ever, but not heard: the device starts at the clock.
-            lib.block.resize(2 * static_cast<std::size_t>(period));
-            for (int64_t left = now - mixer_->getPosition(); left > 0;) {
-                const int n = static_cast<int>(std::min<int64_t>(left, period));
-                renderBlock(lib.block.data(), n);
-                left -= n;
+        if (lib.anchored) {
+            ++underruns_;
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - lib.anchorTime).count();
+            const int64_t missed = static_cast<int64_t>(seconds * settings_.mixingRate) - lib.handedFrames;
+            if (missed > 0) {
+                lib.block.resize(2 * static_cast<std::size_t>(period));
+                for (int64_t left = missed; left > 0;) {
+                    const int n = static_cast<int>(std::min<int64_t>(left, period));
+                    renderBlock(lib.block.data(), n);  // written, not heard
+                    left -= n;
+                }
+                lib.handedFrames += missed;
             }
         }
     }
-    const int64_t target = now + getQueueFrames();
-    const std::size_t bufferLimit = static_cast<std::size_t>(getQueueFrames() / period + kSpareBuffers);
     lib.block.resize(2 * static_cast<std::size_t>(period));
     lib.pcm.resize(2 * static_cast<std::size_t>(period));
-    while (mixer_->getPosition() + period <= target) {
+    while (queued < kQueuePeriods) {
         if (lib.freeBuffers.empty()) {
-            if (lib.buffers.size() >= bufferLimit)
-                break;
             ALuint buffer = 0;
             alGenBuffers(1, &buffer);
             if (!alSucceeded())
@@ -377,7 +448,12 @@ void OpenALAudioModule::feedDevice() {
             lib.buffers.push_back(buffer);
             lib.freeBuffers.push_back(buffer);
         }
-        renderBlock(lib.block.data(), period);
+        if (lib.anchored) {
+            renderBlock(lib.block.data(), period);
+            lib.handedFrames += period;
+        } else {
+            std::fill(lib.block.begin(), lib.block.end(), 0.0f);
+        }
         for (std::size_t i = 0; i < lib.block.size(); ++i)
             lib.pcm[i] = static_cast<int16_t>(std::lround(std::clamp(lib.block[i], -1.0f, 1.0f) * 32767.0f));
         const ALuint buffer = lib.freeBuffers.back();
@@ -387,14 +463,12 @@ void OpenALAudioModule::feedDevice() {
         if (!alSucceeded())
             break;
         lib.freeBuffers.pop_back();
+        ++queued;
     }
-    if (!lib.streaming) {
-        ALint queued = 0;
-        alGetSourcei(lib.source, AL_BUFFERS_QUEUED, &queued);
-        if (queued > 0) {
-            alSourcePlay(lib.source);
-            lib.streaming = alSucceeded();
-        }
+    lib.queuedBuffers = queued;
+    if (!lib.streaming && queued > 0) {
+        alSourcePlay(lib.source);
+        lib.streaming = alSucceeded();
     }
     clearALError();
 }
@@ -408,6 +482,8 @@ std::optional<AudioModule::DeviceSound> OpenALAudioModule::loadDeviceSound(const
         appendToDebugLog("SOUNDSKIN: " + path + ": " + reason);
         return std::nullopt;
     }
+    // Decoded without the lock: the device's feeding thread need not wait for the file.
+    std::lock_guard<std::mutex> lock(mutex_);
     const std::optional<SamplerMixer::SampleId> sample = mixer_->addSample(*decoded);
     if (!sample)
         return std::nullopt;
@@ -415,10 +491,12 @@ std::optional<AudioModule::DeviceSound> OpenALAudioModule::loadDeviceSound(const
 }
 
 void OpenALAudioModule::unloadDeviceSound(const DeviceSound& sound) {
+    std::lock_guard<std::mutex> lock(mutex_);
     mixer_->removeSample(sound.handle);
 }
 
 std::optional<uint32_t> OpenALAudioModule::startChannel(const DeviceSound& sound) {
+    std::lock_guard<std::mutex> lock(mutex_);
     const int64_t frame = placeChange();
     const std::optional<SamplerMixer::VoiceSlot> slot = mixer_->startVoice(sound.handle, frame);
     if (slot && frame < mixer_->getPosition())
@@ -427,35 +505,42 @@ std::optional<uint32_t> OpenALAudioModule::startChannel(const DeviceSound& sound
 }
 
 void OpenALAudioModule::stopChannel(uint32_t channel) {
+    std::lock_guard<std::mutex> lock(mutex_);
     mixer_->freeVoice(channel);
 }
 
 bool OpenALAudioModule::isChannelPlaying(uint32_t channel) {
+    std::lock_guard<std::mutex> lock(mutex_);
     return mixer_->isVoiceActive(channel);
 }
 
 bool OpenALAudioModule::setChannelGain(uint32_t channel, float gain) {
+    std::lock_guard<std::mutex> lock(mutex_);
     mixer_->setGain(channel, gain, placeChange());
     return mixer_->isVoiceActive(channel);
 }
 
 bool OpenALAudioModule::setChannelPan(uint32_t channel, const DeviceSound& /*sound*/, float pan) {
+    std::lock_guard<std::mutex> lock(mutex_);
     mixer_->setPan(channel, pan, placeChange());
     return mixer_->isVoiceActive(channel);
 }
 
 bool OpenALAudioModule::setChannelPaused(uint32_t channel, bool paused) {
+    std::lock_guard<std::mutex> lock(mutex_);
     mixer_->setPaused(channel, paused, placeChange());
     return mixer_->isVoiceActive(channel);
 }
 
 bool OpenALAudioModule::setChannelPitch(uint32_t channel, float pitchRatio) {
+    std::lock_guard<std::mutex> lock(mutex_);
     // Notes far outside the keyboard (an infinite ratio among them) play at the mixer's limits.
     mixer_->setPitch(channel, std::isinf(pitchRatio) ? 1024.0f : pitchRatio, placeChange());
     return mixer_->isVoiceActive(channel);
 }
 
 bool OpenALAudioModule::setChannelGate(uint32_t channel, float gateMS) {
+    std::lock_guard<std::mutex> lock(mutex_);
     mixer_->setGate(channel, gateMS);
     return mixer_->isVoiceActive(channel);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "Engine/AudioModule.h"
@@ -21,11 +22,11 @@ struct OpenALAudioSettings {
     };
     Device device = Device::DefaultOrLoopback;
     int mixingRate = 44100;
-    // The output period in frames: OpenAL Soft mixes [periods] of them ahead, and the engine queues
-    // its stream in buffers of this size, as many as last a tick and one period more. 128 frames
-    // at 44.1 kHz is 2.9 ms. OpenAL Soft reads its period when it first starts in the process (and
-    // not at all when ALSOFT_CONF names the user's own settings); the stream's applies at once.
-    int periodFrames = 128;
+    // The output period in frames: OpenAL Soft mixes [periods] of them ahead, and the engine's
+    // feeding thread keeps four buffers of this size queued on its stream. 256 frames at 44.1 kHz
+    // is 5.8 ms. OpenAL Soft reads its period when it first starts in the process (and not at all
+    // when ALSOFT_CONF names the user's own settings); the stream's applies at once.
+    int periodFrames = 256;
     int periods = 2;
     // Voices that can play at once.
     int voices = 808;
@@ -87,9 +88,15 @@ class OpenALAudioModule : public AudioModule {
     int64_t placeChange();
     // Mixes the next [frames] frames into [out] and the output file.
     void renderBlock(float* out, int frames);
+    void renderInMemory(int frames);
+    void anchorStream();
+    // The device's feeding thread, and one round of it.
+    void feedLoop();
     void feedDevice();
     int getQueueFrames() const;
 
+    // Guards everything below against the feeding thread of a device.
+    mutable std::mutex mutex_;
     OpenALAudioSettings settings_;
     std::unique_ptr<Library> library_;
     std::unique_ptr<SamplerMixer> mixer_;

@@ -338,3 +338,8 @@ void SamplerMixer::skip(int64_t frames) {
     }
     clipped_ = clipped;  // nobody hears what was skipped
 }
+
+void SamplerMixer::jumpTo(int64_t frame) {
+    if (active_.empty())
+        position_ = frame;
+}

@@ -63,6 +63,8 @@ class SamplerMixer {
     void render(float* out, int frames);
     // Advances [frames] frames as render does, without keeping the output.
     void skip(int64_t frames);
+    // Moves the stream to [frame] without rendering; only while no voice is active.
+    void jumpTo(int64_t frame);
 
   private:
     struct Sample;
