@@ -249,51 +249,53 @@ void SamplerMixer::mixVoice(Voice& voice, float* out, int frames) {
     const float* data = sample.data.data();
     const uint64_t end = static_cast<uint64_t>(sample.frames) << kFractionBits;
     const uint64_t step = voice.step;
+    const bool mono = sample.channels == 1;
     uint64_t position = voice.position;
-    int i = 0;
-    auto advance = [&] {
-        position += step;
+    auto wrap = [&] {
         if (position >= end)
             position %= end;
     };
-    if (sample.channels == 1) {
-        for (; i < frames && voice.rampLeft > 0; ++i, --voice.rampLeft) {
-            for (int c = 0; c < 2; ++c)
-                voice.current[c] += (voice.target[c] - voice.current[c]) / voice.rampLeft;
-            const std::size_t index = position >> kFractionBits;
-            const float f = static_cast<float>(static_cast<uint32_t>(position)) * kFractionScale;
-            const float s = data[index] + (data[index + 1] - data[index]) * f;
-            out[2 * i] += s * voice.current[0];
-            out[2 * i + 1] += s * voice.current[1];
-            advance();
-        }
-        const float left = voice.current[0];
-        const float right = voice.current[1];
-        for (; i < frames; ++i) {
-            const std::size_t index = position >> kFractionBits;
-            const float f = static_cast<float>(static_cast<uint32_t>(position)) * kFractionScale;
-            const float s = data[index] + (data[index + 1] - data[index]) * f;
-            out[2 * i] += s * left;
-            out[2 * i + 1] += s * right;
-            advance();
-        }
-    } else {
-        for (; i < frames; ++i) {
-            if (voice.rampLeft > 0) {
-                for (float& c : voice.current) {
-                    const std::size_t k = static_cast<std::size_t>(&c - voice.current);
-                    c += (voice.target[k] - c) / voice.rampLeft;
-                }
-                --voice.rampLeft;
+    // One frame at a time while a gain or pan change glides.
+    int i = 0;
+    for (; i < frames && voice.rampLeft > 0; ++i, --voice.rampLeft) {
+        for (int k = 0; k < 4; ++k) voice.current[k] += (voice.target[k] - voice.current[k]) / voice.rampLeft;
+        const std::size_t index = (position >> kFractionBits) * sample.channels;
+        const float f = static_cast<float>(static_cast<uint32_t>(position)) * kFractionScale;
+        const float l = data[index] + (data[index + sample.channels] - data[index]) * f;
+        const float r = mono ? l : data[index + 1] + (data[index + 3] - data[index + 1]) * f;
+        out[2 * i] += mono ? l * voice.current[0] : l * voice.current[0] + r * voice.current[2];
+        out[2 * i + 1] += mono ? l * voice.current[1] : l * voice.current[1] + r * voice.current[3];
+        position += step;
+        wrap();
+    }
+    // Then in runs up to the sound's end, where the position wraps round.
+    const float c0 = voice.current[0], c1 = voice.current[1], c2 = voice.current[2], c3 = voice.current[3];
+    while (i < frames) {
+        const uint64_t toEnd = (end - position + step - 1) / step;
+        const int n = static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(frames - i), toEnd));
+        float* o = out + 2 * static_cast<std::size_t>(i);
+        if (mono) {
+            for (int k = 0; k < n; ++k) {
+                const std::size_t index = position >> kFractionBits;
+                const float f = static_cast<float>(static_cast<uint32_t>(position)) * kFractionScale;
+                const float v = data[index] + (data[index + 1] - data[index]) * f;
+                o[2 * k] += v * c0;
+                o[2 * k + 1] += v * c1;
+                position += step;
             }
-            const std::size_t index = (position >> kFractionBits) * 2;
-            const float f = static_cast<float>(static_cast<uint32_t>(position)) * kFractionScale;
-            const float l = data[index] + (data[index + 2] - data[index]) * f;
-            const float r = data[index + 1] + (data[index + 3] - data[index + 1]) * f;
-            out[2 * i] += l * voice.current[0] + r * voice.current[2];
-            out[2 * i + 1] += l * voice.current[1] + r * voice.current[3];
-            advance();
+        } else {
+            for (int k = 0; k < n; ++k) {
+                const std::size_t index = (position >> kFractionBits) * 2;
+                const float f = static_cast<float>(static_cast<uint32_t>(position)) * kFractionScale;
+                const float l = data[index] + (data[index + 2] - data[index]) * f;
+                const float r = data[index + 1] + (data[index + 3] - data[index + 1]) * f;
+                o[2 * k] += l * c0 + r * c2;
+                o[2 * k + 1] += l * c1 + r * c3;
+                position += step;
+            }
         }
+        i += n;
+        wrap();
     }
     voice.position = position;
 }
