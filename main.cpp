@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/AudioModule.h"
 #include "Engine/GameSystem.h"
 #include "Engine/InputModule.h"
 #include "Engine/KeyScript.h"
@@ -38,7 +39,10 @@ constexpr const char* kUsage =
     "  --input FILE       headless: press and release keys as FILE says, one \"TICK KEY down|up\" a line\n"
     "  --record FILE      write the key presses and releases of the session to FILE in that form\n"
     "  --screenshot FILE  with --ticks: save the last frame as a PNG file (in a window)\n"
-    "  --stats            at the end, print the median time of a tick and of its phases\n"
+    "  --stats            at the end, print the median time of a tick and of its phases, and the\n"
+    "                     sound output's latency, underruns, late voices and clipped samples\n"
+    "  --audio-out FILE   write the sound the run rendered to the WAV file FILE (frame 0 is tick 0)\n"
+    "  --audio-period MS  the sound output period in ms, 1 to 20 (default 5.8); the latency follows\n"
     "  --process NAME     start the native process NAME instead of Main (also TACT_MAIN_PROCESS)\n"
     "  --help             show this text\n";
 
@@ -53,6 +57,8 @@ struct Options {
     std::string inputFile;
     std::string recordFile;
     std::string screenshotFile;
+    std::string audioOutFile;
+    float audioPeriodMS = 0.0f;  // 0: the module's default
     std::string gameFolder;
     std::string firstProcess;
 };
@@ -88,6 +94,16 @@ bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
             ok = value(i, options.recordFile);
         } else if (argument == "--screenshot") {
             ok = value(i, options.screenshotFile);
+        } else if (argument == "--audio-out") {
+            ok = value(i, options.audioOutFile);
+        } else if (argument == "--audio-period") {
+            std::string period;
+            char* end = nullptr;
+            ok = value(i, period);
+            if (ok)
+                options.audioPeriodMS = std::strtof(period.c_str(), &end);
+            ok = ok && end != period.c_str() && *end == '\0' && options.audioPeriodMS > 0.0f &&
+                 options.audioPeriodMS <= 1000.0f;
         } else if (argument == "--process") {
             ok = value(i, options.firstProcess);
         } else if (argument[0] == '-' || !options.gameFolder.empty()) {
@@ -240,6 +256,14 @@ int main(int argc, char** argv) {
                 record.flush();
             });
         }
+        if (options.audioPeriodMS > 0.0f)
+            gameSystem.getAudioModule()->setOutputPeriodMS(options.audioPeriodMS);
+        if (std::string error; !options.audioOutFile.empty() &&
+                               !gameSystem.getAudioModule()->writeOutputTo(options.audioOutFile, error)) {
+            std::fprintf(stderr, "tact: cannot write the audio file '%s': %s\n", options.audioOutFile.c_str(),
+                         error.c_str());
+            return 2;
+        }
         if (options.stats)
             gameSystem.setTickProfiler(&profiler);
         runGame(gameSystem, options);
@@ -247,6 +271,8 @@ int main(int argc, char** argv) {
             std::printf("%s\n", profiler.summary().c_str());
             if (const std::string particles = profiler.particleSummary(); !particles.empty())
                 std::printf("%s\n", particles.c_str());
+            if (const std::string audio = profiler.audioSummary(); !audio.empty())
+                std::printf("%s\n", audio.c_str());
         }
     }
     return 0;

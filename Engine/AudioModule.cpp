@@ -202,16 +202,21 @@ void AudioModule::setVoiceGateTime(VoiceId id, float gateTimeMS) {
     if (voice == nullptr)
         return;
     // NaN gates nothing, like 0.
-    voice->gate.setInterval(gateTimeMS > 0.0f ? gateTimeMS : 0.0f);
+    const float gate = gateTimeMS > 0.0f ? gateTimeMS : 0.0f;
+    voice->gate.setInterval(gate);
+    voice->deviceGate = setChannelGate(voice->channel, gate) && gate > 0.0f;
 }
 
 void AudioModule::stopVoice(VoiceId id) {
     Voice* voice = findVoice(id);
-    if (voice == nullptr)
-        return;
-    if (!setChannelGain(voice->channel, 0.0f))
+    if (voice != nullptr)
+        releaseVoice(*voice, true);
+}
+
+void AudioModule::releaseVoice(Voice& voice, bool mute) {
+    if (mute && !setChannelGain(voice.channel, 0.0f))
         appendToDebugLog("SOUNDSKIN: error setting volume");
-    voice->release.setIntervalAndHardReset(VOICE_RELEASE_MS);
+    voice.release.setIntervalAndHardReset(VOICE_RELEASE_MS);
 }
 
 void AudioModule::stopAllVoices() {
@@ -243,8 +248,10 @@ void AudioModule::update(float deltaMS) {
         if (!isChannelPlaying(voice.channel)) {
             removeVoice(it);
         } else if (voice.release.getInterval() <= 0.0f) {
+            // A device that gated the voice has muted it at the gate's frame already; muting
+            // again now could come before that frame.
             if (voice.gate.getInterval() > 0.0f && voice.gate.update(deltaMS))
-                stopVoice(it->first);
+                releaseVoice(voice, !voice.deviceGate);
         } else if (voice.release.update(deltaMS)) {
             removeVoice(it);
         }

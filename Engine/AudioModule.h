@@ -93,6 +93,31 @@ class AudioModule : public EngineModule {
     // The pitch ratio of [note] for a sound whose base note is [baseNote]; 1 for BASE_NOTE.
     static float getPitchRatio(int note, int baseNote);
 
+    // ---- Timing and output ----------------------------------------------------------------------
+    // The game time (ms since start-up, on the clock of ticks and sequencer steps) at which what
+    // runs now ideally happens: the game system sets its tick's before the tick and a sequencer its
+    // step's before the step's actions. A device places the voices started and changed meanwhile at
+    // that time plus its fixed output latency, to the sample. Until it is set, changes apply from
+    // the next rendered frame.
+    void setCurrentIdealTime(double ms) { idealTimeMS_ = ms; }
+    // The output period in ms (a device clamps it to what it supports); NaN is ignored.
+    virtual void setOutputPeriodMS(float /*periodMS*/) {}
+    // What the output has done so far.
+    struct OutputFigures {
+        float latencyMS = 0.0f;      // from a voice's ideal time to its place in the output
+        int underruns = 0;           // the device ran out of output
+        int lateVoices = 0;          // started after their place had been rendered
+        int64_t clippedSamples = 0;  // output samples beyond full scale
+        bool rendered = false;       // the module renders output at all
+    };
+    virtual OutputFigures getOutputFigures() const { return {}; }
+    // From now on, everything rendered also goes to the WAV file [path] (frame 0 is game time 0).
+    // False, with the reason in [error], when it cannot be written or the module renders nothing.
+    virtual bool writeOutputTo(const std::string& /*path*/, std::string& error) {
+        error = "this audio module renders no output";
+        return false;
+    }
+
   protected:
     // A sound as the device holds it: its handle and its channel count.
     struct DeviceSound {
@@ -119,6 +144,12 @@ class AudioModule : public EngineModule {
     virtual bool setChannelPitch(uint32_t channel, float pitchRatio) = 0;
     // Once per update, before the voices are examined.
     virtual void updateDevice(float /*deltaMS*/) {}
+    // Mutes [channel] for good once it has played [gateMS] since it started (0 or less: no gate),
+    // at the exact frame; false when the device cannot, and the engine mutes it on the first
+    // update past the gate.
+    virtual bool setChannelGate(uint32_t /*channel*/, float /*gateMS*/) { return false; }
+    // The time setCurrentIdealTime set last; nothing before.
+    std::optional<double> getCurrentIdealTime() const { return idealTimeMS_; }
 
     // Stops every voice and unloads every sound through the hooks; a device's destructor calls it
     // while its hooks still work (the base destructor cannot).
@@ -140,12 +171,16 @@ class AudioModule : public EngineModule {
         Sound sound;
         uint32_t channel = 0;
         float volume = 1.0f;
+        // The device mutes the voice at its gate itself.
+        bool deviceGate = false;
         // Both off (interval 0) until gated or stopped.
         Alarm gate;
         Alarm release;
     };
 
     void removeVoice(std::map<VoiceId, Voice>::iterator it);
+    // Mutes (unless [mute] is false) and starts the release.
+    void releaseVoice(Voice& voice, bool mute);
     void removeVoicesOf(const std::string& fileName);
     Voice* findVoice(VoiceId id);
 
@@ -156,4 +191,5 @@ class AudioModule : public EngineModule {
     std::map<std::string, Sound> sounds_;
     std::map<VoiceId, Voice> voices_;
     VoiceId nextVoiceId_ = INVALID_VOICEID + 1;
+    std::optional<double> idealTimeMS_;
 };

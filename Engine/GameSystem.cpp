@@ -154,6 +154,8 @@ void GameSystem::startUp() {
     startNewProcessList(mainProcessName_);
     timer_->getElapsedMS();
     sequencerAccumulatorMS_ = 0.0f;
+    tickTimeMS_ = 0.0;
+    sequencerTimeMS_ = 0.0;
 }
 
 void GameSystem::runLoopIteration() {
@@ -162,20 +164,25 @@ void GameSystem::runLoopIteration() {
     const float elapsed = timer_->getElapsedMS();
     accumulatorMS_ += elapsed;
     sequencerAccumulatorMS_ += elapsed;
-    if (accumulatorMS_ > MAX_ACCUMULATED_MS)
+    if (accumulatorMS_ > MAX_ACCUMULATED_MS) {
+        tickTimeMS_ += accumulatorMS_ - MAX_ACCUMULATED_MS;
         accumulatorMS_ = MAX_ACCUMULATED_MS;
+    }
 
     if (!isSystemPaused_) {
         bool updated = false;
         if (accumulatorMS_ >= dt) {
             accumulatorMS_ -= dt;
+            tickTimeMS_ += dt;
+            audio_->setCurrentIdealTime(tickTimeMS_);
             runTick(dt);
             updated = true;
         }
         // The sequencer clock runs even when no tick was due; while paused its time is dropped.
         while (sequencerAccumulatorMS_ >= SEQUENCER_STEP_MS) {
+            sequencerTimeMS_ += SEQUENCER_STEP_MS;
             if (!isPaused())
-                sequencerClock_.update(SEQUENCER_STEP_MS);
+                sequencerClock_.update(SEQUENCER_STEP_MS, sequencerTimeMS_);
             sequencerAccumulatorMS_ -= SEQUENCER_STEP_MS;
         }
         // Behind schedule: one tick per iteration and no frame until caught up.
@@ -188,6 +195,7 @@ void GameSystem::runLoopIteration() {
             video_->update(dt);
             input_->update(dt);
             accumulatorMS_ -= dt;
+            tickTimeMS_ += dt;
         }
         video_->drawSystemPauseScreen();
         if (input_->isKeyPressed(KEYBOARD_ESCAPE))
@@ -242,7 +250,10 @@ void GameSystem::runTick(float deltaMS) {
     }
     colourManager_->update(deltaMS);
     video_->update(deltaMS);
-    audio_->update(deltaMS);
+    {
+        TickProfiler::Scope audio(profiler_, TickProfiler::kAudio);
+        audio_->update(deltaMS);
+    }
     {
         TickProfiler::Lap threads(profiler_, scriptsMS);
         scriptModule_->update(deltaMS);
@@ -257,6 +268,8 @@ bool GameSystem::isAltF4Down() const {
 }
 
 void GameSystem::resetSimulationTimer() {
+    // The next tick comes a whole interval from now: the time owed is dropped.
+    tickTimeMS_ += accumulatorMS_;
     accumulatorMS_ = 0.0f;
     timer_->getElapsedMS();
     log("Reset simulation timer.");
@@ -274,6 +287,8 @@ void GameSystem::shutDown() {
         killAllProcesses();
     });
     modules_.clear();
+    if (profiler_ != nullptr && audio_)
+        profiler_->setAudioFigures(audio_->getOutputFigures());
     guardedStep("EXCEPTION: killing entity manager", [this] { entityManager_.reset(); });
     guardedStep("EXCEPTION: killing particle manager", [this] { particleManager_.reset(); });
     guardedStep("EXCEPTION: killing main sequencer", [this] { mainSequencer_.reset(); });

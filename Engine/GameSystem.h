@@ -177,6 +177,10 @@ class GameSystem : public LinkedObject, public EventListener {
     std::unique_ptr<SimulationTimer> timer_;
     float accumulatorMS_ = 0.0f;
     float sequencerAccumulatorMS_ = 0.0f;
+    // Game time (ms since start-up) of the last tick and of the last sequencer clock tick, as they
+    // ideally came: a tick's interval after the one before (plus the time a lagging loop drops).
+    double tickTimeMS_ = 0.0;
+    double sequencerTimeMS_ = 0.0;
     std::string mainProcessName_ = "Main";
     bool debugKeysEnabled_ = false;
     uint32_t tick_ = 0;

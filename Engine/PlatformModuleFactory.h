@@ -12,7 +12,7 @@
 std::unique_ptr<ModuleFactory> createPlatformModuleFactory(bool compiledScripts = true);
 
 // A run without window or sound card: the engine's headless modules on a virtual clock, the keys
-// of [keyEvents] pressed and released on their ticks, sound rendered on OpenAL Soft's loopback
-// device each tick (voices start and end on the game's clock).
+// of [keyEvents] pressed and released on their ticks, sound rendered in memory each tick (voices
+// start and end on the game's clock).
 std::unique_ptr<ModuleFactory> createHeadlessPlatformModuleFactory(bool compiledScripts,
                                                                    std::vector<KeyEvent> keyEvents);

@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "Engine/Assertion.h"
+#include "Engine/AudioModule.h"
+#include "Engine/GameSystem.h"
 #include "Engine/RestartSequencerAction.h"
 #include "Engine/SequencerAction.h"
 #include "Engine/SequencerClock.h"
@@ -63,13 +65,16 @@ bool Sequencer::isInUpdate() const {
     return clock_.isInUpdate();
 }
 
-void Sequencer::update(float deltaMS) {
+void Sequencer::update(float deltaMS, std::optional<double> tickTimeMS) {
     if (!running_)
         return;
     if (!stepAlarm_.update(deltaMS))
         return;
     // The overshoot carries into the next step; whole extra intervals are dropped.
     stepAlarm_.reset();
+    // The step was due when the alarm passed its interval, the overshoot ago.
+    if (tickTimeMS)
+        firingTimeMS_ = *tickTimeMS - stepAlarm_.getMSElapsed();
     if (++currentStep_ >= stepsPerPattern_) {
         currentStep_ = 0;
         if (++currentPattern_ >= loopLength_)
@@ -112,6 +117,8 @@ void Sequencer::fireCurrentPosition(bool armedOnly) {
     if (toExecute.empty() && removed.empty())
         return;
 
+    if (firingTimeMS_ && gameSystem_ != nullptr && gameSystem_->getAudioModule() != nullptr)
+        gameSystem_->getAudioModule()->setCurrentIdealTime(*firingTimeMS_);
     inPass_ = true;
     passActions_ = std::move(toExecute);
     pendingReleases_ = std::move(removed);

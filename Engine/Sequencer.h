@@ -1,11 +1,12 @@
 // A musical step clock (script type SEQUENCER; the game system's is MainSequencer). Time is
 // divided into steps of a thirty-second note at a tempo in beats per minute, steps into patterns
 // and patterns into a loop; triggers fire actions on (pattern, step) positions. Every sequencer
-// advances on the game system's 120 Hz sequencer clock through updateAll.
+// advances on the game system's 120 Hz sequencer clock (its SequencerClock).
 #pragma once
 
 #include <list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Engine/Alarm.h"
@@ -105,7 +106,7 @@ class Sequencer : public LinkedObject {
     };
 
     // One clock tick: at most one step, firing the triggers of the new position.
-    void update(float deltaMS);
+    void update(float deltaMS, std::optional<double> tickTimeMS);
     // Pass 0 considers every trigger at the current position, pass 1 only the armed ones.
     void fireCurrentPosition(bool armedOnly);
     Position toPosition(int absoluteStep) const;
@@ -127,6 +128,8 @@ class Sequencer : public LinkedObject {
     int loopLength_ = 1;
     bool running_ = false;
     Alarm stepAlarm_;
+    // The game time the current firing ideally happens at, when the clock tells it.
+    std::optional<double> firingTimeMS_;
     // Sorted by (pattern, step); insertion order within a position.
     std::list<SequencerTrigger> triggers_;
 

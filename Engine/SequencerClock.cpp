@@ -5,15 +5,17 @@
 #include "Engine/Assertion.h"
 #include "Engine/Sequencer.h"
 
-void SequencerClock::update(float deltaMS) {
+void SequencerClock::update(float deltaMS, std::optional<double> tickTimeMS) {
     if (!TACT_ASSERT(!inUpdate_, "!isInUpdate"))
         return;
     inUpdate_ = true;
     // A snapshot, so actions may create or destroy sequencers.
     const std::vector<Sequencer*> sequencers = sequencers_;
     for (Sequencer* sequencer : sequencers) {
-        if (contains(sequencer))
-            sequencer->update(deltaMS);
+        if (contains(sequencer)) {
+            sequencer->firingTimeMS_ = tickTimeMS;
+            sequencer->update(deltaMS, tickTimeMS);
+        }
     }
     for (Sequencer* sequencer : sequencers) {
         if (contains(sequencer))

@@ -2,6 +2,7 @@
 // clock's beat, and the ids its sequencers and triggers take.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 class Sequencer;
@@ -15,7 +16,10 @@ class SequencerClock {
     // Advances every sequencer in registration order, then gives each a second firing pass so a
     // trigger an action set on the position just played fires in the same clock tick. Actions may
     // create or destroy sequencers: destroyed ones are skipped, new ones wait for the next tick.
-    void update(float deltaMS);
+    // With [tickTimeMS], the game time of this clock tick, the audio module's ideal time is set
+    // before each firing: a new step's is the tick's less the step alarm's overshoot (when the
+    // step was due), a second pass's on a sequencer that did not step is the tick's.
+    void update(float deltaMS, std::optional<double> tickTimeMS = std::nullopt);
     // True while update runs.
     bool isInUpdate() const { return inUpdate_; }
 

@@ -34,3 +34,15 @@ std::string TickProfiler::particleSummary() const {
                   median(kParticles), peakParticles_);
     return text;
 }
+
+std::string TickProfiler::audioSummary() const {
+    if (!audio_.rendered)
+        return {};
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "audio median %.3f ms per tick, latency %.1f ms, %d underruns, %d late voices, %lld "
+                  "clipped samples",
+                  median(kAudio), audio_.latencyMS, audio_.underruns, audio_.lateVoices,
+                  static_cast<long long>(audio_.clippedSamples));
+    return text;
+}

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "Engine/AudioModule.h"
+
 class TickProfiler {
   public:
     enum Phase {
@@ -14,6 +16,7 @@ class TickProfiler {
         kPhysics,    // the body updates, the world step and the collision events
         kDrawing,    // a frame: draw hooks, entities, particles, overlay, swap
         kParticles,  // the particle manager's update (admission, expiry, motion)
+        kAudio,      // the audio module's update (mixing the tick's output)
         kTick,       // the whole update
         kPhaseCount
     };
@@ -28,6 +31,11 @@ class TickProfiler {
     std::string particleSummary() const;
     // Samples of kParticles count only while the manager holds particles.
     void addParticles(double ms, int particleCount);
+    // The audio module's figures at the end of the run.
+    void setAudioFigures(const AudioModule::OutputFigures& figures) { audio_ = figures; }
+    // "audio median <ms> ms per tick, latency <ms> ms, <n> underruns, <n> late voices, <n> clipped
+    // samples", or empty when the module rendered nothing.
+    std::string audioSummary() const;
 
     // Times a scope into [phase] (nothing when [profiler] is null).
     class Scope {
@@ -76,4 +84,5 @@ class TickProfiler {
   private:
     std::array<std::vector<double>, kPhaseCount> samples_;
     int peakParticles_ = 0;
+    AudioModule::OutputFigures audio_;
 };

@@ -5,19 +5,23 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+#include <sndfile.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <thread>
 
 #include "Engine/DebugLog.h"
 #include "Engine/FatalError.h"
 #include "Engine/GameSystem.h"
+#include "Engine/OpenALAudioModule/SamplerMixer.h"
 #include "Engine/OpenALAudioModule/SoundFile.h"
 
 namespace {
@@ -81,34 +85,126 @@ void clearALError() {
 bool alSucceeded() {
     return alGetError() == AL_NO_ERROR;
 }
+
+// From a change's ideal time to the latest frame rendered before it is known: the audio renders in
+// the tick, and actions of sequencer steps that ideally came up to a tick and one sequencer step
+// earlier run after it.
+constexpr double kSchedulingMarginMS = UPDATE_INTERVAL_MS + SEQUENCER_STEP_MS;
+// Stream buffers a device keeps queued: the feeding thread tops them up twice a period.
+constexpr int kQueuePeriods = 4;
+// An update renders at most this much; longer stalls skip their time.
+constexpr double kMaxRenderMS = 1000.0;
 }  // namespace
 
 struct OpenALAudioModule::Library {
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
-    bool loopback = false;
-    bool stereoAngles = false;
+    // No device: the stream is rendered in memory.
+    bool inMemory = true;
+    ALuint source = 0;
+    std::vector<ALuint> buffers;
+    std::vector<ALuint> freeBuffers;
+    bool streaming = false;  // the source was started and should be playing
+    bool anchored = false;   // the stream has started (see anchorStream)
+    std::chrono::steady_clock::time_point anchorTime;
+    int64_t anchorFrame = 0;
+    int64_t handedFrames = 0;  // stream frames queued (or skipped) since the anchor
+    int queuedBuffers = 0;
+    std::thread feeder;
+    bool stopFeeding = false;
+    std::vector<float> block;
+    std::vector<int16_t> pcm;
+    SNDFILE* output = nullptr;
 };
 
 OpenALAudioModule::OpenALAudioModule(GameSystem* gameSystem, OpenALAudioSettings settings)
-    : AudioModule(gameSystem), settings_(settings), library_(std::make_unique<Library>()) {
+    : AudioModule(gameSystem),
+      settings_(settings),
+      library_(std::make_unique<Library>()),
+      mixer_(std::make_unique<SamplerMixer>(settings.mixingRate > 0 ? settings.mixingRate : 44100,
+                                            settings.voices)) {
     addTypeName("OpenALAudioModule");
+    settings_.mixingRate = mixer_->getMixingRate();
+    settings_.periodFrames = std::max(1, settings_.periodFrames);
+    settings_.periods = std::max(1, settings_.periods);
 }
 
 OpenALAudioModule::~OpenALAudioModule() {
-    if (library_->context != nullptr)
-        makeCurrent();
+    if (library_->feeder.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            library_->stopFeeding = true;
+        }
+        library_->feeder.join();
+    }
     releaseAll();
     closeDevice();
+    if (library_->output != nullptr)
+        sf_close(library_->output);
 }
 
-void OpenALAudioModule::setOutputPeriod(int periodFrames, int periods) {
-    settings_.periodFrames = periodFrames;
-    settings_.periods = periods;
+void OpenALAudioModule::setOutputPeriodMS(float periodMS) {
+    if (std::isnan(periodMS))
+        return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const float ms = std::clamp(periodMS, kMinPeriodMS, kMaxPeriodMS);
+    settings_.periodFrames = std::max(1, static_cast<int>(std::lround(ms * settings_.mixingRate / 1000.0f)));
 }
 
 bool OpenALAudioModule::isLoopback() const {
-    return library_->loopback;
+    return library_->inMemory;
+}
+
+int OpenALAudioModule::getVoiceLimit() const {
+    return mixer_->getVoiceLimit();
+}
+
+int OpenALAudioModule::getQueueFrames() const {
+    return settings_.periodFrames * kQueuePeriods;
+}
+
+float OpenALAudioModule::getOutputLatencyMS() const {
+    double ms = kSchedulingMarginMS;
+    if (!library_->inMemory)
+        ms += getQueueFrames() * 1000.0 / settings_.mixingRate;
+    return static_cast<float>(ms);
+}
+
+AudioModule::OutputFigures OpenALAudioModule::getOutputFigures() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    OutputFigures figures;
+    figures.latencyMS = getOutputLatencyMS();
+    figures.underruns = underruns_;
+    figures.lateVoices = lateVoices_;
+    figures.clippedSamples = mixer_->getClippedSampleCount();
+    figures.rendered = true;
+    return figures;
+}
+
+bool OpenALAudioModule::writeOutputTo(const std::string& path, std::string& error) {
+    SF_INFO info{};
+    info.samplerate = settings_.mixingRate;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) {
+        error = sf_strerror(nullptr);
+        return false;
+    }
+    // Full scale and beyond is written as full scale, not wrapped round.
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (library_->output != nullptr)
+        sf_close(library_->output);
+    library_->output = file;
+    // The file starts at game time 0: what was rendered before it opened is silence there.
+    std::vector<float> silence(2 * 4096, 0.0f);
+    for (int64_t left = mixer_->getPosition(); left > 0;) {
+        const sf_count_t n = std::min<int64_t>(left, 4096);
+        sf_writef_float(file, silence.data(), n);
+        left -= n;
+    }
+    return true;
 }
 
 bool OpenALAudioModule::makeCurrent() {
@@ -123,96 +219,74 @@ bool OpenALAudioModule::makeCurrent() {
 }
 
 bool OpenALAudioModule::init() {
-    if (library_->context != nullptr)
-        return AudioModule::init();
-    openDevice();
-    createSourcePool();
+    if (library_->context == nullptr && library_->inMemory) {
+        openDevice();
+        if (!library_->inMemory)
+            library_->feeder = std::thread([this] { feedLoop(); });
+    }
     return AudioModule::init();
 }
 
 void OpenALAudioModule::openDevice() {
     Library& lib = *library_;
-    {
+    if (settings_.device == OpenALAudioSettings::Device::DefaultOrLoopback) {
         PeriodConfiguration configuration(settings_.periodFrames, settings_.periods);
-        if (settings_.device == OpenALAudioSettings::Device::DefaultOrLoopback)
-            lib.device = alcOpenDevice(nullptr);
-        if (lib.device == nullptr) {
-            if (settings_.device == OpenALAudioSettings::Device::DefaultOrLoopback)
-                log("WARNING: no sound device could be opened; OpenAL renders on its loopback device");
-            lib.device = alcLoopbackOpenDeviceSOFT(nullptr);
-            lib.loopback = lib.device != nullptr;
-        }
+        lib.device = alcOpenDevice(nullptr);
         if (lib.device == nullptr)
-            failFatally("device open", alcGetError(nullptr), "no device could be opened");
+            log("WARNING: no sound device could be opened; sound is rendered in memory");
     }
-    // Plain stereo without HRTF or limiter, so levels and pans are the same on every machine.
-    std::vector<ALCint> attributes = {ALC_FREQUENCY,      settings_.mixingRate,
-                                      ALC_MONO_SOURCES,   settings_.voices,
-                                      ALC_STEREO_SOURCES, 0,
-                                      ALC_HRTF_SOFT,      ALC_FALSE};
-    if (lib.loopback) {
-        if (alcIsRenderFormatSupportedSOFT(lib.device, settings_.mixingRate, ALC_STEREO_SOFT,
-                                           ALC_FLOAT_SOFT) != ALC_TRUE)
-            failFatally("loopback format", ALC_INVALID_VALUE, "the mixing rate cannot be rendered");
-        attributes.insert(attributes.end(), {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT,
-                                             ALC_FLOAT_SOFT, ALC_OUTPUT_LIMITER_SOFT, ALC_FALSE});
+    if (lib.device == nullptr) {
+        const int blockSize =
+            static_cast<int>(std::lround(settings_.mixingRate * UPDATE_INTERVAL_MS / 1000.0));
+        log("OpenAL buffer size: blocksize = " + std::to_string(blockSize) + " numblocks = 1");
+        log("OpenAL voices: " + std::to_string(mixer_->getVoiceLimit()));
+        return;
     }
-    attributes.push_back(0);
-    lib.context = alcCreateContext(lib.device, attributes.data());
+    lib.inMemory = false;
+    // One stereo stream played as it is: no HRTF, no limiter, no panning of its channels.
+    const ALCint attributes[] = {
+        ALC_FREQUENCY, settings_.mixingRate,    ALC_MONO_SOURCES, 0, ALC_STEREO_SOURCES, 1, ALC_HRTF_SOFT,
+        ALC_FALSE,     ALC_OUTPUT_LIMITER_SOFT, ALC_FALSE,        0};
+    lib.context = alcCreateContext(lib.device, attributes);
     if (lib.context == nullptr)
         verifyALC(lib.device, "context create");
     if (lib.context == nullptr)
         failFatally("context create", ALC_INVALID_CONTEXT, "no context");
     if (!makeCurrent())
         verifyALC(lib.device, "context current");
-    // Positions only pan: no distance attenuation.
-    alDistanceModel(AL_NONE);
-    lib.stereoAngles = alIsExtensionPresent("AL_EXT_STEREO_ANGLES") == AL_TRUE;
+    clearALError();
+    alGenSources(1, &lib.source);
+    if (!alSucceeded())
+        failFatally("source create", AL_OUT_OF_MEMORY, alGetString(AL_OUT_OF_MEMORY));
+    alSourcei(lib.source, AL_SOURCE_RELATIVE, AL_TRUE);
+    if (alIsExtensionPresent("AL_SOFT_direct_channels") == AL_TRUE)
+        alSourcei(lib.source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
+    clearALError();
 
-    if (lib.loopback) {
-        // One block per tick, mixed by the update.
-        const int blockSize =
-            static_cast<int>(std::lround(settings_.mixingRate * UPDATE_INTERVAL_MS / 1000.0));
-        log("OpenAL buffer size: blocksize = " + std::to_string(blockSize) + " numblocks = 1");
-        return;
-    }
     ALCint frequency = 0;
     ALCint refresh = 0;
     alcGetIntegerv(lib.device, ALC_FREQUENCY, 1, &frequency);
     alcGetIntegerv(lib.device, ALC_REFRESH, 1, &refresh);
     if (alcGetError(lib.device) != ALC_NO_ERROR || frequency <= 0 || refresh <= 0) {
         log("ERROR: couldn't get OpenAL buffer size!");
-        return;
+    } else {
+        // The period count cannot be queried; it is the one configured.
+        log("OpenAL buffer size: blocksize = " + std::to_string(frequency / refresh) +
+            " numblocks = " + std::to_string(settings_.periods));
     }
-    // The period count cannot be queried; it is the one configured.
-    log("OpenAL buffer size: blocksize = " + std::to_string(frequency / refresh) +
-        " numblocks = " + std::to_string(settings_.periods));
-}
-
-void OpenALAudioModule::createSourcePool() {
-    const int wanted = settings_.voices > 0 ? settings_.voices : 1;
-    clearALError();
-    for (int i = 0; i < wanted; ++i) {
-        ALuint source = 0;
-        alGenSources(1, &source);
-        if (!alSucceeded())
-            break;  // the device's limit
-        alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
-        alSourcei(source, AL_LOOPING, AL_TRUE);
-        allSources_.push_back(source);
-    }
-    if (allSources_.empty())
-        failFatally("source create", AL_OUT_OF_MEMORY, alGetString(AL_OUT_OF_MEMORY));
-    // Handed out from the back: the first sources first.
-    freeSources_.assign(allSources_.rbegin(), allSources_.rend());
-    log("OpenAL voices: " + std::to_string(allSources_.size()));
+    log("OpenAL voices: " + std::to_string(mixer_->getVoiceLimit()));
 }
 
 void OpenALAudioModule::closeDevice() {
     Library& lib = *library_;
     if (lib.context != nullptr) {
-        if (makeCurrent() && !allSources_.empty())
-            alDeleteSources(static_cast<ALsizei>(allSources_.size()), allSources_.data());
+        if (makeCurrent()) {
+            alSourceStop(lib.source);
+            alSourcei(lib.source, AL_BUFFER, 0);
+            alDeleteSources(1, &lib.source);
+            if (!lib.buffers.empty())
+                alDeleteBuffers(static_cast<ALsizei>(lib.buffers.size()), lib.buffers.data());
+        }
         if (currentContext == lib.context) {
             alcMakeContextCurrent(nullptr);
             currentContext = nullptr;
@@ -220,147 +294,253 @@ void OpenALAudioModule::closeDevice() {
         alcDestroyContext(lib.context);
         lib.context = nullptr;
     }
-    allSources_.clear();
-    freeSources_.clear();
+    lib.buffers.clear();
+    lib.freeBuffers.clear();
     if (lib.device != nullptr)
         alcCloseDevice(lib.device);
     lib.device = nullptr;
 }
 
+// ---- The stream ---------------------------------------------------------------------------------
+
+int64_t OpenALAudioModule::frameAt(double ms) const {
+    return std::llround(ms * settings_.mixingRate / 1000.0);
+}
+
+int64_t OpenALAudioModule::placeChange() {
+    anchorStream();
+    const std::optional<double> ideal = getCurrentIdealTime();
+    if (!ideal)
+        return mixer_->getPosition();
+    return frameAt(*ideal + getOutputLatencyMS());
+}
+
+void OpenALAudioModule::renderBlock(float* out, int frames) {
+    mixer_->render(out, frames);
+    if (library_->output != nullptr)
+        sf_writef_float(library_->output, out, frames);
+}
+
 void OpenALAudioModule::renderFrames(int frames) {
-    if (!library_->loopback || frames <= 0 || !makeCurrent()) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    renderInMemory(frames);
+}
+
+void OpenALAudioModule::renderInMemory(int frames) {
+    if (!library_->inMemory || frames <= 0) {
         rendered_.clear();
         return;
     }
     rendered_.resize(static_cast<std::size_t>(frames) * 2);
-    alcRenderSamplesSOFT(library_->device, rendered_.data(), frames);
+    renderBlock(rendered_.data(), frames);
 }
 
 void OpenALAudioModule::updateDevice(float deltaMS) {
-    if (!library_->loopback)
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (const std::optional<double> ideal = getCurrentIdealTime()) {
+        clockMS_ = *ideal;
+    } else if (deltaMS > 0.0f) {
+        clockMS_ += std::min(static_cast<double>(deltaMS), kMaxRenderMS);
+    }
+    if (!library_->inMemory) {
+        anchorStream();
         return;
-    // Never more than a second at once: a stalled loop drops time like the update accumulator does.
-    const double ms = std::clamp(static_cast<double>(deltaMS), 0.0, 1000.0);
-    pendingFrames_ += ms * settings_.mixingRate / 1000.0;
-    const int frames = static_cast<int>(pendingFrames_);
-    pendingFrames_ -= frames;
-    renderFrames(frames);
+    }
+    int64_t frames = frameAt(clockMS_) - mixer_->getPosition();
+    const int64_t most = frameAt(kMaxRenderMS);
+    if (frames > most) {
+        mixer_->skip(frames - most);
+        frames = most;
+    }
+    renderInMemory(static_cast<int>(std::max<int64_t>(0, frames)));
+}
+
+// The device has played silence since it opened (the game's start-up can take a while); the
+// stream starts on the first change or update, at the game time of that moment, so that game time
+// t is frame t x rate and the device reaches it a constant delay after t.
+void OpenALAudioModule::anchorStream() {
+    Library& lib = *library_;
+    if (lib.inMemory || lib.anchored)
+        return;
+    const std::optional<double> ideal = getCurrentIdealTime();
+    const int64_t start = std::max<int64_t>(0, frameAt(ideal ? *ideal : clockMS_));
+    if (lib.output != nullptr) {
+        std::vector<float> silence(2 * 4096, 0.0f);
+        for (int64_t left = start - mixer_->getPosition(); left > 0;) {
+            const sf_count_t n = std::min<int64_t>(left, 4096);
+            sf_writef_float(lib.output, silence.data(), n);
+            left -= n;
+        }
+    }
+    mixer_->jumpTo(start);
+    lib.anchored = true;
+    lib.anchorTime = std::chrono::steady_clock::now();
+    lib.anchorFrame = start;
+    // The silence still queued plays first: the device takes it as part of the stream.
+    lib.handedFrames = static_cast<int64_t>(lib.queuedBuffers) * settings_.periodFrames;
+}
+
+void OpenALAudioModule::feedLoop() {
+    Library& lib = *library_;
+    alcSetThreadContext(lib.context);
+    for (;;) {
+        int periodFrames = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (lib.stopFeeding)
+                break;
+            feedDevice();
+            periodFrames = settings_.periodFrames;
+        }
+        // Twice a period: a buffer is refilled well before the queue runs dry.
+        std::this_thread::sleep_for(std::chrono::microseconds(
+            std::max<int64_t>(500, int64_t{500000} * periodFrames / settings_.mixingRate)));
+    }
+    alcSetThreadContext(nullptr);
+}
+
+// Keeps kQueuePeriods buffers of the stream queued on the source (silence until the stream is
+// anchored). When the source ran dry, the stream skips the frames the device missed, so the
+// latency stays what it was.
+void OpenALAudioModule::feedDevice() {
+    Library& lib = *library_;
+    const int period = settings_.periodFrames;
+    clearALError();
+    ALint processed = 0;
+    alGetSourcei(lib.source, AL_BUFFERS_PROCESSED, &processed);
+    while (processed-- > 0) {
+        ALuint buffer = 0;
+        alSourceUnqueueBuffers(lib.source, 1, &buffer);
+        if (!alSucceeded())
+            break;
+        lib.freeBuffers.push_back(buffer);
+    }
+    ALint state = AL_STOPPED;
+    ALint queued = 0;
+    alGetSourcei(lib.source, AL_SOURCE_STATE, &state);
+    alGetSourcei(lib.source, AL_BUFFERS_QUEUED, &queued);
+    if (lib.streaming && state != AL_PLAYING) {
+        lib.streaming = false;
+        if (lib.anchored) {
+            ++underruns_;
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - lib.anchorTime).count();
+            const int64_t missed = static_cast<int64_t>(seconds * settings_.mixingRate) - lib.handedFrames;
+            if (missed > 0) {
+                lib.block.resize(2 * static_cast<std::size_t>(period));
+                for (int64_t left = missed; left > 0;) {
+                    const int n = static_cast<int>(std::min<int64_t>(left, period));
+                    renderBlock(lib.block.data(), n);  // written, not heard
+                    left -= n;
+                }
+                lib.handedFrames += missed;
+            }
+        }
+    }
+    lib.block.resize(2 * static_cast<std::size_t>(period));
+    lib.pcm.resize(2 * static_cast<std::size_t>(period));
+    while (queued < kQueuePeriods) {
+        if (lib.freeBuffers.empty()) {
+            ALuint buffer = 0;
+            alGenBuffers(1, &buffer);
+            if (!alSucceeded())
+                break;
+            lib.buffers.push_back(buffer);
+            lib.freeBuffers.push_back(buffer);
+        }
+        if (lib.anchored) {
+            renderBlock(lib.block.data(), period);
+            lib.handedFrames += period;
+        } else {
+            std::fill(lib.block.begin(), lib.block.end(), 0.0f);
+        }
+        for (std::size_t i = 0; i < lib.block.size(); ++i)
+            lib.pcm[i] = static_cast<int16_t>(std::lround(std::clamp(lib.block[i], -1.0f, 1.0f) * 32767.0f));
+        const ALuint buffer = lib.freeBuffers.back();
+        alBufferData(buffer, AL_FORMAT_STEREO16, lib.pcm.data(),
+                     static_cast<ALsizei>(lib.pcm.size() * sizeof(int16_t)), settings_.mixingRate);
+        alSourceQueueBuffers(lib.source, 1, &buffer);
+        if (!alSucceeded())
+            break;
+        lib.freeBuffers.pop_back();
+        ++queued;
+    }
+    lib.queuedBuffers = queued;
+    if (!lib.streaming && queued > 0) {
+        alSourcePlay(lib.source);
+        lib.streaming = alSucceeded();
+    }
+    clearALError();
 }
 
 // ---- Sounds and channels ------------------------------------------------------------------------
 
 std::optional<AudioModule::DeviceSound> OpenALAudioModule::loadDeviceSound(const std::string& path) {
-    if (!makeCurrent())
-        return std::nullopt;
-    std::optional<DecodedSound> decoded = decodeSoundFile(path);
-    if (!decoded)
-        return std::nullopt;
-    clearALError();
-    ALuint buffer = 0;
-    alGenBuffers(1, &buffer);
-    if (!alSucceeded())
-        return std::nullopt;
-    const ALenum format = decoded->channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
-    alBufferData(buffer, format, decoded->samples.data(),
-                 static_cast<ALsizei>(decoded->samples.size() * sizeof(int16_t)), decoded->sampleRate);
-    if (!alSucceeded()) {
-        alDeleteBuffers(1, &buffer);
+    std::string reason;
+    std::optional<DecodedSound> decoded = decodeSoundFile(path, &reason);
+    if (!decoded) {
+        appendToDebugLog("SOUNDSKIN: " + path + ": " + reason);
         return std::nullopt;
     }
-    return DeviceSound{buffer, decoded->channels};
+    // Decoded without the lock: the device's feeding thread need not wait for the file.
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::optional<SamplerMixer::SampleId> sample = mixer_->addSample(*decoded);
+    if (!sample)
+        return std::nullopt;
+    return DeviceSound{*sample, decoded->channels};
 }
 
 void OpenALAudioModule::unloadDeviceSound(const DeviceSound& sound) {
-    if (!makeCurrent())
-        return;
-    ALuint buffer = sound.handle;
-    alDeleteBuffers(1, &buffer);
-    clearALError();
+    std::lock_guard<std::mutex> lock(mutex_);
+    mixer_->removeSample(sound.handle);
 }
 
 std::optional<uint32_t> OpenALAudioModule::startChannel(const DeviceSound& sound) {
-    if (freeSources_.empty() || !makeCurrent())
-        return std::nullopt;
-    const ALuint source = freeSources_.back();
-    clearALError();
-    alSourcei(source, AL_BUFFER, static_cast<ALint>(sound.handle));
-    alSourceRewind(source);
-    if (!alSucceeded()) {
-        alSourcei(source, AL_BUFFER, 0);
-        clearALError();
-        return std::nullopt;
-    }
-    freeSources_.pop_back();
-    return source;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int64_t frame = placeChange();
+    const std::optional<SamplerMixer::VoiceSlot> slot = mixer_->startVoice(sound.handle, frame);
+    if (slot && frame < mixer_->getPosition())
+        ++lateVoices_;
+    return slot;
 }
 
 void OpenALAudioModule::stopChannel(uint32_t channel) {
-    if (!makeCurrent())
-        return;
-    alSourceStop(channel);
-    // Detached, so the buffer can be deleted.
-    alSourcei(channel, AL_BUFFER, 0);
-    clearALError();
-    freeSources_.push_back(channel);
+    std::lock_guard<std::mutex> lock(mutex_);
+    mixer_->freeVoice(channel);
 }
 
 bool OpenALAudioModule::isChannelPlaying(uint32_t channel) {
-    if (!makeCurrent())
-        return false;
-    clearALError();
-    ALint state = AL_STOPPED;
-    alGetSourcei(channel, AL_SOURCE_STATE, &state);
-    return alSucceeded() && (state == AL_PLAYING || state == AL_PAUSED);
+    std::lock_guard<std::mutex> lock(mutex_);
+    return mixer_->isVoiceActive(channel);
 }
 
 bool OpenALAudioModule::setChannelGain(uint32_t channel, float gain) {
-    if (!makeCurrent())
-        return false;
-    clearALError();
-    alSourcef(channel, AL_GAIN, gain);
-    return alSucceeded();
+    std::lock_guard<std::mutex> lock(mutex_);
+    mixer_->setGain(channel, gain, placeChange());
+    return mixer_->isVoiceActive(channel);
 }
 
-bool OpenALAudioModule::setChannelPan(uint32_t channel, const DeviceSound& sound, float pan) {
-    if (!makeCurrent())
-        return false;
-    clearALError();
-    if (sound.channels == 1) {
-        // On the unit circle in front of the listener: -1 hard left, 0 ahead, 1 hard right.
-        alSource3f(channel, AL_POSITION, pan, 0.0f, -std::sqrt(std::max(0.0f, 1.0f - pan * pan)));
-    } else if (library_->stereoAngles) {
-        // Both speakers turn towards the side, keeping the image: at +-1 both sit at that side.
-        constexpr float kFront = std::numbers::pi_v<float> / 6.0f;
-        constexpr float kSide = std::numbers::pi_v<float> / 2.0f;
-        const float towards = pan >= 0.0f ? -kSide : kSide;
-        const float amount = std::fabs(pan);
-        const ALfloat angles[2] = {kFront + (towards - kFront) * amount,
-                                   -kFront + (towards + kFront) * amount};
-        alSourcefv(channel, AL_STEREO_ANGLES, angles);
-    }
-    return alSucceeded();
+bool OpenALAudioModule::setChannelPan(uint32_t channel, const DeviceSound& /*sound*/, float pan) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    mixer_->setPan(channel, pan, placeChange());
+    return mixer_->isVoiceActive(channel);
 }
 
 bool OpenALAudioModule::setChannelPaused(uint32_t channel, bool paused) {
-    if (!makeCurrent())
-        return false;
-    clearALError();
-    ALint state = AL_STOPPED;
-    alGetSourcei(channel, AL_SOURCE_STATE, &state);
-    // A channel that ended stays ended (a play would restart it); the update removes its voice.
-    if (paused && state == AL_PLAYING)
-        alSourcePause(channel);
-    if (!paused && (state == AL_PAUSED || state == AL_INITIAL))
-        alSourcePlay(channel);
-    return alSucceeded();
+    std::lock_guard<std::mutex> lock(mutex_);
+    mixer_->setPaused(channel, paused, placeChange());
+    return mixer_->isVoiceActive(channel);
 }
 
 bool OpenALAudioModule::setChannelPitch(uint32_t channel, float pitchRatio) {
-    if (!makeCurrent())
-        return false;
-    // OpenAL refuses a pitch of 0 or infinity; notes far outside the keyboard play at its limits.
-    const float pitch = std::isfinite(pitchRatio) ? std::clamp(pitchRatio, 1.0f / 1024.0f, 1024.0f) : 1024.0f;
-    clearALError();
-    alSourcef(channel, AL_PITCH, pitch);
-    return alSucceeded();
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Notes far outside the keyboard (an infinite ratio among them) play at the mixer's limits.
+    mixer_->setPitch(channel, std::isinf(pitchRatio) ? 1024.0f : pitchRatio, placeChange());
+    return mixer_->isVoiceActive(channel);
+}
+
+bool OpenALAudioModule::setChannelGate(uint32_t channel, float gateMS) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    mixer_->setGate(channel, gateMS);
+    return mixer_->isVoiceActive(channel);
 }

@@ -1,51 +1,66 @@
-// The audio module on OpenAL Soft, decoding with libsndfile. Without a sound device it renders on
-// OpenAL Soft's loopback device: each update mixes that tick's frames into a scratch buffer, so
-// voices advance and end on the engine's clock, deterministically.
+// The audio module on the engine's own sampler (SamplerMixer), decoding with libsndfile. The mixed
+// stream goes to one OpenAL Soft streaming source on the sound device; without a device (headless
+// runs, tests, or no device opening) each update renders that tick's frames in memory, so voices
+// advance and end on the engine's clock, deterministically. Voices are placed in the stream at
+// their ideal game time plus one fixed latency, to the sample.
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "Engine/AudioModule.h"
 
+class SamplerMixer;
+
 struct OpenALAudioSettings {
     enum class Device {
-        // The system's default device, else the loopback device (a warning, not an error).
+        // The system's default device, else rendering in memory (a warning, not an error).
         DefaultOrLoopback,
-        // Always the loopback device: headless runs and tests.
+        // Always in memory: headless runs and tests.
         Loopback,
     };
     Device device = Device::DefaultOrLoopback;
     int mixingRate = 44100;
-    // Output period of a real device in frames, and how many periods it queues. 256 x 3 at 44.1 kHz
-    // is 17 ms of queued output: a note started on a sequencer step is heard about one tick later.
-    // OpenAL Soft reads these when it first starts in the process, so they apply to the first
-    // module initialised (and not at all when ALSOFT_CONF names the user's own settings).
+    // The output period in frames: OpenAL Soft mixes [periods] of them ahead, and the engine's
+    // feeding thread keeps four buffers of this size queued on its stream. 256 frames at 44.1 kHz
+    // is 5.8 ms. OpenAL Soft reads its period when it first starts in the process (and not at all
+    // when ALSOFT_CONF names the user's own settings); the stream's applies at once.
     int periodFrames = 256;
-    int periods = 3;
-    // Voices that can play at once; the device may grant fewer.
+    int periods = 2;
+    // Voices that can play at once.
     int voices = 808;
 };
 
 class OpenALAudioModule : public AudioModule {
   public:
+    // Periods the module accepts, in ms: from one up to where a stopped voice's removal could
+    // come before its mute.
+    static constexpr float kMinPeriodMS = 1.0f;
+    static constexpr float kMaxPeriodMS = 20.0f;
+
     explicit OpenALAudioModule(GameSystem* gameSystem, OpenALAudioSettings settings = {});
     ~OpenALAudioModule() override;
 
-    // Opens the device and the context and makes the voice pool. A device that cannot be opened at
-    // all (nor the loopback one) is fatal: "OpenAL error at ..." in a message and debug.log.
+    // Opens the device and the context and makes the voice pool. A device that opens but cannot be
+    // set up is fatal: "OpenAL error at ..." in a message and debug.log.
     bool init() override;
 
     const OpenALAudioSettings& getSettings() const { return settings_; }
-    // Applies from the next init; see OpenALAudioSettings for when OpenAL Soft reads the period.
-    void setOutputPeriod(int periodFrames, int periods);
+    // [periodMS] clamped to kMinPeriodMS..kMaxPeriodMS; see OpenALAudioSettings for when it applies.
+    void setOutputPeriodMS(float periodMS) override;
+    OutputFigures getOutputFigures() const override;
+    bool writeOutputTo(const std::string& path, std::string& error) override;
+    // Rendering in memory (no device).
     bool isLoopback() const;
-    // Voices the device granted (after init).
-    int getVoiceLimit() const { return static_cast<int>(allSources_.size()); }
+    // Voices that can play at once.
+    int getVoiceLimit() const;
     int getMixingRate() const { return settings_.mixingRate; }
-    // Loopback only: the interleaved stereo frames the last update (or renderFrames) mixed.
+    // The time from a voice's ideal time to its place in the output, in ms.
+    float getOutputLatencyMS() const;
+    // In memory only: the interleaved stereo frames the last update (or renderFrames) mixed.
     const std::vector<float>& getRenderedFrames() const { return rendered_; }
-    // Loopback only: mixes [frames] more frames into the scratch buffer without an update.
+    // In memory only: mixes [frames] more frames without an update.
     void renderFrames(int frames);
 
   protected:
@@ -58,20 +73,37 @@ class OpenALAudioModule : public AudioModule {
     bool setChannelPan(uint32_t channel, const DeviceSound& sound, float pan) override;
     bool setChannelPaused(uint32_t channel, bool paused) override;
     bool setChannelPitch(uint32_t channel, float pitchRatio) override;
+    bool setChannelGate(uint32_t channel, float gateMS) override;
     void updateDevice(float deltaMS) override;
 
   private:
-    struct Library;  // the device and context, kept out of this header
+    struct Library;  // the device, the context, the stream and the output file
 
     bool makeCurrent();
     void openDevice();
-    void createSourcePool();
     void closeDevice();
+    // The stream frame of game time [ms].
+    int64_t frameAt(double ms) const;
+    // Where a change made now goes: the ideal time plus the latency, or the next frame to render.
+    int64_t placeChange();
+    // Mixes the next [frames] frames into [out] and the output file.
+    void renderBlock(float* out, int frames);
+    void renderInMemory(int frames);
+    void anchorStream();
+    // The device's feeding thread, and one round of it.
+    void feedLoop();
+    void feedDevice();
+    int getQueueFrames() const;
 
+    // Guards everything below against the feeding thread of a device.
+    mutable std::mutex mutex_;
     OpenALAudioSettings settings_;
     std::unique_ptr<Library> library_;
-    std::vector<uint32_t> allSources_;
-    std::vector<uint32_t> freeSources_;
+    std::unique_ptr<SamplerMixer> mixer_;
     std::vector<float> rendered_;
-    double pendingFrames_ = 0.0;  // the fraction of a frame the ticks owe the loopback render
+    // Game time as the updates tell it: the ideal time when the game system sets one, else the sum
+    // of the updates.
+    double clockMS_ = 0.0;
+    int underruns_ = 0;
+    int lateVoices_ = 0;
 };

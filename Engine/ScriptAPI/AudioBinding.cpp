@@ -175,6 +175,8 @@ constexpr ScriptMethod kAudioMethods[] = {
      "(n voice id, n gate time ms) -> nothing"},
     {"setVoicePause", audio_setVoicePause, "(n voice id, b paused) -> nothing"},
     {"stopVoice", audio_stopVoice, "(i voice id) -> nothing"},
+    {"setOutputPeriod", bindMember<&AudioModule::setOutputPeriodMS>,
+     "(n output period ms, clamped to 1..20; the output latency follows) -> nothing"},
 };
 }  // namespace
 

@@ -1,4 +1,4 @@
-// The OpenAL Soft module on its loopback device: sounds written here with libsndfile are played
+// The audio module rendering in memory: sounds written here with libsndfile are played
 // and the rendered samples measured (pitch by zero crossings, levels by RMS).
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -193,7 +193,7 @@ TEST_F(OpenALAudioModuleTest, AGateMutesAtTheFirstTickPastItAndTheVoiceGoes100ms
     EXPECT_GT(rms(std::vector<float>(before.end() - 882, before.end()), 0), 0.1);
     EXPECT_TRUE(audio.isVoiceValid(id));
     std::vector<float> released = run(9, 10.0f);
-    // The mixer fades a gain change over the block it renders next; after that, silence.
+    // The mixer glides a gain change over its first frames; after that, silence.
     EXPECT_EQ(rms(std::vector<float>(released.begin() + 882, released.end()), 0), 0.0);
     EXPECT_TRUE(audio.isVoiceValid(id));
     run(1, 10.0f);
@@ -283,7 +283,7 @@ TEST_F(OpenALAudioModuleTest, AVoiceIsHeardFromTheStartOfTheNextRender) {
         first / 2, frames.size() / 2, ms);
 }
 
-// Whatever this machine has: a sound device, or none and then the loopback device with a warning.
+// Whatever this machine has: a sound device, or none and then rendering in memory with a warning.
 TEST(OpenALAudioModuleDevice, TheDefaultDeviceOrTheLoopbackOneStartsAndPlays) {
     ScratchDirectory scratch;
     EngineHarness engine;
