@@ -208,10 +208,15 @@ std::string floatText(float value) {
     return std::string(buffer, result.ptr);
 }
 
+std::string descriptionOf(const char* description) {
+    return description != nullptr ? cell(description) : "";
+}
+
 void writeFunctionTable(std::ostream& out, const char* heading, std::span<const ScriptMethod> entries) {
-    out << "| " << heading << " | arguments -> result |\n|---|---|\n";
+    out << "| " << heading << " | arguments -> result | what it does |\n|---|---|---|\n";
     for (const ScriptMethod& entry : entries)
-        out << "| `" << entry.name << "` | " << formsOf(entry) << " |\n";
+        out << "| `" << entry.name << "` | " << formsOf(entry) << " | " << descriptionOf(entry.description)
+            << " |\n";
 }
 
 void writeTypes(std::ostream& out) {
@@ -256,10 +261,11 @@ void writeTypes(std::ostream& out) {
 }
 
 void writeGlobalObjects(std::ostream& out) {
-    out << "\n## Global objects\n\n| global | type |\n|---|---|\n";
+    out << "\n## Global objects\n\n| global | type | what it is |\n|---|---|---|\n";
     for (const ScriptGlobalObject& object : scriptGlobalObjects()) {
         const char* typeName = scriptTypeTables()[static_cast<std::size_t>(object.type)]->name;
-        out << "| `" << object.name << "` | [" << typeName << "](#" << anchor(typeName) << ") |\n";
+        out << "| `" << object.name << "` | [" << typeName << "](#" << anchor(typeName) << ") | "
+            << descriptionOf(object.description) << " |\n";
     }
     out << "\n`Input` is the input module, or the unfocused one while a process without input focus "
            "runs.\n";
@@ -275,12 +281,12 @@ void writeConstants(std::ostream& out) {
     out << "\n## Constants\n\n"
         << scriptConstants().size()
         << " constants, all ints but `PI`, `TWOPI` and `PIBYTWO`. Key code 64 (the space bar) has "
-           "no constant.\n\n| constant | value |\n|---|---|\n";
+           "no constant.\n\n| constant | value | what it stands for |\n|---|---|---|\n";
     for (const ScriptConstant& constant : scriptConstants()) {
         out << "| `" << constant.name << "` | "
             << (constant.isFloat ? floatText(constant.floatValue) + " (float)"
                                  : std::to_string(constant.intValue))
-            << " |\n";
+            << " | " << descriptionOf(constant.description) << " |\n";
     }
 }
 }  // namespace

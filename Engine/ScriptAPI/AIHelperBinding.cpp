@@ -112,7 +112,7 @@ constexpr ScriptMethod kMethods[] = {
     {"leadTarget", aihelper_leadTarget, "(ENTITY who, ENTITY target, n speed) -> new REALPOINT"},
     {"findClosestPlayer", aihelper_findClosestPlayer, "(ENTITY who) -> ENTITY or null"},
     {"findClosestEntity", aihelper_findClosestEntity,
-     "(ENTITY who) or (i type id, ENTITY who) or (s type name, ENTITY who) -> ENTITY or null",
+     "(ENTITY who) or (i type id, ENTITY who) or (s type name, ENTITY who) -> ENTITY or null", nullptr,
      "expecting (who) or (type,who) or (name,who)"},
     {"getWhichSide", aihelper_getWhichSide, "(ENTITY who, ENTITY target) -> int"},
     {"isInFront", aihelper_isInFront, "(ENTITY who, ENTITY target, n range, n width) -> bool"},

@@ -149,7 +149,7 @@ int audio_setVoicePause(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kAudioMethods[] = {
-    {"loadSound", audio_loadSound, "(s file name) or (s file name, n base note) -> bool",
+    {"loadSound", audio_loadSound, "(s file name) or (s file name, n base note) -> bool", nullptr,
      "expecting parameters (string) or (string,NOTE)"},
     {"unloadSound", audio_unloadSound, "(s file name) -> nothing"},
     {"unloadAllSounds", bindMember<&AudioModule::unloadAllSounds>, "() -> nothing"},
@@ -158,7 +158,7 @@ constexpr ScriptMethod kAudioMethods[] = {
     {"playSound", audio_playSound,
      "(s file name) or (s file name, n pan, n volume) or (s file name, n note, n gate time ms, n pan, n "
      "volume) -> int voice id, 0 when nothing plays",
-     "expecting parameters (string) or (string,float,float) or (string,NOTE,float,float,float)"},
+     nullptr, "expecting parameters (string) or (string,float,float) or (string,NOTE,float,float,float)"},
     {"isVoiceValid", audio_isVoiceValid, "(i voice id) -> bool"},
     {"setMasterVolume", bindMember<&AudioModule::setMasterVolume>, "(n, clamped to 0..1) -> nothing"},
     {"setMusicVolume", bindMember<&AudioModule::setMusicVolume>, "(n, clamped to 0..1) -> nothing"},

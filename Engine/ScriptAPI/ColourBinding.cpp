@@ -94,7 +94,7 @@ constexpr ScriptMethod kColourMethods[] = {
 };
 
 constexpr ScriptFunction kColourConstructors[] = {
-    {"COLOUR", constructColour, "() or (COLOUR) or (n r, n g, n b) -> new COLOUR",
+    {"COLOUR", constructColour, "() or (COLOUR) or (n r, n g, n b) -> new COLOUR", nullptr,
      "expecting parameters (void) or (COLOUR) or (r,g,b)"},
 };
 // ---- COLOURMANAGER ----
@@ -230,15 +230,16 @@ int colourmanager_getCurrentFilename(gmScriptThread* thread) {
 
 constexpr ScriptMethod kColourManagerMethods[] = {
     {"clear", colourmanager_clear, "() -> nothing"},
-    {"load", colourmanager_load, "() or (s file name) -> nothing", "expecting parameters (void) or (string)"},
+    {"load", colourmanager_load, "() or (s file name) -> nothing", nullptr,
+     "expecting parameters (void) or (string)"},
     {"save", colourmanager_save, "() -> nothing"},
     {"getColourID", colourmanager_getColourID, "(s name) -> int"},
-    {"getColour", colourmanager_getColour, "(s name) or (i colour id) -> new COLOUR",
+    {"getColour", colourmanager_getColour, "(s name) or (i colour id) -> new COLOUR", nullptr,
      "expecting parameters (string) or (COLOURID)"},
-    {"setColour", colourmanager_setColour, "(s name, COLOUR) or (i colour id, COLOUR) -> nothing",
+    {"setColour", colourmanager_setColour, "(s name, COLOUR) or (i colour id, COLOUR) -> nothing", nullptr,
      "expecting parameters (string,COLOUR) or (COLOURID,COLOUR)"},
     {"makeInterpolatedColour", colourmanager_makeInterpolatedColour,
-     "(n t, c from, c to) -> new COLOUR; each c is a colour name, a colour id or a COLOUR",
+     "(n t, c from, c to) -> new COLOUR; each c is a colour name, a colour id or a COLOUR", nullptr,
      "expecting parameters (REAL,[string|colourID|COLOUR],[string|colourID|COLOUR])"},
     {"getColourNames", colourmanager_getColourNames,
      "() -> new table: the names at 0, 1, ... in name order, and \"size\""},

@@ -158,18 +158,18 @@ int entitymanager_getRandomEntity(gmScriptThread* thread) {
 
 constexpr ScriptMethod kEntityManagerMethods[] = {
     {"createEntity", createEntity<&EntityManager::createEntity, &EntityManager::createEntity, false>,
-     "() or (s type name) -> ENTITY", "expecting parameters (void) or (string)"},
+     "() or (s type name) -> ENTITY", nullptr, "expecting parameters (void) or (string)"},
     {"createEntityAsPlayer",
      createEntity<&EntityManager::createEntityAsPlayer, &EntityManager::createEntityAsPlayer, true>,
-     "() or (s type name) -> ENTITY", "expecting parameters (void) or (string)"},
+     "() or (s type name) -> ENTITY", nullptr, "expecting parameters (void) or (string)"},
     {"deleteAllEntities", entitymanager_deleteAllEntities, "() -> nothing"},
     {"getEntity", entitymanager_getEntity, "(i object id) -> ENTITY or null"},
     {"getAllEntities", entitymanager_getAllEntities,
-     "() or (s type name) or (i type id) -> ENTITYLISTREFCONTAINER on the live list",
+     "() or (s type name) or (i type id) -> ENTITYLISTREFCONTAINER on the live list", nullptr,
      "expecting (void) or (typename) or (typeID)"},
     {"getAllPlayerEntities", entitymanager_getAllPlayerEntities,
      "() -> ENTITYLISTREFCONTAINER on the live list of players"},
-    {"getNumEntities", entitymanager_getNumEntities, "() or (i type id) or (s type name) -> int",
+    {"getNumEntities", entitymanager_getNumEntities, "() or (i type id) or (s type name) -> int", nullptr,
      "expecting (void) or (ENTITYTYPE) or (entityName)"},
     {"getNumPlayers", entitymanager_getNumPlayers, "() -> int"},
     {"getEntitiesRoughlyWithin", findEntities<&EntityManager::getEntitiesRoughlyWithin>,
@@ -178,7 +178,7 @@ constexpr ScriptMethod kEntityManagerMethods[] = {
      "(n x, n y, n rangeX, n rangeY) -> ENTITYLISTREFCONTAINER with its own list"},
     {"getRandomPlayer", entitymanager_getRandomPlayer, "() -> ENTITY or null"},
     {"getRandomEntity", entitymanager_getRandomEntity, "(s type name) or (i type id) -> ENTITY or null",
-     "expecting (typename) or (typeID)"},
+     nullptr, "expecting (typename) or (typeID)"},
     {"flush", entitymanager_flush, "() -> nothing"},
 };
 
@@ -281,7 +281,7 @@ constexpr ScriptMethod kEntityMethods[] = {
     {"getUniqueAlarmID", gameObjectGetUniqueAlarmID<Entity>, "() -> int"},
     {"getUniqueLFOID", gameObjectGetUniqueLFOID<Entity>, "() -> int"},
     {"addAlarm", onGameObject<Entity, gameObjectAddAlarm>,
-     "(i id, n interval) or (i id, n interval, b startAlarming) -> ALARM or null",
+     "(i id, n interval) or (i id, n interval, b startAlarming) -> ALARM or null", nullptr,
      "expecting parameters (int,REAL) or (int,REAL,bool)"},
     {"deleteAlarm", onGameObject<Entity, gameObjectDeleteAlarm>, "(n id) -> nothing"},
     {"deleteLFO", onGameObject<Entity, gameObjectDeleteLFO>, "(n id) -> nothing"},
@@ -326,9 +326,9 @@ constexpr ScriptMethod kEntityMethods[] = {
     {"getPhysicsData", entity_getPhysicsData, "() -> PHYSICSDATA"},
     {"getTable", entity_getTable, "() -> the script entity's table, or null"},
     {"callMethod", gameObjectCallMethod<Entity>,
-     "(s name, any...) -> the method's result, or null when nothing handles it",
+     "(s name, any...) -> the method's result, or null when nothing handles it", nullptr,
      "expecting parameters (string,...)"},
-    {"setTestColour", entity_setTestColour, "(n r, n g, n b) or (n r, n g, n b, n a) -> nothing",
+    {"setTestColour", entity_setTestColour, "(n r, n g, n b) or (n r, n g, n b, n a) -> nothing", nullptr,
      "expecting (r,g,b) or (r,g,b,a)"},
 };
 

@@ -51,7 +51,7 @@ constexpr ScriptMethod kMethods[] = {
     {"getHeight", bindMember<&GameBoard::getHeight>, "() -> float"},
     {"makeRandomPos", gameboard_makeRandomPos, "() -> new REALPOINT"},
     {"makeRandomPosOutsideOfGameBoard", gameboard_makeRandomPosOutsideOfGameBoard,
-     "() or (n distance) -> new REALPOINT", "expecting parameters (void) or (REAL)"},
+     "() or (n distance) -> new REALPOINT", nullptr, "expecting parameters (void) or (REAL)"},
     {"isInGameBoard", gameboard_isInGameBoard, "(REALPOINT) or (n x, n y) -> bool"},
 };
 }  // namespace

@@ -56,7 +56,7 @@ int particlemanager_flush(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kManagerMethods[] = {
-    {"createParticle", particlemanager_createParticle, "() or (s name) -> PARTICLE",
+    {"createParticle", particlemanager_createParticle, "() or (s name) -> PARTICLE", nullptr,
      "expecting parameters (void) or (name)"},
     {"getAllParticles", particlemanager_getAllParticles,
      "() -> ENTITYLISTREFCONTAINER of PARTICLE values on the live list"},

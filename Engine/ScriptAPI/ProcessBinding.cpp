@@ -22,11 +22,11 @@ int process_isInited(gmScriptThread* thread) {
 
 constexpr ScriptMethod kMethods[] = {
     {"callMethod", gameObjectCallMethod<Process>,
-     "(s name, any...) -> the method's result, or null when nothing handles it",
+     "(s name, any...) -> the method's result, or null when nothing handles it", nullptr,
      "expecting parameters (string,...)"},
     {"getUniqueAlarmID", gameObjectGetUniqueAlarmID<Process>, "() -> int"},
     {"addAlarm", onGameObject<Process, gameObjectAddAlarm>,
-     "(i id, n interval) or (i id, n interval, b startAlarming) -> ALARM or null",
+     "(i id, n interval) or (i id, n interval, b startAlarming) -> ALARM or null", nullptr,
      "expecting parameters (int,REAL) or (int,REAL,bool)"},
     {"deleteAlarm", onGameObject<Process, gameObjectDeleteAlarm>, "(n id) -> nothing"},
     {"getAlarm", onGameObject<Process, gameObjectGetAlarm>, "(i id) -> ALARM or null"},

@@ -211,7 +211,7 @@ constexpr ScriptOperator kOperators[] = {
 };
 
 constexpr ScriptFunction kConstructors[] = {
-    {"REALPOINT", constructPoint, "() or (REALPOINT) or (n x, n y) -> new REALPOINT",
+    {"REALPOINT", constructPoint, "() or (REALPOINT) or (n x, n y) -> new REALPOINT", nullptr,
      "expecting parameters (void) or (REALPOINT) or (float,float)"},
     {"REALPOINT_MakeRandomDir", makeRandomDir, "() -> new REALPOINT, a random unit vector"},
 };

@@ -20,7 +20,9 @@ class Colour;
 // A script-facing function: a method of a type, a constructor or a global function. [forms] is
 // what the API reference (docs/api.md, written by tools/tact-api-doc) shows for it: the argument
 // forms and the result, such as "(n x, n y) or (REALPOINT) -> nothing", where n is an int or a
-// float, i an int, b a bool (an int, non-zero is true) and s a string. [usage] is the fixed text
+// float, i an int, b a bool (an int, non-zero is true) and s a string. [description] says, in a
+// line or two for game makers, what it does: units, ranges, and what 0, a missing argument or a
+// refused value means (the reference prints it beside the forms). [usage] is the fixed text
 // of the error for arguments that fit none of the forms, after the function's quoted name
 // (usageError raises it): "expecting parameters (string) or (string,NOTE)". A usage text that
 // starts with a quote is the whole message: a few published messages name another function
@@ -29,6 +31,7 @@ struct ScriptMethod {
     const char* name;
     gmNativeFunction function;
     const char* forms = nullptr;
+    const char* description = nullptr;
     const char* usage = nullptr;
 };
 // Constructors and global functions have the same shape as methods.

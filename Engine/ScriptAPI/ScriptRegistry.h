@@ -15,6 +15,8 @@ struct ScriptConstant {
     int32_t intValue;
     float floatValue;
     bool isFloat;
+    // What the constant stands for, for the reference.
+    const char* description = nullptr;
 };
 
 // The engine object behind a global object, and the slot that keeps its script value (null for
@@ -29,6 +31,8 @@ struct ScriptGlobalObject {
     ScriptType type;
     // Finds the object on [module]'s game system; null for Input, which the module sets itself.
     ScriptGlobalTarget (*find)(GmScriptModule& module) = nullptr;
+    // What the object is, for the reference.
+    const char* description = nullptr;
 };
 
 std::span<const ScriptTypeTable* const> scriptTypeTables();

@@ -84,7 +84,7 @@ constexpr ScriptOperator kActionOperators[] = {
 };
 
 constexpr ScriptFunction kActionConstructors[] = {
-    {"SEQUENCERACTION", constructAction, "() or (table) -> new SEQUENCERACTION",
+    {"SEQUENCERACTION", constructAction, "() or (table) -> new SEQUENCERACTION", nullptr,
      "expecting parameters (void) or (table)"},
 };
 
@@ -275,7 +275,7 @@ constexpr ScriptMethod kSequencerMethods[] = {
      "(n steps, at least 1) -> nothing"},
     {"setBPM", setAtLeastOne<&Sequencer::setBPM>, "(n beats per minute, at least 1) -> nothing"},
     {"setLoopLen", setAtLeastOne<&Sequencer::setLoopLen>, "(n patterns, at least 1) -> nothing"},
-    {"restart", sequencer_restart, "() or (n step) -> nothing",
+    {"restart", sequencer_restart, "() or (n step) -> nothing", nullptr,
      "\"SEQUENCER\" expecting parameters (void) or (NOTELENGTH)"},
     {"start", bindMember<&Sequencer::start>, "() -> nothing"},
     {"stop", bindMember<&Sequencer::stop>, "() -> nothing"},
@@ -285,19 +285,21 @@ constexpr ScriptMethod kSequencerMethods[] = {
     {"setTrigger", setTrigger<false>,
      "(i step, SEQUENCERACTION) or (i step, SEQUENCERACTION, b looped) or (i pattern, i step, "
      "SEQUENCERACTION) or (i pattern, i step, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER",
+     nullptr,
      "expecting parameters (int,ACTION) or (int,ACTION,bool) or (int,int,ACTION) or (int,int,ACTION,bool)"},
     {"setTrigger16", setTrigger<true>,
      "(i step, SEQUENCERACTION) or (i step, SEQUENCERACTION, b looped) or (i pattern, i step, "
      "SEQUENCERACTION) or (i pattern, i step, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER",
+     nullptr,
      "expecting parameters (int,ACTION) or (int,ACTION,bool) or (int,int,ACTION) or (int,int,ACTION,bool)"},
     {"setTriggerOnNext", sequencer_setTriggerOnNext,
      "(i note length, SEQUENCERACTION) or (i note length, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER or "
      "null",
-     "expecting parameters (NOTELENGTH,ACTION) or (NOTELENGTH,ACTION,bool)"},
+     nullptr, "expecting parameters (NOTELENGTH,ACTION) or (NOTELENGTH,ACTION,bool)"},
     {"moveTriggerToFront", sequencer_moveTriggerToFront, "(SEQUENCERTRIGGER) -> nothing"},
-    {"gotoStep", gotoStep<false>, "(i step) or (i pattern, i step) -> nothing",
+    {"gotoStep", gotoStep<false>, "(i step) or (i pattern, i step) -> nothing", nullptr,
      "expecting parameters (int) or (int,int)"},
-    {"gotoStep16", gotoStep<true>, "(i step) or (i pattern, i step) -> nothing",
+    {"gotoStep16", gotoStep<true>, "(i step) or (i pattern, i step) -> nothing", nullptr,
      "\"gotoStep\" expecting parameters (int) or (int,int)"},
     {"getMSTillNextStep", bindMember<&Sequencer::getMSTillNextStep>, "() -> float"},
     {"getMSTillNextStep16", bindMember<&Sequencer::getMSTillNextStep16>, "() -> float"},
@@ -343,7 +345,7 @@ constexpr ScriptMethod kActionMethods[] = {
     {"tagForRemoval", action_tagForRemoval, "() -> nothing"},
     {"isTaggedForRemoval", action_isTaggedForRemoval, "() -> bool"},
     {"callMethod", gameObjectCallMethod<SequencerAction>,
-     "(s name, any...) -> the method's result, or null when nothing handles it",
+     "(s name, any...) -> the method's result, or null when nothing handles it", nullptr,
      "expecting parameters (string,...)"},
 };
 

@@ -59,7 +59,7 @@ constexpr ScriptMethod kAlarmMethods[] = {
 };
 
 constexpr ScriptFunction kAlarmConstructors[] = {
-    {"ALARM", constructAlarm, "() or (n interval) or (n interval, b startAlarming) -> new ALARM",
+    {"ALARM", constructAlarm, "() or (n interval) or (n interval, b startAlarming) -> new ALARM", nullptr,
      "expecting parameters (void) or ([float|int]) or ([float|int],bool)"},
 };
 

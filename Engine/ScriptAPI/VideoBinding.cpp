@@ -412,7 +412,7 @@ constexpr ScriptMethod kVideoMethods[] = {
     {"clear", video_clear,
      "() or (COLOUR, n alpha) or (s colour name, n alpha) or (n r, n g, n b) or (n r, n g, n b, n a) -> "
      "nothing; () clears to black",
-     "expecting parameters (void) or (COLOUR,alpha) or (colourName,alpha) or (r,g,b) or (r,g,b,a)"},
+     nullptr, "expecting parameters (void) or (COLOUR,alpha) or (colourName,alpha) or (r,g,b) or (r,g,b,a)"},
     {"pushMatrix", bindMember<&VideoModule::pushMatrix>, "() -> nothing"},
     {"popMatrix", bindMember<&VideoModule::popMatrix>, "() -> nothing"},
     {"translate", video_translate, "(n x, n y) or (n x, n y, n z) -> nothing"},
@@ -425,8 +425,8 @@ constexpr ScriptMethod kVideoMethods[] = {
     {"setColour", video_setColour,
      "(c) or (c, n alpha) or (n r, n g, n b) or (n r, n g, n b, n a) -> nothing; c is an int colour id, a "
      "colour name or a COLOUR",
-     "expecting parameteres ([id|name|COLOUR]) or ([id|name|COLOUR],alpha) or (r,g,b) or (r,g,b,a)"},
-    {"plotVertex", video_plotVertex, "(n x, n y) or (n x, n y, n z) -> nothing",
+     nullptr, "expecting parameteres ([id|name|COLOUR]) or ([id|name|COLOUR],alpha) or (r,g,b) or (r,g,b,a)"},
+    {"plotVertex", video_plotVertex, "(n x, n y) or (n x, n y, n z) -> nothing", nullptr,
      "expecting parameters (float,float) or (float,float,float)"},
     {"beginTexture", withName<beginTexture>, "(s texture name) -> nothing"},
     {"endTexture", video_endTexture, "() -> nothing"},
@@ -447,7 +447,7 @@ constexpr ScriptMethod kVideoMethods[] = {
     {"setIsShowingFPS", bindMember<&VideoModule::setIsShowingFPS>, "(b) -> nothing"},
     {"setIsYDepth", bindMember<&VideoModule::setIsYDepth>, "(b) -> nothing"},
     {"getFPS", bindMember<&VideoModule::getFPS>, "() -> int"},
-    {"setLineWidth", video_setLineWidth, "() or (n width) -> nothing; () sets the width 2",
+    {"setLineWidth", video_setLineWidth, "() or (n width) -> nothing; () sets the width 2", nullptr,
      "expecting parameters (void) or (REAL)"},
     {"loadTexture", withName<loadTexture>, "(s file name) -> nothing"},
     {"deleteLoadedTextures", bindMember<&VideoModule::deleteLoadedTextures>, "() -> nothing"},
@@ -455,11 +455,11 @@ constexpr ScriptMethod kVideoMethods[] = {
      "(n x1, n y1, ... n x4, n y4, s texture name) or (n x1, n y1, n z1, ... n x4, n y4, n z4, s texture "
      "name) -> nothing; corners 1 to 4 are lower left, lower right, upper right, upper left; z 0 in the "
      "first form",
-     "expecting parameters (8 REALs, string) or (12 REALs, string)"},
+     nullptr, "expecting parameters (8 REALs, string) or (12 REALs, string)"},
     {"restartVideo", video_restartVideo,
      "() or (i width, i height, b full screen) or (i width, i height, b full screen, i antialiasing) -> "
      "nothing; width and height positive",
-     "expecting parameters (void) or (int,int,bool) or (w,h,fs,aa)"},
+     nullptr, "expecting parameters (void) or (int,int,bool) or (w,h,fs,aa)"},
 };
 }  // namespace
 
