@@ -1,8 +1,7 @@
-// The execution loop: computed-goto dispatch over the instruction words, with the stack pointer,
-// base and instruction pointer in locals; int and float fast paths before the type records'
-// operators; calls and returns without any allocation once a thread's frame array has grown.
-#include <cstring>
-#include <vector>
+// The execution loop: computed-goto dispatch over a function's fast code (gmFastCode.h), one
+// handler per fast opcode, with the stack pointer, base and instruction pointer in locals; int and
+// float fast paths before the type records' operators; calls and returns without any allocation
+// once a thread's frame array has grown.
 
 #include "script/gmBuiltinOperators.h"
 #include "script/gmFastCode.h"
