@@ -221,6 +221,17 @@ constexpr const char* kFastOpcodeNames[] = {
 };
 static_assert(sizeof(kFastOpcodeNames) / sizeof(kFastOpcodeNames[0]) == kFastOpcodeCount);
 
+// The unary handler finds its operator through gmOpcodeOfFast.
+constexpr bool plainOpcodesRoundTrip() {
+    for (uint32_t number = 0; number <= kMaxOpcode; ++number) {
+        if (gmGetOpcodeInfo(number).name != nullptr &&
+            gmOpcodeOfFast(gmFastWord(gmFastOpcodeOf(number))) != number)
+            return false;
+    }
+    return true;
+}
+static_assert(plainOpcodesRoundTrip());
+
 }  // namespace
 
 const char* gmFastOpcodeName(uint32_t fast) {
