@@ -11,7 +11,8 @@ constexpr uint32_t op(gmOpcode o) {
     return static_cast<uint32_t>(o);
 }
 
-// The fast opcode of every (source, operator, sink) there is; 0 for the others.
+// The fast opcode of every (source, operator, sink) there is; 0 (a plain opcode, never a fused one)
+// for the others, as in every "0 when none" below.
 struct RunTable {
     uint32_t opcode[kSourceCount][kOperatorCount][kSinkCount] = {};
     constexpr RunTable() {
