@@ -1,6 +1,7 @@
 // Instruction listings expanded from the opcode list.
 #include "script/gmDisassembler.h"
 
+#include "script/gmFastCode.h"
 #include "script/gmOpcodes.h"
 
 #include <bit>
@@ -54,7 +55,7 @@ std::string describeOperand(const gmCompiledFunction& function, gmOperandKind ki
     return {};
 }
 
-void listFunction(const gmCompiledFunction& function, std::string& out) {
+void listFunction(const gmCompiledFunction& function, gmListing listing, std::string& out) {
     out += formatted("function %d", function.id);
     if (function.isRoot) {
         out += " root";
@@ -65,9 +66,17 @@ void listFunction(const gmCompiledFunction& function, std::string& out) {
     out += formatted(" (params %d, locals %d, stack %d)\n", function.numParams, function.numLocals,
                      function.maxStackDepth);
     const std::vector<uint32_t>& code = function.code;
+    std::vector<uint32_t> fast;
+    if (listing == gmListing::FastCode) {
+        fast = gmBuildFastCode(code.data(), code.size(), true);
+    }
     for (size_t i = 0; i < code.size(); ++i) {
         out += formatted("%4zu  ", i * sizeof(uint32_t));
         const gmOpcodeInfo info = gmGetOpcodeInfo(code[i]);
+        if (!fast.empty() && info.name && fast[i] != gmFastWord(gmFastOpcodeOf(code[i]))) {
+            out += gmFastOpcodeName(fast[i]);
+            out += ": ";
+        }
         if (!info.name) {
             out += formatted("??? %u\n", code[i]);
             continue;
@@ -93,8 +102,8 @@ const gmCompiledFunction* findFunction(const std::vector<gmCompiledFunction>& fu
     return nullptr;
 }
 
-void listTree(const std::vector<gmCompiledFunction>& functions, int id, std::set<int>& listed,
-              std::string& out) {
+void listTree(const std::vector<gmCompiledFunction>& functions, int id, gmListing listing,
+              std::set<int>& listed, std::string& out) {
     const gmCompiledFunction* function = findFunction(functions, id);
     if (!function || !listed.insert(id).second) {
         return;
@@ -102,25 +111,26 @@ void listTree(const std::vector<gmCompiledFunction>& functions, int id, std::set
     if (!out.empty()) {
         out += "\n";
     }
-    listFunction(*function, out);
+    listFunction(*function, listing, out);
     for (const gmCompiledConstant& constant : function->constants) {
         if (constant.kind == gmCompiledConstant::Kind::Function) {
-            listTree(functions, constant.functionId, listed, out);
+            listTree(functions, constant.functionId, listing, listed, out);
         }
     }
 }
 
 }  // namespace
 
-std::string gmDisassemble(const gmCompiledFunction& function) {
+std::string gmDisassemble(const gmCompiledFunction& function, gmListing listing) {
     std::string out;
-    listFunction(function, out);
+    listFunction(function, listing, out);
     return out;
 }
 
-std::string gmDisassembleAll(const std::vector<gmCompiledFunction>& functions, int rootId) {
+std::string gmDisassembleAll(const std::vector<gmCompiledFunction>& functions, int rootId,
+                             gmListing listing) {
     std::string out;
     std::set<int> listed;
-    listTree(functions, rootId, listed, out);
+    listTree(functions, rootId, listing, listed, out);
     return out;
 }

@@ -1,11 +1,10 @@
-// The execution loop: computed-goto dispatch over the instruction words, with the stack pointer,
-// base and instruction pointer in locals; int and float fast paths before the type records'
-// operators; calls and returns without any allocation once a thread's frame array has grown.
-#include <cstring>
-#include <vector>
+// The execution loop: computed-goto dispatch over a function's fast code (gmFastCode.h), one
+// handler per fast opcode, with the stack pointer, base and instruction pointer in locals; int and
+// float fast paths before the type records' operators; calls and returns without any allocation
+// once a thread's frame array has grown.
 
 #include "script/gmBuiltinOperators.h"
-#include "script/gmBytecodeVerifier.h"
+#include "script/gmFastCode.h"
 #include "script/gmOpcodes.h"
 #include "script/gmScriptMachine.h"
 
@@ -18,280 +17,66 @@ enum : int32_t { kYielded, kSlept, kBlocked, kFinished, kDied, kKilled };
 constexpr int32_t kCallMargin = gmScriptMachine::kCallMarginValues;
 constexpr int32_t kHostTypeBoolThreshold = 6;  // types above this may have a bool operator
 
-// ---------------------------------------------------------------------------------------------
-// Fused instructions
-// ---------------------------------------------------------------------------------------------
-// The loop runs a function's fast code (gmFunction::getFastCode): a copy of its code in which the
-// opcode word of a common run of instructions is replaced by an internal opcode that does the whole
-// run in one dispatch. Every other word stays as it was, so offsets (jump targets, return
-// positions, error positions) are the same in both copies, a jump into the middle of a run finds
-// the run's remaining instructions intact, and a fused instruction whose operands are not plain
-// numbers simply runs the run's first instruction unfused and lets the others follow one by one.
-//
-// Operand sources: LL = getlocal A; getlocal B.  LI = getlocal A; pushint K.  LF = getlocal A;
-// pushfloat K.  L1 = getlocal A; pushtrue (the compiler's int 1).  T = the two values on top of
-// the stack.  TL, TI, T1, T0 = the value on top of the stack and getlocal B, pushint K, pushtrue
-// or pushfalse. Each is followed by the operator and then by a sink: P = push the result; S =
-// setlocal C; SJ = setlocal C; jump L (a loop's step); J = jumpiffalse L. Besides these, table
-// indexing by two locals: getlocal T; getlocal K; getind, and getlocal T; getlocal K; pushtrue or
-// pushfalse; setind.
-// clang-format off
-#define GM_FUSED_ARITH(X, src, sink) X(src, add, sink) X(src, sub, sink) X(src, mul, sink)
-#define GM_FUSED_COMPARE(X, src, sink) \
-    X(src, lt, sink) X(src, gt, sink) X(src, lte, sink) X(src, gte, sink) X(src, eq, sink) X(src, neq, sink)
-#define GM_FUSED_EVERY_SINK(X, src)                                                            \
-    GM_FUSED_ARITH(X, src, P) GM_FUSED_ARITH(X, src, S) GM_FUSED_ARITH(X, src, SJ)             \
-    GM_FUSED_COMPARE(X, src, P) GM_FUSED_COMPARE(X, src, J)
-// T with the push sink would be the plain operator.
-#define GM_FUSED_OPS(X)                                                                         \
-    GM_FUSED_EVERY_SINK(X, LL) GM_FUSED_EVERY_SINK(X, LI) GM_FUSED_EVERY_SINK(X, LF)            \
-    GM_FUSED_EVERY_SINK(X, L1) GM_FUSED_ARITH(X, T, S) GM_FUSED_ARITH(X, T, SJ)                 \
-    GM_FUSED_COMPARE(X, T, J) GM_FUSED_EVERY_SINK(X, TL) GM_FUSED_EVERY_SINK(X, TI)             \
-    GM_FUSED_EVERY_SINK(X, T1) GM_FUSED_EVERY_SINK(X, T0)
-// A loop's step and test: an LL, LI or L1 add or sub with the SJ sink whose jump lands on an LL or
-// LI comparison with the J sink runs the step, the jump and the test in one dispatch.
-#define GM_FUSED_LOOP_TESTS(X, step, stepOp, test) \
-    X(step, stepOp, test, lt) X(step, stepOp, test, gt) X(step, stepOp, test, lte) \
-    X(step, stepOp, test, gte) X(step, stepOp, test, eq) X(step, stepOp, test, neq)
-#define GM_FUSED_LOOP_STEP(X, step, stepOp) \
-    GM_FUSED_LOOP_TESTS(X, step, stepOp, LL) GM_FUSED_LOOP_TESTS(X, step, stepOp, LI)
-#define GM_FUSED_LOOPS(X) \
-    GM_FUSED_LOOP_STEP(X, LL, add) GM_FUSED_LOOP_STEP(X, LL, sub) GM_FUSED_LOOP_STEP(X, LI, add) \
-    GM_FUSED_LOOP_STEP(X, LI, sub) GM_FUSED_LOOP_STEP(X, L1, add) GM_FUSED_LOOP_STEP(X, L1, sub)
-// clang-format on
-
-// Internal opcodes follow the real ones; kLabelCount bounds the dispatch table.
-constexpr uint32_t kFirstFused = kMaxOpcode + 1;
-enum FusedOpcode : uint32_t {
-    kFusedBefore = kFirstFused - 1,
-#define GM_FUSED_ENUM(src, op, sink) kFused_##src##_##op##_##sink,
-    GM_FUSED_OPS(GM_FUSED_ENUM)
-#undef GM_FUSED_ENUM
-#define GM_FUSED_LOOP_ENUM(step, stepOp, test, testOp) kLoop_##step##_##stepOp##_##test##_##testOp,
-        GM_FUSED_LOOPS(GM_FUSED_LOOP_ENUM)
-#undef GM_FUSED_LOOP_ENUM
-            kFusedGetIndLL,
-    kFusedSetIndLLConstant,
-    kAddDetached,  // an add whose result is only the left operand of a later add (see feedsNextAdd)
-    kFusedEnd
-};
-constexpr uint32_t kLabelCount = kFusedEnd;
-
-constexpr uint32_t op(gmOpcode o) {
-    return static_cast<uint32_t>(o);
-}
-
-enum FusedSource : int32_t {
-    kSrc_LL,
-    kSrc_LI,
-    kSrc_LF,
-    kSrc_L1,
-    kSrc_T,
-    kSrc_TL,
-    kSrc_TI,
-    kSrc_T1,
-    kSrc_T0,
-    kSourceCount
-};
-enum FusedOperator : int32_t {
-    kOp_add,
-    kOp_sub,
-    kOp_mul,
-    kOp_lt,
-    kOp_gt,
-    kOp_lte,
-    kOp_gte,
-    kOp_eq,
-    kOp_neq,
-    kOperatorCount
-};
-enum FusedSink : int32_t { kSink_P, kSink_S, kSink_SJ, kSink_J, kSinkCount };
-
-// The internal opcode of every (source, operator, sink) there is; 0 for the others.
-struct FusedTable {
-    uint32_t opcode[kSourceCount][kOperatorCount][kSinkCount] = {};
-    constexpr FusedTable() {
-#define GM_FUSED_ENTRY(src, op, sink) \
-    opcode[kSrc_##src][kOp_##op][kSink_##sink] = kFused_##src##_##op##_##sink;
-        GM_FUSED_OPS(GM_FUSED_ENTRY)
-#undef GM_FUSED_ENTRY
-    }
-};
-constexpr FusedTable kFusedTable;
-
-// The loop opcode of every (step source, step operator, test source, test operator) there is.
-struct FusedLoopTable {
-    uint32_t opcode[kSourceCount][kOperatorCount][kSourceCount][kOperatorCount] = {};
-    constexpr FusedLoopTable() {
-#define GM_FUSED_LOOP_ENTRY(step, stepOp, test, testOp)            \
-    opcode[kSrc_##step][kOp_##stepOp][kSrc_##test][kOp_##testOp] = \
-        kLoop_##step##_##stepOp##_##test##_##testOp;
-        GM_FUSED_LOOPS(GM_FUSED_LOOP_ENTRY)
-#undef GM_FUSED_LOOP_ENTRY
-    }
-};
-constexpr FusedLoopTable kFusedLoopTable;
-
-// [binary] as a FusedOperator; -1 for other opcodes.
-int32_t fusableOperator(uint32_t binary) {
-    switch (binary) {
-        case op(gmOpcode::Add):
-            return kOp_add;
-        case op(gmOpcode::Sub):
-            return kOp_sub;
-        case op(gmOpcode::Mul):
-            return kOp_mul;
-        case op(gmOpcode::Lt):
-            return kOp_lt;
-        case op(gmOpcode::Gt):
-            return kOp_gt;
-        case op(gmOpcode::Lte):
-            return kOp_lte;
-        case op(gmOpcode::Gte):
-            return kOp_gte;
-        case op(gmOpcode::Eq):
-            return kOp_eq;
-        case op(gmOpcode::Neq):
-            return kOp_neq;
-        default:
-            return -1;
+// The results of the fused operators, as the plain handlers compute them: [O] on ints or floats.
+template <gmOpcode O, typename Number>
+constexpr bool fusedCompare(Number x, Number y) {
+    if constexpr (O == gmOpcode::Lt)
+        return x < y;
+    else if constexpr (O == gmOpcode::Gt)
+        return x > y;
+    else if constexpr (O == gmOpcode::Lte)
+        return x <= y;
+    else if constexpr (O == gmOpcode::Gte)
+        return x >= y;
+    else if constexpr (O == gmOpcode::Eq)
+        return x == y;
+    else {
+        static_assert(O == gmOpcode::Neq, "not an operator that fuses");
+        return x != y;
     }
 }
 
-// Builds [function]'s fast code (see above). The code is walked instruction by instruction from
-// the start (the compiler and the library verifier guarantee that every jump lands on such an
-// instruction start); an opcode the machine ignores becomes 24 there so the loop's table lookup
-// always finds a label (the dispatch does not check). Without [fuse] the code is only cleaned that way: every
-// instruction then runs on its own (the plain mode, checked against the fused one by the golden scripts).
-const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
-    const uint32_t* code = function->getCode();
-    const std::size_t size = static_cast<std::size_t>(function->getCodeWordCount());
-    std::vector<uint32_t> fast(code, code + size);
-    const auto at = [&](std::size_t i) -> uint32_t { return i < size ? code[i] : 0xffffffffu; };
-    // The loop opcode for a step ([source], [operatorIndex]) whose jump lands on word [test]: an
-    // LL or LI comparison followed by jumpiffalse; 0 otherwise.
-    const auto loopAt = [&](int32_t source, int32_t operatorIndex, std::size_t test) -> uint32_t {
-        if (at(test) != op(gmOpcode::GetLocal) || at(test + 5) != op(gmOpcode::JumpIfFalse))
-            return 0;
-        const int32_t testSource = at(test + 2) == op(gmOpcode::GetLocal)  ? kSrc_LL
-                                   : at(test + 2) == op(gmOpcode::PushInt) ? kSrc_LI
-                                                                           : -1;
-        const int32_t testOperator = fusableOperator(at(test + 4));
-        if (testSource < 0 || testOperator < kOp_lt)
-            return 0;
-        return kFusedLoopTable.opcode[source][operatorIndex][testSource][testOperator];
-    };
-    // The fused opcode for [source] with its operator at [operatorAt]: the richest sink that the
-    // following instructions allow; 0 when there is none.
-    const auto fusedAt = [&](int32_t source, std::size_t operatorAt) -> uint32_t {
-        const int32_t operatorIndex = fusableOperator(at(operatorAt));
-        if (operatorIndex < 0)
-            return 0;
-        const uint32_t* sinks = kFusedTable.opcode[source][operatorIndex];
-        const uint32_t next = at(operatorAt + 1);
-        if (next == op(gmOpcode::SetLocal) && at(operatorAt + 3) == op(gmOpcode::Jump) && sinks[kSink_SJ]) {
-            if (const uint32_t loop = loopAt(source, operatorIndex, at(operatorAt + 4) >> 2))
-                return loop;
-            return sinks[kSink_SJ];
-        }
-        if (next == op(gmOpcode::SetLocal) && sinks[kSink_S])
-            return sinks[kSink_S];
-        if (next == op(gmOpcode::JumpIfFalse) && sinks[kSink_J])
-            return sinks[kSink_J];
-        return sinks[kSink_P];
-    };
-    // Words where a jump lands.
-    std::vector<bool> jumpTarget(size, false);
-    for (std::size_t i = 0; i < size;) {
-        const gmOpcodeInfo info = gmGetOpcodeInfo(code[i]);
-        if (info.operand == gmOperandKind::Jump && (at(i + 1) >> 2) < size)
-            jumpTarget[at(i + 1) >> 2] = true;
-        i += info.operand == gmOperandKind::None ? 1 : 2;
-    }
-    // True when the value the add at [add] leaves is next read as the left operand of another add,
-    // in the straight run of code that follows (no jump leaves it or lands in it): a string made
-    // there can stay out of the intern table until that add reads it as text. The instructions in
-    // between may do anything with the values above it; the walk gives up at any it cannot follow.
-    const auto feedsNextAdd = [&](std::size_t add) -> bool {
-        int64_t depth = 0;  // values above the add's result
-        std::size_t j = add + 1;
-        for (int32_t steps = 0; steps < 64 && j < size; ++steps) {
-            if (jumpTarget[j])
-                return false;
-            const uint32_t w = code[j];
-            const gmOpcodeInfo info = gmGetOpcodeInfo(w);
-            if (w == op(gmOpcode::Add) && depth == 1)
-                return true;
-            // Jumps, returns, foreachnext (which ends a loop) and unknown words end the walk.
-            if (info.name == nullptr || info.operand == gmOperandKind::Jump || w == op(gmOpcode::Return) ||
-                w == op(gmOpcode::ReturnNull) || w == op(gmOpcode::ForeachNext))
-                return false;
-            const int64_t reads = gmBytecodeVerifier::getStackReads(static_cast<gmOpcode>(w), at(j + 1));
-            const int64_t effect = w == op(gmOpcode::Call) ? 1 - reads : info.stackEffect;
-            if (reads > depth)
-                return false;
-            depth += effect;
-            j += info.operand == gmOperandKind::None ? 1 : 2;
-        }
-        return false;
-    };
-    for (std::size_t i = 0; i < size;) {
-        const uint32_t word = code[i];
-        const gmOpcodeInfo info = gmGetOpcodeInfo(word);
-        if (info.name == nullptr) {
-            fast[i] = 24;
-            ++i;
-            continue;
-        }
-        uint32_t fused = 0;
-        if (!fuse) {
-            // plain mode: nothing fused
-        } else if (word == op(gmOpcode::GetLocal)) {
-            switch (at(i + 2)) {
-                case op(gmOpcode::GetLocal):
-                    fused = fusedAt(kSrc_LL, i + 4);
-                    if (fused == 0 && at(i + 4) == op(gmOpcode::GetInd))
-                        fused = kFusedGetIndLL;
-                    if (fused == 0 &&
-                        (at(i + 4) == op(gmOpcode::PushTrue) || at(i + 4) == op(gmOpcode::PushFalse)) &&
-                        at(i + 5) == op(gmOpcode::SetInd))
-                        fused = kFusedSetIndLLConstant;
-                    break;
-                case op(gmOpcode::PushInt):
-                    fused = fusedAt(kSrc_LI, i + 4);
-                    break;
-                case op(gmOpcode::PushFloat):
-                    fused = fusedAt(kSrc_LF, i + 4);
-                    break;
-                case op(gmOpcode::PushTrue):
-                    fused = fusedAt(kSrc_L1, i + 3);
-                    break;
-                default:
-                    fused = fusedAt(kSrc_TL, i + 2);
-                    break;
-            }
-        } else if (word == op(gmOpcode::PushInt)) {
-            fused = fusedAt(kSrc_TI, i + 2);
-        } else if (word == op(gmOpcode::PushTrue)) {
-            fused = fusedAt(kSrc_T1, i + 1);
-        } else if (word == op(gmOpcode::PushFalse)) {
-            fused = fusedAt(kSrc_T0, i + 1);
-        } else if (word == op(gmOpcode::Add) && feedsNextAdd(i)) {
-            fused = kAddDetached;
-        } else if (fusableOperator(word) >= 0) {
-            fused = fusedAt(kSrc_T, i);
-        }
-        if (fused != 0)
-            fast[i] = fused;
-        i += info.operand == gmOperandKind::None ? 1 : 2;
-    }
-    function->setFastCode(std::move(fast));
-    return function->getFastCode();
+template <gmOpcode O>
+constexpr int32_t fusedIntResult(int32_t x, int32_t y) {
+    const uint32_t ux = static_cast<uint32_t>(x);
+    const uint32_t uy = static_cast<uint32_t>(y);
+    if constexpr (O == gmOpcode::Add)
+        return static_cast<int32_t>(ux + uy);
+    else if constexpr (O == gmOpcode::Sub)
+        return static_cast<int32_t>(ux - uy);
+    else if constexpr (O == gmOpcode::Mul)
+        return static_cast<int32_t>(ux * uy);
+    else
+        return fusedCompare<O>(x, y);
+}
+
+template <gmOpcode O>
+inline gmValue fusedFloatResult(float x, float y) {
+    if constexpr (O == gmOpcode::Add)
+        return gmValue::makeFloat(x + y);
+    else if constexpr (O == gmOpcode::Sub)
+        return gmValue::makeFloat(x - y);
+    else if constexpr (O == gmOpcode::Mul)
+        return gmValue::makeFloat(x * y);
+    else
+        return gmValue::makeInt(fusedCompare<O>(x, y));
+}
+
+// An int or float operand as a float.
+inline float asFloat(const gmValue& value) {
+    return value.isFloat() ? value.getFloat() : static_cast<float>(value.getInt());
 }
 
 // gmFunction::getConstant over the loop's copy of the function's constants.
 inline gmValue constantAt(const gmValue* constants, uint32_t count, uint32_t index) {
     return index < count ? constants[index] : gmValue();
+}
+
+// Gives [function] its fast code; kept out of the loop, as it runs once per function.
+[[gnu::noinline]] const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
+    function->setFastCode(
+        gmBuildFastCode(function->getCode(), static_cast<std::size_t>(function->getCodeWordCount()), fuse));
+    return function->getFastCode();
 }
 
 inline const uint32_t* fastCodeOf(gmFunction* function, bool fuse) {
@@ -478,7 +263,7 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     } while (0)
 // No bounds check: ip only ever stands on an instruction start of fast code (the entry, a jump
 // target, a return or resume position, or where a handler has stepped over its operands), and
-// buildFastCode leaves a label index at every one of them. The check cost 3 to 14% of call- and
+// gmBuildFastCode leaves a fast opcode at every one of them. The check cost 3 to 14% of call- and
 // member-heavy programs.
 #define DISPATCH()            \
     do {                      \
@@ -526,84 +311,28 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         }                                                                \
     } while (0)
 
+    // One label per fast opcode, expanded from the same list as the fast opcodes themselves: a
+    // plain instruction's handler is op_<Enumerator>, a fused run's fused_<...>, a loop's loop_<...>,
+    // a special one's op_<Enumerator>. A list entry without its handler does not compile.
     static void* const kLabels[] = {
-        &&op_getdot,
-        &&op_setdot,
-        &&op_getind,
-        &&op_setind,
-        &&bin_add,
-        &&bin_sub,
-        &&bin_mul,
-        &&bin_div,
-        &&bin_mod,
-        &&bin_or,
-        &&bin_xor,
-        &&bin_and,
-        &&bin_shl,
-        &&bin_shr,
-        &&op_unary,
-        &&bin_lt,
-        &&bin_gt,
-        &&bin_lte,
-        &&bin_gte,
-        &&bin_eq,
-        &&bin_neq,
-        &&op_unary,
-        &&op_unary,
-        &&op_unary,
-        &&op_nop,
-        &&op_nop,
-        &&op_jump,
-        &&op_jumpiffalse,
-        &&op_jumpiftrue,
-        &&op_jumpiffalsekeep,
-        &&op_jumpiftruekeep,
-        &&op_call,
-        &&op_returnnull,
-        &&op_return,
-        &&op_foreachnext,
-        &&op_pop,
-        &&op_pop2,
-        &&op_dup,
-        &&op_dup2,
-        &&op_swap,
-        &&op_pushnull,
-        &&op_pushint,
-        &&op_pushfalse,
-        &&op_pushtrue,
-        &&op_pushfloat,
-        &&op_pushstring,
-        &&op_newtable,
-        &&op_pushfunction,
-        &&op_pushthis,
-        &&op_getlocal,
-        &&op_setlocal,
-        &&op_getglobal,
-        &&op_setglobal,
-        &&op_getthismember,
-        &&op_setthismember,
-#define GM_FUSED_LABEL(src, op, sink) &&fused_##src##_##op##_##sink,
-        GM_FUSED_OPS(GM_FUSED_LABEL)
-#undef GM_FUSED_LABEL
-#define GM_FUSED_LOOP_LABEL(step, stepOp, test, testOp) &&loop_##step##_##stepOp##_##test##_##testOp,
-                GM_FUSED_LOOPS(GM_FUSED_LOOP_LABEL)
-#undef GM_FUSED_LOOP_LABEL
-            && fused_getind_LL,
-        &&fused_setind_LL_constant,
-        &&add_detached,
+#define GM_LABEL_OP(e, name, number, operand, effect, comment) &&op_##e,
+#define GM_LABEL_RUN(src, op, sink) &&fused_##src##_##op##_##sink,
+#define GM_LABEL_LOOP(step, stepOp, test, testOp) &&loop_##step##_##stepOp##_##test##_##testOp,
+#define GM_LABEL_SPECIAL(e, name, comment) &&op_##e,
+        GM_FAST_OPCODES(GM_LABEL_OP, GM_LABEL_RUN, GM_LABEL_LOOP, GM_LABEL_SPECIAL)
+#undef GM_LABEL_OP
+#undef GM_LABEL_RUN
+#undef GM_LABEL_LOOP
+#undef GM_LABEL_SPECIAL
     };
-    // One label per opcode, real and internal, in opcode order: a missing or extra entry would
-    // send every later opcode to the wrong handler.
-    static_assert(sizeof(kLabels) / sizeof(kLabels[0]) == kLabelCount);
-    static_assert(kMaxOpcode == 54,
-                  "the first 55 labels are the real opcodes in order: update them with the opcodes");
+    static_assert(sizeof(kLabels) / sizeof(kLabels[0]) == kFastOpcodeCount);
 
     DISPATCH();
 
     // -----------------------------------------------------------------------------------------
     // Members
     // -----------------------------------------------------------------------------------------
-op_getdot : {
+op_GetDot : {
     const gmValue name = CONSTANT(*ip++);
     gmValue& object = sp[-1];
     if (object.isTable()) {
@@ -629,7 +358,7 @@ op_getdot : {
     sp[-1] = types_[static_cast<std::size_t>(type)].members->get(name);
     DISPATCH();
 }
-op_getthismember : {
+op_GetThisMember : {
     const gmValue name = CONSTANT(*ip++);
     const gmValue object = base[-2];
     if (object.isTable()) {
@@ -656,7 +385,7 @@ op_getthismember : {
     *sp++ = types_[static_cast<std::size_t>(type)].members->get(name);
     DISPATCH();
 }
-op_setdot : {
+op_SetDot : {
     const gmValue name = CONSTANT(*ip++);
     gmValue* operands = sp - 2;
     if (operands[0].isTable()) {
@@ -679,7 +408,7 @@ op_setdot : {
     sp -= 2;
     DISPATCH();
 }
-op_setthismember : {
+op_SetThisMember : {
     const gmValue name = CONSTANT(*ip++);
     const gmValue object = base[-2];
     if (object.isTable()) {
@@ -704,7 +433,7 @@ op_setthismember : {
     --sp;
     DISPATCH();
 }
-op_getind : {
+op_GetInd : {
     const gmValue& object = sp[-2];
     const gmValue& key = sp[-1];
     if (object.isTable() && key.getType() <= kGmTable) {
@@ -717,7 +446,7 @@ op_getind : {
     callReturnIp = ip;
     goto binary_slow;
 }
-op_setind : {
+op_SetInd : {
     gmValue* operands = sp - 3;
     if (operands[0].isTable()) {
         STORE_IN_TABLE(operands[0].getTable(), operands[1], operands[2]);
@@ -781,15 +510,15 @@ op_setind : {
         goto binary_slow;                                                                \
     }
 #define U32(v) static_cast<uint32_t>(v)
-    NUMERIC_BINARY(bin_add, kGmOpAdd, static_cast<int32_t>(U32(X) + U32(Y)), gmValue::makeFloat(X + Y))
-    NUMERIC_BINARY(bin_sub, kGmOpSub, static_cast<int32_t>(U32(X) - U32(Y)), gmValue::makeFloat(X - Y))
-    NUMERIC_BINARY(bin_mul, kGmOpMul, static_cast<int32_t>(U32(X) * U32(Y)), gmValue::makeFloat(X * Y))
-    NUMERIC_BINARY(bin_lt, kGmOpLt, X < Y, gmValue::makeInt(X < Y))
-    NUMERIC_BINARY(bin_gt, kGmOpGt, X > Y, gmValue::makeInt(X > Y))
-    NUMERIC_BINARY(bin_lte, kGmOpLte, X <= Y, gmValue::makeInt(X <= Y))
-    NUMERIC_BINARY(bin_gte, kGmOpGte, X >= Y, gmValue::makeInt(X >= Y))
-    NUMERIC_BINARY(bin_eq, kGmOpEq, X == Y, gmValue::makeInt(X == Y))
-    NUMERIC_BINARY(bin_neq, kGmOpNeq, X != Y, gmValue::makeInt(X != Y))
+    NUMERIC_BINARY(op_Add, kGmOpAdd, static_cast<int32_t>(U32(X) + U32(Y)), gmValue::makeFloat(X + Y))
+    NUMERIC_BINARY(op_Sub, kGmOpSub, static_cast<int32_t>(U32(X) - U32(Y)), gmValue::makeFloat(X - Y))
+    NUMERIC_BINARY(op_Mul, kGmOpMul, static_cast<int32_t>(U32(X) * U32(Y)), gmValue::makeFloat(X * Y))
+    NUMERIC_BINARY(op_Lt, kGmOpLt, X < Y, gmValue::makeInt(X < Y))
+    NUMERIC_BINARY(op_Gt, kGmOpGt, X > Y, gmValue::makeInt(X > Y))
+    NUMERIC_BINARY(op_Lte, kGmOpLte, X <= Y, gmValue::makeInt(X <= Y))
+    NUMERIC_BINARY(op_Gte, kGmOpGte, X >= Y, gmValue::makeInt(X >= Y))
+    NUMERIC_BINARY(op_Eq, kGmOpEq, X == Y, gmValue::makeInt(X == Y))
+    NUMERIC_BINARY(op_Neq, kGmOpNeq, X != Y, gmValue::makeInt(X != Y))
 #undef NUMERIC_BINARY
 
 // Int-only fast paths (div and mod check for zero; the float rules stay with the type records).
@@ -809,14 +538,14 @@ op_setind : {
         callReturnIp = ip;                     \
         goto binary_slow;                      \
     }
-    INT_BINARY(bin_or, kGmOpBitOr, X | Y)
-    INT_BINARY(bin_xor, kGmOpBitXor, X ^ Y)
-    INT_BINARY(bin_and, kGmOpBitAnd, X & Y)
-    INT_BINARY(bin_shl, kGmOpShiftLeft, static_cast<int32_t>(U32(X) << (U32(Y) & 31u)))
-    INT_BINARY(bin_shr, kGmOpShiftRight, X >> (U32(Y) & 31u))
+    INT_BINARY(op_BitOr, kGmOpBitOr, X | Y)
+    INT_BINARY(op_BitXor, kGmOpBitXor, X ^ Y)
+    INT_BINARY(op_BitAnd, kGmOpBitAnd, X & Y)
+    INT_BINARY(op_ShiftLeft, kGmOpShiftLeft, static_cast<int32_t>(U32(X) << (U32(Y) & 31u)))
+    INT_BINARY(op_ShiftRight, kGmOpShiftRight, X >> (U32(Y) & 31u))
 #undef INT_BINARY
 #undef U32
-bin_div : {
+op_Div : {
     if (!sp[-2].isInt() || !sp[-1].isInt()) {
         opId = kGmOpDiv;
         instructionStart = ip - 1;
@@ -831,7 +560,7 @@ bin_div : {
     --sp;
     DISPATCH();
 }
-bin_mod : {
+op_Mod : {
     if (!sp[-2].isInt() || !sp[-1].isInt()) {
         opId = kGmOpMod;
         instructionStart = ip - 1;
@@ -848,7 +577,7 @@ bin_mod : {
 }
 
 // Concatenation inside a chain: "e" + n + "." makes "e<n>" detached, and only the last add interns.
-add_detached : {
+op_AddDetached : {
     const int32_t left = sp[-2].getType();
     const int32_t right = sp[-1].getType();
     if ((left == kGmString || right == kGmString) && left <= kGmString && right <= kGmString &&
@@ -859,7 +588,7 @@ add_detached : {
         --sp;
         DISPATCH();
     }
-    goto bin_add;
+    goto op_Add;
 }
 
 binary_slow : {
@@ -905,8 +634,12 @@ binary_slow : {
     return Outcome::kDied;
 }
 
-op_unary : {
-    const uint32_t op = ip[-1];
+// The unary operators share one handler; the operator is the plain opcode behind the fast one.
+op_BitInv:
+op_Neg:
+op_Pos:
+op_Not : {
+    const uint32_t op = gmOpcodeOfFast(ip[-1]);
     gmValue& a = sp[-1];
     if (a.isInt()) {
         switch (op) {
@@ -967,225 +700,162 @@ op_unary : {
 }
 
 // -----------------------------------------------------------------------------------------
-// Fused instructions (see GM_FUSED_OPS)
+// Fused instructions (see gmFastCode.h)
 // -----------------------------------------------------------------------------------------
-// Operand sources: set [fa] and [fb] to the operands and [next] to the word after the operator.
-#define FUSED_SOURCE_LL              \
-    const gmValue& fa = base[ip[0]]; \
-    const gmValue& fb = base[ip[2]]; \
-    const uint32_t* next = ip + 4;
-#define FUSED_SOURCE_LI                                               \
-    const gmValue& fa = base[ip[0]];                                  \
-    const gmValue fb = gmValue::makeInt(static_cast<int32_t>(ip[2])); \
-    const uint32_t* next = ip + 4;
-#define FUSED_SOURCE_LF                                   \
-    const gmValue& fa = base[ip[0]];                      \
-    const gmValue fb = gmValue::makeRaw(kGmFloat, ip[2]); \
-    const uint32_t* next = ip + 4;
-#define FUSED_SOURCE_L1                     \
-    const gmValue& fa = base[ip[0]];        \
-    const gmValue fb = gmValue::makeInt(1); \
-    const uint32_t* next = ip + 3;
+// A run's handler finds its words from [run], the run's first word, and [operatorWord].
+// Operand sources: set [fa] and [fb] to the operands.
+#define FUSED_SOURCE_LL                               \
+    const gmValue& fa = base[run[gmRun::kLeftLocal]]; \
+    const gmValue& fb = base[run[gmRun::kRightOperand]];
+#define FUSED_SOURCE_LI                               \
+    const gmValue& fa = base[run[gmRun::kLeftLocal]]; \
+    const gmValue fb = gmValue::makeInt(static_cast<int32_t>(run[gmRun::kRightOperand]));
+#define FUSED_SOURCE_LF                               \
+    const gmValue& fa = base[run[gmRun::kLeftLocal]]; \
+    const gmValue fb = gmValue::makeRaw(kGmFloat, run[gmRun::kRightOperand]);
+#define FUSED_SOURCE_L1                               \
+    const gmValue& fa = base[run[gmRun::kLeftLocal]]; \
+    const gmValue fb = gmValue::makeInt(1);
 #define FUSED_SOURCE_T          \
     const gmValue& fa = sp[-2]; \
-    const gmValue& fb = sp[-1]; \
-    const uint32_t* next = ip;
-#define FUSED_SOURCE_TL              \
-    const gmValue& fa = sp[-1];      \
-    const gmValue& fb = base[ip[0]]; \
-    const uint32_t* next = ip + 2;
-#define FUSED_SOURCE_TI                                               \
-    const gmValue& fa = sp[-1];                                       \
-    const gmValue fb = gmValue::makeInt(static_cast<int32_t>(ip[0])); \
-    const uint32_t* next = ip + 2;
-#define FUSED_SOURCE_T1                     \
-    const gmValue& fa = sp[-1];             \
-    const gmValue fb = gmValue::makeInt(1); \
-    const uint32_t* next = ip + 1;
-#define FUSED_SOURCE_T0                     \
-    const gmValue& fa = sp[-1];             \
-    const gmValue fb = gmValue::makeInt(0); \
-    const uint32_t* next = ip + 1;
+    const gmValue& fb = sp[-1];
+#define FUSED_SOURCE_TL         \
+    const gmValue& fa = sp[-1]; \
+    const gmValue& fb = base[run[gmRun::kTopRightOperand]];
+#define FUSED_SOURCE_TI         \
+    const gmValue& fa = sp[-1]; \
+    const gmValue fb = gmValue::makeInt(static_cast<int32_t>(run[gmRun::kTopRightOperand]));
+#define FUSED_SOURCE_T1         \
+    const gmValue& fa = sp[-1]; \
+    const gmValue fb = gmValue::makeInt(1);
+#define FUSED_SOURCE_T0         \
+    const gmValue& fa = sp[-1]; \
+    const gmValue fb = gmValue::makeInt(0);
 // Operands that are not plain numbers: the run's first instruction runs unfused (ip is already
 // past its opcode word); for the stack source that is the plain operator.
-#define FUSED_FALLBACK_LL(op) goto op_getlocal;
-#define FUSED_FALLBACK_LI(op) goto op_getlocal;
-#define FUSED_FALLBACK_LF(op) goto op_getlocal;
-#define FUSED_FALLBACK_L1(op) goto op_getlocal;
-#define FUSED_FALLBACK_T(op) goto bin_##op;
-#define FUSED_FALLBACK_TL(op) goto op_getlocal;
-#define FUSED_FALLBACK_TI(op) goto op_pushint;
-#define FUSED_FALLBACK_T1(op) goto op_pushtrue;
-#define FUSED_FALLBACK_T0(op) goto op_pushfalse;
-// The results, as the plain handlers compute them.
-#define U32(v) static_cast<uint32_t>(v)
-#define FUSED_INT_add static_cast<int32_t>(U32(X) + U32(Y))
-#define FUSED_INT_sub static_cast<int32_t>(U32(X) - U32(Y))
-#define FUSED_INT_mul static_cast<int32_t>(U32(X) * U32(Y))
-#define FUSED_INT_lt (X < Y)
-#define FUSED_INT_gt (X > Y)
-#define FUSED_INT_lte (X <= Y)
-#define FUSED_INT_gte (X >= Y)
-#define FUSED_INT_eq (X == Y)
-#define FUSED_INT_neq (X != Y)
-#define FUSED_FLOAT_add gmValue::makeFloat(X + Y)
-#define FUSED_FLOAT_sub gmValue::makeFloat(X - Y)
-#define FUSED_FLOAT_mul gmValue::makeFloat(X* Y)
-#define FUSED_FLOAT_lt gmValue::makeInt(X < Y)
-#define FUSED_FLOAT_gt gmValue::makeInt(X > Y)
-#define FUSED_FLOAT_lte gmValue::makeInt(X <= Y)
-#define FUSED_FLOAT_gte gmValue::makeInt(X >= Y)
-#define FUSED_FLOAT_eq gmValue::makeInt(X == Y)
-#define FUSED_FLOAT_neq gmValue::makeInt(X != Y)
-// Sinks: what happens to [result]; a source on the stack first drops its operands there.
-#define FUSED_POP_LL
-#define FUSED_POP_LI
-#define FUSED_POP_LF
-#define FUSED_POP_L1
-#define FUSED_POP_T sp -= 2;
-#define FUSED_POP_TL --sp;
-#define FUSED_POP_TI --sp;
-#define FUSED_POP_T1 --sp;
-#define FUSED_POP_T0 --sp;
-#define FUSED_SINK_P(src)                        \
-    FUSED_POP_##src(sp++)->assignFields(result); \
-    ip = next;
-#define FUSED_SINK_S(src)                               \
-    FUSED_POP_##src base[next[1]].assignFields(result); \
-    ip = next + 2;
-// The jumps count as steps of the execution watch like unfused ones.
-#define FUSED_SINK_SJ(src)                              \
-    FUSED_POP_##src base[next[1]].assignFields(result); \
-    COUNT_STEP(next + 2);                               \
-    ip = code + (next[3] >> 2);
-#define FUSED_SINK_J(src)             \
-    FUSED_POP_##src COUNT_STEP(next); \
-    ip = result.isTrue() ? next + 2 : code + (next[1] >> 2);
+#define FUSED_FALLBACK_LL(op) goto op_GetLocal;
+#define FUSED_FALLBACK_LI(op) goto op_GetLocal;
+#define FUSED_FALLBACK_LF(op) goto op_GetLocal;
+#define FUSED_FALLBACK_L1(op) goto op_GetLocal;
+#define FUSED_FALLBACK_T(op) goto op_##op;
+#define FUSED_FALLBACK_TL(op) goto op_GetLocal;
+#define FUSED_FALLBACK_TI(op) goto op_PushInt;
+#define FUSED_FALLBACK_T1(op) goto op_PushTrue;
+#define FUSED_FALLBACK_T0(op) goto op_PushFalse;
+// Sinks: what happens to [result], once the source's stack operands are dropped. The jumps count
+// as steps of the execution watch like unfused ones.
+#define FUSED_SINK_P              \
+    (sp++)->assignFields(result); \
+    ip = operatorWord + gmRun::kAfterPush;
+#define FUSED_SINK_S                                             \
+    base[operatorWord[gmRun::kStoreLocal]].assignFields(result); \
+    ip = operatorWord + gmRun::kAfterStore;
+#define FUSED_SINK_SJ                                            \
+    base[operatorWord[gmRun::kStoreLocal]].assignFields(result); \
+    COUNT_STEP(operatorWord + gmRun::kStepJump);                 \
+    ip = code + (operatorWord[gmRun::kStepTarget] >> 2);
+#define FUSED_SINK_J                         \
+    COUNT_STEP(operatorWord + gmRun::kSink); \
+    ip = result.isTrue() ? operatorWord + gmRun::kAfterTest : code + (operatorWord[gmRun::kTestTarget] >> 2);
 #define GM_FUSED_HANDLER(src, op, sink)                                                              \
     fused_##src##_##op##_##sink : {                                                                  \
+        const uint32_t* const run = ip - 1;                                                          \
+        const uint32_t* const operatorWord = run + gmRun::operatorOffset(gmRun::k##src);             \
         FUSED_SOURCE_##src gmValue result;                                                           \
         if (fa.isInt() && fb.isInt()) {                                                              \
-            const int32_t X = fa.getInt();                                                           \
-            const int32_t Y = fb.getInt();                                                           \
-            result = gmValue::makeInt(FUSED_INT_##op);                                               \
+            result = gmValue::makeInt(fusedIntResult<gmOpcode::op>(fa.getInt(), fb.getInt()));       \
         } else if ((fa.isFloat() && (fb.isFloat() || fb.isInt())) || (fa.isInt() && fb.isFloat())) { \
-            const float X = fa.isFloat() ? fa.getFloat() : static_cast<float>(fa.getInt());          \
-            const float Y = fb.isFloat() ? fb.getFloat() : static_cast<float>(fb.getInt());          \
-            result = FUSED_FLOAT_##op;                                                               \
+            result = fusedFloatResult<gmOpcode::op>(asFloat(fa), asFloat(fb));                       \
         } else {                                                                                     \
             FUSED_FALLBACK_##src(op)                                                                 \
         }                                                                                            \
-        FUSED_SINK_##sink(src) DISPATCH();                                                           \
+        sp -= gmRun::stackValues(gmRun::k##src);                                                     \
+        FUSED_SINK_##sink DISPATCH();                                                                \
     }
-    GM_FUSED_OPS(GM_FUSED_HANDLER)
+    GM_FUSED_RUNS(GM_FUSED_HANDLER)
 #undef GM_FUSED_HANDLER
-// The test's second operand at [test] (the word of its first getlocal).
-#define LOOP_TEST_OPERAND_LL(test) base[(test)[3]]
-#define LOOP_TEST_OPERAND_LI(test) gmValue::makeInt(static_cast<int32_t>((test)[3]))
+// The test's second operand, from the test's first word.
+#define LOOP_TEST_OPERAND_LL(test) base[(test)[gmRun::kRightOperand]]
+#define LOOP_TEST_OPERAND_LI(test) gmValue::makeInt(static_cast<int32_t>((test)[gmRun::kRightOperand]))
 // Both parts on ints only: a step that is not goes to the plain step-and-jump handler, a test
 // that is not is dispatched as it stands. Both jumps count as steps of the execution watch.
-#define GM_FUSED_LOOP_HANDLER(step, stepOp, test, testOp)                                      \
-    loop_##step##_##stepOp##_##test##_##testOp : {                                             \
-        FUSED_SOURCE_##step if (!fa.isInt() || !fb.isInt()) goto fused_##step##_##stepOp##_SJ; \
-        {                                                                                      \
-            const int32_t X = fa.getInt();                                                     \
-            const int32_t Y = fb.getInt();                                                     \
-            base[next[1]] = gmValue::makeInt(FUSED_INT_##stepOp);                              \
-        }                                                                                      \
-        COUNT_STEP(next + 2);                                                                  \
-        ip = code + (next[3] >> 2);                                                            \
-        const gmValue& ta = base[ip[1]];                                                       \
-        const gmValue tb = LOOP_TEST_OPERAND_##test(ip);                                       \
-        if (!ta.isInt() || !tb.isInt())                                                        \
-            DISPATCH();                                                                        \
-        const int32_t X = ta.getInt();                                                         \
-        const int32_t Y = tb.getInt();                                                         \
-        COUNT_STEP(ip + 5);                                                                    \
-        ip = (FUSED_INT_##testOp) ? ip + 7 : code + (ip[6] >> 2);                              \
-        DISPATCH();                                                                            \
+#define GM_FUSED_LOOP_HANDLER(step, stepOp, test, testOp)                                               \
+    loop_##step##_##stepOp##_##test##_##testOp : {                                                      \
+        const uint32_t* const run = ip - 1;                                                             \
+        const uint32_t* const operatorWord = run + gmRun::operatorOffset(gmRun::k##step);               \
+        FUSED_SOURCE_##step if (!fa.isInt() || !fb.isInt()) goto fused_##step##_##stepOp##_SJ;          \
+        base[operatorWord[gmRun::kStoreLocal]] =                                                        \
+            gmValue::makeInt(fusedIntResult<gmOpcode::stepOp>(fa.getInt(), fb.getInt()));               \
+        COUNT_STEP(operatorWord + gmRun::kStepJump);                                                    \
+        ip = code + (operatorWord[gmRun::kStepTarget] >> 2);                                            \
+        const gmValue& ta = base[ip[gmRun::kLeftLocal]];                                                \
+        const gmValue tb = LOOP_TEST_OPERAND_##test(ip);                                                \
+        if (!ta.isInt() || !tb.isInt())                                                                 \
+            DISPATCH();                                                                                 \
+        const bool holds = fusedIntResult<gmOpcode::testOp>(ta.getInt(), tb.getInt());                  \
+        const uint32_t* const testOperator = ip + gmRun::operatorOffset(gmRun::k##test);                \
+        COUNT_STEP(testOperator + gmRun::kSink);                                                        \
+        ip = holds ? testOperator + gmRun::kAfterTest : code + (testOperator[gmRun::kTestTarget] >> 2); \
+        DISPATCH();                                                                                     \
     }
     GM_FUSED_LOOPS(GM_FUSED_LOOP_HANDLER)
 #undef GM_FUSED_LOOP_HANDLER
 #undef LOOP_TEST_OPERAND_LL
 #undef LOOP_TEST_OPERAND_LI
-// getlocal T; getlocal K; getind -- a table indexed by a key of a built-in type.
-fused_getind_LL : {
-    const gmValue& object = base[ip[0]];
-    const gmValue& key = base[ip[2]];
-    if (!object.isTable() || key.getType() > kGmTable)
-        goto op_getlocal;
-    const gmValue found = object.getTable()->get(key);
-    (sp++)->assignFields(found);
-    ip += 4;
-    DISPATCH();
-}
-// getlocal T; getlocal K; pushtrue or pushfalse; setind -- a store of int 1 or 0 into a table.
-fused_setind_LL_constant : {
-    const gmValue& object = base[ip[0]];
-    if (!object.isTable())
-        goto op_getlocal;
-    const gmValue value = gmValue::makeInt(ip[3] == static_cast<uint32_t>(gmOpcode::PushTrue) ? 1 : 0);
-    STORE_IN_TABLE(object.getTable(), base[ip[2]], value);
-    ip += 5;
-    DISPATCH();
-}
-#undef U32
-#undef FUSED_FALLBACK_LF
-#undef FUSED_FALLBACK_LI
-#undef FUSED_FALLBACK_LL
-#undef FUSED_FALLBACK_T
-#undef FUSED_FLOAT_add
-#undef FUSED_FLOAT_eq
-#undef FUSED_FLOAT_gt
-#undef FUSED_FLOAT_gte
-#undef FUSED_FLOAT_lt
-#undef FUSED_FLOAT_lte
-#undef FUSED_FLOAT_mul
-#undef FUSED_FLOAT_neq
-#undef FUSED_FLOAT_sub
-#undef FUSED_INT_add
-#undef FUSED_INT_eq
-#undef FUSED_INT_gt
-#undef FUSED_INT_gte
-#undef FUSED_INT_lt
-#undef FUSED_INT_lte
-#undef FUSED_INT_mul
-#undef FUSED_INT_neq
-#undef FUSED_INT_sub
-#undef FUSED_POP_LF
-#undef FUSED_POP_LI
-#undef FUSED_POP_LL
-#undef FUSED_POP_T
-#undef FUSED_SINK_J
-#undef FUSED_SINK_P
-#undef FUSED_SINK_S
+#undef FUSED_SOURCE_LL
+#undef FUSED_SOURCE_LI
 #undef FUSED_SOURCE_LF
 #undef FUSED_SOURCE_L1
-#undef FUSED_FALLBACK_L1
-#undef FUSED_POP_L1
-#undef FUSED_SOURCE_LI
-#undef FUSED_SOURCE_LL
 #undef FUSED_SOURCE_T
 #undef FUSED_SOURCE_TL
 #undef FUSED_SOURCE_TI
 #undef FUSED_SOURCE_T1
 #undef FUSED_SOURCE_T0
+#undef FUSED_FALLBACK_LL
+#undef FUSED_FALLBACK_LI
+#undef FUSED_FALLBACK_LF
+#undef FUSED_FALLBACK_L1
+#undef FUSED_FALLBACK_T
 #undef FUSED_FALLBACK_TL
 #undef FUSED_FALLBACK_TI
 #undef FUSED_FALLBACK_T1
 #undef FUSED_FALLBACK_T0
-#undef FUSED_POP_TL
-#undef FUSED_POP_TI
-#undef FUSED_POP_T1
-#undef FUSED_POP_T0
+#undef FUSED_SINK_P
+#undef FUSED_SINK_S
 #undef FUSED_SINK_SJ
+#undef FUSED_SINK_J
+// getlocal T; getlocal K; getind -- a table indexed by a key of a built-in type.
+op_FusedGetIndLL : {
+    const uint32_t* const run = ip - 1;
+    const gmValue& object = base[run[gmRun::kTableLocal]];
+    const gmValue& key = base[run[gmRun::kKeyLocal]];
+    if (!object.isTable() || key.getType() > kGmTable)
+        goto op_GetLocal;
+    const gmValue found = object.getTable()->get(key);
+    (sp++)->assignFields(found);
+    ip = run + gmRun::kAfterGetInd;
+    DISPATCH();
+}
+// getlocal T; getlocal K; pushtrue or pushfalse; setind -- a store of int 1 or 0 into a table.
+// The constant's word is its plain fast opcode: followed by setind, it never starts a run.
+op_FusedSetIndLLConstant : {
+    const uint32_t* const run = ip - 1;
+    const gmValue& object = base[run[gmRun::kTableLocal]];
+    if (!object.isTable())
+        goto op_GetLocal;
+    const bool one = run[gmRun::kStoredConstant] == gmFastWord(gmFastOpcode::PushTrue);
+    STORE_IN_TABLE(object.getTable(), base[run[gmRun::kKeyLocal]], gmValue::makeInt(one ? 1 : 0));
+    ip = run + gmRun::kAfterSetInd;
+    DISPATCH();
+}
 
     // -----------------------------------------------------------------------------------------
     // Jumps
     // -----------------------------------------------------------------------------------------
-op_nop:
+op_Line:
+op_Ignored:
     DISPATCH();
-op_jump:
+op_Jump:
     COUNT_STEP(ip - 1);
     ip = code + (*ip >> 2);
     DISPATCH();
@@ -1219,24 +889,24 @@ truth_operator : {
         if (record_.nativeOperators[kGmOpBool] != nullptr || record_.scriptOperators[kGmOpBool]) \
             goto truth_operator;                                                                 \
     }
-op_jumpiffalse:
+op_JumpIfFalse:
     TRUTH_OPERATOR_CHECK();
     COUNT_STEP(ip - 1);
     --sp;
     ip = sp->isTrue() ? ip + 1 : code + (*ip >> 2);
     DISPATCH();
-op_jumpiftrue:
+op_JumpIfTrue:
     TRUTH_OPERATOR_CHECK();
     COUNT_STEP(ip - 1);
     --sp;
     ip = sp->isTrue() ? code + (*ip >> 2) : ip + 1;
     DISPATCH();
-op_jumpiffalsekeep:
+op_JumpIfFalseKeep:
     TRUTH_OPERATOR_CHECK();
     COUNT_STEP(ip - 1);
     ip = sp[-1].isTrue() ? ip + 1 : code + (*ip >> 2);
     DISPATCH();
-op_jumpiftruekeep:
+op_JumpIfTrueKeep:
     TRUTH_OPERATOR_CHECK();
     COUNT_STEP(ip - 1);
     ip = sp[-1].isTrue() ? code + (*ip >> 2) : ip + 1;
@@ -1245,7 +915,7 @@ op_jumpiftruekeep:
     // -----------------------------------------------------------------------------------------
     // Calls and returns
     // -----------------------------------------------------------------------------------------
-op_call:
+op_Call:
     callArgs = static_cast<int32_t>(*ip++);
     callReturnIp = ip;
     callDiscard = 0;
@@ -1344,10 +1014,10 @@ do_call : {
     }
 }
 
-op_returnnull:
+op_ReturnNull:
     sp[0] = gmValue();
     ++sp;
-op_return : {
+op_Return : {
     if (thread->frames_.empty())
         FAIL(ip - 1, "stack underflow");
     gmValue result;
@@ -1377,7 +1047,7 @@ op_return : {
     // -----------------------------------------------------------------------------------------
     // foreach
     // -----------------------------------------------------------------------------------------
-op_foreachnext : {
+op_ForeachNext : {
     const uint32_t locals = *ip++;
     if (!sp[-2].isTable())
         FAIL(ip - 2, "foreach expression is not table type");
@@ -1401,66 +1071,66 @@ op_foreachnext : {
     // -----------------------------------------------------------------------------------------
     // Stack
     // -----------------------------------------------------------------------------------------
-op_pop:
+op_Pop:
     --sp;
     DISPATCH();
-op_pop2:
+op_Pop2:
     sp -= 2;
     DISPATCH();
-op_dup:
+op_Dup:
     sp[0].assignFields(sp[-1]);
     ++sp;
     DISPATCH();
-op_dup2:
+op_Dup2:
     sp[0].assignFields(sp[-2]);
     sp[1].assignFields(sp[-1]);
     sp += 2;
     DISPATCH();
-op_swap : {
+op_Swap : {
     gmValue top;
     top.assignFields(sp[-1]);
     sp[-1].assignFields(sp[-2]);
     sp[-2].assignFields(top);
     DISPATCH();
 }
-op_pushnull:
+op_PushNull:
     *sp++ = gmValue();
     DISPATCH();
-op_pushint:
+op_PushInt:
     *sp++ = gmValue::makeInt(static_cast<int32_t>(*ip++));
     DISPATCH();
-op_pushfalse:
+op_PushFalse:
     *sp++ = gmValue::makeInt(0);
     DISPATCH();
-op_pushtrue:
+op_PushTrue:
     *sp++ = gmValue::makeInt(1);
     DISPATCH();
-op_pushfloat:
+op_PushFloat:
     *sp++ = gmValue::makeRaw(kGmFloat, *ip++);
     DISPATCH();
-op_pushstring:
-op_pushfunction:
+op_PushString:
+op_PushFunction:
     *sp++ = CONSTANT(*ip++);
     DISPATCH();
-op_newtable : {
+op_NewTable : {
     SYNC();
     gmTable* table = createTable();
     *sp++ = gmValue::makeTable(table);
     DISPATCH();
 }
-op_pushthis:
+op_PushThis:
     (sp++)->assignFields(base[-2]);
     DISPATCH();
-op_getlocal:
+op_GetLocal:
     (sp++)->assignFields(base[*ip++]);
     DISPATCH();
-op_setlocal:
+op_SetLocal:
     base[*ip++].assignFields(*--sp);
     DISPATCH();
-op_getglobal:
+op_GetGlobal:
     *sp++ = globals->get(CONSTANT(*ip++));
     DISPATCH();
-op_setglobal : {
+op_SetGlobal : {
     const gmValue name = CONSTANT(*ip++);
     --sp;
     STORE_IN_TABLE(globals, name, *sp);

@@ -89,8 +89,8 @@ class gmFunction final : public gmHeapObject {
     gmString* getDebugName() const { return debugName_; }
 
     // The execution loop's own copy of the code: the same words at the same offsets, except that
-    // the opcode word of some instruction runs is replaced by an internal opcode that executes the
-    // whole run at once (gmExecute.cpp). Null until the loop first enters the function; dropped
+    // every opcode word is a fast opcode, and the one of some instruction runs a fused opcode that
+    // executes the whole run at once (gmFastCode.h). Null until the loop first enters the function; dropped
     // whenever the code changes. A cache, not part of the function: it is not charged to the
     // machine's memory, so it cannot change when collections run.
     const uint32_t* getFastCode() const { return fastCode_.empty() ? nullptr : fastCode_.data(); }

@@ -8,6 +8,9 @@
 //                                    writes the compiled library, with line tables so that run-time
 //                                    errors keep their lines
 //   tact-script disasm FILE          the instruction listing of every function
+//   tact-script disasm --fast FILE   the same listing from the fast code the machine builds when it
+//                                    first enters each function, with the name of the fused
+//                                    instruction before the first instruction of each fused run
 // Every failure exits with status 1 and its message on standard error.
 #include <cstdio>
 #include <cstdlib>
@@ -118,7 +121,7 @@ int compile(const char* inPath, const char* outPath) {
     return 0;
 }
 
-int disassemble(const char* path) {
+int disassemble(const char* path, gmListing listing) {
     std::string text;
     if (!readFile(path, text))
         return 1;
@@ -133,12 +136,12 @@ int disassemble(const char* path) {
             return 1;
         }
         if (library.rootId >= 0) {
-            std::fputs(gmDisassembleAll(library.functions, library.rootId).c_str(), stdout);
+            std::fputs(gmDisassembleAll(library.functions, library.rootId, listing).c_str(), stdout);
         } else {
             // Nothing to start from: every function, in id order.
             for (size_t i = 0; i < library.functions.size(); ++i) {
                 std::fputs(i == 0 ? "" : "\n", stdout);
-                std::fputs(gmDisassemble(library.functions[i]).c_str(), stdout);
+                std::fputs(gmDisassemble(library.functions[i], listing).c_str(), stdout);
             }
         }
         return 0;
@@ -148,7 +151,7 @@ int disassemble(const char* path) {
         printLog(log);
         return 1;
     }
-    std::fputs(gmDisassembleAll(functions.getFunctions(), functions.getRoot()->id).c_str(), stdout);
+    std::fputs(gmDisassembleAll(functions.getFunctions(), functions.getRoot()->id, listing).c_str(), stdout);
     return 0;
 }
 
@@ -156,7 +159,7 @@ int usage() {
     std::fputs(
         "usage: tact-script run FILE.gm|FILE.gmc\n"
         "       tact-script compile IN.gm OUT.gmc\n"
-        "       tact-script disasm FILE.gm|FILE.gmc\n",
+        "       tact-script disasm [--fast] FILE.gm|FILE.gmc\n",
         stderr);
     return 1;
 }
@@ -170,6 +173,8 @@ int main(int argc, char** argv) {
     if (command == "compile" && argc == 4)
         return compile(argv[2], argv[3]);
     if (command == "disasm" && argc == 3)
-        return disassemble(argv[2]);
+        return disassemble(argv[2], gmListing::Code);
+    if (command == "disasm" && argc == 4 && std::strcmp(argv[2], "--fast") == 0)
+        return disassemble(argv[3], gmListing::FastCode);
     return usage();
 }
