@@ -276,7 +276,14 @@ bool runGame(GameSystem& gameSystem, const Options& options) {
         }
         gameSystem.runLoopIteration();
     }
+    const bool shotMissing = !options.screenshotFile.empty() &&
+                             (!screenshotRequested || gameSystem.getVideoModule()->isScreenshotPending());
     gameSystem.shutDown();
+    if (shotMissing) {
+        std::fprintf(stderr, "tact: the game quit before tick %ld: no screenshot '%s'\n", options.ticks,
+                     options.screenshotFile.c_str());
+        return false;
+    }
     return true;
 }
 }  // namespace

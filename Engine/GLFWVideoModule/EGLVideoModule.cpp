@@ -2,8 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <cstdlib>
-
 #include "Engine/FatalError.h"
 
 #include <EGL/egl.h>
@@ -40,13 +38,8 @@ bool find(void* handle, const char* name, Function& out) {
 const EGLLibrary& eglLibrary() {
     static const EGLLibrary library = [] {
         EGLLibrary l;
-        // TACT_EGL_LIBRARY names another file, so that tests can see the error of a machine
-        // without the library.
-        const char* name = std::getenv("TACT_EGL_LIBRARY");
-        if (name == nullptr || *name == '\0')
-            name = kLibraryName;
         // Never closed: GL drivers do not survive being unloaded.
-        void* handle = dlopen(name, RTLD_NOW | RTLD_GLOBAL);
+        void* handle = dlopen(kLibraryName, RTLD_NOW | RTLD_GLOBAL);
         if (handle == nullptr) {
             const char* reason = dlerror();
             l.error = std::string("headless drawing needs the EGL library ") + kLibraryName +
@@ -62,7 +55,7 @@ const EGLLibrary& eglLibrary() {
                    find(handle, "eglDestroySurface", l.destroySurface) &&
                    find(handle, "eglMakeCurrent", l.makeCurrent) && find(handle, "eglGetError", l.getError);
         if (!l.loaded)
-            l.error = std::string("headless drawing needs EGL 1.5, and ") + name +
+            l.error = std::string("headless drawing needs EGL 1.5, and ") + kLibraryName +
                       " lacks it (Debian package libegl1)";
         return l;
     }();
