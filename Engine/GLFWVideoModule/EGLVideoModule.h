@@ -22,6 +22,11 @@ class EGLVideoModule : public GLVideoModule {
     // Why the last buffer could not be made; empty after a success.
     const std::string& getOpenError() const { return openError_; }
 
+  protected:
+    // Waits for the frame to be drawn, as a window's buffer swap does: the frame's drawing time
+    // stays in its own frame, and the driver's queue never grows past one frame.
+    void presentFrame() override;
+
   private:
     bool openDisplay();
     void closeBuffer();
