@@ -249,9 +249,9 @@ bool readKeyEvents(const std::string& fileName, std::vector<KeyEvent>& events) {
     return true;
 }
 
-// Runs the loop until the game quits or the tick limit; with a screenshot, the first frame drawn
-// after the limit's tick (the frame after tick N, unless the loop was behind) is saved and the
-// run ends. False (after saying why) when a picture could not be written: the run stops there.
+// Runs the loop until the game quits or the tick limit; with a screenshot, the frame drawn after
+// tick N (drawn even when the loop is behind) is saved and the run ends. False (after saying why) when a
+// picture could not be written: the run stops there.
 bool runGame(GameSystem& gameSystem, const Options& options) {
     gameSystem.startUp();
     bool screenshotRequested = false;

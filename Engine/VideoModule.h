@@ -47,7 +47,8 @@ class VideoModule : public EngineModule {
     // Sets the viewport on the drawing area and clears the colour buffer to black.
     virtual void clearScreen() = 0;
     // Saves the drawing area of the next finished frame to [fileName] as PNG (nothing without a
-    // window).
+    // window). While it waits, the game loop draws the frame after the next tick even when it is
+    // behind schedule.
     virtual void requestScreenshot(const std::string& /*fileName*/) {}
     // A requested screenshot waits for its frame.
     virtual bool isScreenshotPending() const { return false; }

@@ -25,7 +25,6 @@ struct EGLLibrary {
     PFNEGLCREATEPBUFFERSURFACEPROC createPbufferSurface = nullptr;
     PFNEGLDESTROYSURFACEPROC destroySurface = nullptr;
     PFNEGLMAKECURRENTPROC makeCurrent = nullptr;
-    PFNEGLGETERRORPROC getError = nullptr;
 };
 
 constexpr const char* kLibraryName = "libEGL.so.1";
@@ -54,7 +53,7 @@ const EGLLibrary& eglLibrary() {
                    find(handle, "eglDestroyContext", l.destroyContext) &&
                    find(handle, "eglCreatePbufferSurface", l.createPbufferSurface) &&
                    find(handle, "eglDestroySurface", l.destroySurface) &&
-                   find(handle, "eglMakeCurrent", l.makeCurrent) && find(handle, "eglGetError", l.getError);
+                   find(handle, "eglMakeCurrent", l.makeCurrent);
         if (!l.loaded)
             l.error = std::string("headless drawing needs EGL 1.5, and ") + kLibraryName +
                       " lacks it (Debian package libegl1)";
