@@ -1,5 +1,6 @@
 // Program entry: runs the game in a folder of scripts (the working directory by default) until it
-// quits: in a window, or headless for a number of ticks with scripted keys.
+// quits: in a window, or headless for a number of ticks with scripted keys. Files named on the
+// command line are relative to the folder tact was started in, not to the game folder.
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -36,9 +38,14 @@ constexpr const char* kUsage =
     "  --headless         no window and no sound card: a virtual clock, fixed random seeds, sound\n"
     "                     rendered in memory; the same game and input give the same run everywhere\n"
     "  --ticks N          quit after N ticks (60 a second of game time)\n"
-    "  --input FILE       headless: press and release keys as FILE says, one \"TICK KEY down|up\" a line\n"
+    "  --input FILE       press and release keys as FILE says, one \"TICK KEY down|up\" a line (in a\n"
+    "                     window, beside the real keys)\n"
     "  --record FILE      write the key presses and releases of the session to FILE in that form\n"
-    "  --screenshot FILE  with --ticks: save the last frame as a PNG file (in a window)\n"
+    "  --screenshot FILE  with --ticks: save the frame after the last tick as a PNG file (headless:\n"
+    "                     drawn off screen)\n"
+    "  --frames DIR       save every K-th frame as DIR/frame-NNNNNN.png (headless: drawn off screen)\n"
+    "  --every K          with --frames: every K-th frame (default 1: every frame)\n"
+    "  --size WxH         draw at W x H pixels (1 to 16384 each; default: the size the game asks for)\n"
     "  --stats            at the end, print the median time of a tick and of its phases, and the\n"
     "                     sound output's latency, underruns, late voices and clipped samples\n"
     "  --audio-out FILE   write the sound the run rendered to the WAV file FILE (frame 0 is tick 0)\n"
@@ -48,6 +55,8 @@ constexpr const char* kUsage =
 
 // The seed of every random generator in a headless run.
 constexpr uint32_t kHeadlessSeed = 5489;
+// The largest side --size takes.
+constexpr long kMaxPictureSide = 16384;
 
 struct Options {
     bool compiledScripts = true;
@@ -59,9 +68,41 @@ struct Options {
     std::string screenshotFile;
     std::string audioOutFile;
     float audioPeriodMS = 0.0f;  // 0: the module's default
+    std::string framesFolder;
+    long frameEvery = 0;  // 0: not given (every frame)
+    int width = 0;        // 0: the size the game asks for
+    int height = 0;
     std::string gameFolder;
     std::string firstProcess;
 };
+
+// A whole number of at most nine digits, with a leading minus for a negative one; false for
+// anything else.
+bool parseNumber(const std::string& text, long& number) {
+    const std::size_t digits = text.rfind('-', 0) == 0 ? 1 : 0;
+    if (text.size() <= digits || text.size() - digits > 9 ||
+        text.find_first_not_of("0123456789", digits) != std::string::npos)
+        return false;
+    number = std::stol(text);
+    return true;
+}
+
+// "WxH" with both sides from 1 to kMaxPictureSide.
+bool parseSize(const std::string& text, Options& options) {
+    const std::size_t x = text.find('x');
+    long width = 0;
+    long height = 0;
+    if (x == std::string::npos || !parseNumber(text.substr(0, x), width) ||
+        !parseNumber(text.substr(x + 1), height) || width < 1 || height < 1 || width > kMaxPictureSide ||
+        height > kMaxPictureSide) {
+        std::fprintf(stderr, "tact: --size takes WIDTHxHEIGHT, each from 1 to %ld pixels, not '%s'\n",
+                     kMaxPictureSide, text.c_str());
+        return false;
+    }
+    options.width = static_cast<int>(width);
+    options.height = static_cast<int>(height);
+    return true;
+}
 
 // False (after saying why) when the arguments are not understood.
 bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
@@ -74,6 +115,7 @@ bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         std::string ticks;
+        std::string text;
         bool ok = true;
         if (argument == "--help" || argument == "-h") {
             helpOnly = true;
@@ -104,6 +146,20 @@ bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
                 options.audioPeriodMS = std::strtof(period.c_str(), &end);
             ok = ok && end != period.c_str() && *end == '\0' && options.audioPeriodMS > 0.0f &&
                  options.audioPeriodMS <= 1000.0f;
+        } else if (argument == "--frames") {
+            ok = value(i, options.framesFolder);
+        } else if (argument == "--every") {
+            ok = value(i, text) && parseNumber(text, options.frameEvery);
+            if (ok && options.frameEvery < 1) {
+                std::fprintf(stderr, "tact: --every takes a number of frames from 1 up, not '%s'\n",
+                             text.c_str());
+                return false;
+            }
+        } else if (argument == "--size") {
+            if (!value(i, text))
+                ok = false;
+            else if (!parseSize(text, options))
+                return false;
         } else if (argument == "--process") {
             ok = value(i, options.firstProcess);
         } else if (argument[0] == '-' || !options.gameFolder.empty()) {
@@ -117,15 +173,47 @@ bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
             return false;
         }
     }
-    if (!options.inputFile.empty() && !options.headless) {
-        std::fprintf(stderr, "tact: --input needs --headless\n");
+    if (!options.screenshotFile.empty() && options.ticks == 0) {
+        std::fprintf(stderr, "tact: --screenshot needs --ticks\n");
         return false;
     }
-    if (!options.screenshotFile.empty() && (options.headless || options.ticks == 0)) {
-        std::fprintf(stderr, "tact: --screenshot needs --ticks and a window\n");
+    if (options.frameEvery != 0 && options.framesFolder.empty()) {
+        std::fprintf(stderr, "tact: --every needs --frames\n");
         return false;
     }
     return true;
+}
+
+// [path] made absolute against the working directory, so that it still names the same file once
+// the game folder is the working directory.
+std::string fromStartFolder(const std::string& path) {
+    if (path.empty())
+        return path;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+// The folder of the picture files: made when missing, and it must take a file. False after
+// saying why.
+bool prepareFramesFolder(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!error && std::filesystem::is_directory(folder, error) && access(folder.c_str(), W_OK | X_OK) == 0)
+        return true;
+    std::fprintf(stderr, "tact: cannot write frames to the folder '%s'\n", folder.c_str());
+    return false;
+}
+
+// A screenshot is written at the end of the run: its folder is checked first, so that a long run
+// does not end in nothing. False after saying why.
+bool checkScreenshotFolder(const std::string& fileName) {
+    const std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error) && access(folder.c_str(), W_OK | X_OK) == 0)
+        return true;
+    std::fprintf(stderr, "tact: cannot write the screenshot '%s'\n", fileName.c_str());
+    return false;
 }
 
 bool isDirectory(const std::string& path) {
@@ -177,26 +265,42 @@ bool readKeyEvents(const std::string& fileName, std::vector<KeyEvent>& events) {
     return true;
 }
 
-// Runs the loop until the game quits or the tick limit; with a screenshot, the frame after the
-// limit is saved before the run ends.
-void runGame(GameSystem& gameSystem, const Options& options) {
+// Runs the loop until the game quits or the tick limit; with a screenshot, the frame drawn after
+// tick N (drawn even when the loop is behind) is saved and the run ends. False (after saying why) when a
+// picture could not be written: the run stops there.
+bool runGame(GameSystem& gameSystem, const Options& options) {
     gameSystem.startUp();
     bool screenshotRequested = false;
     while (!gameSystem.isQuitting()) {
-        if (options.ticks > 0 && gameSystem.getCurrentTick() >= static_cast<uint32_t>(options.ticks)) {
-            if (options.screenshotFile.empty())
-                break;
+        if (const std::string& failed = gameSystem.getVideoModule()->getCaptureFailure(); !failed.empty()) {
+            std::fprintf(stderr, "tact: cannot write the picture '%s'\n", failed.c_str());
+            gameSystem.shutDown();
+            return false;
+        }
+        const uint32_t tick = gameSystem.getCurrentTick();
+        if (options.ticks > 0 && !options.screenshotFile.empty()) {
+            // Asked for before tick N runs: frames are drawn only after a tick.
             VideoModule* video = gameSystem.getVideoModule();
-            if (!screenshotRequested) {
+            if (!screenshotRequested && tick + 1 >= static_cast<uint32_t>(options.ticks)) {
                 video->requestScreenshot(options.screenshotFile);
                 screenshotRequested = true;
-            } else if (!video->isScreenshotPending()) {
+            } else if (screenshotRequested && !video->isScreenshotPending()) {
                 break;
             }
+        } else if (options.ticks > 0 && tick >= static_cast<uint32_t>(options.ticks)) {
+            break;
         }
         gameSystem.runLoopIteration();
     }
+    const bool shotMissing = !options.screenshotFile.empty() &&
+                             (!screenshotRequested || gameSystem.getVideoModule()->isScreenshotPending());
     gameSystem.shutDown();
+    if (shotMissing) {
+        std::fprintf(stderr, "tact: the game quit before tick %ld: no screenshot '%s'\n", options.ticks,
+                     options.screenshotFile.c_str());
+        return false;
+    }
+    return true;
 }
 }  // namespace
 
@@ -209,6 +313,13 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    options.screenshotFile = fromStartFolder(options.screenshotFile);
+    options.framesFolder = fromStartFolder(options.framesFolder);
+    options.audioOutFile = fromStartFolder(options.audioOutFile);
+    if (!options.screenshotFile.empty() && !checkScreenshotFolder(options.screenshotFile))
+        return 2;
+    if (!options.framesFolder.empty() && !prepareFramesFolder(options.framesFolder))
+        return 2;
     std::vector<KeyEvent> keyEvents;
     if (!options.inputFile.empty() && !readKeyEvents(options.inputFile, keyEvents))
         return 2;
@@ -235,9 +346,13 @@ int main(int argc, char** argv) {
         RandomGenerator::getProcessGenerator().reseed(kHeadlessSeed);
     }
 
+    // A headless run draws only when it has pictures to save.
+    const bool drawing = !options.screenshotFile.empty() || !options.framesFolder.empty();
     std::unique_ptr<ModuleFactory> factory =
-        options.headless ? createHeadlessPlatformModuleFactory(options.compiledScripts, std::move(keyEvents))
-                         : createPlatformModuleFactory(options.compiledScripts);
+        options.headless
+            ? createHeadlessPlatformModuleFactory(options.compiledScripts, std::move(keyEvents), drawing)
+            : createPlatformModuleFactory(options.compiledScripts, std::move(keyEvents));
+    bool picturesWritten = true;
     {
         TickProfiler profiler;  // outlives the game system that times into it
         GameSystem gameSystem(*factory);
@@ -245,6 +360,11 @@ int main(int argc, char** argv) {
             gameSystem.log("Headless run: virtual clock, random seeds fixed at " +
                            std::to_string(kHeadlessSeed));
         gameSystem.getVideoModule()->setAspectRatio(16.0f / 9.0f);
+        if (options.width > 0)
+            gameSystem.getVideoModule()->setFixedDeviceSize(options.width, options.height);
+        if (!options.framesFolder.empty())
+            gameSystem.getVideoModule()->setFrameSequence(
+                options.framesFolder, options.frameEvery > 0 ? static_cast<int>(options.frameEvery) : 1);
         gameSystem.setDebugKeysEnabled(true);
         registerNativeTestProcesses(*gameSystem.getProcessIndustry());
         gameSystem.getScriptModule()->setDefaultScriptFolder(defaultScriptFolder);
@@ -266,7 +386,7 @@ int main(int argc, char** argv) {
         }
         if (options.stats)
             gameSystem.setTickProfiler(&profiler);
-        runGame(gameSystem, options);
+        picturesWritten = runGame(gameSystem, options);
         if (options.stats) {
             std::printf("%s\n", profiler.summary().c_str());
             if (const std::string particles = profiler.particleSummary(); !particles.empty())
@@ -275,5 +395,5 @@ int main(int argc, char** argv) {
                 std::printf("%s\n", audio.c_str());
         }
     }
-    return 0;
+    return picturesWritten ? 0 : 1;
 }

@@ -185,8 +185,9 @@ void GameSystem::runLoopIteration() {
                 sequencerClock_.update(SEQUENCER_STEP_MS, sequencerTimeMS_);
             sequencerAccumulatorMS_ -= SEQUENCER_STEP_MS;
         }
-        // Behind schedule: one tick per iteration and no frame until caught up.
-        if (accumulatorMS_ < dt && updated) {
+        // Behind schedule: one tick per iteration and no frame until caught up, except the frame a
+        // screenshot waits for, so that it shows the tick it was asked for after.
+        if (updated && (accumulatorMS_ < dt || video_->isScreenshotPending())) {
             TickProfiler::Scope drawing(profiler_, TickProfiler::kDrawing);
             video_->render();
         }

@@ -77,9 +77,27 @@ bool VideoModule::restartVideo(int width, int height, bool fullScreen) {
     return restartVideo(width, height, fullScreen, antialiasing_);
 }
 
+const std::string& VideoModule::getCaptureFailure() const {
+    static const std::string kNone;
+    return kNone;
+}
+
+void VideoModule::setFixedDeviceSize(int width, int height) {
+    if (width <= 0 || height <= 0)
+        return;
+    fixedWidth_ = width;
+    fixedHeight_ = height;
+    deviceWidth_ = width;
+    deviceHeight_ = height;
+}
+
 bool VideoModule::restartVideo(int width, int height, bool fullScreen, int antialiasing) {
     if (width <= 0 || height <= 0)
         return false;
+    if (fixedWidth_ > 0) {
+        width = fixedWidth_;
+        height = fixedHeight_;
+    }
     const int oldWidth = deviceWidth_;
     const int oldHeight = deviceHeight_;
     const bool oldFullScreen = fullScreen_;

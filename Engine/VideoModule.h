@@ -47,10 +47,16 @@ class VideoModule : public EngineModule {
     // Sets the viewport on the drawing area and clears the colour buffer to black.
     virtual void clearScreen() = 0;
     // Saves the drawing area of the next finished frame to [fileName] as PNG (nothing without a
-    // window).
+    // window). While it waits, the game loop draws the frame after the next tick even when it is
+    // behind schedule.
     virtual void requestScreenshot(const std::string& /*fileName*/) {}
     // A requested screenshot waits for its frame.
     virtual bool isScreenshotPending() const { return false; }
+    // Saves every [every]-th finished frame, the first included, as [folder]/frame-NNNNNN.png,
+    // numbered from 0 (nothing without a window); [every] 0 stops.
+    virtual void setFrameSequence(const std::string& /*folder*/, int /*every*/) {}
+    // The first screenshot or sequence file that could not be written; empty while all were.
+    virtual const std::string& getCaptureFailure() const;
     int getFPS() const { return framesPerSecond_; }
     float getFrameMS() const { return frameMS_; }
 
@@ -59,9 +65,12 @@ class VideoModule : public EngineModule {
     // has no window: it takes the device size as the window size.
     virtual bool restartVideo();
     // Store the values and reopen. A width or height of 0 or less is refused (false) and the
-    // current window stays.
+    // current window stays. With a fixed size, that size is taken instead of the one asked for.
     bool restartVideo(int width, int height, bool fullScreen);
     bool restartVideo(int width, int height, bool fullScreen, int antialiasing);
+    // Every window from now on is [width] x [height] (both above 0), whatever size the game
+    // asks for: the size a run was told to draw at.
+    void setFixedDeviceSize(int width, int height);
     bool isWindowOpen() const { return windowOpen_; }
     bool isWindowActive() const { return windowActive_; }
     int getDeviceWidth() const { return deviceWidth_; }
@@ -273,6 +282,8 @@ class VideoModule : public EngineModule {
 
     int deviceWidth_ = 800;
     int deviceHeight_ = 600;
+    int fixedWidth_ = 0;  // 0: the size the game asks for
+    int fixedHeight_ = 0;
     DrawingArea area_;
     int bitDepth_ = 0;
     int antialiasing_ = 0;

@@ -16,8 +16,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
-# The shared libraries come from the programs; the fallback font and the GL driver are looked up
-# at run time, so they are named here.
+# The shared libraries come from the programs; the fallback font, the GL driver and EGL (for
+# headless drawing) are looked up at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libgl1-mesa-dri")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libgl1-mesa-dri, libegl1, libegl-mesa0")
 include(CPack)

@@ -113,36 +113,68 @@ void GLFWInputModule::update(float deltaMS) {
         axes_[j] = engineAxes(values, count);
     }
 
+    const uint32_t tick = gameSystem_ != nullptr ? gameSystem_->getCurrentTick() : 0;
+    std::array<bool, NUM_KEYCODES> handled{};
+    while (nextEvent_ < events_.size() && events_[nextEvent_].tick <= tick) {
+        const KeyEvent& event = events_[nextEvent_++];
+        replayDown_[static_cast<std::size_t>(event.keyCode)] = event.down;
+        replayed_[static_cast<std::size_t>(event.keyCode)] = true;
+    }
+
     GLFWwindow* window = getWindow();
     for (int code = 0; code < NUM_KEYCODES; ++code) {
         const int key = kKeyMap[static_cast<std::size_t>(code)];
         if (key == GLFW_KEY_UNKNOWN)
             continue;
-        setKeyState(code, window != nullptr && glfwGetKey(window, key) == GLFW_PRESS);
+        setDeviceKeyState(code, window != nullptr && glfwGetKey(window, key) == GLFW_PRESS);
+        handled[static_cast<std::size_t>(code)] = true;
     }
-    if (joystickPresent_[0])
+    if (joystickPresent_[0]) {
         readJoystickZero();
+        for (int code = JOYSTICK0_LEFT; code <= JOYSTICK0_DOWN; ++code)
+            handled[static_cast<std::size_t>(code)] = true;
+        for (int i = 0; i < kMappedJoystickButtons; ++i)
+            handled[static_cast<std::size_t>(JOYSTICK0_BUTTON0 + i)] = true;
+    }
     const int buttons[3] = {GLFW_MOUSE_BUTTON_LEFT, GLFW_MOUSE_BUTTON_RIGHT, GLFW_MOUSE_BUTTON_MIDDLE};
     for (int i = 0; i < 3; ++i) {
-        setKeyState(MOUSE_LEFTBUTTON + i,
-                    window != nullptr && glfwGetMouseButton(window, buttons[i]) == GLFW_PRESS);
+        setDeviceKeyState(MOUSE_LEFTBUTTON + i,
+                          window != nullptr && glfwGetMouseButton(window, buttons[i]) == GLFW_PRESS);
+        handled[static_cast<std::size_t>(MOUSE_LEFTBUTTON + i)] = true;
+    }
+    for (int code = 0; code < NUM_KEYCODES; ++code) {
+        if (replayed_[static_cast<std::size_t>(code)] && !handled[static_cast<std::size_t>(code)])
+            setKeyState(code, replayDown_[static_cast<std::size_t>(code)]);
     }
     InputModule::update(deltaMS);
+}
+
+void GLFWInputModule::setKeyEvents(std::vector<KeyEvent> events) {
+    events_ = std::move(events);
+    // Codes outside the key table cannot be replayed.
+    std::erase_if(events_, [](const KeyEvent& e) { return e.keyCode < 0 || e.keyCode >= NUM_KEYCODES; });
+    std::stable_sort(events_.begin(), events_.end(),
+                     [](const KeyEvent& a, const KeyEvent& b) { return a.tick < b.tick; });
+    nextEvent_ = 0;
+}
+
+void GLFWInputModule::setDeviceKeyState(int code, bool deviceDown) {
+    setKeyState(code, deviceDown || replayDown_[static_cast<std::size_t>(code)]);
 }
 
 void GLFWInputModule::readJoystickZero() {
     const float x = axes_[0][0];
     const float y = axes_[0][1];
-    setKeyState(JOYSTICK0_LEFT, x <= -kStickThreshold);
-    setKeyState(JOYSTICK0_RIGHT, x >= kStickThreshold);
-    setKeyState(JOYSTICK0_DOWN, y <= -kStickThreshold);
-    setKeyState(JOYSTICK0_UP, y >= kStickThreshold);
+    setDeviceKeyState(JOYSTICK0_LEFT, x <= -kStickThreshold);
+    setDeviceKeyState(JOYSTICK0_RIGHT, x >= kStickThreshold);
+    setDeviceKeyState(JOYSTICK0_DOWN, y <= -kStickThreshold);
+    setDeviceKeyState(JOYSTICK0_UP, y >= kStickThreshold);
     int count = 0;
     const unsigned char* pressed = glfwGetJoystickButtons(GLFW_JOYSTICK_1, &count);
     if (pressed == nullptr)
         count = 0;
     for (int i = 0; i < kMappedJoystickButtons; ++i) {
-        setKeyState(JOYSTICK0_BUTTON0 + i, i < count && pressed[i] == GLFW_PRESS);
+        setDeviceKeyState(JOYSTICK0_BUTTON0 + i, i < count && pressed[i] == GLFW_PRESS);
     }
 }
 

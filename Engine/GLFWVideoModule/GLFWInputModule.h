@@ -3,8 +3,10 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "Engine/InputModule.h"
+#include "Engine/KeyScript.h"
 
 struct GLFWwindow;
 
@@ -18,7 +20,11 @@ class GLFWInputModule : public InputModule {
     // Notes which joysticks are present.
     bool init() override;
     // Reads the devices into the key table (reporting changes), then runs the typed-key rhythm.
+    // A key is down while its device key or a replayed press holds it.
     void update(float deltaMS) override;
+    // Keys pressed and released on their ticks beside the devices' (a recorded session replayed
+    // in the window); events for ticks gone apply at the next update.
+    void setKeyEvents(std::vector<KeyEvent> events);
 
     // 0 for an absent joystick or an index outside [0, 8).
     float getJoystickAxis(int joystick, int axis) override;
@@ -35,6 +41,14 @@ class GLFWInputModule : public InputModule {
   private:
     GLFWwindow* getWindow() const;
     void readJoystickZero();
+    // Sets [code] down when the device or the replay holds it.
+    void setDeviceKeyState(int code, bool deviceDown);
+
+    std::vector<KeyEvent> events_;  // sorted by tick, file order within a tick
+    std::size_t nextEvent_ = 0;
+    std::array<bool, NUM_KEYCODES> replayDown_{};
+    // Codes the replay has touched; the devices' update leaves every other code alone.
+    std::array<bool, NUM_KEYCODES> replayed_{};
 
     std::array<bool, kNumJoysticks> joystickPresent_{};
     std::array<std::array<float, kNumAxes>, kNumJoysticks> axes_{};

@@ -21,7 +21,9 @@ std::unique_ptr<VideoModule> GLFWModuleFactory::createVideoModule(GameSystem* ga
 }
 
 std::unique_ptr<InputModule> GLFWModuleFactory::createInputModule(GameSystem* gameSystem) {
-    return std::make_unique<GLFWInputModule>(gameSystem);
+    auto input = std::make_unique<GLFWInputModule>(gameSystem);
+    input->setKeyEvents(keyEvents_);
+    return input;
 }
 
 std::unique_ptr<AudioModule> GLFWModuleFactory::createAudioModule(GameSystem* gameSystem) {

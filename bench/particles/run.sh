@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs the particle scene for 600 ticks with N plain engine particles, headless (DRAW 0) or drawn
-# in a 1920 x 1080 window under Xvfb (DRAW 1), and prints the median tick, drawing and particle
-# update times.
+# Runs the particle scene for 600 ticks with N plain engine particles, headless (DRAW 0), drawn
+# in a window on a 1920 x 1080 screen under Xvfb (DRAW 1) or drawn headless off screen (DRAW 2),
+# and prints the median tick, drawing and particle update times.
 #   run.sh N DRAW [TACT]
 set -euo pipefail
 n=${1:?N} draw=${2:?DRAW}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the stress scene for 600 ticks with N script entities, headless (DRAW 0) or drawn in a
-# window under Xvfb (DRAW 1), and prints the median tick time and its phases.
+# Runs the stress scene for 600 ticks with N script entities, headless (DRAW 0), drawn in a
+# window under Xvfb (DRAW 1) or drawn headless off screen (DRAW 2), and prints the median tick time
+# and its phases.
 #   run.sh N DRAW [TACT]
 set -euo pipefail
 n=${1:?N} draw=${2:?DRAW}

@@ -3,9 +3,9 @@
 # reach standard error, and the game must get through its events (a start, kills, a cleared round
 # and the game over; the game prints them as "Demo: ..." lines). The same play from the sources
 # (--source) must give the same events on the same ticks. A second run reloads the scripts (F7)
-# mid-wave and resets the game (F12): the game must play on and start again. Then, under a virtual
-# display, a short windowed run with the real sound module must load every sound and save a
-# screenshot.
+# mid-wave and resets the game (F12): the game must play on and start again. A picture of a tick
+# of the play, drawn headless, is the same on every run. Then, under a virtual display, a short
+# windowed run with the real sound module must load every sound and save a screenshot.
 #   play_demo.sh TACT GAME_DIR SOURCE_DIR KEYS_DIR (with demo-play.keys and demo-reload.keys)
 set -euo pipefail
 tact=$1 game=$2 sources=$3 keysDir=$4
@@ -58,6 +58,18 @@ expect demo-reload.keys "Demo: round 1 complete (tick 1"
 expect demo-reload.keys "Demo: game started (tick 1800"
 expect demo-reload.keys "Demo: game over"
 echo "headless play with a reload and a reset: played on and started again"
+
+# A picture of tick 900 of the scripted play, drawn headless with no display: two runs give the
+# same picture, byte for byte.
+for run in 1 2; do
+    status=0
+    env -u DISPLAY timeout 60 "$tact" --headless --ticks 900 --input "$keysDir/demo-play.keys" \
+        --screenshot "$work/tick900-$run.png" "$game" >"$work/stdout" 2>"$work/stderr" || status=$?
+    [[ $status -eq 0 ]] || fail "the headless picture run exited with status $status"
+done
+head -c 4 "$work/tick900-1.png" | grep -q PNG || fail "no headless picture"
+cmp -s "$work/tick900-1.png" "$work/tick900-2.png" || fail "two headless pictures of tick 900 differ"
+echo "headless picture of tick 900: the same on every run"
 
 if command -v xvfb-run >/dev/null; then
     status=0

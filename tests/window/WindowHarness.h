@@ -1,5 +1,6 @@
-// A game system on the GLFW modules in a real window (run under Xvfb), with helpers that place
-// test entities in world units and read the finished frame back.
+// A game system whose frames are drawn, with helpers that place test entities in world units and
+// read the finished frame back: WindowHarness on the GLFW modules in a real window (run under
+// Xvfb), PictureHarness on the headless modules drawing off screen on EGL (no display at all).
 #pragma once
 
 #include <functional>
@@ -9,11 +10,13 @@
 
 #include "Engine/Entity.h"
 #include "Engine/EntityManager.h"
+#include "Engine/GLFWVideoModule/EGLVideoModule.h"
 #include "Engine/GLFWVideoModule/GLFWInputModule.h"
 #include "Engine/GLFWVideoModule/GLFWModuleFactory.h"
 #include "Engine/GLFWVideoModule/GLFWVideoModule.h"
 #include "Engine/GLFWVideoModule/Screenshot.h"
 #include "Engine/GameSystem.h"
+#include "Engine/HeadlessModuleFactory.h"
 #include "Engine/Process.h"
 #include "Engine/ProcessFactory.h"
 #include "Engine/ProcessIndustry.h"
@@ -68,9 +71,18 @@ class KeyProcess : public Process {
     std::vector<int> releases;
 };
 
-class WindowHarness {
+// The headless modules on their virtual clock, with frames drawn off screen.
+class OffscreenModuleFactory : public HeadlessModuleFactory {
   public:
-    explicit WindowHarness(float aspectRatio = 4.0f / 3.0f) : gameSystem(factory) {
+    std::unique_ptr<VideoModule> createVideoModule(GameSystem* gameSystem) override {
+        return std::make_unique<EGLVideoModule>(gameSystem);
+    }
+};
+
+template <typename Factory, typename Video, typename Input>
+class SceneHarness {
+  public:
+    explicit SceneHarness(float aspectRatio = 4.0f / 3.0f) : gameSystem(factory) {
         gameSystem.getVideoModule()->setAspectRatio(aspectRatio);
         gameSystem.getProcessIndustry()->registerFactory(
             "Main", std::make_unique<NativeProcessFactory<KeyProcess>>());
@@ -80,8 +92,8 @@ class WindowHarness {
         tick();
     }
 
-    GLFWVideoModule& video() { return static_cast<GLFWVideoModule&>(*gameSystem.getVideoModule()); }
-    GLFWInputModule& input() { return static_cast<GLFWInputModule&>(*gameSystem.getRealInputModule()); }
+    Video& video() { return static_cast<Video&>(*gameSystem.getVideoModule()); }
+    Input& input() { return static_cast<Input&>(*gameSystem.getRealInputModule()); }
     KeyProcess* process(const std::string& name) {
         return static_cast<KeyProcess*>(gameSystem.getProcess(name));
     }
@@ -93,7 +105,7 @@ class WindowHarness {
         return entity;
     }
 
-    // Runs loop iterations on the real clock until one more tick has run (window events are
+    // Runs loop iterations on the factory's clock until one more tick has run (window events are
     // polled, input and video updated, processes ticked).
     void tick() {
         const uint32_t target = gameSystem.getCurrentTick() + 1;
@@ -123,6 +135,9 @@ class WindowHarness {
         return static_cast<int>(static_cast<float>(video().getScreenHeight()) / 2.0f + worldY * perUnit);
     }
 
-    GLFWModuleFactory factory;
+    Factory factory;
     GameSystem gameSystem;
 };
+
+using WindowHarness = SceneHarness<GLFWModuleFactory, GLFWVideoModule, GLFWInputModule>;
+using PictureHarness = SceneHarness<OffscreenModuleFactory, GLVideoModule, InputModule>;

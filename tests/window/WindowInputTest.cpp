@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <X11/keysym.h>
 
 #include <GLFW/glfw3.h>
@@ -30,6 +32,37 @@ TEST(WindowInput, AKeyPressedInTheWindowReachesTheProcesses) {
     tickUntil(window, [&] { return !main->releases.empty(); });
     EXPECT_EQ(main->releases, std::vector<int>{KEYBOARD_A});
     EXPECT_FALSE(window.input().isKeyPressed(KEYBOARD_A));
+}
+
+TEST(WindowInput, ReplayedKeysDriveTheGameBesideTheRealKeyboard) {
+    WindowHarness window;
+    KeyProcess* main = window.process("Main");
+    ASSERT_NE(main, nullptr);
+    const uint32_t now = window.gameSystem.getCurrentTick();
+    // B from the replay, held across the real A's press and release; a joystick button that
+    // this display has no device for.
+    window.input().setKeyEvents({{now + 2, KEYBOARD_B, true},
+                                 {now + 2, JOYSTICK0_BUTTON0, true},
+                                 {now + 90, KEYBOARD_B, false},
+                                 {now + 90, JOYSTICK0_BUTTON0, false}});
+    sendKeyEvent(window.video().getWindow(), XK_a, true);
+    auto pressed = [&](int code) { return std::count(main->presses.begin(), main->presses.end(), code); };
+    auto released = [&](int code) { return std::count(main->releases.begin(), main->releases.end(), code); };
+    tickUntil(window, [&] { return pressed(KEYBOARD_A) == 1 && pressed(KEYBOARD_B) == 1; });
+    EXPECT_TRUE(window.input().isKeyPressed(KEYBOARD_A));
+    EXPECT_TRUE(window.input().isKeyPressed(KEYBOARD_B));
+    EXPECT_TRUE(window.input().isKeyPressed(JOYSTICK0_BUTTON0));
+
+    sendKeyEvent(window.video().getWindow(), XK_a, false);
+    tickUntil(window, [&] { return released(KEYBOARD_A) == 1; });
+    EXPECT_TRUE(window.input().isKeyPressed(KEYBOARD_B));
+    tickUntil(window, [&] { return released(KEYBOARD_B) == 1; });
+    EXPECT_GE(window.gameSystem.getCurrentTick(), now + 90);
+    EXPECT_FALSE(window.input().isKeyPressed(JOYSTICK0_BUTTON0));
+    // Each key went down and up once: the device's "up" never cut the replay's press.
+    EXPECT_EQ(pressed(KEYBOARD_B), 1);
+    EXPECT_EQ(released(KEYBOARD_B), 1);
+    EXPECT_EQ(pressed(JOYSTICK0_BUTTON0), 1);
 }
 
 TEST(WindowInput, AProcessThatStealsTheFocusHearsKeysAlone) {

@@ -16,8 +16,8 @@ constexpr uint32_t kGreen = 0x00ff00ffu;
 constexpr uint32_t kBlue = 0x0000ffffu;
 constexpr uint32_t kWhite = 0xffffffffu;
 // Each test has its own files: CTest runs tests side by side in one directory.
-constexpr const char* kPicture = "window_text_test_quadrants.bmp";
-constexpr const char* kSecondPicture = "window_text_test_quadrants2.bmp";
+constexpr const char* kPicture = "picture_text_test_quadrants.bmp";
+constexpr const char* kSecondPicture = "picture_text_test_quadrants2.bmp";
 
 // A 6 x 6 24-bit BMP in four colours, a quadrant each: red top left, green top right, blue bottom
 // left, white bottom right. Its texture is 8 x 8, so its quad shows 0.75 of it each way.
@@ -81,23 +81,24 @@ class PictureEntity : public Entity {
     std::string text_;
 };
 
-TEST(WindowText, ATexturedQuadShowsItsPictureUpright) {
+TEST(TextAndTextures, ATexturedQuadShowsItsPictureUpright) {
     writeQuadrants(kPicture);
-    WindowHarness window;
-    auto& gs = window.gameSystem;
-    window.addEntity(new PictureEntity(&gs, ""));
-    const Screenshot frame = window.renderFrame();
+    PictureHarness scene;
+    auto& gs = scene.gameSystem;
+    scene.addEntity(new PictureEntity(&gs, ""));
+    const Screenshot frame = scene.renderFrame();
     std::remove(kPicture);
-    EXPECT_EQ(frame.getPixel(window.pixelX(-300.0f), window.pixelY(300.0f)), kRed);
-    EXPECT_EQ(frame.getPixel(window.pixelX(300.0f), window.pixelY(300.0f)), kGreen);
-    EXPECT_EQ(frame.getPixel(window.pixelX(-300.0f), window.pixelY(-300.0f)), kBlue);
-    EXPECT_EQ(frame.getPixel(window.pixelX(300.0f), window.pixelY(-300.0f)), kWhite);
-    EXPECT_EQ(frame.getPixel(window.pixelX(700.0f), window.pixelY(0.0f)), kBlack);
-    EXPECT_EQ(window.video().getLoadedTextureCount(), 1u);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-300.0f), scene.pixelY(300.0f)), kRed);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(300.0f), scene.pixelY(300.0f)), kGreen);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-300.0f), scene.pixelY(-300.0f)), kBlue);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(300.0f), scene.pixelY(-300.0f)), kWhite);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(700.0f), scene.pixelY(0.0f)), kBlack);
+    EXPECT_EQ(scene.video().getLoadedTextureCount(), 1u);
 
-    // A new window loses the texture; the next frame loads it again from the file, now gone.
-    ASSERT_TRUE(window.video().restartVideo(800, 600, false));
-    EXPECT_EQ(window.video().getLoadedTextureCount(), 0u);
+    // A new buffer (a window's restart) loses the texture; the next frame loads it again from the file, now
+    // gone.
+    ASSERT_TRUE(scene.video().restartVideo(800, 600, false));
+    EXPECT_EQ(scene.video().getLoadedTextureCount(), 0u);
 }
 
 // Quads on two textures, interleaved: each batch of textured shapes is drawn with its own.
@@ -112,34 +113,34 @@ class TwoTextureEntity : public Entity {
             const float x = xs[i];
             const float corners[4][3] = {
                 {x - 300, -300, 0}, {x + 300, -300, 0}, {x + 300, 300, 0}, {x - 300, 300, 0}};
-            video->drawTexture(corners, i == 1 ? "window_text_test_white.bmp" : kSecondPicture);
+            video->drawTexture(corners, i == 1 ? "picture_text_test_white.bmp" : kSecondPicture);
         }
     }
 };
 
-TEST(WindowText, InterleavedTexturesEachShowTheirOwnPicture) {
+TEST(TextAndTextures, InterleavedTexturesEachShowTheirOwnPicture) {
     writeQuadrants(kSecondPicture);
-    writeWhite("window_text_test_white.bmp");
-    WindowHarness window;
-    auto& gs = window.gameSystem;
-    window.addEntity(new TwoTextureEntity(&gs));
-    const Screenshot frame = window.renderFrame();
+    writeWhite("picture_text_test_white.bmp");
+    PictureHarness scene;
+    auto& gs = scene.gameSystem;
+    scene.addEntity(new TwoTextureEntity(&gs));
+    const Screenshot frame = scene.renderFrame();
     std::remove(kSecondPicture);
-    std::remove("window_text_test_white.bmp");
+    std::remove("picture_text_test_white.bmp");
     for (float x : {-800.0f, 800.0f}) {
-        EXPECT_EQ(frame.getPixel(window.pixelX(x - 150.0f), window.pixelY(150.0f)), kRed);
-        EXPECT_EQ(frame.getPixel(window.pixelX(x + 150.0f), window.pixelY(-150.0f)), kWhite);
-        EXPECT_EQ(frame.getPixel(window.pixelX(x + 150.0f), window.pixelY(150.0f)), kGreen);
+        EXPECT_EQ(frame.getPixel(scene.pixelX(x - 150.0f), scene.pixelY(150.0f)), kRed);
+        EXPECT_EQ(frame.getPixel(scene.pixelX(x + 150.0f), scene.pixelY(-150.0f)), kWhite);
+        EXPECT_EQ(frame.getPixel(scene.pixelX(x + 150.0f), scene.pixelY(150.0f)), kGreen);
     }
-    EXPECT_EQ(frame.getPixel(window.pixelX(-150.0f), window.pixelY(150.0f)), kWhite);
-    EXPECT_EQ(frame.getPixel(window.pixelX(150.0f), window.pixelY(-150.0f)), kWhite);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-150.0f), scene.pixelY(150.0f)), kWhite);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(150.0f), scene.pixelY(-150.0f)), kWhite);
 }
 
-TEST(WindowText, APrintedLineAppearsInsideItsBounds) {
-    WindowHarness window;
-    auto& gs = window.gameSystem;
-    auto* entity = window.addEntity(new PictureEntity(&gs, "Hello"));
-    const Screenshot frame = window.renderFrame();
+TEST(TextAndTextures, APrintedLineAppearsInsideItsBounds) {
+    PictureHarness scene;
+    auto& gs = scene.gameSystem;
+    auto* entity = scene.addEntity(new PictureEntity(&gs, "Hello"));
+    const Screenshot frame = scene.renderFrame();
     const PrintInfo& b = entity->bounds;
     ASSERT_GT(b.right, b.left);
     EXPECT_FLOAT_EQ(b.left, -1000.0f);
@@ -147,27 +148,27 @@ TEST(WindowText, APrintedLineAppearsInsideItsBounds) {
     EXPECT_LT(b.top, 320.0f);
     int lit = 0;
     int litOutside = 0;
-    for (int y = window.pixelY(-400.0f); y < window.pixelY(600.0f); ++y) {
-        for (int x = window.pixelX(-1300.0f); x < window.pixelX(1300.0f); ++x) {
+    for (int y = scene.pixelY(-400.0f); y < scene.pixelY(600.0f); ++y) {
+        for (int x = scene.pixelX(-1300.0f); x < scene.pixelX(1300.0f); ++x) {
             if (frame.getChannel(x, y, 0) < 128)
                 continue;
-            const bool inside = x >= window.pixelX(b.left) - 1 && x <= window.pixelX(b.right) + 1 &&
-                                y >= window.pixelY(b.bottom) - 1 && y <= window.pixelY(b.top) + 1;
+            const bool inside = x >= scene.pixelX(b.left) - 1 && x <= scene.pixelX(b.right) + 1 &&
+                                y >= scene.pixelY(b.bottom) - 1 && y <= scene.pixelY(b.top) + 1;
             ++(inside ? lit : litOutside);
         }
     }
     // Five bold glyphs cover a good share of their box, blended (the clear parts of their cells
     // stay dark), and nothing is lit outside it.
     const int box =
-        (window.pixelX(b.right) - window.pixelX(b.left)) * (window.pixelY(b.top) - window.pixelY(b.bottom));
+        (scene.pixelX(b.right) - scene.pixelX(b.left)) * (scene.pixelY(b.top) - scene.pixelY(b.bottom));
     EXPECT_GT(lit, box / 6);
     EXPECT_LT(lit, box * 3 / 4);
     EXPECT_EQ(litOutside, 0);
 }
 
-TEST(WindowText, WidthAndBoundsAgreeForEachAlignment) {
-    WindowHarness window;
-    VideoModule& video = window.video();
+TEST(TextAndTextures, WidthAndBoundsAgreeForEachAlignment) {
+    PictureHarness scene;
+    VideoModule& video = scene.video();
     const std::string text = "Wrap me, align me";
     const float height = 0.1f;
     const float width = video.getTextWidth(text, height);
@@ -189,13 +190,13 @@ TEST(WindowText, WidthAndBoundsAgreeForEachAlignment) {
     EXPECT_GT(video.print(0.0f, width / 2, 0.0f, 0.0f, text, height, TEXTALIGN_LEFT, nullptr), height);
 }
 
-TEST(WindowText, TheFrameRateOverlayShowsInItsColours) {
-    WindowHarness window;
-    window.gameSystem.getColourManager()->setColour("fpsColourBG", Colour(0.0f, 0.0f, 1.0f));
-    window.gameSystem.getColourManager()->setColour("fpsColour", Colour(1.0f, 1.0f, 0.0f));
-    window.video().setIsShowingFPS(true);
-    window.renderFrame();
-    const Screenshot frame = window.renderFrame();
+TEST(TextAndTextures, TheFrameRateOverlayShowsInItsColours) {
+    PictureHarness scene;
+    scene.gameSystem.getColourManager()->setColour("fpsColourBG", Colour(0.0f, 0.0f, 1.0f));
+    scene.gameSystem.getColourManager()->setColour("fpsColour", Colour(1.0f, 1.0f, 0.0f));
+    scene.video().setIsShowingFPS(true);
+    scene.renderFrame();
+    const Screenshot frame = scene.renderFrame();
     // The lower-left corner is the background; somewhere above it the yellow text.
     EXPECT_EQ(frame.getPixel(1, 1), kBlue);
     int yellow = 0;
