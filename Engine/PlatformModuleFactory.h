@@ -14,9 +14,9 @@ std::unique_ptr<ModuleFactory> createPlatformModuleFactory(bool compiledScripts 
                                                            std::vector<KeyEvent> keyEvents = {});
 
 // A run without window or sound card: the engine's headless modules on a virtual clock, the keys
-// of [keyEvents] pressed and released on their ticks, sound rendered in memory each tick (voices start and end on the game's clock). With [drawing], frames are drawn
-// off screen on EGL as a window would show them (for screenshots and frame sequences); without
-// it nothing is drawn.
+// of [keyEvents] pressed and released on their ticks, sound rendered in memory each tick (voices
+// start and end on the game's clock). With [drawing], frames are drawn off screen on EGL as a
+// window would show them (for screenshots and frame sequences); without it nothing is drawn.
 std::unique_ptr<ModuleFactory> createHeadlessPlatformModuleFactory(bool compiledScripts,
                                                                    std::vector<KeyEvent> keyEvents,
                                                                    bool drawing = false);
