@@ -166,7 +166,9 @@ void AudioModule::setVoiceVolume(VoiceId id, float volume) {
     Voice* voice = findVoice(id);
     if (voice == nullptr)
         return;
-    voice->volume = clampUnit(volume);
+    // The voice keeps its volume as given (2 doubles the SFX volume); only a negative volume or
+    // NaN counts as 0.
+    voice->volume = volume > 0.0f ? volume : 0.0f;
     if (voice->release.getInterval() > 0.0f)
         return;  // a releasing voice stays muted
     if (!setChannelGain(voice->channel, getSFXVolume() * voice->volume))

@@ -101,6 +101,15 @@ Entity* EntityManager::getEntity(uint32_t objectID) const {
     return found != byID_.end() ? found->second : nullptr;
 }
 
+Entity* EntityManager::getEntityOrPending(uint32_t objectID) const {
+    if (Entity* admitted = getEntity(objectID))
+        return admitted;
+    for (Entity* entity : pending_)
+        if (entity != nullptr && entity->getObjectID() == objectID)
+            return entity;
+    return nullptr;
+}
+
 const std::vector<Entity*>& EntityManager::getAllEntities(int typeID) const {
     auto found = byType_.find(typeID);
     return found != byType_.end() ? found->second : emptyList();

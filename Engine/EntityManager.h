@@ -48,6 +48,9 @@ class EntityManager : public EngineModule {
     void addEntity(Entity* entity);
 
     Entity* getEntity(uint32_t objectID) const;
+    // Like getEntity, but also finds an entity still waiting for its admission (an area query
+    // sees it at once, since its body is in the world from its creation).
+    Entity* getEntityOrPending(uint32_t objectID) const;
     const std::vector<Entity*>& getAllEntities() const { return entities_; }
     // An empty list for a type without live entities.
     const std::vector<Entity*>& getAllEntities(int typeID) const;

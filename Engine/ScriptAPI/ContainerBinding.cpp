@@ -50,7 +50,8 @@ class EntitySnapshot final : public RefContainer {
     int32_t slotCount() const override { return static_cast<int32_t>(ids_.size()); }
     bool isHole(int32_t) const override { return false; }
     gmValue valueAt(gmScriptMachine& machine, int32_t slot) const override {
-        return referenceTo(machine, ScriptType::ENTITY, manager_->getEntity(ids_[slot]));
+        // The query found the entity through its body, which is in the world from its creation on.
+        return referenceTo(machine, ScriptType::ENTITY, manager_->getEntityOrPending(ids_[slot]));
     }
 
   private:

@@ -10,13 +10,24 @@ int scriptCallMethod(gmScriptThread* thread, Class* target) {
         return usageError(thread);
     const std::string name = thread->getParam(0).getString()->getText();
     std::vector<MethodArgument> arguments;
-    for (int32_t i = 1; i < thread->getNumParams(); ++i)
-        arguments.push_back(methodArgumentOf(thread->getMachine(), thread->getParam(i)));
+    gmScriptMachine& machine = thread->getMachine();
+    for (int32_t i = 1; i < thread->getNumParams(); ++i) {
+        const gmValue value = thread->getParam(i);
+        // An engine object that is gone is an argument error, as for any method: dropping it would
+        // move the later arguments one place forward.
+        if (value.getType() >= kGmFirstUserType && value.getHostObject()->getHostPointer() == nullptr &&
+            (value.getType() == scriptTypeId(ScriptType::ENTITY) ||
+             value.getType() == scriptTypeId(ScriptType::PROCESS) ||
+             value.getType() == scriptTypeId(ScriptType::SEQUENCER)))
+            return scriptError(thread, "param %d: %s no longer exists", i,
+                               machine.getTypeName(value.getType()));
+        arguments.push_back(methodArgumentOf(machine, value));
+    }
     MethodArgument result;
     if (!target->callMethod(name, arguments, result))
         return kDone;
     if (result.kind != MethodArgument::kNone)
-        thread->push(scriptValueOf(thread->getMachine(), result));
+        thread->push(scriptValueOf(machine, result));
     return kDone;
 }
 

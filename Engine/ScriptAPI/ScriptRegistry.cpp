@@ -7,6 +7,7 @@
 #include "Engine/EntityManager.h"
 #include "Engine/GameBoard.h"
 #include "Engine/GameSystem.h"
+#include "Engine/InputModule.h"
 #include "Engine/Logger.h"
 #include "Engine/ParticleManager.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
@@ -36,12 +37,19 @@ ScriptGlobalTarget plainTarget(GmScriptModule& module) {
 ScriptGlobalTarget scriptModuleTarget(GmScriptModule& module) {
     return {&module, &module.getScriptHandleSlot()};
 }
+// The real input module until the game system makes another active; null without one.
+ScriptGlobalTarget inputTarget(GmScriptModule& module) {
+    InputModule* input = module.getGameSystem()->getInputModule();
+    if (input == nullptr)
+        input = module.getGameSystem()->getRealInputModule();
+    return {input, input != nullptr ? &input->getScriptHandleSlot() : nullptr};
+}
 ScriptGlobalTarget gameSystemTarget(GmScriptModule& module) {
     return {module.getGameSystem(), &module.getGameSystem()->getScriptHandleSlot()};
 }
 
-// Input is last: the script module sets it (setInputGlobal) whenever the input module that scripts
-// see changes, so registerScriptAPI leaves it out.
+// Input is last: registration sets it to the input module the game system has active, and the
+// script module sets it again (setInputGlobal) whenever the input module that scripts see changes.
 constexpr ScriptGlobalObject kGlobalObjects[] = {
     {"GmScript", ScriptType::GMSCRIPTMODULE, scriptModuleTarget},
     {"GameSystem", ScriptType::GAMESYSTEM, gameSystemTarget},
@@ -54,7 +62,7 @@ constexpr ScriptGlobalObject kGlobalObjects[] = {
     {"ColourManager", ScriptType::COLOURMANAGER, moduleTarget<&GameSystem::getColourManager>},
     {"GameBoard", ScriptType::GAMEBOARD, plainTarget<&GameSystem::getGameBoard>},
     {"MainSequencer", ScriptType::SEQUENCER, moduleTarget<&GameSystem::getMainSequencer>},
-    {"Input", ScriptType::INPUT},
+    {"Input", ScriptType::INPUT, inputTarget},
 };
 
 // The machine registers global functions from library entries.
@@ -113,6 +121,8 @@ void registerScriptAPI(GmScriptModule& module) {
         if (global.find == nullptr)
             continue;
         const ScriptGlobalTarget target = global.find(module);
+        if (target.object == nullptr)
+            continue;
         if (target.slot != nullptr)
             module.registerGlobalObject(global.name, global.type, target.object, *target.slot);
         else

@@ -29,7 +29,7 @@ struct ScriptGlobalTarget {
 struct ScriptGlobalObject {
     const char* name;
     ScriptType type;
-    // Finds the object on [module]'s game system; null for Input, which the module sets itself.
+    // Finds the object on [module]'s game system.
     ScriptGlobalTarget (*find)(GmScriptModule& module) = nullptr;
     // What the object is, for the reference.
     const char* description = nullptr;
@@ -37,8 +37,8 @@ struct ScriptGlobalObject {
 
 std::span<const ScriptTypeTable* const> scriptTypeTables();
 std::span<const ScriptFunction> scriptGlobalFunctions();
-// The global objects in registration order. The last, Input, is set by the script module
-// (GmScriptModule::setInputGlobal), not by registerScriptAPI.
+// The global objects in registration order. The last, Input, is set again by the script module
+// whenever the input module that scripts see changes (GmScriptModule::setInputGlobal).
 std::span<const ScriptGlobalObject> scriptGlobalObjects();
 const std::vector<ScriptConstant>& scriptConstants();
 

@@ -170,6 +170,9 @@ TEST_F(OpenALAudioModuleTest, VolumeAndPanChangeTheRenderedLevels) {
     audio.setSFXVolume(0.5f);
     const auto [sfxL, sfxR] = levels(0.0f, 1.0f);
     EXPECT_NEAR(sfxL / centreL, 0.4, 0.01);
+    // The voice's own volume multiplies the SFX volume unclamped: 0.4 x 2 plays at 0.8.
+    const auto [loudL, loudR] = levels(0.0f, 2.0f);
+    EXPECT_NEAR(loudL / centreL, 0.8, 0.01);
 
     // A stereo sound keeps its image (tone on the left only) and pans as a whole.
     audio.setMasterVolume(1.0f);

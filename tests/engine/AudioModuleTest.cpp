@@ -59,7 +59,7 @@ std::string readDebugLog() {
 }
 }  // namespace
 
-TEST_F(AudioModuleTest, VolumesAreClampedAndVoicesPlayAtSFXTimesVoiceVolume) {
+TEST_F(AudioModuleTest, ModuleVolumesAreClampedAndVoicesPlayAtSFXTimesTheirOwnVolume) {
     audio.setMasterVolume(-1.0f);
     EXPECT_EQ(audio.getMasterVolume(), 0.0f);
     audio.setMasterVolume(3.0f);
@@ -76,8 +76,12 @@ TEST_F(AudioModuleTest, VolumesAreClampedAndVoicesPlayAtSFXTimesVoiceVolume) {
     EXPECT_FLOAT_EQ(audio.getMusicVolume(), 0.2f);
     EXPECT_FLOAT_EQ(audio.getChannel(full)->gain, 0.4f);
     EXPECT_FLOAT_EQ(audio.getChannel(half)->gain, 0.2f);
-    audio.setVoiceVolume(half, 7.0f);  // clamped to 1
-    EXPECT_FLOAT_EQ(audio.getChannel(half)->gain, 0.4f);
+    audio.setVoiceVolume(half, 2.0f);  // a voice's own volume is not clamped
+    EXPECT_FLOAT_EQ(audio.getChannel(half)->gain, 0.8f);
+    audio.setVoiceVolume(half, -3.0f);
+    EXPECT_EQ(audio.getChannel(half)->gain, 0.0f);
+    audio.setVoiceVolume(half, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(audio.getChannel(half)->gain, 0.0f);
     audio.setVoicePan(half, -5.0f);
     EXPECT_EQ(audio.getChannel(half)->pan, -1.0f);
 }

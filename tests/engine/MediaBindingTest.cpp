@@ -164,7 +164,7 @@ TEST_F(MediaBinding, AudioFormsReachTheVoices) {
     const auto id = [&](const char* name) { return static_cast<VoiceId>(global(name).getInt()); };
     ASSERT_NE(audio().getChannel(id("a")), nullptr);
     const NullAudioModule::Channel& a = *audio().getChannel(id("a"));
-    EXPECT_EQ(a.gain, 0.5f);
+    EXPECT_EQ(a.gain, 1.0f);  // SFX 0.5 x the voice's own 2, not clamped
     EXPECT_EQ(a.pan, 0.25f);
     EXPECT_NEAR(a.pitchRatio, 2.0f, 1e-6f);  // A4 on a sound whose base note is A3
     const NullAudioModule::Channel& b = *audio().getChannel(id("b"));
