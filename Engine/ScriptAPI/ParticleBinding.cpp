@@ -66,23 +66,38 @@ constexpr ScriptMethod kManagerMethods[] = {
 
 // ---- PARTICLE ----
 
-RealPoint* memberOf(Particle& particle, const gmValue& name) {
+// The particle's pos, vel or acc, through its value, for the aliases these members read as.
+template <RealPoint Particle::*Member>
+bool accessParticlePoint(gmHostObject* particleValue, const RealPoint* in, RealPoint& out) {
+    auto* particle = static_cast<Particle*>(particleValue->getHostPointer());
+    if (particle == nullptr)
+        return false;
+    if (in != nullptr)
+        particle->*Member = *in;
+    out = particle->*Member;
+    return true;
+}
+
+using PointAccess = bool (*)(gmHostObject*, const RealPoint*, RealPoint&);
+
+PointAccess accessOf(const gmValue& name) {
     const char* member = name.isString() ? name.getString()->getText() : "";
     if (std::strcmp(member, "pos") == 0)
-        return &particle.pos;
+        return accessParticlePoint<&Particle::pos>;
     if (std::strcmp(member, "vel") == 0)
-        return &particle.vel;
+        return accessParticlePoint<&Particle::vel>;
     if (std::strcmp(member, "acc") == 0)
-        return &particle.acc;
+        return accessParticlePoint<&Particle::acc>;
     return nullptr;
 }
 
-// pos, vel and acc read as copies: a point aliasing the particle's field could outlive the
-// particle. Change them by assigning a point (`p.pos = q`), not through `p.pos.x`.
+// pos, vel and acc read as REALPOINT aliases of the particle's own points: `p.vel.x = 0` stops it.
+// An alias kept past the particle's end is the error "PARTICLE no longer exists" when used.
 gmOperatorStatus particleGetDot(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
-    auto* particle = static_cast<Particle*>(operands[0].getHostObject()->getHostPointer());
-    RealPoint* field = particle != nullptr ? memberOf(*particle, operands[1]) : nullptr;
-    operands[0] = field != nullptr ? newPointValue(machine, *field) : gmValue();
+    const PointAccess access = accessOf(operands[1]);
+    const bool alive = operands[0].getHostObject()->getHostPointer() != nullptr;
+    operands[0] =
+        access != nullptr && alive ? newPointAlias(machine, operands[0].getHostObject(), access) : gmValue();
     return gmOperatorStatus::kOk;
 }
 
@@ -93,16 +108,19 @@ gmOperatorStatus particleSetDot(gmScriptMachine& machine, gmScriptThread*, gmVal
         machine.getErrorLog().logf("PARTICLE no longer exists");
         return gmOperatorStatus::kOk;
     }
-    RealPoint* field = memberOf(*particle, operands[2]);
-    if (field == nullptr)
+    const PointAccess access = accessOf(operands[2]);
+    if (access == nullptr)
         return gmOperatorStatus::kOk;
     const gmValue& value = operands[1];
-    if (value.getType() == scriptTypeId(ScriptType::REALPOINT) &&
-        value.getHostObject()->getHostPointer() != nullptr) {
-        *field = *static_cast<RealPoint*>(value.getHostObject()->getHostPointer());
-    } else {
+    RealPoint point;
+    if (value.getType() != scriptTypeId(ScriptType::REALPOINT)) {
         machine.getErrorLog().logf("\"PARTICLE.%s\" expecting REALPOINT", operands[2].getString()->getText());
+        return gmOperatorStatus::kOk;
     }
+    if (!loadPoint(machine, value.getHostObject(), point))
+        return gmOperatorStatus::kError;
+    RealPoint written;
+    access(operands[0].getHostObject(), &point, written);
     return gmOperatorStatus::kOk;
 }
 

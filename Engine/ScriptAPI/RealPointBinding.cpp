@@ -8,14 +8,30 @@
 #include "Engine/ScriptAPI/ScriptTypes.h"
 
 namespace {
-RealPoint& self(gmScriptThread* thread) {
-    return *static_cast<RealPoint*>(thread->getThis().getHostObject()->getHostPointer());
+bool isPoint(const gmValue& value) {
+    return value.getType() == scriptTypeId(ScriptType::REALPOINT);
 }
 
-RealPoint* pointOf(const gmValue& value) {
-    if (value.getType() != scriptTypeId(ScriptType::REALPOINT))
-        return nullptr;
-    return static_cast<RealPoint*>(value.getHostObject()->getHostPointer());
+// `this` as a point; false (logged) when `this` is not a point, or an alias whose owner is gone.
+bool loadSelf(gmScriptThread* thread, RealPoint& out) {
+    const gmValue& self = thread->getThis();
+    if (!isPoint(self)) {
+        scriptSelf(thread);  // logs "<type> no longer exists" as for any method
+        return false;
+    }
+    return loadPoint(thread->getMachine(), self.getHostObject(), out);
+}
+
+// Reads `this`, lets [change] change it, and writes it back (to the aliased point for an alias).
+template <class Change>
+int changeSelf(gmScriptThread* thread, Change change) {
+    RealPoint p;
+    if (!loadSelf(thread, p))
+        return kRunTimeError;
+    const int status = change(p);
+    if (status != kDone)
+        return status;
+    return storePoint(thread->getMachine(), thread->getThis().getHostObject(), p) ? kDone : kRunTimeError;
 }
 
 int constructPoint(gmScriptThread* thread) {
@@ -23,8 +39,10 @@ int constructPoint(gmScriptThread* thread) {
     if (count == 0)
         return pushPoint(thread, RealPoint());
     if (count == 1) {
-        if (RealPoint* p = pointOf(thread->getParam(0)))
-            return pushPoint(thread, *p);
+        // A copy the script owns, also of an alias.
+        RealPoint p;
+        if (isPoint(thread->getParam(0)))
+            return pointParam(thread, 0, p) ? pushPoint(thread, p) : kRunTimeError;
     } else if (count == 2) {
         float x = 0.0f;
         float y = 0.0f;
@@ -42,8 +60,10 @@ int makeRandomDir(gmScriptThread* thread) {
 
 // ---- Operators ----
 
-gmOperatorStatus getDot(gmScriptMachine&, gmScriptThread*, gmValue* operands) {
-    const RealPoint& p = *static_cast<RealPoint*>(operands[0].getHostObject()->getHostPointer());
+gmOperatorStatus getDot(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
+    RealPoint p;
+    if (!loadPoint(machine, operands[0].getHostObject(), p))
+        return gmOperatorStatus::kError;
     const char* member = operands[1].isString() ? operands[1].getString()->getText() : "";
     if (std::strcmp(member, "x") == 0) {
         operands[0] = gmValue::makeFloat(p.x);
@@ -56,7 +76,9 @@ gmOperatorStatus getDot(gmScriptMachine&, gmScriptThread*, gmValue* operands) {
 }
 
 gmOperatorStatus setDot(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
-    RealPoint& p = *static_cast<RealPoint*>(operands[0].getHostObject()->getHostPointer());
+    RealPoint p;
+    if (!loadPoint(machine, operands[0].getHostObject(), p))
+        return gmOperatorStatus::kError;
     const char* member = operands[2].isString() ? operands[2].getString()->getText() : "";
     float* field = std::strcmp(member, "x") == 0 ? &p.x : std::strcmp(member, "y") == 0 ? &p.y : nullptr;
     if (field == nullptr)
@@ -65,23 +87,28 @@ gmOperatorStatus setDot(gmScriptMachine& machine, gmScriptThread*, gmValue* oper
     if (!numberValue(operands[1], value))
         machine.getErrorLog().logf("\"REALPOINT.%s\" expecting float or int", member);
     *field = value;
-    return gmOperatorStatus::kOk;
+    return storePoint(machine, operands[0].getHostObject(), p) ? gmOperatorStatus::kOk
+                                                               : gmOperatorStatus::kError;
 }
 
 template <char Op>
 gmOperatorStatus arithmetic(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
     static constexpr char kSymbol[2] = {Op, '\0'};
-    RealPoint* left = pointOf(operands[0]);
-    if (left == nullptr) {
+    if (!isPoint(operands[0])) {
         operands[0] = gmValue();
         return gmOperatorStatus::kOk;
     }
+    RealPoint leftPoint;
+    if (!loadPoint(machine, operands[0].getHostObject(), leftPoint))
+        return gmOperatorStatus::kError;
+    const RealPoint* left = &leftPoint;
     RealPoint right;
     float scalar = 0.0f;
     if (numberValue(operands[1], scalar)) {
         right = RealPoint(scalar, scalar);
-    } else if (RealPoint* q = pointOf(operands[1])) {
-        right = *q;
+    } else if (isPoint(operands[1])) {
+        if (!loadPoint(machine, operands[1].getHostObject(), right))
+            return gmOperatorStatus::kError;
     } else {
         machine.getErrorLog().logf("\"REALPOINT %s\" expecting float, int, or REALPOINT", kSymbol);
         operands[0] = gmValue();
@@ -119,73 +146,92 @@ int compound(gmScriptThread* thread) {
     static constexpr char kSymbol[3] = {Op, '=', '\0'};
     if (!gmCheckParamCount(thread, 1))
         return kRunTimeError;
-    RealPoint& p = self(thread);
-    float s = 0.0f;
     const gmValue argument = thread->getParam(0);
+    float s = 0.0f;
     if (numberValue(argument, s)) {
-        switch (Op) {
-            case '+':
-                p.plusEquals(s);
-                break;
-            case '-':
-                p.minusEquals(s);
-                break;
-            case '*':
-                p.timesEquals(s);
-                break;
-            default:
-                if (!RealPoint::canDivideBy(s))
-                    return scriptError(thread, "\"REALPOINT\" divided by zero");
-                p.divideEquals(RealPoint(s, s));
-                break;
-        }
-        return kDone;
+        if (Op == '/' && !RealPoint::canDivideBy(s))
+            return scriptError(thread, "\"REALPOINT\" divided by zero");
+        return changeSelf(thread, [s](RealPoint& p) {
+            switch (Op) {
+                case '+':
+                    p.plusEquals(s);
+                    break;
+                case '-':
+                    p.minusEquals(s);
+                    break;
+                case '*':
+                    p.timesEquals(s);
+                    break;
+                default:
+                    p.divideEquals(RealPoint(s, s));
+                    break;
+            }
+            return static_cast<int>(kDone);
+        });
     }
-    if (RealPoint* q = pointOf(argument); q != nullptr && (Op == '+' || Op == '-')) {
-        if (Op == '+')
-            p.plusEquals(*q);
-        if (Op == '-')
-            p.minusEquals(*q);
-        return kDone;
+    if (isPoint(argument) && (Op == '+' || Op == '-')) {
+        RealPoint q;
+        if (!pointParam(thread, 0, q))
+            return kRunTimeError;
+        return changeSelf(thread, [q](RealPoint& p) {
+            if (Op == '+')
+                p.plusEquals(q);
+            if (Op == '-')
+                p.minusEquals(q);
+            return static_cast<int>(kDone);
+        });
     }
     return scriptError(thread, "\"REALPOINT %s\" expecting float, int, or REALPOINT", kSymbol);
 }
 
+// A query of `this` that pushes what [query] gives.
+template <class Query>
+int withSelf(gmScriptThread* thread, Query query) {
+    RealPoint p;
+    return loadSelf(thread, p) ? query(p) : kRunTimeError;
+}
+
 int length(gmScriptThread* thread) {
-    thread->pushFloat(self(thread).length());
-    return kDone;
+    return withSelf(thread, [thread](const RealPoint& p) {
+        thread->pushFloat(p.length());
+        return static_cast<int>(kDone);
+    });
 }
 int normalize(gmScriptThread* thread) {
-    self(thread).normalize();
-    return kDone;
+    return changeSelf(thread, [](RealPoint& p) {
+        p.normalize();
+        return static_cast<int>(kDone);
+    });
 }
 int isZeroVector(gmScriptThread* thread) {
-    return pushBool(thread, self(thread).isZeroVector());
+    return withSelf(thread, [thread](const RealPoint& p) { return pushBool(thread, p.isZeroVector()); });
 }
 int getNormalized(gmScriptThread* thread) {
-    return pushPoint(thread, self(thread).getNormalized());
+    return withSelf(thread, [thread](const RealPoint& p) { return pushPoint(thread, p.getNormalized()); });
 }
 int getRightNormal(gmScriptThread* thread) {
-    return pushPoint(thread, self(thread).getRightNormal());
+    return withSelf(thread, [thread](const RealPoint& p) { return pushPoint(thread, p.getRightNormal()); });
 }
 int getLeftNormal(gmScriptThread* thread) {
-    return pushPoint(thread, self(thread).getLeftNormal());
+    return withSelf(thread, [thread](const RealPoint& p) { return pushPoint(thread, p.getLeftNormal()); });
 }
 
 template <float (RealPoint::*Operation)(const RealPoint&) const>
 int withPointToFloat(gmScriptThread* thread) {
+    RealPoint self;
     RealPoint other;
-    if (!gmCheckParamCount(thread, 1) || !pointParam(thread, 0, other))
+    if (!loadSelf(thread, self) || !gmCheckParamCount(thread, 1) || !pointParam(thread, 0, other))
         return kRunTimeError;
-    thread->pushFloat((self(thread).*Operation)(other));
+    thread->pushFloat((self.*Operation)(other));
     return kDone;
 }
 
 int vectorProjectOnto(gmScriptThread* thread) {
+    RealPoint self;
     RealPoint other;
-    if (!gmCheckParamCount(thread, 1) || !pointParam(thread, 0, other))
+    if (!loadSelf(thread, self) || !gmCheckParamCount(thread, 1) || !pointParam(thread, 0, other))
         return kRunTimeError;
-    return pushPoint(thread, self(thread).vectorProjectOnto(other));
+    return pushPoint(thread, self.vectorProjectOnto(other));
 }
 
 constexpr ScriptMethod kMethods[] = {
@@ -224,7 +270,7 @@ const ScriptTypeTable kRealPointType{
     .methods = kMethods,
     .operators = kOperators,
     .constructors = kConstructors,
-    .trace = traceOneUnit,
+    .trace = tracePoint,
     .destruct = destructPoint,
     .operatorForms =
         "members x, y: float, read and write (an int is converted); p + v, p - v, p * v, p / v with v an n "

@@ -106,11 +106,10 @@ bool traceOneUnit(gmScriptMachine&, gmHostObject*, gmGarbageCollector&, int32_t,
 }
 
 bool pointParam(gmScriptThread* thread, int32_t index, RealPoint& out) {
-    RealPoint* point = nullptr;
-    if (!objectParam(thread, index, ScriptType::REALPOINT, point))
+    gmHostObject* object = nullptr;
+    if (!gmUserTypeParam(thread, index, scriptTypeId(ScriptType::REALPOINT), object))
         return false;
-    out = *point;
-    return true;
+    return loadPoint(thread->getMachine(), object, out);
 }
 
 int pushText(gmScriptThread* thread, const char* text) {

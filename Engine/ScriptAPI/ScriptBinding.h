@@ -74,7 +74,8 @@ bool objectParam(gmScriptThread* thread, int32_t index, ScriptType type, T*& out
     out = static_cast<T*>(scriptObjectParam(thread, index, type));
     return out != nullptr;
 }
-// A REALPOINT argument, copied.
+// A REALPOINT argument, copied (for an alias, the point it refers to: "<TYPE> no longer exists"
+// when its owner is gone).
 bool pointParam(gmScriptThread* thread, int32_t index, RealPoint& out);
 
 // An int (converted) or a float; false for any other value.

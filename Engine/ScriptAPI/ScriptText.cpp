@@ -19,8 +19,9 @@ std::string scriptTraceText(gmScriptThread* thread) {
         } else if (value.isString()) {
             text << value.getString()->getText();
         } else if (type == scriptTypeId(ScriptType::REALPOINT)) {
-            const auto* p = static_cast<const RealPoint*>(value.getHostObject()->getHostPointer());
-            text << "(" << p->x << "," << p->y << ")";
+            RealPoint p;
+            if (loadPoint(thread->getMachine(), value.getHostObject(), p))
+                text << "(" << p.x << "," << p.y << ")";
         } else if (type == scriptTypeId(ScriptType::ENTITY) &&
                    value.getHostObject()->getHostPointer() != nullptr) {
             const auto* e = static_cast<const Entity*>(value.getHostObject()->getHostPointer());

@@ -23,10 +23,8 @@ Shape* shape(gmScriptThread* thread) {
     return selfAs<Shape>(thread);
 }
 
-const RealPoint* pointOf(const gmValue& value) {
-    if (value.getType() != scriptTypeId(ScriptType::REALPOINT))
-        return nullptr;
-    return static_cast<const RealPoint*>(value.getHostObject()->getHostPointer());
+bool isPoint(const gmValue& value) {
+    return value.getType() == scriptTypeId(ScriptType::REALPOINT);
 }
 
 // SHAPE(type, vertex count, GameSystem): a shape the script owns.
@@ -107,9 +105,11 @@ int shape_setDir(gmScriptThread* thread) {
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
     float angle = 0.0f;
-    if (count == 1 && pointOf(thread->getParam(0)) != nullptr) {
-        const RealPoint* dir = pointOf(thread->getParam(0));
-        angle = std::atan2(dir->y, dir->x);
+    if (count == 1 && isPoint(thread->getParam(0))) {
+        RealPoint dir;
+        if (!pointParam(thread, 0, dir))
+            return kRunTimeError;
+        angle = std::atan2(dir.y, dir.x);
     } else if (count == 1 && numberValue(thread->getParam(0), angle)) {
     } else if (count == 2) {
         float x = 0.0f;
@@ -130,7 +130,13 @@ int shape_setPos(gmScriptThread* thread) {
     if (self == nullptr)
         return kRunTimeError;
     const int32_t count = thread->getNumParams();
-    const RealPoint* pos = count >= 1 ? pointOf(thread->getParam(0)) : nullptr;
+    RealPoint posValue;
+    const RealPoint* pos = nullptr;
+    if (count >= 1 && isPoint(thread->getParam(0))) {
+        if (!pointParam(thread, 0, posValue))
+            return kRunTimeError;
+        pos = &posValue;
+    }
     if (pos != nullptr && (count == 1 || count == 2)) {
         float z = 0.0f;
         if (count == 2) {
@@ -243,8 +249,22 @@ float* floatMember(ShapeVertex& vertex, const char* member) {
     return nullptr;
 }
 
-// pos, texPos and colour read as copies (see VertexRef); assign a whole point or colour to change
-// them.
+// The vertex's (x, y) or (u, v) as a point, for the aliases that pos and texPos read as.
+template <float ShapeVertex::*X, float ShapeVertex::*Y>
+bool accessVertexPoint(gmHostObject* vertexValue, const RealPoint* in, RealPoint& out) {
+    ShapeVertex* vertex = vertexOf(gmValue::makeHostObject(vertexValue));
+    if (vertex == nullptr)
+        return false;
+    if (in != nullptr) {
+        vertex->*X = in->x;
+        vertex->*Y = in->y;
+    }
+    out = RealPoint(vertex->*X, vertex->*Y);
+    return true;
+}
+
+// pos and texPos read as REALPOINT aliases of the vertex (`v.pos.x = 3` moves it); colour reads
+// as a copy: assign a whole colour to change it.
 gmOperatorStatus vertexGetDot(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
     ShapeVertex* vertex = vertexOf(operands[0]);
     const char* member = operands[1].isString() ? operands[1].getString()->getText() : "";
@@ -253,9 +273,11 @@ gmOperatorStatus vertexGetDot(gmScriptMachine& machine, gmScriptThread*, gmValue
         if (float* field = floatMember(*vertex, member)) {
             result = gmValue::makeFloat(*field);
         } else if (std::strcmp(member, "pos") == 0) {
-            result = newPointValue(machine, RealPoint(vertex->x, vertex->y));
+            result = newPointAlias(machine, operands[0].getHostObject(),
+                                   accessVertexPoint<&ShapeVertex::x, &ShapeVertex::y>);
         } else if (std::strcmp(member, "texPos") == 0) {
-            result = newPointValue(machine, RealPoint(vertex->u, vertex->v));
+            result = newPointAlias(machine, operands[0].getHostObject(),
+                                   accessVertexPoint<&ShapeVertex::u, &ShapeVertex::v>);
         } else if (std::strcmp(member, "colour") == 0) {
             result = newColourValue(machine, vertex->colour);
         }
@@ -278,15 +300,17 @@ gmOperatorStatus vertexSetDot(gmScriptMachine& machine, gmScriptThread*, gmValue
             machine.getErrorLog().logf("\"SHAPEVERTEX.%s\" expecting float or int", member);
         }
     } else if (std::strcmp(member, "pos") == 0 || std::strcmp(member, "texPos") == 0) {
-        const RealPoint* point = pointOf(value);
-        if (point == nullptr) {
+        RealPoint point;
+        if (!isPoint(value)) {
             machine.getErrorLog().logf("\"SHAPEVERTEX.pos\" expecting REALPOINT");
+        } else if (!loadPoint(machine, value.getHostObject(), point)) {
+            return gmOperatorStatus::kError;
         } else if (member[0] == 'p') {
-            vertex->x = point->x;
-            vertex->y = point->y;
+            vertex->x = point.x;
+            vertex->y = point.y;
         } else {
-            vertex->u = point->x;
-            vertex->v = point->y;
+            vertex->u = point.x;
+            vertex->v = point.y;
         }
     } else if (std::strcmp(member, "colour") == 0) {
         if (value.getType() == scriptTypeId(ScriptType::COLOUR)) {
@@ -330,4 +354,5 @@ const ScriptTypeTable kShapeVertexType{
     .destruct = destructVertex,
     .operatorForms =
         "members pos and texPos (REALPOINT referring to the vertex's x, y and u, v), x, y, z, u, v, alpha "
-        "(float), colour (COLOUR referring to the vertex's colour), read and write"};
+        "(float), colour (COLOUR, a copy of the vertex's colour: assign a COLOUR to change it), read and "
+        "write"};

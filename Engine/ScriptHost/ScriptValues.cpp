@@ -84,8 +84,54 @@ PointPool& pointPool() {
 }  // namespace
 
 void destructPoint(gmScriptMachine&, gmHostObject* object) {
+    if ((object->getHostFlags() & kPointAliasFlag) != 0) {
+        delete static_cast<PointAlias*>(object->getHostPointer());
+        return;
+    }
     if (auto* point = static_cast<RealPoint*>(object->getHostPointer()))
         pointPool().release(point);
+}
+
+bool tracePoint(gmScriptMachine&, gmHostObject* object, gmGarbageCollector& collector, int32_t,
+                int32_t& workDone) {
+    workDone += 1;
+    if ((object->getHostFlags() & kPointAliasFlag) != 0)
+        collector.markObject(static_cast<const PointAlias*>(object->getHostPointer())->owner);
+    return true;
+}
+
+gmValue newPointAlias(gmScriptMachine& machine, gmHostObject* owner,
+                      bool (*access)(gmHostObject* owner, const RealPoint* in, RealPoint& out)) {
+    gmHostObject* alias =
+        machine.newHostObject(new PointAlias{owner, access}, scriptTypeId(ScriptType::REALPOINT));
+    alias->setHostFlags(kPointAliasFlag);
+    return gmValue::makeHostObject(alias);
+}
+
+namespace {
+bool accessPoint(gmScriptMachine& machine, const gmHostObject* object, const RealPoint* in, RealPoint& out) {
+    if ((object->getHostFlags() & kPointAliasFlag) == 0) {
+        auto* point = static_cast<RealPoint*>(object->getHostPointer());
+        if (in != nullptr)
+            *point = *in;
+        out = *point;
+        return true;
+    }
+    const auto* alias = static_cast<const PointAlias*>(object->getHostPointer());
+    if (alias->access(alias->owner, in, out))
+        return true;
+    machine.getErrorLog().logf("%s no longer exists", machine.getTypeName(alias->owner->getTypeId()));
+    return false;
+}
+}  // namespace
+
+bool loadPoint(gmScriptMachine& machine, const gmHostObject* object, RealPoint& out) {
+    return accessPoint(machine, object, nullptr, out);
+}
+
+bool storePoint(gmScriptMachine& machine, gmHostObject* object, const RealPoint& value) {
+    RealPoint written;
+    return accessPoint(machine, object, &value, written);
 }
 
 gmValue newPointValue(gmScriptMachine& machine, const RealPoint& point) {
@@ -122,7 +168,7 @@ gmValue scriptValueOf(gmScriptMachine& machine, const MethodArgument& argument) 
     return gmValue();
 }
 
-MethodArgument methodArgumentOf(gmScriptMachine&, const gmValue& value) {
+MethodArgument methodArgumentOf(gmScriptMachine& machine, const gmValue& value) {
     if (value.isInt())
         return MethodArgument::fromInt(value.getInt());
     if (value.isFloat())
@@ -138,9 +184,12 @@ MethodArgument methodArgumentOf(gmScriptMachine&, const gmValue& value) {
         argument.kind = MethodArgument::kEntity;
         argument.entity = static_cast<Entity*>(object);
     } else if (type == scriptTypeId(ScriptType::REALPOINT)) {
+        RealPoint point;
+        if (!loadPoint(machine, value.getHostObject(), point))
+            return argument;
         argument.kind = MethodArgument::kPoint;
-        argument.point.x = static_cast<RealPoint*>(object)->x;
-        argument.point.y = static_cast<RealPoint*>(object)->y;
+        argument.point.x = point.x;
+        argument.point.y = point.y;
     } else if (type == scriptTypeId(ScriptType::PROCESS)) {
         argument.kind = MethodArgument::kProcess;
         argument.process = static_cast<Process*>(object);

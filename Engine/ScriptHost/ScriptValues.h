@@ -55,7 +55,35 @@ void destructHandle(gmScriptMachine&, gmHostObject* object) {
 // Installs the hook through which dying engine objects cut their values off.
 void installScriptHandleHook();
 
-// The destruct callback of REALPOINT values: the point goes back to its pool.
+// ---- REALPOINT values ------------------------------------------------------------------------
+// A REALPOINT value holds a point of its own (from the pool below), or is an alias: it refers to
+// a point of an engine object (a particle's pos, a vertex's texPos), so that `p.vel.x = 0` changes
+// the particle. An alias holds its owner's script value (traced, so the value outlives it) and
+// resolves the point through it on every read and write: once the owner is gone, a use of the
+// alias is the error "<TYPE> no longer exists", and never reaches freed memory.
+
+inline constexpr uint8_t kPointAliasFlag = 2;
+
+struct PointAlias {
+    gmHostObject* owner;  // the owner's value: PARTICLE, SHAPEVERTEX...
+    // Reads the owner's point into [out], then, given [in], writes [in] to it. False when the
+    // owner is gone.
+    bool (*access)(gmHostObject* owner, const RealPoint* in, RealPoint& out);
+};
+
+// A REALPOINT value that aliases the point [access] reaches through [owner].
+gmValue newPointAlias(gmScriptMachine& machine, gmHostObject* owner,
+                      bool (*access)(gmHostObject* owner, const RealPoint* in, RealPoint& out));
+// The point of a REALPOINT value. False for an alias whose owner is gone, after logging
+// "<TYPE> no longer exists" with the owner's type.
+bool loadPoint(gmScriptMachine& machine, const gmHostObject* object, RealPoint& out);
+// Writes [value] to a REALPOINT value's point; false as loadPoint.
+bool storePoint(gmScriptMachine& machine, gmHostObject* object, const RealPoint& value);
+
+// The trace and destruct callbacks of REALPOINT values: an alias marks its owner; an own point
+// goes back to its pool.
+bool tracePoint(gmScriptMachine& machine, gmHostObject* object, gmGarbageCollector& collector,
+                int32_t workLeft, int32_t& workDone);
 void destructPoint(gmScriptMachine& machine, gmHostObject* object);
 
 // ---- Owned value types ----------------------------------------------------------------------
