@@ -194,7 +194,7 @@ constexpr ScriptMethod kGameSystemMethods[] = {
     {"getUpdateInterval", gamesystem_getUpdateInterval, "() -> float, ms",
      "The length of a tick in milliseconds: 1000/60, about 16.67."},
     {"getCurrentTick", gamesystem_getCurrentTick, "() -> float",
-     "The number of the current tick, counted from 0 at the start of the game."},
+     "The number of the current tick: 1 in the game's first tick, then one more each tick."},
     {"isShouldPauseOnTaskSwitch", bindMember<&GameSystem::isShouldPauseOnTaskSwitch>, "() -> bool",
      "Whether the game pauses itself when its window loses focus (false by default)."},
     {"setShouldPauseOnTaskSwitch", gamesystem_setShouldPauseOnTaskSwitch, "(b) -> nothing",

@@ -392,8 +392,9 @@ constexpr ScriptFunction kFunctions[] = {
     {"MATHUTIL_CalculateExponentialGrowth", binary<MathUtil::calculateExponentialGrowth>,
      "(n k, n t) -> float", "1 - e^(-k * t), clamped to 0..1: 0 at t = 0, rising toward 1."},
     {"MATHUTIL_IsAngleBetween", isAngleBetween, "(n angle, n low, n high) -> bool",
-     "Whether the angle (radians) lies between low and high, all taken into 0..TWOPI; it compares each bound "
-     "with the angle within a quarter turn, so it is meant for ranges narrower than that."},
+     "All three in radians, taken into 0..TWOPI without wrapping round: true when the range from low to high "
+     "comes within a quarter turn of the angle, not only when the angle lies inside it ((3, 0.5, 1.5) is "
+     "true)."},
     {"MATHUTIL_ConvertAngleToTWOPIDomain", unary<MathUtil::convertAngleToTwoPiDomain>, "(n angle) -> float",
      "The same angle in radians brought into [0, TWOPI): -0.5 gives TWOPI - 0.5."},
     {"MATH_MIN", binary<minOf>, "(n a, n b) -> float", "The smaller of the two numbers, as a float."},

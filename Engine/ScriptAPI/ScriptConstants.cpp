@@ -12,8 +12,9 @@ struct IntConstant {
     const char* description = nullptr;
 };
 
-// Key codes 0..63, then 65..115 (64, the space bar, has no constant).
-constexpr IntConstant kKeyCodes[] = {
+// Key codes 0..63, then 65..100 (64, the space bar, has no constant); the joystick's and the mouse's
+// follow, 101..115.
+constexpr IntConstant kKeyboardKeys[] = {
     {"KEYBOARD_A", 0},
     {"KEYBOARD_B", 1},
     {"KEYBOARD_C", 2},
@@ -67,7 +68,8 @@ constexpr IntConstant kKeyCodes[] = {
     {"KEYBOARD_SCROLLLOCK", 50},
     {"KEYBOARD_BREAK", 51, "Key code of the pause/break key, for Input.isKeyPressed and onKeyPress."},
     {"KEYBOARD_TILDE", 52,
-     "Key code of the key left of 1, which types ` (tilde with shift), for Input.isKeyPressed and "
+     "Key code of the key left of 1, which types the backquote (tilde with shift), for Input.isKeyPressed "
+     "and "
      "onKeyPress."},
     {"KEYBOARD_MINUS", 53},
     {"KEYBOARD_PLUS", 54,
@@ -123,18 +125,16 @@ constexpr IntConstant kKeyCodes[] = {
     {"KEYBOARD_KEYPAD_7", 98},
     {"KEYBOARD_KEYPAD_8", 99},
     {"KEYBOARD_KEYPAD_9", 100},
-    {"JOYSTICK0_LEFT", 101},
-    {"JOYSTICK0_RIGHT", 102},
-    {"JOYSTICK0_UP", 103},
-    {"JOYSTICK0_DOWN", 104},
-    {"JOYSTICK0_BUTTON0", 105},
-    {"JOYSTICK0_BUTTON1", 106},
-    {"JOYSTICK0_BUTTON2", 107},
-    {"JOYSTICK0_BUTTON3", 108},
-    {"JOYSTICK0_BUTTON4", 109},
-    {"JOYSTICK0_BUTTON5", 110},
-    {"JOYSTICK0_BUTTON6", 111},
-    {"JOYSTICK0_BUTTON7", 112},
+};
+
+constexpr IntConstant kJoystickKeys[] = {
+    {"JOYSTICK0_LEFT", 101},    {"JOYSTICK0_RIGHT", 102},   {"JOYSTICK0_UP", 103},
+    {"JOYSTICK0_DOWN", 104},    {"JOYSTICK0_BUTTON0", 105}, {"JOYSTICK0_BUTTON1", 106},
+    {"JOYSTICK0_BUTTON2", 107}, {"JOYSTICK0_BUTTON3", 108}, {"JOYSTICK0_BUTTON4", 109},
+    {"JOYSTICK0_BUTTON5", 110}, {"JOYSTICK0_BUTTON6", 111}, {"JOYSTICK0_BUTTON7", 112},
+};
+
+constexpr IntConstant kMouseButtons[] = {
     {"MOUSE_LEFTBUTTON", 113},
     {"MOUSE_RIGHTBUTTON", 114},
     {"MOUSE_MIDDLEBUTTON", 115},
@@ -191,10 +191,15 @@ std::vector<ScriptConstant> buildConstants() {
             constants.push_back(
                 {c.name, c.value, 0.0f, false, c.description != nullptr ? c.description : family});
     };
-    addInts(kKeyCodes,
-            "Key code for Input.isKeyPressed and the onKeyPress, onKeyRelease and onKeyType callbacks: a "
-            "keyboard key by its place on a US layout, a direction of the first joystick (down while the "
-            "stick is pushed 0.3 or more that way) or one of its buttons, or a mouse button.");
+    addInts(
+        kKeyboardKeys,
+        "Key code of that keyboard key (by its place on a US layout), for Input.isKeyPressed, onKeyPress, "
+        "onKeyRelease and onKeyType.");
+    addInts(
+        kJoystickKeys,
+        "Key code of the first joystick, for Input.isKeyPressed and onKeyPress: a direction, down while the "
+        "stick is pushed 0.3 or more that way, or a button.");
+    addInts(kMouseButtons, "Key code of that mouse button, for Input.isKeyPressed and onKeyPress.");
     addInts(kShapeTypes, nullptr);
     noteNames.reserve(96);
     for (int octave = 0; octave < 8; ++octave) {
@@ -203,8 +208,8 @@ std::vector<ScriptConstant> buildConstants() {
     for (int i = 0; i < 96; ++i) {
         constants.push_back(
             {noteNames[static_cast<std::size_t>(i)].c_str(), i, 0.0f, false,
-             "Note for Audio.playSound and setVoiceNote, in semitones: C0 is 0, each octave 12 more "
-             "(Cs is C sharp). A sound loaded without a base note plays at its own pitch at C4 (48)."});
+             "Note in semitones for Audio.playSound and setVoiceNote: C0 is 0, an octave is 12 (Cs is C "
+             "sharp); C4 (48) plays a sound loaded without a base note at its own pitch."});
     }
     addInts(kAfterNotes, nullptr);
     const float pi = 3.1415927f;

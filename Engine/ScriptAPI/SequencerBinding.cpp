@@ -333,8 +333,8 @@ constexpr ScriptMethod kSequencerMethods[] = {
     {"getMSTillNextStep", bindMember<&Sequencer::getMSTillNextStep>, "() -> float",
      "Milliseconds until the next step plays."},
     {"getMSTillNextStep16", bindMember<&Sequencer::getMSTillNextStep16>, "() -> float",
-     "Milliseconds until the next sixteenth-note step: on an even step twice the time till the next step, "
-     "otherwise the time till the next step."},
+     "On an odd step the milliseconds until the next step; on an even step twice that, which is short of the "
+     "next sixteenth-note step (getMSTillNextSequencePos(SIXTEENTH_NOTE) gives that)."},
     {"getMSTillNextSequencePos", noteTime<&Sequencer::getMSTillNextSequencePos>, "(i note length) -> float",
      "Milliseconds until the next boundary of the note length (QUARTER_NOTE: the next beat); a length "
      "outside 0..5 is an error."},
