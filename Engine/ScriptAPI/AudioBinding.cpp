@@ -151,8 +151,8 @@ int audio_setVoicePause(gmScriptThread* thread) {
 constexpr ScriptMethod kAudioMethods[] = {
     {"loadSound", audio_loadSound, "(s file name) or (s file name, n base note) -> bool",
      "Loads the sound file (in the game folder) under its name, with the base note given (default 48, C4), "
-     "and logs \"Loaded sound: NAME\"; false, with an error logged, when it cannot. Loading a name again "
-     "replaces it and stops its voices.",
+     "and logs \"Loaded sound: NAME\"; false when it cannot (it logs \"ERROR: could not load sound NAME\" "
+     "and opens the console). Loading a name again replaces it once loaded and stops its voices.",
      "expecting parameters (string) or (string,NOTE)"},
     {"unloadSound", audio_unloadSound, "(s file name) -> nothing",
      "Stops and removes the sound's voices at once and frees it; nothing for a name not loaded."},

@@ -36,11 +36,12 @@ int gmscript_loadScript(gmScriptThread* thread) {
 
 constexpr ScriptMethod kGmScriptMethods[] = {
     {"setAlwaysReloadScript", gmscript_setAlwaysReloadScript, "(s file name, n flag) -> nothing",
-     "With a non-zero flag, loadScript of that file (NAME.gm) reads it again every time instead of once; 0 "
+     "With a non-zero flag, loadScript of that file (\"Weapons.gm\") reads it again every time instead of "
+     "once; 0 "
      "goes back to once. Nothing for a file not loaded yet."},
     {"loadScript", gmscript_loadScript, "(s file name) -> nothing",
-     "Reads and runs the script file (NAME.gm in the game folder) unless it was loaded before: the usual way "
-     "to bring in a script of shared functions."},
+     "Reads and runs the script file of that name (such as \"Weapons.gm\", in the game folder) unless it was "
+     "loaded before: the way to bring in a script of shared functions."},
 };
 
 // ---- GAMESYSTEM ----
