@@ -107,15 +107,29 @@ int aihelper_isInFront(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kMethods[] = {
-    {"face", aihelper_face, "(REALPOINT dir, ENTITY who) -> nothing"},
-    {"faceTarget", aihelper_faceTarget, "(ENTITY target, ENTITY who) -> nothing"},
-    {"leadTarget", aihelper_leadTarget, "(ENTITY who, ENTITY target, n speed) -> new REALPOINT"},
-    {"findClosestPlayer", aihelper_findClosestPlayer, "(ENTITY who) -> ENTITY or null"},
+    {"face", aihelper_face, "(REALPOINT dir, ENTITY who) -> nothing",
+     "Turns who towards the direction: snaps to it when one tick's turn reaches it, otherwise asks for a "
+     "turn that way within the body's rotate limits. Call it every tick."},
+    {"faceTarget", aihelper_faceTarget, "(ENTITY target, ENTITY who) -> nothing",
+     "Turns who towards the target's position, as face."},
+    {"leadTarget", aihelper_leadTarget, "(ENTITY who, ENTITY target, n speed) -> new REALPOINT",
+     "The direction (length 1) to aim at so that something leaving who at the speed (board units per ms) "
+     "meets the moving target, and turns who that way; speed 0 or less aims at where the target is. (0, 0) "
+     "when both stand on the same spot."},
+    {"findClosestPlayer", aihelper_findClosestPlayer, "(ENTITY who) -> ENTITY or null",
+     "The player entity nearest to who (who itself counts, at distance 0, when it is a player); null without "
+     "players."},
     {"findClosestEntity", aihelper_findClosestEntity,
-     "(ENTITY who) or (i type id, ENTITY who) or (s type name, ENTITY who) -> ENTITY or null", nullptr,
+     "(ENTITY who) or (i type id, ENTITY who) or (s type name, ENTITY who) -> ENTITY or null",
+     "The entity nearest to who, among all or those of a type (id or name). Who itself counts, at distance "
+     "0: (who) alone gives who. Null when there is none.",
      "expecting (who) or (type,who) or (name,who)"},
-    {"getWhichSide", aihelper_getWhichSide, "(ENTITY who, ENTITY target) -> int"},
-    {"isInFront", aihelper_isInFront, "(ENTITY who, ENTITY target, n range, n width) -> bool"},
+    {"getWhichSide", aihelper_getWhichSide, "(ENTITY who, ENTITY target) -> int",
+     "On which side of who's heading the target lies: 1 anticlockwise (left), -1 clockwise (right), 0 dead "
+     "ahead."},
+    {"isInFront", aihelper_isInFront, "(ENTITY who, ENTITY target, n range, n width) -> bool",
+     "True when the target (with its radius) lies in the corridor ahead of who, width board units wide and "
+     "reaching range units past the target's own radius."},
 };
 }  // namespace
 

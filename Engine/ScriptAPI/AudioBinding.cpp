@@ -149,34 +149,64 @@ int audio_setVoicePause(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kAudioMethods[] = {
-    {"loadSound", audio_loadSound, "(s file name) or (s file name, n base note) -> bool", nullptr,
+    {"loadSound", audio_loadSound, "(s file name) or (s file name, n base note) -> bool",
+     "Loads the sound file (in the game folder) under its name, with the base note given (default 48, C4), "
+     "and logs \"Loaded sound: NAME\"; false when it cannot (it logs \"ERROR: could not load sound NAME\" "
+     "and opens the console). Loading a name again replaces it once loaded and stops its voices.",
      "expecting parameters (string) or (string,NOTE)"},
-    {"unloadSound", audio_unloadSound, "(s file name) -> nothing"},
-    {"unloadAllSounds", bindMember<&AudioModule::unloadAllSounds>, "() -> nothing"},
-    {"stopAllVoices", bindMember<&AudioModule::stopAllVoices>, "() -> nothing"},
-    {"getDefaultBaseNote", audio_getDefaultBaseNote, "() -> int"},
+    {"unloadSound", audio_unloadSound, "(s file name) -> nothing",
+     "Stops and removes the sound's voices at once and frees it; nothing for a name not loaded."},
+    {"unloadAllSounds", bindMember<&AudioModule::unloadAllSounds>, "() -> nothing",
+     "Unloads every sound, stopping all voices."},
+    {"stopAllVoices", bindMember<&AudioModule::stopAllVoices>, "() -> nothing",
+     "Stops every voice: each is muted at once and removed 100 ms later."},
+    {"getDefaultBaseNote", audio_getDefaultBaseNote, "() -> int",
+     "The base note of a sound loaded without one: 48 (C4)."},
     {"playSound", audio_playSound,
      "(s file name) or (s file name, n pan, n volume) or (s file name, n note, n gate time ms, n pan, n "
      "volume) -> int voice id, 0 when nothing plays",
-     nullptr, "expecting parameters (string) or (string,float,float) or (string,NOTE,float,float,float)"},
-    {"isVoiceValid", audio_isVoiceValid, "(i voice id) -> bool"},
-    {"setMasterVolume", bindMember<&AudioModule::setMasterVolume>, "(n, clamped to 0..1) -> nothing"},
-    {"setMusicVolume", bindMember<&AudioModule::setMusicVolume>, "(n, clamped to 0..1) -> nothing"},
-    {"setSFXVolume", bindMember<&AudioModule::setSFXVolume>, "(n, clamped to 0..1) -> nothing"},
-    {"getMasterVolume", bindMember<&AudioModule::getMasterVolume>, "() -> float"},
-    {"getMusicVolume", bindMember<&AudioModule::getMusicVolume>, "() -> float, master volume x music volume"},
-    {"getSFXVolume", bindMember<&AudioModule::getSFXVolume>, "() -> float, master volume x SFX volume"},
-    {"setVoiceVolume", setVoiceFloat<&AudioModule::setVoiceVolume>,
-     "(n voice id, n volume, clamped to 0..1) -> nothing"},
+     "Starts a voice of the sound (loaded on first use). Note: BASE_NOTE plays the sound at its own pitch, "
+     "otherwise semitones from its base note; gate time in ms, 0 or missing loops until stopped; pan -1 "
+     "(left) to 1 (right), default 0; volume 0 to 1, default 1, times the SFX volume.",
+     "expecting parameters (string) or (string,float,float) or (string,NOTE,float,float,float)"},
+    {"isVoiceValid", audio_isVoiceValid, "(i voice id) -> bool",
+     "True from playSound until the voice is removed (gated or stopped and released, ended, or its sound "
+     "unloaded); a paused voice is valid."},
+    {"setMasterVolume", bindMember<&AudioModule::setMasterVolume>, "(n, clamped to 0..1) -> nothing",
+     "Sets the master volume, 0 to 1 (clamped), which scales the SFX and music volumes (default 1)."},
+    {"setMusicVolume", bindMember<&AudioModule::setMusicVolume>, "(n, clamped to 0..1) -> nothing",
+     "Sets the music volume, 0 to 1 (clamped); it is kept and reported, but no voice plays at it."},
+    {"setSFXVolume", bindMember<&AudioModule::setSFXVolume>, "(n, clamped to 0..1) -> nothing",
+     "Sets the sound-effect volume, 0 to 1 (clamped), at which every voice plays; playing voices follow at "
+     "once."},
+    {"getMasterVolume", bindMember<&AudioModule::getMasterVolume>, "() -> float",
+     "The master volume, 0 to 1."},
+    {"getMusicVolume", bindMember<&AudioModule::getMusicVolume>, "() -> float, master volume x music volume",
+     "The music volume times the master volume, 0 to 1."},
+    {"getSFXVolume", bindMember<&AudioModule::getSFXVolume>, "() -> float, master volume x SFX volume",
+     "The sound-effect volume times the master volume, 0 to 1: what voices play at."},
+    {"setVoiceVolume", setVoiceFloat<&AudioModule::setVoiceVolume>, "(n voice id, n volume) -> nothing",
+     "Sets a playing voice's own volume: it plays at the SFX volume times this (2 doubles it; a negative "
+     "volume or NaN counts as 0); nothing for an id that is not valid."},
     {"setVoicePan", setVoiceFloat<&AudioModule::setVoicePan>,
-     "(n voice id, n pan, clamped to -1..1) -> nothing"},
-    {"setVoiceNote", audio_setVoiceNote, "(n voice id, n note) -> nothing"},
+     "(n voice id, n pan, clamped to -1..1) -> nothing",
+     "Sets a playing voice's pan, -1 (left) to 1 (right), 0 the middle; nothing for an id that is not "
+     "valid."},
+    {"setVoiceNote", audio_setVoiceNote, "(n voice id, n note) -> nothing",
+     "Changes a playing voice's pitch to the note (BASE_NOTE: the sound's own pitch); nothing for an id that "
+     "is not valid."},
     {"setVoiceGateTime", setVoiceFloat<&AudioModule::setVoiceGateTime>,
-     "(n voice id, n gate time ms) -> nothing"},
-    {"setVoicePause", audio_setVoicePause, "(n voice id, b paused) -> nothing"},
-    {"stopVoice", audio_stopVoice, "(i voice id) -> nothing"},
+     "(n voice id, n gate time ms) -> nothing",
+     "Sets how long the voice plays in ms, counting the time it has played already; 0 or less: no gate, it "
+     "loops until stopped."},
+    {"setVoicePause", audio_setVoicePause, "(n voice id, b paused) -> nothing",
+     "True holds the voice where it is, false lets it go on; a paused voice stays valid."},
+    {"stopVoice", audio_stopVoice, "(i voice id) -> nothing",
+     "Stops the voice: muted at once and removed 100 ms later; nothing for an id that is not valid."},
     {"setOutputPeriod", bindMember<&AudioModule::setOutputPeriodMS>,
-     "(n output period ms, clamped to 1..20; the output latency follows) -> nothing"},
+     "(n output period ms, clamped to 1..20; the output latency follows) -> nothing",
+     "Sets the period in ms in which the sound device is fed, 1 to 20 (clamped); shorter means less delay "
+     "but more risk of gaps on a busy machine. Nothing without a sound device."},
 };
 }  // namespace
 

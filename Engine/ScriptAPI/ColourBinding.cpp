@@ -75,26 +75,40 @@ void destructColour(gmScriptMachine&, gmHostObject* object) {
 }
 
 constexpr ScriptMethod kColourMethods[] = {
-    {"makeWithIntensity", colour_makeWithIntensity, "(n intensity) -> new COLOUR"},
-    {"getBrightness", colour_getBrightness, "() -> float"},
-    {"makeAsGrayscale", colour_makeAsGrayscale, "() -> new COLOUR"},
-    {"makeGrayscale", colour_makeGrayscale, "() -> nothing (changes the colour)"},
-    {"getRed", bindMember<&Colour::getRed>, "() -> float, 0..1"},
-    {"getGreen", bindMember<&Colour::getGreen>, "() -> float, 0..1"},
-    {"getBlue", bindMember<&Colour::getBlue>, "() -> float, 0..1"},
-    {"setRed", bindMember<&Colour::setRed>, "(n, clamped to 0..1) -> nothing"},
-    {"setGreen", bindMember<&Colour::setGreen>, "(n, clamped to 0..1) -> nothing"},
-    {"setBlue", bindMember<&Colour::setBlue>, "(n, clamped to 0..1) -> nothing"},
-    {"getRedIndexed", bindMember<&Colour::getRedIndexed>, "() -> int, 0..255"},
-    {"getGreenIndexed", bindMember<&Colour::getGreenIndexed>, "() -> int, 0..255"},
-    {"getBlueIndexed", bindMember<&Colour::getBlueIndexed>, "() -> int, 0..255"},
-    {"setRedIndexed", setIndexed<&Colour::setRedIndexed>, "(n, 0..255) -> nothing"},
-    {"setGreenIndexed", setIndexed<&Colour::setGreenIndexed>, "(n, 0..255) -> nothing"},
-    {"setBlueIndexed", setIndexed<&Colour::setBlueIndexed>, "(n, 0..255) -> nothing"},
+    {"makeWithIntensity", colour_makeWithIntensity, "(n intensity) -> new COLOUR",
+     "A new colour with each component times the number (not clamped): 0.5 gives half as bright."},
+    {"getBrightness", colour_getBrightness, "() -> float",
+     "The length sqrt(r² + g² + b²): 0 for black, about 1.732 for white."},
+    {"makeAsGrayscale", colour_makeAsGrayscale, "() -> new COLOUR",
+     "A new grey colour with all three components at this colour's brightness."},
+    {"makeGrayscale", colour_makeGrayscale, "() -> nothing (changes the colour)",
+     "Makes the colour grey: all three components become its brightness."},
+    {"getRed", bindMember<&Colour::getRed>, "() -> float, 0..1", "The red component, 0 to 1."},
+    {"getGreen", bindMember<&Colour::getGreen>, "() -> float, 0..1", "The green component, 0 to 1."},
+    {"getBlue", bindMember<&Colour::getBlue>, "() -> float, 0..1", "The blue component, 0 to 1."},
+    {"setRed", bindMember<&Colour::setRed>, "(n, clamped to 0..1) -> nothing",
+     "Sets the red component, 0 to 1 (clamped)."},
+    {"setGreen", bindMember<&Colour::setGreen>, "(n, clamped to 0..1) -> nothing",
+     "Sets the green component, 0 to 1 (clamped)."},
+    {"setBlue", bindMember<&Colour::setBlue>, "(n, clamped to 0..1) -> nothing",
+     "Sets the blue component, 0 to 1 (clamped)."},
+    {"getRedIndexed", bindMember<&Colour::getRedIndexed>, "() -> int, 0..255",
+     "The red component on the 0 to 255 scale, truncated."},
+    {"getGreenIndexed", bindMember<&Colour::getGreenIndexed>, "() -> int, 0..255",
+     "The green component on the 0 to 255 scale, truncated."},
+    {"getBlueIndexed", bindMember<&Colour::getBlueIndexed>, "() -> int, 0..255",
+     "The blue component on the 0 to 255 scale, truncated."},
+    {"setRedIndexed", setIndexed<&Colour::setRedIndexed>, "(n, 0..255) -> nothing",
+     "Sets the red component on the 0 to 255 scale (truncated, then clamped)."},
+    {"setGreenIndexed", setIndexed<&Colour::setGreenIndexed>, "(n, 0..255) -> nothing",
+     "Sets the green component on the 0 to 255 scale (truncated, then clamped)."},
+    {"setBlueIndexed", setIndexed<&Colour::setBlueIndexed>, "(n, 0..255) -> nothing",
+     "Sets the blue component on the 0 to 255 scale (truncated, then clamped)."},
 };
 
 constexpr ScriptFunction kColourConstructors[] = {
-    {"COLOUR", constructColour, "() or (COLOUR) or (n r, n g, n b) -> new COLOUR", nullptr,
+    {"COLOUR", constructColour, "() or (COLOUR) or (n r, n g, n b) -> new COLOUR",
+     "A new colour: black, a copy, or (r, g, b) with components 0 to 1, kept as given (not clamped).",
      "expecting parameters (void) or (COLOUR) or (r,g,b)"},
 };
 // ---- COLOURMANAGER ----
@@ -229,21 +243,34 @@ int colourmanager_getCurrentFilename(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kColourManagerMethods[] = {
-    {"clear", colourmanager_clear, "() -> nothing"},
-    {"load", colourmanager_load, "() or (s file name) -> nothing", nullptr,
+    {"clear", colourmanager_clear, "() -> nothing",
+     "Empties the colour table: every name is forgotten and ids start again at 0."},
+    {"load", colourmanager_load, "() or (s file name) -> nothing",
+     "Replaces the table with the colours of the file (default colours.dat in the game folder; a name given "
+     "becomes the current file). A missing file leaves the table empty; reading stops at the first bad line.",
      "expecting parameters (void) or (string)"},
-    {"save", colourmanager_save, "() -> nothing"},
-    {"getColourID", colourmanager_getColourID, "(s name) -> int"},
-    {"getColour", colourmanager_getColour, "(s name) or (i colour id) -> new COLOUR", nullptr,
+    {"save", colourmanager_save, "() -> nothing",
+     "Writes the table to the current file, one \"name r g b\" line per colour in name order."},
+    {"getColourID", colourmanager_getColourID, "(s name) -> int",
+     "The id of the colour name; a name not in the table is added as black with the next id."},
+    {"getColour", colourmanager_getColour, "(s name) or (i colour id) -> new COLOUR",
+     "A copy of the named colour (a new name is added as black), or of the colour with that id (black for an "
+     "id not in the table).",
      "expecting parameters (string) or (COLOURID)"},
-    {"setColour", colourmanager_setColour, "(s name, COLOUR) or (i colour id, COLOUR) -> nothing", nullptr,
+    {"setColour", colourmanager_setColour, "(s name, COLOUR) or (i colour id, COLOUR) -> nothing",
+     "Stores the colour under the name (added when new) or the id; an id not in the table is ignored. Kept "
+     "in memory until save.",
      "expecting parameters (string,COLOUR) or (COLOURID,COLOUR)"},
     {"makeInterpolatedColour", colourmanager_makeInterpolatedColour,
-     "(n t, c from, c to) -> new COLOUR; each c is a colour name, a colour id or a COLOUR", nullptr,
+     "(n t, c from, c to) -> new COLOUR; each c is a colour name, a colour id or a COLOUR",
+     "A mix of the two colours: t = 1 gives the first, t = 0 the second, between them a blend; t is clamped "
+     "to 0..1.",
      "expecting parameters (REAL,[string|colourID|COLOUR],[string|colourID|COLOUR])"},
     {"getColourNames", colourmanager_getColourNames,
-     "() -> new table: the names at 0, 1, ... in name order, and \"size\""},
-    {"getCurrentFilename", colourmanager_getCurrentFilename, "() -> string"},
+     "() -> new table: the names at 0, 1, ... in name order, and \"size\"",
+     "The names in the table in byte order (upper case before lower case)."},
+    {"getCurrentFilename", colourmanager_getCurrentFilename, "() -> string",
+     "The file load and save use (colours.dat unless load named another)."},
 };
 }  // namespace
 

@@ -160,11 +160,16 @@ void destructContainer(gmScriptMachine&, gmHostObject* object) {
 }
 
 constexpr ScriptMethod kContainerMethods[] = {
-    {"get", container_get, "() -> the current element, or null at the end"},
-    {"isValid", container_isValid, "() -> bool, false at the end"},
-    {"goToNext", container_goToNext, "() -> nothing"},
-    {"reset", container_reset, "() -> nothing (back to the first element)"},
-    {"size", container_size, "() -> int"},
+    {"get", container_get, "() -> the current element, or null at the end",
+     "The element at the cursor (an ENTITY, PARTICLE, PROCESS or SEQUENCERTRIGGER), or null past the last "
+     "one; the cursor stays."},
+    {"isValid", container_isValid, "() -> bool, false at the end",
+     "True while the cursor is on an element: loop while isValid(), use get(), then goToNext()."},
+    {"goToNext", container_goToNext, "() -> nothing",
+     "Moves the cursor to the next element; nothing past the last one."},
+    {"reset", container_reset, "() -> nothing (back to the first element)",
+     "Moves the cursor back to the first element."},
+    {"size", container_size, "() -> int", "The number of elements in the list now."},
 };
 }  // namespace
 

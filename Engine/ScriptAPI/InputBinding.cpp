@@ -37,18 +37,35 @@ int input_getMousePos(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kMethods[] = {
-    {"isKeyPressed", input_isKeyPressed, "(n key code) -> bool"},
-    {"setTypeRate", bindMember<&InputModule::setTypeRate>, "(n) -> nothing"},
-    {"setTypeDelay", bindMember<&InputModule::setTypeDelay>, "(n) -> nothing"},
-    {"getTypeRate", bindMember<&InputModule::getTypeRate>, "() -> float"},
-    {"getTypeDelay", bindMember<&InputModule::getTypeDelay>, "() -> float"},
-    {"isShiftPressed", bindMember<&InputModule::isShiftPressed>, "() -> bool"},
-    {"isControlPressed", bindMember<&InputModule::isControlPressed>, "() -> bool"},
-    {"isAltPressed", bindMember<&InputModule::isAltPressed>, "() -> bool"},
-    {"getJoystickAxis", input_getJoystickAxis, "(i joystick, i axis) -> float"},
-    {"getMousePosX", bindMember<&InputModule::getMousePosX>, "() -> float"},
-    {"getMousePosY", bindMember<&InputModule::getMousePosY>, "() -> float"},
-    {"getMousePos", input_getMousePos, "() -> new REALPOINT"},
+    {"isKeyPressed", input_isKeyPressed, "(n key code) -> bool",
+     "True while the key (a KEYBOARD_, JOYSTICK0_ or MOUSE_ constant) is down; false for codes outside the "
+     "table and in a process without the input focus."},
+    {"setTypeRate", bindMember<&InputModule::setTypeRate>, "(n) -> nothing",
+     "Sets the milliseconds between repeated onKeyType calls while keys are held, after the type delay "
+     "(default 38)."},
+    {"setTypeDelay", bindMember<&InputModule::setTypeDelay>, "(n) -> nothing",
+     "Sets the milliseconds a key is held before onKeyType starts repeating (default 200)."},
+    {"getTypeRate", bindMember<&InputModule::getTypeRate>, "() -> float",
+     "The milliseconds between repeated onKeyType calls (default 38)."},
+    {"getTypeDelay", bindMember<&InputModule::getTypeDelay>, "() -> float",
+     "The milliseconds before onKeyType repeats (default 200)."},
+    {"isShiftPressed", bindMember<&InputModule::isShiftPressed>, "() -> bool",
+     "True while either shift key is down."},
+    {"isControlPressed", bindMember<&InputModule::isControlPressed>, "() -> bool",
+     "True while either control key is down."},
+    {"isAltPressed", bindMember<&InputModule::isAltPressed>, "() -> bool",
+     "True while either alt key is down."},
+    {"getJoystickAxis", input_getJoystickAxis, "(i joystick, i axis) -> float",
+     "The position of an axis of a joystick, both counted from 0 (joysticks 0..7, axes 0..7): -1 to 1, y up "
+     "positive; 0 for a joystick not plugged in or an axis it lacks."},
+    {"getMousePosX", bindMember<&InputModule::getMousePosX>, "() -> float",
+     "The mouse's x over the drawing area, from 0 at the left edge to 1 at the right (clamped); 0 without a "
+     "window."},
+    {"getMousePosY", bindMember<&InputModule::getMousePosY>, "() -> float",
+     "The mouse's y over the drawing area, from 0 at the top edge to 1 at the bottom (clamped; the other way "
+     "up from setupOrthoView); 0 without a window."},
+    {"getMousePos", input_getMousePos, "() -> new REALPOINT",
+     "The mouse position as a point (getMousePosX(), getMousePosY())."},
 };
 }  // namespace
 

@@ -47,11 +47,17 @@ int logger_getChangeID(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kMethods[] = {
-    {"logText", logger_logText, "(any...) -> nothing; logs the arguments as one line"},
-    {"reset", logger_reset, "() -> nothing"},
-    {"getOutput", logger_getOutput, "() -> new table: the lines at 0, 1, ..., and \"size\""},
-    {"outputToFile", logger_outputToFile, "(s file name) -> nothing"},
-    {"getChangeID", logger_getChangeID, "() -> int"},
+    {"logText", logger_logText, "(any...) -> nothing; logs the arguments as one line",
+     "Writes the arguments to the log as one line, as GameSystem.trace does."},
+    {"reset", logger_reset, "() -> nothing", "Empties the log."},
+    {"getOutput", logger_getOutput, "() -> new table: the lines at 0, 1, ..., and \"size\"",
+     "The log's lines so far, oldest first."},
+    {"outputToFile", logger_outputToFile, "(s file name) -> nothing",
+     "Logs \"Writing output to NAME\", then writes every line of the log to the file NAME in the game "
+     "folder, replacing it."},
+    {"getChangeID", logger_getChangeID, "() -> int",
+     "A number that changes whenever the log does: compare it with the last one read to see whether there "
+     "are new lines."},
 };
 }  // namespace
 

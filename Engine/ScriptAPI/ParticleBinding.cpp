@@ -56,12 +56,20 @@ int particlemanager_flush(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kManagerMethods[] = {
-    {"createParticle", particlemanager_createParticle, "() or (s name) -> PARTICLE", nullptr,
+    {"createParticle", particlemanager_createParticle, "() or (s name) -> PARTICLE",
+     "Makes a particle: () a plain one, drawn as a small square fading out over its life; (name) one of the "
+     "script type NAME, whose type function and constructor run at once. It joins at the next particle "
+     "update (or flush). Lives 1000 ms unless set.",
      "expecting parameters (void) or (name)"},
     {"getAllParticles", particlemanager_getAllParticles,
-     "() -> ENTITYLISTREFCONTAINER of PARTICLE values on the live list"},
-    {"getNumParticles", particlemanager_getNumParticles, "() -> int"},
-    {"flush", particlemanager_flush, "() -> nothing"},
+     "() -> ENTITYLISTREFCONTAINER of PARTICLE values on the live list",
+     "A cursor over the live particles, following the live list: particles added or removed later show in "
+     "it."},
+    {"getNumParticles", particlemanager_getNumParticles, "() -> int",
+     "The number of live particles; ones made since the last particle update are not counted yet."},
+    {"flush", particlemanager_flush, "() -> nothing",
+     "Now rather than at the next particle update: new particles join and those whose time to live is over "
+     "go (their destructor runs)."},
 };
 
 // ---- PARTICLE ----
@@ -125,11 +133,16 @@ gmOperatorStatus particleSetDot(gmScriptMachine& machine, gmScriptThread*, gmVal
 }
 
 constexpr ScriptMethod kParticleMethods[] = {
-    {"getLifePercentage", bindMember<&Particle::getLifePercentage>, "() -> float"},
-    {"getTimeToLive", bindMember<&Particle::getTimeToLive>, "() -> float"},
-    {"getMaxTimeToLive", bindMember<&Particle::getMaxTimeToLive>, "() -> float"},
-    {"setTimeToLive", bindMember<&Particle::setTimeToLive>, "(n) -> nothing"},
-    {"setMaxTimeToLive", bindMember<&Particle::setMaxTimeToLive>, "(n) -> nothing"},
+    {"getLifePercentage", bindMember<&Particle::getLifePercentage>, "() -> float",
+     "Time to live over the maximum, from 1 when new to 0 at the end; 0 when the maximum is 0."},
+    {"getTimeToLive", bindMember<&Particle::getTimeToLive>, "() -> float",
+     "Milliseconds left to live; it counts down to 0, and the particle goes at the flush after."},
+    {"getMaxTimeToLive", bindMember<&Particle::getMaxTimeToLive>, "() -> float",
+     "The life the particle started with, in ms (default 1000)."},
+    {"setTimeToLive", bindMember<&Particle::setTimeToLive>, "(n) -> nothing",
+     "Sets the milliseconds left to live, keeping the maximum; 0 or less removes it at the next flush."},
+    {"setMaxTimeToLive", bindMember<&Particle::setMaxTimeToLive>, "(n) -> nothing",
+     "Sets both the maximum and the time left to live, in ms."},
 };
 
 constexpr ScriptOperator kParticleOperators[] = {

@@ -74,7 +74,9 @@ constexpr ScriptOperator kOperators[] = {
 
 constexpr ScriptFunction kConstructors[] = {
     {"PRINTINFO", constructPrintInfo,
-     "() -> new PRINTINFO with shouldDraw 0 (print only measures) and the area 0"},
+     "() -> new PRINTINFO with shouldDraw 0 (print only measures) and the area 0",
+     "A new record to pass to Video.print, which fills left, right, top and bottom with the printed text's "
+     "area; set shouldDraw to 1 to draw as well as measure."},
 };
 }  // namespace
 

@@ -235,20 +235,35 @@ int vectorProjectOnto(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kMethods[] = {
-    {"plusEquals", compound<'+'>, "(n) or (REALPOINT) -> nothing (changes the point)"},
-    {"minusEquals", compound<'-'>, "(n) or (REALPOINT) -> nothing (changes the point)"},
-    {"timesEquals", compound<'*'>, "(n) -> nothing (changes the point)"},
-    {"divideEquals", compound<'/'>, "(n) -> nothing (changes the point)"},
-    {"length", length, "() -> float"},
-    {"normalize", normalize, "() -> nothing (changes the point)"},
-    {"isZeroVector", isZeroVector, "() -> bool"},
-    {"getNormalized", getNormalized, "() -> new REALPOINT"},
-    {"getRightNormal", getRightNormal, "() -> new REALPOINT"},
-    {"getLeftNormal", getLeftNormal, "() -> new REALPOINT"},
-    {"dot", withPointToFloat<&RealPoint::dot>, "(REALPOINT) -> float"},
-    {"distance", withPointToFloat<&RealPoint::distance>, "(REALPOINT) -> float"},
-    {"scalarProjectOnto", withPointToFloat<&RealPoint::scalarProjectOnto>, "(REALPOINT) -> float"},
-    {"vectorProjectOnto", vectorProjectOnto, "(REALPOINT) -> new REALPOINT"},
+    {"plusEquals", compound<'+'>, "(n) or (REALPOINT) -> nothing (changes the point)",
+     "Adds the number to both components, or the point component by component."},
+    {"minusEquals", compound<'-'>, "(n) or (REALPOINT) -> nothing (changes the point)",
+     "Subtracts the number from both components, or the point component by component."},
+    {"timesEquals", compound<'*'>, "(n) -> nothing (changes the point)",
+     "Multiplies both components by the number (a point is refused with \"expecting float, int, or "
+     "REALPOINT\")."},
+    {"divideEquals", compound<'/'>, "(n) -> nothing (changes the point)",
+     "Divides both components by the number; 0 stops the thread with \"REALPOINT\" divided by zero "
+     "and leaves the point as it was."},
+    {"length", length, "() -> float", "The length sqrt(x² + y²)."},
+    {"normalize", normalize, "() -> nothing (changes the point)",
+     "Makes the point length 1 in the same direction; (0, 0) stays (0, 0)."},
+    {"isZeroVector", isZeroVector, "() -> bool", "True when x and y are both exactly 0 (no tolerance)."},
+    {"getNormalized", getNormalized, "() -> new REALPOINT",
+     "A copy of length 1 in the same direction; (0, 0) for (0, 0)."},
+    {"getRightNormal", getRightNormal, "() -> new REALPOINT",
+     "The point turned a quarter turn clockwise: (y, -x), same length."},
+    {"getLeftNormal", getLeftNormal, "() -> new REALPOINT",
+     "The point turned a quarter turn anticlockwise: (-y, x), same length."},
+    {"dot", withPointToFloat<&RealPoint::dot>, "(REALPOINT) -> float", "The dot product x * p.x + y * p.y."},
+    {"distance", withPointToFloat<&RealPoint::distance>, "(REALPOINT) -> float",
+     "The distance between the two points, in the points' units."},
+    {"scalarProjectOnto", withPointToFloat<&RealPoint::scalarProjectOnto>, "(REALPOINT) -> float",
+     "The length of this point along the argument's direction (negative when it points away); 0 when the "
+     "argument is (0, 0)."},
+    {"vectorProjectOnto", vectorProjectOnto, "(REALPOINT) -> new REALPOINT",
+     "The part of this point along the argument's direction, as a point; (0, 0) when the argument is (0, "
+     "0)."},
 };
 
 constexpr ScriptOperator kOperators[] = {
@@ -257,9 +272,11 @@ constexpr ScriptOperator kOperators[] = {
 };
 
 constexpr ScriptFunction kConstructors[] = {
-    {"REALPOINT", constructPoint, "() or (REALPOINT) or (n x, n y) -> new REALPOINT", nullptr,
+    {"REALPOINT", constructPoint, "() or (REALPOINT) or (n x, n y) -> new REALPOINT",
+     "A new point: (0, 0), a copy of the point given, or (x, y).",
      "expecting parameters (void) or (REALPOINT) or (float,float)"},
-    {"REALPOINT_MakeRandomDir", makeRandomDir, "() -> new REALPOINT, a random unit vector"},
+    {"REALPOINT_MakeRandomDir", makeRandomDir, "() -> new REALPOINT, a random unit vector",
+     "A new point of length 1 at a random angle in [0, TWOPI), from the process-wide random generator."},
 };
 
 }  // namespace

@@ -51,18 +51,34 @@ ScriptGlobalTarget gameSystemTarget(GmScriptModule& module) {
 // Input is last: registration sets it to the input module the game system has active, and the
 // script module sets it again (setInputGlobal) whenever the input module that scripts see changes.
 constexpr ScriptGlobalObject kGlobalObjects[] = {
-    {"GmScript", ScriptType::GMSCRIPTMODULE, scriptModuleTarget},
-    {"GameSystem", ScriptType::GAMESYSTEM, gameSystemTarget},
-    {"Logger", ScriptType::LOGGER, plainTarget<&GameSystem::getLogger>},
-    {"Video", ScriptType::VIDEO, moduleTarget<&GameSystem::getVideoModule>},
-    {"Audio", ScriptType::AUDIO, moduleTarget<&GameSystem::getAudioModule>},
-    {"EntityManager", ScriptType::ENTITYMANAGER, moduleTarget<&GameSystem::getEntityManager>},
-    {"ParticleManager", ScriptType::PARTICLEMANAGER, moduleTarget<&GameSystem::getParticleManager>},
-    {"AIHelper", ScriptType::AIHELPER, plainTarget<&GameSystem::getAIHelper>},
-    {"ColourManager", ScriptType::COLOURMANAGER, moduleTarget<&GameSystem::getColourManager>},
-    {"GameBoard", ScriptType::GAMEBOARD, plainTarget<&GameSystem::getGameBoard>},
-    {"MainSequencer", ScriptType::SEQUENCER, moduleTarget<&GameSystem::getMainSequencer>},
-    {"Input", ScriptType::INPUT, inputTarget},
+    {"GmScript", ScriptType::GMSCRIPTMODULE, scriptModuleTarget,
+     "The script module: loads further script files (loadScript)."},
+    {"GameSystem", ScriptType::GAMESYSTEM, gameSystemTarget,
+     "The game itself: processes, pause, ticks, the console, the log (trace) and its own random numbers. "
+     "SHAPE and SEQUENCER take it as their last argument."},
+    {"Logger", ScriptType::LOGGER, plainTarget<&GameSystem::getLogger>,
+     "The engine's log: read it (getOutput), write to it (logText) or save it to a file (outputToFile)."},
+    {"Video", ScriptType::VIDEO, moduleTarget<&GameSystem::getVideoModule>,
+     "The window and drawing: views, camera, colours, shapes, textures and text; use it in draw, drawAlpha, "
+     "preDraw and postDraw."},
+    {"Audio", ScriptType::AUDIO, moduleTarget<&GameSystem::getAudioModule>,
+     "The sampler: loads sounds and plays them as voices at a note, pan, volume and gate time."},
+    {"EntityManager", ScriptType::ENTITYMANAGER, moduleTarget<&GameSystem::getEntityManager>,
+     "Makes entities and finds them: by id, by type, players, or near a place."},
+    {"ParticleManager", ScriptType::PARTICLEMANAGER, moduleTarget<&GameSystem::getParticleManager>,
+     "Makes particles and lists them."},
+    {"AIHelper", ScriptType::AIHELPER, plainTarget<&GameSystem::getAIHelper>,
+     "Ready-made steering and targeting for entities: face a direction or another entity, lead a target, "
+     "find the nearest."},
+    {"ColourManager", ScriptType::COLOURMANAGER, moduleTarget<&GameSystem::getColourManager>,
+     "The table of named colours, read from colours.dat in the game folder; Video.setColour and clear look "
+     "names up in it."},
+    {"GameBoard", ScriptType::GAMEBOARD, plainTarget<&GameSystem::getGameBoard>,
+     "The play area: a rectangle in board units, by default from (-2399, -1339) to (2399, 1339)."},
+    {"MainSequencer", ScriptType::SEQUENCER, moduleTarget<&GameSystem::getMainSequencer>,
+     "The game's sequencer, started with the game: 120 BPM, 32 steps a pattern, a loop of 1 pattern."},
+    {"Input", ScriptType::INPUT, inputTarget,
+     "Keys, joystick and mouse; in a process without the input focus it reads no key as pressed."},
 };
 
 // The machine registers global functions from library entries.

@@ -84,7 +84,9 @@ constexpr ScriptOperator kActionOperators[] = {
 };
 
 constexpr ScriptFunction kActionConstructors[] = {
-    {"SEQUENCERACTION", constructAction, "() or (table) -> new SEQUENCERACTION", nullptr,
+    {"SEQUENCERACTION", constructAction, "() or (table) -> new SEQUENCERACTION",
+     "A new action for setTrigger, with a new empty table or the table given; when a trigger fires, the "
+     "sequencer calls the table's execute function (see callbacks.md).",
      "expecting parameters (void) or (table)"},
 };
 
@@ -266,51 +268,88 @@ int sequencer_getAllTriggers(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kSequencerMethods[] = {
-    {"getNumStepsPerPattern", bindMember<&Sequencer::getNumStepsPerPattern>, "() -> int"},
-    {"getBPM", bindMember<&Sequencer::getBPM>, "() -> int"},
-    {"getCurrentStep", bindMember<&Sequencer::getCurrentStep>, "() -> int"},
-    {"getCurrentStep16", bindMember<&Sequencer::getCurrentStep16>, "() -> int"},
-    {"getCurrentPattern", bindMember<&Sequencer::getCurrentPattern>, "() -> int"},
+    {"getNumStepsPerPattern", bindMember<&Sequencer::getNumStepsPerPattern>, "() -> int",
+     "The steps in a pattern (default 32, one bar of four beats in thirty-second notes)."},
+    {"getBPM", bindMember<&Sequencer::getBPM>, "() -> int",
+     "The tempo in beats per minute (default 120); a beat is 8 steps."},
+    {"getCurrentStep", bindMember<&Sequencer::getCurrentStep>, "() -> int",
+     "The step within the current pattern, counted in thirty-second notes from 0; -1 before the first step "
+     "has played."},
+    {"getCurrentStep16", bindMember<&Sequencer::getCurrentStep16>, "() -> int",
+     "The step within the current pattern in sixteenth notes (the step halved)."},
+    {"getCurrentPattern", bindMember<&Sequencer::getCurrentPattern>, "() -> int",
+     "The pattern being played, from 0 to the loop length minus 1."},
     {"setNumStepsPerPattern", setAtLeastOne<&Sequencer::setNumStepsPerPattern>,
-     "(n steps, at least 1) -> nothing"},
-    {"setBPM", setAtLeastOne<&Sequencer::setBPM>, "(n beats per minute, at least 1) -> nothing"},
-    {"setLoopLen", setAtLeastOne<&Sequencer::setLoopLen>, "(n patterns, at least 1) -> nothing"},
-    {"restart", sequencer_restart, "() or (n step) -> nothing", nullptr,
+     "(n steps, at least 1) -> nothing",
+     "Sets the steps in a pattern (truncated); below 1 is refused with an error and the old value stays."},
+    {"setBPM", setAtLeastOne<&Sequencer::setBPM>, "(n beats per minute, at least 1) -> nothing",
+     "Sets the tempo in beats per minute (truncated) and times the current step afresh; below 1 is refused "
+     "with an error and the old value stays."},
+    {"setLoopLen", setAtLeastOne<&Sequencer::setLoopLen>, "(n patterns, at least 1) -> nothing",
+     "Sets how many patterns the loop plays before it starts again (truncated); below 1 is refused with an "
+     "error and the old value stays."},
+    {"restart", sequencer_restart, "() or (n step) -> nothing",
+     "() goes back before step 0 of pattern 0 and starts: the next clock tick plays step 0. (step) does so "
+     "once the sequencer reaches that step, counted in thirty-seconds from the start of the loop.",
      "\"SEQUENCER\" expecting parameters (void) or (NOTELENGTH)"},
-    {"start", bindMember<&Sequencer::start>, "() -> nothing"},
-    {"stop", bindMember<&Sequencer::stop>, "() -> nothing"},
-    {"clearTriggers", bindMember<&Sequencer::clearTriggers>, "() -> nothing"},
-    {"getNumStepsPerNote", sequencer_getNumStepsPerNote, "(i note length) -> int"},
-    {"getNoteTime", noteTime<&Sequencer::getNoteTime>, "(i note length) -> float"},
+    {"start", bindMember<&Sequencer::start>, "() -> nothing",
+     "Starts playing, or goes on from where stop held it; the next clock tick plays the next step."},
+    {"stop", bindMember<&Sequencer::stop>, "() -> nothing",
+     "Holds the sequencer at its step: no steps, no triggers until start."},
+    {"clearTriggers", bindMember<&Sequencer::clearTriggers>, "() -> nothing",
+     "Removes every trigger, none firing."},
+    {"getNumStepsPerNote", sequencer_getNumStepsPerNote, "(i note length) -> int",
+     "The steps of a note length constant: THIRTYSECOND_NOTE 1 up to WHOLE_NOTE 32; a length outside 0..5 is "
+     "an error."},
+    {"getNoteTime", noteTime<&Sequencer::getNoteTime>, "(i note length) -> float",
+     "The milliseconds of a note length at the current tempo (QUARTER_NOTE at 120 BPM is 500); a length "
+     "outside 0..5 is an error."},
     {"setTrigger", setTrigger<false>,
      "(i step, SEQUENCERACTION) or (i step, SEQUENCERACTION, b looped) or (i pattern, i step, "
      "SEQUENCERACTION) or (i pattern, i step, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER",
-     nullptr,
+     "Puts the action on a step: in thirty-seconds from the start of the loop, or (pattern, step) within a "
+     "pattern. Looped true fires it on every round, otherwise once and it is removed. Several at a step fire "
+     "in the order they were set.",
      "expecting parameters (int,ACTION) or (int,ACTION,bool) or (int,int,ACTION) or (int,int,ACTION,bool)"},
     {"setTrigger16", setTrigger<true>,
      "(i step, SEQUENCERACTION) or (i step, SEQUENCERACTION, b looped) or (i pattern, i step, "
      "SEQUENCERACTION) or (i pattern, i step, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER",
-     nullptr,
+     "As setTrigger with the step in sixteenth notes (step 4 is the second beat).",
      "expecting parameters (int,ACTION) or (int,ACTION,bool) or (int,int,ACTION) or (int,int,ACTION,bool)"},
     {"setTriggerOnNext", sequencer_setTriggerOnNext,
      "(i note length, SEQUENCERACTION) or (i note length, SEQUENCERACTION, b looped) -> SEQUENCERTRIGGER or "
      "null",
-     nullptr, "expecting parameters (NOTELENGTH,ACTION) or (NOTELENGTH,ACTION,bool)"},
-    {"moveTriggerToFront", sequencer_moveTriggerToFront, "(SEQUENCERTRIGGER) -> nothing"},
-    {"gotoStep", gotoStep<false>, "(i step) or (i pattern, i step) -> nothing", nullptr,
+     "Puts the action on the next boundary of the note length after the current step (QUARTER_NOTE: the next "
+     "beat); looped as setTrigger. A length outside 0..5 is an error.",
+     "expecting parameters (NOTELENGTH,ACTION) or (NOTELENGTH,ACTION,bool)"},
+    {"moveTriggerToFront", sequencer_moveTriggerToFront, "(SEQUENCERTRIGGER) -> nothing",
+     "Makes the trigger fire first among those on its step; nothing when it is not this sequencer's."},
+    {"gotoStep", gotoStep<false>, "(i step) or (i pattern, i step) -> nothing",
+     "Jumps to a step (in thirty-seconds from the start of the loop, or within a pattern) without firing "
+     "anything; the step after it plays next.",
      "expecting parameters (int) or (int,int)"},
-    {"gotoStep16", gotoStep<true>, "(i step) or (i pattern, i step) -> nothing", nullptr,
-     "\"gotoStep\" expecting parameters (int) or (int,int)"},
-    {"getMSTillNextStep", bindMember<&Sequencer::getMSTillNextStep>, "() -> float"},
-    {"getMSTillNextStep16", bindMember<&Sequencer::getMSTillNextStep16>, "() -> float"},
-    {"getMSTillNextSequencePos", noteTime<&Sequencer::getMSTillNextSequencePos>, "(i note length) -> float"},
-    {"isInUpdate", sequencer_isInUpdate, "() -> bool"},
+    {"gotoStep16", gotoStep<true>, "(i step) or (i pattern, i step) -> nothing",
+     "As gotoStep with the step in sixteenth notes.", "\"gotoStep\" expecting parameters (int) or (int,int)"},
+    {"getMSTillNextStep", bindMember<&Sequencer::getMSTillNextStep>, "() -> float",
+     "Milliseconds until the next step plays."},
+    {"getMSTillNextStep16", bindMember<&Sequencer::getMSTillNextStep16>, "() -> float",
+     "On an odd step the milliseconds until the next step; on an even step twice that, which is short of the "
+     "next sixteenth-note step (getMSTillNextSequencePos(SIXTEENTH_NOTE) gives that)."},
+    {"getMSTillNextSequencePos", noteTime<&Sequencer::getMSTillNextSequencePos>, "(i note length) -> float",
+     "Milliseconds until the next boundary of the note length (QUARTER_NOTE: the next beat); a length "
+     "outside 0..5 is an error."},
+    {"isInUpdate", sequencer_isInUpdate, "() -> bool",
+     "True while the sequencer clock is running its steps, that is inside a trigger's execute."},
     {"getAllTriggers", sequencer_getAllTriggers,
-     "() -> SEQUENCERTRIGGERLISTREFCONTAINER on the live trigger list"},
+     "() -> SEQUENCERTRIGGERLISTREFCONTAINER on the live trigger list",
+     "A cursor over the sequencer's triggers in the order they fire; it sees later changes, so do not keep "
+     "it across triggers being removed."},
 };
 
 constexpr ScriptFunction kSequencerConstructors[] = {
-    {"SEQUENCER", constructSequencer, "(GAMESYSTEM) -> new SEQUENCER"},
+    {"SEQUENCER", constructSequencer, "(GAMESYSTEM) -> new SEQUENCER",
+     "A new sequencer of the script's, stepped by the game's sequencer clock like MainSequencer; pass the "
+     "GameSystem global. It stands before its first step until start()."},
 };
 
 // ---- SEQUENCERACTION ----
@@ -341,11 +380,17 @@ int action_isTaggedForRemoval(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kActionMethods[] = {
-    {"setTable", action_setTable, "(table) -> nothing"},
-    {"tagForRemoval", action_tagForRemoval, "() -> nothing"},
-    {"isTaggedForRemoval", action_isTaggedForRemoval, "() -> bool"},
+    {"setTable", action_setTable, "(table) -> nothing",
+     "Replaces the action's table (whose execute the sequencer calls); an action the engine made is refused "
+     "with \"This is not a GM Script sequencer action\"."},
+    {"tagForRemoval", action_tagForRemoval, "() -> nothing",
+     "Marks the action so that it never fires again; the sequencer drops its triggers as their steps come "
+     "round."},
+    {"isTaggedForRemoval", action_isTaggedForRemoval, "() -> bool", "Whether tagForRemoval was called."},
     {"callMethod", gameObjectCallMethod<SequencerAction>,
-     "(s name, any...) -> the method's result, or null when nothing handles it", nullptr,
+     "(s name, any...) -> the method's result, or null when nothing handles it",
+     "Calls the action's native method of that name with the other arguments; no action made by "
+     "SEQUENCERACTION has one, so it gives null.",
      "expecting parameters (string,...)"},
 };
 
@@ -365,10 +410,12 @@ int trigger_getAction(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kTriggerMethods[] = {
-    {"getPattern", bindMember<&SequencerTrigger::getPattern>, "() -> int"},
-    {"getStep", bindMember<&SequencerTrigger::getStep>, "() -> int"},
-    {"getLooped", trigger_getLooped, "() -> bool"},
-    {"getAction", trigger_getAction, "() -> SEQUENCERACTION"},
+    {"getPattern", bindMember<&SequencerTrigger::getPattern>, "() -> int", "The pattern the trigger is on."},
+    {"getStep", bindMember<&SequencerTrigger::getStep>, "() -> int",
+     "The step within its pattern, in thirty-second notes."},
+    {"getLooped", trigger_getLooped, "() -> bool",
+     "True when it fires on every round, false when it fires once."},
+    {"getAction", trigger_getAction, "() -> SEQUENCERACTION", "The action it fires."},
 };
 
 }  // namespace

@@ -197,30 +197,56 @@ void destructShape(gmScriptMachine&, gmHostObject* object) {
 }
 
 constexpr ScriptMethod kShapeMethods[] = {
-    {"setAsCircle", circle<&Shape::setAsCircle>, "(n radius) -> nothing"},
-    {"setAsFilledCircle", circle<&Shape::setAsFilledCircle>, "(n radius) -> nothing"},
-    {"draw", shape_draw, "() -> nothing"},
-    {"getQuality", bindMember<&Shape::getQuality>, "() -> int"},
+    {"setAsCircle", circle<&Shape::setAsCircle>, "(n radius) -> nothing",
+     "Places the vertices evenly on a circle of that radius about (0, 0), starting on the x axis, and makes "
+     "the shape a line loop: an outline. A shape without vertices is an error."},
+    {"setAsFilledCircle", circle<&Shape::setAsFilledCircle>, "(n radius) -> nothing",
+     "Makes the shape a filled disc of that radius: a triangle fan of the centre and the rest of the "
+     "vertices round the rim, the last closing it. Needs 3 vertices or more, otherwise an error."},
+    {"draw", shape_draw, "() -> nothing",
+     "Draws the shape in the current view at its position, scale and direction (in that order), with its "
+     "texture when it uses one; in the current colour unless it uses its vertices' colours."},
+    {"getQuality", bindMember<&Shape::getQuality>, "() -> int", "The number of vertices."},
     {"plotVertices", shape_plotVertices, "() or (i start, i end) or (i start, i end, i increment) -> nothing",
-     nullptr, "expecting (void) or (start,end) or (start,end,increment)"},
-    {"getShapeType", bindMember<&Shape::getShapeType>, "() -> int"},
-    {"getVertex", shape_getVertex, "(i index) -> SHAPEVERTEX"},
-    {"setDir", shape_setDir, "(n angle) or (REALPOINT dir) or (n x, n y) -> nothing", nullptr,
+     "Sends the vertices start, start + increment, ... before end (default all, start and end clamped to "
+     "0..the vertex count) to a shape begun with Video.beginShape, as they are, without the shape's "
+     "position, scale or direction. An increment below 1 is an error.",
+     "expecting (void) or (start,end) or (start,end,increment)"},
+    {"getShapeType", bindMember<&Shape::getShapeType>, "() -> int",
+     "The shape type, a SHAPETYPE_ constant; setAsCircle and setAsFilledCircle change it."},
+    {"getVertex", shape_getVertex, "(i index) -> SHAPEVERTEX",
+     "The vertex at the index (from 0) as a SHAPEVERTEX whose members (pos, x, y, z, u, v, texPos, colour, "
+     "alpha) read and write the shape's own vertex; an index outside the vertices is an error."},
+    {"setDir", shape_setDir, "(n angle) or (REALPOINT dir) or (n x, n y) -> nothing",
+     "Sets the direction the shape is turned to when drawn: an angle in radians anticlockwise from the x "
+     "axis, or a direction (REALPOINT, or x and y) whose angle is taken.",
      "expecting (ang) or (dir) or (x,y)"},
     {"setPos", shape_setPos, "(REALPOINT) or (REALPOINT, n z) or (n x, n y) or (n x, n y, n z) -> nothing",
-     nullptr, "expecting (pos) or (pos,z) or (x,y) or (x,y,z)"},
-    {"setPosZ", shape_setPosZ, "(n z) -> nothing"},
-    {"setScale", shape_setScale, "(n sx, n sy) or (n sx, n sy, n sz) -> nothing", nullptr,
+     "Sets where draw places the shape's (0, 0), in the current view's units; z stays as it was when left "
+     "out.",
+     "expecting (pos) or (pos,z) or (x,y) or (x,y,z)"},
+    {"setPosZ", shape_setPosZ, "(n z) -> nothing", "Sets only the depth of the position."},
+    {"setScale", shape_setScale, "(n sx, n sy) or (n sx, n sy, n sz) -> nothing",
+     "Sets the scale draw applies along x, y and z (z 1 when left out; default 1, 1, 1).",
      "expecting (sx,sy) or (sx,sy,sz)"},
-    {"isUsesColour", bindMember<&Shape::isUsesColour>, "() -> bool"},
-    {"isUsesTexture", bindMember<&Shape::isUsesTexture>, "() -> bool"},
-    {"setIsUsesColour", bindMember<&Shape::setIsUsesColour>, "(b) -> nothing"},
-    {"setIsUsesTexture", bindMember<&Shape::setIsUsesTexture>, "(b) -> nothing"},
-    {"setTexture", shape_setTexture, "(s texture name) -> nothing"},
+    {"isUsesColour", bindMember<&Shape::isUsesColour>, "() -> bool",
+     "Whether each vertex is drawn in its own colour and alpha (false by default)."},
+    {"isUsesTexture", bindMember<&Shape::isUsesTexture>, "() -> bool",
+     "Whether the shape is drawn with its texture (false by default)."},
+    {"setIsUsesColour", bindMember<&Shape::setIsUsesColour>, "(b) -> nothing",
+     "True draws each vertex in its own colour and alpha, which start black with alpha 0 (clear): set them "
+     "through getVertex. False uses the current colour."},
+    {"setIsUsesTexture", bindMember<&Shape::setIsUsesTexture>, "(b) -> nothing",
+     "True draws the shape with the texture of setTexture, at each vertex's texture position (u, v)."},
+    {"setTexture", shape_setTexture, "(s texture name) -> nothing",
+     "Names the texture (an image file in the game folder, loaded on first use) that the shape is drawn with "
+     "once setIsUsesTexture(true)."},
 };
 
 constexpr ScriptFunction kShapeConstructors[] = {
-    {"SHAPE", constructShape, "(i shape type, i vertex count, GAMESYSTEM) -> new SHAPE"},
+    {"SHAPE", constructShape, "(i shape type, i vertex count, GAMESYSTEM) -> new SHAPE",
+     "A new shape of the script's, of a SHAPETYPE_ type with that many vertices (1 to 1048576), all at (0, "
+     "0, 0); pass the GameSystem global last. A type or count outside those is an error."},
 };
 
 // ---- SHAPEVERTEX ----

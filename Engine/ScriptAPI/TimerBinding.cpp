@@ -42,24 +42,44 @@ int alarm_setIsEnabled(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kAlarmMethods[] = {
-    {"setInterval", bindMember<&Alarm::setInterval>, "(n ms) -> nothing"},
-    {"setIntervalAndHardReset", bindMember<&Alarm::setIntervalAndHardReset>, "(n ms) -> nothing"},
-    {"phaseReset", bindMember<&Alarm::phaseReset>, "(n ms) -> nothing"},
-    {"reset", bindMember<&Alarm::reset>, "() -> nothing"},
-    {"hardReset", bindMember<&Alarm::hardReset>, "() -> nothing"},
-    {"randomReset", bindMember<&Alarm::randomReset>, "() -> nothing"},
-    {"update", alarm_update, "(n elapsed ms) -> bool"},
-    {"getInterval", bindMember<&Alarm::getInterval>, "() -> float"},
-    {"getTimeTillAlarm", bindMember<&Alarm::getTimeTillAlarm>, "() -> float"},
-    {"getAlarmPercentage", bindMember<&Alarm::getAlarmPercentage>, "() -> float"},
-    {"getMSElapsed", bindMember<&Alarm::getMSElapsed>, "() -> float"},
-    {"isAlarming", bindMember<&Alarm::isAlarming>, "() -> bool"},
-    {"isEnabled", bindMember<&Alarm::isEnabled>, "() -> bool"},
-    {"setIsEnabled", alarm_setIsEnabled, "(b) -> nothing"},
+    {"setInterval", bindMember<&Alarm::setInterval>, "(n ms) -> nothing",
+     "Sets the time between alarms in milliseconds, keeping the time elapsed so far."},
+    {"setIntervalAndHardReset", bindMember<&Alarm::setIntervalAndHardReset>, "(n ms) -> nothing",
+     "Sets the interval in milliseconds and the elapsed time to 0."},
+    {"phaseReset", bindMember<&Alarm::phaseReset>, "(n ms) -> nothing",
+     "Sets the elapsed time to this fraction of the interval: the argument is a phase from 0 to 1 (clamped), "
+     "not milliseconds."},
+    {"reset", bindMember<&Alarm::reset>, "() -> nothing",
+     "Starts the next period and keeps the overshoot: the elapsed time becomes its remainder after whole "
+     "intervals (0 when the interval is 0 or less)."},
+    {"hardReset", bindMember<&Alarm::hardReset>, "() -> nothing",
+     "Sets the elapsed time to 0, dropping any overshoot."},
+    {"randomReset", bindMember<&Alarm::randomReset>, "() -> nothing",
+     "Sets the elapsed time to a random fraction of the interval, so alarms made together go off at "
+     "different times."},
+    {"update", alarm_update, "(n elapsed ms) -> bool",
+     "Adds the milliseconds to the elapsed time and returns whether the interval has passed; a disabled "
+     "alarm does not advance and returns false."},
+    {"getInterval", bindMember<&Alarm::getInterval>, "() -> float", "The interval in milliseconds."},
+    {"getTimeTillAlarm", bindMember<&Alarm::getTimeTillAlarm>, "() -> float",
+     "Milliseconds left until the alarm: interval minus elapsed, negative once it has passed."},
+    {"getAlarmPercentage", bindMember<&Alarm::getAlarmPercentage>, "() -> float",
+     "How far through the interval it is, from 0 to 1 (clamped); 1 when the interval is 0."},
+    {"getMSElapsed", bindMember<&Alarm::getMSElapsed>, "() -> float",
+     "The milliseconds elapsed since the last reset."},
+    {"isAlarming", bindMember<&Alarm::isAlarming>, "() -> bool",
+     "True when the elapsed time has reached the interval (until a reset); an interval of 0 is always "
+     "alarming."},
+    {"isEnabled", bindMember<&Alarm::isEnabled>, "() -> bool",
+     "Whether update advances the alarm (true for a new alarm)."},
+    {"setIsEnabled", alarm_setIsEnabled, "(b) -> nothing",
+     "False freezes the alarm: update neither advances it nor reports alarming."},
 };
 
 constexpr ScriptFunction kAlarmConstructors[] = {
-    {"ALARM", constructAlarm, "() or (n interval) or (n interval, b startAlarming) -> new ALARM", nullptr,
+    {"ALARM", constructAlarm, "() or (n interval) or (n interval, b startAlarming) -> new ALARM",
+     "A new alarm owned by the script, with the interval in milliseconds (default 0); with startAlarming "
+     "true it starts with the whole interval elapsed. Advance it yourself with update.",
      "expecting parameters (void) or ([float|int]) or ([float|int],bool)"},
 };
 
@@ -89,19 +109,30 @@ int lfo_getValue(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kLFOMethods[] = {
-    {"update", bindMember<&LFO::update>, "(n elapsed ms) -> nothing"},
-    {"setPhase", bindMember<&LFO::setPhase>, "(n) -> nothing"},
-    {"setRandomPhase", lfo_setRandomPhase, "() -> nothing"},
-    {"setRate", bindMember<&LFO::setRate>, "(n) -> nothing"},
-    {"setRange", bindMember<&LFO::setRange>, "(n low, n high) -> nothing"},
-    {"setContour", bindMember<&LFO::setContour>, "(n, n) -> nothing"},
-    {"getValue", lfo_getValue, "() -> float"},
+    {"update", bindMember<&LFO::update>, "(n elapsed ms) -> nothing",
+     "Advances the oscillator by the milliseconds given; one update moves at most one half-cycle."},
+    {"setPhase", bindMember<&LFO::setPhase>, "(n) -> nothing",
+     "Places the oscillator at this fraction of its cycle, 0 to 1 (clamped)."},
+    {"setRandomPhase", lfo_setRandomPhase, "() -> nothing",
+     "Places the oscillator at a random point of its cycle."},
+    {"setRate", bindMember<&LFO::setRate>, "(n) -> nothing",
+     "Sets the period, the milliseconds of one full cycle (default 2000); 0 or less counts as 1 ms."},
+    {"setRange", bindMember<&LFO::setRange>, "(n low, n high) -> nothing",
+     "Sets the values getValue goes between (default 0 to 1); low may be above high to invert it."},
+    {"setContour", bindMember<&LFO::setContour>, "(n, n) -> nothing",
+     "Bends the wave through the point (x, y), both 0 to 1: the level x of the cycle maps to the fraction y "
+     "of the range (default (0.5, 0.5), a straight line)."},
+    {"getValue", lfo_getValue, "() -> float", "The current value, between the range's low and high."},
 };
 
 constexpr ScriptFunction kLFOConstructors[] = {
-    {"SAWLFO", constructLFO<SawLFO>, "() -> new LFO"},
-    {"PULSELFO", constructLFO<PulseLFO>, "() -> new LFO"},
-    {"TRIANGLELFO", constructLFO<TriangleLFO>, "() -> new LFO"},
+    {"SAWLFO", constructLFO<SawLFO>, "() -> new LFO",
+     "A new sawtooth oscillator: rises from low to high over the period, then jumps back."},
+    {"PULSELFO", constructLFO<PulseLFO>, "() -> new LFO",
+     "A new pulse oscillator: low for half the period, high for the other half."},
+    {"TRIANGLELFO", constructLFO<TriangleLFO>, "() -> new LFO",
+     "A new triangle oscillator: rises from low to high over half the period and falls back over the other "
+     "half."},
 };
 }  // namespace
 

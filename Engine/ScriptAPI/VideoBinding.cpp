@@ -391,75 +391,149 @@ int video_print(gmScriptThread* thread) {
 }
 
 constexpr ScriptMethod kVideoMethods[] = {
-    {"getDeviceWidth", bindMember<&VideoModule::getDeviceWidth>, "() -> int"},
-    {"getDeviceHeight", bindMember<&VideoModule::getDeviceHeight>, "() -> int"},
-    {"getScreenWidth", bindMember<&VideoModule::getScreenWidth>, "() -> int"},
-    {"getScreenHeight", bindMember<&VideoModule::getScreenHeight>, "() -> int"},
-    {"getScreenBithDepth", bindMember<&VideoModule::getScreenBithDepth>, "() -> int"},
-    {"isFullScreen", bindMember<&VideoModule::isFullScreen>, "() -> bool"},
-    {"isShowingFPS", bindMember<&VideoModule::isShowingFPS>, "() -> bool"},
-    {"isYDepth", bindMember<&VideoModule::isYDepth>, "() -> bool"},
-    {"getAspectRatio", bindMember<&VideoModule::getAspectRatio>, "() -> float"},
-    {"setAspectRatio", video_setAspectRatio, "(n ratio, positive) -> nothing"},
-    {"setupWorldView", bindMember<&VideoModule::setupWorldView>, "() -> nothing"},
-    {"setupWorldOrthoView", bindMember<&VideoModule::setupWorldOrthoView>, "() -> nothing"},
-    {"setupOrthoView", bindMember<&VideoModule::setupOrthoView>, "() -> nothing"},
-    {"setupAspectRatioOrthoView", bindMember<&VideoModule::setupAspectRatioOrthoView>, "() -> nothing"},
-    {"getCameraPosX", bindMember<&VideoModule::getCameraPosX>, "() -> float"},
-    {"getCameraPosY", bindMember<&VideoModule::getCameraPosY>, "() -> float"},
-    {"getCameraPosZ", bindMember<&VideoModule::getCameraPosZ>, "() -> float"},
-    {"setCameraPos", video_setCameraPos, "(n x, n y, n z) -> nothing"},
+    {"getDeviceWidth", bindMember<&VideoModule::getDeviceWidth>, "() -> int",
+     "The width of the window (or the full screen) in pixels."},
+    {"getDeviceHeight", bindMember<&VideoModule::getDeviceHeight>, "() -> int",
+     "The height of the window (or the full screen) in pixels."},
+    {"getScreenWidth", bindMember<&VideoModule::getScreenWidth>, "() -> int",
+     "The width in pixels of the drawing area: the part of the window at the aspect ratio, with black "
+     "borders around it."},
+    {"getScreenHeight", bindMember<&VideoModule::getScreenHeight>, "() -> int",
+     "The height in pixels of the drawing area."},
+    {"getScreenBithDepth", bindMember<&VideoModule::getScreenBithDepth>, "() -> int",
+     "The colour depth in bits the window was asked for; 0 as the engine asks for none."},
+    {"isFullScreen", bindMember<&VideoModule::isFullScreen>, "() -> bool",
+     "True when the window covers the screen."},
+    {"isShowingFPS", bindMember<&VideoModule::isShowingFPS>, "() -> bool",
+     "Whether the frame rate is shown in the lower-left corner (false by default)."},
+    {"isYDepth", bindMember<&VideoModule::isYDepth>, "() -> bool",
+     "Whether y depth is on (false by default): see setIsYDepth."},
+    {"getAspectRatio", bindMember<&VideoModule::getAspectRatio>, "() -> float",
+     "The drawing area's width over its height (16/9 in the engine)."},
+    {"setAspectRatio", video_setAspectRatio, "(n ratio, positive) -> nothing",
+     "Sets the drawing area's width over height; what is left of the window becomes black borders. 0, a "
+     "negative or an endless ratio is refused with an error and the old one stays."},
+    {"setupWorldView", bindMember<&VideoModule::setupWorldView>, "() -> nothing",
+     "Draws from here in board units, in perspective through the camera (see the models above); resets the "
+     "transformation."},
+    {"setupWorldOrthoView", bindMember<&VideoModule::setupWorldOrthoView>, "() -> nothing",
+     "Draws from here in board units over the whole board, from its min to its max, flat, without the "
+     "camera; resets the transformation."},
+    {"setupOrthoView", bindMember<&VideoModule::setupOrthoView>, "() -> nothing",
+     "Draws from here over the drawing area from (0, 0) at the bottom left to (1, 1) at the top right; "
+     "resets the transformation."},
+    {"setupAspectRatioOrthoView", bindMember<&VideoModule::setupAspectRatioOrthoView>, "() -> nothing",
+     "Draws from here with x from -aspect/2 to aspect/2 and y from -0.5 to 0.5, (0, 0) in the middle, so a "
+     "unit is as wide as it is high; resets the transformation."},
+    {"getCameraPosX", bindMember<&VideoModule::getCameraPosX>, "() -> float",
+     "The camera's x in board units (default 0)."},
+    {"getCameraPosY", bindMember<&VideoModule::getCameraPosY>, "() -> float",
+     "The camera's y in board units (default 0)."},
+    {"getCameraPosZ", bindMember<&VideoModule::getCameraPosZ>, "() -> float",
+     "The camera's height above the board in board units (default 2688): the world view shows a region that "
+     "many units high."},
+    {"setCameraPos", video_setCameraPos, "(n x, n y, n z) -> nothing",
+     "Moves the camera to (x, y) at height z, in board units; the world view shows a region z high, so a "
+     "smaller z zooms in. Takes effect at the next setupWorldView."},
     {"clear", video_clear,
      "() or (COLOUR, n alpha) or (s colour name, n alpha) or (n r, n g, n b) or (n r, n g, n b, n a) -> "
      "nothing; () clears to black",
-     nullptr, "expecting parameters (void) or (COLOUR,alpha) or (colourName,alpha) or (r,g,b) or (r,g,b,a)"},
-    {"pushMatrix", bindMember<&VideoModule::pushMatrix>, "() -> nothing"},
-    {"popMatrix", bindMember<&VideoModule::popMatrix>, "() -> nothing"},
-    {"translate", video_translate, "(n x, n y) or (n x, n y, n z) -> nothing"},
-    {"scale", video_scale, "(n x, n y) or (n x, n y, n z) -> nothing"},
-    {"rotateX", bindMember<&VideoModule::rotateX>, "(n radians) -> nothing"},
-    {"rotateY", bindMember<&VideoModule::rotateY>, "(n radians) -> nothing"},
-    {"rotateZ", bindMember<&VideoModule::rotateZ>, "(n radians) -> nothing"},
-    {"beginShape", video_beginShape, "(n shape type, a SHAPETYPE_ constant) -> nothing"},
-    {"endShape", video_endShape, "() -> nothing"},
+     "Covers the drawing area with the colour (components 0 to 1; a colour name is looked up in the colour "
+     "table); an alpha below 1 lets the last frame show through, for trails. Changes the view to "
+     "setupOrthoView.",
+     "expecting parameters (void) or (COLOUR,alpha) or (colourName,alpha) or (r,g,b) or (r,g,b,a)"},
+    {"pushMatrix", bindMember<&VideoModule::pushMatrix>, "() -> nothing",
+     "Saves the current transformation, for popMatrix to bring back."},
+    {"popMatrix", bindMember<&VideoModule::popMatrix>, "() -> nothing",
+     "Brings back the transformation saved by the last pushMatrix."},
+    {"translate", video_translate, "(n x, n y) or (n x, n y, n z) -> nothing",
+     "Moves what is drawn after it by (x, y, z) in the current view's units (z 0 when left out)."},
+    {"scale", video_scale, "(n x, n y) or (n x, n y, n z) -> nothing",
+     "Scales what is drawn after it by x, y and z (z 1 when left out); negative mirrors."},
+    {"rotateX", bindMember<&VideoModule::rotateX>, "(n radians) -> nothing",
+     "Turns what is drawn after it about the x axis, in radians."},
+    {"rotateY", bindMember<&VideoModule::rotateY>, "(n radians) -> nothing",
+     "Turns what is drawn after it about the y axis, in radians."},
+    {"rotateZ", bindMember<&VideoModule::rotateZ>, "(n radians) -> nothing",
+     "Turns what is drawn after it about the z axis, in radians, anticlockwise: the usual rotation on the "
+     "board."},
+    {"beginShape", video_beginShape, "(n shape type, a SHAPETYPE_ constant) -> nothing",
+     "Starts a shape of that type: the plotVertex calls up to endShape are its vertices. Line types are "
+     "drawn without the depth test. A number that is not a SHAPETYPE_ constant is an error."},
+    {"endShape", video_endShape, "() -> nothing", "Ends the shape begun by beginShape and draws it."},
     {"setColour", video_setColour,
      "(c) or (c, n alpha) or (n r, n g, n b) or (n r, n g, n b, n a) -> nothing; c is an int colour id, a "
      "colour name or a COLOUR",
-     nullptr, "expecting parameteres ([id|name|COLOUR]) or ([id|name|COLOUR],alpha) or (r,g,b) or (r,g,b,a)"},
-    {"plotVertex", video_plotVertex, "(n x, n y) or (n x, n y, n z) -> nothing", nullptr,
+     "Sets the colour of what is drawn after it: components 0 to 1, alpha 1 opaque (default) to 0 clear. An "
+     "id or name is looked up in the colour table (black for an id it lacks).",
+     "expecting parameteres ([id|name|COLOUR]) or ([id|name|COLOUR],alpha) or (r,g,b) or (r,g,b,a)"},
+    {"plotVertex", video_plotVertex, "(n x, n y) or (n x, n y, n z) -> nothing",
+     "Adds a vertex at (x, y, z) in the current view's units (z 0 when left out) to the shape begun by "
+     "beginShape.",
      "expecting parameters (float,float) or (float,float,float)"},
-    {"beginTexture", withName<beginTexture>, "(s texture name) -> nothing"},
-    {"endTexture", video_endTexture, "() -> nothing"},
-    {"clearDepthBuffer", bindMember<&VideoModule::clearDepthBuffer>, "() -> nothing"},
-    {"pushAttributes", bindMember<&VideoModule::pushAttributes>, "() -> nothing"},
-    {"popAttributes", bindMember<&VideoModule::popAttributes>, "() -> nothing"},
-    {"clearAttributes", bindMember<&VideoModule::clearAttributes>, "() -> nothing"},
-    {"clearAttributesStack", bindMember<&VideoModule::clearAttributesStack>, "() -> nothing"},
-    {"setAttrDepthTest", bindMember<&VideoModule::setAttrDepthTest>, "(b) -> nothing"},
-    {"setAttrDepthWrite", bindMember<&VideoModule::setAttrDepthWrite>, "(b) -> nothing"},
-    {"setFont", withName<setFont>, "(s font name) -> nothing"},
-    {"getTextWidth", video_getTextWidth, "(s text, n height) -> float"},
+    {"beginTexture", withName<beginTexture>, "(s texture name) -> nothing",
+     "Puts the texture (an image file in the game folder, loaded on first use) on the shapes drawn until "
+     "endTexture; one that cannot be loaded leaves them plain."},
+    {"endTexture", video_endTexture, "() -> nothing", "Shapes drawn after it have no texture."},
+    {"clearDepthBuffer", bindMember<&VideoModule::clearDepthBuffer>, "() -> nothing",
+     "Forgets the depth of everything drawn so far, so what follows is drawn over it."},
+    {"pushAttributes", bindMember<&VideoModule::pushAttributes>, "() -> nothing",
+     "Saves the depth test and depth write settings, for popAttributes to bring back."},
+    {"popAttributes", bindMember<&VideoModule::popAttributes>, "() -> nothing",
+     "Brings back the settings saved by the last pushAttributes; with none saved it is reported and nothing "
+     "changes."},
+    {"clearAttributes", bindMember<&VideoModule::clearAttributes>, "() -> nothing",
+     "Turns the depth test and depth write back on (the defaults)."},
+    {"clearAttributesStack", bindMember<&VideoModule::clearAttributesStack>, "() -> nothing",
+     "Forgets every saved setting and turns the depth test and depth write back on."},
+    {"setAttrDepthTest", bindMember<&VideoModule::setAttrDepthTest>, "(b) -> nothing",
+     "True (default) hides what is drawn behind what was drawn nearer; false draws everything over what is "
+     "there."},
+    {"setAttrDepthWrite", bindMember<&VideoModule::setAttrDepthWrite>, "(b) -> nothing",
+     "True (default) records the depth of what is drawn; false draws without hiding later things."},
+    {"setFont", withName<setFont>, "(s font name) -> nothing",
+     "Makes the TrueType font file (in the game folder) the font of print and getTextWidth; one that cannot "
+     "be opened is logged once and the font stays."},
+    {"getTextWidth", video_getTextWidth, "(s text, n height) -> float",
+     "The width of the text at that height, in the same units as the height; 0 for \"\" or without a font."},
     {"print", video_print,
      "(s text, n height) or (s text, n height, i alignment) or (s text, n height, i alignment, PRINTINFO) -> "
      "float, the height of the printed lines; each form may start with (n x, n y), (n x, n y, n z) or (n "
      "left, n right, n y, n z); alignment is a TEXTALIGN_ constant (left when left out); the PRINTINFO gets "
-     "the text's area, and with its shouldDraw false the text is only measured"},
-    {"setIsShowingFPS", bindMember<&VideoModule::setIsShowingFPS>, "(b) -> nothing"},
-    {"setIsYDepth", bindMember<&VideoModule::setIsYDepth>, "(b) -> nothing"},
-    {"getFPS", bindMember<&VideoModule::getFPS>, "() -> int"},
-    {"setLineWidth", video_setLineWidth, "() or (n width) -> nothing; () sets the width 2", nullptr,
+     "the text's area, and with its shouldDraw false the text is only measured",
+     "Prints the text with its first baseline at y, height units high in the current view's units, without "
+     "the depth test; words wrap between left and right (never when they are equal). Default position (0, 0, "
+     "0)."},
+    {"setIsShowingFPS", bindMember<&VideoModule::setIsShowingFPS>, "(b) -> nothing",
+     "True shows the frame rate and frame time in the lower-left corner."},
+    {"setIsYDepth", bindMember<&VideoModule::setIsYDepth>, "(b) -> nothing",
+     "True draws entities lower on the board over those above them, without the depth test, for a top-down "
+     "look."},
+    {"getFPS", bindMember<&VideoModule::getFPS>, "() -> int",
+     "The frame rate of the last frame, in frames a second."},
+    {"setLineWidth", video_setLineWidth, "() or (n width) -> nothing; () sets the width 2",
+     "Sets the width of lines, in pixels of an 800-pixel-wide drawing area, so lines look the same at any "
+     "window size.",
      "expecting parameters (void) or (REAL)"},
-    {"loadTexture", withName<loadTexture>, "(s file name) -> nothing"},
-    {"deleteLoadedTextures", bindMember<&VideoModule::deleteLoadedTextures>, "() -> nothing"},
+    {"loadTexture", withName<loadTexture>, "(s file name) -> nothing",
+     "Loads the image file (in the game folder) as a texture now, rather than at first use; a failure is "
+     "logged."},
+    {"deleteLoadedTextures", bindMember<&VideoModule::deleteLoadedTextures>, "() -> nothing",
+     "Frees every loaded texture; each is loaded again at its next use."},
     {"drawTexture", video_drawTexture,
      "(n x1, n y1, ... n x4, n y4, s texture name) or (n x1, n y1, n z1, ... n x4, n y4, n z4, s texture "
      "name) -> nothing; corners 1 to 4 are lower left, lower right, upper right, upper left; z 0 in the "
      "first form",
-     nullptr, "expecting parameters (8 REALs, string) or (12 REALs, string)"},
+     "Draws the whole image of the texture upright on a four-cornered quad, in the current view's units, "
+     "tinted by the current colour; plain when it cannot be loaded.",
+     "expecting parameters (8 REALs, string) or (12 REALs, string)"},
     {"restartVideo", video_restartVideo,
      "() or (i width, i height, b full screen) or (i width, i height, b full screen, i antialiasing) -> "
      "nothing; width and height positive",
-     nullptr, "expecting parameters (void) or (int,int,bool) or (w,h,fs,aa)"},
+     "Opens the window again: () with the current settings, or at width x height pixels, full screen or not, "
+     "with the antialiasing samples given (0 none). Textures are loaded again. A size of 0 or less is "
+     "refused with an error.",
+     "expecting parameters (void) or (int,int,bool) or (w,h,fs,aa)"},
 };
 }  // namespace
 

@@ -183,4 +183,21 @@ TEST(ScriptRegistryDocumentation, EveryEntryHasItsArgumentFormsAndResult) {
     }
     for (const ScriptFunction& function : scriptGlobalFunctions()) expectForms("global", function);
 }
+
+// The reference's "what it does" column: every name a script can reach says what it does.
+TEST(ScriptRegistryDocumentation, EveryEntryGlobalObjectAndConstantHasADescription) {
+    auto described = [](const char* description) { return description != nullptr && description[0] != '\0'; };
+    for (const ScriptTypeTable* table : scriptTypeTables()) {
+        for (const ScriptFunction& constructor : table->constructors)
+            EXPECT_TRUE(described(constructor.description)) << table->name << " " << constructor.name;
+        for (const ScriptMethod& method : table->methods)
+            EXPECT_TRUE(described(method.description)) << table->name << " " << method.name;
+    }
+    for (const ScriptFunction& function : scriptGlobalFunctions())
+        EXPECT_TRUE(described(function.description)) << "global " << function.name;
+    for (const ScriptGlobalObject& object : scriptGlobalObjects())
+        EXPECT_TRUE(described(object.description)) << "global object " << object.name;
+    for (const ScriptConstant& constant : scriptConstants())
+        EXPECT_TRUE(described(constant.description)) << "constant " << constant.name;
+}
 }  // namespace
