@@ -6,8 +6,10 @@
 #include "script/gmTable.h"
 
 namespace {
+// Every COLOUR value has a colour: its own, or, for an alias, its vertex's (the alias keeps the
+// vertex's shape alive).
 Colour& self(gmScriptThread* thread) {
-    return *static_cast<Colour*>(thread->getThis().getHostObject()->getHostPointer());
+    return *static_cast<Colour*>(hostTarget(thread->getThis().getHostObject()));
 }
 
 int constructColour(gmScriptThread* thread) {
@@ -19,8 +21,7 @@ int constructColour(gmScriptThread* thread) {
             gmHostObject* other = nullptr;
             if (!gmUserTypeParam(thread, 0, scriptTypeId(ScriptType::COLOUR), other))
                 return kRunTimeError;
-            thread->push(
-                newColourValue(thread->getMachine(), *static_cast<Colour*>(other->getHostPointer())));
+            thread->push(newColourValue(thread->getMachine(), *static_cast<Colour*>(hostTarget(other))));
             return kDone;
         }
         case 3: {
@@ -71,7 +72,10 @@ int setIndexed(gmScriptThread* thread) {
 }
 
 void destructColour(gmScriptMachine&, gmHostObject* object) {
-    delete static_cast<Colour*>(object->getHostPointer());
+    if (isValueAlias(object))
+        delete static_cast<ValueAlias*>(object->getHostPointer());
+    else
+        delete static_cast<Colour*>(object->getHostPointer());
 }
 
 constexpr ScriptMethod kColourMethods[] = {
@@ -120,7 +124,7 @@ ColourManager* manager(gmScriptThread* thread) {
 const Colour* colourOf(const gmValue& value) {
     if (value.getType() != scriptTypeId(ScriptType::COLOUR))
         return nullptr;
-    return static_cast<const Colour*>(value.getHostObject()->getHostPointer());
+    return static_cast<const Colour*>(hostTarget(value.getHostObject()));
 }
 
 // A colour named by a name, an id or a COLOUR value; false for any other value.
@@ -278,7 +282,7 @@ const ScriptTypeTable kColourType{.type = ScriptType::COLOUR,
                                   .name = "COLOUR",
                                   .methods = kColourMethods,
                                   .constructors = kColourConstructors,
-                                  .trace = traceOneUnit,
+                                  .trace = traceValueAlias,
                                   .destruct = destructColour};
 const ScriptTypeTable kColourManagerType{.type = ScriptType::COLOURMANAGER,
                                          .name = "COLOURMANAGER",

@@ -167,9 +167,9 @@ int makeInterpolatedColour(gmScriptThread* thread) {
     if (!gmCheckParamCount(thread, 3) || !gmFloatOrIntParam(thread, 0, t) ||
         !gmUserTypeParam(thread, 1, colour, a) || !gmUserTypeParam(thread, 2, colour, b))
         return kRunTimeError;
-    thread->push(newColourValue(thread->getMachine(),
-                                Colour::makeInterpolated(t, *static_cast<Colour*>(a->getHostPointer()),
-                                                         *static_cast<Colour*>(b->getHostPointer()))));
+    thread->push(
+        newColourValue(thread->getMachine(), Colour::makeInterpolated(t, *static_cast<Colour*>(hostTarget(a)),
+                                                                      *static_cast<Colour*>(hostTarget(b)))));
     return kDone;
 }
 

@@ -60,7 +60,7 @@ int refusedError(gmScriptThread* thread) {
 void* scriptSelf(gmScriptThread* thread) {
     const gmValue& self = thread->getThis();
     if (self.getType() >= kGmFirstUserType) {
-        if (void* object = self.getHostObject()->getHostPointer())
+        if (void* object = hostTarget(self.getHostObject()))
             return object;
     }
     scriptError(thread, "%s no longer exists", typeNameOf(thread->getMachine(), self));
@@ -71,7 +71,7 @@ void* scriptObjectParam(gmScriptThread* thread, int32_t index, ScriptType type) 
     gmHostObject* object = nullptr;
     if (!gmUserTypeParam(thread, index, scriptTypeId(type), object))
         return nullptr;
-    if (void* target = object->getHostPointer())
+    if (void* target = hostTarget(object))
         return target;
     scriptError(thread, "param %d: %s no longer exists", index,
                 thread->getMachine().getTypeName(scriptTypeId(type)));

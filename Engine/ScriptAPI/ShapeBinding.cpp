@@ -289,8 +289,13 @@ bool accessVertexPoint(gmHostObject* vertexValue, const RealPoint* in, RealPoint
     return true;
 }
 
-// pos and texPos read as REALPOINT aliases of the vertex (`v.pos.x = 3` moves it); colour reads
-// as a copy: assign a whole colour to change it.
+void* vertexColour(gmHostObject* vertexValue) {
+    ShapeVertex* vertex = vertexOf(gmValue::makeHostObject(vertexValue));
+    return vertex != nullptr ? &vertex->colour : nullptr;
+}
+
+// pos and texPos read as REALPOINT aliases of the vertex (`v.pos.x = 3` moves it), colour as a
+// COLOUR alias of the vertex's colour (`v.colour.setRed(1)` changes it).
 gmOperatorStatus vertexGetDot(gmScriptMachine& machine, gmScriptThread*, gmValue* operands) {
     ShapeVertex* vertex = vertexOf(operands[0]);
     const char* member = operands[1].isString() ? operands[1].getString()->getText() : "";
@@ -305,7 +310,7 @@ gmOperatorStatus vertexGetDot(gmScriptMachine& machine, gmScriptThread*, gmValue
             result = newPointAlias(machine, operands[0].getHostObject(),
                                    accessVertexPoint<&ShapeVertex::u, &ShapeVertex::v>);
         } else if (std::strcmp(member, "colour") == 0) {
-            result = newColourValue(machine, vertex->colour);
+            result = newValueAlias(machine, ScriptType::COLOUR, operands[0].getHostObject(), vertexColour);
         }
     }
     operands[0] = result;
@@ -340,7 +345,7 @@ gmOperatorStatus vertexSetDot(gmScriptMachine& machine, gmScriptThread*, gmValue
         }
     } else if (std::strcmp(member, "colour") == 0) {
         if (value.getType() == scriptTypeId(ScriptType::COLOUR)) {
-            vertex->colour = *static_cast<const Colour*>(value.getHostObject()->getHostPointer());
+            vertex->colour = *static_cast<const Colour*>(hostTarget(value.getHostObject()));
         } else {
             machine.getErrorLog().logf("\"SHAPEVERTEX.colour\" expecting COLOUR");
         }

@@ -199,3 +199,29 @@ MethodArgument methodArgumentOf(gmScriptMachine& machine, const gmValue& value) 
     }
     return argument;
 }
+
+gmValue newValueAlias(gmScriptMachine& machine, ScriptType type, gmHostObject* owner,
+                      void* (*resolve)(gmHostObject* owner)) {
+    gmHostObject* alias = machine.newHostObject(new ValueAlias{owner, resolve}, scriptTypeId(type));
+    alias->setHostFlags(kValueAliasFlag);
+    return gmValue::makeHostObject(alias);
+}
+
+bool isValueAlias(const gmHostObject* object) {
+    return (object->getHostFlags() & kValueAliasFlag) != 0;
+}
+
+void* hostTarget(const gmHostObject* object) {
+    if (!isValueAlias(object))
+        return object->getHostPointer();
+    const auto* alias = static_cast<const ValueAlias*>(object->getHostPointer());
+    return alias->resolve(alias->owner);
+}
+
+bool traceValueAlias(gmScriptMachine&, gmHostObject* object, gmGarbageCollector& collector, int32_t,
+                     int32_t& workDone) {
+    workDone += 1;
+    if (isValueAlias(object))
+        collector.markObject(static_cast<const ValueAlias*>(object->getHostPointer())->owner);
+    return true;
+}

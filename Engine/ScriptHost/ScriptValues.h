@@ -92,6 +92,30 @@ void destructPoint(gmScriptMachine& machine, gmHostObject* object);
 gmValue newPointValue(gmScriptMachine& machine, const RealPoint& point);
 gmValue newColourValue(gmScriptMachine& machine, const Colour& colour);
 
+// ---- Aliases of engine objects ----------------------------------------------------------------
+// A value of a type whose objects the engine reads in place (COLOUR) can also be an alias: it
+// stands for an object inside another engine object (a vertex's colour) and reaches it through the
+// owner's value on every use, which it keeps alive (traced). scriptSelf and the object-argument
+// checks resolve it; once the owner is gone it behaves as a value whose object is gone.
+
+inline constexpr uint8_t kValueAliasFlag = 4;
+
+struct ValueAlias {
+    gmHostObject* owner;
+    // The object inside [owner]; null when the owner is gone.
+    void* (*resolve)(gmHostObject* owner);
+};
+
+gmValue newValueAlias(gmScriptMachine& machine, ScriptType type, gmHostObject* owner,
+                      void* (*resolve)(gmHostObject* owner));
+// The engine object a value of an engine type stands for: its host pointer, or what an alias
+// resolves to; null when the object (or the alias's owner) is gone.
+void* hostTarget(const gmHostObject* object);
+bool isValueAlias(const gmHostObject* object);
+// The trace callback of a type with aliases: an alias marks its owner.
+bool traceValueAlias(gmScriptMachine& machine, gmHostObject* object, gmGarbageCollector& collector,
+                     int32_t workLeft, int32_t& workDone);
+
 // ---- MethodArgument values ------------------------------------------------------------------
 // callMethod's arguments and results cross between engine and scripts through these two.
 
