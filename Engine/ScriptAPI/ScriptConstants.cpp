@@ -1,13 +1,15 @@
 // The global constants, in the order they are set: key codes, shape types, notes, note lengths,
-// voices, angles, text alignment, game-board sides, collision categories.
+// voices, angles, text alignment, game-board sides, collision categories, body kinds.
 #include <string>
 
+#include "Engine/PhysicsData.h"
 #include "Engine/ScriptAPI/ScriptRegistry.h"
 
 namespace {
 struct IntConstant {
     const char* name;
     int32_t value;
+    const char* description = nullptr;
 };
 
 // Key codes 0..63, then 65..115 (64, the space bar, has no constant).
@@ -149,12 +151,19 @@ constexpr IntConstant kAfterAngles[] = {
     {"GAMEBOARD_BOTTOM", 16}, {"ALL_COLLISION_CATEGORIES", 65535},
 };
 
+constexpr IntConstant kBodyKinds[] = {
+    {"BODY_DYNAMIC", BODY_DYNAMIC, "PHYSICSDATA.setBodyKind: moves by its velocity, contacts push it"},
+    {"BODY_STATIC", BODY_STATIC, "PHYSICSDATA.setBodyKind: never moves"},
+    {"BODY_KINEMATIC", BODY_KINEMATIC,
+     "PHYSICSDATA.setBodyKind: moves by its velocity, contacts never change it"},
+};
+
 std::vector<ScriptConstant> buildConstants() {
     // Note names are built, so their strings need a home that outlives the list.
     static std::vector<std::string> noteNames;
     std::vector<ScriptConstant> constants;
     auto addInts = [&constants](std::span<const IntConstant> list) {
-        for (const IntConstant& c : list) constants.push_back({c.name, c.value, 0.0f, false});
+        for (const IntConstant& c : list) constants.push_back({c.name, c.value, 0.0f, false, c.description});
     };
     addInts(kKeyCodes);
     addInts(kShapeTypes);
@@ -170,6 +179,7 @@ std::vector<ScriptConstant> buildConstants() {
     constants.push_back({"TWOPI", 0, pi + pi, true});
     constants.push_back({"PIBYTWO", 0, pi / 2.0f, true});
     addInts(kAfterAngles);
+    addInts(kBodyKinds);
     return constants;
 }
 }  // namespace
