@@ -93,6 +93,19 @@ bool AudioModule::loadSound(const std::string& fileName, int baseNote) {
     return true;
 }
 
+bool AudioModule::setSoundLooping(const std::string& fileName, bool looping) {
+    auto it = sounds_.find(fileName);
+    if (it == sounds_.end())
+        return false;
+    it->second.device.looping = looping;
+    return true;
+}
+
+bool AudioModule::isSoundLooping(const std::string& fileName) const {
+    auto it = sounds_.find(fileName);
+    return it != sounds_.end() && it->second.device.looping;
+}
+
 void AudioModule::unloadSound(const std::string& fileName) {
     auto it = sounds_.find(fileName);
     if (it == sounds_.end())

@@ -40,6 +40,13 @@ class AudioModule : public EngineModule {
     bool loadSound(const std::string& fileName) { return loadSound(fileName, defaultBaseNote_); }
     // Stops and removes the sound's voices at once, then releases it. Unknown names do nothing.
     virtual void unloadSound(const std::string& fileName);
+    // Whether voices started from now on loop (the default for a loaded sound) or play the sound
+    // once and end by themselves at its end (isVoiceValid then turns false). Voices playing
+    // already keep their way; loading the sound again makes it loop. False, changing nothing,
+    // when [fileName] is not loaded.
+    bool setSoundLooping(const std::string& fileName, bool looping);
+    // True for a looping sound; false for a one-shot sound or a name not loaded.
+    bool isSoundLooping(const std::string& fileName) const;
     virtual void unloadAllSounds();
     bool isSoundLoaded(const std::string& fileName) const { return sounds_.count(fileName) != 0; }
     int getDefaultBaseNote() const { return defaultBaseNote_; }
@@ -49,7 +56,8 @@ class AudioModule : public EngineModule {
     // (BASE_NOTE: the sound's own pitch), released after [gateTimeMS] when that is positive, at
     // [pan] (-1 left .. 1 right) and [volume] (0..1, times the SFX volume). Returns its id, or
     // INVALID_VOICEID when the sound cannot be loaded or no channel is free (then
-    // "SOUNDSKIN: couldn't play <name>" goes to debug.log). Sounds loop until stopped or gated.
+    // "SOUNDSKIN: couldn't play <name>" goes to debug.log). Looping sounds (the default) play
+    // until stopped or gated, one-shot sounds (setSoundLooping) at most to their end.
     virtual VoiceId playSound(const std::string& fileName, int note, float gateTimeMS, float pan,
                               float volume);
     VoiceId playSound(const std::string& fileName) {
@@ -123,6 +131,8 @@ class AudioModule : public EngineModule {
     struct DeviceSound {
         uint32_t handle = 0;
         int channels = 1;
+        // Its voices play it again and again (until stopped or gated), or once through.
+        bool looping = true;
     };
 
     // ---- Device hooks ---------------------------------------------------------------------------
@@ -130,8 +140,9 @@ class AudioModule : public EngineModule {
     virtual std::optional<DeviceSound> loadDeviceSound(const std::string& path) = 0;
     // Called only once no channel plays [sound].
     virtual void unloadDeviceSound(const DeviceSound& sound) = 0;
-    // Puts [sound] on a free channel, looping and not yet audible (started by setChannelPaused
-    // false); nothing when every channel is busy.
+    // Puts [sound] on a free channel, looping (or once through, when the sound is not looping:
+    // then the channel ends by itself at the sound's end) and not yet audible (started by
+    // setChannelPaused false); nothing when every channel is busy.
     virtual std::optional<uint32_t> startChannel(const DeviceSound& sound) = 0;
     // Silences [channel] and frees it; the engine forgets it.
     virtual void stopChannel(uint32_t channel) = 0;

@@ -19,6 +19,10 @@ class NullAudioModule : public AudioModule {
         float pan = 0.0f;
         float pitchRatio = 1.0f;
         bool paused = true;
+        bool looping = true;
+        // How long the sound lasts at its own pitch (0: not known) and how much of it has played.
+        float lengthMS = 0.0f;
+        float playedMS = 0.0f;
     };
 
     // [channelLimit]: how many voices can play at once.
@@ -28,8 +32,10 @@ class NullAudioModule : public AudioModule {
     void update(float deltaMS) override;
     int getUpdateCount() const { return updateCount_; }
 
-    // A sound loads when its file exists or when it was added here (with its channel count).
-    void addSound(const std::string& fileName, int channels = 1);
+    // A sound loads when its file exists or when it was added here (with its channel count and
+    // length). A one-shot voice of a sound with a length ends by itself once it has played it
+    // (unpaused time times its pitch), as a device's does at the sound's end.
+    void addSound(const std::string& fileName, int channels = 1, float lengthMS = 0.0f);
     // What the device was asked, in order: "load <path>", "unload <path>", "start <path>",
     // "stop <path>".
     const std::vector<std::string>& getRequests() const { return requests_; }
@@ -55,7 +61,11 @@ class NullAudioModule : public AudioModule {
     int channelLimit_;
     int updateCount_ = 0;
     uint32_t nextHandle_ = 1;
-    std::unordered_map<std::string, int> addedSounds_;
+    struct AddedSound {
+        int channels = 1;
+        float lengthMS = 0.0f;
+    };
+    std::unordered_map<std::string, AddedSound> addedSounds_;
     std::unordered_map<uint32_t, std::string> sounds_;  // handle -> path
     std::unordered_map<uint32_t, Channel> channels_;
     std::set<uint32_t> endedChannels_;

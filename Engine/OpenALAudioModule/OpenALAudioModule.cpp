@@ -498,7 +498,8 @@ void OpenALAudioModule::unloadDeviceSound(const DeviceSound& sound) {
 std::optional<uint32_t> OpenALAudioModule::startChannel(const DeviceSound& sound) {
     std::lock_guard<std::mutex> lock(mutex_);
     const int64_t frame = placeChange();
-    const std::optional<SamplerMixer::VoiceSlot> slot = mixer_->startVoice(sound.handle, frame);
+    const std::optional<SamplerMixer::VoiceSlot> slot =
+        mixer_->startVoice(sound.handle, frame, sound.looping);
     if (slot && frame < mixer_->getPosition())
         ++lateVoices_;
     return slot;
@@ -511,7 +512,7 @@ void OpenALAudioModule::stopChannel(uint32_t channel) {
 
 bool OpenALAudioModule::isChannelPlaying(uint32_t channel) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return mixer_->isVoiceActive(channel);
+    return mixer_->isVoiceActive(channel) && !mixer_->isVoiceFinished(channel);
 }
 
 bool OpenALAudioModule::setChannelGain(uint32_t channel, float gain) {

@@ -177,6 +177,12 @@ constexpr ScriptMethod kAudioMethods[] = {
     {"stopVoice", audio_stopVoice, "(i voice id) -> nothing"},
     {"setOutputPeriod", bindMember<&AudioModule::setOutputPeriodMS>,
      "(n output period ms, clamped to 1..20; the output latency follows) -> nothing"},
+    {"setSoundLooping", bindMember<&AudioModule::setSoundLooping>, "(s file name, b loop) -> bool",
+     "1 (the default) makes the voices started from now on loop until stopped or gated; 0 makes them "
+     "play the sound once and end by themselves, isVoiceValid then 0. 0 for a sound not loaded; "
+     "loading the sound again makes it loop."},
+    {"isSoundLooping", bindMember<&AudioModule::isSoundLooping>, "(s file name) -> bool",
+     "1 for a looping sound, 0 for a one-shot sound or a name not loaded."},
 };
 }  // namespace
 

@@ -303,3 +303,50 @@ TEST(OpenALAudioModuleDevice, TheDefaultDeviceOrTheLoopbackOneStartsAndPlays) {
     audio.update(kTickMS);
     EXPECT_TRUE(audio.isVoiceValid(id));
 }
+
+// A one-shot sound's voice is heard for exactly the sound's frames and then ends by itself; the
+// same sound looping plays on. Both at once, panned apart, so each is measured on its own side.
+TEST_F(OpenALAudioModuleTest, AOneShotVoiceEndsAtItsSoundsLengthAndALoopingOneDoesNot) {
+    writeTone("short.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 441.0, 0.25, 0.5);
+    writeTone("loop.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 441.0, 0.25, 0.5);
+    EXPECT_FALSE(audio.setSoundLooping("short.wav", false));  // not loaded yet
+    ASSERT_TRUE(audio.loadSound("short.wav"));
+    ASSERT_TRUE(audio.loadSound("loop.wav"));
+    EXPECT_TRUE(audio.isSoundLooping("short.wav"));
+    EXPECT_TRUE(audio.setSoundLooping("short.wav", false));
+    EXPECT_FALSE(audio.isSoundLooping("short.wav"));
+    run(1);
+    const VoiceId once = audio.playSound("short.wav", BASE_NOTE, 0.0f, -1.0f, 1.0f);
+    const VoiceId looping = audio.playSound("loop.wav", BASE_NOTE, 0.0f, 1.0f, 1.0f);
+    std::vector<float> frames;
+    int endedAfterMS = 0;
+    for (int ms = 10; ms <= 400; ms += 10) {
+        audio.update(10.0f);
+        frames.insert(frames.end(), audio.getRenderedFrames().begin(), audio.getRenderedFrames().end());
+        if (endedAfterMS == 0 && !audio.isVoiceValid(once))
+            endedAfterMS = ms;
+    }
+    // Hard left and right: the one-shot voice alone on the left channel, the looping on the right.
+    std::ptrdiff_t first = -1, last = -1;
+    for (std::size_t i = 0; i < frames.size(); i += 2) {
+        if (std::fabs(frames[i]) > 1e-4f) {
+            if (first < 0)
+                first = static_cast<std::ptrdiff_t>(i / 2);
+            last = static_cast<std::ptrdiff_t>(i / 2);
+        }
+    }
+    ASSERT_GE(first, 0);
+    EXPECT_NEAR(static_cast<double>(last - first + 1), 0.25 * kRate, 2.0);
+    // The update that rendered the sound's last frame (250 ms in) removes the voice.
+    EXPECT_EQ(endedAfterMS, 250);
+    EXPECT_TRUE(audio.isVoiceValid(looping));
+    std::vector<float> tail(frames.end() - 2 * 4410, frames.end());
+    EXPECT_GT(rms(tail, 1), 0.2);
+    EXPECT_LT(rms(tail, 0), 1e-6);  // hard right leaks a rounding error's worth to the left
+    std::printf("one-shot voice heard for %td frames (the sound has %d), ended after the %d ms update\n",
+                last - first + 1, static_cast<int>(0.25 * kRate), endedAfterMS);
+
+    // Loading it again makes it loop.
+    ASSERT_TRUE(audio.loadSound("short.wav"));
+    EXPECT_TRUE(audio.isSoundLooping("short.wav"));
+}

@@ -205,3 +205,27 @@ TEST_F(AudioModuleTest, WhenEveryChannelIsBusyPlaySoundFailsWithItsLogLine) {
     EXPECT_EQ(small.playSound("beep.wav"), INVALID_VOICEID);
     EXPECT_EQ(readDebugLog(), "SOUNDSKIN: couldn't play beep.wav\n");
 }
+
+TEST_F(AudioModuleTest, AOneShotVoiceEndsByItselfAtItsSoundsEndAndALoopingOnePlaysOn) {
+    audio.addSound("shot.wav", 1, 100.0f);
+    ASSERT_TRUE(audio.loadSound("shot.wav"));
+    ASSERT_TRUE(audio.setSoundLooping("shot.wav", false));
+    const VoiceId once = audio.playSound("shot.wav");
+    const VoiceId octaveUp = audio.playSound("shot.wav", DEFAULT_BASE_NOTE + 12, 0.0f, 0.0f, 1.0f);
+    ASSERT_TRUE(audio.setSoundLooping("shot.wav", true));
+    const VoiceId looping = audio.playSound("shot.wav");
+    EXPECT_FALSE(audio.getChannel(once)->looping);
+    EXPECT_TRUE(audio.getChannel(looping)->looping);
+    audio.update(40.0f);
+    EXPECT_TRUE(audio.isVoiceValid(octaveUp));
+    audio.update(10.0f);  // 50 ms at twice the speed: the sound's end
+    EXPECT_FALSE(audio.isVoiceValid(octaveUp));
+    audio.update(40.0f);
+    EXPECT_TRUE(audio.isVoiceValid(once));
+    audio.update(10.0f);
+    EXPECT_FALSE(audio.isVoiceValid(once));
+    audio.update(1000.0f);
+    EXPECT_TRUE(audio.isVoiceValid(looping));
+    EXPECT_FALSE(audio.setSoundLooping("never-loaded.wav", false));
+    EXPECT_FALSE(audio.isSoundLooping("never-loaded.wav"));
+}

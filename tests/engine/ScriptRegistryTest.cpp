@@ -42,7 +42,7 @@ constexpr ExpectedType kExpectedTypes[] = {
     {"LOGGER", 5},
     {"INPUT", 12},
     {"VIDEO", 50},
-    {"AUDIO", 20},
+    {"AUDIO", 22},
     {"ENTITYMANAGER", 13},
     {"ENTITY", 46},
     {"PARTICLEMANAGER", 4},
