@@ -88,13 +88,25 @@ class AudioModule : public EngineModule {
     // Re-applies SFX volume x voice volume to every voice (after a volume setting changed).
     virtual void applyVolumes();
 
+    // ---- Music ----------------------------------------------------------------------------------
+    // Streams ./[fileName] at the music volume from its start, replacing the music playing, and
+    // [loop]s back to its start at its end without a gap (or plays it once). The file is decoded
+    // a chunk at a time as it plays, so its length costs no memory. A file that cannot be opened,
+    // or whose data turn out damaged while it plays, stops the music with "ERROR: could not play
+    // music <name>" in the log (the cause in debug.log); playMusic is then false.
+    bool playMusic(const std::string& fileName, bool loop = true);
+    void stopMusic();
+    // From a playMusic that succeeded until stopMusic, the update that rendered the end of music
+    // that does not loop, or a failure.
+    bool isMusicPlaying() const { return musicPlaying_; }
+
     // ---- Volumes (each stored clamped to [0, 1]; NaN counts as 0) ------------------------------
     void setMasterVolume(float volume);
     void setMusicVolume(float volume);
     void setSFXVolume(float volume);
     float getMasterVolume() const { return masterVolume_; }
-    // The products with the master volume. The music volume is stored and reported only: no voice
-    // plays at it.
+    // The products with the master volume. Streamed music plays at the music volume, voices at
+    // the SFX volume.
     float getMusicVolume() const { return masterVolume_ * musicVolume_; }
     float getSFXVolume() const { return masterVolume_ * sfxVolume_; }
 
@@ -159,6 +171,17 @@ class AudioModule : public EngineModule {
     // at the exact frame; false when the device cannot, and the engine mutes it on the first
     // update past the gate.
     virtual bool setChannelGate(uint32_t /*channel*/, float /*gateMS*/) { return false; }
+    // Starts streaming the file at [path] ("./name"), replacing music that plays; false, with the
+    // cause in [reason], when it cannot. Without a device nothing streams.
+    virtual bool startDeviceMusic(const std::string& /*path*/, bool /*loop*/, std::string& reason) {
+        reason = "no device streams music";
+        return false;
+    }
+    virtual void stopDeviceMusic() {}
+    enum class MusicState { kPlaying, kEnded, kFailed };
+    // After each updateDevice while music plays: whether it still does; [reason] for a failure.
+    virtual MusicState pollDeviceMusic(std::string& /*reason*/) { return MusicState::kEnded; }
+
     // The time setCurrentIdealTime set last; nothing before.
     std::optional<double> getCurrentIdealTime() const { return idealTimeMS_; }
 
@@ -203,4 +226,6 @@ class AudioModule : public EngineModule {
     std::map<VoiceId, Voice> voices_;
     VoiceId nextVoiceId_ = INVALID_VOICEID + 1;
     std::optional<double> idealTimeMS_;
+    std::string musicName_;
+    bool musicPlaying_ = false;
 };

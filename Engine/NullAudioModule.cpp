@@ -20,6 +20,8 @@ void NullAudioModule::update(float deltaMS) {
         if (channel.playedMS >= channel.lengthMS)
             endedChannels_.insert(handle);
     }
+    if (musicOn_)
+        musicPlayedMS_ += deltaMS;
     AudioModule::update(deltaMS);
 }
 
@@ -120,4 +122,33 @@ bool NullAudioModule::setChannelPitch(uint32_t channel, float pitchRatio) {
         return false;
     it->second.pitchRatio = pitchRatio;
     return true;
+}
+
+bool NullAudioModule::startDeviceMusic(const std::string& path, bool loop, std::string& reason) {
+    const auto added = addedSounds_.find(path);
+    std::error_code error;
+    if (added == addedSounds_.end() && !std::filesystem::is_regular_file(path, error)) {
+        reason = "no such file";
+        return false;
+    }
+    requests_.push_back("music " + path);
+    musicOn_ = true;
+    musicLoop_ = loop;
+    musicLengthMS_ = added != addedSounds_.end() ? added->second.lengthMS : 0.0f;
+    musicPlayedMS_ = 0.0f;
+    return true;
+}
+
+void NullAudioModule::stopDeviceMusic() {
+    if (musicOn_)
+        requests_.push_back("stop music");
+    musicOn_ = false;
+}
+
+AudioModule::MusicState NullAudioModule::pollDeviceMusic(std::string&) {
+    if (!musicOn_)
+        return MusicState::kEnded;
+    if (!musicLoop_ && musicLengthMS_ > 0.0f && musicPlayedMS_ >= musicLengthMS_)
+        return MusicState::kEnded;
+    return MusicState::kPlaying;
 }

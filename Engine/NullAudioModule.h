@@ -37,7 +37,7 @@ class NullAudioModule : public AudioModule {
     // (unpaused time times its pitch), as a device's does at the sound's end.
     void addSound(const std::string& fileName, int channels = 1, float lengthMS = 0.0f);
     // What the device was asked, in order: "load <path>", "unload <path>", "start <path>",
-    // "stop <path>".
+    // "stop <path>", "music <path>" (streaming started), "stop music".
     const std::vector<std::string>& getRequests() const { return requests_; }
     // The channel of a valid voice, else null.
     const Channel* getChannel(VoiceId id) const;
@@ -56,6 +56,11 @@ class NullAudioModule : public AudioModule {
     bool setChannelPan(uint32_t channel, const DeviceSound& sound, float pan) override;
     bool setChannelPaused(uint32_t channel, bool paused) override;
     bool setChannelPitch(uint32_t channel, float pitchRatio) override;
+    // Music streams from a file that exists or was added (its length ends music that does not
+    // loop, as a device's stream ends).
+    bool startDeviceMusic(const std::string& path, bool loop, std::string& reason) override;
+    void stopDeviceMusic() override;
+    MusicState pollDeviceMusic(std::string& reason) override;
 
   private:
     int channelLimit_;
@@ -70,4 +75,8 @@ class NullAudioModule : public AudioModule {
     std::unordered_map<uint32_t, Channel> channels_;
     std::set<uint32_t> endedChannels_;
     std::vector<std::string> requests_;
+    bool musicOn_ = false;
+    bool musicLoop_ = true;
+    float musicLengthMS_ = 0.0f;
+    float musicPlayedMS_ = 0.0f;
 };

@@ -148,6 +148,21 @@ int audio_setVoicePause(gmScriptThread* thread) {
     return kDone;
 }
 
+// (s) or (s, loop).
+int audio_playMusic(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 1 && count != 2)
+        return usageError(thread);
+    const char* name = nullptr;
+    bool loop = true;
+    if (!gmStringParam(thread, 0, name) || (count == 2 && !gmBoolParam(thread, 1, loop)))
+        return kRunTimeError;
+    return pushBool(thread, self->playMusic(name, loop));
+}
+
 constexpr ScriptMethod kAudioMethods[] = {
     {"loadSound", audio_loadSound, "(s file name) or (s file name, n base note) -> bool", nullptr,
      "expecting parameters (string) or (string,NOTE)"},
@@ -183,6 +198,15 @@ constexpr ScriptMethod kAudioMethods[] = {
      "loading the sound again makes it loop."},
     {"isSoundLooping", bindMember<&AudioModule::isSoundLooping>, "(s file name) -> bool",
      "1 for a looping sound, 0 for a one-shot sound or a name not loaded."},
+    {"playMusic", audio_playMusic, "(s file name) or (s file name, b loop) -> bool",
+     "Streams a sound file as music at the music volume, replacing the music playing: decoded as it "
+     "plays (any length, little memory), looping without a gap unless loop is 0. 0, with \"ERROR: "
+     "could not play music <name>\" in the log, when the file cannot be played.",
+     "expecting parameters (string) or (string,int)"},
+    {"stopMusic", bindMember<&AudioModule::stopMusic>, "() -> nothing", "Stops the music at once."},
+    {"isMusicPlaying", bindMember<&AudioModule::isMusicPlaying>, "() -> bool",
+     "1 from playMusic until stopMusic, the end of music that does not loop, or a damaged part of "
+     "its file (which stops it with the log line of playMusic)."},
 };
 }  // namespace
 

@@ -229,3 +229,28 @@ TEST_F(AudioModuleTest, AOneShotVoiceEndsByItselfAtItsSoundsEndAndALoopingOnePla
     EXPECT_FALSE(audio.setSoundLooping("never-loaded.wav", false));
     EXPECT_FALSE(audio.isSoundLooping("never-loaded.wav"));
 }
+
+TEST_F(AudioModuleTest, MusicStreamsUntilStoppedOrItsEndAndAMissingFileIsOneLogLine) {
+    ScratchDirectory scratch;  // the cause goes to debug.log
+    audio.addSound("theme.ogg", 2, 500.0f);
+    EXPECT_FALSE(audio.isMusicPlaying());
+    ASSERT_TRUE(audio.playMusic("theme.ogg"));
+    audio.update(1000.0f);
+    EXPECT_TRUE(audio.isMusicPlaying());  // it loops
+    audio.stopMusic();
+    EXPECT_FALSE(audio.isMusicPlaying());
+    ASSERT_TRUE(audio.playMusic("theme.ogg", false));
+    audio.update(400.0f);
+    EXPECT_TRUE(audio.isMusicPlaying());
+    audio.update(100.0f);
+    EXPECT_FALSE(audio.isMusicPlaying());
+    EXPECT_FALSE(audio.playMusic("absent.ogg"));
+    EXPECT_FALSE(audio.isMusicPlaying());
+    int lines = 0;
+    for (const std::string& line : engine.logLines())
+        lines += line == "ERROR: could not play music absent.ogg";
+    EXPECT_EQ(lines, 1);
+    const std::vector<std::string> expected = {"music ./theme.ogg", "stop music", "music ./theme.ogg",
+                                               "stop music"};
+    EXPECT_EQ(audio.getRequests(), expected);
+}

@@ -42,7 +42,7 @@ constexpr ExpectedType kExpectedTypes[] = {
     {"LOGGER", 5},
     {"INPUT", 12},
     {"VIDEO", 50},
-    {"AUDIO", 22},
+    {"AUDIO", 25},
     {"ENTITYMANAGER", 13},
     {"ENTITY", 46},
     {"PARTICLEMANAGER", 4},
