@@ -162,6 +162,26 @@ gate, nor does a gate time of 0: **a voice without a gate loops until it is stop
 gate time of its length: `Audio.playSound("shoot.wav", BASE_NOTE, 270, 0, 1)`; `setVoiceGateTime`
 sets it later.
 
+**One-shot sounds.** `Audio.setSoundLooping("shoot.wav", 0)` (once the sound is loaded) makes
+every voice started from then on play the sound once, at any pitch, and end by itself at its last
+frame: `isVoiceValid` turns 0 in the update that played it, and even the short `playSound` forms
+are safe. Loading the sound again makes it loop again.
+
+**Which to use.**
+- A shot, a hit, a pickup, an explosion: a **one-shot sound**. It ends where the file ends,
+  whatever its pitch, and nothing has to stop it.
+- A note of a given length, an engine hum while a key is held, a sound cut short: a **gated
+  voice** (a looping sound with a gate time, or `stopVoice` when it should end). A looping sound
+  with no gate plays until stopped.
+- Background music and anything long: **streamed music**. `Audio.playMusic("theme.ogg")` decodes
+  the file as it plays (a few hundred kilobytes whatever its length, where a loaded sound is held
+  whole), loops it without a gap (`playMusic(file, 0)` plays it once; `isMusicPlaying` then
+  turns 0 at its end), plays at the music volume (`setMusicVolume`) and replaces the music
+  playing; `stopMusic()` stops it. One piece of music plays at a time. A file that cannot be
+  played, or whose data turn out damaged as it plays, stops the music with "ERROR: could not
+  play music NAME" in the log. Music starts at the next rendered frame rather than on a
+  sequencer step: to keep a sequencer in time with it, start both in the same tick.
+
 ### The sequencer
 
 A sequencer plays triggers in time with music: `MainSequencer`, which the engine starts with the
