@@ -47,17 +47,17 @@ class ScratchDirectory {
 // A cosine tone of [hz] (so the first sample is the peak) on the left channel, and on the right
 // channel of a stereo file at [rightAmplitude].
 void writeTone(const std::string& name, int format, int channels, double hz, double seconds, double amplitude,
-               double rightAmplitude = 0.0) {
+               double rightAmplitude = 0.0, int rate = kRate) {
     SF_INFO info{};
-    info.samplerate = kRate;
+    info.samplerate = rate;
     info.channels = channels;
     info.format = format;
     SNDFILE* file = sf_open(name.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    const int frames = static_cast<int>(seconds * kRate);
+    const int frames = static_cast<int>(seconds * rate);
     std::vector<float> samples;
     for (int i = 0; i < frames; ++i) {
-        const double v = std::cos(2.0 * std::numbers::pi * hz * i / kRate);
+        const double v = std::cos(2.0 * std::numbers::pi * hz * i / rate);
         samples.push_back(static_cast<float>(amplitude * v));
         if (channels == 2)
             samples.push_back(static_cast<float>(rightAmplitude * v));
@@ -421,10 +421,17 @@ TEST_F(OpenALAudioModuleTest, StreamedMusicPlaysToItsEndAndLoopsWithoutAGap) {
     std::printf("music: %zu frames looped twice past the loop point, largest difference from the file %g\n",
                 frames, worst);
 
+    // A file at another rate plays at its own pitch, a stereo one keeps its channels.
+    writeTone("half.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 2, 441.0, 2.0, 0.5, 0.25, kRate / 2);
+    ASSERT_TRUE(audio.playMusic("half.ogg"));
+    const std::vector<float> half = run(60);
+    EXPECT_NEAR(measuredHz(half), 441.0, 441.0 * 0.02);
+    EXPECT_NEAR(rms(half, 1) / rms(half, 0), 0.5, 0.05);
+
     // At the music volume; stopMusic silences it at once.
+    ASSERT_TRUE(audio.playMusic("music.wav"));
     audio.setMusicVolume(0.5f);
-    const double half = rms(run(6), 0);
-    EXPECT_NEAR(half, 0.5 * 0.5 / std::sqrt(2.0), 0.01);
+    EXPECT_NEAR(rms(run(6), 0), 0.5 * 0.5 / std::sqrt(2.0), 0.01);
     audio.stopMusic();
     EXPECT_FALSE(audio.isMusicPlaying());
     EXPECT_EQ(rms(run(2), 0), 0.0);
