@@ -255,7 +255,10 @@ void SamplerMixer::apply(const Command& command) {
 void SamplerMixer::mixVoice(Voice& voice, float* out, int frames) {
     const Sample& sample = *voice.sample;
     const float* data = sample.data.data();
-    const uint64_t end = static_cast<uint64_t>(sample.frames) << kFractionBits;
+    // A voice that plays once ends just past the last frame: the stretch from there to the sound's
+    // end would interpolate towards its first frame, which only a loop comes back to.
+    const uint64_t end = voice.loop ? static_cast<uint64_t>(sample.frames) << kFractionBits
+                                    : (static_cast<uint64_t>(sample.frames - 1) << kFractionBits) + 1;
     const uint64_t step = voice.step;
     const bool mono = sample.channels == 1;
     uint64_t position = voice.position;
