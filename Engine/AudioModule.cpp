@@ -93,6 +93,19 @@ bool AudioModule::loadSound(const std::string& fileName, int baseNote) {
     return true;
 }
 
+bool AudioModule::setSoundLooping(const std::string& fileName, bool looping) {
+    auto it = sounds_.find(fileName);
+    if (it == sounds_.end())
+        return false;
+    it->second.device.looping = looping;
+    return true;
+}
+
+bool AudioModule::isSoundLooping(const std::string& fileName) const {
+    auto it = sounds_.find(fileName);
+    return it != sounds_.end() && it->second.device.looping;
+}
+
 void AudioModule::unloadSound(const std::string& fileName) {
     auto it = sounds_.find(fileName);
     if (it == sounds_.end())
@@ -242,8 +255,42 @@ void AudioModule::removeVoicesOf(const std::string& fileName) {
     }
 }
 
+// ---- Music --------------------------------------------------------------------------------------
+
+bool AudioModule::playMusic(const std::string& fileName, bool loop) {
+    stopMusic();
+    std::string reason = "name too long";
+    const std::optional<std::string> path = makeFilePath(fileName, kPathBufferSize);
+    if (!path || !startDeviceMusic(*path, loop, reason)) {
+        appendToDebugLog("SOUNDSKIN: music " + fileName + ": " + reason);
+        log("ERROR: could not play music " + fileName);
+        return false;
+    }
+    musicName_ = fileName;
+    musicPlaying_ = true;
+    return true;
+}
+
+void AudioModule::stopMusic() {
+    if (!musicPlaying_)
+        return;
+    stopDeviceMusic();
+    musicPlaying_ = false;
+}
+
 void AudioModule::update(float deltaMS) {
     updateDevice(deltaMS);
+    if (musicPlaying_) {
+        std::string reason;
+        const MusicState state = pollDeviceMusic(reason);
+        if (state != MusicState::kPlaying) {
+            stopMusic();
+            if (state == MusicState::kFailed) {
+                appendToDebugLog("SOUNDSKIN: music " + musicName_ + ": " + reason);
+                log("ERROR: could not play music " + musicName_);
+            }
+        }
+    }
     for (auto it = voices_.begin(); it != voices_.end();) {
         auto next = std::next(it);
         Voice& voice = it->second;

@@ -40,6 +40,13 @@ class AudioModule : public EngineModule {
     bool loadSound(const std::string& fileName) { return loadSound(fileName, defaultBaseNote_); }
     // Stops and removes the sound's voices at once, then releases it. Unknown names do nothing.
     virtual void unloadSound(const std::string& fileName);
+    // Whether voices started from now on loop (the default for a loaded sound) or play the sound
+    // once and end by themselves at its end (isVoiceValid then turns false). Voices playing
+    // already keep their way; loading the sound again makes it loop. False, changing nothing,
+    // when [fileName] is not loaded.
+    bool setSoundLooping(const std::string& fileName, bool looping);
+    // True for a looping sound; false for a one-shot sound or a name not loaded.
+    bool isSoundLooping(const std::string& fileName) const;
     virtual void unloadAllSounds();
     bool isSoundLoaded(const std::string& fileName) const { return sounds_.count(fileName) != 0; }
     int getDefaultBaseNote() const { return defaultBaseNote_; }
@@ -49,7 +56,8 @@ class AudioModule : public EngineModule {
     // (BASE_NOTE: the sound's own pitch), released after [gateTimeMS] when that is positive, at
     // [pan] (-1 left .. 1 right) and [volume] (0..1, times the SFX volume). Returns its id, or
     // INVALID_VOICEID when the sound cannot be loaded or no channel is free (then
-    // "SOUNDSKIN: couldn't play <name>" goes to debug.log). Sounds loop until stopped or gated.
+    // "SOUNDSKIN: couldn't play <name>" goes to debug.log). Looping sounds (the default) play
+    // until stopped or gated, one-shot sounds (setSoundLooping) at most to their end.
     virtual VoiceId playSound(const std::string& fileName, int note, float gateTimeMS, float pan,
                               float volume);
     VoiceId playSound(const std::string& fileName) {
@@ -80,13 +88,25 @@ class AudioModule : public EngineModule {
     // Re-applies SFX volume x voice volume to every voice (after a volume setting changed).
     virtual void applyVolumes();
 
+    // ---- Music ----------------------------------------------------------------------------------
+    // Streams ./[fileName] at the music volume from its start, replacing the music playing, and
+    // [loop]s back to its start at its end without a gap (or plays it once). The file is decoded
+    // a chunk at a time as it plays, so its length costs no memory. A file that cannot be opened,
+    // or whose data turn out damaged while it plays, stops the music with "ERROR: could not play
+    // music <name>" in the log (the cause in debug.log); playMusic is then false.
+    bool playMusic(const std::string& fileName, bool loop = true);
+    void stopMusic();
+    // From a playMusic that succeeded until stopMusic, the update that rendered the end of music
+    // that does not loop, or a failure.
+    bool isMusicPlaying() const { return musicPlaying_; }
+
     // ---- Volumes (each stored clamped to [0, 1]; NaN counts as 0) ------------------------------
     void setMasterVolume(float volume);
     void setMusicVolume(float volume);
     void setSFXVolume(float volume);
     float getMasterVolume() const { return masterVolume_; }
-    // The products with the master volume. The music volume is stored and reported only: no voice
-    // plays at it.
+    // The products with the master volume. Streamed music plays at the music volume, voices at
+    // the SFX volume.
     float getMusicVolume() const { return masterVolume_ * musicVolume_; }
     float getSFXVolume() const { return masterVolume_ * sfxVolume_; }
 
@@ -123,6 +143,8 @@ class AudioModule : public EngineModule {
     struct DeviceSound {
         uint32_t handle = 0;
         int channels = 1;
+        // Its voices play it again and again (until stopped or gated), or once through.
+        bool looping = true;
     };
 
     // ---- Device hooks ---------------------------------------------------------------------------
@@ -130,8 +152,9 @@ class AudioModule : public EngineModule {
     virtual std::optional<DeviceSound> loadDeviceSound(const std::string& path) = 0;
     // Called only once no channel plays [sound].
     virtual void unloadDeviceSound(const DeviceSound& sound) = 0;
-    // Puts [sound] on a free channel, looping and not yet audible (started by setChannelPaused
-    // false); nothing when every channel is busy.
+    // Puts [sound] on a free channel, looping (or once through, when the sound is not looping:
+    // then the channel ends by itself at the sound's end) and not yet audible (started by
+    // setChannelPaused false); nothing when every channel is busy.
     virtual std::optional<uint32_t> startChannel(const DeviceSound& sound) = 0;
     // Silences [channel] and frees it; the engine forgets it.
     virtual void stopChannel(uint32_t channel) = 0;
@@ -148,6 +171,17 @@ class AudioModule : public EngineModule {
     // at the exact frame; false when the device cannot, and the engine mutes it on the first
     // update past the gate.
     virtual bool setChannelGate(uint32_t /*channel*/, float /*gateMS*/) { return false; }
+    // Starts streaming the file at [path] ("./name"), replacing music that plays; false, with the
+    // cause in [reason], when it cannot. Without a device nothing streams.
+    virtual bool startDeviceMusic(const std::string& /*path*/, bool /*loop*/, std::string& reason) {
+        reason = "no device streams music";
+        return false;
+    }
+    virtual void stopDeviceMusic() {}
+    enum class MusicState { kPlaying, kEnded, kFailed };
+    // After each updateDevice while music plays: whether it still does; [reason] for a failure.
+    virtual MusicState pollDeviceMusic(std::string& /*reason*/) { return MusicState::kEnded; }
+
     // The time setCurrentIdealTime set last; nothing before.
     std::optional<double> getCurrentIdealTime() const { return idealTimeMS_; }
 
@@ -192,4 +226,6 @@ class AudioModule : public EngineModule {
     std::map<VoiceId, Voice> voices_;
     VoiceId nextVoiceId_ = INVALID_VOICEID + 1;
     std::optional<double> idealTimeMS_;
+    std::string musicName_;
+    bool musicPlaying_ = false;
 };

@@ -27,9 +27,9 @@ constexpr float kDefaultMaxRotateSpeed = MathUtil::TWOPI / 3000.0f;
 // the upper bound its tree arithmetic loses all precision.
 constexpr float kMinWorldExtent = 0.005f;
 constexpr float kMaxWorldExtent = 100000.0f;
-// Friction and restitution of every shape: slightly grippy, no bounce.
-constexpr float kFriction = 0.2f;
-constexpr float kRestitution = 0.0f;
+// Friction and restitution of a new body: slightly grippy, no bounce.
+constexpr float kDefaultFriction = 0.2f;
+constexpr float kDefaultRestitution = 0.0f;
 // Below this length a velocity is left as it is instead of normalised, as Box2D itself does.
 constexpr float kNormalizeEpsilon = 1.1920929e-07f;
 
@@ -56,7 +56,9 @@ Box2DPhysicsData::Box2DPhysicsData(Entity* entity, Box2DPhysicsModule* module)
       module_(module),
       maxRotateSpeed_(kDefaultMaxRotateSpeed),
       velocityDecay_(decayFactor(kDefaultDecayRate)),
-      rotationDecay_(decayFactor(kDefaultDecayRate)) {
+      rotationDecay_(decayFactor(kDefaultDecayRate)),
+      friction_(kDefaultFriction),
+      restitution_(kDefaultRestitution) {
     addTypeName("Box2DPhysicsData");
     if (module_ != nullptr)
         module_->attach(this);
@@ -103,20 +105,28 @@ void Box2DPhysicsData::rebuild() {
         destroyBody();
     }
     // A mass of 0 makes a static body, which never moves and may sleep.
-    bodyDef.type = mass_ > 0.0f ? b2_dynamicBody : b2_staticBody;
-    if (bodyDef.type == b2_staticBody) {
-        bodyDef.linearVelocity.SetZero();
-        bodyDef.angularVelocity = 0.0f;
+    switch (getBodyKind()) {
+        case BODY_KINEMATIC:
+            bodyDef.type = b2_kinematicBody;
+            break;
+        case BODY_STATIC:
+            bodyDef.type = b2_staticBody;
+            bodyDef.linearVelocity.SetZero();
+            bodyDef.angularVelocity = 0.0f;
+            break;
+        default:
+            bodyDef.type = b2_dynamicBody;
+            break;
     }
-    bodyDef.allowSleep = mass_ == 0.0f;
+    bodyDef.allowSleep = bodyDef.type == b2_staticBody;
     bodyDef.fixedRotation = !rotationResponse_;
     bodyDef.userData.pointer = reinterpret_cast<uintptr_t>(entity_);
     body_ = world.CreateBody(&bodyDef);
 
     b2FixtureDef fixtureDef;
     fixtureDef.density = mass_;
-    fixtureDef.friction = kFriction;
-    fixtureDef.restitution = kRestitution;
+    fixtureDef.friction = friction_;
+    fixtureDef.restitution = restitution_;
     fixtureDef.isSensor = sensor_;
     fixtureDef.filter.categoryBits = collidable_ ? static_cast<uint16_t>(category_) : 0;
     fixtureDef.filter.maskBits = collidable_ ? static_cast<uint16_t>(mask_) : 0;
@@ -327,6 +337,58 @@ bool Box2DPhysicsData::setMaxRotationDecayRate(float rate) {
     return true;
 }
 
+// ---- Material, kind and gravity ---------------------------------------------------------------
+
+void Box2DPhysicsData::refreshMaterial() {
+    if (body_ == nullptr)
+        return;
+    for (b2Fixture* fixture = body_->GetFixtureList(); fixture != nullptr; fixture = fixture->GetNext()) {
+        fixture->SetFriction(friction_);
+        fixture->SetRestitution(restitution_);
+    }
+    for (b2ContactEdge* edge = body_->GetContactList(); edge != nullptr; edge = edge->next) {
+        edge->contact->ResetFriction();
+        edge->contact->ResetRestitution();
+    }
+}
+
+bool Box2DPhysicsData::setRestitution(float restitution) {
+    if (!isFiniteArg(restitution) ||
+        !TACT_ASSERT(restitution >= 0.0f && restitution <= 1.0f, "0<=restitution<=1"))
+        return false;
+    restitution_ = restitution;
+    refreshMaterial();
+    return true;
+}
+
+bool Box2DPhysicsData::setFriction(float friction) {
+    if (!isFiniteArg(friction) || !TACT_ASSERT(friction >= 0.0f, "friction>=0"))
+        return false;
+    friction_ = friction;
+    refreshMaterial();
+    return true;
+}
+
+int Box2DPhysicsData::getBodyKind() const {
+    return kind_ == BODY_DYNAMIC && mass_ == 0.0f ? BODY_STATIC : kind_;
+}
+
+bool Box2DPhysicsData::setBodyKind(int kind) {
+    if (!TACT_ASSERT(kind == BODY_DYNAMIC || kind == BODY_STATIC || kind == BODY_KINEMATIC,
+                     "known body kind"))
+        return false;
+    kind_ = kind;
+    rebuild();
+    return true;
+}
+
+bool Box2DPhysicsData::setGravityScale(float scale) {
+    if (!isFiniteArg(scale))
+        return false;
+    gravityScale_ = scale;
+    return true;
+}
+
 // ---- Shape and filter -----------------------------------------------------------------------
 
 bool Box2DPhysicsData::setAsRect(float width, float height) {
@@ -403,6 +465,9 @@ void Box2DPhysicsData::update(float deltaMS) {
     const RealPoint dir = getDir();
     RealPoint vel = fromWorld(body_->GetLinearVelocity(), kVelocityFromWorld) * velocityDecay_ +
                     dir * (thrustAmount_ * deltaMS);
+    // Gravity pulls like a thrust, before the speed limit, so a falling body has a top speed.
+    if (module_ != nullptr && body_->GetType() == b2_dynamicBody)
+        vel = vel + module_->getGravity() * (gravityScale_ * deltaMS);
     const float length = vel.length();
     // Over the limit, only the max velocity decay's share of the excess is kept; written as
     // limit + share so a single 999-unit thrust still lands exactly on the limit.

@@ -76,6 +76,15 @@ class Box2DPhysicsData final : public PhysicsData {
     bool isCollidable() const override { return collidable_; }
     void setIsCollidable(bool collidable) override;
 
+    float getRestitution() const override { return restitution_; }
+    bool setRestitution(float restitution) override;
+    float getFriction() const override { return friction_; }
+    bool setFriction(float friction) override;
+    int getBodyKind() const override;
+    bool setBodyKind(int kind) override;
+    float getGravityScale() const override { return gravityScale_; }
+    bool setGravityScale(float scale) override;
+
     void update(float deltaMS) override;
 
     b2Body* getBody() const { return body_; }
@@ -86,6 +95,8 @@ class Box2DPhysicsData final : public PhysicsData {
     // The rotate-speed rule: decay, over-speed cut, the requested [amount] over [deltaMS], clamp.
     float nextRotateSpeed(float speed, float amount, float deltaMS) const;
     void clearRequests();
+    // The fixture's material changed: contacts made before mix it again.
+    void refreshMaterial();
 
     Entity* entity_;
     Box2DPhysicsModule* module_;
@@ -117,6 +128,10 @@ class Box2DPhysicsData final : public PhysicsData {
     int mask_ = ALL_COLLISION_CATEGORIES;
     bool sensor_ = false;
     bool collidable_ = true;
+    float friction_;
+    float restitution_;
+    int kind_ = BODY_DYNAMIC;
+    float gravityScale_ = 1.0f;
     bool circle_ = true;
     float width_ = 60.0f;
     float height_ = 60.0f;

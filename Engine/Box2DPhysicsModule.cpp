@@ -28,6 +28,30 @@ Entity* entityOf(b2Body* body) {
     return reinterpret_cast<Entity*>(body->GetUserData().pointer);
 }
 
+// The normal (from A's body toward B's) and the middle of the touching points, in engine units.
+// A sensor's contact has no manifold: its normal runs along the centres and its point lies
+// midway between them.
+Contact contactOf(b2Contact& contact) {
+    b2WorldManifold manifold;
+    contact.GetWorldManifold(&manifold);
+    const int count = contact.GetManifold()->pointCount;
+    Contact result;
+    if (count > 0) {
+        b2Vec2 point(0.0f, 0.0f);
+        for (int i = 0; i < count; ++i) point += manifold.points[i];
+        point *= 1.0f / static_cast<float>(count);
+        result.normal = {manifold.normal.x, manifold.normal.y};
+        result.point = {point.x * Box2DUnits::kLengthFromWorld, point.y * Box2DUnits::kLengthFromWorld};
+    } else {
+        const b2Vec2 a = contact.GetFixtureA()->GetBody()->GetPosition();
+        const b2Vec2 b = contact.GetFixtureB()->GetBody()->GetPosition();
+        result.normal = RealPoint{b.x - a.x, b.y - a.y}.getNormalized();
+        result.point = {(a.x + b.x) * 0.5f * Box2DUnits::kLengthFromWorld,
+                        (a.y + b.y) * 0.5f * Box2DUnits::kLengthFromWorld};
+    }
+    return result;
+}
+
 // Collects the entities of the fixtures a box query finds, up to the query cap.
 class QueryCollector final : public b2QueryCallback {
   public:
@@ -118,14 +142,14 @@ void Box2DPhysicsModule::collectContacts() {
         Entity* first = entityOf(contact->GetFixtureA()->GetBody());
         Entity* second = entityOf(contact->GetFixtureB()->GetBody());
         if (first != nullptr && second != nullptr)
-            pairs_.emplace_back(first, second);
+            pairs_.push_back({first, second, contactOf(*contact)});
     }
 }
 
 void Box2DPhysicsModule::raiseContactEvents() {
     // Sorted keys: thousands of touching pairs a step are looked up without a node allocation each.
     currentContacts_.clear();
-    for (const auto& [first, second] : pairs_) {
+    for (const auto& [first, second, contact] : pairs_) {
         currentContacts_.push_back(pairKey(first->getObjectID(), second->getObjectID()));
     }
     std::sort(currentContacts_.begin(), currentContacts_.end());
@@ -137,17 +161,17 @@ void Box2DPhysicsModule::raiseContactEvents() {
 
     // Handlers may ask for a flush; the walk scope defers it so no entity of a pair is freed
     // before its events are out.
-    std::vector<std::pair<Entity*, Entity*>> pairs;
+    std::vector<TouchingPair> pairs;
     pairs.swap(pairs_);
     EntityManager* manager = gameSystem_->getEntityManager();
     if (manager != nullptr)
         manager->beginWalk();
-    for (const auto& [first, second] : pairs) {
+    for (const auto& [first, second, contact] : pairs) {
         if (std::binary_search(stepBefore.begin(), stepBefore.end(),
                                pairKey(first->getObjectID(), second->getObjectID()))) {
-            gameSystem_->onEntityTouch(first, second);
+            gameSystem_->onEntityTouch(first, second, contact);
         } else {
-            gameSystem_->onEntityCollide(first, second);
+            gameSystem_->onEntityCollide(first, second, contact);
         }
     }
     if (manager != nullptr)

@@ -1,6 +1,7 @@
 // The physics world on Box2D: moves the bodies by their steering each tick, steps the world, and
 // turns contacts into onEntityCollide (first step of a contact) and onEntityTouch (each later
-// step). Events are raised only after the step, never from inside a Box2D callback.
+// step), each with the contact's normal and point. Events are raised only after the step, never
+// from inside a Box2D callback.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "Engine/Contact.h"
 #include "Engine/PhysicsModule.h"
 
 class b2World;
@@ -47,8 +49,13 @@ class Box2DPhysicsModule : public PhysicsModule {
     std::unique_ptr<b2ContactFilter> contactFilter_;
     std::unique_ptr<b2World> world_;
     std::unordered_set<Box2DPhysicsData*> datas_;
+    struct TouchingPair {
+        Entity* first;
+        Entity* second;
+        Contact contact;  // seen from first
+    };
     // This step's touching pairs, in contact-list order.
-    std::vector<std::pair<Entity*, Entity*>> pairs_;
+    std::vector<TouchingPair> pairs_;
     // Object-id pairs (smaller id in the high half) touching after the previous step (sorted) and
     // this one.
     std::vector<uint64_t> previousContacts_;  // sorted

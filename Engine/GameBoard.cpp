@@ -19,6 +19,19 @@ RandomGenerator& GameBoard::random() const {
     return random_ != nullptr ? *random_ : RandomGenerator::getProcessGenerator();
 }
 
+RealPoint getGameBoardSideNormal(int sides) {
+    RealPoint normal;
+    if ((sides & GAMEBOARD_LEFT) != 0)
+        normal.x -= 1.0f;
+    if ((sides & GAMEBOARD_RIGHT) != 0)
+        normal.x += 1.0f;
+    if ((sides & GAMEBOARD_BOTTOM) != 0)
+        normal.y -= 1.0f;
+    if ((sides & GAMEBOARD_TOP) != 0)
+        normal.y += 1.0f;
+    return normal.getNormalized();
+}
+
 float GameBoard::getHypotenuse() const {
     const float x = getRangeX();
     const float y = getRangeY();

@@ -13,6 +13,10 @@ enum GameBoardSide : int {
     GAMEBOARD_BOTTOM = 16,
 };
 
+// The unit vector from the board's inside toward the sides in [sides] (the normalised sum of
+// each side's outward direction), (0, 0) for none.
+RealPoint getGameBoardSideNormal(int sides);
+
 class GameBoard {
   public:
     // Random positions are drawn from [random] (the game system's generator); without one, from

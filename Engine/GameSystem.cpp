@@ -384,22 +384,47 @@ void GameSystem::onKeyType(int character) {
     forEachProcess(visitor);
 }
 
-void GameSystem::onEntityCollide(Entity* a, Entity* b) {
+namespace {
+// Sets the game system's current contact for one dispatch and restores the one before.
+class ContactScope {
+  public:
+    ContactScope(Contact& current, const Contact& contact) : current_(current), saved_(current) {
+        current_ = contact;
+    }
+    ~ContactScope() { current_ = saved_; }
+    ContactScope(const ContactScope&) = delete;
+    ContactScope& operator=(const ContactScope&) = delete;
+
+  private:
+    Contact& current_;
+    Contact saved_;
+};
+}  // namespace
+
+void GameSystem::onEntityCollide(Entity* a, Entity* b, const Contact& contact) {
+    ContactScope scope(contact_, contact);
     for (EngineModule* module : modules_) module->onEntityCollide(a, b);
     CollisionVisitor visitor([a, b](Process* p) { p->onEntityCollide(a, b); },
-                             [a, b] {
+                             [this, a, b, &contact] {
+                                 contact_ = contact;
                                  a->onEntityCollide(b);
+                                 contact_ = contact.reversed();
                                  b->onEntityCollide(a);
+                                 contact_ = contact;
                              });
     forEachProcess(visitor);
 }
 
-void GameSystem::onEntityTouch(Entity* a, Entity* b) {
+void GameSystem::onEntityTouch(Entity* a, Entity* b, const Contact& contact) {
+    ContactScope scope(contact_, contact);
     for (EngineModule* module : modules_) module->onEntityTouch(a, b);
     CollisionVisitor visitor([a, b](Process* p) { p->onEntityTouch(a, b); },
-                             [a, b] {
+                             [this, a, b, &contact] {
+                                 contact_ = contact;
                                  a->onEntityTouch(b);
+                                 contact_ = contact.reversed();
                                  b->onEntityTouch(a);
+                                 contact_ = contact;
                              });
     forEachProcess(visitor);
 }

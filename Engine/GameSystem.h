@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/Contact.h"
 #include "Engine/EventListener.h"
 #include "Engine/LinkedObject.h"
 #include "Engine/RandomGenerator.h"
@@ -100,8 +101,13 @@ class GameSystem : public LinkedObject, public EventListener {
     void onKeyPress(int keyCode) override;
     void onKeyRelease(int keyCode) override;
     void onKeyType(int character) override;
-    void onEntityCollide(Entity* a, Entity* b);
-    void onEntityTouch(Entity* a, Entity* b);
+    // [contact] is seen from [a] (its normal points from a toward b); getContact gives it to the
+    // listeners while they run, reversed for b's own handler.
+    void onEntityCollide(Entity* a, Entity* b, const Contact& contact = {});
+    void onEntityTouch(Entity* a, Entity* b, const Contact& contact = {});
+    // The contact of the collide or touch event being dispatched, as the listener running now
+    // sees it; (0, 0) normal and point outside such a dispatch.
+    const Contact& getContact() const { return contact_; }
     void onEntityCollideWithGameBoard(Entity* entity, int sideFlags);
 
     // Process list. Changes are queued and take effect at the start of the next tick.
@@ -186,6 +192,7 @@ class GameSystem : public LinkedObject, public EventListener {
     uint32_t tick_ = 0;
     std::vector<Process*> processes_;
     int dispatchDepth_ = 0;
+    Contact contact_;
     bool started_ = false;
     bool shutDown_ = false;
 

@@ -13,11 +13,20 @@ NullAudioModule::~NullAudioModule() {
 
 void NullAudioModule::update(float deltaMS) {
     ++updateCount_;
+    for (auto& [handle, channel] : channels_) {
+        if (channel.paused || channel.looping || channel.lengthMS <= 0.0f)
+            continue;
+        channel.playedMS += deltaMS * channel.pitchRatio;
+        if (channel.playedMS >= channel.lengthMS)
+            endedChannels_.insert(handle);
+    }
+    if (musicOn_)
+        musicPlayedMS_ += deltaMS;
     AudioModule::update(deltaMS);
 }
 
-void NullAudioModule::addSound(const std::string& fileName, int channels) {
-    addedSounds_["./" + fileName] = channels;
+void NullAudioModule::addSound(const std::string& fileName, int channels, float lengthMS) {
+    addedSounds_["./" + fileName] = AddedSound{channels, lengthMS};
 }
 
 const NullAudioModule::Channel* NullAudioModule::getChannel(VoiceId id) const {
@@ -36,7 +45,7 @@ void NullAudioModule::endChannel(VoiceId id) {
 std::optional<AudioModule::DeviceSound> NullAudioModule::loadDeviceSound(const std::string& path) {
     int channels = 1;
     if (auto it = addedSounds_.find(path); it != addedSounds_.end()) {
-        channels = it->second;
+        channels = it->second.channels;
     } else {
         std::error_code error;
         if (!std::filesystem::is_regular_file(path, error))
@@ -62,7 +71,11 @@ std::optional<uint32_t> NullAudioModule::startChannel(const DeviceSound& sound) 
     const std::string& path = sounds_.at(sound.handle);
     requests_.push_back("start " + path);
     const uint32_t channel = nextHandle_++;
-    channels_[channel] = Channel{.sound = path, .soundChannels = sound.channels};
+    const auto added = addedSounds_.find(path);
+    channels_[channel] = Channel{.sound = path,
+                                 .soundChannels = sound.channels,
+                                 .looping = sound.looping,
+                                 .lengthMS = added != addedSounds_.end() ? added->second.lengthMS : 0.0f};
     return channel;
 }
 
@@ -109,4 +122,33 @@ bool NullAudioModule::setChannelPitch(uint32_t channel, float pitchRatio) {
         return false;
     it->second.pitchRatio = pitchRatio;
     return true;
+}
+
+bool NullAudioModule::startDeviceMusic(const std::string& path, bool loop, std::string& reason) {
+    const auto added = addedSounds_.find(path);
+    std::error_code error;
+    if (added == addedSounds_.end() && !std::filesystem::is_regular_file(path, error)) {
+        reason = "no such file";
+        return false;
+    }
+    requests_.push_back("music " + path);
+    musicOn_ = true;
+    musicLoop_ = loop;
+    musicLengthMS_ = added != addedSounds_.end() ? added->second.lengthMS : 0.0f;
+    musicPlayedMS_ = 0.0f;
+    return true;
+}
+
+void NullAudioModule::stopDeviceMusic() {
+    if (musicOn_)
+        requests_.push_back("stop music");
+    musicOn_ = false;
+}
+
+AudioModule::MusicState NullAudioModule::pollDeviceMusic(std::string&) {
+    if (!musicOn_)
+        return MusicState::kEnded;
+    if (!musicLoop_ && musicLengthMS_ > 0.0f && musicPlayedMS_ >= musicLengthMS_)
+        return MusicState::kEnded;
+    return MusicState::kPlaying;
 }

@@ -19,6 +19,10 @@ class NullAudioModule : public AudioModule {
         float pan = 0.0f;
         float pitchRatio = 1.0f;
         bool paused = true;
+        bool looping = true;
+        // How long the sound lasts at its own pitch (0: not known) and how much of it has played.
+        float lengthMS = 0.0f;
+        float playedMS = 0.0f;
     };
 
     // [channelLimit]: how many voices can play at once.
@@ -28,10 +32,12 @@ class NullAudioModule : public AudioModule {
     void update(float deltaMS) override;
     int getUpdateCount() const { return updateCount_; }
 
-    // A sound loads when its file exists or when it was added here (with its channel count).
-    void addSound(const std::string& fileName, int channels = 1);
+    // A sound loads when its file exists or when it was added here (with its channel count and
+    // length). A one-shot voice of a sound with a length ends by itself once it has played it
+    // (unpaused time times its pitch), as a device's does at the sound's end.
+    void addSound(const std::string& fileName, int channels = 1, float lengthMS = 0.0f);
     // What the device was asked, in order: "load <path>", "unload <path>", "start <path>",
-    // "stop <path>".
+    // "stop <path>", "music <path>" (streaming started), "stop music".
     const std::vector<std::string>& getRequests() const { return requests_; }
     // The channel of a valid voice, else null.
     const Channel* getChannel(VoiceId id) const;
@@ -50,14 +56,27 @@ class NullAudioModule : public AudioModule {
     bool setChannelPan(uint32_t channel, const DeviceSound& sound, float pan) override;
     bool setChannelPaused(uint32_t channel, bool paused) override;
     bool setChannelPitch(uint32_t channel, float pitchRatio) override;
+    // Music streams from a file that exists or was added (its length ends music that does not
+    // loop, as a device's stream ends).
+    bool startDeviceMusic(const std::string& path, bool loop, std::string& reason) override;
+    void stopDeviceMusic() override;
+    MusicState pollDeviceMusic(std::string& reason) override;
 
   private:
     int channelLimit_;
     int updateCount_ = 0;
     uint32_t nextHandle_ = 1;
-    std::unordered_map<std::string, int> addedSounds_;
+    struct AddedSound {
+        int channels = 1;
+        float lengthMS = 0.0f;
+    };
+    std::unordered_map<std::string, AddedSound> addedSounds_;
     std::unordered_map<uint32_t, std::string> sounds_;  // handle -> path
     std::unordered_map<uint32_t, Channel> channels_;
     std::set<uint32_t> endedChannels_;
     std::vector<std::string> requests_;
+    bool musicOn_ = false;
+    bool musicLoop_ = true;
+    float musicLengthMS_ = 0.0f;
+    float musicPlayedMS_ = 0.0f;
 };

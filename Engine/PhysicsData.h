@@ -15,6 +15,14 @@
 // Mask bits that collide with every category (script constant ALL_COLLISION_CATEGORIES).
 inline constexpr int ALL_COLLISION_CATEGORIES = 0xFFFF;
 
+// Body kinds (script constants). A dynamic body moves by its velocity and is pushed by contacts;
+// a static one never moves; a kinematic one moves by its velocity and contacts never change it.
+enum BodyKind : int {
+    BODY_DYNAMIC = 0,
+    BODY_STATIC = 1,
+    BODY_KINEMATIC = 2,
+};
+
 class PhysicsData : public LinkedObject {
   public:
     PhysicsData() { addTypeName("PhysicsData"); }
@@ -86,6 +94,22 @@ class PhysicsData : public LinkedObject {
     virtual int getCategoriesToCollideWith() const { return 0; }
     virtual bool isCollidable() const { return false; }
     virtual void setIsCollidable(bool) {}
+
+    // Bounciness: 0 (none, the default) to 1 (a hit keeps all its speed along the normal).
+    virtual float getRestitution() const { return 0.0f; }
+    virtual bool setRestitution(float) { return true; }
+    // Friction along the contact, 0 or more (default 0.2); two bodies rub with the square root
+    // of the product of theirs.
+    virtual float getFriction() const { return 0.0f; }
+    virtual bool setFriction(float) { return true; }
+    // BODY_DYNAMIC (default), BODY_STATIC or BODY_KINEMATIC; other values are refused. A dynamic
+    // body of mass 0 is static, and reads as BODY_STATIC.
+    virtual int getBodyKind() const { return BODY_DYNAMIC; }
+    virtual bool setBodyKind(int) { return true; }
+    // The share of the world's gravity a dynamic body feels: 1 by default, 0 floats; any finite
+    // value (negative ones rise).
+    virtual float getGravityScale() const { return 0.0f; }
+    virtual bool setGravityScale(float) { return true; }
 
     // Turns this tick's requests into velocity and direction, then clears them.
     virtual void update(float /*deltaMS*/) {}

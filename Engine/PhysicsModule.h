@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Engine/EngineModule.h"
+#include "Engine/RealPoint.h"
 
 class Entity;
 class PhysicsData;
@@ -25,6 +26,14 @@ class PhysicsModule : public EngineModule {
     virtual int getEntitiesRoughlyWithin(float minX, float minY, float maxX, float maxY,
                                          std::vector<Entity*>& out);
 
+    // World gravity in units/ms², added each tick to the velocity of every dynamic body (times
+    // its gravity scale) like a thrust; (0, 0) by default. Refuses values that are not finite.
+    bool setGravity(float x, float y);
+    RealPoint getGravity() const { return gravity_; }
+
     // A query reports this many bodies at most, so one call's cost stays bounded.
     static constexpr int kMaxQueryBodies = 1024;
+
+  private:
+    RealPoint gravity_;
 };

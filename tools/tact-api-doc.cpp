@@ -119,6 +119,25 @@ per millisecond per millisecond, turning speeds radians per millisecond.
   `setRotationDecayRate` does the same for turning.
 - **Static bodies.** `setMass(0)` makes a body static: it never moves and pushes what hits it.
   The default mass is 0.001.
+- **Body kinds.** `setBodyKind(BODY_STATIC)` does the same whatever the mass (walls, bricks);
+  `BODY_KINEMATIC` makes a body that moves at the velocity it is given and that contacts never
+  change (a paddle, a moving platform): it pushes dynamic bodies, and meets neither static nor
+  other kinematic ones. Steering and decay still apply to it: `setVelocityDecayRate(0)` keeps
+  its velocity. `BODY_DYNAMIC` (the default) moves and is pushed.
+- **Bounce and friction.** `setRestitution(0..1)` (default 0): at 1 a hit keeps all its speed
+  along the normal, two bodies bounce with the larger of theirs, and impacts slower than 0.02
+  units/ms do not bounce. `setFriction` (default 0.2) slows sliding; two bodies rub with the
+  square root of the product of theirs, so a body of friction 0 slides along anything. A ball
+  that keeps its speed for ever: restitution 1, friction 0, `setVelocityDecayRate(0)`.
+- **Gravity.** `GameBoard.setGravity(x, y)` in units/ms², the unit of thrust (y points up, so
+  (0, -0.0005) pulls down; default (0, 0)). Each tick it adds gravity x 16.67 ms x the body's
+  `setGravityScale` (default 1; 0 floats) to the velocity of every dynamic body, before the speed
+  limit (a falling body's top speed is its maximum speed) and after the decay. With no decay, a
+  body dropped from rest has fallen g x 16.67² x k(k+1)/2 units after k ticks. Static and
+  kinematic bodies feel no gravity.
+- **Refused values.** A setter given a value that is not finite or out of its range (restitution
+  outside 0..1, a negative friction, an unknown kind) stops the script with `"setRestitution"
+  refused the value (not finite or out of range)` and the body keeps its old value.
 - **Sensors.** `setIsSensor(true)`: the body reports `onEntityCollide` and `onEntityTouch` but
   pushes nothing and is not pushed. `setIsCollidable(false)`: no contacts at all.
 - **Collision categories.** A body is in the categories of `setCollisionCategory(bits)` (default
@@ -142,6 +161,26 @@ gate, nor does a gate time of 0: **a voice without a gate loops until it is stop
 (`stopVoice(id)`, `stopAllVoices()`, or unloading its sound). For a sound played once, give the
 gate time of its length: `Audio.playSound("shoot.wav", BASE_NOTE, 270, 0, 1)`; `setVoiceGateTime`
 sets it later.
+
+**One-shot sounds.** `Audio.setSoundLooping("shoot.wav", 0)` (once the sound is loaded) makes
+every voice started from then on play the sound once, at any pitch, and end by itself at its last
+frame: `isVoiceValid` turns 0 in the update that played it, and even the short `playSound` forms
+are safe. Loading the sound again makes it loop again.
+
+**Which to use.**
+- A shot, a hit, a pickup, an explosion: a **one-shot sound**. It ends where the file ends,
+  whatever its pitch, and nothing has to stop it.
+- A note of a given length, an engine hum while a key is held, a sound cut short: a **gated
+  voice** (a looping sound with a gate time, or `stopVoice` when it should end). A looping sound
+  with no gate plays until stopped.
+- Background music and anything long: **streamed music**. `Audio.playMusic("theme.ogg")` decodes
+  the file as it plays (a few hundred kilobytes whatever its length, where a loaded sound is held
+  whole), loops it without a gap (`playMusic(file, 0)` plays it once; `isMusicPlaying` then
+  turns 0 at its end), plays at the music volume (`setMusicVolume`) and replaces the music
+  playing; `stopMusic()` stops it. One piece of music plays at a time. A file that cannot be
+  played, or whose data turn out damaged as it plays, stops the music with "ERROR: could not
+  play music NAME" in the log. Music starts at the next rendered frame rather than on a
+  sequencer step: to keep a sequencer in time with it, start both in the same tick.
 
 ### The sequencer
 

@@ -21,6 +21,7 @@
 #include "Engine/DebugLog.h"
 #include "Engine/FatalError.h"
 #include "Engine/GameSystem.h"
+#include "Engine/OpenALAudioModule/MusicStream.h"
 #include "Engine/OpenALAudioModule/SamplerMixer.h"
 #include "Engine/OpenALAudioModule/SoundFile.h"
 
@@ -317,6 +318,8 @@ int64_t OpenALAudioModule::placeChange() {
 
 void OpenALAudioModule::renderBlock(float* out, int frames) {
     mixer_->render(out, frames);
+    if (music_ != nullptr)
+        music_->mix(out, frames, musicGain_);
     if (library_->output != nullptr)
         sf_writef_float(library_->output, out, frames);
 }
@@ -336,6 +339,11 @@ void OpenALAudioModule::renderInMemory(int frames) {
 }
 
 void OpenALAudioModule::updateDevice(float deltaMS) {
+    // The music is decoded ahead before this update renders, without the lock: the feeding thread
+    // goes on mixing what is queued meanwhile.
+    if (music_ != nullptr && musicFailure_.empty() && !music_->decode(&musicFailure_) &&
+        musicFailure_.empty())
+        musicFailure_ = "decoding failed";
     std::lock_guard<std::mutex> lock(mutex_);
     if (const std::optional<double> ideal = getCurrentIdealTime()) {
         clockMS_ = *ideal;
@@ -498,7 +506,8 @@ void OpenALAudioModule::unloadDeviceSound(const DeviceSound& sound) {
 std::optional<uint32_t> OpenALAudioModule::startChannel(const DeviceSound& sound) {
     std::lock_guard<std::mutex> lock(mutex_);
     const int64_t frame = placeChange();
-    const std::optional<SamplerMixer::VoiceSlot> slot = mixer_->startVoice(sound.handle, frame);
+    const std::optional<SamplerMixer::VoiceSlot> slot =
+        mixer_->startVoice(sound.handle, frame, sound.looping);
     if (slot && frame < mixer_->getPosition())
         ++lateVoices_;
     return slot;
@@ -511,7 +520,7 @@ void OpenALAudioModule::stopChannel(uint32_t channel) {
 
 bool OpenALAudioModule::isChannelPlaying(uint32_t channel) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return mixer_->isVoiceActive(channel);
+    return mixer_->isVoiceActive(channel) && !mixer_->isVoiceFinished(channel);
 }
 
 bool OpenALAudioModule::setChannelGain(uint32_t channel, float gain) {
@@ -543,4 +552,50 @@ bool OpenALAudioModule::setChannelGate(uint32_t channel, float gateMS) {
     std::lock_guard<std::mutex> lock(mutex_);
     mixer_->setGate(channel, gateMS);
     return mixer_->isVoiceActive(channel);
+}
+
+// ---- Music --------------------------------------------------------------------------------------
+
+bool OpenALAudioModule::startDeviceMusic(const std::string& path, bool loop, std::string& reason) {
+    // Opened and first decoded without the lock.
+    std::unique_ptr<MusicStream> stream = MusicStream::open(path, loop, settings_.mixingRate, &reason);
+    if (stream == nullptr)
+        return false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        anchorStream();
+        musicGain_ = getMusicVolume();
+        std::swap(music_, stream);
+    }
+    musicFailure_.clear();
+    return true;
+}
+
+void OpenALAudioModule::stopDeviceMusic() {
+    std::unique_ptr<MusicStream> stream;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::swap(music_, stream);
+    }
+    musicFailure_.clear();
+}
+
+AudioModule::MusicState OpenALAudioModule::pollDeviceMusic(std::string& reason) {
+    if (!musicFailure_.empty()) {
+        reason = musicFailure_;
+        return MusicState::kFailed;
+    }
+    return music_ == nullptr || music_->isFinished() ? MusicState::kEnded : MusicState::kPlaying;
+}
+
+int64_t OpenALAudioModule::getMusicStarvedFrames() const {
+    return music_ != nullptr ? music_->getStarvedFrames() : 0;
+}
+
+void OpenALAudioModule::applyVolumes() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        musicGain_ = getMusicVolume();
+    }
+    AudioModule::applyVolumes();
 }

@@ -11,6 +11,7 @@
 
 #include "Engine/AudioModule.h"
 
+class MusicStream;
 class SamplerMixer;
 
 struct OpenALAudioSettings {
@@ -62,6 +63,10 @@ class OpenALAudioModule : public AudioModule {
     const std::vector<float>& getRenderedFrames() const { return rendered_; }
     // In memory only: mixes [frames] more frames without an update.
     void renderFrames(int frames);
+    // The voices' gains and the music's.
+    void applyVolumes() override;
+    // Frames the music played as silence because they were not decoded in time, since it started.
+    int64_t getMusicStarvedFrames() const;
 
   protected:
     std::optional<DeviceSound> loadDeviceSound(const std::string& path) override;
@@ -75,6 +80,9 @@ class OpenALAudioModule : public AudioModule {
     bool setChannelPitch(uint32_t channel, float pitchRatio) override;
     bool setChannelGate(uint32_t channel, float gateMS) override;
     void updateDevice(float deltaMS) override;
+    bool startDeviceMusic(const std::string& path, bool loop, std::string& reason) override;
+    void stopDeviceMusic() override;
+    MusicState pollDeviceMusic(std::string& reason) override;
 
   private:
     struct Library;  // the device, the context, the stream and the output file
@@ -100,6 +108,10 @@ class OpenALAudioModule : public AudioModule {
     OpenALAudioSettings settings_;
     std::unique_ptr<Library> library_;
     std::unique_ptr<SamplerMixer> mixer_;
+    // Replaced only by the game thread (under the lock); the feeding thread mixes it under the lock.
+    std::unique_ptr<MusicStream> music_;
+    float musicGain_ = 1.0f;
+    std::string musicFailure_;  // game thread only
     std::vector<float> rendered_;
     // Game time as the updates tell it: the ideal time when the game system sets one, else the sum
     // of the updates.

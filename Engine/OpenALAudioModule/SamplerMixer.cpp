@@ -38,6 +38,8 @@ struct SamplerMixer::Voice {
     bool started = false;
     bool paused = true;
     bool gated = false;
+    bool loop = true;
+    bool finished = false;
     int64_t startFrame = 0;
     std::size_t activeIndex = 0;
     uint64_t position = 0;
@@ -102,7 +104,8 @@ int SamplerMixer::getSampleChannels(SampleId sample) const {
 
 // ---- Voices -------------------------------------------------------------------------------------
 
-std::optional<SamplerMixer::VoiceSlot> SamplerMixer::startVoice(SampleId sample, int64_t startFrame) {
+std::optional<SamplerMixer::VoiceSlot> SamplerMixer::startVoice(SampleId sample, int64_t startFrame,
+                                                                bool loop) {
     if (freeSlots_.empty() || getSampleChannels(sample) == 0)
         return std::nullopt;
     const VoiceSlot slot = freeSlots_.back();
@@ -113,6 +116,7 @@ std::optional<SamplerMixer::VoiceSlot> SamplerMixer::startVoice(SampleId sample,
     voice.generation = generation;
     voice.sample = samples_[sample - 1].get();
     voice.inUse = true;
+    voice.loop = loop;
     voice.startFrame = std::max(startFrame, position_);
     voice.activeIndex = active_.size();
     active_.push_back(slot);
@@ -142,6 +146,10 @@ void SamplerMixer::deactivate(VoiceSlot slot) {
 
 bool SamplerMixer::isVoiceActive(VoiceSlot slot) const {
     return slot < voices_.size() && voices_[slot].inUse;
+}
+
+bool SamplerMixer::isVoiceFinished(VoiceSlot slot) const {
+    return isVoiceActive(slot) && voices_[slot].finished;
 }
 
 void SamplerMixer::setGain(VoiceSlot slot, float gain, int64_t frame) {
@@ -247,13 +255,23 @@ void SamplerMixer::apply(const Command& command) {
 void SamplerMixer::mixVoice(Voice& voice, float* out, int frames) {
     const Sample& sample = *voice.sample;
     const float* data = sample.data.data();
-    const uint64_t end = static_cast<uint64_t>(sample.frames) << kFractionBits;
+    // A voice that plays once ends just past the last frame: the stretch from there to the sound's
+    // end would interpolate towards its first frame, which only a loop comes back to.
+    const uint64_t end = voice.loop ? static_cast<uint64_t>(sample.frames) << kFractionBits
+                                    : (static_cast<uint64_t>(sample.frames - 1) << kFractionBits) + 1;
     const uint64_t step = voice.step;
     const bool mono = sample.channels == 1;
     uint64_t position = voice.position;
+    // At the sound's end a looping voice wraps round; any other is finished there.
     auto wrap = [&] {
-        if (position >= end)
-            position %= end;
+        if (position < end)
+            return true;
+        if (!voice.loop) {
+            voice.finished = true;
+            return false;
+        }
+        position %= end;
+        return true;
     };
     // One frame at a time while a gain or pan change glides.
     int i = 0;
@@ -266,7 +284,10 @@ void SamplerMixer::mixVoice(Voice& voice, float* out, int frames) {
         out[2 * i] += mono ? l * voice.current[0] : l * voice.current[0] + r * voice.current[2];
         out[2 * i + 1] += mono ? l * voice.current[1] : l * voice.current[1] + r * voice.current[3];
         position += step;
-        wrap();
+        if (!wrap()) {
+            voice.position = position;
+            return;
+        }
     }
     // Then in runs up to the sound's end, where the position wraps round.
     const float c0 = voice.current[0], c1 = voice.current[1], c2 = voice.current[2], c3 = voice.current[3];
@@ -295,7 +316,8 @@ void SamplerMixer::mixVoice(Voice& voice, float* out, int frames) {
             }
         }
         i += n;
-        wrap();
+        if (!wrap())
+            break;
     }
     voice.position = position;
 }
@@ -316,7 +338,7 @@ void SamplerMixer::render(float* out, int frames) {
                 static_cast<int>(std::min<int64_t>(segment, commands_[next].frame - (position_ + done)));
         for (VoiceSlot slot : active_) {
             Voice& voice = voices_[slot];
-            if (voice.started && !voice.paused)
+            if (voice.started && !voice.paused && !voice.finished)
                 mixVoice(voice, out + 2 * static_cast<std::size_t>(done), segment);
         }
         done += segment;

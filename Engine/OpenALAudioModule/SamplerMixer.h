@@ -1,4 +1,4 @@
-// The engine's own sampler: looping voices of decoded sounds, each with a pitch (by linear
+// The engine's own sampler: voices of decoded sounds (looping, or once through), each with a pitch (by linear
 // resampling, which also converts the sound's rate to the mixing rate), a pan, a gain, a pause
 // and a gate, mixed into one interleaved stereo stream. Every change is stamped with the stream
 // frame it takes effect at, so a voice starts, changes and mutes exactly there, whenever that frame
@@ -43,10 +43,14 @@ class SamplerMixer {
     // ---- Voices ---------------------------------------------------------------------------------
     // Takes a free slot for [sample]: it sounds from [startFrame] (the next rendered frame when that
     // has passed), from the sound's first frame, once unpaused. Nothing when every slot is taken.
-    std::optional<VoiceSlot> startVoice(SampleId sample, int64_t startFrame);
+    // A voice that does not [loop] falls silent at the sound's last frame and is then finished
+    // (its slot stays taken until freed).
+    std::optional<VoiceSlot> startVoice(SampleId sample, int64_t startFrame, bool loop = true);
     // Frees the slot at once, dropping its pending changes.
     void freeVoice(VoiceSlot slot);
     bool isVoiceActive(VoiceSlot slot) const;
+    // An active voice that played its sound to the end once (never for a looping one).
+    bool isVoiceFinished(VoiceSlot slot) const;
     // The changes below take effect at [frame] (or the next rendered frame when it has passed).
     void setGain(VoiceSlot slot, float gain, int64_t frame);
     // -1 left .. 1 right; a stereo sound keeps its image at 0 and moves to one side at +-1.

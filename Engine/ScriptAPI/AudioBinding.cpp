@@ -148,6 +148,21 @@ int audio_setVoicePause(gmScriptThread* thread) {
     return kDone;
 }
 
+// (s) or (s, loop).
+int audio_playMusic(gmScriptThread* thread) {
+    AudioModule* self = audio(thread);
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = thread->getNumParams();
+    if (count != 1 && count != 2)
+        return usageError(thread);
+    const char* name = nullptr;
+    bool loop = true;
+    if (!gmStringParam(thread, 0, name) || (count == 2 && !gmBoolParam(thread, 1, loop)))
+        return kRunTimeError;
+    return pushBool(thread, self->playMusic(name, loop));
+}
+
 constexpr ScriptMethod kAudioMethods[] = {
     {"loadSound", audio_loadSound, "(s file name) or (s file name, n base note) -> bool",
      "Loads the sound file (in the game folder) under its name, with the base note given (default 48, C4), "
@@ -175,7 +190,7 @@ constexpr ScriptMethod kAudioMethods[] = {
     {"setMasterVolume", bindMember<&AudioModule::setMasterVolume>, "(n, clamped to 0..1) -> nothing",
      "Sets the master volume, 0 to 1 (clamped), which scales the SFX and music volumes (default 1)."},
     {"setMusicVolume", bindMember<&AudioModule::setMusicVolume>, "(n, clamped to 0..1) -> nothing",
-     "Sets the music volume, 0 to 1 (clamped); it is kept and reported, but no voice plays at it."},
+     "Sets the music volume, 0 to 1 (clamped), at which the streamed music (playMusic) plays."},
     {"setSFXVolume", bindMember<&AudioModule::setSFXVolume>, "(n, clamped to 0..1) -> nothing",
      "Sets the sound-effect volume, 0 to 1 (clamped), at which every voice plays; playing voices follow at "
      "once."},
@@ -207,6 +222,21 @@ constexpr ScriptMethod kAudioMethods[] = {
      "(n output period ms, clamped to 1..20; the output latency follows) -> nothing",
      "Sets the period in ms in which the sound device is fed, 1 to 20 (clamped); shorter means less delay "
      "but more risk of gaps on a busy machine. Nothing without a sound device."},
+    {"setSoundLooping", bindMember<&AudioModule::setSoundLooping>, "(s file name, b loop) -> bool",
+     "1 (the default) makes the voices started from now on loop until stopped or gated; 0 makes them "
+     "play the sound once and end by themselves, isVoiceValid then 0. 0 for a sound not loaded; "
+     "loading the sound again makes it loop."},
+    {"isSoundLooping", bindMember<&AudioModule::isSoundLooping>, "(s file name) -> bool",
+     "1 for a looping sound, 0 for a one-shot sound or a name not loaded."},
+    {"playMusic", audio_playMusic, "(s file name) or (s file name, b loop) -> bool",
+     "Streams a sound file as music at the music volume, replacing the music playing: decoded as it "
+     "plays (any length, little memory), looping without a gap unless loop is 0. 0, with \"ERROR: "
+     "could not play music <name>\" in the log, when the file cannot be played.",
+     "expecting parameters (string) or (string,int)"},
+    {"stopMusic", bindMember<&AudioModule::stopMusic>, "() -> nothing", "Stops the music at once."},
+    {"isMusicPlaying", bindMember<&AudioModule::isMusicPlaying>, "() -> bool",
+     "1 from playMusic until stopMusic, the end of music that does not loop, or a damaged part of "
+     "its file (which stops it with the log line of playMusic)."},
 };
 }  // namespace
 

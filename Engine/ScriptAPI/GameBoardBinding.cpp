@@ -1,8 +1,11 @@
 // GAMEBOARD (the global GameBoard): the play area.
 #include "Engine/GameBoard.h"
+#include "Engine/GameSystem.h"
+#include "Engine/PhysicsModule.h"
 #include "Engine/RealPoint.h"
 #include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
+#include "Engine/ScriptHost/GmScriptModule.h"
 
 namespace {
 GameBoard* board(gmScriptThread* thread) {
@@ -37,6 +40,30 @@ int gameboard_isInGameBoard(gmScriptThread* thread) {
     return pushBool(thread, self->isInGameBoard(point));
 }
 
+PhysicsModule* physics(gmScriptThread* thread) {
+    GameSystem* system = GmScriptModule::of(thread)->getGameSystem();
+    return system != nullptr ? system->getPhysicsModule() : nullptr;
+}
+
+int gameboard_setGravity(gmScriptThread* thread) {
+    if (board(thread) == nullptr)
+        return kRunTimeError;
+    RealPoint gravity;
+    if (!pointOrXYParams(thread, gravity, "float"))
+        return kRunTimeError;
+    PhysicsModule* world = physics(thread);
+    if (world != nullptr && !world->setGravity(gravity.x, gravity.y))
+        return refusedError(thread);
+    return kDone;
+}
+
+int gameboard_getGravity(gmScriptThread* thread) {
+    if (board(thread) == nullptr)
+        return kRunTimeError;
+    PhysicsModule* world = physics(thread);
+    return pushPoint(thread, world != nullptr ? world->getGravity() : RealPoint{});
+}
+
 constexpr ScriptMethod kMethods[] = {
     {"getMinPos", bindMember<&GameBoard::getMinPos>, "() -> new REALPOINT",
      "The board's lower-left corner in board units (default (-2399, -1339))."},
@@ -67,6 +94,11 @@ constexpr ScriptMethod kMethods[] = {
      "expecting parameters (void) or (REAL)"},
     {"isInGameBoard", gameboard_isInGameBoard, "(REALPOINT) or (n x, n y) -> bool",
      "True when the point lies on the board, its edges included."},
+    {"setGravity", gameboard_setGravity, "(REALPOINT) or (n x, n y) -> nothing",
+     "Sets the world's gravity in units/ms² (the unit of thrust), added each tick to every dynamic "
+     "body's velocity times its gravity scale, before its speed limit; (0, 0) by default. y points "
+     "up, so (0, -0.002) pulls down. Refuses values that are not finite."},
+    {"getGravity", gameboard_getGravity, "() -> new REALPOINT", "The world's gravity in units/ms²."},
 };
 }  // namespace
 

@@ -153,6 +153,25 @@ constexpr ScriptMethod kMethods[] = {
      "The body's category bits (default 1)."},
     {"getCategoriesToCollideWith", bindMember<&P::getCategoriesToCollideWith>, "() -> int",
      "The bits of the categories the body meets (default 65535)."},
+    {"getRestitution", bindMember<&P::getRestitution>, "() -> float",
+     "The bounciness, 0 (none, the default) to 1 (a hit keeps all its speed along the normal)."},
+    {"setRestitution", bindRefusable<&P::setRestitution>, "(n restitution) -> nothing",
+     "Sets the bounciness, 0..1; two bodies bounce with the larger of theirs. Impacts slower than "
+     "0.02 units/ms along the normal do not bounce. Refuses values outside 0..1."},
+    {"getFriction", bindMember<&P::getFriction>, "() -> float",
+     "The friction along a contact, 0.2 by default."},
+    {"setFriction", bindRefusable<&P::setFriction>, "(n friction) -> nothing",
+     "Sets the friction, 0 or more; two bodies rub with the square root of the product of theirs, "
+     "so a body of friction 0 slides along anything. Refuses negative values."},
+    {"getBodyKind", bindMember<&P::getBodyKind>, "() -> int",
+     "BODY_DYNAMIC, BODY_STATIC or BODY_KINEMATIC; a dynamic body of mass 0 reads as BODY_STATIC."},
+    {"setBodyKind", bindRefusable<&P::setBodyKind>, "(int kind) -> nothing",
+     "BODY_DYNAMIC (the default: moves, contacts push it), BODY_STATIC (never moves) or "
+     "BODY_KINEMATIC (moves at its velocity, contacts never change it). Refuses other values."},
+    {"getGravityScale", bindMember<&P::getGravityScale>, "() -> float",
+     "The share of the world's gravity this body feels, 1 by default."},
+    {"setGravityScale", bindRefusable<&P::setGravityScale>, "(n scale) -> nothing",
+     "Sets the share of GameBoard's gravity a dynamic body feels: 0 floats, negative values rise."},
 };
 }  // namespace
 

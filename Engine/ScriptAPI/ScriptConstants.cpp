@@ -1,7 +1,8 @@
 // The global constants, in the order they are set: key codes, shape types, notes, note lengths,
-// voices, angles, text alignment, game-board sides, collision categories.
+// voices, angles, text alignment, game-board sides, collision categories, body kinds.
 #include <string>
 
+#include "Engine/PhysicsData.h"
 #include "Engine/ScriptAPI/ScriptRegistry.h"
 
 namespace {
@@ -181,6 +182,13 @@ constexpr IntConstant kAfterAngles[] = {
      "All 16 collision category bits, for PHYSICSDATA.setCategoriesToCollideWith (its default)."},
 };
 
+constexpr IntConstant kBodyKinds[] = {
+    {"BODY_DYNAMIC", BODY_DYNAMIC, "PHYSICSDATA.setBodyKind: moves by its velocity, contacts push it."},
+    {"BODY_STATIC", BODY_STATIC, "PHYSICSDATA.setBodyKind: never moves."},
+    {"BODY_KINEMATIC", BODY_KINEMATIC,
+     "PHYSICSDATA.setBodyKind: moves by its velocity, contacts never change it."},
+};
+
 std::vector<ScriptConstant> buildConstants() {
     // Note names are built, so their strings need a home that outlives the list.
     static std::vector<std::string> noteNames;
@@ -217,6 +225,7 @@ std::vector<ScriptConstant> buildConstants() {
     constants.push_back({"TWOPI", 0, pi + pi, true, "A whole turn in radians, as a float."});
     constants.push_back({"PIBYTWO", 0, pi / 2.0f, true, "A quarter turn in radians, as a float."});
     addInts(kAfterAngles, nullptr);
+    addInts(kBodyKinds, nullptr);
     return constants;
 }
 }  // namespace

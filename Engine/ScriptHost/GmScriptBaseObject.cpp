@@ -102,6 +102,9 @@ bool GmScriptBaseObject::callScriptMethod(const char* name, std::initializer_lis
             case Argument::kEntity:
                 thread->push(referenceTo(machine, ScriptType::ENTITY, argument.entity));
                 break;
+            case Argument::kPoint:
+                thread->push(newPointValue(machine, argument.point));
+                break;
         }
     }
     finishCall(name, thread, static_cast<int32_t>(arguments.size()), firstEntry, result);

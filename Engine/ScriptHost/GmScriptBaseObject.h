@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Engine/MethodArgument.h"
+#include "Engine/RealPoint.h"
 #include "Engine/ScriptHost/ScriptValues.h"
 
 class Entity;
@@ -23,13 +24,15 @@ class GmScriptBaseObject {
   public:
     // One argument of a script method call.
     struct Argument {
-        enum Kind { kFloat, kInt, kEntity } kind;
+        enum Kind { kFloat, kInt, kEntity, kPoint } kind;
         float floatValue = 0.0f;
         int32_t intValue = 0;
         Entity* entity = nullptr;
-        static Argument of(float f) { return {kFloat, f, 0, nullptr}; }
-        static Argument of(int32_t i) { return {kInt, 0.0f, i, nullptr}; }
-        static Argument of(Entity* e) { return {kEntity, 0.0f, 0, e}; }
+        RealPoint point;  // passed as a new REALPOINT
+        static Argument of(float f) { return {kFloat, f, 0, nullptr, {}}; }
+        static Argument of(int32_t i) { return {kInt, 0.0f, i, nullptr, {}}; }
+        static Argument of(Entity* e) { return {kEntity, 0.0f, 0, e, {}}; }
+        static Argument of(const RealPoint& p) { return {kPoint, 0.0f, 0, nullptr, p}; }
     };
 
     // How a call went.

@@ -1,5 +1,7 @@
 #include "Engine/ScriptHost/GmScriptEntity.h"
 
+#include "Engine/GameBoard.h"
+#include "Engine/GameSystem.h"
 #include "Engine/ScriptHost/GmScriptModule.h"
 
 GmScriptEntity::GmScriptEntity(const std::string& typeName, int typeID, bool isPlayer, GameSystem* gameSystem,
@@ -44,12 +46,25 @@ void GmScriptEntity::explode() {
     Entity::explode();
 }
 
+namespace {
+Contact contactOf(const GameSystem* gameSystem) {
+    return gameSystem != nullptr ? gameSystem->getContact() : Contact{};
+}
+}  // namespace
+
+// The contact's normal (from this entity toward [other]) and point follow the other entity; a
+// script function with fewer parameters drops them.
 void GmScriptEntity::onEntityCollide(Entity* other) {
-    callScriptMethod("onEntityCollide", {Argument::of(other)});
+    const Contact contact = contactOf(getGameSystem());
+    callScriptMethod("onEntityCollide",
+                     {Argument::of(other), Argument::of(contact.normal), Argument::of(contact.point)});
 }
 void GmScriptEntity::onEntityTouch(Entity* other) {
-    callScriptMethod("onEntityTouch", {Argument::of(other)});
+    const Contact contact = contactOf(getGameSystem());
+    callScriptMethod("onEntityTouch",
+                     {Argument::of(other), Argument::of(contact.normal), Argument::of(contact.point)});
 }
 void GmScriptEntity::onEntityCollideWithGameBoard(int sides) {
-    callScriptMethod("onEntityCollideWithGameBoard", {Argument::of(static_cast<int32_t>(sides))});
+    callScriptMethod("onEntityCollideWithGameBoard", {Argument::of(static_cast<int32_t>(sides)),
+                                                      Argument::of(getGameBoardSideNormal(sides))});
 }

@@ -1,5 +1,6 @@
 #include "Engine/ScriptHost/GmScriptProcess.h"
 
+#include "Engine/GameBoard.h"
 #include "Engine/GameSystem.h"
 #include "Engine/Logger.h"
 #include "Engine/ScriptHost/GmScriptModule.h"
@@ -41,13 +42,20 @@ void GmScriptProcess::preDraw() {
 void GmScriptProcess::postDraw() {
     callScriptMethod("postDraw");
 }
+// After the two entities come the contact's normal (from a toward b) and point; a script function
+// with fewer parameters drops them.
 void GmScriptProcess::onEntityCollide(Entity* a, Entity* b) {
-    callScriptMethod("onEntityCollide", {Argument::of(a), Argument::of(b)});
+    const Contact contact = getGameSystem() != nullptr ? getGameSystem()->getContact() : Contact{};
+    callScriptMethod("onEntityCollide", {Argument::of(a), Argument::of(b), Argument::of(contact.normal),
+                                         Argument::of(contact.point)});
 }
 void GmScriptProcess::onEntityTouch(Entity* a, Entity* b) {
-    callScriptMethod("onEntityTouch", {Argument::of(a), Argument::of(b)});
+    const Contact contact = getGameSystem() != nullptr ? getGameSystem()->getContact() : Contact{};
+    callScriptMethod("onEntityTouch", {Argument::of(a), Argument::of(b), Argument::of(contact.normal),
+                                       Argument::of(contact.point)});
 }
-// A process hears which entity hit the board, not which sides.
-void GmScriptProcess::onEntityCollideWithGameBoard(Entity* entity, int) {
-    callScriptMethod("onEntityCollideWithGameBoard", {Argument::of(entity)});
+// A process hears which entity hit the board and the sides' normal, not the side flags.
+void GmScriptProcess::onEntityCollideWithGameBoard(Entity* entity, int sideFlags) {
+    callScriptMethod("onEntityCollideWithGameBoard",
+                     {Argument::of(entity), Argument::of(getGameBoardSideNormal(sideFlags))});
 }

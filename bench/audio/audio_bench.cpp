@@ -2,9 +2,11 @@
 // where in that tick its first sample lands, and a tick of the full voice pool; and the sampler
 // mixer alone mixing a tick (735 frames at 44.1 kHz) of 64, 256 and 808 voices.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -127,3 +129,43 @@ void BM_MixerTick(benchmark::State& state) {
 }
 BENCHMARK(BM_MixerTick)->Arg(64)->Arg(256)->Arg(808)->Unit(benchmark::kMicrosecond);
 }  // namespace
+
+namespace {
+// [seconds] of a stereo 441 Hz tone as Ogg Vorbis, the costliest format to decode.
+void writeMusic(const char* name, int seconds) {
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 2;
+    info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    SNDFILE* file = sf_open(name, SFM_WRITE, &info);
+    std::vector<float> block(2 * 44100);
+    for (int s = 0; s < seconds; ++s) {
+        for (int i = 0; i < 44100; ++i)
+            block[2 * i] = block[2 * i + 1] = 0.5f * std::cos(2.0f * 3.14159265f * 441.0f * i / 44100.0f);
+        sf_writef_float(file, block.data(), 44100);
+    }
+    sf_close(file);
+}
+}  // namespace
+
+// A tick of streamed music, decoding and mixing, from a file of [seconds]; counters: the heap in
+// use while it streams above what it was before playMusic (peak over the run), and the frames that
+// were not decoded in time.
+void BM_MusicTick(benchmark::State& state) {
+    ToneFile tone;
+    writeMusic("music.ogg", static_cast<int>(state.range(0)));
+    OpenALAudioModule audio(nullptr, loopback());
+    audio.init();
+    audio.update(kTickMS);
+    const std::size_t before = mallinfo2().uordblks;
+    std::size_t peak = before;
+    audio.playMusic("music.ogg");
+    for (auto _ : state) {
+        audio.update(kTickMS);
+        peak = std::max(peak, mallinfo2().uordblks);
+    }
+    state.counters["heap_growth_bytes"] = static_cast<double>(peak - before);
+    state.counters["starved_frames"] = static_cast<double>(audio.getMusicStarvedFrames());
+    state.counters["playing"] = audio.isMusicPlaying() ? 1 : 0;
+}
+BENCHMARK(BM_MusicTick)->Arg(3)->Arg(30)->Unit(benchmark::kMicrosecond);

@@ -1,6 +1,7 @@
 // The audio module rendering in memory: sounds written here with libsndfile are played
 // and the rendered samples measured (pitch by zero crossings, levels by RMS).
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sndfile.h>
 #include <unistd.h>
 
@@ -46,17 +47,17 @@ class ScratchDirectory {
 // A cosine tone of [hz] (so the first sample is the peak) on the left channel, and on the right
 // channel of a stereo file at [rightAmplitude].
 void writeTone(const std::string& name, int format, int channels, double hz, double seconds, double amplitude,
-               double rightAmplitude = 0.0) {
+               double rightAmplitude = 0.0, int rate = kRate) {
     SF_INFO info{};
-    info.samplerate = kRate;
+    info.samplerate = rate;
     info.channels = channels;
     info.format = format;
     SNDFILE* file = sf_open(name.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    const int frames = static_cast<int>(seconds * kRate);
+    const int frames = static_cast<int>(seconds * rate);
     std::vector<float> samples;
     for (int i = 0; i < frames; ++i) {
-        const double v = std::cos(2.0 * std::numbers::pi * hz * i / kRate);
+        const double v = std::cos(2.0 * std::numbers::pi * hz * i / rate);
         samples.push_back(static_cast<float>(amplitude * v));
         if (channels == 2)
             samples.push_back(static_cast<float>(rightAmplitude * v));
@@ -305,4 +306,188 @@ TEST(OpenALAudioModuleDevice, TheDefaultDeviceOrTheLoopbackOneStartsAndPlays) {
     EXPECT_NE(id, INVALID_VOICEID);
     audio.update(kTickMS);
     EXPECT_TRUE(audio.isVoiceValid(id));
+}
+
+// A one-shot sound's voice is heard for exactly the sound's frames and then ends by itself; the
+// same sound looping plays on. Both at once, panned apart, so each is measured on its own side.
+TEST_F(OpenALAudioModuleTest, AOneShotVoiceEndsAtItsSoundsLengthAndALoopingOneDoesNot) {
+    writeTone("short.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 441.0, 0.25, 0.5);
+    writeTone("loop.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 441.0, 0.25, 0.5);
+    EXPECT_FALSE(audio.setSoundLooping("short.wav", false));  // not loaded yet
+    ASSERT_TRUE(audio.loadSound("short.wav"));
+    ASSERT_TRUE(audio.loadSound("loop.wav"));
+    EXPECT_TRUE(audio.isSoundLooping("short.wav"));
+    EXPECT_TRUE(audio.setSoundLooping("short.wav", false));
+    EXPECT_FALSE(audio.isSoundLooping("short.wav"));
+    run(1);
+    const VoiceId once = audio.playSound("short.wav", BASE_NOTE, 0.0f, -1.0f, 1.0f);
+    const VoiceId looping = audio.playSound("loop.wav", BASE_NOTE, 0.0f, 1.0f, 1.0f);
+    std::vector<float> frames;
+    int endedAfterMS = 0;
+    for (int ms = 10; ms <= 400; ms += 10) {
+        audio.update(10.0f);
+        frames.insert(frames.end(), audio.getRenderedFrames().begin(), audio.getRenderedFrames().end());
+        if (endedAfterMS == 0 && !audio.isVoiceValid(once))
+            endedAfterMS = ms;
+    }
+    // Hard left and right: the one-shot voice alone on the left channel, the looping on the right.
+    std::ptrdiff_t first = -1, last = -1;
+    for (std::size_t i = 0; i < frames.size(); i += 2) {
+        if (std::fabs(frames[i]) > 1e-4f) {
+            if (first < 0)
+                first = static_cast<std::ptrdiff_t>(i / 2);
+            last = static_cast<std::ptrdiff_t>(i / 2);
+        }
+    }
+    ASSERT_GE(first, 0);
+    EXPECT_NEAR(static_cast<double>(last - first + 1), 0.25 * kRate, 2.0);
+    // The update that rendered the sound's last frame (250 ms in) removes the voice.
+    EXPECT_EQ(endedAfterMS, 250);
+    EXPECT_TRUE(audio.isVoiceValid(looping));
+    std::vector<float> tail(frames.end() - 2 * 4410, frames.end());
+    EXPECT_GT(rms(tail, 1), 0.2);
+    EXPECT_LT(rms(tail, 0), 1e-6);  // hard right leaks a rounding error's worth to the left
+    std::printf("one-shot voice heard for %td frames (the sound has %d), ended after the %d ms update\n",
+                last - first + 1, static_cast<int>(0.25 * kRate), endedAfterMS);
+
+    // Loading it again makes it loop.
+    ASSERT_TRUE(audio.loadSound("short.wav"));
+    EXPECT_TRUE(audio.isSoundLooping("short.wav"));
+}
+
+namespace {
+// The left channel of [name] as the stream reads it (16-bit samples scaled by 1/32768).
+std::vector<float> fileSamples(const std::string& name) {
+    const std::optional<DecodedSound> sound = decodeSoundFile(name);
+    std::vector<float> left;
+    if (!sound)
+        return left;
+    for (std::size_t i = 0; i < sound->samples.size(); i += static_cast<std::size_t>(sound->channels))
+        left.push_back(sound->samples[i] / 32768.0f);
+    return left;
+}
+
+std::size_t firstSound(const std::vector<float>& frames) {
+    std::size_t first = 0;
+    while (first < frames.size() && frames[first] == 0.0f) first += 2;
+    return first / 2;
+}
+}  // namespace
+
+// Music is the file's samples one after another: across every tick, to the file's end, and on
+// across the loop point with no frame missing or repeated.
+TEST_F(OpenALAudioModuleTest, StreamedMusicPlaysToItsEndAndLoopsWithoutAGap) {
+    // 441 Hz over 3 s: the file ends mid-cycle nowhere, but the check below is sample by sample.
+    writeTone("music.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 441.0, 3.0, 0.5);
+    const std::vector<float> expected = fileSamples("music.wav");
+    ASSERT_EQ(expected.size(), 3u * kRate);
+
+    ASSERT_TRUE(audio.playMusic("music.wav", false));
+    EXPECT_TRUE(audio.isMusicPlaying());
+    std::vector<float> once;
+    int endedAfterTicks = 0;
+    for (int tick = 1; tick <= 200; ++tick) {
+        audio.update(kTickMS);
+        once.insert(once.end(), audio.getRenderedFrames().begin(), audio.getRenderedFrames().end());
+        if (endedAfterTicks == 0 && !audio.isMusicPlaying())
+            endedAfterTicks = tick;
+    }
+    const std::size_t start = firstSound(once);
+    EXPECT_EQ(start, 0u);
+    double worst = 0.0;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        worst = std::max(worst, static_cast<double>(std::fabs(once[2 * (start + i)] - expected[i])));
+        worst = std::max(worst, static_cast<double>(std::fabs(once[2 * (start + i) + 1] - expected[i])));
+    }
+    EXPECT_LT(worst, 1e-6);
+    for (std::size_t i = 2 * (start + expected.size()); i < once.size(); ++i) ASSERT_EQ(once[i], 0.0f) << i;
+    // 3 s is 180 ticks: the one that renders the last frame ends the music.
+    EXPECT_EQ(endedAfterTicks, 180);
+    EXPECT_FALSE(audio.isMusicPlaying());
+
+    ASSERT_TRUE(audio.playMusic("music.wav"));
+    std::vector<float> looped;
+    for (int tick = 0; tick < 7 * 60; ++tick) {
+        audio.update(kTickMS);
+        looped.insert(looped.end(), audio.getRenderedFrames().begin(), audio.getRenderedFrames().end());
+    }
+    EXPECT_TRUE(audio.isMusicPlaying());
+    const std::size_t loopStart = firstSound(looped);
+    const std::size_t frames = looped.size() / 2 - loopStart;
+    ASSERT_GT(frames, 2 * expected.size());
+    worst = 0.0;
+    for (std::size_t i = 0; i < frames; ++i)
+        worst = std::max(worst, static_cast<double>(
+                                    std::fabs(looped[2 * (loopStart + i)] - expected[i % expected.size()])));
+    EXPECT_LT(worst, 1e-6);
+    EXPECT_EQ(audio.getMusicStarvedFrames(), 0);
+    std::printf("music: %zu frames looped twice past the loop point, largest difference from the file %g\n",
+                frames, worst);
+
+    // A file at another rate plays at its own pitch, a stereo one keeps its channels.
+    writeTone("half.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 2, 441.0, 2.0, 0.5, 0.25, kRate / 2);
+    ASSERT_TRUE(audio.playMusic("half.ogg"));
+    const std::vector<float> half = run(60);
+    EXPECT_NEAR(measuredHz(half), 441.0, 441.0 * 0.02);
+    EXPECT_NEAR(rms(half, 1) / rms(half, 0), 0.5, 0.05);
+
+    // At the music volume; stopMusic silences it at once.
+    ASSERT_TRUE(audio.playMusic("music.wav"));
+    audio.setMusicVolume(0.5f);
+    EXPECT_NEAR(rms(run(6), 0), 0.5 * 0.5 / std::sqrt(2.0), 0.01);
+    audio.stopMusic();
+    EXPECT_FALSE(audio.isMusicPlaying());
+    EXPECT_EQ(rms(run(2), 0), 0.0);
+}
+
+// A missing file and a file whose data stop before its header says: one log line each, and no
+// music from then on.
+TEST_F(OpenALAudioModuleTest, AMissingOrDamagedMusicFileStopsTheMusicWithOneLogLine) {
+    EXPECT_FALSE(audio.playMusic("nothere.ogg"));
+    EXPECT_FALSE(audio.isMusicPlaying());
+    EXPECT_TRUE(logged("ERROR: could not play music nothere.ogg"));
+
+    writeTone("cut.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, 441.0, 4.0, 0.5);
+    const std::string bytes = readFile("cut.flac");
+    writeBytes("cut.flac", bytes.substr(0, bytes.size() / 2));  // about 2 s of the 4 the header claims
+    ASSERT_TRUE(audio.playMusic("cut.flac"));
+    int stoppedAfterTicks = 0;
+    for (int tick = 1; tick <= 240 && stoppedAfterTicks == 0; ++tick) {
+        audio.update(kTickMS);
+        if (!audio.isMusicPlaying())
+            stoppedAfterTicks = tick;
+    }
+    // Decoding runs 1.5 s ahead of the output: the damage is found about half a second in.
+    EXPECT_GT(stoppedAfterTicks, 0);
+    EXPECT_LT(stoppedAfterTicks, 2 * 60);
+    run(60);
+    EXPECT_EQ(rms(run(2), 0), 0.0);
+    int lines = 0;
+    for (const std::string& line : engine.logLines()) lines += line == "ERROR: could not play music cut.flac";
+    EXPECT_EQ(lines, 1);
+}
+
+// The heap in use while music streams is the same for a file ten times longer: the decoded queue
+// has a fixed size (a loaded sound of 30 s would take 2.6 MB as 16-bit samples).
+TEST_F(OpenALAudioModuleTest, StreamingMemoryStaysFlatForATenTimesLongerFile) {
+    writeTone("short.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 441.0, 3.0, 0.5);
+    writeTone("long.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 441.0, 30.0, 0.5);
+    run(1);
+    auto peakWhilePlaying = [this](const char* name) {
+        const std::size_t before = mallinfo2().uordblks;
+        std::size_t peak = before;
+        EXPECT_TRUE(audio.playMusic(name));
+        for (int tick = 0; tick < 120; ++tick) {
+            audio.update(kTickMS);
+            peak = std::max(peak, mallinfo2().uordblks);
+        }
+        audio.stopMusic();
+        return peak - before;
+    };
+    const std::size_t shortPeak = peakWhilePlaying("short.wav");
+    const std::size_t longPeak = peakWhilePlaying("long.wav");
+    std::printf("heap growth while streaming: 3 s file %zu bytes, 30 s file %zu bytes\n", shortPeak,
+                longPeak);
+    EXPECT_LT(longPeak, shortPeak + 16 * 1024);
+    EXPECT_LT(longPeak, std::size_t{1} << 20);
 }

@@ -223,3 +223,33 @@ TEST(SamplerMixer, TheModulePlacesVoicesAtTheirIdealTimePlusTheLatency) {
     std::filesystem::current_path(previous);
     std::filesystem::remove_all(dir);
 }
+
+// A voice that does not loop sounds for the sound's frames over its pitch, then is finished but
+// keeps its slot until freed; one that loops plays on.
+TEST(SamplerMixer, AOneShotVoiceFinishesAtTheSoundsLastFrameAtAnyPitch) {
+    SamplerMixer mixer(kRate, 4);
+    const auto sample = mixer.addSample(makeSound(kRate, 1000, 0.5f));
+    ASSERT_TRUE(sample);
+    for (float pitch : {1.0f, 2.0f, 0.5f, 1.5f}) {
+        const auto once = mixer.startVoice(*sample, 0, false);
+        const auto looping = mixer.startVoice(*sample, 0, true);
+        ASSERT_TRUE(once && looping);
+        mixer.setPan(*once, -1.0f, 0);
+        mixer.setPan(*looping, 1.0f, 0);
+        for (auto slot : {*once, *looping}) {
+            mixer.setPitch(slot, pitch, 0);
+            mixer.setPaused(slot, false, 0);
+        }
+        const std::vector<float> out = render(mixer, 4000);
+        int heard = 0;
+        for (std::size_t i = 0; i < out.size(); i += 2) heard += std::fabs(out[i]) > 0.25f;
+        // Positions 0, p, 2p, ... up to the last frame, 999.
+        EXPECT_EQ(heard, static_cast<int>(std::floor(999.0 / pitch)) + 1) << pitch;
+        EXPECT_TRUE(mixer.isVoiceFinished(*once));
+        EXPECT_TRUE(mixer.isVoiceActive(*once));
+        EXPECT_FALSE(mixer.isVoiceFinished(*looping));
+        EXPECT_GT(std::fabs(out[out.size() - 1]), 0.25f);
+        mixer.freeVoice(*once);
+        mixer.freeVoice(*looping);
+    }
+}

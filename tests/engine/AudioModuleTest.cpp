@@ -209,3 +209,52 @@ TEST_F(AudioModuleTest, WhenEveryChannelIsBusyPlaySoundFailsWithItsLogLine) {
     EXPECT_EQ(small.playSound("beep.wav"), INVALID_VOICEID);
     EXPECT_EQ(readDebugLog(), "SOUNDSKIN: couldn't play beep.wav\n");
 }
+
+TEST_F(AudioModuleTest, AOneShotVoiceEndsByItselfAtItsSoundsEndAndALoopingOnePlaysOn) {
+    audio.addSound("shot.wav", 1, 100.0f);
+    ASSERT_TRUE(audio.loadSound("shot.wav"));
+    ASSERT_TRUE(audio.setSoundLooping("shot.wav", false));
+    const VoiceId once = audio.playSound("shot.wav");
+    const VoiceId octaveUp = audio.playSound("shot.wav", DEFAULT_BASE_NOTE + 12, 0.0f, 0.0f, 1.0f);
+    ASSERT_TRUE(audio.setSoundLooping("shot.wav", true));
+    const VoiceId looping = audio.playSound("shot.wav");
+    EXPECT_FALSE(audio.getChannel(once)->looping);
+    EXPECT_TRUE(audio.getChannel(looping)->looping);
+    audio.update(40.0f);
+    EXPECT_TRUE(audio.isVoiceValid(octaveUp));
+    audio.update(10.0f);  // 50 ms at twice the speed: the sound's end
+    EXPECT_FALSE(audio.isVoiceValid(octaveUp));
+    audio.update(40.0f);
+    EXPECT_TRUE(audio.isVoiceValid(once));
+    audio.update(10.0f);
+    EXPECT_FALSE(audio.isVoiceValid(once));
+    audio.update(1000.0f);
+    EXPECT_TRUE(audio.isVoiceValid(looping));
+    EXPECT_FALSE(audio.setSoundLooping("never-loaded.wav", false));
+    EXPECT_FALSE(audio.isSoundLooping("never-loaded.wav"));
+}
+
+TEST_F(AudioModuleTest, MusicStreamsUntilStoppedOrItsEndAndAMissingFileIsOneLogLine) {
+    ScratchDirectory scratch;  // the cause goes to debug.log
+    audio.addSound("theme.ogg", 2, 500.0f);
+    EXPECT_FALSE(audio.isMusicPlaying());
+    ASSERT_TRUE(audio.playMusic("theme.ogg"));
+    audio.update(1000.0f);
+    EXPECT_TRUE(audio.isMusicPlaying());  // it loops
+    audio.stopMusic();
+    EXPECT_FALSE(audio.isMusicPlaying());
+    ASSERT_TRUE(audio.playMusic("theme.ogg", false));
+    audio.update(400.0f);
+    EXPECT_TRUE(audio.isMusicPlaying());
+    audio.update(100.0f);
+    EXPECT_FALSE(audio.isMusicPlaying());
+    EXPECT_FALSE(audio.playMusic("absent.ogg"));
+    EXPECT_FALSE(audio.isMusicPlaying());
+    int lines = 0;
+    for (const std::string& line : engine.logLines())
+        lines += line == "ERROR: could not play music absent.ogg";
+    EXPECT_EQ(lines, 1);
+    const std::vector<std::string> expected = {"music ./theme.ogg", "stop music", "music ./theme.ogg",
+                                               "stop music"};
+    EXPECT_EQ(audio.getRequests(), expected);
+}

@@ -42,16 +42,16 @@ constexpr ExpectedType kExpectedTypes[] = {
     {"LOGGER", 5},
     {"INPUT", 12},
     {"VIDEO", 50},
-    {"AUDIO", 20},
+    {"AUDIO", 25},
     {"ENTITYMANAGER", 13},
     {"ENTITY", 46},
     {"PARTICLEMANAGER", 4},
     {"PARTICLE", 5},
-    {"PHYSICSDATA", 46},
+    {"PHYSICSDATA", 54},
     {"PROCESS", 13},
     {"AIHELPER", 7},
     {"COLOURMANAGER", 9},
-    {"GAMEBOARD", 14},
+    {"GAMEBOARD", 16},
 };
 
 class ScriptRegistryFactory : public NullModuleFactory {
@@ -138,7 +138,7 @@ TEST_F(ScriptRegistry, GlobalObjectsFunctionsAndConstantsAreSet) {
         EXPECT_TRUE(global(function.name).isFunction()) << function.name;
 
     const auto& constants = scriptConstants();
-    ASSERT_EQ(constants.size(), 237u);
+    ASSERT_EQ(constants.size(), 240u);
     std::set<std::string> names;
     for (const ScriptConstant& constant : constants) {
         names.insert(constant.name);
@@ -159,6 +159,7 @@ TEST_F(ScriptRegistry, GlobalObjectsFunctionsAndConstantsAreSet) {
     EXPECT_EQ(global("B7").getInt(), 95);
     EXPECT_EQ(global("BASE_NOTE").getInt(), 96);
     EXPECT_EQ(global("GAMEBOARD_BOTTOM").getInt(), 16);
+    EXPECT_EQ(global("BODY_KINEMATIC").getInt(), 2);
     EXPECT_EQ(global("ALL_COLLISION_CATEGORIES").getInt(), 65535);
     ASSERT_TRUE(global("PI").isFloat());
     EXPECT_EQ(global("PI").getFloat(), 3.1415927f);
