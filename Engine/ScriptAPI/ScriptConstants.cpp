@@ -170,6 +170,12 @@ std::vector<ScriptConstant> buildConstants() {
     constants.push_back({"TWOPI", 0, pi + pi, true});
     constants.push_back({"PIBYTWO", 0, pi / 2.0f, true});
     addInts(kAfterAngles);
+    constants.push_back({"TEXTUREFILTER_LINEAR", 0, 0.0f, false, "a texture's texels blended (the default)"});
+    constants.push_back({"TEXTUREFILTER_NEAREST", 1, 0.0f, false, "a texture's texels drawn hard-edged"});
+    constants.push_back(
+        {"TEXTUREEDGE_REPEAT", 0, 0.0f, false, "a texture repeats past its edges (the default)"});
+    constants.push_back(
+        {"TEXTUREEDGE_CLAMP", 1, 0.0f, false, "a texture's edge texels stretch past its edges"});
     return constants;
 }
 }  // namespace
