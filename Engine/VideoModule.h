@@ -209,8 +209,9 @@ class VideoModule : public EngineModule {
     void drawTexture(const float corners[4][3], const std::string& name);
     void drawTexture(const float corners[4][3], const Texture* texture);
     // Uploads [image] as a new texture with power-of-two sides (the image in its top-left corner,
-    // the rest clear); null when the image is empty or the device refuses it. The caller owns it
-    // and gives it back through deleteTexture while the device still exists.
+    // the rest clear, or its edges repeated when [sampling] clamps), sampled as [sampling]; null
+    // when the image is empty or the device refuses it. The caller owns it and gives it back
+    // through deleteTexture while the device still exists.
     std::unique_ptr<Texture> createTexture(const Image& image, TextureSampling sampling = {});
     void deleteTexture(std::unique_ptr<Texture> texture);
 
@@ -218,9 +219,9 @@ class VideoModule : public EngineModule {
     // Text is laid out with the glyphs of TrueType fonts opened at 32 pixels, and drawn from
     // glyphs made near its size on screen (Font's size bands), so large text stays sharp;
     // lengths are in the units of the current view, and [height] is the text's line height in
-    // those units. The first use of text
-    // without a setFont opens the default font, kDefaultFontName from the game folder or, when
-    // the game has none, a bold sans-serif font installed with the engine.
+    // those units. The first use of text without a setFont opens the default font,
+    // kDefaultFontName from the game folder or, when the game has none, a bold sans-serif font
+    // installed with the engine.
     static constexpr const char* kDefaultFontName = "grayscale-bold.ttf";
 
     // Makes the font of [fileName] current, opening it on first use. A font that cannot be
@@ -284,8 +285,8 @@ class VideoModule : public EngineModule {
     void releaseDeviceTextures();
 
     // The device side of textures: [rgba] holds [width] x [height] pixels (powers of two), top
-    // row first. Returns the device's name for the texture, 0 when refused. Without a device the
-    // name is only counted.
+    // row first, sampled as [sampling]. Returns the device's name for the texture, 0 when refused. Without a
+    // device the name is only counted.
     virtual uint32_t uploadTexture(const uint8_t* /*rgba*/, uint32_t /*width*/, uint32_t /*height*/,
                                    const TextureSampling& /*sampling*/) {
         return ++lastTextureId_;
