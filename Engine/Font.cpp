@@ -8,22 +8,26 @@
 
 namespace {
 
-// Glyph metrics are 26.6 fixed point at the face's pixel size; dividing by this makes them
-// relative to a text height of 1.
-constexpr double kMetricScale = kFontPixelSize * 64.0;
 // A 32-pixel face's cells are about 20-40 pixels a side, so a 512-wide atlas holds the printable
-// ASCII set in a 512 x 256 texture. It grows downwards, doubling, as glyphs arrive.
+// ASCII set in a 512 x 256 texture; a band of larger glyphs gets a proportionally wider atlas (up
+// to 4096). Each grows downwards, doubling, as glyphs arrive.
 constexpr uint32_t kAtlasWidth = 512;
+constexpr uint32_t kAtlasMaxSide = 4096;
 constexpr uint32_t kAtlasFirstHeight = 64;
-constexpr uint32_t kAtlasMaxHeight = 4096;
 
-Image blankAtlas(uint32_t height) {
+uint32_t atlasWidthFor(int pixelSize) {
+    const auto wanted =
+        static_cast<uint32_t>(kAtlasWidth * static_cast<uint32_t>(pixelSize) / kFontPixelSize);
+    return std::min(Texture::powerOfTwoAtLeast(wanted), kAtlasMaxSide);
+}
+
+Image blankAtlas(uint32_t width, uint32_t height) {
     Image atlas;
-    atlas.width = kAtlasWidth;
+    atlas.width = width;
     atlas.height = height;
     // White and clear: the cells' borders and the gaps between cells, so filtering at a cell's
     // edge blends towards transparent white, never towards a neighbour.
-    atlas.pixels.resize(static_cast<std::size_t>(kAtlasWidth) * height * 4);
+    atlas.pixels.resize(static_cast<std::size_t>(width) * height * 4);
     for (std::size_t i = 0; i < atlas.pixels.size(); i += 4) {
         atlas.pixels[i] = atlas.pixels[i + 1] = atlas.pixels[i + 2] = 255;
         atlas.pixels[i + 3] = 0;
@@ -33,21 +37,44 @@ Image blankAtlas(uint32_t height) {
 
 }  // namespace
 
-Font::Font(std::string name, std::unique_ptr<FontFace> face)
-    : name_(std::move(name)), face_(std::move(face)), atlas_(blankAtlas(kAtlasFirstHeight)) {}
+int Font::bandForPixels(float pixels) {
+    // Text a few percent taller than a band still takes it: that little scaling does not show.
+    constexpr float kSlack = 1.05f;
+    for (int band = 0; band < kBandCount; ++band) {
+        if (!(pixels > static_cast<float>(kBandPixelSizes[band]) * kSlack))
+            return band;
+    }
+    return kBandCount - 1;
+}
 
-// The atlas texture must have been released through the video module (releaseGlyphs) while the
-// device still existed; here it is only forgotten.
+Font::Font(std::string name, std::unique_ptr<FontFace> face)
+    : name_(std::move(name)), face_(std::move(face)) {
+    for (int band = 0; band < kBandCount; ++band) resetBand(bands_[static_cast<std::size_t>(band)], band);
+}
+
+// The atlas textures must have been released through the video module (releaseGlyphs) while the
+// device still existed; here they are only forgotten.
 Font::~Font() = default;
 
-Glyph Font::measureGlyph(int character, const GlyphBitmap& bitmap) {
+void Font::resetBand(Band& band, int index) {
+    for (auto& glyph : band.glyphs) glyph.reset();
+    // The larger bands get their atlas with their first glyph: most text never needs them.
+    band.atlas = index == 0 ? blankAtlas(atlasWidthFor(kBandPixelSizes[index]), kAtlasFirstHeight) : Image{};
+    band.shelfX = band.shelfY = band.shelfHeight = 0;
+    band.atlasChanged = true;
+}
+
+Glyph Font::measureGlyph(int character, const GlyphBitmap& bitmap, int pixelSize) {
+    // Metrics are 26.6 fixed point at the face's pixel size; dividing by this makes them
+    // relative to a text height of 1.
+    const double metricScale = pixelSize * 64.0;
     Glyph glyph;
     glyph.character = character;
     if (bitmap.width <= 0 || bitmap.rows <= 0 || bitmap.metricWidth <= 0 || bitmap.metricHeight <= 0) {
-        glyph.advance = static_cast<float>(static_cast<double>(bitmap.advanceX) / kMetricScale);
+        glyph.advance = static_cast<float>(static_cast<double>(bitmap.advanceX) / metricScale);
         return glyph;
     }
-    const double height = static_cast<double>(bitmap.metricHeight) / kMetricScale;
+    const double height = static_cast<double>(bitmap.metricHeight) / metricScale;
     const double width = height * (static_cast<double>(bitmap.width) / static_cast<double>(bitmap.rows));
     const double metricWidth = static_cast<double>(bitmap.metricWidth);
     const double metricHeight = static_cast<double>(bitmap.metricHeight);
@@ -60,33 +87,38 @@ Glyph Font::measureGlyph(int character, const GlyphBitmap& bitmap) {
     return glyph;
 }
 
-const Glyph& Font::getGlyph(unsigned char character) {
-    std::optional<Glyph>& slot = glyphs_[character];
+const Glyph& Font::getGlyph(unsigned char character, int bandIndex) {
+    bandIndex = std::clamp(bandIndex, 0, kBandCount - 1);
+    Band& band = bands_[static_cast<std::size_t>(bandIndex)];
+    std::optional<Glyph>& slot = band.glyphs[character];
     if (slot)
         return *slot;
+    const int pixelSize = kBandPixelSizes[bandIndex];
+    if (band.atlas.width == 0)
+        band.atlas = blankAtlas(atlasWidthFor(pixelSize), kAtlasFirstHeight);
     GlyphBitmap bitmap;
-    if (face_ == nullptr || !face_->renderGlyph(character, bitmap))
+    if (face_ == nullptr || !face_->renderGlyphAt(character, pixelSize, bitmap))
         bitmap = GlyphBitmap{};
-    Glyph glyph = measureGlyph(character, bitmap);
+    Glyph glyph = measureGlyph(character, bitmap, pixelSize);
     const bool coverageComplete = bitmap.coverage.size() >= static_cast<std::size_t>(bitmap.width) *
                                                                 static_cast<std::size_t>(bitmap.rows);
     int x = 0;
     int y = 0;
-    if (glyph.width > 0.0f && coverageComplete && placeCell(bitmap.width + 2, bitmap.rows + 2, x, y)) {
+    if (glyph.width > 0.0f && coverageComplete && placeCell(band, bitmap.width + 2, bitmap.rows + 2, x, y)) {
         glyph.cellX = x;
         glyph.cellY = y;
         glyph.cellWidth = bitmap.width + 2;
         glyph.cellHeight = bitmap.rows + 2;
         for (int row = 0; row < bitmap.rows; ++row) {
             for (int column = 0; column < bitmap.width; ++column) {
-                const std::size_t to = (static_cast<std::size_t>(y + 1 + row) * atlas_.width +
+                const std::size_t to = (static_cast<std::size_t>(y + 1 + row) * band.atlas.width +
                                         static_cast<std::size_t>(x + 1 + column)) *
                                        4;
-                atlas_.pixels[to + 3] =
+                band.atlas.pixels[to + 3] =
                     bitmap.coverage[static_cast<std::size_t>(row) * bitmap.width + column];
             }
         }
-        atlasChanged_ = true;
+        band.atlasChanged = true;
     } else if (glyph.width > 0.0f) {
         // Nothing to show it with (a damaged rendering, or a cell larger than the atlas): it
         // keeps its place in the text but draws nothing.
@@ -99,61 +131,63 @@ const Glyph& Font::getGlyph(unsigned char character) {
     return *slot;
 }
 
-bool Font::placeCell(int width, int height, int& x, int& y) {
-    if (width > static_cast<int>(kAtlasWidth) || height > static_cast<int>(kAtlasMaxHeight))
+bool Font::placeCell(Band& band, int width, int height, int& x, int& y) {
+    if (width > static_cast<int>(band.atlas.width) || height > static_cast<int>(kAtlasMaxSide))
         return false;
-    if (shelfX_ + width > static_cast<int>(kAtlasWidth)) {
-        shelfY_ += shelfHeight_;
-        shelfX_ = 0;
-        shelfHeight_ = 0;
+    if (band.shelfX + width > static_cast<int>(band.atlas.width)) {
+        band.shelfY += band.shelfHeight;
+        band.shelfX = 0;
+        band.shelfHeight = 0;
     }
-    while (shelfY_ + height > static_cast<int>(atlas_.height)) {
-        if (atlas_.height >= kAtlasMaxHeight)
+    while (band.shelfY + height > static_cast<int>(band.atlas.height)) {
+        if (band.atlas.height >= kAtlasMaxSide)
             return false;
-        growAtlas();
+        growAtlas(band);
     }
-    x = shelfX_;
-    y = shelfY_;
-    shelfX_ += width;
-    shelfHeight_ = std::max(shelfHeight_, height);
+    x = band.shelfX;
+    y = band.shelfY;
+    band.shelfX += width;
+    band.shelfHeight = std::max(band.shelfHeight, height);
     return true;
 }
 
-void Font::growAtlas() {
-    Image grown = blankAtlas(atlas_.height * 2);
-    std::copy(atlas_.pixels.begin(), atlas_.pixels.end(), grown.pixels.begin());
-    atlas_ = std::move(grown);
-    atlasChanged_ = true;
+void Font::growAtlas(Band& band) {
+    Image grown = blankAtlas(band.atlas.width, band.atlas.height * 2);
+    std::copy(band.atlas.pixels.begin(), band.atlas.pixels.end(), grown.pixels.begin());
+    band.atlas = std::move(grown);
+    band.atlasChanged = true;
 }
 
-const Texture* Font::prepareTexture(VideoModule& video) {
-    if (atlasChanged_ || texture_ == nullptr) {
-        if (texture_ != nullptr)
-            video.deleteTexture(std::move(texture_));
-        texture_ = video.createTexture(atlas_);
-        atlasChanged_ = false;
+const Texture* Font::prepareTexture(VideoModule& video, int bandIndex) {
+    Band& band = bands_[static_cast<std::size_t>(std::clamp(bandIndex, 0, kBandCount - 1))];
+    if (band.atlasChanged || band.texture == nullptr) {
+        if (band.texture != nullptr)
+            video.deleteTexture(std::move(band.texture));
+        band.texture = video.createTexture(band.atlas);
+        band.atlasChanged = false;
     }
-    return texture_.get();
+    return band.texture.get();
 }
 
-std::array<float, 4> Font::getTexCoords(const Glyph& glyph) const {
-    const auto width = static_cast<float>(atlas_.width);
-    const auto height = static_cast<float>(atlas_.height);
+std::array<float, 4> Font::getTexCoords(const Glyph& glyph, int bandIndex) const {
+    const Band& band = bands_[static_cast<std::size_t>(std::clamp(bandIndex, 0, kBandCount - 1))];
+    const auto width = static_cast<float>(band.atlas.width);
+    const auto height = static_cast<float>(band.atlas.height);
     return {static_cast<float>(glyph.cellX) / width, static_cast<float>(glyph.cellY) / height,
             static_cast<float>(glyph.cellX + glyph.cellWidth) / width,
             static_cast<float>(glyph.cellY + glyph.cellHeight) / height};
 }
 
 void Font::releaseGlyphs(VideoModule& video) {
-    if (texture_ != nullptr)
-        video.deleteTexture(std::move(texture_));
-    for (auto& glyph : glyphs_) glyph.reset();
-    atlas_ = blankAtlas(kAtlasFirstHeight);
-    shelfX_ = shelfY_ = shelfHeight_ = 0;
-    atlasChanged_ = true;
+    for (int index = 0; index < kBandCount; ++index) {
+        Band& band = bands_[static_cast<std::size_t>(index)];
+        if (band.texture != nullptr)
+            video.deleteTexture(std::move(band.texture));
+        resetBand(band, index);
+    }
 }
 
 std::size_t Font::getGlyphCount() const {
-    return static_cast<std::size_t>(
-        std::count_if(glyphs_.begin(), glyphs_.end(), [](const auto& g) { return g.has_value(); }));
+    return static_cast<std::size_t>(std::count_if(bands_[0].glyphs.begin(), bands_[0].glyphs.end(),
+                                                  [](const auto& g) { return g.has_value(); }));
 }

@@ -1,5 +1,6 @@
 // A typeface that renders single characters: what a font needs from the platform's font
-// rasteriser. Faces are opened at a pixel size of 32 by the video module.
+// rasteriser. Faces are opened at a pixel size of 32 by the video module, and may render at
+// other sizes for text drawn larger.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,15 @@ class FontFace {
     // Renders [character] (a byte of the text, 0..255) into [out]; false when the face has no
     // way to render it, which the font treats as an empty glyph.
     virtual bool renderGlyph(int character, GlyphBitmap& out) = 0;
+    // The same at a pixel size of [pixelSize] (metrics in 64ths of a pixel of that size). A face
+    // that renders only at kFontPixelSize says false for every other size.
+    virtual bool renderGlyphAt(int character, int pixelSize, GlyphBitmap& out);
 };
 
-// The pixel size faces are opened at; glyph lengths are relative to it.
+// The pixel size faces are opened at; glyph lengths are relative to it, and text is laid out
+// with the glyphs of this size whatever size it is drawn at.
 inline constexpr int kFontPixelSize = 32;
+
+inline bool FontFace::renderGlyphAt(int character, int pixelSize, GlyphBitmap& out) {
+    return pixelSize == kFontPixelSize && renderGlyph(character, out);
+}

@@ -331,6 +331,62 @@ void VideoModule::setLineWidth(float width) {
     applyLineWidth(static_cast<float>(area_.screenWidth) / kLineWidthReferencePixels * width);
 }
 
+void VideoModule::drawRect(float x, float y, float width, float height, bool filled) {
+    const float corners[4][2] = {{x, y}, {x + width, y}, {x + width, y + height}, {x, y + height}};
+    beginShape(filled ? SHAPETYPE_QUADS : SHAPETYPE_LINES);
+    for (int i = 0; i < 4; ++i) {
+        plotVertex(corners[i][0], corners[i][1], 0.0f);
+        // An outline is four segments, so that it joins the batch's line list.
+        if (!filled)
+            plotVertex(corners[(i + 1) % 4][0], corners[(i + 1) % 4][1], 0.0f);
+    }
+    endShape();
+}
+
+void VideoModule::drawCircle(float x, float y, float radius, bool filled) {
+    // Sides short enough that the middle of each lies within a quarter pixel of the true circle.
+    constexpr int kFewestSides = 12;
+    constexpr int kMostSides = 360;
+    constexpr float kTwoPi = 6.2831853f;
+    const float pixels = std::fabs(getPixelLength(x, y, 0.0f, radius));
+    int sides = kFewestSides;
+    if (pixels > 0.25f && std::isfinite(pixels)) {
+        const float step = 2.0f * std::acos(1.0f - 0.25f / pixels);
+        sides = static_cast<int>(std::clamp(std::ceil(kTwoPi / step), static_cast<float>(kFewestSides),
+                                            static_cast<float>(kMostSides)));
+    }
+    auto at = [&](int side, float& px, float& py) {
+        const float a = kTwoPi * static_cast<float>(side % sides) / static_cast<float>(sides);
+        px = x + radius * std::cos(a);
+        py = y + radius * std::sin(a);
+    };
+    float px = 0.0f, py = 0.0f;
+    if (filled) {
+        beginShape(SHAPETYPE_TRIANGLEFAN);
+        plotVertex(x, y, 0.0f);
+        for (int side = 0; side <= sides; ++side) {
+            at(side, px, py);
+            plotVertex(px, py, 0.0f);
+        }
+    } else {
+        beginShape(SHAPETYPE_LINES);
+        for (int side = 0; side < sides; ++side) {
+            at(side, px, py);
+            plotVertex(px, py, 0.0f);
+            at(side + 1, px, py);
+            plotVertex(px, py, 0.0f);
+        }
+    }
+    endShape();
+}
+
+void VideoModule::drawLine(float x1, float y1, float x2, float y2) {
+    beginShape(SHAPETYPE_LINES);
+    plotVertex(x1, y1, 0.0f);
+    plotVertex(x2, y2, 0.0f);
+    endShape();
+}
+
 void VideoModule::setAttrDepthTest(bool enabled) {
     attributes_ = enabled ? (attributes_ | kDepthTestBit) : (attributes_ & ~kDepthTestBit);
     applyDepthTest(enabled);
@@ -377,7 +433,7 @@ const Texture* VideoModule::loadTexture(const std::string& name) {
     Image image;
     std::unique_ptr<Texture> texture;
     if (TextureImageLoader::load(name, image))
-        texture = createTexture(image);
+        texture = createTexture(image, getTextureSampling(name));
     if (texture == nullptr) {
         if (gameSystem_ != nullptr)
             gameSystem_->log("Error!  Could not load texture: " + name);
@@ -392,7 +448,75 @@ void VideoModule::deleteLoadedTextures() {
 }
 
 void VideoModule::beginTexture(const std::string& name) {
-    bindTexture(loadTexture(name));
+    const Texture* texture = loadTexture(name);
+    imageExtent_[0] = texture != nullptr ? texture->getUExtent() : 1.0f;
+    imageExtent_[1] = texture != nullptr ? texture->getVExtent() : 1.0f;
+    bindTexture(texture);
+}
+
+void VideoModule::plotImageVertex(float x, float y, float z, float u, float v) {
+    plotTexturedVertex(x, y, z, u * imageExtent_[0], v * imageExtent_[1]);
+}
+
+void VideoModule::setTextureSampling(const std::string& name, TextureSampling sampling) {
+    if (getTextureSampling(name) == sampling)
+        return;
+    samplings_[name] = sampling;
+    const auto found = textures_.find(name);
+    if (found != textures_.end()) {
+        releaseTexture(found->second->getId());
+        textures_.erase(found);
+    }
+}
+
+TextureSampling VideoModule::getTextureSampling(const std::string& name) const {
+    const auto found = samplings_.find(name);
+    return found != samplings_.end() ? found->second : TextureSampling{};
+}
+
+void VideoModule::drawSprite(const std::string& name, float sx, float sy, float sw, float sh, float x,
+                             float y, float w, float h, bool flipX, bool flipY, float angle) {
+    drawSprite(loadTexture(name), sx, sy, sw, sh, x, y, w, h, flipX, flipY, angle);
+}
+
+void VideoModule::drawSprite(const Texture* texture, float sx, float sy, float sw, float sh, float x, float y,
+                             float w, float h, bool flipX, bool flipY, float angle) {
+    float left = 0.0f, top = 0.0f, right = 0.0f, bottom = 0.0f;
+    if (texture != nullptr) {
+        // Linear filtering blends the texels around a sample; half a texel in from the cell's
+        // edges it reaches none outside. Nearest sampling never leaves the cell.
+        const float inset = texture->getSampling().nearest ? 0.0f : 0.5f;
+        const float insetX = std::min(inset, std::fabs(sw) / 2.0f) * (sw < 0.0f ? -1.0f : 1.0f);
+        const float insetY = std::min(inset, std::fabs(sh) / 2.0f) * (sh < 0.0f ? -1.0f : 1.0f);
+        const auto texelsWide = static_cast<float>(texture->getTextureWidth());
+        const auto texelsHigh = static_cast<float>(texture->getTextureHeight());
+        left = (sx + insetX) / texelsWide;
+        right = (sx + sw - insetX) / texelsWide;
+        top = (sy + insetY) / texelsHigh;
+        bottom = (sy + sh - insetY) / texelsHigh;
+    }
+    if (flipX)
+        std::swap(left, right);
+    if (flipY)
+        std::swap(top, bottom);
+    // Corners about the centre, turned by the angle: lower left, lower right, upper right, upper left.
+    const float cx = x + w / 2.0f;
+    const float cy = y + h / 2.0f;
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    const float corners[4][2] = {
+        {-w / 2.0f, -h / 2.0f}, {w / 2.0f, -h / 2.0f}, {w / 2.0f, h / 2.0f}, {-w / 2.0f, h / 2.0f}};
+    const float texCoords[4][2] = {{left, bottom}, {right, bottom}, {right, top}, {left, top}};
+    bindTexture(texture);
+    beginShape(SHAPETYPE_QUADS);
+    for (int i = 0; i < 4; ++i) {
+        const float px = corners[i][0];
+        const float py = corners[i][1];
+        plotTexturedVertex(cx + c * px - s * py, cy + s * px + c * py, 0.0f, texCoords[i][0],
+                           texCoords[i][1]);
+    }
+    endShape();
+    endTexture();
 }
 
 void VideoModule::drawTexture(const float corners[4][3], const std::string& name) {
@@ -412,16 +536,16 @@ void VideoModule::drawTexture(const float corners[4][3], const Texture* texture)
     endTexture();
 }
 
-std::unique_ptr<Texture> VideoModule::createTexture(const Image& image) {
+std::unique_ptr<Texture> VideoModule::createTexture(const Image& image, TextureSampling sampling) {
     if (image.width == 0 || image.height == 0 ||
         image.pixels.size() < static_cast<std::size_t>(image.width) * image.height * 4)
         return nullptr;
-    const std::vector<uint8_t> padded = Texture::padToTextureSize(image);
+    const std::vector<uint8_t> padded = Texture::padToTextureSize(image, sampling.clamp);
     const uint32_t id = uploadTexture(padded.data(), Texture::powerOfTwoAtLeast(image.width),
-                                      Texture::powerOfTwoAtLeast(image.height));
+                                      Texture::powerOfTwoAtLeast(image.height), sampling);
     if (id == 0)
         return nullptr;
-    return std::make_unique<Texture>(id, image.width, image.height);
+    return std::make_unique<Texture>(id, image.width, image.height, sampling);
 }
 
 void VideoModule::deleteTexture(std::unique_ptr<Texture> texture) {
@@ -558,11 +682,17 @@ void VideoModule::printLine(Font& font, const std::string& line, float left, flo
     }
     const bool draw = info == nullptr || info->shouldDraw;
     const Texture* texture = nullptr;
+    // The layout is band 0's; the glyphs are drawn from the band of the text's size on screen.
+    int band = 0;
     if (draw) {
-        // Every glyph of the line is in the atlas by now (the layout measured them), so one
-        // texture serves the whole line. The depth test is off for the line rather than per
-        // glyph: the same picture, without a state change between quads.
-        texture = font.prepareTexture(*this);
+        band = Font::bandForPixels(getPixelLength(x, y, z, height));
+        if (band != 0) {
+            for (const char c : line) font.getGlyph(static_cast<unsigned char>(c), band);
+        }
+        // Every glyph of the line is in the band's atlas by now, so one texture serves the whole
+        // line. The depth test is off for the line rather than per glyph: the same picture,
+        // without a state change between quads.
+        texture = font.prepareTexture(*this, band);
         pushAttributes();
         setAttrDepthTest(false);
         bindTexture(texture);
@@ -581,13 +711,19 @@ void VideoModule::printLine(Font& font, const std::string& line, float left, flo
             info->top = std::max(info->top, top);
             info->bottom = std::min(info->bottom, bottom);
         }
-        if (draw && texture != nullptr && !glyph.isEmpty()) {
-            const std::array<float, 4> uv = font.getTexCoords(glyph);
+        const Glyph& drawn = band == 0 ? glyph : font.getGlyph(static_cast<unsigned char>(line[i]), band);
+        if (draw && texture != nullptr && !drawn.isEmpty()) {
+            const std::array<float, 4> uv = font.getTexCoords(drawn, band);
+            // A larger band's glyph sits at the same pen position, with its own (finer) box.
+            const float quadLeft = band == 0 ? x : x + height * (drawn.leftBearing - glyph.leftBearing);
+            const float quadBottom = band == 0 ? bottom : y - height * drawn.descent;
+            const float quadTop = band == 0 ? top : quadBottom + height * drawn.height;
+            const float quadRight = band == 0 ? glyphRight : quadLeft + height * drawn.width;
             beginShape(SHAPETYPE_QUADS);
-            plotTexturedVertex(x, bottom, z, uv[0], uv[3]);
-            plotTexturedVertex(glyphRight, bottom, z, uv[2], uv[3]);
-            plotTexturedVertex(glyphRight, top, z, uv[2], uv[1]);
-            plotTexturedVertex(x, top, z, uv[0], uv[1]);
+            plotTexturedVertex(quadLeft, quadBottom, z, uv[0], uv[3]);
+            plotTexturedVertex(quadRight, quadBottom, z, uv[2], uv[3]);
+            plotTexturedVertex(quadRight, quadTop, z, uv[2], uv[1]);
+            plotTexturedVertex(quadLeft, quadTop, z, uv[0], uv[1]);
             endShape();
         }
         x += height * glyph.advance - height * glyph.leftBearing;

@@ -150,6 +150,18 @@ class VideoModule : public EngineModule {
     void clear(float red, float green, float blue, float alpha);
     // [width] is in units of an 800-pixel-wide area, so lines keep their look at any size.
     void setLineWidth(float width);
+    // Shapes in the current view, colour and line width, at depth 0. A rectangle has its lower
+    // left corner at (x, y); filled it is a quad drawn with the depth test in force, its outline
+    // and a circle's are line segments (drawn without the depth test, as every line). A circle
+    // has as many sides as keep it round at its size on screen (12 to 360).
+    void drawRect(float x, float y, float width, float height, bool filled = true);
+    void drawCircle(float x, float y, float radius, bool filled = true);
+    void drawLine(float x1, float y1, float x2, float y2);
+    // The length on screen, in pixels, of a vertical segment [length] long from (x, y, z) in the
+    // current view and transformation; 0 without a device.
+    virtual float getPixelLength(float /*x*/, float /*y*/, float /*z*/, float /*length*/) const {
+        return 0.0f;
+    }
 
     // ---- Textures ----
     // Textures are loaded by file name on first use and kept, by that exact name, until the
@@ -170,6 +182,25 @@ class VideoModule : public EngineModule {
     virtual void bindTexture(const Texture* /*texture*/) {}
     // Shapes that follow are untextured.
     virtual void endTexture() {}
+    // A textured vertex whose [u] and [v] run from 0 to 1 across the image of the texture named
+    // by the last beginTexture (u rightwards, v downwards: v = 0 is the image's top row).
+    void plotImageVertex(float x, float y, float z, float u, float v);
+    // How the texture of [name] is sampled from now on (TextureSampling); a loaded one is
+    // loaded again on its next use. The setting outlives deleteLoadedTextures and new windows.
+    void setTextureSampling(const std::string& name, TextureSampling sampling);
+    TextureSampling getTextureSampling(const std::string& name) const;
+    // One cell of a sprite sheet: the source rectangle [sx], [sy], [sw], [sh] in texels of the
+    // image of texture [name] (from its top-left corner, y downwards) drawn on the rectangle
+    // whose lower left corner is ([x], [y]) and size [w] x [h] in the current view, at depth 0,
+    // tinted by the current colour. [flipX] mirrors it left to right, [flipY] top to bottom;
+    // [angle] (radians, anticlockwise) turns it about the rectangle's centre. The cell never
+    // shows its neighbours: a nearest-filtered texture samples the cell's own texels, and a
+    // linear one takes its coordinates half a texel inside the cell's edges. Without the texture
+    // the rectangle is drawn untextured. Batched with the other shapes.
+    void drawSprite(const std::string& name, float sx, float sy, float sw, float sh, float x, float y,
+                    float w, float h, bool flipX = false, bool flipY = false, float angle = 0.0f);
+    void drawSprite(const Texture* texture, float sx, float sy, float sw, float sh, float x, float y, float w,
+                    float h, bool flipX = false, bool flipY = false, float angle = 0.0f);
     // One quad over [corners] (x, y, z each; lower left, lower right, upper right, upper left)
     // showing the whole image of texture [name] upright, tinted by the current colour. Without
     // the texture the quad is drawn untextured. Scripts pass 8 numbers (z 0) or 12, then the
@@ -178,16 +209,19 @@ class VideoModule : public EngineModule {
     void drawTexture(const float corners[4][3], const std::string& name);
     void drawTexture(const float corners[4][3], const Texture* texture);
     // Uploads [image] as a new texture with power-of-two sides (the image in its top-left corner,
-    // the rest clear); null when the image is empty or the device refuses it. The caller owns it
-    // and gives it back through deleteTexture while the device still exists.
-    std::unique_ptr<Texture> createTexture(const Image& image);
+    // the rest clear, or its edges repeated when [sampling] clamps), sampled as [sampling]; null
+    // when the image is empty or the device refuses it. The caller owns it and gives it back
+    // through deleteTexture while the device still exists.
+    std::unique_ptr<Texture> createTexture(const Image& image, TextureSampling sampling = {});
     void deleteTexture(std::unique_ptr<Texture> texture);
 
     // ---- Text ----
-    // Text is drawn from TrueType fonts opened at 32 pixels; lengths are in the units of the
-    // current view, and [height] is the text's line height in those units. The first use of text
-    // without a setFont opens the default font, kDefaultFontName from the game folder or, when
-    // the game has none, a bold sans-serif font installed with the engine.
+    // Text is laid out with the glyphs of TrueType fonts opened at 32 pixels, and drawn from
+    // glyphs made near its size on screen (Font's size bands), so large text stays sharp;
+    // lengths are in the units of the current view, and [height] is the text's line height in
+    // those units. The first use of text without a setFont opens the default font,
+    // kDefaultFontName from the game folder or, when the game has none, a bold sans-serif font
+    // installed with the engine.
     static constexpr const char* kDefaultFontName = "grayscale-bold.ttf";
 
     // Makes the font of [fileName] current, opening it on first use. A font that cannot be
@@ -251,9 +285,10 @@ class VideoModule : public EngineModule {
     void releaseDeviceTextures();
 
     // The device side of textures: [rgba] holds [width] x [height] pixels (powers of two), top
-    // row first. Returns the device's name for the texture, 0 when refused. Without a device the
-    // name is only counted.
-    virtual uint32_t uploadTexture(const uint8_t* /*rgba*/, uint32_t /*width*/, uint32_t /*height*/) {
+    // row first, sampled as [sampling]. Returns the device's name for the texture, 0 when refused. Without a
+    // device the name is only counted.
+    virtual uint32_t uploadTexture(const uint8_t* /*rgba*/, uint32_t /*width*/, uint32_t /*height*/,
+                                   const TextureSampling& /*sampling*/) {
         return ++lastTextureId_;
     }
     virtual void releaseTexture(uint32_t /*id*/) {}
@@ -306,6 +341,10 @@ class VideoModule : public EngineModule {
     bool lineShapeOpen_ = false;
 
     std::map<std::string, std::unique_ptr<Texture>> textures_;
+    // Sampling set by name, for textures loaded now or later.
+    std::map<std::string, TextureSampling> samplings_;
+    // The image extents of the texture named by the last beginTexture (plotImageVertex).
+    float imageExtent_[2] = {1.0f, 1.0f};
     uint32_t lastTextureId_ = 0;
     std::map<std::string, std::unique_ptr<Font>> fonts_;
     Font* currentFont_ = nullptr;

@@ -23,7 +23,20 @@ FreeTypeFontFace::~FreeTypeFontFace() {
 }
 
 bool FreeTypeFontFace::renderGlyph(int character, GlyphBitmap& out) {
+    return renderGlyphAt(character, kFontPixelSize, out);
+}
+
+bool FreeTypeFontFace::renderGlyphAt(int character, int pixelSize, GlyphBitmap& out) {
     out = GlyphBitmap{};
+    if (pixelSize <= 0)
+        return false;
+    if (pixelSize != pixelSize_) {
+        if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixelSize)) != 0) {
+            pixelSize_ = 0;  // unknown: set again next time
+            return false;
+        }
+        pixelSize_ = pixelSize;
+    }
     const FT_UInt index = FT_Get_Char_Index(face_, static_cast<FT_ULong>(character));
     if (FT_Load_Glyph(face_, index, FT_LOAD_RENDER) != 0)
         return false;

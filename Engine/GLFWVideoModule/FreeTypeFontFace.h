@@ -20,8 +20,10 @@ class FreeTypeFontFace : public FontFace {
 
     // Text bytes are taken as Latin-1 code points, which are also their Unicode values.
     bool renderGlyph(int character, GlyphBitmap& out) override;
+    bool renderGlyphAt(int character, int pixelSize, GlyphBitmap& out) override;
 
   private:
     explicit FreeTypeFontFace(FT_FaceRec_* face) : face_(face) {}
     FT_FaceRec_* face_;
+    int pixelSize_ = kFontPixelSize;  // the size the face is set to now
 };

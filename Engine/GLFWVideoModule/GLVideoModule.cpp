@@ -1,5 +1,6 @@
 #include "Engine/GLFWVideoModule/GLVideoModule.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -120,6 +121,8 @@ void GLVideoModule::beginContext(int width, int height) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
+    // Painter's order: what is drawn at the depth of something already drawn lands on top of it.
+    glDepthFunc(GL_LEQUAL);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClearDepth(1.0);
     // A reopened window has a fresh context: give it the attributes in force.
@@ -205,6 +208,29 @@ void GLVideoModule::updateBatchView() {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     batch_.setView(projection, viewport[2], viewport[3]);
+    std::copy(projection, projection + 16, projection_);
+    viewportSize_[0] = viewport[2];
+    viewportSize_[1] = viewport[3];
+}
+
+float GLVideoModule::getPixelLength(float x, float y, float z, float length) const {
+    if (!contextOpen_)
+        return 0.0f;
+    // Both ends to window pixels: eye coordinates, clip coordinates, then the viewport.
+    float ends[2][2] = {};
+    for (int end = 0; end < 2; ++end) {
+        float e[3];
+        modelView_.transform(x, end == 0 ? y : y + length, z, e);
+        const float* m = projection_;
+        const float w = m[3] * e[0] + m[7] * e[1] + m[11] * e[2] + m[15];
+        if (!(w > 1e-6f))
+            return 0.0f;
+        ends[end][0] = (m[0] * e[0] + m[4] * e[1] + m[8] * e[2] + m[12]) / w * 0.5f *
+                       static_cast<float>(viewportSize_[0]);
+        ends[end][1] = (m[1] * e[0] + m[5] * e[1] + m[9] * e[2] + m[13]) / w * 0.5f *
+                       static_cast<float>(viewportSize_[1]);
+    }
+    return std::hypot(ends[1][0] - ends[0][0], ends[1][1] - ends[0][1]);
 }
 
 void GLVideoModule::clearScreen() {
@@ -396,7 +422,8 @@ void GLVideoModule::endTexture() {
     boundTexture_ = 0;
 }
 
-uint32_t GLVideoModule::uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height) {
+uint32_t GLVideoModule::uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height,
+                                      const TextureSampling& sampling) {
     if (!contextOpen_)
         return 0;
     // Errors left by earlier calls must not be taken for this upload's.
@@ -405,8 +432,12 @@ uint32_t GLVideoModule::uploadTexture(const uint8_t* rgba, uint32_t width, uint3
     GLuint id = 0;
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    const GLint filter = sampling.nearest ? GL_NEAREST : GL_LINEAR;
+    const GLint wrap = sampling.clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
                  GL_RGBA, GL_UNSIGNED_BYTE, rgba);

@@ -56,6 +56,7 @@ class GLVideoModule : public VideoModule {
     // read pixels there.
     void setBeforeSwapHook(std::function<void()> hook) { beforeSwap_ = std::move(hook); }
     bool hasContext() const { return contextOpen_; }
+    float getPixelLength(float x, float y, float z, float length) const override;
 
   protected:
     // Called by the derived module once its new context is current and [width] x [height] pixels
@@ -73,7 +74,8 @@ class GLVideoModule : public VideoModule {
     void applyDepthWrite(bool enabled) override;
     void applyLineWidth(float pixels) override;
     void drawBlackBorders() override;
-    uint32_t uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height) override;
+    uint32_t uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height,
+                           const TextureSampling& sampling) override;
     void releaseTexture(uint32_t id) override;
     std::unique_ptr<FontFace> openFontFace(const std::string& path) override;
     // DejaVu Sans Bold where Debian's fonts-dejavu-core puts it, else fontconfig's match for it.
@@ -101,6 +103,9 @@ class GLVideoModule : public VideoModule {
     // batch can merge shapes drawn under different matrices.
     ModelViewStack modelView_;
     ShapeBatch batch_;
+    // The projection (column-major) and viewport size in force, for getPixelLength.
+    float projection_[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    int viewportSize_[2] = {1, 1};
     // The depth state GL has now, so that only real changes cut the batch.
     bool depthTestApplied_ = true;
     bool depthWriteApplied_ = true;

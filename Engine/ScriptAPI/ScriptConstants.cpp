@@ -226,6 +226,14 @@ std::vector<ScriptConstant> buildConstants() {
     constants.push_back({"PIBYTWO", 0, pi / 2.0f, true, "A quarter turn in radians, as a float."});
     addInts(kAfterAngles, nullptr);
     addInts(kBodyKinds, nullptr);
+    constants.push_back({"TEXTUREFILTER_LINEAR", 0, 0.0f, false,
+                         "Video.setTextureFilter: a texture's texels are blended (the default)."});
+    constants.push_back({"TEXTUREFILTER_NEAREST", 1, 0.0f, false,
+                         "Video.setTextureFilter: a texture's texels are drawn hard-edged (pixel art)."});
+    constants.push_back({"TEXTUREEDGE_REPEAT", 0, 0.0f, false,
+                         "Video.setTextureEdge: a texture repeats past its edges (the default)."});
+    constants.push_back({"TEXTUREEDGE_CLAMP", 1, 0.0f, false,
+                         "Video.setTextureEdge: a texture's edge texels stretch past its edges."});
     return constants;
 }
 }  // namespace

@@ -9,6 +9,7 @@
 #include "Engine/PrintInfo.h"
 #include "Engine/ScriptAPI/MemberBinding.h"
 #include "Engine/ScriptAPI/PrintInfoValue.h"
+#include "Engine/ScriptAPI/ScriptArgs.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 #include "Engine/ShapeType.h"
 #include "Engine/VideoModule.h"
@@ -298,6 +299,122 @@ int video_drawTexture(gmScriptThread* thread) {
     return kDone;
 }
 
+// (x, y, u, v) or (x, y, z, u, v): u and v across the image of the last beginTexture.
+int video_plotTexturedVertex(gmScriptThread* thread) {
+    ScriptArgs args(thread);
+    VideoModule* self = args.self<VideoModule>();
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = args.size();
+    if (count != 4 && count != 5)
+        return usageError(thread);
+    float c[5] = {};
+    for (int32_t i = 0; i < count; ++i) c[i] = args.number(i);
+    if (!args)
+        return kRunTimeError;
+    if (count == 4)
+        self->plotImageVertex(c[0], c[1], 0.0f, c[2], c[3]);
+    else
+        self->plotImageVertex(c[0], c[1], c[2], c[3], c[4]);
+    return kDone;
+}
+
+// (name, sx, sy, sw, sh, x, y, w, h [, flipX [, flipY [, angle]]]).
+int video_drawSprite(gmScriptThread* thread) {
+    ScriptArgs args(thread);
+    VideoModule* self = args.self<VideoModule>();
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = args.size();
+    if (count < 9 || count > 12)
+        return usageError(thread);
+    const std::string name = args.text(0);
+    float c[8] = {};
+    for (int32_t i = 0; i < 8; ++i) c[i] = args.number(i + 1);
+    const bool flipX = count > 9 && args.boolean(9);
+    const bool flipY = count > 10 && args.boolean(10);
+    const float angle = count > 11 ? args.number(11) : 0.0f;
+    if (!args)
+        return kRunTimeError;
+    for (const float value : c) {
+        if (!std::isfinite(value))
+            return methodError(thread, ": a rectangle's coordinate is not finite");
+    }
+    if (!std::isfinite(angle))
+        return methodError(thread, ": angle is not finite");
+    self->drawSprite(name, c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], flipX, flipY, angle);
+    return kDone;
+}
+
+// (name, constant): [Filter] picks the field the constant sets, the filter or the edge mode.
+template <bool Filter>
+int textureSampling(gmScriptThread* thread) {
+    ScriptArgs args(thread);
+    VideoModule* self = args.self<VideoModule>();
+    args.count(2);
+    const std::string name = args.text(0);
+    const int32_t mode = args.integer(1);
+    if (!args)
+        return kRunTimeError;
+    if (mode != 0 && mode != 1 && Filter)
+        return methodError(thread, ": filter %d is not a TEXTUREFILTER_ constant", mode);
+    if (mode != 0 && mode != 1)
+        return methodError(thread, ": edge mode %d is not a TEXTUREEDGE_ constant", mode);
+    TextureSampling sampling = self->getTextureSampling(name);
+    (Filter ? sampling.nearest : sampling.clamp) = mode == 1;
+    self->setTextureSampling(name, sampling);
+    return kDone;
+}
+
+// ---- Shape helpers ----
+
+int video_drawRect(gmScriptThread* thread) {
+    ScriptArgs args(thread);
+    VideoModule* self = args.self<VideoModule>();
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = args.size();
+    if (count != 4 && count != 5)
+        return usageError(thread);
+    float c[4] = {};
+    for (int32_t i = 0; i < 4; ++i) c[i] = args.number(i);
+    const bool filled = count == 4 || args.boolean(4);
+    if (!args)
+        return kRunTimeError;
+    self->drawRect(c[0], c[1], c[2], c[3], filled);
+    return kDone;
+}
+
+int video_drawCircle(gmScriptThread* thread) {
+    ScriptArgs args(thread);
+    VideoModule* self = args.self<VideoModule>();
+    if (self == nullptr)
+        return kRunTimeError;
+    const int32_t count = args.size();
+    if (count != 3 && count != 4)
+        return usageError(thread);
+    const float x = args.number(0);
+    const float y = args.number(1);
+    const float radius = args.number(2);
+    const bool filled = count == 3 || args.boolean(3);
+    if (!args)
+        return kRunTimeError;
+    self->drawCircle(x, y, radius, filled);
+    return kDone;
+}
+
+int video_drawLine(gmScriptThread* thread) {
+    ScriptArgs args(thread);
+    VideoModule* self = args.self<VideoModule>();
+    args.count(4);
+    float c[4] = {};
+    for (int32_t i = 0; i < 4; ++i) c[i] = args.number(i);
+    if (!args)
+        return kRunTimeError;
+    self->drawLine(c[0], c[1], c[2], c[3]);
+    return kDone;
+}
+
 // ---- Text ----
 
 int video_getTextWidth(gmScriptThread* thread) {
@@ -534,6 +651,36 @@ constexpr ScriptMethod kVideoMethods[] = {
      "with the antialiasing samples given (0 none). Textures are loaded again. A size of 0 or less is "
      "refused with an error.",
      "expecting parameters (void) or (int,int,bool) or (w,h,fs,aa)"},
+    {"plotTexturedVertex", video_plotTexturedVertex,
+     "(n x, n y, n u, n v) or (n x, n y, n z, n u, n v) -> nothing",
+     "A vertex of the shape being drawn with the texture of the last beginTexture: u runs 0 to 1 from the "
+     "image's left edge to its right, v 0 to 1 from its top row down to its bottom row; z 0 in the first "
+     "form.",
+     "expecting parameters (x,y,u,v) or (x,y,z,u,v)"},
+    {"drawSprite", video_drawSprite,
+     "(s texture name, n sx, n sy, n sw, n sh, n x, n y, n w, n h) or (..., b flipX) or (..., b flipX, b "
+     "flipY) or (..., b flipX, b flipY, n angle) -> nothing",
+     "Draws the sw x sh texel cell at (sx, sy) of the image (texels from its top-left corner, y down) on the "
+     "w x h rectangle whose lower left corner is (x, y), at depth 0 in the current view and colour; flips "
+     "mirror it, angle (radians) turns it about its centre. Cells never bleed into each other: nearest "
+     "textures sample the cell exactly, linear ones half a texel inside its edges.",
+     "expecting parameters (name,sx,sy,sw,sh,x,y,w,h) or (name,sx,sy,sw,sh,x,y,w,h,flipX[,flipY[,angle]])"},
+    {"setTextureFilter", textureSampling<true>, "(s texture name, i filter) -> nothing",
+     "TEXTUREFILTER_NEAREST draws the texture with hard-edged texels (pixel art), TEXTUREFILTER_LINEAR "
+     "(the default) blends them; the texture is loaded again with it on its next use."},
+    {"setTextureEdge", textureSampling<false>, "(s texture name, i edge mode) -> nothing",
+     "TEXTUREEDGE_REPEAT (the default) repeats the texture beyond its edges, TEXTUREEDGE_CLAMP stretches "
+     "its edge texels; the texture is loaded again with it on its next use."},
+    {"drawRect", video_drawRect, "(n x, n y, n w, n h) or (n x, n y, n w, n h, b filled) -> nothing",
+     "A w x h rectangle with its lower left corner at (x, y) in the current view, colour and depth test, at "
+     "depth 0; filled unless filled is 0, when its outline is drawn in the line width.",
+     "expecting parameters (x,y,w,h) or (x,y,w,h,filled)"},
+    {"drawCircle", video_drawCircle, "(n x, n y, n radius) or (n x, n y, n radius, b filled) -> nothing",
+     "A circle about (x, y) in the current view and colour, at depth 0, smooth at its size on screen; filled "
+     "unless filled is 0, when its outline is drawn in the line width.",
+     "expecting parameters (x,y,radius) or (x,y,radius,filled)"},
+    {"drawLine", video_drawLine, "(n x1, n y1, n x2, n y2) -> nothing",
+     "A line from (x1, y1) to (x2, y2) in the current view, colour and line width, without the depth test."},
 };
 }  // namespace
 

@@ -1,6 +1,6 @@
 // Frame time of the GLFW video module for textured quads and printed text: 1,000 quads on one
-// texture and 100 lines of 40 characters. Run under a display or xvfb-run: scripts/run-benchmarks.sh
-// does.
+// texture (the whole image, or a 16-texel cell of it as a sprite) and 100 lines of 40 characters. Run under a
+// display or xvfb-run: scripts/run-benchmarks.sh does.
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
@@ -47,11 +47,20 @@ void writeTexture() {
         .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
+// The quads are drawn as sprites (drawSprite) rather than whole textures (drawTexture).
+bool drawSprites = false;
+
 class QuadEntity : public Entity {
   public:
     QuadEntity(GameSystem* gs, float x, float y) : Entity(gs), x_(x), y_(y) {}
     void draw() override {
         const float h = 30.0f;
+        if (drawSprites) {
+            gameSystem_->getVideoModule()->setColour(1.0f, 1.0f, 1.0f, 1.0f);
+            gameSystem_->getVideoModule()->drawSprite(kTextureName, 8, 8, 16, 16, x_ - h, y_ - h, 2 * h,
+                                                      2 * h);
+            return;
+        }
         const float corners[4][3] = {
             {x_ - h, y_ - h, 0}, {x_ + h, y_ - h, 0}, {x_ + h, y_ + h, 0}, {x_ - h, y_ + h, 0}};
         gameSystem_->getVideoModule()->setColour(1.0f, 1.0f, 1.0f, 1.0f);
@@ -115,5 +124,12 @@ void BM_RenderTexturedQuadsAndText(benchmark::State& state) {
         frames;
 }
 BENCHMARK(BM_RenderTexturedQuadsAndText)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RenderSpritesAndText(benchmark::State& state) {
+    drawSprites = true;
+    BM_RenderTexturedQuadsAndText(state);
+    drawSprites = false;
+}
+BENCHMARK(BM_RenderSpritesAndText)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

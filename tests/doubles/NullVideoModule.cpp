@@ -51,8 +51,9 @@ void NullVideoModule::update(float) {
     ++updateCount_;
 }
 
-uint32_t NullVideoModule::uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height) {
-    const uint32_t id = VideoModule::uploadTexture(rgba, width, height);
+uint32_t NullVideoModule::uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height,
+                                        const TextureSampling& sampling) {
+    const uint32_t id = VideoModule::uploadTexture(rgba, width, height, sampling);
     ++textureUploadCount_;
     record("uploadTexture", {static_cast<float>(id), static_cast<float>(width), static_cast<float>(height)});
     return id;

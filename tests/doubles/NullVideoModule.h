@@ -88,7 +88,8 @@ class NullVideoModule : public VideoModule {
     void applyDepthWrite(bool enabled) override { record("depthWrite", {enabled ? 1.0f : 0.0f}); }
     void applyLineWidth(float pixels) override { record("lineWidth", {pixels}); }
     void drawBlackBorders() override { record("blackBorders", {}); }
-    uint32_t uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height) override;
+    uint32_t uploadTexture(const uint8_t* rgba, uint32_t width, uint32_t height,
+                           const TextureSampling& sampling) override;
     void releaseTexture(uint32_t id) override;
     std::unique_ptr<FontFace> openFontFace(const std::string& path) override;
 

@@ -10,6 +10,7 @@
 
 #include "Engine/NullAudioModule.h"
 #include "Engine/ScriptHost/GmScriptModule.h"
+#include "Engine/ShapeType.h"
 #include "EngineHarness.h"
 
 namespace {
@@ -108,6 +109,58 @@ TEST_F(MediaBinding, VideoFormsAndMessages) {
     EXPECT_EQ(video.getCameraPosZ(), 3.0f);
     EXPECT_TRUE(video.isYDepth());
     EXPECT_TRUE(video.isShowingFPS());
+}
+
+TEST_F(MediaBinding, SpriteAndShapeFormsAndMessages) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Video.plotTexturedVertex(1, 2, 3);",
+         "\"plotTexturedVertex\" expecting parameters (x,y,u,v) or (x,y,z,u,v)"},
+        {"Video.plotTexturedVertex(1, 2, 3, \"v\");", "expecting param 3 as float or int"},
+        {"Video.drawSprite(\"s.png\", 0, 0, 16, 16, 0, 0, 32);",
+         "\"drawSprite\" expecting parameters (name,sx,sy,sw,sh,x,y,w,h) or "
+         "(name,sx,sy,sw,sh,x,y,w,h,flipX[,flipY[,angle]])"},
+        {"Video.drawSprite(1, 0, 0, 16, 16, 0, 0, 32, 32);", "expecting param 0 as string"},
+        {"Video.drawSprite(\"s.png\", 0, 0, 16, 16, 0, 0, 32, 32, 0.5);", "expecting param 9 as bool"},
+        {"Video.setTextureFilter(\"s.png\", 2);",
+         "\"setTextureFilter\": filter 2 is not a TEXTUREFILTER_ constant"},
+        {"Video.setTextureEdge(\"s.png\", -1);",
+         "\"setTextureEdge\": edge mode -1 is not a TEXTUREEDGE_ constant"},
+        {"Video.setTextureEdge(\"s.png\");", "expecting 2 param(s)"},
+        {"Video.drawRect(1, 2, 3);", "\"drawRect\" expecting parameters (x,y,w,h) or (x,y,w,h,filled)"},
+        {"Video.drawCircle(1, 2);",
+         "\"drawCircle\" expecting parameters (x,y,radius) or (x,y,radius,filled)"},
+        {"Video.drawLine(1, 2, 3);", "expecting 4 param(s)"},
+    };
+    for (const auto& [text, message] : cases) expectMessage(text, message);
+
+    // The sampling is kept by name; a texture never loaded is only noted.
+    ASSERT_TRUE(errorsOf("Video.setTextureFilter(\"s.png\", TEXTUREFILTER_NEAREST); "
+                         "Video.setTextureEdge(\"s.png\", TEXTUREEDGE_CLAMP); "
+                         "Video.setTextureEdge(\"t.png\", TEXTUREEDGE_CLAMP); "
+                         "Video.setTextureEdge(\"t.png\", TEXTUREEDGE_REPEAT);")
+                    .empty());
+    NullVideoModule& video = engine.video();
+    EXPECT_EQ(video.getTextureSampling("s.png"), (TextureSampling{.nearest = true, .clamp = true}));
+    EXPECT_EQ(video.getTextureSampling("t.png"), TextureSampling{});
+
+    // The helpers draw in the current colour: a filled rectangle is one quad, a line one segment,
+    // an outline four.
+    video.clearDrawCalls();
+    ASSERT_TRUE(
+        errorsOf("Video.drawRect(1, 2, 3, 4); Video.drawLine(0, 0, 5, 6); Video.drawRect(0, 0, 1, 1, 0);")
+            .empty());
+    using Call = NullVideoModule::DrawCall;
+    std::vector<Call> vertices;
+    for (const Call& call : video.getDrawCalls()) {
+        if (call.operation == "plotVertex" || call.operation == "beginShape")
+            vertices.push_back(call);
+    }
+    ASSERT_EQ(vertices.size(), 5u + 3u + 9u);
+    EXPECT_EQ(vertices[0], (Call{"beginShape", {SHAPETYPE_QUADS}}));
+    EXPECT_EQ(vertices[3], (Call{"plotVertex", {4, 6, 0}}));
+    EXPECT_EQ(vertices[5], (Call{"beginShape", {SHAPETYPE_LINES}}));
+    EXPECT_EQ(vertices[7], (Call{"plotVertex", {5, 6, 0}}));
+    EXPECT_EQ(vertices[8], (Call{"beginShape", {SHAPETYPE_LINES}}));
 }
 
 TEST_F(MediaBinding, PrintPlacesItsFormsAndFillsThePrintInfo) {

@@ -77,14 +77,15 @@ TEST(Drawing, PlayersTranslucentPassComesLast) {
     EXPECT_EQ(frame.getPixel(scene.pixelX(130.0f), scene.pixelY(0.0f)), kGreen);
 }
 
-TEST(Drawing, EarlierOpaqueEntitiesWinAtTheSameDepthAndTheTranslucentPassIsDepthTested) {
+TEST(Drawing, LaterEntitiesLandOnTopAtTheSameDepthInBothPasses) {
     PictureHarness scene;
     auto& gs = scene.gameSystem;
     scene.addEntity(new SquareEntity(&gs, 0.0f, 0.0f, 100.0f, 1.0f, 0.0f, 0.0f));
     scene.addEntity(new SquareEntity(&gs, 50.0f, 0.0f, 100.0f, 0.0f, 1.0f, 0.0f));
     scene.addEntity(new SquareEntity(&gs, -50.0f, 0.0f, 100.0f, 0.0f, 0.0f, 1.0f, true));
     const Screenshot frame = scene.renderFrame();
-    EXPECT_EQ(frame.getPixel(scene.pixelX(25.0f), scene.pixelY(0.0f)), kRed);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(75.0f), scene.pixelY(0.0f)), kGreen);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-25.0f), scene.pixelY(0.0f)), kBlue);
     EXPECT_EQ(frame.getPixel(scene.pixelX(-125.0f), scene.pixelY(0.0f)), kBlue);
     EXPECT_EQ(frame.getPixel(scene.pixelX(125.0f), scene.pixelY(0.0f)), kGreen);
 }

@@ -36,6 +36,15 @@ class DrawingEntity : public Entity {
     Drawing translucent_;
 };
 
+// Runs [draw] 50 units farther from the eye than the board: the depth test hides it behind
+// what was drawn on the board.
+void behind(VideoModule& video, const std::function<void()>& draw) {
+    video.pushMatrix();
+    video.translate(0.0f, 0.0f, -50.0f);
+    draw();
+    video.popMatrix();
+}
+
 void square(VideoModule& video, int shapeType, float x, float y, float half, float r, float g, float b) {
     video.pushMatrix();
     video.translate(x, y, 0.0f);
@@ -104,13 +113,13 @@ TEST(ShapeBatch, ADepthTestChangeBetweenShapesTakesEffectAtTheNextShape) {
     auto& gs = scene.gameSystem;
     scene.addEntity(new DrawingEntity(&gs, [](VideoModule& video) {
         square(video, SHAPETYPE_QUADS, 0.0f, 0.0f, 300.0f, 1.0f, 0.0f, 0.0f);
-        // Same depth: with the test off the green square covers the red one...
+        // With the test off the green square covers the red one...
         video.pushAttributes();
         video.setAttrDepthTest(false);
         square(video, SHAPETYPE_TRIANGLEFAN, -300.0f, 0.0f, 150.0f, 0.0f, 1.0f, 0.0f);
         video.popAttributes();
-        // ...with it on again the blue one loses to the red one where they overlap.
-        square(video, SHAPETYPE_TRIANGLEFAN, 300.0f, 0.0f, 150.0f, 0.0f, 0.0f, 1.0f);
+        // ...with it on again the blue one, deeper, stays behind the red one where they overlap.
+        behind(video, [&] { square(video, SHAPETYPE_TRIANGLEFAN, 300.0f, 0.0f, 150.0f, 0.0f, 0.0f, 1.0f); });
     }));
     const Screenshot frame = scene.renderFrame();
     EXPECT_EQ(frame.getPixel(scene.pixelX(-250.0f), scene.pixelY(0.0f)), kGreen);
@@ -123,15 +132,16 @@ TEST(ShapeBatch, ADepthWriteChangeBetweenShapesTakesEffectAtTheNextShape) {
     PictureHarness scene;
     auto& gs = scene.gameSystem;
     scene.addEntity(new DrawingEntity(&gs, [](VideoModule& video) {
-        // Without depth writes the red square leaves the depth buffer clear for the green one.
+        // Without depth writes the red square leaves the depth buffer clear for the green one
+        // behind it.
         video.pushAttributes();
         video.setAttrDepthWrite(false);
         square(video, SHAPETYPE_QUADS, -300.0f, 0.0f, 150.0f, 1.0f, 0.0f, 0.0f);
         video.popAttributes();
-        square(video, SHAPETYPE_QUADS, -300.0f, 0.0f, 150.0f, 0.0f, 1.0f, 0.0f);
-        // With them the blue square keeps its place against the white one.
+        behind(video, [&] { square(video, SHAPETYPE_QUADS, -300.0f, 0.0f, 150.0f, 0.0f, 1.0f, 0.0f); });
+        // With them the blue square keeps its place against the white one behind it.
         square(video, SHAPETYPE_QUADS, 300.0f, 0.0f, 150.0f, 0.0f, 0.0f, 1.0f);
-        square(video, SHAPETYPE_QUADS, 300.0f, 0.0f, 150.0f, 1.0f, 1.0f, 1.0f);
+        behind(video, [&] { square(video, SHAPETYPE_QUADS, 300.0f, 0.0f, 150.0f, 1.0f, 1.0f, 1.0f); });
     }));
     const Screenshot frame = scene.renderFrame();
     EXPECT_EQ(frame.getPixel(scene.pixelX(-300.0f), scene.pixelY(0.0f)), kGreen);
