@@ -38,7 +38,7 @@ constexpr ExpectedType kExpectedTypes[] = {
     {"SHAPE", 16},
     {"SHAPEVERTEX", 0},
     {"GMSCRIPTMODULE", 2},
-    {"GAMESYSTEM", 22},
+    {"GAMESYSTEM", 26},
     {"LOGGER", 5},
     {"INPUT", 12},
     {"VIDEO", 50},
