@@ -63,6 +63,11 @@ class VideoModule : public EngineModule {
     bool restartVideo(int width, int height, bool fullScreen);
     bool restartVideo(int width, int height, bool fullScreen, int antialiasing);
     bool isWindowOpen() const { return windowOpen_; }
+    // The window's title, "Tact" until a game sets one. False (the title kept) for a text longer
+    // than kMaxWindowTitleBytes or holding a control character.
+    bool setWindowTitle(const std::string& title);
+    const std::string& getWindowTitle() const { return windowTitle_; }
+    static constexpr std::size_t kMaxWindowTitleBytes = 256;
     bool isWindowActive() const { return windowActive_; }
     int getDeviceWidth() const { return deviceWidth_; }
     int getDeviceHeight() const { return deviceHeight_; }
@@ -258,6 +263,8 @@ class VideoModule : public EngineModule {
     virtual void endPrimitive() {}
     virtual void applyDepthTest(bool /*enabled*/) {}
     virtual void applyDepthWrite(bool /*enabled*/) {}
+    // The title changed: an open window shows it.
+    virtual void applyWindowTitle() {}
 
   private:
     // Both attributes in one word, one byte each, so the stack is a stack of words.
@@ -271,6 +278,7 @@ class VideoModule : public EngineModule {
     void printLine(Font& font, const std::string& line, float left, float right, float y, float z,
                    float height, int alignment, PrintInfo* info);
 
+    std::string windowTitle_ = "Tact";
     int deviceWidth_ = 800;
     int deviceHeight_ = 600;
     DrawingArea area_;

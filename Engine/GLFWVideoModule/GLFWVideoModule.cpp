@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr const char* kWindowTitle = "Tact";
 // The rotation operations take radians; GL wants degrees.
 constexpr float kDegreesPerRadian = 180.0f / 3.1415927f;
 // Vertical field of view of the world view: a 1600-unit-deep camera sees 800 units either way.
@@ -110,6 +109,11 @@ void GLFWVideoModule::closeWindow() {
     setWindowOpen(false);
 }
 
+void GLFWVideoModule::applyWindowTitle() {
+    if (window_ != nullptr)
+        glfwSetWindowTitle(window_, getWindowTitle().c_str());
+}
+
 bool GLFWVideoModule::restartVideo() {
     glfwDefaultWindowHints();
     // A legacy context: a 3.2+ request without a profile gives a core profile, where immediate
@@ -128,7 +132,7 @@ bool GLFWVideoModule::restartVideo() {
         monitor = glfwGetPrimaryMonitor();
     }
     GLFWwindow* window =
-        glfwCreateWindow(getDeviceWidth(), getDeviceHeight(), kWindowTitle, monitor, nullptr);
+        glfwCreateWindow(getDeviceWidth(), getDeviceHeight(), getWindowTitle().c_str(), monitor, nullptr);
     if (window == nullptr)
         return false;
     // The old context is still current: its textures are deleted there, and loaded again into

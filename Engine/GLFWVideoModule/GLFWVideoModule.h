@@ -26,6 +26,7 @@ class GLFWVideoModule : public VideoModule {
     void clearScreen() override;
     // Opens the new window before closing the old one, so a refused window leaves the old in place.
     bool restartVideo() override;
+    void applyWindowTitle() override;
     using VideoModule::restartVideo;
 
     void setupWorldView() override;

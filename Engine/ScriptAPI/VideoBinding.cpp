@@ -460,6 +460,10 @@ constexpr ScriptMethod kVideoMethods[] = {
      "() or (i width, i height, b full screen) or (i width, i height, b full screen, i antialiasing) -> "
      "nothing; width and height positive",
      nullptr, "expecting parameters (void) or (int,int,bool) or (w,h,fs,aa)"},
+    {"setWindowTitle", bindRefusable<&VideoModule::setWindowTitle>, "(s title) -> nothing",
+     "Sets the window's title (\"Tact\" until then), kept when the window is reopened; a title of more "
+     "than 256 bytes or with a control character is refused."},
+    {"getWindowTitle", bindMember<&VideoModule::getWindowTitle>, "() -> string", "The window's title."},
 };
 }  // namespace
 

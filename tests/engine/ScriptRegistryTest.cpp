@@ -41,7 +41,7 @@ constexpr ExpectedType kExpectedTypes[] = {
     {"GAMESYSTEM", 26},
     {"LOGGER", 5},
     {"INPUT", 12},
-    {"VIDEO", 50},
+    {"VIDEO", 52},
     {"AUDIO", 20},
     {"ENTITYMANAGER", 13},
     {"ENTITY", 46},
