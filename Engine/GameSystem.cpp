@@ -116,6 +116,7 @@ GameSystem::GameSystem(ModuleFactory& factory) : factory_(factory) {
     physics_ = factory_.createPhysicsModule(this);
     modules_.push_back(physics_.get());
     colourManager_ = factory_.createColourManager(this);
+    colourManager_->setDataFolder(getDataFolder().value_or(""));
     modules_.push_back(colourManager_.get());
 
     processIndustry_ = std::make_unique<ProcessIndustry>();
@@ -350,6 +351,8 @@ bool GameSystem::setGameName(const std::string& name) {
     if (!isValidSaveName(name))
         return false;
     gameName_ = name;
+    if (colourManager_)
+        colourManager_->setDataFolder(getDataFolder().value_or(""));
     return true;
 }
 

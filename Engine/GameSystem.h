@@ -88,7 +88,8 @@ class GameSystem : public LinkedObject, public EventListener {
     void log(const std::string& text);
 
     // The name of the game's folder in the player's data folder: the one set, else the name of the
-    // game folder (the working directory). False (nothing changed) for an invalid name.
+    // game folder (the working directory). False (nothing changed) for an invalid name. The colour
+    // table's data folder follows it (the table already loaded stays).
     bool setGameName(const std::string& name);
     std::string getGameName() const;
     // The player's data folder of this game (getPlayerDataFolder); nothing when there is none.

@@ -211,6 +211,10 @@ if (score > best.score) {
 - `loadTable` gives null when nothing was saved under the name, and also, with one log line
   ("Save data: cannot load 'scores' (PATH): damaged (checksum mismatch)"), when the file is
   damaged, truncated, larger than 1 MiB, not a save file or written by a newer format version.
+- The colour table follows the same folder: `ColourManager.load` reads a table file of a plain
+  name (`colours.dat`) from the data folder when it is there, before the game folder's, and
+  `ColourManager.save` writes that copy, or the game folder's, or, when the game folder cannot
+  take it (an installed game), a new copy in the data folder.
 )md";
 
 // A table cell: pipes would end the cell.
