@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 
 #include "Engine/FilePath.h"
+#include "Engine/SaveData.h"
 
 namespace {
 
@@ -47,7 +49,10 @@ bool ColourManager::load(const std::string& fileName) {
 
 bool ColourManager::load() {
     clear();
-    const std::optional<std::string> path = makeFilePath(fileName_, kPathBufferSize);
+    std::optional<std::string> path = getDataFilePath();
+    std::error_code code;
+    if (!path || !std::filesystem::is_regular_file(*path, code))
+        path = makeFilePath(fileName_, kPathBufferSize);
     if (!path)
         return false;
     std::ifstream file(*path);
@@ -68,10 +73,31 @@ bool ColourManager::load() {
 }
 
 bool ColourManager::save() const {
+    const std::optional<std::string> dataPath = getDataFilePath();
+    std::error_code code;
+    // Once the table lives in the data folder, that copy is the one loaded: it is the one to keep.
+    if (dataPath && std::filesystem::exists(*dataPath, code))
+        return writeTable(*dataPath);
     const std::optional<std::string> path = makeFilePath(fileName_, kPathBufferSize);
-    if (!path)
+    if (path && writeTable(*path))
+        return true;
+    if (!dataPath)
         return false;
-    const std::string temporaryPath = *path + kTemporarySuffix;
+    std::filesystem::create_directories(std::filesystem::path(*dataPath).parent_path(), code);
+    return !code && writeTable(*dataPath);
+}
+
+std::optional<std::string> ColourManager::getDataFilePath() const {
+    if (dataFolder_.empty() || !isValidSaveName(fileName_))
+        return std::nullopt;
+    std::string path = dataFolder_ + "/" + fileName_;
+    if (path.size() + 1 > kPathBufferSize)
+        return std::nullopt;
+    return path;
+}
+
+bool ColourManager::writeTable(const std::string& path) const {
+    const std::string temporaryPath = path + kTemporarySuffix;
     std::FILE* file = std::fopen(temporaryPath.c_str(), "w");
     if (file == nullptr)
         return false;
@@ -85,7 +111,7 @@ bool ColourManager::save() const {
     }
     if (std::fclose(file) != 0)
         written = false;
-    if (!written || std::rename(temporaryPath.c_str(), path->c_str()) != 0) {
+    if (!written || std::rename(temporaryPath.c_str(), path.c_str()) != 0) {
         std::remove(temporaryPath.c_str());
         return false;
     }

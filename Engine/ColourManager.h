@@ -1,9 +1,12 @@
 // The named colour table (script global ColourManager), loaded from "colours.dat" at init and
-// saved only when asked (by the colour editor).
+// saved only when asked (by the colour editor). With a data folder set, a table file of a plain name
+// (no path) there wins over the game folder's, and a table the game folder cannot take (an
+// installed game's folder or archive) is saved there.
 #pragma once
 
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,14 +28,20 @@ class ColourManager : public EngineModule {
     // empty table).
     bool init() override;
 
-    // Makes [fileName] current when given, empties the table and reads the file. Reading stops at
-    // the first line without a name and three numbers; the lines before it stay. False when the
-    // file cannot be opened.
+    // Makes [fileName] current when given, empties the table and reads the file (from the data
+    // folder when it has one of that name, else from the game folder). Reading stops at the first
+    // line without a name and three numbers; the lines before it stay. False when the file cannot
+    // be opened.
     bool load();
     bool load(const std::string& fileName);
-    // Writes every named colour, in name order, to the current file. The table is written to a
-    // temporary file that then replaces the old one, so a failed write leaves the old file whole.
+    // Writes every named colour, in name order, to the current file: the data folder's copy when
+    // there is one, else the game folder's, and when that cannot be written a new copy in the data
+    // folder. The table is written to a temporary file that then replaces the old one, so a failed
+    // write leaves the old file whole.
     bool save() const;
+    // The player's data folder of the game (absolute; made when first saved to); empty: none.
+    void setDataFolder(const std::string& folder) { dataFolder_ = folder; }
+    const std::string& getDataFolder() const { return dataFolder_; }
     void clear();
 
     // The id of [name], adding it as black with the next id when absent. -1 for a name the file
@@ -65,4 +74,9 @@ class ColourManager : public EngineModule {
     // std::string orders byte-wise (upper case before lower case), which is the file's order.
     std::map<std::string, int> names_;
     std::string fileName_;
+    std::string dataFolder_;
+
+    // The current file in the data folder; nothing without a data folder or for a name with a path.
+    std::optional<std::string> getDataFilePath() const;
+    bool writeTable(const std::string& path) const;
 };

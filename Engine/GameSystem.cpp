@@ -1,6 +1,7 @@
 #include "Engine/GameSystem.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "Engine/AIHelper.h"
@@ -115,6 +116,7 @@ GameSystem::GameSystem(ModuleFactory& factory) : factory_(factory) {
     physics_ = factory_.createPhysicsModule(this);
     modules_.push_back(physics_.get());
     colourManager_ = factory_.createColourManager(this);
+    colourManager_->setDataFolder(getDataFolder().value_or(""));
     modules_.push_back(colourManager_.get());
 
     processIndustry_ = std::make_unique<ProcessIndustry>();
@@ -342,6 +344,56 @@ bool GameSystem::isConsoleOpen() const {
 void GameSystem::log(const std::string& text) {
     if (logger_)
         logger_->logText(text, 0);
+}
+
+// ---- Save data -------------------------------------------------------------------------------
+
+bool GameSystem::setGameName(const std::string& name) {
+    if (!isValidSaveName(name))
+        return false;
+    gameName_ = name;
+    if (colourManager_)
+        colourManager_->setDataFolder(getDataFolder().value_or(""));
+    return true;
+}
+
+std::string GameSystem::getGameName() const {
+    if (!gameName_.empty())
+        return gameName_;
+    std::error_code code;
+    const std::string folder = std::filesystem::current_path(code).filename().string();
+    return isValidSaveName(folder) ? folder : "game";
+}
+
+std::optional<std::string> GameSystem::getDataFolder() const {
+    return getPlayerDataFolder(getGameName());
+}
+
+bool GameSystem::saveData(const std::string& name, const SaveValue& data) {
+    const std::optional<std::string> folder = getDataFolder();
+    const std::optional<std::string> bytes = encodeSaveData(data);
+    std::string error = "no data folder (neither XDG_DATA_HOME nor HOME is set)";
+    if (!bytes)
+        error = "too large or nested too deep";
+    if (folder && bytes && writeFileAtomically(*folder + "/" + name + ".sav", *bytes, error))
+        return true;
+    log("Save data: cannot save '" + name + "': " + error);
+    return false;
+}
+
+std::optional<SaveValue> GameSystem::loadData(const std::string& name) {
+    const std::optional<std::string> folder = getDataFolder();
+    if (!folder)
+        return std::nullopt;
+    const std::string path = *folder + "/" + name + ".sav";
+    bool missing = false;
+    std::string error;
+    std::optional<SaveValue> data;
+    if (const std::optional<std::string> bytes = readWholeFile(path, kMaxSaveFileBytes, missing, error))
+        data = decodeSaveData(*bytes, error);
+    if (!data && !missing)
+        log("Save data: cannot load '" + name + "' (" + path + "): " + error);
+    return data;
 }
 
 // ---- Event fan-out ---------------------------------------------------------------------------

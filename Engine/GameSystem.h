@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "Engine/LinkedObject.h"
 #include "Engine/RandomGenerator.h"
 #include "Engine/RealPoint.h"
+#include "Engine/SaveData.h"
 #include "Engine/SequencerClock.h"
 
 class AIHelper;
@@ -85,6 +87,20 @@ class GameSystem : public LinkedObject, public EventListener {
     bool isConsoleOpen() const;
 
     void log(const std::string& text);
+
+    // The name of the game's folder in the player's data folder: the one set, else the name of the
+    // game folder (the working directory). False (nothing changed) for an invalid name. The colour
+    // table's data folder follows it (the table already loaded stays).
+    bool setGameName(const std::string& name);
+    std::string getGameName() const;
+    // The player's data folder of this game (getPlayerDataFolder); nothing when there is none.
+    std::optional<std::string> getDataFolder() const;
+    // Saves [data] as [name] (a valid save name) in the data folder, atomically. False, with one log
+    // line, when it cannot be written.
+    bool saveData(const std::string& name, const SaveValue& data);
+    // The data saved as [name]; nothing when there is none, and also (with one log line) when the
+    // file is damaged, truncated, too large or from another format version.
+    std::optional<SaveValue> loadData(const std::string& name);
 
     // The game system's own random generator, independent of the process-wide one.
     RandomGenerator& getRandomGenerator() { return random_; }
@@ -188,6 +204,7 @@ class GameSystem : public LinkedObject, public EventListener {
     double tickTimeMS_ = 0.0;
     double sequencerTimeMS_ = 0.0;
     std::string mainProcessName_ = "Main";
+    std::string gameName_;  // empty: the working directory's name
     bool debugKeysEnabled_ = false;
     uint32_t tick_ = 0;
     std::vector<Process*> processes_;

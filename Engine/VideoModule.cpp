@@ -750,3 +750,15 @@ void VideoModule::deinit() {
     deleteLoadedTextures();
     deleteFonts();
 }
+
+bool VideoModule::setWindowTitle(const std::string& title) {
+    if (title.size() > kMaxWindowTitleBytes)
+        return false;
+    for (const char c : title) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            return false;
+    }
+    windowTitle_ = title;
+    applyWindowTitle();
+    return true;
+}

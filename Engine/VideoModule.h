@@ -72,6 +72,11 @@ class VideoModule : public EngineModule {
     // asks for: the size a run was told to draw at.
     void setFixedDeviceSize(int width, int height);
     bool isWindowOpen() const { return windowOpen_; }
+    // The window's title, "Tact" until a game sets one. False (the title kept) for a text longer
+    // than kMaxWindowTitleBytes or holding a control character.
+    bool setWindowTitle(const std::string& title);
+    const std::string& getWindowTitle() const { return windowTitle_; }
+    static constexpr std::size_t kMaxWindowTitleBytes = 256;
     bool isWindowActive() const { return windowActive_; }
     int getDeviceWidth() const { return deviceWidth_; }
     int getDeviceHeight() const { return deviceHeight_; }
@@ -302,6 +307,8 @@ class VideoModule : public EngineModule {
     virtual void endPrimitive() {}
     virtual void applyDepthTest(bool /*enabled*/) {}
     virtual void applyDepthWrite(bool /*enabled*/) {}
+    // The title changed: an open window shows it.
+    virtual void applyWindowTitle() {}
 
   private:
     // Both attributes in one word, one byte each, so the stack is a stack of words.
@@ -315,6 +322,7 @@ class VideoModule : public EngineModule {
     void printLine(Font& font, const std::string& line, float left, float right, float y, float z,
                    float height, int alignment, PrintInfo* info);
 
+    std::string windowTitle_ = "Tact";
     int deviceWidth_ = 800;
     int deviceHeight_ = 600;
     int fixedWidth_ = 0;  // 0: the size the game asks for

@@ -19,18 +19,18 @@ build=${TACT_FUZZ_BUILD:-$root/build-fuzz}
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip
                                      tact_fuzz_load_bmp tact_fuzz_load_tga tact_fuzz_load_png tact_fuzz_load_colours
-                                     tact_fuzz_key_script tact_fuzz_font_face tact_fuzz_sound_file)
+                                     tact_fuzz_key_script tact_fuzz_font_face tact_fuzz_sound_file tact_fuzz_load_save)
 
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTACT_FUZZ=ON -DTACT_BUILD_TESTS=OFF -DTACT_BUILD_BENCHMARKS=OFF >/dev/null
 fi
 # The script targets' seeds include compiled libraries made by a tool of the script library; the
-# image, colour table, key event and font readers' seeds are committed files only, so a run of those
+# image, colour table, save file, key event and font readers' seeds are committed files only, so a run of those
 # alone builds no seed tools.
 script_seeds=0
 for target in "${targets[@]}"; do
-  case $target in tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png|tact_fuzz_load_colours|tact_fuzz_key_script|tact_fuzz_font_face) ;;
+  case $target in tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png|tact_fuzz_load_colours|tact_fuzz_load_save|tact_fuzz_key_script|tact_fuzz_font_face) ;;
     *) script_seeds=1 ;;
   esac
 done
@@ -58,7 +58,7 @@ status=0
 for target in "${targets[@]}"; do
   case $target in
     tact_fuzz_load_library) seeds=$work/seeds/library; dict=() ;;
-    tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png|tact_fuzz_load_colours)
+    tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png|tact_fuzz_load_colours|tact_fuzz_load_save)
       seeds=$root/fuzz/corpus/${target#tact_fuzz_load_}; dict=() ;;
     tact_fuzz_key_script) seeds=$root/fuzz/corpus/keys; dict=() ;;
     tact_fuzz_font_face) seeds=$root/fuzz/corpus/font; dict=() ;;

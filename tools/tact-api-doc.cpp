@@ -217,6 +217,43 @@ A headless run (`tact --headless --ticks N --input FILE`, see the README) logs "
 virtual clock, random seeds fixed at 5489" among its first lines. With the same game and the same
 keys two headless runs print and log the same; write the log with `Logger.outputToFile` before the
 last tick to compare runs.
+
+### The player's data
+
+A game keeps high scores, settings and progress between runs with
+`GameSystem.saveTable(name, data)` and `GameSystem.loadTable(name)`:
+
+```
+best = GameSystem.loadTable("scores");            // null on the first run
+if (best == null) { best = table(score = 0, name = "---"); }
+if (score > best.score) {
+    best.score = score;
+    best.name = "ACE";
+    GameSystem.saveTable("scores", best);         // 1 when written
+}
+```
+
+- A saved table holds ints, floats, strings and tables of them, with int, float or string keys, at
+  most 1 MiB and 32 tables deep. A function, an engine object (an `ENTITY`, a `REALPOINT`...) or a
+  table that contains itself is a script error naming its key (`"saveTable": cannot store the
+  function under key "player.onHit"`), and nothing is written. A table reached twice (not inside
+  itself) is saved twice and loads as two tables.
+- The name is 1 to 64 letters, digits, spaces, `_`, `-` and `.`, without `..` and not starting
+  with `.`; any other name (a path) is a script error.
+- The file is `NAME.sav` in the player's data folder, `$XDG_DATA_HOME/tact/GAME/` (else
+  `~/.local/share/tact/GAME/`). GAME is the name of the game folder (or of the archive, without
+  `.tact`), or what `GameSystem.setGameName(name)` set: name the game before its first save when
+  its folder's name could change.
+- A save replaces the old file whole (it writes a new file and renames it over the old one), so a
+  crash mid-save keeps the old data. `saveTable` answers 0, with a log line, when the file cannot
+  be written (no data folder, a full disk).
+- `loadTable` gives null when nothing was saved under the name, and also, with one log line
+  ("Save data: cannot load 'scores' (PATH): damaged (checksum mismatch)"), when the file is
+  damaged, truncated, larger than 1 MiB, not a save file or written by a newer format version.
+- The colour table follows the same folder: `ColourManager.load` reads a table file of a plain
+  name (`colours.dat`) from the data folder when it is there, before the game folder's, and
+  `ColourManager.save` writes that copy, or the game folder's, or, when the game folder cannot
+  take it (an installed game), a new copy in the data folder.
 )md";
 
 // A table cell: pipes would end the cell.

@@ -7,17 +7,24 @@
 //   tact-script compile IN.gm OUT.gmc
 //                                    writes the compiled library, with line tables so that run-time
 //                                    errors keep their lines
+//   tact-script build DIR [-o OUT]   compiles every .gm under DIR to .gmc beside it, or into OUT
+//                                    with the game's other files (the same folders); every compile
+//                                    error is reported as "FILE: error (LINE) ..."; exit status 1
+//                                    when any script fails or a file cannot be written
 //   tact-script disasm FILE          the instruction listing of every function
 //   tact-script disasm --fast FILE   the same listing from the fast code the machine builds when it
 //                                    first enters each function, with the name of the fused
 //                                    instruction before the first instruction of each fused run
 // Every failure exits with status 1 and its message on standard error.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "script/gmCodeGen.h"
 #include "script/gmDisassembler.h"
@@ -121,6 +128,100 @@ int compile(const char* inPath, const char* outPath) {
     return 0;
 }
 
+// Compiles [text] (the script at [name], as messages name it) into [outPath]. Every compile error
+// and warning goes to standard error prefixed with [name]; false on any error.
+bool compileNamed(const std::string& text, const std::string& name, const std::filesystem::path& outPath) {
+    gmByteStream library;
+    gmStringListLog log;
+    gmLibraryOptions options;
+    options.lineTables = true;
+    const int errors = compileToLibrary(text.c_str(), library, log, options);
+    for (const std::string& entry : log.getEntries())
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), entry.c_str());
+    if (errors != 0)
+        return false;
+    std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(library.getBytes().data()),
+              static_cast<std::streamsize>(library.getSize()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "tact-script: cannot write \"%s\"\n", outPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool hasExtension(const std::filesystem::path& path, const char* extension) {
+    return path.extension() == extension;
+}
+
+// Every script of a game folder, compiled at once (not only the ones a run happened to load). Hidden
+// files and folders (".git") are left out, and so is OUT when it lies inside DIR; symbolic links
+// are not followed. With OUT, the other files are copied there, except a .gmc whose source is
+// compiled anyway.
+int build(const std::string& dir, const std::string& outDir) {
+    namespace fs = std::filesystem;
+    std::error_code code;
+    const fs::path root = fs::weakly_canonical(dir, code);
+    if (code || !fs::is_directory(root, code)) {
+        std::fprintf(stderr, "tact-script: \"%s\" is not a folder\n", dir.c_str());
+        return 1;
+    }
+    const fs::path out = outDir.empty() ? root : fs::weakly_canonical(outDir, code);
+    if (!outDir.empty() && out == root)
+        return build(dir, "");
+    std::vector<fs::path> files;
+    for (auto it = fs::recursive_directory_iterator(root, code);
+         !code && it != fs::recursive_directory_iterator(); it.increment(code)) {
+        const fs::path& path = it->path();
+        const bool hidden = path.filename().string().rfind('.', 0) == 0;
+        if (hidden || (!outDir.empty() && path == out)) {
+            if (it->is_directory(code))
+                it.disable_recursion_pending();
+            continue;
+        }
+        if (it->is_regular_file(code) && !it->is_symlink(code))
+            files.push_back(path);
+    }
+    if (code) {
+        std::fprintf(stderr, "tact-script: cannot list \"%s\": %s\n", dir.c_str(), code.message().c_str());
+        return 1;
+    }
+    std::sort(files.begin(), files.end());
+    int compiled = 0;
+    int failed = 0;
+    int copied = 0;
+    for (const fs::path& path : files) {
+        const fs::path relative = path.lexically_relative(root);
+        fs::path target = out / relative;
+        fs::create_directories(target.parent_path(), code);
+        if (hasExtension(path, ".gm")) {
+            std::string text;
+            target += "c";
+            if (readFile(path.c_str(), text) && compileNamed(text, relative.string(), target))
+                ++compiled;
+            else
+                ++failed;
+        } else if (!outDir.empty()) {
+            fs::path source = path;
+            if (hasExtension(path, ".gmc") && fs::exists(source.replace_extension(".gm"), code))
+                continue;
+            if (!fs::copy_file(path, target, fs::copy_options::overwrite_existing, code)) {
+                std::fprintf(stderr, "tact-script: cannot copy \"%s\": %s\n", relative.c_str(),
+                             code.message().c_str());
+                ++failed;
+            } else {
+                ++copied;
+            }
+        }
+    }
+    std::fprintf(stderr, "tact-script: %d scripts compiled, %d failed", compiled, failed);
+    if (!outDir.empty())
+        std::fprintf(stderr, ", %d other files copied", copied);
+    std::fprintf(stderr, "\n");
+    return failed == 0 ? 0 : 1;
+}
+
 int disassemble(const char* path, gmListing listing) {
     std::string text;
     if (!readFile(path, text))
@@ -159,6 +260,7 @@ int usage() {
     std::fputs(
         "usage: tact-script run FILE.gm|FILE.gmc\n"
         "       tact-script compile IN.gm OUT.gmc\n"
+        "       tact-script build DIR [-o OUT]\n"
         "       tact-script disasm [--fast] FILE.gm|FILE.gmc\n",
         stderr);
     return 1;
@@ -172,6 +274,10 @@ int main(int argc, char** argv) {
         return run(argv[2]);
     if (command == "compile" && argc == 4)
         return compile(argv[2], argv[3]);
+    if (command == "build" && argc == 3)
+        return build(argv[2], "");
+    if (command == "build" && argc == 5 && std::strcmp(argv[3], "-o") == 0)
+        return build(argv[2], argv[4]);
     if (command == "disasm" && argc == 3)
         return disassemble(argv[2], gmListing::Code);
     if (command == "disasm" && argc == 4 && std::strcmp(argv[2], "--fast") == 0)

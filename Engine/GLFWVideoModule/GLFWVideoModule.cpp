@@ -5,10 +5,6 @@
 
 #include <GLFW/glfw3.h>
 
-namespace {
-constexpr const char* kWindowTitle = "Tact";
-}  // namespace
-
 GLFWVideoModule::GLFWVideoModule(GameSystem* gameSystem) : GLVideoModule(gameSystem) {
     addTypeName("GLFWVideoModule");
 }
@@ -32,6 +28,11 @@ void GLFWVideoModule::closeWindow() {
     window_ = nullptr;
 }
 
+void GLFWVideoModule::applyWindowTitle() {
+    if (window_ != nullptr)
+        glfwSetWindowTitle(window_, getWindowTitle().c_str());
+}
+
 bool GLFWVideoModule::restartVideo() {
     glfwDefaultWindowHints();
     // A legacy context: a 3.2+ request without a profile gives a core profile, where immediate
@@ -50,7 +51,7 @@ bool GLFWVideoModule::restartVideo() {
         monitor = glfwGetPrimaryMonitor();
     }
     GLFWwindow* window =
-        glfwCreateWindow(getDeviceWidth(), getDeviceHeight(), kWindowTitle, monitor, nullptr);
+        glfwCreateWindow(getDeviceWidth(), getDeviceHeight(), getWindowTitle().c_str(), monitor, nullptr);
     if (window == nullptr)
         return false;
     // The old context is still current: its textures are deleted there, and loaded again into

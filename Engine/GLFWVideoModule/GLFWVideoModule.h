@@ -15,6 +15,7 @@ class GLFWVideoModule : public GLVideoModule {
     void update(float deltaMS) override;
     // Opens the new window before closing the old one, so a refused window leaves the old in place.
     bool restartVideo() override;
+    void applyWindowTitle() override;
     using VideoModule::restartVideo;
 
     GLFWwindow* getWindow() const { return window_; }

@@ -3,9 +3,14 @@
 #include "Engine/Logger.h"
 #include "Engine/Process.h"
 #include "Engine/ScriptAPI/MemberBinding.h"
+#include "Engine/ScriptAPI/ScriptArgs.h"
 #include "Engine/ScriptAPI/ScriptText.h"
 #include "Engine/ScriptAPI/ScriptTypes.h"
 #include "Engine/ScriptHost/GmScriptModule.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <unordered_set>
 
 namespace {
 GameSystem* system(gmScriptThread* thread) {
@@ -179,6 +184,177 @@ int gamesystem_getRandomDir(gmScriptThread* thread) {
     return pushPoint(thread, gameSystem->getRandomDir());
 }
 
+// ---- Save data ----
+
+// Where a value sits inside the table being saved, as the error messages name it: "scores[3].name".
+std::string keyPath(const std::string& parent, const gmValue& key) {
+    char text[48];
+    if (key.isString()) {
+        const std::string name(key.getString()->getText(),
+                               static_cast<std::size_t>(key.getString()->getLength()));
+        return parent.empty() ? name : parent + "." + name;
+    }
+    if (key.isInt())
+        std::snprintf(text, sizeof text, "[%" PRId32 "]", key.getInt());
+    else
+        std::snprintf(text, sizeof text, "[%g]", static_cast<double>(key.getFloat()));
+    return parent + text;
+}
+
+// Converts a script table to save data, or raises the script error that names the key of the first
+// value that cannot be stored. [budget] counts down the bytes the file would take, so that a table
+// reached along many paths cannot blow up the copy.
+class SaveConverter {
+  public:
+    explicit SaveConverter(gmScriptThread* thread) : thread_(thread) {}
+
+    bool convertTable(const gmTable* table, const std::string& path, int depth, SaveValue& out) {
+        if (depth >= kMaxSaveDepth)
+            return fail(": tables nested deeper than %d under key \"%s\"", kMaxSaveDepth, path.c_str());
+        if (!onPath_.insert(table).second)
+            return fail(": the table under key \"%s\" contains itself", path.c_str());
+        out = SaveValue::makeTable();
+        int32_t iterator = -2;
+        while (const gmTableNode* node = table->nextEntry(iterator)) {
+            const std::string here = keyPath(path, node->key);
+            SaveValue key;
+            if (!node->key.isInt() && !node->key.isFloat() && !node->key.isString())
+                return fail(
+                    ": cannot store a %s as a key in %s",
+                    thread_->getMachine().getTypeName(node->key.getType()),
+                    path.empty() ? "the table saved" : ("the table under key \"" + path + "\"").c_str());
+            if (!convert(node->key, here, depth, key))
+                return false;
+            SaveValue item;
+            if (!convert(node->value, here, depth, item))
+                return false;
+            out.entries.push_back({std::move(key), std::move(item)});
+        }
+        onPath_.erase(table);
+        return true;
+    }
+
+  private:
+    bool convert(const gmValue& value, const std::string& path, int depth, SaveValue& out) {
+        if (budget_ < 16)
+            return fail(": the table takes more than %zu bytes", kMaxSaveFileBytes);
+        budget_ -= 5;
+        if (value.isInt()) {
+            out = SaveValue::makeInt(value.getInt());
+        } else if (value.isFloat()) {
+            out = SaveValue::makeFloat(value.getFloat());
+        } else if (value.isString()) {
+            const gmString* text = value.getString();
+            const auto length = static_cast<std::size_t>(text->getLength());
+            if (length > budget_)
+                return fail(": the table takes more than %zu bytes", kMaxSaveFileBytes);
+            budget_ -= length;
+            out = SaveValue::makeString(std::string(text->getText(), length));
+        } else if (value.isTable()) {
+            return convertTable(value.getTable(), path, depth + 1, out);
+        } else {
+            return fail(": cannot store the %s under key \"%s\"",
+                        thread_->getMachine().getTypeName(value.getType()), path.c_str());
+        }
+        return true;
+    }
+    template <class... Args>
+    bool fail(const char* format, Args... args) {
+        methodError(thread_, format, args...);
+        return false;
+    }
+
+    gmScriptThread* thread_;
+    std::unordered_set<const gmTable*> onPath_;
+    std::size_t budget_ = kMaxSaveFileBytes;
+};
+
+// The script table for loaded data; collection is off while it is built (nothing roots it yet).
+gmValue toScriptValue(gmScriptMachine& machine, const SaveValue& value) {
+    switch (value.kind) {
+        case SaveValue::Kind::INT:
+            return gmValue::makeInt(value.intValue);
+        case SaveValue::Kind::FLOAT:
+            return gmValue::makeFloat(value.floatValue);
+        case SaveValue::Kind::STRING:
+            return gmValue::makeString(
+                machine.internString(value.text.data(), static_cast<int32_t>(value.text.size())));
+        case SaveValue::Kind::TABLE:
+            break;
+    }
+    gmTable* table = machine.createTable();
+    for (const auto& [key, item] : value.entries)
+        table->set(machine, toScriptValue(machine, key), toScriptValue(machine, item));
+    return gmValue::makeTable(table);
+}
+
+// A save name argument: a script error unless it is a valid save (or game) name.
+bool saveNameParam(gmScriptThread* thread, int32_t index, std::string& name) {
+    const char* text = nullptr;
+    if (!gmStringParam(thread, index, text))
+        return false;
+    const gmString* string = thread->getParam(index).getString();
+    name.assign(text, static_cast<std::size_t>(string->getLength()));
+    if (!isValidSaveName(name)) {
+        methodError(thread,
+                    ": refused the name \"%s\" (1 to 64 letters, digits, spaces, '_', '-' or '.'; no path "
+                    "separator, no \"..\", no leading '.')",
+                    text);
+        return false;
+    }
+    return true;
+}
+
+int gamesystem_saveTable(gmScriptThread* thread) {
+    ScriptArgs args(thread);
+    GameSystem* gameSystem = args.self<GameSystem>();
+    args.count(2);
+    std::string name;
+    if (!args || !saveNameParam(thread, 0, name))
+        return kRunTimeError;
+    const gmValue table = thread->getParam(1);
+    if (!table.isTable())
+        return usageError(thread);
+    SaveValue data;
+    if (!SaveConverter(thread).convertTable(table.getTable(), "", 0, data))
+        return kRunTimeError;
+    return pushBool(thread, gameSystem->saveData(name, data));
+}
+
+int gamesystem_loadTable(gmScriptThread* thread) {
+    ScriptArgs args(thread);
+    GameSystem* gameSystem = args.self<GameSystem>();
+    args.count(1);
+    std::string name;
+    if (!args || !saveNameParam(thread, 0, name))
+        return kRunTimeError;
+    const std::optional<SaveValue> data = gameSystem->loadData(name);
+    if (!data || data->kind != SaveValue::Kind::TABLE) {
+        thread->pushNull();
+        return kDone;
+    }
+    gmScriptMachine& machine = thread->getMachine();
+    gmCollectionPause pause(machine);
+    thread->push(toScriptValue(machine, *data));
+    return kDone;
+}
+
+int gamesystem_setGameName(gmScriptThread* thread) {
+    ScriptArgs args(thread);
+    GameSystem* gameSystem = args.self<GameSystem>();
+    args.count(1);
+    std::string name;
+    if (!args || !saveNameParam(thread, 0, name))
+        return kRunTimeError;
+    gameSystem->setGameName(name);
+    return kDone;
+}
+
+int gamesystem_getGameName(gmScriptThread* thread) {
+    GameSystem* gameSystem = system(thread);
+    return gameSystem != nullptr ? pushText(thread, gameSystem->getGameName().c_str()) : kRunTimeError;
+}
+
 constexpr ScriptMethod kGameSystemMethods[] = {
     {"trace", gamesystem_trace, "(any...) -> nothing; logs the arguments as one line",
      "Writes the arguments to the log as one line, with nothing between them: numbers (floats to six "
@@ -233,6 +409,18 @@ constexpr ScriptMethod kGameSystemMethods[] = {
      "True or false with equal chance, from the game system's generator."},
     {"getRandomDir", gamesystem_getRandomDir, "() -> new REALPOINT, a unit vector",
      "A new point of length 1 at a random angle, from the game system's generator."},
+    {"saveTable", gamesystem_saveTable, "(s name, TABLE data) -> bool",
+     "Saves [data] (ints, floats, strings and tables of them, at most 1 MiB) as [name] in the player's "
+     "data folder, replacing the old save whole; false (and a log line) when it cannot be written.",
+     "expecting parameters (string,table)"},
+    {"loadTable", gamesystem_loadTable, "(s name) -> TABLE or null",
+     "The table last saved as [name]; null when there is none, or (with a log line) when the file is "
+     "damaged, truncated, too large or from another format version."},
+    {"setGameName", gamesystem_setGameName, "(s name) -> nothing",
+     "Names the game's folder in the player's data folder (default: the game folder's or archive's "
+     "name); set it before the first save."},
+    {"getGameName", gamesystem_getGameName, "() -> string",
+     "The name of the game's folder in the player's data folder."},
 };
 }  // namespace
 

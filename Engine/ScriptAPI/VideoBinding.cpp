@@ -681,6 +681,10 @@ constexpr ScriptMethod kVideoMethods[] = {
      "expecting parameters (x,y,radius) or (x,y,radius,filled)"},
     {"drawLine", video_drawLine, "(n x1, n y1, n x2, n y2) -> nothing",
      "A line from (x1, y1) to (x2, y2) in the current view, colour and line width, without the depth test."},
+    {"setWindowTitle", bindRefusable<&VideoModule::setWindowTitle>, "(s title) -> nothing",
+     "Sets the window's title (\"Tact\" until then), kept when the window is reopened; a title of more "
+     "than 256 bytes or with a control character is refused."},
+    {"getWindowTitle", bindMember<&VideoModule::getWindowTitle>, "() -> string", "The window's title."},
 };
 }  // namespace
 

@@ -7,14 +7,22 @@
 # every script is first compiled with tact-script and only the .gmc files are run. The standard
 # error of the run must hold every line of expected.stderr, when the scenario has one. A scenario's
 # run.args adds options to the command line (a headless run with scripted keys: "--headless --input
-# input.keys"); a headless run needs no virtual display.
+# input.keys"); a headless run needs no virtual display. Every run keeps the player's data in a
+# fresh folder (XDG_DATA_HOME). A scenario's file runs holds how many times it runs, in the same data
+# folder (default once): the expected log is then the runs' logs one after the other. A scenario's
+# prepare.sh runs first, in the game's folder, with XDG_DATA_HOME set (to lay out the player's data).
 set -euo pipefail
 tact=$1 tactScript=$2 scenario=$3 mode=$4
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+data=$(mktemp -d)
+trap 'rm -rf "$work" "$data"' EXIT
 cp -r "$scenario"/. "$work"/
 cd "$work"
+export XDG_DATA_HOME=$data
+[[ ! -f prepare.sh ]] || bash prepare.sh
+runs=1
+[[ ! -f runs ]] || read -r runs <runs
 
 args=(.)
 if [[ $mode == compiled ]]; then
@@ -34,17 +42,23 @@ if [[ -f run.args ]]; then
     args=("${extra[@]}" "${args[@]}")
     [[ " ${extra[*]} " != *" --headless "* ]] || display=()
 fi
-status=0
-timeout 60 "${display[@]}" "$tact" "${args[@]}" >stdout.txt 2>stderr.txt || status=$?
-if [[ $status -ne 0 ]]; then
-    echo "tact exited with status $status"
-    cat stderr.txt
-    exit 1
-fi
-# What the game wrote to its log file, or else what it printed.
-output=out.log
-[[ -f out.log ]] || output=stdout.txt
-grep -v '^Random number generator seed is ' "$output" >actual.log || true
+: >actual.log
+: >stderr.txt
+for ((run = 1; run <= runs; run++)); do
+    status=0
+    rm -f out.log
+    timeout 60 "${display[@]}" "$tact" "${args[@]}" >stdout.txt 2>>stderr.txt || status=$?
+    if [[ $status -ne 0 ]]; then
+        echo "tact exited with status $status (run $run)"
+        cat stderr.txt
+        exit 1
+    fi
+    # What the game wrote to its log file, or else what it printed.
+    output=out.log
+    [[ -f out.log ]] || output=stdout.txt
+    # The data folder is a new one every time: the log names it as $XDG_DATA_HOME.
+    grep -v '^Random number generator seed is ' "$output" | sed "s|$data|\$XDG_DATA_HOME|g" >>actual.log || true
+done
 if ! diff -u expected.log actual.log; then
     exit 1
 fi

@@ -4,8 +4,10 @@
 # and the game over; the game prints them as "Demo: ..." lines). The same play from the sources
 # (--source) must give the same events on the same ticks. A second run reloads the scripts (F7)
 # mid-wave and resets the game (F12): the game must play on and start again. A picture of a tick
-# of the play, drawn headless, is the same on every run. Then, under a virtual display, a short
-# windowed run with the real sound module must load every sound and save a screenshot.
+# of the play, drawn headless, is the same on every run. The score of the first play enters the
+# high-score table, saved in the player's data folder: played again in the same folder, the same
+# score comes second. Then, under a virtual display, a short windowed run with the real sound
+# module must load every sound and save a screenshot.
 #   play_demo.sh TACT GAME_DIR SOURCE_DIR KEYS_DIR (with demo-play.keys and demo-reload.keys)
 set -euo pipefail
 tact=$1 game=$2 sources=$3 keysDir=$4
@@ -24,6 +26,11 @@ fail() {
 play() {
     local status=0 keys=$1 folder=$2
     shift 2
+    # Every play starts with no saved high scores, unless keepData is set.
+    if [[ -z ${keepData:-} ]]; then
+        XDG_DATA_HOME=$(mktemp -d "$work/data.XXXXXX")
+        export XDG_DATA_HOME
+    fi
     timeout 120 "$tact" --headless --ticks 3000 --input "$keysDir/$keys" "$@" "$folder" >"$work/stdout" \
         2>"$work/stderr" || status=$?
     [[ $status -eq 0 ]] || fail "$keys: tact exited with status $status"
@@ -38,11 +45,13 @@ expect() {
 }
 
 play demo-play.keys "$game"
+firstData=$XDG_DATA_HOME
 for event in "Demo: game started" "Demo: kill " "Demo: wave 3 of round 1" "Demo: round 1 complete" \
              "Demo: ship lost" "Demo: game over"; do
     expect demo-play.keys "$event"
 done
 echo "headless play: $(grep -c 'Demo: kill ' "$work/stdout") kills, round 1 complete, game over"
+expect demo-play.keys "Demo: high score table: place 1 "
 
 grep '^Demo: ' "$work/stdout" >"$work/compiled-events"
 mkdir "$work/source"
@@ -51,6 +60,11 @@ play demo-play.keys "$work/source" --source
 grep '^Demo: ' "$work/stdout" >"$work/source-events"
 diff -u "$work/compiled-events" "$work/source-events" || fail "from source the game went otherwise"
 echo "headless play from source: the same events on the same ticks"
+# The score was saved: the same play again in the same data folder comes second to it.
+export XDG_DATA_HOME=$firstData
+keepData=1 play demo-play.keys "$game"
+expect "demo-play.keys, played again" "Demo: high score table: place 2 "
+echo "headless play again: the saved high score kept, the new one second"
 
 play demo-reload.keys "$game"
 # F7 comes at tick 700, in the second wave; F12 at 1700, and space starts a new game at 1800.
