@@ -1,6 +1,7 @@
 #include "Engine/GameSystem.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 
 #include "Engine/AIHelper.h"
@@ -342,6 +343,12 @@ bool GameSystem::isConsoleOpen() const {
 void GameSystem::log(const std::string& text) {
     if (logger_)
         logger_->logText(text, 0);
+}
+
+void GameSystem::reportError(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+    countReportedError();
 }
 
 // ---- Event fan-out ---------------------------------------------------------------------------

@@ -306,6 +306,8 @@ class VideoModule : public EngineModule {
     bool lineShapeOpen_ = false;
 
     std::map<std::string, std::unique_ptr<Texture>> textures_;
+    // Textures that could not be loaded, each reported once on standard error.
+    std::set<std::string> failedTextures_;
     uint32_t lastTextureId_ = 0;
     std::map<std::string, std::unique_ptr<Font>> fonts_;
     Font* currentFont_ = nullptr;

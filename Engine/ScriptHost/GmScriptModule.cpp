@@ -155,19 +155,30 @@ bool GmScriptModule::readScriptFile(const std::string& fileName, std::vector<cha
             isLibrary = true;
         }
     }
-    if (result == FileRead::kMissing) {
-        // The log stays as it always was; standard error tells the game maker which file and mode.
+    if (result != FileRead::kRead) {
+        // The log stays as it always was; standard error tells the game maker which file and mode,
+        // once for each file.
         if (reportedMissing_.insert(name).second) {
-            std::fprintf(stderr, "Script file not found: %s (%s mode%s)\n", name.c_str(),
-                         compiledMode_ ? "compiled" : "source",
-                         compiledMode_ ? "; run with --source to read the .gm files" : "");
+            const std::string mode = compiledMode_ ? "compiled" : "source";
+            gameSystem_->reportError(
+                result == FileRead::kMissing
+                    ? "Script file not found: " + name + " (" + mode + " mode" +
+                          (compiledMode_ ? "; run with --source to read the .gm files" : "") + ")"
+                    : "Script file could not be read (empty, or not a file): " + name);
         }
         return false;
     }
-    if (result == FileRead::kFailed)
-        return false;
     reportedMissing_.erase(name);
     return true;
+}
+
+bool GmScriptModule::hasScript(const std::string& typeName) {
+    const std::string fileName = fileNameFromTypeName(typeName);
+    if (findScript(fileName) != nullptr)
+        return true;
+    std::vector<char> bytes;
+    bool isLibrary = false;
+    return readScriptFile(fileName, bytes, isLibrary);
 }
 
 int32_t GmScriptModule::runScriptBytes(const std::vector<char>& bytes, bool isLibrary,
@@ -331,6 +342,7 @@ bool GmScriptModule::reportErrorsSince(int32_t firstEntry, const std::string& he
         return false;
     logEntries(header.c_str(), 0, firstEntry);
     log.truncate(firstEntry);
+    gameSystem_->countReportedError();
     gameSystem_->openConsole();
     return true;
 }

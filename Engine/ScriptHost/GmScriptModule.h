@@ -57,6 +57,7 @@ class GmScriptModule : public ScriptModule {
     void setInputGlobal(InputModule* input) override;
     void setDefaultScriptFolder(const std::string& folder) override { defaultScriptFolder_ = folder; }
     const std::string& getDefaultScriptFolder() const { return defaultScriptFolder_; }
+    bool hasScript(const std::string& typeName) override;
 
     bool hasErrors() { return machine_.getErrorLog().getEntryCount() > 0; }
     // Copies the whole error log to the engine log under [header] (may be null); clears it

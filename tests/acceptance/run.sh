@@ -7,7 +7,8 @@
 # every script is first compiled with tact-script and only the .gmc files are run. The standard
 # error of the run must hold every line of expected.stderr, when the scenario has one. A scenario's
 # run.args adds options to the command line (a headless run with scripted keys: "--headless --input
-# input.keys"); a headless run needs no virtual display.
+# input.keys"); a headless run needs no virtual display. The run must exit with the status in
+# expected.status when the scenario has one (a headless run that reports errors exits 1), else 0.
 set -euo pipefail
 tact=$1 tactScript=$2 scenario=$3 mode=$4
 
@@ -36,8 +37,10 @@ if [[ -f run.args ]]; then
 fi
 status=0
 timeout 60 "${display[@]}" "$tact" "${args[@]}" >stdout.txt 2>stderr.txt || status=$?
-if [[ $status -ne 0 ]]; then
-    echo "tact exited with status $status"
+expectedStatus=0
+[[ ! -f expected.status ]] || read -r expectedStatus <expected.status
+if [[ $status -ne $expectedStatus ]]; then
+    echo "tact exited with status $status, not $expectedStatus"
     cat stderr.txt
     exit 1
 fi
