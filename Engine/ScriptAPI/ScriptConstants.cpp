@@ -170,6 +170,7 @@ std::vector<ScriptConstant> buildConstants() {
     constants.push_back({"TWOPI", 0, pi + pi, true});
     constants.push_back({"PIBYTWO", 0, pi / 2.0f, true});
     addInts(kAfterAngles);
+    constants.push_back({"KEYBOARD_SPACE_BAR", 64, 0.0f, false, "the space bar (key code 64)"});
     return constants;
 }
 }  // namespace
