@@ -208,7 +208,7 @@ bool GmScriptModule::loadScript(const std::string& fileName, bool force) {
     const int32_t firstEntry = machine_.getErrorLog().getEntryCount();
     const int32_t errors = runScriptBytes(bytes, isLibrary, fileName);
     if (errors > 0) {
-        reportErrorsSince(firstEntry, "In " + fileName + ":");
+        reportErrorsSince(firstEntry, "In " + fileName + ":", fileName);
         revertScript(fileName);
         return false;
     }
@@ -240,7 +240,7 @@ bool GmScriptModule::revertScript(const std::string& fileName) {
     record->currentIsLibrary = record->previousIsLibrary;
     record->previous.clear();
     gameSystem_->log("Reverted script " + fileName);
-    reportErrorsSince(firstEntry, "In " + fileName + ":");
+    reportErrorsSince(firstEntry, "In " + fileName + ":", fileName);
     return errors == 0;
 }
 
@@ -310,7 +310,8 @@ void GmScriptModule::registerGlobalObject(const char* name, ScriptType type, voi
 
 // ---- Errors ----------------------------------------------------------------------------------
 
-void GmScriptModule::logEntries(const char* header, int indent, int32_t firstEntry) {
+void GmScriptModule::logEntries(const char* header, int indent, int32_t firstEntry,
+                                const std::string& compiledFile) {
     // The header at [indent], the entries one deeper. Standard error gets exactly the lines the log
     // got, so errors show even when the game has no console.
     gmErrorLog& log = machine_.getErrorLog();
@@ -318,7 +319,8 @@ void GmScriptModule::logEntries(const char* header, int indent, int32_t firstEnt
     const std::size_t first = logger->getOutput().size();
     if (header != nullptr)
         logger->logText(header, indent);
-    for (int32_t i = firstEntry; i < log.getEntryCount(); ++i) logger->logText(log.getEntry(i), indent + 1);
+    for (int32_t i = firstEntry; i < log.getEntryCount(); ++i)
+        logger->logText(gmCompileErrorWithFile(log.getEntry(i), compiledFile), indent + 1);
     const std::vector<std::string>& output = logger->getOutput();
     for (std::size_t i = first; i < output.size(); ++i) std::fprintf(stderr, "%s\n", output[i].c_str());
     std::fflush(stderr);
@@ -333,14 +335,15 @@ void GmScriptModule::logMachineErrors(const char* header, int indent, bool keep)
         log.clear();
 }
 
-bool GmScriptModule::reportErrorsSince(int32_t firstEntry, const std::string& header) {
+bool GmScriptModule::reportErrorsSince(int32_t firstEntry, const std::string& header,
+                                       const std::string& compiledFile) {
     gmErrorLog& log = machine_.getErrorLog();
     // A log that hit its size limit was cleared meanwhile: everything in it is new.
     if (firstEntry > log.getEntryCount())
         firstEntry = 0;
     if (log.getEntryCount() == firstEntry)
         return false;
-    logEntries(header.c_str(), 0, firstEntry);
+    logEntries(header.c_str(), 0, firstEntry, compiledFile);
     log.truncate(firstEntry);
     gameSystem_->countReportedError();
     gameSystem_->openConsole();
