@@ -1,7 +1,9 @@
 #include "Engine/ScriptHost/GmScriptModule.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include <sys/stat.h>
 
@@ -343,9 +345,15 @@ bool GmScriptModule::reportErrorsSince(int32_t firstEntry, const std::string& he
         firstEntry = 0;
     if (log.getEntryCount() == firstEntry)
         return false;
+    // Each run-time error ends in its call stack; a compile stops at its first error.
+    int errors = 0;
+    for (int32_t i = firstEntry; i < log.getEntryCount(); ++i) {
+        if (std::strcmp(log.getEntry(i), "\ncallstack..") == 0)
+            ++errors;
+    }
     logEntries(header.c_str(), 0, firstEntry, compiledFile);
     log.truncate(firstEntry);
-    gameSystem_->countReportedError();
+    for (int i = 0; i < std::max(errors, 1); ++i) gameSystem_->countReportedError();
     gameSystem_->openConsole();
     return true;
 }

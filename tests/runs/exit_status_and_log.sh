@@ -2,11 +2,12 @@
 # The exit status of runs and the --log option, through the real program:
 #   exit_status_and_log.sh TACT
 # - a clean headless run exits 0; one with a script error exits 1, its last standard-error line
-#   counting the errors; a windowed run with the same error goes on and exits 0;
+#   counting the errors; a compile error names its file and line; a windowed run with a script
+#   error goes on and exits 0;
 # - --log FILE (relative to the folder tact was started in) holds the engine's log while the game
 #   still runs, and a log file that cannot be written is an error naming it, with a non-zero exit.
 set -euo pipefail
-tact=$1
+tact=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export ALSOFT_DRIVERS=null
@@ -41,6 +42,14 @@ status=0
 [[ $status -eq 1 ]] || fail "a headless run with a script error exited $status"
 [[ $(tail -n 1 "$work/err.txt") == "tact: 1 error reported during the run" ]] ||
     fail "the last line of standard error does not count the errors: $(tail -n 1 "$work/err.txt")"
+
+# A compile error names the file and line, and counts as an error of the run.
+mkdir "$work/unparsable"
+printf 'global Main = function(process) {\n    x = 1\n};\n' >"$work/unparsable/Main.gm"
+status=0
+"$tact" --headless --source --ticks 5 "$work/unparsable" >/dev/null 2>"$work/err.txt" || status=$?
+[[ $status -eq 1 ]] || fail "a headless run with a compile error exited $status"
+grep -qF "Main.gm:3: parse error" "$work/err.txt" || fail "the compile error does not name its file: $(cat "$work/err.txt")"
 
 if command -v xvfb-run >/dev/null; then
     status=0
