@@ -41,6 +41,7 @@ constexpr const char* kUsage =
     "  --input FILE       press and release keys as FILE says, one \"TICK KEY down|up\" a line (in a\n"
     "                     window, beside the real keys)\n"
     "  --record FILE      write the key presses and releases of the session to FILE in that form\n"
+    "  --log FILE         write the engine's log to FILE as it grows\n"
     "  --screenshot FILE  with --ticks: save the frame after the last tick as a PNG file (headless:\n"
     "                     drawn off screen)\n"
     "  --frames DIR       save every K-th frame as DIR/frame-NNNNNN.png (headless: drawn off screen)\n"
@@ -51,7 +52,9 @@ constexpr const char* kUsage =
     "  --audio-out FILE   write the sound the run rendered to the WAV file FILE (frame 0 is tick 0)\n"
     "  --audio-period MS  the sound output period in ms, 1 to 20 (default 5.8); the latency follows\n"
     "  --process NAME     start the native process NAME instead of Main (also TACT_MAIN_PROCESS)\n"
-    "  --help             show this text\n";
+    "  --help             show this text\n"
+    "A headless run exits 1 when a script error or a failed load of a file the game asked for was\n"
+    "reported (the last line of standard error counts them), or at once when Main has no script.\n";
 
 // The seed of every random generator in a headless run.
 constexpr uint32_t kHeadlessSeed = 5489;
@@ -65,6 +68,7 @@ struct Options {
     long ticks = 0;  // 0: until the game quits
     std::string inputFile;
     std::string recordFile;
+    std::string logFile;
     std::string screenshotFile;
     std::string audioOutFile;
     float audioPeriodMS = 0.0f;  // 0: the module's default
@@ -134,6 +138,8 @@ bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
             ok = value(i, options.inputFile);
         } else if (argument == "--record") {
             ok = value(i, options.recordFile);
+        } else if (argument == "--log") {
+            ok = value(i, options.logFile);
         } else if (argument == "--screenshot") {
             ok = value(i, options.screenshotFile);
         } else if (argument == "--audio-out") {
@@ -265,6 +271,50 @@ bool readKeyEvents(const std::string& fileName, std::vector<KeyEvent>& events) {
     return true;
 }
 
+// The engine's log copied to a file line by line as it grows, flushed at once so that a run that
+// is stopped loses nothing. The first failed write is remembered and ends the run's success.
+class LogFileWriter {
+  public:
+    explicit LogFileWriter(const std::string& fileName) : fileName_(fileName) {
+        file_ = std::fopen(fileName.c_str(), "w");
+    }
+    ~LogFileWriter() {
+        if (file_ != nullptr)
+            std::fclose(file_);
+    }
+    LogFileWriter(const LogFileWriter&) = delete;
+    LogFileWriter& operator=(const LogFileWriter&) = delete;
+
+    bool isOpen() const { return file_ != nullptr; }
+    void write(const std::string& line) {
+        if (file_ == nullptr || failed_)
+            return;
+        std::fwrite(line.data(), 1, line.size(), file_);
+        std::fputc('\n', file_);
+        failed_ = std::fflush(file_) != 0 || std::ferror(file_) != 0;
+    }
+    // Closes the file; false (after saying why) when any line could not be written.
+    bool finish() {
+        if (file_ != nullptr) {
+            failed_ = std::fclose(file_) != 0 || failed_;
+            file_ = nullptr;
+        }
+        if (failed_)
+            std::fprintf(stderr, "tact: cannot write the log file '%s'\n", fileName_.c_str());
+        return !failed_;
+    }
+
+  private:
+    std::string fileName_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+};
+
+// The last line of a headless run's standard error: how many errors it reported.
+void printErrorCount(int errors) {
+    std::fprintf(stderr, "tact: %d error%s reported during the run\n", errors, errors == 1 ? "" : "s");
+}
+
 // Runs the loop until the game quits or the tick limit; with a screenshot, the frame drawn after
 // tick N (drawn even when the loop is behind) is saved and the run ends. False (after saying why) when a
 // picture could not be written: the run stops there.
@@ -305,6 +355,8 @@ bool runGame(GameSystem& gameSystem, const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Piped output arrives line by line, as it does on a terminal.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     Options options;
     bool helpOnly = false;
     if (!parseOptions(argc, argv, options, helpOnly))
@@ -316,6 +368,7 @@ int main(int argc, char** argv) {
     options.screenshotFile = fromStartFolder(options.screenshotFile);
     options.framesFolder = fromStartFolder(options.framesFolder);
     options.audioOutFile = fromStartFolder(options.audioOutFile);
+    options.logFile = fromStartFolder(options.logFile);
     if (!options.screenshotFile.empty() && !checkScreenshotFolder(options.screenshotFile))
         return 2;
     if (!options.framesFolder.empty() && !prepareFramesFolder(options.framesFolder))
@@ -328,6 +381,14 @@ int main(int argc, char** argv) {
         record.open(options.recordFile);
         if (!record) {
             std::fprintf(stderr, "tact: cannot write the record file '%s'\n", options.recordFile.c_str());
+            return 2;
+        }
+    }
+    std::unique_ptr<LogFileWriter> logFile;
+    if (!options.logFile.empty()) {
+        logFile = std::make_unique<LogFileWriter>(options.logFile);
+        if (!logFile->isOpen()) {
+            std::fprintf(stderr, "tact: cannot write the log file '%s'\n", options.logFile.c_str());
             return 2;
         }
     }
@@ -353,9 +414,16 @@ int main(int argc, char** argv) {
             ? createHeadlessPlatformModuleFactory(options.compiledScripts, std::move(keyEvents), drawing)
             : createPlatformModuleFactory(options.compiledScripts, std::move(keyEvents));
     bool picturesWritten = true;
+    int reportedErrors = 0;
     {
         TickProfiler profiler;  // outlives the game system that times into it
         GameSystem gameSystem(*factory);
+        if (logFile) {
+            // The lines the modules logged while they were made come first.
+            for (const std::string& line : gameSystem.getLogger()->getOutput()) logFile->write(line);
+            gameSystem.getLogger()->setLineListener(
+                [&logFile](const std::string& line) { logFile->write(line); });
+        }
         if (options.headless)
             gameSystem.log("Headless run: virtual clock, random seeds fixed at " +
                            std::to_string(kHeadlessSeed));
@@ -386,7 +454,21 @@ int main(int argc, char** argv) {
         }
         if (options.stats)
             gameSystem.setTickProfiler(&profiler);
+        // A headless run without its first script would run to its tick limit, or for ever, doing
+        // nothing: it stops at once instead.
+        const std::string& first = gameSystem.getMainProcessName();
+        if (options.headless && !gameSystem.getProcessIndustry()->hasFactory(first) &&
+            !gameSystem.getScriptModule()->hasScript(first)) {
+            std::fprintf(stderr, "tact: the first process %s has no script: the run stops\n", first.c_str());
+            printErrorCount(gameSystem.getReportedErrorCount());
+            gameSystem.getLogger()->setLineListener({});
+            return 1;
+        }
         picturesWritten = runGame(gameSystem, options);
+        reportedErrors = gameSystem.getReportedErrorCount();
+        // The shutdown let the logger go with its last lines.
+        if (Logger* logger = gameSystem.getLogger())
+            logger->setLineListener({});
         if (options.stats) {
             std::printf("%s\n", profiler.summary().c_str());
             if (const std::string particles = profiler.particleSummary(); !particles.empty())
@@ -395,5 +477,13 @@ int main(int argc, char** argv) {
                 std::printf("%s\n", audio.c_str());
         }
     }
-    return picturesWritten ? 0 : 1;
+    const bool logWritten = logFile == nullptr || logFile->finish();
+    if (!picturesWritten || !logWritten)
+        return 1;
+    // A windowed game goes on after errors, as it always did; a headless run is a test.
+    if (options.headless && reportedErrors > 0) {
+        printErrorCount(reportedErrors);
+        return 1;
+    }
+    return 0;
 }

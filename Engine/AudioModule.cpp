@@ -78,8 +78,10 @@ bool AudioModule::loadSound(const std::string& fileName, int baseNote) {
         loaded = loadDeviceSound(*path);
     if (!loaded) {
         log("ERROR: could not load sound " + fileName);
-        if (gameSystem_ != nullptr)
+        if (gameSystem_ != nullptr) {
+            gameSystem_->reportError("ERROR: could not load sound " + fileName);
             gameSystem_->openConsole();
+        }
         return false;
     }
     // Replacing a loaded sound: its voices must not outlive the data they play.

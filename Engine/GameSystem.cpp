@@ -1,6 +1,7 @@
 #include "Engine/GameSystem.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -394,6 +395,14 @@ std::optional<SaveValue> GameSystem::loadData(const std::string& name) {
     if (!data && !missing)
         log("Save data: cannot load '" + name + "' (" + path + "): " + error);
     return data;
+}
+
+// ---- Errors reported to the user ------------------------------------------------------------
+
+void GameSystem::reportError(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+    countReportedError();
 }
 
 // ---- Event fan-out ---------------------------------------------------------------------------

@@ -87,6 +87,13 @@ class GameSystem : public LinkedObject, public EventListener {
     bool isConsoleOpen() const;
 
     void log(const std::string& text);
+    // A problem the game maker must see: a script error, or a file the game asked for that failed
+    // to load. [text] goes to standard error (the caller logs it as before) and is counted: a
+    // headless run with any exits 1.
+    void reportError(const std::string& text);
+    // Counts an error whose report the caller already wrote to standard error.
+    void countReportedError() { ++reportedErrors_; }
+    int getReportedErrorCount() const { return reportedErrors_; }
 
     // The name of the game's folder in the player's data folder: the one set, else the name of the
     // game folder (the working directory). False (nothing changed) for an invalid name. The colour
@@ -193,6 +200,7 @@ class GameSystem : public LinkedObject, public EventListener {
     bool pauseOnTaskSwitch_ = false;
     Process* currentExecutingProcess_ = nullptr;
     bool quit_ = false;
+    int reportedErrors_ = 0;
     bool isSystemPaused_ = false;
     bool sleepEnabled_ = true;
     TickProfiler* profiler_ = nullptr;

@@ -16,6 +16,7 @@ std::string indented(const std::string& line, int indent) {
 }  // namespace
 
 void Logger::logText(const std::string& text, int indent) {
+    const std::size_t first = lines_.size();
     std::size_t start = 0;
     for (std::size_t lineFeed = text.find('\n'); lineFeed != std::string::npos;
          lineFeed = text.find('\n', start)) {
@@ -26,6 +27,9 @@ void Logger::logText(const std::string& text, int indent) {
         lines_.emplace_back();
     } else {
         lines_.push_back(indented(text.substr(start), indent));
+    }
+    if (lineListener_) {
+        for (std::size_t i = first; i < lines_.size(); ++i) lineListener_(lines_[i]);
     }
     changeID_ = static_cast<int32_t>(static_cast<uint32_t>(changeID_) + 1u);
 }

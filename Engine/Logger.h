@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,13 @@ class Logger {
     int32_t getChangeID() const { return changeID_; }
     // Logs "Writing output to <name>", then writes every line to ./<name>; false when it cannot open it.
     bool outputToFile(const std::string& fileName);
+    // Hears every line as it is appended (empty: none); reset() does not take lines back from it.
+    void setLineListener(std::function<void(const std::string&)> listener) {
+        lineListener_ = std::move(listener);
+    }
 
   private:
     std::vector<std::string> lines_;
     int32_t changeID_ = 0;
+    std::function<void(const std::string&)> lineListener_;
 };

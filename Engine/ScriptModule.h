@@ -23,4 +23,6 @@ class ScriptModule : public EngineModule {
     // The folder of the engine's own compiled scripts ("ConsoleProcess.gmc"...), read for a script
     // the game folder does not have; empty: none.
     virtual void setDefaultScriptFolder(const std::string& folder) = 0;
+    // True when the script of the type [typeName] can be read (a missing one is reported).
+    virtual bool hasScript(const std::string& typeName) = 0;
 };

@@ -435,8 +435,13 @@ const Texture* VideoModule::loadTexture(const std::string& name) {
     if (TextureImageLoader::load(name, image))
         texture = createTexture(image, getTextureSampling(name));
     if (texture == nullptr) {
-        if (gameSystem_ != nullptr)
-            gameSystem_->log("Error!  Could not load texture: " + name);
+        if (gameSystem_ != nullptr) {
+            const std::string message = "Error!  Could not load texture: " + name;
+            gameSystem_->log(message);
+            // A texture is looked up on every draw: standard error hears of it once.
+            if (failedTextures_.insert(name).second)
+                gameSystem_->reportError(message);
+        }
         return nullptr;
     }
     return textures_.emplace(name, std::move(texture)).first->second.get();
@@ -574,8 +579,13 @@ Font* VideoModule::openFont(const std::string& fileName) {
             face = openFontFace(fallback);
     }
     if (face == nullptr) {
-        if (failedFonts_.insert(fileName).second && gameSystem_ != nullptr)
-            gameSystem_->log("Error!  Could not load font: " + fileName);
+        if (failedFonts_.insert(fileName).second && gameSystem_ != nullptr) {
+            const std::string message = "Error!  Could not load font: " + fileName;
+            gameSystem_->log(message);
+            // The default font is the engine's choice, not the game's, unless it has the file.
+            if (fileName != kDefaultFontName)
+                gameSystem_->reportError(message);
+        }
         return nullptr;
     }
     return fonts_.emplace(fileName, std::make_unique<Font>(fileName, std::move(face))).first->second.get();

@@ -353,6 +353,8 @@ class VideoModule : public EngineModule {
     std::map<std::string, TextureSampling> samplings_;
     // The image extents of the texture named by the last beginTexture (plotImageVertex).
     float imageExtent_[2] = {1.0f, 1.0f};
+    // Textures that could not be loaded, each reported once on standard error.
+    std::set<std::string> failedTextures_;
     uint32_t lastTextureId_ = 0;
     std::map<std::string, std::unique_ptr<Font>> fonts_;
     Font* currentFont_ = nullptr;

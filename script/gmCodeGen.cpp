@@ -57,6 +57,7 @@ struct FunctionState {
     std::vector<Loop> loops;
     std::vector<gmLineEntry> lines;
     std::map<std::pair<int, std::string>, uint32_t> constantIndex;  // (kind, text or id) -> index
+    std::string debugName;  // the name the function takes in call stacks; empty: none
 
     int nextSlot() const { return static_cast<int>(slotNames.size()); }
 };
@@ -130,12 +131,16 @@ class CodeGenerator {
     // ---- functions ----
     void beginFunction();
     void endFunction(int id, bool isRoot, std::string debugName);
+    std::string assignedName(const gmCodeTreeNode* node) const;
 
     gmCompileHooks& hooks_;
     gmCompileLog& log_;
     const gmCompileOptions& options_;
     std::vector<std::unique_ptr<FunctionState>> functions_;
     std::vector<gmCompiledFunction> finished_;
+    // While a table field's value is generated: the value and the name a function there takes.
+    std::string fieldName_;
+    const gmCodeTreeNode* fieldValue_ = nullptr;
     int nesting_ = 0;
 };
 
@@ -300,7 +305,7 @@ void CodeGenerator::endFunction(int id, bool isRoot, std::string debugName) {
             record.lineTable.push_back(entry);
         }
     }
-    if (options_.debug) {
+    if (options_.debug || options_.names) {
         record.debugName = std::move(debugName);
         record.localNames = state.slotNames;
     }
@@ -318,21 +323,13 @@ void CodeGenerator::compileRoot(const gmCodeTreeNode* statements) {
 // are its first locals; defaults are accepted and not evaluated (a missing argument is null).
 void CodeGenerator::genFunction(const gmCodeTreeNode* node) {
     const int id = hooks_.allocFunctionId();
-    std::string debugName;
-    const gmCodeTreeNode* parent = node->parent;
-    if (parent && parent->isExpression(kExprOperation) && parent->children[1] == node &&
-        parent->children[0]) {
-        const gmCodeTreeNode* target = parent->children[0];
-        if (parent->data == kOpAssign || parent->data == kOpAssignField) {
-            if (target->isExpression(kExprIdentifier)) {
-                debugName = target->text;
-            } else if (target->isOperation(kOpDot) && target->children[1]) {
-                debugName = target->children[1]->text;
-            }
-        }
-    }
+    // A table field's function is named after the table (fieldName_, set by genTable).
+    std::string debugName = assignedName(node);
+    if (!fieldName_.empty() && node == fieldValue_)
+        debugName = fieldName_;
 
     beginFunction();
+    current().debugName = debugName;
     for (const gmCodeTreeNode* parameter = node->children[0]; parameter; parameter = parameter->next) {
         const gmCodeTreeNode* name = parameter->children[0];
         if (!name || !name->isExpression(kExprIdentifier)) {
@@ -349,6 +346,23 @@ void CodeGenerator::genFunction(const gmCodeTreeNode* node) {
     }
     endFunction(id, false, std::move(debugName));
     emit(gmOpcode::PushFunction, addConstant(gmCompiledConstant::Kind::Function, {}, id));
+}
+
+// The name that the assignment [node] is the value of gives it: `Main = ...` -> "Main",
+// `Ship.update = ...` -> "Ship.update", `a.b.c = ...` -> "c"; empty when it is no such value.
+std::string CodeGenerator::assignedName(const gmCodeTreeNode* node) const {
+    const gmCodeTreeNode* parent = node->parent;
+    if (!parent || !parent->isOperation(kOpAssign) || parent->children[1] != node || !parent->children[0])
+        return {};
+    const gmCodeTreeNode* target = parent->children[0];
+    if (target->isExpression(kExprIdentifier))
+        return target->text;
+    if (!target->isOperation(kOpDot) || !target->children[1])
+        return {};
+    const gmCodeTreeNode* object = target->children[0];
+    if (object && object->isExpression(kExprIdentifier))
+        return std::string(object->text) + "." + target->children[1]->text;
+    return target->children[1]->text;
 }
 
 // ============================================================================================
@@ -857,6 +871,11 @@ void CodeGenerator::genCall(const gmCodeTreeNode* node) {
 void CodeGenerator::genTable(const gmCodeTreeNode* node) {
     emit(gmOpcode::NewTable);
     int32_t index = 0;
+    // The table's own name: what it is assigned to, or, returned from a named function (a type
+    // function such as Ship), that function's name.
+    std::string tableName = assignedName(node);
+    if (tableName.empty() && node->parent && node->parent->isStatement(kStmtReturn))
+        tableName = current().debugName;
     for (const gmCodeTreeNode* field = node->children[0]; field; field = field->next) {
         emit(gmOpcode::Dup);
         if (field->isOperation(kOpAssignField)) {
@@ -864,7 +883,13 @@ void CodeGenerator::genTable(const gmCodeTreeNode* node) {
             if (!name || !name->isExpression(kExprIdentifier)) {
                 fail(field, "internal error");
             }
+            const std::string savedName = std::move(fieldName_);
+            const gmCodeTreeNode* savedValue = fieldValue_;
+            fieldName_ = tableName.empty() ? std::string(name->text) : tableName + "." + name->text;
+            fieldValue_ = field->children[1];
             genValue(field->children[1]);
+            fieldName_ = savedName;
+            fieldValue_ = savedValue;
             emitName(gmOpcode::SetDot, name->text);
         } else {
             emit(gmOpcode::PushInt, static_cast<uint32_t>(index++));

@@ -8,8 +8,11 @@
 
 struct gmCompileOptions {
     // Emit `line` instructions before statements whose line differs from the previous one, and keep
-    // debug names ("__main" for the root, the assigned name for functions) and local names.
+    // the names below.
     bool debug = false;
+    // Keep debug names ("__main" for the root, the assigned name for functions: `Main`,
+    // `Ship.update`) and local names, which run-time errors report. They cost no code.
+    bool names = false;
     // Store every code word byte-swapped, for a target of the other byte order.
     bool byteSwap = false;
 };

@@ -20,6 +20,10 @@ class gmCompileLog {
     void warnf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 };
 
+// A compile error entry "error (LINE) message" as "FILE:LINE: message", the form editors read;
+// any other entry, or an empty [fileName], comes back as it is.
+std::string gmCompileErrorWithFile(const std::string& entry, const std::string& fileName);
+
 class gmStringListLog final : public gmCompileLog {
   public:
     void addEntry(const char* text) override { entries_.emplace_back(text); }

@@ -278,6 +278,15 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         errorIp = ORIGINAL(start);   \
         return Outcome::kDied;       \
     } while (0)
+// FAIL with the detail entries that [detail] (a call of a cold logging function) adds.
+#define FAIL_DETAIL(start, message, detail) \
+    do {                                    \
+        SYNC();                             \
+        errorLog_.addEntry(message);        \
+        detail;                             \
+        errorIp = ORIGINAL(start);          \
+        return Outcome::kDied;              \
+    } while (0)
 // The operator handler has logged its own message.
 #define FAIL_LOGGED(start)         \
     do {                           \
@@ -354,7 +363,7 @@ op_GetDot : {
         sp[-1] = saved;
     }
     if (sp[-1].isNull())
-        FAIL(ip - 2, "getdot failed.");
+        FAIL_DETAIL(ip - 2, "getdot failed.", logMemberFailure(sp[-1], name));
     sp[-1] = types_[static_cast<std::size_t>(type)].members->get(name);
     DISPATCH();
 }
@@ -396,7 +405,7 @@ op_SetDot : {
     gmOperatorFunction setDot =
         types_[static_cast<std::size_t>(operands[0].getType())].nativeOperators[kGmOpSetDot];
     if (setDot == nullptr)
-        FAIL(ip - 2, "setdot failed.");
+        FAIL_DETAIL(ip - 2, "setdot failed.", logMemberFailure(operands[0], name));
     sp[0] = name;
     SYNC();
     thread->top_ += 1;
@@ -404,7 +413,7 @@ op_SetDot : {
     if (setStatus == gmOperatorStatus::kError)
         FAIL_LOGGED(ip - 2);
     if (setStatus != gmOperatorStatus::kOk)
-        FAIL(ip - 2, "setdot failed.");
+        FAIL_DETAIL(ip - 2, "setdot failed.", logMemberFailure(operands[0], name));
     sp -= 2;
     DISPATCH();
 }
@@ -460,7 +469,7 @@ op_SetInd : {
         if (status == gmOperatorStatus::kError)
             FAIL_LOGGED(ip - 1);
         if (status != gmOperatorStatus::kOk)
-            FAIL(ip - 1, "setind failed.");
+            FAIL_DETAIL(ip - 1, "setind failed.", logKeyFailure(operands[0], operands[1]));
         sp -= 3;
         DISPATCH();
     }
@@ -477,7 +486,7 @@ op_SetInd : {
         callDiscard = 1;
         goto do_call;
     }
-    FAIL(ip - 1, "setind failed.");
+    FAIL_DETAIL(ip - 1, "setind failed.", logKeyFailure(operands[0], operands[1]));
 }
 
 // -----------------------------------------------------------------------------------------
@@ -630,6 +639,8 @@ binary_slow : {
     SYNC();
     errorLog_.logf("operator %s undefined for type %s and %s", gmOperatorName(opId),
                    getTypeName(operands[0].getType()), getTypeName(operands[1].getType()));
+    if (opId == kGmOpGetInd)
+        logKeyFailure(operands[0], operands[1]);
     errorIp = ORIGINAL(instructionStart);
     return Outcome::kDied;
 }
@@ -923,7 +934,8 @@ do_call : {
     COUNT_STEP(callReturnIp - 2);
     gmValue* callee = sp - callArgs - 1;
     if (!callee->isFunction())
-        FAIL(callReturnIp - 2, "attempt to call non function type");
+        FAIL_DETAIL(callReturnIp - 2, "attempt to call non function type",
+                    logCallFailure(fn, ORIGINAL(callReturnIp - 2), *callee));
     gmFunction* function = callee->getFunction();
     if (!function->isNative()) {
         const int32_t p = function->getNumParams();
@@ -1143,6 +1155,7 @@ op_SetGlobal : {
 #undef DISPATCH
 #undef FAIL
 #undef FAIL_LOGGED
+#undef FAIL_DETAIL
 #undef CONSTANT
 #undef COUNT_STEP
 #undef TRUTH_OPERATOR_CHECK

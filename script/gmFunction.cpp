@@ -22,11 +22,20 @@ void gmFunction::initScript(gmScriptMachine& machine, const gmFunctionContents& 
                      ? nullptr
                      : machine.internString(compiled.debugName.data(),
                                             static_cast<int32_t>(compiled.debugName.size()));
+    localNames_ = compiled.localNames;
+    sourceName_ = compiled.sourceName;
     gmGarbageCollector& collector = machine.getCollector();
     if (!collector.isIdle() && collector.isMarked(this)) {
         for (const gmValue& constant : constants_) collector.markValue(constant);
         collector.markObject(debugName_);
     }
+}
+
+const std::string& gmFunction::getLocalName(int32_t slot) const {
+    static const std::string kUnknown;
+    return slot >= 0 && static_cast<std::size_t>(slot) < localNames_.size()
+               ? localNames_[static_cast<std::size_t>(slot)]
+               : kUnknown;
 }
 
 int32_t gmFunction::getLineFromOffset(int32_t codeOffset) const {

@@ -37,13 +37,15 @@ struct gmLineInfo {
 // strings; function constants the gmFunction objects of nested functions (made first, since nested
 // functions are finished before the function that contains them).
 struct gmFunctionContents {
-    std::vector<uint32_t> code;        // instruction words
-    std::vector<gmValue> constants;    // referenced strings and functions, by operand index
-    int32_t numParams = 0;             // p: parameters are locals 0 .. p-1
-    int32_t numLocals = 0;             // l: locals beyond the parameters
-    int32_t maxStackSize = 0;          // maximum expression-stack depth of the code
-    std::vector<gmLineInfo> lineInfo;  // sorted by code offset, equal consecutive lines merged
-    std::string debugName;             // empty: none (this system compiles without debug names)
+    std::vector<uint32_t> code;           // instruction words
+    std::vector<gmValue> constants;       // referenced strings and functions, by operand index
+    int32_t numParams = 0;                // p: parameters are locals 0 .. p-1
+    int32_t numLocals = 0;                // l: locals beyond the parameters
+    int32_t maxStackSize = 0;             // maximum expression-stack depth of the code
+    std::vector<gmLineInfo> lineInfo;     // sorted by code offset, equal consecutive lines merged
+    std::string debugName;                // empty: none
+    std::vector<std::string> localNames;  // by slot, parameters first; empty names for unknown ones
+    std::string sourceName;               // the file compiled; empty: unknown
 };
 
 // A gmFunction is made by gmScriptMachine::newFunction (empty), createFunction (from a compiled
@@ -87,6 +89,10 @@ class gmFunction final : public gmHeapObject {
     int32_t getLineFromOffset(int32_t codeOffset) const;
     // Null when the function has no debug name.
     gmString* getDebugName() const { return debugName_; }
+    // The name of local [slot] (parameters first); empty when unknown. For error reports only.
+    const std::string& getLocalName(int32_t slot) const;
+    // The file the function was compiled from; empty when unknown.
+    const std::string& getSourceName() const { return sourceName_; }
 
     // The execution loop's own copy of the code: the same words at the same offsets, except that
     // every opcode word is a fast opcode, and the one of some instruction runs a fused opcode that
@@ -119,6 +125,10 @@ class gmFunction final : public gmHeapObject {
     int32_t numLocals_ = 0;
     int32_t maxStackSize_ = 0;
     gmString* debugName_ = nullptr;
+    // Error-report facts, not charged to the machine's memory so that they cannot change when
+    // collections run.
+    std::vector<std::string> localNames_;
+    std::string sourceName_;
     gmNativeFunction native_ = nullptr;
     void* nativeUserData_ = nullptr;
 };

@@ -110,6 +110,8 @@ int compileToLibrary(const char* text, gmByteStream& out, gmCompileLog& log,
     gmLibraryWriter writer(options);
     gmCompileOptions compileOptions;
     compileOptions.debug = options.debug;
+    // Line tables go in the debug section, and so do the names of the call stack.
+    compileOptions.names = options.lineTables;
     const int errors = gmCompileText(text, writer, log, compileOptions);
     if (errors != 0) {
         return errors;

@@ -38,7 +38,8 @@ struct gmLibraryOptions {
     // with the source text, in the file. The engine never does.
     bool debug = false;
     // Store the debug section (flag bit 0) even when compiling without debug information, so that
-    // loaded functions keep their line tables and report lines in run-time errors.
+    // loaded functions keep their line tables, debug names and local names, and report lines and
+    // names in run-time errors.
     bool lineTables = false;
     // Store every word byte-swapped, for a target of the other byte order.
     bool byteSwap = false;

@@ -1,6 +1,7 @@
 // The compile hooks of a script machine: every compiled function becomes a gmFunction.
 #pragma once
 
+#include <string>
 #include <unordered_map>
 
 #include "script/gmCompileHooks.h"
@@ -22,26 +23,29 @@ class gmMachineCompileHooks final : public gmCompileHooks {
     void addFunction(gmCompiledFunction&& function) override;
     bool setCollectionEnabled(bool enabled) override;
 
+    // The file the functions come from, kept by each for error reports.
+    void setSourceName(const char* name) { sourceName_ = name != nullptr ? name : ""; }
     // The root function of the last successful compilation, or null.
     gmFunction* getRoot() const { return root_; }
     // Builds the machine function of [compiled]; [findFunction] maps a Function constant's id to
     // an already made function (null when unknown: the constant becomes null).
     template <class Find>
     static gmFunction* makeFunction(gmScriptMachine& machine, const gmCompiledFunction& compiled,
-                                    Find findFunction);
+                                    Find findFunction, const std::string& sourceName = {});
 
   private:
     gmScriptMachine& machine_;
     std::unordered_map<int, gmFunction*> functions_;
     gmFunction* root_ = nullptr;
     int nextId_ = 0;
+    std::string sourceName_;
 };
 
 #include "script/gmScriptMachine.h"
 
 template <class Find>
 gmFunction* gmMachineCompileHooks::makeFunction(gmScriptMachine& machine, const gmCompiledFunction& compiled,
-                                                Find findFunction) {
+                                                Find findFunction, const std::string& sourceName) {
     gmCollectionPause pause(machine);
     gmFunctionContents contents;
     contents.code = compiled.code;
@@ -49,6 +53,8 @@ gmFunction* gmMachineCompileHooks::makeFunction(gmScriptMachine& machine, const 
     contents.numLocals = compiled.numLocals;
     contents.maxStackSize = compiled.maxStackDepth;
     contents.debugName = compiled.debugName;
+    contents.localNames = compiled.localNames;
+    contents.sourceName = sourceName;
     contents.lineInfo.reserve(compiled.lineTable.size());
     for (const gmLineEntry& entry : compiled.lineTable)
         contents.lineInfo.push_back({static_cast<int32_t>(entry.codeOffset), entry.line});

@@ -210,7 +210,7 @@ class gmScriptMachine {
     // rejected file adds exactly "Error loading library" to the error log. The other functions are
     // reachable only through the root: root it (push it on a thread's stack) before anything else
     // allocates.
-    gmFunction* LoadLib(gmByteStream& in, bool* accepted = nullptr);
+    gmFunction* LoadLib(gmByteStream& in, bool* accepted = nullptr, const char* fileName = nullptr);
     // Loads the library in [in] and starts its root exactly as runText starts a compiled root
     // (with [thisValue], [threadId] receiving the thread's id, running at once with [now]). A
     // library without a root loads and runs nothing. False only when the file was rejected.
@@ -290,6 +290,15 @@ class gmScriptMachine {
     gmErrorLog& getErrorLog() { return errorLog_; }
     // Logs [message] and the position and call stack of [thread], then kills it.
     void raiseRuntimeError(gmScriptThread* thread, const uint32_t* ip);
+    // The detail entries that follow a run-time error's fixed message (kept off the execution
+    // loop's fast paths): the member [name] or key [key] that could not be read or written on
+    // [object] ("member 'y' of null", "key 0 of int"), and the callee at the call instruction
+    // [callIp] of [function] with the value found there ("'body.rotateLeftt' is null, not a
+    // function").
+    [[gnu::cold, gnu::noinline]] void logMemberFailure(const gmValue& object, const gmValue& name);
+    [[gnu::cold, gnu::noinline]] void logKeyFailure(const gmValue& object, const gmValue& key);
+    [[gnu::cold, gnu::noinline]] void logCallFailure(const gmFunction* function, const uint32_t* callIp,
+                                                     const gmValue& callee);
 
     // ---- Library and host interface ----
     // Each entry becomes a global function, or a field of the global table [libraryName].

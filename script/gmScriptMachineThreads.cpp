@@ -9,6 +9,7 @@
 #include "script/gmIntText.h"
 #include "script/gmLibraryLoader.h"
 #include "script/gmMachineCompileHooks.h"
+#include "script/gmOpcodes.h"
 #include "script/gmScriptMachine.h"
 
 // One thread waiting on one value: linked into the value's list in the block map and into the
@@ -439,18 +440,22 @@ int32_t gmScriptMachine::Execute(uint32_t elapsedMs) {
 // Starting script code
 // ---------------------------------------------------------------------------------------------
 
-int32_t gmScriptMachine::runText(const char* text, int32_t* threadId, bool now, const char*,
+int32_t gmScriptMachine::runText(const char* text, int32_t* threadId, bool now, const char* fileName,
                                  const gmValue* thisValue) {
     gmMachineCompileHooks hooks(*this);
-    const int32_t errors = gmCompileText(text != nullptr ? text : "", hooks, errorLog_);
+    hooks.setSourceName(fileName);
+    gmCompileOptions options;
+    options.names = true;  // for the call stacks of run-time errors
+    const int32_t errors = gmCompileText(text != nullptr ? text : "", hooks, errorLog_, options);
     if (errors != 0 || hooks.getRoot() == nullptr)
         return errors != 0 ? errors : 1;
     runStarted(startRoot(hooks.getRoot(), thisValue), threadId, now);
     return 0;
 }
 
-gmFunction* gmScriptMachine::LoadLib(gmByteStream& in, bool* accepted) {
+gmFunction* gmScriptMachine::LoadLib(gmByteStream& in, bool* accepted, const char* fileName) {
     gmMachineCompileHooks hooks(*this);
+    hooks.setSourceName(fileName);
     int32_t rootId = -1;
     // The loader switches collection off through the hooks while it hands functions over.
     const bool loaded = gmLibraryLoader(errorLog_).load(in, hooks, rootId);
@@ -459,14 +464,14 @@ gmFunction* gmScriptMachine::LoadLib(gmByteStream& in, bool* accepted) {
     return loaded && rootId >= 0 ? hooks.getRoot() : nullptr;
 }
 
-bool gmScriptMachine::runLibrary(gmByteStream& in, int32_t* threadId, bool now, const char*,
+bool gmScriptMachine::runLibrary(gmByteStream& in, int32_t* threadId, bool now, const char* fileName,
                                  const gmValue* thisValue) {
     int32_t id = 0;
     {
         // Nothing may collect between the load and the root reaching the new thread's stack.
         gmCollectionPause pause(*this);
         bool accepted = false;
-        gmFunction* root = LoadLib(in, &accepted);
+        gmFunction* root = LoadLib(in, &accepted, fileName);
         if (root == nullptr)
             return accepted;
         id = startRoot(root, thisValue);
@@ -528,8 +533,137 @@ const gmFunction* frameFunction(const gmScriptThread& thread, int32_t base) {
 }
 }  // namespace
 
+namespace {
+// The instruction starts of [function]'s code up to [end], each with the stack depth before it,
+// counted straight through the code: expressions leave the depth the same on every path, so this
+// is the depth at [end] relative to the frame's locals.
+struct gmInstructionDepth {
+    const uint32_t* start;
+    int32_t depthBefore;
+};
+
+std::vector<gmInstructionDepth> depthsUpTo(const gmFunction* function, const uint32_t* end) {
+    std::vector<gmInstructionDepth> instructions;
+    const uint32_t* ip = function->getCode();
+    const uint32_t* const codeEnd = ip + function->getCodeWordCount();
+    int32_t depth = 0;
+    while (ip < end && ip < codeEnd) {
+        const uint32_t opcode = *ip;
+        const gmOpcodeInfo info = gmGetOpcodeInfo(opcode);
+        instructions.push_back({ip, depth});
+        const bool hasOperand = info.operand != gmOperandKind::None;
+        if (hasOperand && ip + 1 >= codeEnd)
+            break;
+        // A call takes this, the function and its arguments, and leaves the result.
+        depth += opcode == static_cast<uint32_t>(gmOpcode::Call) ? -static_cast<int32_t>(ip[1]) - 1
+                                                                 : info.stackEffect;
+        ip += hasOperand ? 2 : 1;
+    }
+    return instructions;
+}
+
+// The text of the name constant [index] of [function]; empty when it is none.
+std::string nameConstant(const gmFunction* function, uint32_t index) {
+    const gmValue name = function->getConstant(static_cast<int32_t>(index));
+    return name.isString() ? std::string(name.getString()->getText()) : std::string();
+}
+
+// How the value on the stack at [slot] just before instruction [before] was written in the source,
+// from the instruction that pushed it: `name`, `object.name`, `.name`, `this`, `f(...)`; empty when
+// it came from anything else. [levels] bounds the chain.
+std::string describeSlot(const gmFunction* function, const std::vector<gmInstructionDepth>& code,
+                         std::size_t before, int32_t slot, int levels) {
+    if (levels <= 0)
+        return {};
+    for (std::size_t i = before; i-- > 0;) {
+        const uint32_t* ip = code[i].start;
+        const auto op = static_cast<gmOpcode>(*ip);
+        const int32_t depthAfter = i + 1 < code.size() ? code[i + 1].depthBefore : code[i].depthBefore;
+        if (op == gmOpcode::Line || op == gmOpcode::Jump || op == gmOpcode::JumpIfFalseKeep ||
+            op == gmOpcode::JumpIfTrueKeep)
+            continue;
+        const bool consumesOnly =
+            op == gmOpcode::Pop || op == gmOpcode::Pop2 || op == gmOpcode::JumpIfFalse ||
+            op == gmOpcode::JumpIfTrue || op == gmOpcode::SetLocal || op == gmOpcode::SetGlobal ||
+            op == gmOpcode::SetDot || op == gmOpcode::SetInd || op == gmOpcode::SetThisMember;
+        // Values above the slot come and go without touching it.
+        if (consumesOnly && depthAfter >= slot + 1)
+            continue;
+        if (depthAfter > slot + 1 && code[i].depthBefore > slot)
+            continue;
+        if (consumesOnly || depthAfter != slot + 1)
+            return {};
+        switch (op) {
+            case gmOpcode::GetGlobal:
+                return nameConstant(function, ip[1]);
+            case gmOpcode::GetLocal: {
+                const std::string& name = function->getLocalName(static_cast<int32_t>(ip[1]));
+                return name;
+            }
+            case gmOpcode::GetThisMember:
+                return "." + nameConstant(function, ip[1]);
+            case gmOpcode::PushThis:
+                return "this";
+            case gmOpcode::Dup:
+                return describeSlot(function, code, i, slot - 1, levels - 1);
+            case gmOpcode::GetDot: {
+                const std::string object = describeSlot(function, code, i, slot, levels - 1);
+                const std::string name = nameConstant(function, ip[1]);
+                return object.empty() || name.empty() ? name : object + "." + name;
+            }
+            case gmOpcode::Call: {
+                const std::string callee = describeSlot(function, code, i, slot + 1, levels - 1);
+                return callee.empty() ? std::string() : callee + "(...)";
+            }
+            default:
+                return {};
+        }
+    }
+    return {};
+}
+}  // namespace
+
+void gmScriptMachine::logMemberFailure(const gmValue& object, const gmValue& name) {
+    std::string text = "member '";
+    if (name.isString())
+        text += name.getString()->getText();
+    errorLog_.logf("%s' of %s", text.c_str(), getTypeName(object.getType()));
+}
+
+void gmScriptMachine::logKeyFailure(const gmValue& object, const gmValue& key) {
+    std::string text;
+    if (key.isString()) {
+        text = std::string("'") + key.getString()->getText() + "'";
+    } else if (key.isInt() || key.isFloat()) {
+        appendValueText(key, text);
+    } else {
+        text = std::string("of type ") + getTypeName(key.getType());
+    }
+    errorLog_.logf("key %s of %s", text.c_str(), getTypeName(object.getType()));
+}
+
+void gmScriptMachine::logCallFailure(const gmFunction* function, const uint32_t* callIp,
+                                     const gmValue& callee) {
+    std::string name;
+    if (function != nullptr && !function->isNative() && callIp != nullptr &&
+        *callIp == static_cast<uint32_t>(gmOpcode::Call)) {
+        const std::vector<gmInstructionDepth> code = depthsUpTo(function, callIp + 1);
+        if (!code.empty() && code.back().start == callIp) {
+            const int32_t slot = code.back().depthBefore - static_cast<int32_t>(callIp[1]) - 1;
+            constexpr int kMaxChain = 8;
+            name = describeSlot(function, code, code.size() - 1, slot, kMaxChain);
+        }
+    }
+    const char* type = getTypeName(callee.getType());
+    if (name.empty())
+        errorLog_.logf("the value called is %s, not a function", type);
+    else
+        errorLog_.logf("'%s' is %s, not a function", name.c_str(), type);
+}
+
 // The report after the message itself: the position "\nunknown(%d) : ", then "\ncallstack..",
-// one "%3d: %s" line per frame innermost first, and an empty entry. [ip] is the start of the
+// one "%3d: %s" line per frame innermost first (", in FILE" after a function from a known file),
+// and an empty entry. [ip] is the start of the
 // failing instruction (outer frames are reported at their call instruction).
 void gmScriptMachine::raiseRuntimeError(gmScriptThread* thread, const uint32_t* ip) {
     const gmFunction* current = thread->frames_.empty() ? nullptr : frameFunction(*thread, thread->base_);
@@ -541,8 +675,10 @@ void gmScriptMachine::raiseRuntimeError(gmScriptThread* thread, const uint32_t* 
     for (std::size_t i = thread->frames_.size(); i-- > 0;) {
         const gmFunction* function = frameFunction(*thread, base);
         const gmString* name = function != nullptr ? function->getDebugName() : nullptr;
-        errorLog_.logf("%3d: %s", lineAt(function, position),
-                       name != nullptr ? name->getText() : "__unknown");
+        const bool hasFile = function != nullptr && !function->getSourceName().empty();
+        errorLog_.logf("%3d: %s%s%s", lineAt(function, position),
+                       name != nullptr ? name->getText() : "__unknown", hasFile ? ", in " : "",
+                       hasFile ? function->getSourceName().c_str() : "");
         const gmFrame& frame = thread->frames_[i];
         base = frame.savedBase;
         // The return position follows the two words of the call instruction.

@@ -356,8 +356,9 @@ void writeGlobalFunctions(std::ostream& out) {
 void writeConstants(std::ostream& out) {
     out << "\n## Constants\n\n"
         << scriptConstants().size()
-        << " constants, all ints but `PI`, `TWOPI` and `PIBYTWO`. Key code 64 (the space bar) has "
-           "no constant.\n\n| constant | value | what it stands for |\n|---|---|---|\n";
+        << " constants, all ints but `PI`, `TWOPI` and `PIBYTWO`. The key codes run from `KEYBOARD_A` "
+           "(0) to `MOUSE_MIDDLEBUTTON` (115); the space bar, `KEYBOARD_SPACE_BAR` (64), is listed last."
+           "\n\n| constant | value | what it stands for |\n|---|---|---|\n";
     for (const ScriptConstant& constant : scriptConstants()) {
         out << "| `" << constant.name << "` | "
             << (constant.isFloat ? floatText(constant.floatValue) + " (float)"

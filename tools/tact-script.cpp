@@ -55,10 +55,18 @@ void printLine(void*, const char* line) {
     std::fflush(stdout);
 }
 
+// What a run's error listener knows: whether anything was logged, and the file, which compile
+// errors name ("FILE:LINE: message").
+struct RunLog {
+    bool errorLogged = false;
+    const char* path = nullptr;
+};
+
 void logEntry(void* userData, const char* entry) {
-    *static_cast<bool*>(userData) = true;
+    RunLog& log = *static_cast<RunLog*>(userData);
+    log.errorLogged = true;
     std::fflush(stdout);
-    std::fputs(entry, stderr);
+    std::fputs(gmCompileErrorWithFile(entry, log.path).c_str(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
 }
@@ -86,9 +94,10 @@ int run(const char* path) {
     // TACT_SCRIPT_FUSED=0 runs every instruction on its own, to compare with the fused runs.
     const char* fused = std::getenv("TACT_SCRIPT_FUSED");
     machine.setFusedRuns(fused == nullptr || std::strcmp(fused, "0") != 0);
-    bool errorLogged = false;
+    RunLog log;
+    log.path = path;
     machine.setPrintSink(printLine, nullptr);
-    machine.getErrorLog().setListener(logEntry, &errorLogged);
+    machine.getErrorLog().setListener(logEntry, &log);
     machine.getErrorLog().setWarningListener(logWarning, nullptr);
     if (isLibrary(path, text)) {
         gmByteStream library(text.data(), text.size());
@@ -98,11 +107,12 @@ int run(const char* path) {
         return 1;
     }
     while (machine.hasRunningOrSleepingThreads()) machine.Execute(kTickMs);
-    return errorLogged ? 1 : 0;
+    return log.errorLogged ? 1 : 0;
 }
 
-void printLog(const gmStringListLog& log) {
-    for (const std::string& entry : log.getEntries()) std::fprintf(stderr, "%s\n", entry.c_str());
+void printLog(const gmStringListLog& log, const char* path) {
+    for (const std::string& entry : log.getEntries())
+        std::fprintf(stderr, "%s\n", gmCompileErrorWithFile(entry, path).c_str());
 }
 
 int compile(const char* inPath, const char* outPath) {
@@ -114,7 +124,7 @@ int compile(const char* inPath, const char* outPath) {
     gmLibraryOptions options;
     options.lineTables = true;
     const int errors = compileToLibrary(text.c_str(), library, log, options);
-    printLog(log);  // after a successful compile, its warnings
+    printLog(log, inPath);  // after a successful compile, its warnings
     if (errors != 0)
         return 1;
     std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
@@ -232,7 +242,7 @@ int disassemble(const char* path, gmListing listing) {
         gmLibraryLoader loader(log);
         gmLibrary library;
         if (!loader.read(stream, library)) {
-            printLog(log);
+            printLog(log, path);
             std::fprintf(stderr, "tact-script: %s: %s\n", path, loader.getError().c_str());
             return 1;
         }
@@ -249,7 +259,7 @@ int disassemble(const char* path, gmListing listing) {
     }
     gmFunctionCollector functions;
     if (gmCompileText(text.c_str(), functions, log) != 0 || functions.getRoot() == nullptr) {
-        printLog(log);
+        printLog(log, path);
         return 1;
     }
     std::fputs(gmDisassembleAll(functions.getFunctions(), functions.getRoot()->id, listing).c_str(), stdout);

@@ -1,6 +1,7 @@
 #include "Engine/GLFWVideoModule/GLFWInputModule.h"
 
 #include <algorithm>
+#include <map>
 
 #include "Engine/GLFWVideoModule/GLFWVideoModule.h"
 #include "Engine/GameSystem.h"
@@ -78,10 +79,53 @@ std::array<int, NUM_KEYCODES> buildKeyMap() {
 
 const std::array<int, NUM_KEYCODES> kKeyMap = buildKeyMap();
 
+// The engine key code of a GLFW key; -1 for keys the engine has no code for.
+int keyCodeFor(int key) {
+    for (int code = 0; code < NUM_KEYCODES; ++code) {
+        if (kKeyMap[static_cast<std::size_t>(code)] == key)
+            return code;
+    }
+    return -1;
+}
+
+// The module that hears each window's key events. A window's callback stays installed after its
+// module is gone (the window may already be destroyed then): the entry goes, and the callback
+// finds nobody.
+std::map<GLFWwindow*, GLFWInputModule*>& keyListeners() {
+    static std::map<GLFWwindow*, GLFWInputModule*> listeners;
+    return listeners;
+}
+
 }  // namespace
 
 GLFWInputModule::GLFWInputModule(GameSystem* gameSystem) : InputModule(gameSystem) {
     addTypeName("GLFWInputModule");
+}
+
+GLFWInputModule::~GLFWInputModule() {
+    std::erase_if(keyListeners(), [this](const auto& entry) { return entry.second == this; });
+}
+
+void GLFWInputModule::listenTo(GLFWwindow* window) {
+    if (window == listenedWindow_)
+        return;
+    std::erase_if(keyListeners(), [this](const auto& entry) { return entry.second == this; });
+    listenedWindow_ = window;
+    deviceEvents_.clear();
+    if (window == nullptr)
+        return;
+    keyListeners()[window] = this;
+    glfwSetKeyCallback(window, onKeyEvent);
+}
+
+void GLFWInputModule::onKeyEvent(GLFWwindow* window, int key, int, int action, int) {
+    const auto found = keyListeners().find(window);
+    // A held key's repeats are no new presses.
+    if (found == keyListeners().end() || action == GLFW_REPEAT)
+        return;
+    const int code = keyCodeFor(key);
+    if (code >= 0)
+        found->second->deviceEvents_.push_back({code, action == GLFW_PRESS});
 }
 
 int GLFWInputModule::deviceKeyFor(int keyCode) {
@@ -122,11 +166,29 @@ void GLFWInputModule::update(float deltaMS) {
     }
 
     GLFWwindow* window = getWindow();
+    listenTo(window);
+    // One change per key and update; a key's later events wait, in order, for the next updates.
+    std::array<bool, NUM_KEYCODES> evented{};
+    std::vector<DeviceKeyEvent> later;
+    for (const DeviceKeyEvent& event : deviceEvents_) {
+        const auto code = static_cast<std::size_t>(event.code);
+        if (evented[code]) {
+            later.push_back(event);
+            continue;
+        }
+        evented[code] = true;
+        setDeviceKeyState(event.code, event.down);
+    }
+    deviceEvents_ = std::move(later);
     for (int code = 0; code < NUM_KEYCODES; ++code) {
         const int key = kKeyMap[static_cast<std::size_t>(code)];
         if (key == GLFW_KEY_UNKNOWN)
             continue;
-        setDeviceKeyState(code, window != nullptr && glfwGetKey(window, key) == GLFW_PRESS);
+        // A key with events waiting keeps the state its last applied event gave it.
+        const bool waiting = std::any_of(deviceEvents_.begin(), deviceEvents_.end(),
+                                         [code](const DeviceKeyEvent& e) { return e.code == code; });
+        if (!evented[static_cast<std::size_t>(code)] && !waiting)
+            setDeviceKeyState(code, window != nullptr && glfwGetKey(window, key) == GLFW_PRESS);
         handled[static_cast<std::size_t>(code)] = true;
     }
     if (joystickPresent_[0]) {

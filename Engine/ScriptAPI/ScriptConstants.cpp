@@ -13,8 +13,8 @@ struct IntConstant {
     const char* description = nullptr;
 };
 
-// Key codes 0..63, then 65..100 (64, the space bar, has no constant); the joystick's and the mouse's
-// follow, 101..115.
+// Key codes 0..63, then 65..100 (64, the space bar, is KEYBOARD_SPACE_BAR, added last); the joystick's and
+// the mouse's follow, 101..115.
 constexpr IntConstant kKeyboardKeys[] = {
     {"KEYBOARD_A", 0},
     {"KEYBOARD_B", 1},
@@ -234,6 +234,9 @@ std::vector<ScriptConstant> buildConstants() {
                          "Video.setTextureEdge: a texture repeats past its edges (the default)."});
     constants.push_back({"TEXTUREEDGE_CLAMP", 1, 0.0f, false,
                          "Video.setTextureEdge: a texture's edge texels stretch past its edges."});
+    constants.push_back(
+        {"KEYBOARD_SPACE_BAR", 64, 0.0f, false,
+         "Key code of the space bar (64), for Input.isKeyPressed, onKeyPress and onKeyRelease."});
     return constants;
 }
 }  // namespace

@@ -1,7 +1,9 @@
 #include "Engine/ScriptHost/GmScriptModule.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include <sys/stat.h>
 
@@ -155,19 +157,30 @@ bool GmScriptModule::readScriptFile(const std::string& fileName, std::vector<cha
             isLibrary = true;
         }
     }
-    if (result == FileRead::kMissing) {
-        // The log stays as it always was; standard error tells the game maker which file and mode.
+    if (result != FileRead::kRead) {
+        // The log stays as it always was; standard error tells the game maker which file and mode,
+        // once for each file.
         if (reportedMissing_.insert(name).second) {
-            std::fprintf(stderr, "Script file not found: %s (%s mode%s)\n", name.c_str(),
-                         compiledMode_ ? "compiled" : "source",
-                         compiledMode_ ? "; run with --source to read the .gm files" : "");
+            const std::string mode = compiledMode_ ? "compiled" : "source";
+            gameSystem_->reportError(
+                result == FileRead::kMissing
+                    ? "Script file not found: " + name + " (" + mode + " mode" +
+                          (compiledMode_ ? "; run with --source to read the .gm files" : "") + ")"
+                    : "Script file could not be read (empty, or not a file): " + name);
         }
         return false;
     }
-    if (result == FileRead::kFailed)
-        return false;
     reportedMissing_.erase(name);
     return true;
+}
+
+bool GmScriptModule::hasScript(const std::string& typeName) {
+    const std::string fileName = fileNameFromTypeName(typeName);
+    if (findScript(fileName) != nullptr)
+        return true;
+    std::vector<char> bytes;
+    bool isLibrary = false;
+    return readScriptFile(fileName, bytes, isLibrary);
 }
 
 int32_t GmScriptModule::runScriptBytes(const std::vector<char>& bytes, bool isLibrary,
@@ -197,7 +210,7 @@ bool GmScriptModule::loadScript(const std::string& fileName, bool force) {
     const int32_t firstEntry = machine_.getErrorLog().getEntryCount();
     const int32_t errors = runScriptBytes(bytes, isLibrary, fileName);
     if (errors > 0) {
-        reportErrorsSince(firstEntry, "In " + fileName + ":");
+        reportErrorsSince(firstEntry, "In " + fileName + ":", fileName);
         revertScript(fileName);
         return false;
     }
@@ -229,7 +242,7 @@ bool GmScriptModule::revertScript(const std::string& fileName) {
     record->currentIsLibrary = record->previousIsLibrary;
     record->previous.clear();
     gameSystem_->log("Reverted script " + fileName);
-    reportErrorsSince(firstEntry, "In " + fileName + ":");
+    reportErrorsSince(firstEntry, "In " + fileName + ":", fileName);
     return errors == 0;
 }
 
@@ -299,7 +312,8 @@ void GmScriptModule::registerGlobalObject(const char* name, ScriptType type, voi
 
 // ---- Errors ----------------------------------------------------------------------------------
 
-void GmScriptModule::logEntries(const char* header, int indent, int32_t firstEntry) {
+void GmScriptModule::logEntries(const char* header, int indent, int32_t firstEntry,
+                                const std::string& compiledFile) {
     // The header at [indent], the entries one deeper. Standard error gets exactly the lines the log
     // got, so errors show even when the game has no console.
     gmErrorLog& log = machine_.getErrorLog();
@@ -307,7 +321,8 @@ void GmScriptModule::logEntries(const char* header, int indent, int32_t firstEnt
     const std::size_t first = logger->getOutput().size();
     if (header != nullptr)
         logger->logText(header, indent);
-    for (int32_t i = firstEntry; i < log.getEntryCount(); ++i) logger->logText(log.getEntry(i), indent + 1);
+    for (int32_t i = firstEntry; i < log.getEntryCount(); ++i)
+        logger->logText(gmCompileErrorWithFile(log.getEntry(i), compiledFile), indent + 1);
     const std::vector<std::string>& output = logger->getOutput();
     for (std::size_t i = first; i < output.size(); ++i) std::fprintf(stderr, "%s\n", output[i].c_str());
     std::fflush(stderr);
@@ -322,15 +337,23 @@ void GmScriptModule::logMachineErrors(const char* header, int indent, bool keep)
         log.clear();
 }
 
-bool GmScriptModule::reportErrorsSince(int32_t firstEntry, const std::string& header) {
+bool GmScriptModule::reportErrorsSince(int32_t firstEntry, const std::string& header,
+                                       const std::string& compiledFile) {
     gmErrorLog& log = machine_.getErrorLog();
     // A log that hit its size limit was cleared meanwhile: everything in it is new.
     if (firstEntry > log.getEntryCount())
         firstEntry = 0;
     if (log.getEntryCount() == firstEntry)
         return false;
-    logEntries(header.c_str(), 0, firstEntry);
+    // Each run-time error ends in its call stack; a compile stops at its first error.
+    int errors = 0;
+    for (int32_t i = firstEntry; i < log.getEntryCount(); ++i) {
+        if (std::strcmp(log.getEntry(i), "\ncallstack..") == 0)
+            ++errors;
+    }
+    logEntries(header.c_str(), 0, firstEntry, compiledFile);
     log.truncate(firstEntry);
+    for (int i = 0; i < std::max(errors, 1); ++i) gameSystem_->countReportedError();
     gameSystem_->openConsole();
     return true;
 }

@@ -57,6 +57,7 @@ class GmScriptModule : public ScriptModule {
     void setInputGlobal(InputModule* input) override;
     void setDefaultScriptFolder(const std::string& folder) override { defaultScriptFolder_ = folder; }
     const std::string& getDefaultScriptFolder() const { return defaultScriptFolder_; }
+    bool hasScript(const std::string& typeName) override;
 
     bool hasErrors() { return machine_.getErrorLog().getEntryCount() > 0; }
     // Copies the whole error log to the engine log under [header] (may be null); clears it
@@ -64,7 +65,9 @@ class GmScriptModule : public ScriptModule {
     void logMachineErrors(const char* header, int indent, bool keep);
     // Reports the error-log entries from [firstEntry] on under [header] and drops them (earlier
     // entries belong to whoever is still running); opens the console. False when there were none.
-    bool reportErrorsSince(int32_t firstEntry, const std::string& header);
+    // Compile errors of [compiledFile] (when given) read "FILE:LINE: message".
+    bool reportErrorsSince(int32_t firstEntry, const std::string& header,
+                           const std::string& compiledFile = {});
 
     // Stores an engine object the script never destroys in the global [name].
     void registerGlobalObject(const char* name, ScriptType type, void* object, ScriptHandleSlot& slot);
@@ -91,7 +94,7 @@ class GmScriptModule : public ScriptModule {
     int32_t runScriptBytes(const std::vector<char>& bytes, bool isLibrary, const std::string& fileName);
     // Logs [header] (may be null) at [indent] and the error-log entries from [firstEntry] on one
     // level deeper, to the engine log and standard error.
-    void logEntries(const char* header, int indent, int32_t firstEntry);
+    void logEntries(const char* header, int indent, int32_t firstEntry, const std::string& compiledFile = {});
     void installScriptMakers();
 
     // Declared before the machine: script-backed objects that the machine's values own read it

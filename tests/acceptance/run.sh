@@ -11,6 +11,8 @@
 # fresh folder (XDG_DATA_HOME). A scenario's file runs holds how many times it runs, in the same data
 # folder (default once): the expected log is then the runs' logs one after the other. A scenario's
 # prepare.sh runs first, in the game's folder, with XDG_DATA_HOME set (to lay out the player's data).
+# The run must exit with the status in expected.status when the scenario has one (a headless run
+# that reports errors exits 1), else 0.
 set -euo pipefail
 tact=$1 tactScript=$2 scenario=$3 mode=$4
 
@@ -42,14 +44,16 @@ if [[ -f run.args ]]; then
     args=("${extra[@]}" "${args[@]}")
     [[ " ${extra[*]} " != *" --headless "* ]] || display=()
 fi
+expectedStatus=0
+[[ ! -f expected.status ]] || read -r expectedStatus <expected.status
 : >actual.log
 : >stderr.txt
 for ((run = 1; run <= runs; run++)); do
     status=0
     rm -f out.log
     timeout 60 "${display[@]}" "$tact" "${args[@]}" >stdout.txt 2>>stderr.txt || status=$?
-    if [[ $status -ne 0 ]]; then
-        echo "tact exited with status $status (run $run)"
+    if [[ $status -ne $expectedStatus ]]; then
+        echo "tact exited with status $status, not $expectedStatus (run $run)"
         cat stderr.txt
         exit 1
     fi
@@ -59,6 +63,8 @@ for ((run = 1; run <= runs; run++)); do
     # The data folder is a new one every time: the log names it as $XDG_DATA_HOME.
     grep -v '^Random number generator seed is ' "$output" | sed "s|$data|\$XDG_DATA_HOME|g" >>actual.log || true
 done
+# TACT_SCENARIO_ACTUAL=FILE keeps what the run wrote, to review and take as the new expected.log.
+[[ -z ${TACT_SCENARIO_ACTUAL:-} ]] || cp actual.log "$TACT_SCENARIO_ACTUAL"
 if ! diff -u expected.log actual.log; then
     exit 1
 fi

@@ -16,6 +16,7 @@ class NullScriptModule : public ScriptModule {
     bool isCompiledMode() const override { return compiledMode_; }
     void setInputGlobal(InputModule* input) override { inputGlobal_ = input; }
     void setDefaultScriptFolder(const std::string& folder) override { defaultScriptFolder_ = folder; }
+    bool hasScript(const std::string&) override { return true; }
 
     void setCompiledMode(bool compiled) { compiledMode_ = compiled; }
     int getUpdateCount() const { return updateCount_; }

@@ -138,7 +138,7 @@ TEST_F(ScriptRegistry, GlobalObjectsFunctionsAndConstantsAreSet) {
         EXPECT_TRUE(global(function.name).isFunction()) << function.name;
 
     const auto& constants = scriptConstants();
-    ASSERT_EQ(constants.size(), 244u);
+    ASSERT_EQ(constants.size(), 245u);
     std::set<std::string> names;
     for (const ScriptConstant& constant : constants) {
         names.insert(constant.name);
@@ -155,6 +155,7 @@ TEST_F(ScriptRegistry, GlobalObjectsFunctionsAndConstantsAreSet) {
     EXPECT_EQ(global("KEYBOARD_RIGHTALT").getInt(), 63);
     EXPECT_EQ(global("KEYBOARD_LEFTSQUAREBRACKET").getInt(), 65);
     EXPECT_EQ(global("MOUSE_MIDDLEBUTTON").getInt(), 115);
+    EXPECT_EQ(global("KEYBOARD_SPACE_BAR").getInt(), 64);
     EXPECT_EQ(global("A4").getInt(), 57);
     EXPECT_EQ(global("B7").getInt(), 95);
     EXPECT_EQ(global("BASE_NOTE").getInt(), 96);

@@ -390,7 +390,7 @@ TEST(gmCodeGen, DebugInformationAddsLineInstructionsAndNames) {
               "  64  setthismember \"m\"\n"
               "  72  returnnull\n"
               "\n"
-              "function 0 \"f\" (params 1, locals 0, stack 1)\n"
+              "function 0 \"t.f\" (params 1, locals 0, stack 1)\n"
               "   0  line\n"
               "   4  getlocal 0\n"
               "  12  return\n"

@@ -215,7 +215,8 @@ TEST(gmScriptMachineLibrary, RunTimeErrorsOfALibraryWithLineTablesKeepTheirLines
     const std::vector<std::string> log = logEntries(machine);
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[0], "getdot failed.");
-    EXPECT_EQ(log[1], "\nunknown(3) : ");
+    EXPECT_EQ(log[1], "member 'field' of null");
+    EXPECT_EQ(log[2], "\nunknown(3) : ");
 }
 
 // ---- a hostile foreach iterator: the verifier passes it, the VM must stay inside the nodes ----

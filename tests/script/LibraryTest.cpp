@@ -326,11 +326,14 @@ TEST(gmLibraryRoundTrip, EveryConstructLoadsAsTheCompiledRecords) {
 TEST(gmLibraryRoundTrip, LineTablesTravelInTheDebugSectionWhenAsked) {
     gmLibraryOptions options;
     options.lineTables = true;
+    // With the line tables go the names that run-time errors report.
+    gmCompileOptions names;
+    names.names = true;
     for (const char* text : kConstructs) {
         const gmLibrary library = roundTrip(text, options);
         EXPECT_TRUE(library.hasDebugInfo);
         EXPECT_TRUE(library.sourceText.empty());
-        expectSameRecords(compileRecords(text), library, true, text);
+        expectSameRecords(compileRecords(text, names), library, true, text);
     }
 }
 

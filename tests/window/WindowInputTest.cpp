@@ -34,6 +34,27 @@ TEST(WindowInput, AKeyPressedInTheWindowReachesTheProcesses) {
     EXPECT_FALSE(window.input().isKeyPressed(KEYBOARD_A));
 }
 
+// Press and release sent together usually reach one poll of the window: the press is heard on
+// one tick, with the key down for that tick, and the release on the next.
+TEST(WindowInput, AQuickTapGivesAPressAndThenARelease) {
+    WindowHarness window;
+    KeyProcess* main = window.process("Main");
+    ASSERT_NE(main, nullptr);
+    for (int tap = 0; tap < 8; ++tap) {
+        main->presses.clear();
+        main->releases.clear();
+        sendKeyEvent(window.video().getWindow(), XK_space, true);
+        sendKeyEvent(window.video().getWindow(), XK_space, false);
+        tickUntil(window, [&] { return !main->presses.empty(); });
+        ASSERT_EQ(main->presses, std::vector<int>{KEYBOARD_SPACE_BAR}) << "tap " << tap;
+        EXPECT_TRUE(main->releases.empty()) << "tap " << tap;
+        EXPECT_TRUE(window.input().isKeyPressed(KEYBOARD_SPACE_BAR)) << "tap " << tap;
+        tickUntil(window, [&] { return !main->releases.empty(); });
+        EXPECT_EQ(main->releases, std::vector<int>{KEYBOARD_SPACE_BAR}) << "tap " << tap;
+        EXPECT_FALSE(window.input().isKeyPressed(KEYBOARD_SPACE_BAR)) << "tap " << tap;
+    }
+}
+
 TEST(WindowInput, ReplayedKeysDriveTheGameBesideTheRealKeyboard) {
     WindowHarness window;
     KeyProcess* main = window.process("Main");
