@@ -5,6 +5,7 @@
 #include "tools/ScriptChecker.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -180,6 +181,7 @@ struct CallbackTable {
 // What one file holds, for the checks that need the whole folder.
 struct FileFacts {
     std::string file;
+    std::string text;
     gmCodeTree tree;
     std::vector<GlobalRead> reads;
     std::vector<CallCheck> calls;
@@ -464,6 +466,31 @@ class CheckLog final : public gmCompileLog {
     bool failed_ = false;
 };
 
+// The line of the table field [name] the parser stamped [line]: the parser stamps a field's name
+// with the line of the token after it, which for the last field of a table may be lines further
+// down; the field is the nearest "name =" at or above that line.
+int fieldLine(const std::string& text, const std::string& name, int line) {
+    std::vector<size_t> starts = {0};
+    for (size_t i = 0; i < text.size() && static_cast<int>(starts.size()) < line; ++i) {
+        if (text[i] == '\n')
+            starts.push_back(i + 1);
+    }
+    for (int candidate = static_cast<int>(starts.size()); candidate >= 1; --candidate) {
+        const size_t begin = starts[candidate - 1];
+        const size_t end = std::min(text.find('\n', begin), text.size());
+        const std::string lineText = text.substr(begin, end - begin);
+        for (size_t at = lineText.find(name); at != std::string::npos; at = lineText.find(name, at + 1)) {
+            const bool startsWord = at == 0 || !(std::isalnum(static_cast<unsigned char>(lineText[at - 1])) ||
+                                                 lineText[at - 1] == '_');
+            const size_t after = lineText.find_first_not_of(" \t", at + name.size());
+            if (startsWord && after != std::string::npos && lineText[after] == '=' &&
+                (after + 1 >= lineText.size() || lineText[after + 1] != '='))
+                return candidate;
+        }
+    }
+    return line;
+}
+
 bool fileExists(const ScriptFolder& folder, const ScriptEngineNames& engine, const std::string& name,
                 bool isScript) {
     if (folder.files.contains(name))
@@ -563,8 +590,14 @@ std::vector<ScriptDiagnostic> checkScripts(const ScriptFolder& folder, const Scr
     for (const ScriptSource& source : folder.scripts) {
         auto facts = std::make_unique<FileFacts>();
         facts->file = source.name;
+        facts->text = source.text;
         CheckLog log(source.name, out);
         const std::string text(source.text.c_str());  // the compiler reads up to the first NUL
+        if (source.text.empty()) {
+            out.push_back(
+                {source.name, 1, Severity::Error, "the file is empty (the engine refuses to load it)"});
+            continue;
+        }
         if (gmParse(text.c_str(), facts->tree, log) != 0 || log.failed())
             continue;
         gmFunctionCollector functions;
@@ -659,7 +692,7 @@ std::vector<ScriptDiagnostic> checkScripts(const ScriptFolder& folder, const Scr
                 if (const Callback* callback = findCallback(name->text)) {
                     const int passed = callbackArgs(*callback, kind);
                     if (passed >= 0 && parameters > passed) {
-                        report(*file, field->line, Severity::Warning,
+                        report(*file, fieldLine(file->text, name->text, name->line), Severity::Warning,
                                "callback \"" + name->text + "\" has " + std::to_string(parameters) +
                                    (parameters == 1 ? " parameter" : " parameters") +
                                    " but the engine passes " + std::to_string(passed));
@@ -671,7 +704,7 @@ std::vector<ScriptDiagnostic> checkScripts(const ScriptFolder& folder, const Scr
                 const std::string intended = closestName(name->text, callbackNames);
                 if (!intended.empty()) {
                     report(
-                        *file, field->line, Severity::Warning,
+                        *file, fieldLine(file->text, name->text, name->line), Severity::Warning,
                         "\"" + name->text + "\" is not a function the engine calls" + didYouMean(intended));
                 }
             }
