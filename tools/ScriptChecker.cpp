@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <type_traits>
 #include <unordered_map>
 
@@ -468,17 +469,16 @@ class CheckLog final : public gmCompileLog {
 
 // The line of the table field [name] the parser stamped [line]: the parser stamps a field's name
 // with the line of the token after it, which for the last field of a table may be lines further
-// down; the field is the nearest "name =" at or above that line.
-int fieldLine(const std::string& text, const std::string& name, int line) {
-    std::vector<size_t> starts = {0};
-    for (size_t i = 0; i < text.size() && static_cast<int>(starts.size()) < line; ++i) {
-        if (text[i] == '\n')
-            starts.push_back(i + 1);
-    }
-    for (int candidate = static_cast<int>(starts.size()); candidate >= 1; --candidate) {
-        const size_t begin = starts[candidate - 1];
+// down; the field is the nearest "name =" at or above that line (within kFieldLineSearch lines).
+// [lineStarts] holds the offset of each line of [text].
+constexpr int kFieldLineSearch = 50;
+int fieldLine(const std::string& text, const std::vector<size_t>& lineStarts, const std::string& name,
+              int line) {
+    const int last = std::min(line, static_cast<int>(lineStarts.size()));
+    for (int candidate = last; candidate >= 1 && candidate > last - kFieldLineSearch; --candidate) {
+        const size_t begin = lineStarts[candidate - 1];
         const size_t end = std::min(text.find('\n', begin), text.size());
-        const std::string lineText = text.substr(begin, end - begin);
+        const std::string_view lineText = std::string_view(text).substr(begin, end - begin);
         for (size_t at = lineText.find(name); at != std::string::npos; at = lineText.find(name, at + 1)) {
             const bool startsWord = at == 0 || !(std::isalnum(static_cast<unsigned char>(lineText[at - 1])) ||
                                                  lineText[at - 1] == '_');
@@ -489,6 +489,15 @@ int fieldLine(const std::string& text, const std::string& name, int line) {
         }
     }
     return line;
+}
+
+std::vector<size_t> lineStartsOf(const std::string& text) {
+    std::vector<size_t> starts = {0};
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n')
+            starts.push_back(i + 1);
+    }
+    return starts;
 }
 
 bool fileExists(const ScriptFolder& folder, const ScriptEngineNames& engine, const std::string& name,
@@ -675,6 +684,8 @@ std::vector<ScriptDiagnostic> checkScripts(const ScriptFolder& folder, const Scr
                    use.method + "(\"" + use.argument + "\"): there is no " + name + " in the folder");
         }
 
+        const std::vector<size_t> lineStarts =
+            file->tables.empty() ? std::vector<size_t>{} : lineStartsOf(file->text);
         for (const CallbackTable& table : file->tables) {
             ObjectKind kind = ObjectKind::Action;
             if (!table.typeName.empty()) {
@@ -692,7 +703,8 @@ std::vector<ScriptDiagnostic> checkScripts(const ScriptFolder& folder, const Scr
                 if (const Callback* callback = findCallback(name->text)) {
                     const int passed = callbackArgs(*callback, kind);
                     if (passed >= 0 && parameters > passed) {
-                        report(*file, fieldLine(file->text, name->text, name->line), Severity::Warning,
+                        report(*file, fieldLine(file->text, lineStarts, name->text, name->line),
+                               Severity::Warning,
                                "callback \"" + name->text + "\" has " + std::to_string(parameters) +
                                    (parameters == 1 ? " parameter" : " parameters") +
                                    " but the engine passes " + std::to_string(passed));
@@ -704,7 +716,7 @@ std::vector<ScriptDiagnostic> checkScripts(const ScriptFolder& folder, const Scr
                 const std::string intended = closestName(name->text, callbackNames);
                 if (!intended.empty()) {
                     report(
-                        *file, fieldLine(file->text, name->text, name->line), Severity::Warning,
+                        *file, fieldLine(file->text, lineStarts, name->text, name->line), Severity::Warning,
                         "\"" + name->text + "\" is not a function the engine calls" + didYouMean(intended));
                 }
             }
@@ -731,9 +743,36 @@ std::string formatDiagnostic(const ScriptDiagnostic& diagnostic) {
 }
 
 namespace {
+// The length of the well-formed UTF-8 sequence at [at], or 0.
+size_t utf8Length(const std::string& text, size_t at) {
+    const unsigned char c = static_cast<unsigned char>(text[at]);
+    const size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xe ? 3 : (c >> 3) == 0x1e ? 4 : 0;
+    if (length == 0 || at + length > text.size())
+        return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[at + i]) >> 6) != 0x2)
+            return 0;
+    }
+    return length;
+}
+
+// A JSON string of [text]; bytes that are not UTF-8 (a binary file's string literal) become U+FFFD.
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
-    for (const unsigned char c : text) {
+    for (size_t at = 0; at < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        const size_t length = utf8Length(text, at);
+        if (length == 0) {
+            out += "\\ufffd";
+            ++at;
+            continue;
+        }
+        if (length > 1) {
+            out.append(text, at, length);
+            at += length;
+            continue;
+        }
+        ++at;
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
