@@ -377,22 +377,26 @@ class Walker {
         int count = 0;
         for (const gmCodeTreeNode* argument = arguments; argument; argument = argument->next) ++count;
 
+        // The call's line is its name's: the call node has that of its closing parenthesis.
         std::string calledName;
+        int line = node->line;
         if (callee && !node->children[2]) {
             if (readsGlobal(callee)) {
                 calledName = callee->text;
-                facts_.calls.push_back({CallCheck::Kind::GlobalFunction, "", calledName, count, node->line});
+                line = callee->line;
+                facts_.calls.push_back({CallCheck::Kind::GlobalFunction, "", calledName, count, line});
             } else if (callee->isOperation(kOpDot) && callee->children[1]) {
                 calledName = callee->children[1]->text;
+                line = callee->children[1]->line;
                 const gmCodeTreeNode* object = callee->children[0];
                 if (object && readsGlobal(object)) {
                     facts_.calls.push_back(
-                        {CallCheck::Kind::ObjectMethod, object->text, calledName, count, node->line});
+                        {CallCheck::Kind::ObjectMethod, object->text, calledName, count, line});
                 }
             }
         }
         if (arguments && arguments->isExpression(kExprConstant) && arguments->data == kConstString)
-            literalArgument(calledName, arguments->text, node->line);
+            literalArgument(calledName, arguments->text, line);
         if (calledName == "SEQUENCERACTION" && arguments && arguments->isExpression(kExprTable))
             facts_.tables.push_back({arguments, ""});
 
