@@ -611,11 +611,16 @@ std::vector<ScriptDiagnostic> checkScripts(const ScriptFolder& folder, const Scr
                 {source.name, 1, Severity::Error, "the file is empty (the engine refuses to load it)"});
             continue;
         }
-        if (gmParse(text.c_str(), facts->tree, log) != 0 || log.failed())
-            continue;
+        // A file that does not compile is not walked; it still defines the type function its name
+        // stands for, so that its error does not make every use of that name a warning too.
         gmFunctionCollector functions;
-        if (gmCompile(facts->tree, functions, log) != 0 || log.failed())
+        if (gmParse(text.c_str(), facts->tree, log) != 0 || log.failed() ||
+            gmCompile(facts->tree, functions, log) != 0 || log.failed()) {
+            std::string typeName = source.name.substr(0, source.name.rfind('.'));
+            std::replace(typeName.begin(), typeName.end(), '/', '_');
+            defined.insert(typeName);
             continue;
+        }
         Walker(*facts, defined, kinds).walkRoot(facts->tree.getRoot());
         files.push_back(std::move(facts));
     }
