@@ -17,7 +17,7 @@ shift || true
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TACT_FUZZ_BUILD:-$root/build-fuzz}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_load_library tact_fuzz_library_round_trip
+[ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_check tact_fuzz_load_library tact_fuzz_library_round_trip
                                      tact_fuzz_load_bmp tact_fuzz_load_tga tact_fuzz_load_png tact_fuzz_load_colours
                                      tact_fuzz_key_script tact_fuzz_font_face tact_fuzz_sound_file tact_fuzz_load_save)
 

@@ -15,6 +15,12 @@
 //   tact-script disasm --fast FILE   the same listing from the fast code the machine builds when it
 //                                    first enters each function, with the name of the fused
 //                                    instruction before the first instruction of each fused run
+//   tact-script check [--json] [DIR | FILE...]
+//                                    checks every .gm of the game folder DIR (default: the current
+//                                    folder), or the FILEs within the folder of the first, against
+//                                    the engine's names; prints "FILE:LINE: error: message" (or
+//                                    warning) per problem, or a JSON array with --json; exit status
+//                                    1 when there is an error
 // Every failure exits with status 1 and its message on standard error.
 #include <algorithm>
 #include <cstdio>
@@ -31,6 +37,7 @@
 #include "script/gmLibraryLoader.h"
 #include "script/gmLibraryWriter.h"
 #include "script/gmScriptMachine.h"
+#include "tools/ScriptCheck.h"
 
 namespace {
 
@@ -271,7 +278,8 @@ int usage() {
         "usage: tact-script run FILE.gm|FILE.gmc\n"
         "       tact-script compile IN.gm OUT.gmc\n"
         "       tact-script build DIR [-o OUT]\n"
-        "       tact-script disasm [--fast] FILE.gm|FILE.gmc\n",
+        "       tact-script disasm [--fast] FILE.gm|FILE.gmc\n"
+        "       tact-script check [--json] [DIR | FILE.gm...]\n",
         stderr);
     return 1;
 }
@@ -292,5 +300,7 @@ int main(int argc, char** argv) {
         return disassemble(argv[2], gmListing::Code);
     if (command == "disasm" && argc == 4 && std::strcmp(argv[2], "--fast") == 0)
         return disassemble(argv[3], gmListing::FastCode);
+    if (command == "check")
+        return checkCommand(argc - 2, argv + 2);
     return usage();
 }
