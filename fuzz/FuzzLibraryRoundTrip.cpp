@@ -22,9 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.lineTables = (data[0] & 1) != 0;
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
+    // Compiled as the writer compiles: the functions' names go with the line tables.
     gmFunctionCollector compiled;
     gmStringListLog log;
-    if (gmCompileText(text.c_str(), compiled, log) != 0) {
+    gmCompileOptions compileOptions;
+    compileOptions.names = options.lineTables;
+    if (gmCompileText(text.c_str(), compiled, log, compileOptions) != 0) {
         return 0;
     }
     gmByteStream stream;
