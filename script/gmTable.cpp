@@ -112,6 +112,7 @@ void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue&
             emptyNode(node);
         }
         --usedCount_;
+        ++shapeVersion_;
         return;
     }
     if (!value.isNull())
@@ -150,6 +151,7 @@ void gmTable::insertAbsent(gmScriptMachine& machine, const gmValue& key, const g
         }
     }
     ++usedCount_;
+    ++shapeVersion_;
 
     for (;;) {
         if (nodes_[freeNode_].key.isNull())
@@ -253,6 +255,7 @@ void gmTable::doubleNodeCount(gmScriptMachine& machine) {
     nodes_ = fresh;
     nodeCount_ = newCount;
     traceCursor_ = 0;  // pairs change places: a trace under way starts again
+    ++shapeVersion_;
     freeNode_ = newCount - 1;
     while (!nodes_[freeNode_].key.isNull()) --freeNode_;
 }

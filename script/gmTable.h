@@ -87,6 +87,7 @@ class gmTable final : public gmHeapObject {
         node.setNext(-1);
         node.value.assignFields(value);
         ++usedCount_;
+        ++shapeVersion_;
         return true;
     }
     // Interns [name] and stores, with collection switched off meanwhile.
@@ -103,6 +104,10 @@ class gmTable final : public gmHeapObject {
     // Safe for any [iterator] (the VM takes it from a stack slot a compiled file may have filled):
     // any other negative value counts as finished, and a value past the nodes ends the iteration.
     const gmTableNode* nextEntry(int32_t& iterator) const;
+    // Changes whenever a key is added or removed or pairs move within the node array. While it is
+    // unchanged the table has the same keys at the same nodes, so a cached node index or a cached
+    // absence of a key stays valid (an overwrite of a present key's value leaves it as it is).
+    uint32_t getShapeVersion() const { return shapeVersion_; }
     // Index of the free-node cursor (tests and diagnostics); -1 without a node array.
     int32_t getFreeNodeIndex() const { return nodes_ ? freeNode_ : -1; }
 
@@ -141,6 +146,7 @@ class gmTable final : public gmHeapObject {
     int32_t nodeCount_ = 0;
     int32_t usedCount_ = 0;
     int32_t traceCursor_ = 0;  // 0: no trace under way
+    uint32_t shapeVersion_ = 0;
 };
 
 inline gmValue gmValue::makeTable(const gmTable* table) {

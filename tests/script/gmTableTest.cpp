@@ -230,6 +230,51 @@ TEST_F(gmTableOps, RandomOperationsMatchAMapModel) {
     EXPECT_EQ(n & (n - 1), 0) << "node count is a power of two";
 }
 
+// A cache keyed by the shape version stays right: while the version is unchanged, every key sits at
+// the node it sat at and every absent key is still absent, through random stores, overwrites,
+// removals and resizes (also those of the VM's main-position store).
+TEST_F(gmTableOps, UnchangedShapeVersionMeansTheSameKeysAtTheSameNodes) {
+    std::vector<gmValue> keyPool;
+    for (int k = 0; k < 48; ++k) keyPool.push_back(i(k * 3));
+    for (int k = 0; k < 24; ++k) keyPool.push_back(str(("k" + std::to_string(k)).c_str()));
+    auto layout = [&] {
+        std::vector<const gmTableNode*> where;
+        int32_t iterator = -2;
+        std::map<std::pair<int, uint32_t>, int32_t> byKey;
+        while (const gmTableNode* node = t()->nextEntry(iterator))
+            byKey[{node->key.getType(), node->key.getHash()}] = iterator - 1;
+        std::vector<int32_t> nodes;
+        for (const gmValue& k : keyPool) {
+            auto found = byKey.find({k.getType(), k.getHash()});
+            nodes.push_back(found == byKey.end() || get(k).isNull() ? -1 : found->second);
+        }
+        return nodes;
+    };
+    std::mt19937 random(99);
+    std::vector<int32_t> before = layout();
+    uint32_t version = t()->getShapeVersion();
+    int changes = 0;
+    for (int step = 0; step < 3000; ++step) {
+        const gmValue key = keyPool[random() % keyPool.size()];
+        const uint32_t what = random() % 4;
+        if (what == 0)
+            set(key, gmValue());
+        else if (what == 1)
+            t()->trySetAtMainPosition(machine_.getCollector(), key, i(step));
+        else
+            set(key, i(step));
+        const std::vector<int32_t> after = layout();
+        if (t()->getShapeVersion() == version) {
+            ASSERT_EQ(after, before) << "step " << step;
+        } else {
+            ++changes;
+            version = t()->getShapeVersion();
+        }
+        before = after;
+    }
+    EXPECT_GT(changes, 100);
+}
+
 // The node layout, and with it the iteration order, of int keys stored (never removed) as the table
 // rules describe them: chains headed at the main position, collisions at the free-node cursor, and
 // the rehash on the cursor reaching the bottom. The table must lay its nodes out exactly so.
