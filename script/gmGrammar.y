@@ -1,6 +1,10 @@
-/* The script grammar: 122 rules, LALR(1). Every reduction builds a code tree node. The rule order
-   is fixed: rule numbers are those of the parser's tables. Operator precedence is expressed by the
-   layering of the expression rules, loosest first; every binary level is left-associative. */
+/* The script grammar, LALR(1). Every reduction builds a code tree node. Operator precedence is
+   expressed by the layering of the expression rules, loosest first; every binary level is
+   left-associative.
+   Error recovery: a syntax error is logged, then the parse resumes at the next `;` or at the `}`
+   that closes the enclosing block; while it looks for them, a bracketed group is skipped whole
+   (the body of an `if` whose condition is broken, a table's fields), so one parse reports each
+   independent mistake once. The tree of a parse with errors is thrown away. */
 
 %code requires {
 #include "script/gmCodeTree.h"
@@ -13,6 +17,7 @@ struct gmParseContext;
 #include "script/gmParseContext.h"
 #include "script/gmTokens.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
@@ -23,7 +28,7 @@ struct gmParseContext;
 
 namespace {
 
-int gmlex(GMSTYPE* value, gmParseContext* context);
+int gmlex(GMSTYPE* value, gmParseContext* context, int errorStatus);
 void gmerror(gmParseContext* context, const char* message);
 
 int currentLine(const gmParseContext* context) { return context->lexer->getLine(); }
@@ -71,6 +76,9 @@ gmCodeTreeNode* discard(gmCodeTreeNode* node) {
 }
 
 }  // namespace
+
+// The scanner learns the parser's recovery status: 3 while it discards tokens after an error.
+#define gmlex(value, context) gmlex(value, context, yyerrstatus)
 }
 
 %define api.pure full
@@ -159,11 +167,14 @@ statement
   | selection_statement                             { $$ = $1; }
   | iteration_statement                             { $$ = $1; }
   | jump_statement                                  { $$ = $1; }
+  | error ';'                                       { $$ = nullptr; }
   ;
 
 compound_statement
   : '{' '}'                                         { $$ = makeNode(context, gmNodeKind::Statement, kStmtCompound, nullptr); }
   | '{' statement_list '}'                          { $$ = makeNode(context, gmNodeKind::Statement, kStmtCompound, $2); }
+  | '{' error '}'                                   { $$ = nullptr; }
+  | '{' statement_list error '}'                    { $$ = nullptr; }
   ;
 
 var_statement
@@ -424,9 +435,43 @@ namespace {
 
 // Fewer possible next tokens than this are listed in a syntax error message.
 constexpr int kMaxListedTokens = 5;
+// Syntax errors logged per parse; the next one is logged as "too many errors" and ends the parse.
+constexpr int kMaxLoggedErrors = 20;
 
-int gmlex(GMSTYPE* value, gmParseContext* context) {
+// Reads the next token from the scanner, keeping the brace depth.
+int scanToken(gmParseContext* context) {
     const int token = context->lexer->next();
+    if (token == '{') {
+        ++context->braceDepth;
+    } else if (token == '}') {
+        --context->braceDepth;
+    }
+    return token;
+}
+
+bool isOpening(int token) { return token == '{' || token == '(' || token == '['; }
+bool isClosing(int token) { return token == '}' || token == ')' || token == ']'; }
+
+#undef gmlex
+// [errorStatus] 3: the parser is discarding tokens after an error until one it can take (`;`,
+// `}`). An opening bracket then is skipped with everything up to its closing one (any closing
+// bracket closes), so the parse does not resume inside a group the mistake left.
+int gmlex(GMSTYPE* value, gmParseContext* context, int errorStatus) {
+    value->text = nullptr;
+    if (context->stopped) {
+        return kTokenEnd;
+    }
+    int token = scanToken(context);
+    while (errorStatus == 3 && isOpening(token)) {
+        for (int depth = 1; depth > 0 && token != kTokenEnd;) {
+            token = scanToken(context);
+            depth += isOpening(token) ? 1 : isClosing(token) ? -1 : 0;
+        }
+        if (token != kTokenEnd) {
+            token = scanToken(context);
+        }
+    }
+    context->lastToken = token;
     switch (token) {
         case kTokenIdentifier:
         case kTokenHex:
@@ -462,27 +507,54 @@ void gmerror(gmParseContext* context, const char* message) {
     if (std::strcmp(message, "memory exhausted") == 0) {
         message = "parser stack overflow";
     }
+    ++context->errors;
     context->log->logf("error (%d) %s", currentLine(context), message);
 }
 
 }  // namespace
 
-// Logs "parse error", followed by the possible next tokens when there are fewer than five.
+// Logs "parse error", followed by the possible next tokens when there are fewer than five. Past
+// kMaxLoggedErrors, logs "too many errors" once and stops the scanner, which ends the parse.
+// After a logged error, two kinds are taken for its follow-ons and not logged (they still fail the
+// parse): an error on the same line, and one at the top level while the text's braces say it is
+// inside a block or at a `}` there (the recovery left a block early or lost its `{`).
 static int yyreport_syntax_error(const yypcontext_t* parseContext, gmParseContext* context) {
+    ++context->errors;
+    if (context->stopped) {
+        return 0;
+    }
+    yysymbol_kind_t expected[YYNTOKENS];
+    const int count = std::max(yypcontext_expected_tokens(parseContext, expected, YYNTOKENS), 0);
+    // The end of the text is expected only after a complete statement at the top level.
+    const bool atTopLevel = std::find(expected, expected + count, YYSYMBOL_YYEOF) != expected + count;
+    const int line = currentLine(context);
+    if (context->loggedErrors > 0 &&
+        (line == context->lastErrorLine || (atTopLevel && (context->braceDepth != 0 || context->lastToken == '}')))) {
+        return 0;
+    }
+    context->lastErrorLine = line;
+    if (++context->loggedErrors > kMaxLoggedErrors) {
+        context->stopped = true;
+        context->log->logf("error (%d) %s", line, "too many errors");
+        return 0;
+    }
     try {
-        yysymbol_kind_t expected[YYNTOKENS];
-        const int count = yypcontext_expected_tokens(parseContext, expected, YYNTOKENS);
         std::string message = "parse error";
-        if (count > 0 && count < kMaxListedTokens) {
+        // A state with a shift on the error token takes no default reduction, so at the top level
+        // the statement starters are listed with the end; without error recovery the parser
+        // reduced the program first and expected the end alone. The message stays the latter.
+        if (atTopLevel) {
+            message += ", expecting `$'";
+        } else if (count > 0 && count < kMaxListedTokens) {
             for (int i = 0; i < count; ++i) {
                 message += i == 0 ? ", expecting `" : " or `";
                 message += symbolName(expected[i]);
                 message += "'";
             }
         }
-        context->log->logf("error (%d) %s", currentLine(context), message.c_str());
+        context->log->logf("error (%d) %s", line, message.c_str());
     } catch (const std::bad_alloc&) {
-        context->log->logf("error (%d) %s", currentLine(context), "parse error; also virtual memory exceeded");
+        context->log->logf("error (%d) %s", line, "parse error; also virtual memory exceeded");
     }
     return 0;
 }

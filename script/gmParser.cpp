@@ -23,10 +23,11 @@ int gmParse(const char* text, gmCodeTree& tree, gmCompileLog& log) {
     context.lexer = &lexer;
     context.tree = &tree;
     context.log = &log;
-    const int result = gmRunGrammar(&context);
+    // The grammar recovers from syntax errors and may still accept the text: any error fails it.
+    const int result = gmRunGrammar(&context) != 0 || context.errors > 0 ? 1 : 0;
     if (result != 0) {
         tree.setRoot(nullptr);
     }
     parseInProgress.store(false);
-    return result == 0 ? 0 : 1;
+    return result;
 }
