@@ -452,24 +452,47 @@ int scanToken(gmParseContext* context) {
 bool isOpening(int token) { return token == '{' || token == '(' || token == '['; }
 bool isClosing(int token) { return token == '}' || token == ')' || token == ']'; }
 
+// Skips the rest of a bracketed group whose opening bracket was read (any closing bracket closes),
+// up to and including its closing one; false when the end of the text comes first.
+bool skipGroup(gmParseContext* context) {
+    for (int depth = 1; depth > 0;) {
+        const int token = scanToken(context);
+        if (token == kTokenEnd) {
+            return false;
+        }
+        depth += isOpening(token) ? 1 : isClosing(token) ? -1 : 0;
+    }
+    return true;
+}
+
 #undef gmlex
 // [errorStatus] 3: the parser is discarding tokens after an error until one it can take (`;`,
-// `}`). An opening bracket then is skipped with everything up to its closing one (any closing
-// bracket closes), so the parse does not resume inside a group the mistake left.
+// `}`). A bracketed group then is skipped whole, the one that opened at the error included, so the
+// parse does not resume inside a group the mistake left; a skipped `{...}` (a body, a table) ends
+// the broken statement, read as a `;`.
 int gmlex(GMSTYPE* value, gmParseContext* context, int errorStatus) {
     value->text = nullptr;
     if (context->stopped) {
         return kTokenEnd;
     }
-    int token = scanToken(context);
-    while (errorStatus == 3 && isOpening(token)) {
-        for (int depth = 1; depth > 0 && token != kTokenEnd;) {
-            token = scanToken(context);
-            depth += isOpening(token) ? 1 : isClosing(token) ? -1 : 0;
+    int opened = errorStatus == 3 && isOpening(context->lastToken) ? context->lastToken : 0;
+    int token = 0;
+    for (;;) {
+        if (opened != 0) {
+            if (!skipGroup(context)) {
+                token = kTokenEnd;
+                break;
+            }
+            if (opened == '{') {
+                token = ';';
+                break;
+            }
         }
-        if (token != kTokenEnd) {
-            token = scanToken(context);
+        token = scanToken(context);
+        if (errorStatus != 3 || !isOpening(token)) {
+            break;
         }
+        opened = token;
     }
     context->lastToken = token;
     switch (token) {
