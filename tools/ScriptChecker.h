@@ -55,9 +55,9 @@ struct ScriptArgumentCounts {
 };
 ScriptArgumentCounts scriptArgumentCounts(const std::string& forms);
 
-// Checks every script of [folder]; the diagnostics come sorted by file and line. One syntax error
-// per file at most: the parser stops at the first, and a file that does not compile is not
-// checked further.
+// Checks every script of [folder]; the diagnostics come sorted by file and line. Every syntax
+// error of a file is reported (up to 20, then one "too many errors"); a file that does not compile
+// is not checked further.
 std::vector<ScriptDiagnostic> checkScripts(const ScriptFolder& folder, const ScriptEngineNames& engine);
 
 // "Ship.gm:12: error: message", the form editors read.

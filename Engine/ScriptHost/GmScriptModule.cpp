@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include <sys/stat.h>
 
@@ -345,10 +346,14 @@ bool GmScriptModule::reportErrorsSince(int32_t firstEntry, const std::string& he
         firstEntry = 0;
     if (log.getEntryCount() == firstEntry)
         return false;
-    // Each run-time error ends in its call stack; a compile stops at its first error.
+    // Each run-time error ends in its call stack; each compile error is an "error (LINE) message"
+    // entry (a file reports every syntax error it has; the "too many errors" that ends a long list
+    // is none of them).
     int errors = 0;
     for (int32_t i = firstEntry; i < log.getEntryCount(); ++i) {
-        if (std::strcmp(log.getEntry(i), "\ncallstack..") == 0)
+        const std::string_view entry = log.getEntry(i);
+        if (entry == "\ncallstack.." ||
+            (entry.starts_with("error (") && !entry.ends_with(") too many errors")))
             ++errors;
     }
     logEntries(header.c_str(), 0, firstEntry, compiledFile);

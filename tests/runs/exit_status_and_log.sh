@@ -2,8 +2,8 @@
 # The exit status of runs and the --log option, through the real program:
 #   exit_status_and_log.sh TACT
 # - a clean headless run exits 0; one with a script error exits 1, its last standard-error line
-#   counting the errors; a compile error names its file and line; a windowed run with a script
-#   error goes on and exits 0;
+#   counting the errors; a compile error names its file and line, and each syntax error of a
+#   file is reported and counted; a windowed run with a script error goes on and exits 0;
 # - --log FILE (relative to the folder tact was started in) holds the engine's log while the game
 #   still runs, and a log file that cannot be written is an error naming it, with a non-zero exit.
 set -euo pipefail
@@ -43,13 +43,25 @@ status=0
 [[ $(tail -n 1 "$work/err.txt") == "tact: 1 error reported during the run" ]] ||
     fail "the last line of standard error does not count the errors: $(tail -n 1 "$work/err.txt")"
 
-# A compile error names the file and line, and counts as an error of the run.
+# A compile error names the file and line, and counts as an error of the run; every syntax error
+# of the file is reported and counted.
 mkdir "$work/unparsable"
 printf 'global Main = function(process) {\n    x = 1\n};\n' >"$work/unparsable/Main.gm"
 status=0
 "$tact" --headless --source --ticks 5 "$work/unparsable" >/dev/null 2>"$work/err.txt" || status=$?
 [[ $status -eq 1 ]] || fail "a headless run with a compile error exited $status"
 grep -qF "Main.gm:3: parse error" "$work/err.txt" || fail "the compile error does not name its file: $(cat "$work/err.txt")"
+printf 'global Main = function(process) {\n    x = 1 +;\n    return {\n        update = function(ms) { y = (2; },\n    };\n};\n' \
+    >"$work/unparsable/Main.gm"
+status=0
+"$tact" --headless --source --ticks 5 "$work/unparsable" >/dev/null 2>"$work/err.txt" || status=$?
+[[ $status -eq 1 ]] || fail "a headless run with two compile errors exited $status"
+grep -qF "Main.gm:2: parse error" "$work/err.txt" || fail "the first compile error is missing: $(cat "$work/err.txt")"
+grep -qF "Main.gm:4: parse error, expecting \`')''" "$work/err.txt" ||
+    fail "the second compile error is missing: $(cat "$work/err.txt")"
+[[ $(grep -c "parse error" "$work/err.txt") -eq 2 ]] || fail "not two compile errors: $(cat "$work/err.txt")"
+[[ $(tail -n 1 "$work/err.txt") == "tact: 2 errors reported during the run" ]] ||
+    fail "the compile errors are not counted one by one: $(tail -n 1 "$work/err.txt")"
 
 if command -v xvfb-run >/dev/null; then
     status=0

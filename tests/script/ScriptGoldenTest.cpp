@@ -3,6 +3,8 @@
 //   // expect: text                      the next line of output is `text`
 //   // expect error   /  // expect error line N
 //                                        a compile error is reported on this line (or line N)
+//   // expect error: message             a compile error with this message, on this line
+//                                        (the compile errors are exactly those expected, in order)
 //   // expect runtime error: message     the script stops with `message`, reported at this line
 //   // expect warning: text              the log holds the warning `text`; the script still runs
 //   // skip: reason                      not run
@@ -15,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -30,9 +33,14 @@ namespace {
 // plain execution are checked against each other. All must give the same output and errors.
 enum class RunMode { Source, CompileSaveLoad, SourcePlain };
 
+struct ExpectedCompileError {
+    int line = 0;
+    std::string message;  // empty: any
+};
+
 struct Expectations {
     std::vector<std::string> output;
-    int compileErrorLine = 0;  // 0: none expected
+    std::vector<ExpectedCompileError> compileErrors;  // in the order of their lines
     std::string runtimeMessage;
     int runtimeLine = 0;  // 0: none expected
     std::string skipReason;
@@ -61,6 +69,7 @@ Expectations parseExpectations(const std::string& text) {
         const std::string kOutput = "expect: ";
         const std::string kRuntime = "expect runtime error: ";
         const std::string kErrorLine = "expect error line ";
+        const std::string kErrorMessage = "expect error: ";
         const std::string kSkip = "skip: ";
         const std::string kWarning = "expect warning: ";
         if (body == "expect runtime error:") {
@@ -71,9 +80,11 @@ Expectations parseExpectations(const std::string& text) {
             result.runtimeMessage = body.substr(kRuntime.size());
             result.runtimeLine = lineNumber;
         } else if (body.rfind(kErrorLine, 0) == 0) {
-            result.compileErrorLine = std::stoi(body.substr(kErrorLine.size()));
+            result.compileErrors.push_back({std::stoi(body.substr(kErrorLine.size())), ""});
         } else if (body == "expect error") {
-            result.compileErrorLine = lineNumber;
+            result.compileErrors.push_back({lineNumber, ""});
+        } else if (body.rfind(kErrorMessage, 0) == 0) {
+            result.compileErrors.push_back({lineNumber, body.substr(kErrorMessage.size())});
         } else if (body.rfind(kWarning, 0) == 0) {
             result.warnings.push_back(body.substr(kWarning.size()));
         } else if (body.rfind(kSkip, 0) == 0) {
@@ -162,13 +173,23 @@ void expectGolden(const std::string& path, RunMode mode) {
     EXPECT_TRUE(result.finished) << "the script was still running after the tick limit";
     EXPECT_TRUE(result.loaded) << "the compiled library was rejected; log:\n" << log;
 
-    if (expected.compileErrorLine != 0) {
+    if (!expected.compileErrors.empty()) {
         EXPECT_NE(result.compileErrors, 0) << "a compile error was expected";
-        const std::string prefix = "error (" + std::to_string(expected.compileErrorLine) + ")";
-        const bool found = std::any_of(result.log.begin(), result.log.end(),
-                                       [&](const std::string& entry) { return entry.rfind(prefix, 0) == 0; });
-        EXPECT_TRUE(found) << "expected a compile error on line " << expected.compileErrorLine << "; log:\n"
-                           << log;
+        // Every compile error is expected, one for one: a follow-on error fails the test too.
+        std::vector<std::string> errors;
+        std::copy_if(result.log.begin(), result.log.end(), std::back_inserter(errors),
+                     [](const std::string& entry) { return entry.rfind("error (", 0) == 0; });
+        std::vector<ExpectedCompileError> sorted = expected.compileErrors;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const auto& a, const auto& b) { return a.line < b.line; });
+        EXPECT_EQ(errors.size(), sorted.size()) << "compile errors; log:\n" << log;
+        for (std::size_t i = 0; i < std::min(errors.size(), sorted.size()); ++i) {
+            const std::string prefix = "error (" + std::to_string(sorted[i].line) + ") ";
+            EXPECT_TRUE(errors[i].rfind(prefix, 0) == 0) << "compile error " << i + 1 << " is \"" << errors[i]
+                                                         << "\", expected on line " << sorted[i].line;
+            if (!sorted[i].message.empty())
+                EXPECT_EQ(errors[i].substr(std::min(prefix.size(), errors[i].size())), sorted[i].message);
+        }
         return;
     }
     EXPECT_EQ(result.compileErrors, 0) << log;
