@@ -81,6 +81,17 @@ TEST(gmParser, NestingBeyondTheStateStackLimitOverflows) {
     EXPECT_EQ(parseErrors(fits), Lines{});
 }
 
+TEST(gmParser, ReportsEachMistakeAndLeavesNoTreeAfterAny) {
+    gmCodeTree tree;
+    gmStringListLog log;
+    EXPECT_EQ(gmParse("x = 1 +;\ny = 2;\nz = (3;\nw = 4;", tree, log), 1);
+    EXPECT_EQ(log.getEntries(), (Lines{"error (1) parse error", "error (3) parse error, expecting `')''"}));
+    EXPECT_EQ(tree.getRoot(), nullptr);
+    // The stack limit still ends the parse at once, whatever follows.
+    const std::string deep = "x = " + std::string(10001, '(') + "1" + std::string(10001, ')') + ";\ny = ;";
+    EXPECT_EQ(parseErrors(deep), Lines{"error (1) parser stack overflow"});
+}
+
 TEST(gmParser, TruncatedCharIsLoggedButIsNoError) {
     gmCodeTree tree;
     gmStringListLog log;
