@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -173,13 +174,18 @@ GameFiles::Read ArchiveGameFiles::read(const std::string& name, std::vector<uint
     if (file == nullptr)
         return Read::kFailed;
     // The reader trusts a member's own header; the directory's size and checksum are what count.
+    // Read in chunks, so that damaged data ends the reading before the buffer reaches its claim.
     bool whole = PHYSFS_fileLength(file) == static_cast<PHYSFS_sint64>(entry->size);
-    if (whole) {
-        bytes.resize(entry->size);
-        whole = PHYSFS_readBytes(file, bytes.data(), entry->size) == static_cast<PHYSFS_sint64>(entry->size);
-        uint8_t extra = 0;
-        whole = whole && PHYSFS_readBytes(file, &extra, 1) == 0;
+    uint8_t chunk[65536];
+    while (whole && bytes.size() < entry->size) {
+        const std::size_t want = std::min<std::size_t>(sizeof chunk, entry->size - bytes.size());
+        const PHYSFS_sint64 got = PHYSFS_readBytes(file, chunk, want);
+        whole = got == static_cast<PHYSFS_sint64>(want);
+        if (whole)
+            bytes.insert(bytes.end(), chunk, chunk + want);
     }
+    uint8_t extra = 0;
+    whole = whole && PHYSFS_readBytes(file, &extra, 1) == 0;
     PHYSFS_close(file);
     if (whole) {
         const uLong crc = crc32(crc32(0L, Z_NULL, 0), bytes.data(), static_cast<uInt>(bytes.size()));

@@ -18,6 +18,10 @@ constexpr std::size_t kMaxComment = 0xffff;
 constexpr uint16_t kStored = 0;
 constexpr uint16_t kDeflated = 8;
 constexpr uint16_t kEncryptedFlag = 1;
+// Deflate cannot expand data by much more than 1032 to 1; a member claiming more is forged, and
+// its claim must not size a buffer. The slack covers the few bytes of a tiny member's stream.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+constexpr uint64_t kDeflateSlack = 64;
 
 uint16_t get16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -158,9 +162,13 @@ bool ZipDirectory::read(const ReadAt& readAt, uint64_t archiveBytes, std::string
             error = "truncated or damaged: the data of " + quoted(name) + " lies outside the archive";
             return false;
         }
+        if (method == kStored ? size != packedBytes : size > packedBytes * kMaxDeflateRatio + kDeflateSlack) {
+            error = "truncated or damaged: " + quoted(name) + " declares more data than it holds";
+            return false;
+        }
         if (name.back() == '/')
             continue;  // a folder
-        if (!files_.emplace(name, ZipEntry{crc, size}).second) {
+        if (!files_.emplace(name, ZipEntry{crc, size, packedBytes}).second) {
             error = "the name " + quoted(name) + " appears twice";
             return false;
         }

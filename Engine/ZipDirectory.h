@@ -12,6 +12,7 @@
 struct ZipEntry {
     uint32_t crc = 0;
     uint32_t size = 0;  // uncompressed bytes
+    uint32_t packedBytes = 0;
 };
 
 class ZipDirectory {
