@@ -103,6 +103,72 @@ bool startPhysicsFS(std::string& error) {
     return false;
 }
 
+// An archive in memory as PhysicsFS reads a stream. Its own rather than the library's memory
+// mount, whose unmount leaks the stream's records.
+struct MemoryStream {
+    const uint8_t* data;
+    PHYSFS_uint64 size;
+    PHYSFS_uint64 position;
+};
+
+PHYSFS_Io* createMemoryIo(const uint8_t* data, PHYSFS_uint64 size);
+
+PHYSFS_sint64 memoryRead(PHYSFS_Io* io, void* buffer, PHYSFS_uint64 length) {
+    MemoryStream& stream = *static_cast<MemoryStream*>(io->opaque);
+    const PHYSFS_uint64 count = std::min(length, stream.size - stream.position);
+    std::copy(stream.data + stream.position, stream.data + stream.position + count,
+              static_cast<uint8_t*>(buffer));
+    stream.position += count;
+    return static_cast<PHYSFS_sint64>(count);
+}
+
+PHYSFS_sint64 memoryWrite(PHYSFS_Io*, const void*, PHYSFS_uint64) {
+    return -1;
+}
+
+int memorySeek(PHYSFS_Io* io, PHYSFS_uint64 offset) {
+    MemoryStream& stream = *static_cast<MemoryStream*>(io->opaque);
+    if (offset > stream.size)
+        return 0;
+    stream.position = offset;
+    return 1;
+}
+
+PHYSFS_sint64 memoryTell(PHYSFS_Io* io) {
+    return static_cast<PHYSFS_sint64>(static_cast<MemoryStream*>(io->opaque)->position);
+}
+
+PHYSFS_sint64 memoryLength(PHYSFS_Io* io) {
+    return static_cast<PHYSFS_sint64>(static_cast<MemoryStream*>(io->opaque)->size);
+}
+
+PHYSFS_Io* memoryDuplicate(PHYSFS_Io* io) {
+    const MemoryStream& stream = *static_cast<MemoryStream*>(io->opaque);
+    return createMemoryIo(stream.data, stream.size);
+}
+
+int memoryFlush(PHYSFS_Io*) {
+    return 1;
+}
+
+void memoryDestroy(PHYSFS_Io* io) {
+    delete static_cast<MemoryStream*>(io->opaque);
+    delete io;
+}
+
+PHYSFS_Io* createMemoryIo(const uint8_t* data, PHYSFS_uint64 size) {
+    return new PHYSFS_Io{0,
+                         new MemoryStream{data, size, 0},
+                         memoryRead,
+                         memoryWrite,
+                         memorySeek,
+                         memoryTell,
+                         memoryLength,
+                         memoryDuplicate,
+                         memoryFlush,
+                         memoryDestroy};
+}
+
 }  // namespace
 
 std::unique_ptr<ArchiveGameFiles> ArchiveGameFiles::open(const std::string& path, std::string& error) {
@@ -150,8 +216,10 @@ std::unique_ptr<ArchiveGameFiles> ArchiveGameFiles::openMemory(const uint8_t* da
         return nullptr;
     // The name tells PhysicsFS which reader to try; it is also what the mount is removed by.
     const std::string mountName = name + ".zip";
-    if (PHYSFS_mountMemory(data, static_cast<PHYSFS_uint64>(size), nullptr, mountName.c_str(), "/", 0) == 0) {
+    PHYSFS_Io* io = createMemoryIo(data, size);
+    if (PHYSFS_mountIo(io, mountName.c_str(), "/", 0) == 0) {
         error = "not a zip archive (" + physfsError() + ")";
+        memoryDestroy(io);  // a failed mount leaves the stream to its maker
         return nullptr;
     }
     files->mountName_ = mountName;

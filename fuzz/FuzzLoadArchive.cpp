@@ -5,6 +5,7 @@
 
 #include "Engine/GameFiles.h"
 
+#include <physfs.h>
 #include <zlib.h>
 
 #include <cstddef>
@@ -12,6 +13,13 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// PhysicsFS keeps its state for the process: started here, it is not taken for a leak of the first
+// input.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    PHYSFS_init(nullptr);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
