@@ -262,8 +262,14 @@ bool runDpkgDeb(const fs::path& staging, const fs::path& output) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    // What dpkg-deb says goes to standard error with the rest of the messages.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
     pid_t child = 0;
-    if (posix_spawnp(&child, "dpkg-deb", nullptr, nullptr, argv.data(), environ) != 0) {
+    const int spawned = posix_spawnp(&child, "dpkg-deb", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
         std::fprintf(stderr, "tact-script: cannot run dpkg-deb (it comes with dpkg)\n");
         return false;
     }

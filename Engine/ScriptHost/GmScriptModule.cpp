@@ -153,7 +153,7 @@ bool GmScriptModule::readScriptFile(const std::string& fileName, std::vector<cha
                 result == FileRead::kMissing
                     ? "Script file not found: " + name + " (" + mode + " mode" +
                           (compiledMode_ ? "; run with --source to read the .gm files" : "") + ")"
-                    : "Script file could not be read (empty, or not a file): " + name);
+                    : "Script file could not be read (empty, damaged, or not a file): " + name);
         }
         return false;
     }
