@@ -396,8 +396,9 @@ int main(int argc, char** argv) {
     }
     const std::string defaultScriptFolder = findDefaultScriptFolder();
     // A file is a game archive: every game file is read from it, and the working directory stays.
+    std::error_code missing;
     if (!options.gameFolder.empty() && !isDirectory(options.gameFolder) &&
-        std::filesystem::exists(options.gameFolder)) {
+        std::filesystem::exists(options.gameFolder, missing)) {
         std::string error;
         std::unique_ptr<ArchiveGameFiles> archive = ArchiveGameFiles::open(options.gameFolder, error);
         if (!archive) {
