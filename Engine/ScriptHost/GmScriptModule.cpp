@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <sys/stat.h>
-
 #include "Engine/Entity.h"
 #include "Engine/EntityIndustry.h"
 #include "Engine/EntityManager.h"
