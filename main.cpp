@@ -1,6 +1,6 @@
-// Program entry: runs the game in a folder of scripts (the working directory by default) until it
-// quits: in a window, or headless for a number of ticks with scripted keys. Files named on the
-// command line are relative to the folder tact was started in, not to the game folder.
+// Program entry: runs the game in a folder of scripts (the working directory by default) or in a
+// game archive until it quits: in a window, or headless for a number of ticks with scripted keys.
+// Files named on the command line are relative to the folder tact was started in, not to the game.
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Engine/AudioModule.h"
+#include "Engine/GameFiles.h"
 #include "Engine/GameSystem.h"
 #include "Engine/InputModule.h"
 #include "Engine/KeyScript.h"
@@ -31,8 +32,9 @@
 
 namespace {
 constexpr const char* kUsage =
-    "usage: tact [options] [DIR]\n"
-    "Runs the game in DIR (default: the working directory), starting with its script Main.\n"
+    "usage: tact [options] [DIR | GAME.tact]\n"
+    "Runs the game in DIR (default: the working directory), or in the archive GAME.tact that\n"
+    "tact-script pack makes, starting with its script Main.\n"
     "  --source           read the scripts as source (NAME.gm) instead of compiled libraries\n"
     "                     (NAME.gmc); F10 then writes the compiled libraries beside the sources\n"
     "  --headless         no window and no sound card: a virtual clock, fixed random seeds, sound\n"
@@ -393,8 +395,20 @@ int main(int argc, char** argv) {
         }
     }
     const std::string defaultScriptFolder = findDefaultScriptFolder();
-    // Every engine file is opened relative to the working directory, so the game folder becomes it.
-    if (!options.gameFolder.empty() && chdir(options.gameFolder.c_str()) != 0) {
+    // A file is a game archive: every game file is read from it, and the working directory stays.
+    std::error_code missing;
+    if (!options.gameFolder.empty() && !isDirectory(options.gameFolder) &&
+        std::filesystem::exists(options.gameFolder, missing)) {
+        std::string error;
+        std::unique_ptr<ArchiveGameFiles> archive = ArchiveGameFiles::open(options.gameFolder, error);
+        if (!archive) {
+            std::fprintf(stderr, "tact: '%s' is not a game archive: %s\n", options.gameFolder.c_str(),
+                         error.c_str());
+            return 2;
+        }
+        setGameFiles(std::move(archive));
+    } else if (!options.gameFolder.empty() && chdir(options.gameFolder.c_str()) != 0) {
+        // Every engine file is opened relative to the working directory, so the game folder becomes it.
         std::fprintf(stderr, "tact: cannot enter the game folder '%s'\n", options.gameFolder.c_str());
         return 2;
     }

@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iomanip>
+#include <sstream>
+#include <vector>
 
 #include "Engine/FilePath.h"
+#include "Engine/GameFiles.h"
 #include "Engine/SaveData.h"
 
 namespace {
@@ -53,11 +55,10 @@ bool ColourManager::load() {
     std::error_code code;
     if (!path || !std::filesystem::is_regular_file(*path, code))
         path = makeFilePath(fileName_, kPathBufferSize);
-    if (!path)
+    std::vector<uint8_t> bytes;
+    if (!path || readGameFile(*path, bytes) != GameFiles::Read::kRead)
         return false;
-    std::ifstream file(*path);
-    if (!file)
-        return false;
+    std::istringstream file(std::string(bytes.begin(), bytes.end()));
     // Any white space separates the fields; a line that does not yield all four ends the reading.
     // Every field is read with a width one past its limit, so an over-long one is seen whole as
     // too long instead of being split into the next field.
@@ -78,8 +79,9 @@ bool ColourManager::save() const {
     // Once the table lives in the data folder, that copy is the one loaded: it is the one to keep.
     if (dataPath && std::filesystem::exists(*dataPath, code))
         return writeTable(*dataPath);
+    // An archive's game folder never takes a write: the table goes to the data folder.
     const std::optional<std::string> path = makeFilePath(fileName_, kPathBufferSize);
-    if (path && writeTable(*path))
+    if (path && getGameFiles().isWritable() && writeTable(*path))
         return true;
     if (!dataPath)
         return false;

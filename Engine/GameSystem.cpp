@@ -14,6 +14,7 @@
 #include "Engine/EntityIndustry.h"
 #include "Engine/EntityManager.h"
 #include "Engine/GameBoard.h"
+#include "Engine/GameFiles.h"
 #include "Engine/InputModule.h"
 #include "Engine/KeyCodes.h"
 #include "Engine/Logger.h"
@@ -361,8 +362,8 @@ bool GameSystem::setGameName(const std::string& name) {
 std::string GameSystem::getGameName() const {
     if (!gameName_.empty())
         return gameName_;
-    std::error_code code;
-    const std::string folder = std::filesystem::current_path(code).filename().string();
+    // The game folder's name, or the archive's without its extension.
+    const std::string folder = getGameFiles().getDefaultGameName();
     return isValidSaveName(folder) ? folder : "game";
 }
 

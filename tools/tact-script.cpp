@@ -11,6 +11,12 @@
 //                                    with the game's other files (the same folders); every compile
 //                                    error is reported as "FILE: error (LINE) ..."; exit status 1
 //                                    when any script fails or a file cannot be written
+//   tact-script pack DIR -o GAME.tact [--with-sources]
+//                                    one archive with the compiled scripts and the other files
+//                                    (sources only with --with-sources); compile errors as build,
+//                                    and no archive then
+//   tact-script pack DIR --deb [-o FILE.deb] [--with-sources]
+//                                    a Debian package that installs the archive with a launcher
 //   tact-script disasm FILE          the instruction listing of every function
 //   tact-script disasm --fast FILE   the same listing from the fast code the machine builds when it
 //                                    first enters each function, with the name of the fused
@@ -37,6 +43,7 @@
 #include "script/gmLibraryLoader.h"
 #include "script/gmLibraryWriter.h"
 #include "script/gmScriptMachine.h"
+#include "tools/GamePack.h"
 #include "tools/ScriptCheck.h"
 
 namespace {
@@ -278,6 +285,8 @@ int usage() {
         "usage: tact-script run FILE.gm|FILE.gmc\n"
         "       tact-script compile IN.gm OUT.gmc\n"
         "       tact-script build DIR [-o OUT]\n"
+        "       tact-script pack DIR -o GAME.tact [--with-sources]\n"
+        "       tact-script pack DIR --deb [-o FILE.deb] [--with-sources]\n"
         "       tact-script disasm [--fast] FILE.gm|FILE.gmc\n"
         "       tact-script check [--json] [DIR | FILE.gm...]\n",
         stderr);
@@ -296,6 +305,12 @@ int main(int argc, char** argv) {
         return build(argv[2], "");
     if (command == "build" && argc == 5 && std::strcmp(argv[3], "-o") == 0)
         return build(argv[2], argv[4]);
+    if (command == "pack") {
+        PackOptions options;
+        if (!parsePackArguments(argc - 2, argv + 2, options))
+            return usage();
+        return packGame(options);
+    }
     if (command == "disasm" && argc == 3)
         return disassemble(argv[2], gmListing::Code);
     if (command == "disasm" && argc == 4 && std::strcmp(argv[2], "--fast") == 0)

@@ -11,6 +11,25 @@ std::unique_ptr<FreeTypeFontFace> FreeTypeFontFace::open(FT_LibraryRec_* library
     FT_Face face = nullptr;
     if (FT_New_Face(library, path.c_str(), 0, &face) != 0)
         return nullptr;
+    return sized(face);
+}
+
+std::unique_ptr<FreeTypeFontFace> FreeTypeFontFace::openBytes(FT_LibraryRec_* library,
+                                                              std::vector<uint8_t> bytes) {
+    if (library == nullptr || bytes.empty())
+        return nullptr;
+    FT_Face face = nullptr;
+    // FreeType reads the bytes for as long as the face lives: they move into it. A vector's
+    // storage stays where it is when the vector is moved.
+    if (FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), 0, &face) != 0)
+        return nullptr;
+    std::unique_ptr<FreeTypeFontFace> opened = sized(face);
+    if (opened != nullptr)
+        opened->bytes_ = std::move(bytes);
+    return opened;
+}
+
+std::unique_ptr<FreeTypeFontFace> FreeTypeFontFace::sized(FT_FaceRec_* face) {
     if (FT_Set_Pixel_Sizes(face, 0, kFontPixelSize) != 0) {
         FT_Done_Face(face);
         return nullptr;

@@ -10,6 +10,7 @@
 #include "Engine/GLFWVideoModule/FreeTypeFontFace.h"
 #include "Engine/GLFWVideoModule/Screenshot.h"
 #include "Engine/GameBoard.h"
+#include "Engine/GameFiles.h"
 #include "Engine/GameSystem.h"
 #include "Engine/ShapeType.h"
 
@@ -466,7 +467,10 @@ std::unique_ptr<FontFace> GLVideoModule::openFontFace(const std::string& path) {
         freeType_ = nullptr;
         return nullptr;
     }
-    return FreeTypeFontFace::open(freeType_, path);
+    std::vector<uint8_t> bytes;
+    if (readGameFile(path, bytes) != GameFiles::Read::kRead)
+        return nullptr;
+    return FreeTypeFontFace::openBytes(freeType_, std::move(bytes));
 }
 
 std::string GLVideoModule::getFallbackFontPath() const {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "Engine/GameFiles.h"
+
 namespace {
 // Frames read per libsndfile call: a few per tick, each a small fraction of the queue.
 constexpr int64_t kChunkFrames = 4096;
@@ -15,7 +17,20 @@ constexpr float kFractionScale = 1.0f / 4294967296.0f;
 std::unique_ptr<MusicStream> MusicStream::open(const std::string& path, bool loop, int mixingRate,
                                                std::string* reason) {
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    // A file in an archive is read whole first and decoded from memory.
+    std::unique_ptr<MusicStream> stream(new MusicStream());
+    SNDFILE* file = nullptr;
+    if (isDiskPath(path)) {
+        file = sf_open(path.c_str(), SFM_READ, &info);
+    } else if (readGameFile(path, stream->bytes_) == GameFiles::Read::kRead) {
+        stream->memory_ =
+            SoundBytes{stream->bytes_.data(), static_cast<sf_count_t>(stream->bytes_.size()), 0};
+        file = openSoundBytes(stream->memory_, info);
+    } else {
+        if (reason != nullptr)
+            *reason = "cannot read the file";
+        return nullptr;
+    }
     if (file == nullptr) {
         if (reason != nullptr)
             *reason = sf_strerror(nullptr);
@@ -34,7 +49,6 @@ std::unique_ptr<MusicStream> MusicStream::open(const std::string& path, bool loo
             *reason = cause;
         return nullptr;
     }
-    std::unique_ptr<MusicStream> stream(new MusicStream());
     stream->file_ = file;
     stream->loop_ = loop;
     stream->channels_ = info.channels;

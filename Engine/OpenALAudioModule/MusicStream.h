@@ -1,8 +1,8 @@
 // A sound file played while it is decoded: the game thread decodes it a chunk at a time through
 // libsndfile into a queue of fixed length (decode), and the mixer takes frames out of the queue at
 // the mixing rate (mix), resampling linearly. Its memory is the queue's, whatever the file's
-// length. A looping stream reads on from the file's start at its end, so the loop point is as
-// seamless as any other frame.
+// length (and the file's bytes when it comes from an archive). A looping stream reads on from the
+// file's start at its end, so the loop point is as seamless as any other frame.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-typedef struct sf_private_tag SNDFILE;
+#include "Engine/OpenALAudioModule/SoundFile.h"
 
 class MusicStream {
   public:
@@ -46,6 +46,8 @@ class MusicStream {
     // the count read, or -1 on a decoding failure.
     int64_t readStereo(int64_t frames, std::string* reason);
 
+    std::vector<uint8_t> bytes_;  // a file from an archive, which memory_ reads
+    SoundBytes memory_{};
     SNDFILE* file_ = nullptr;
     bool loop_ = true;
     int channels_ = 1;

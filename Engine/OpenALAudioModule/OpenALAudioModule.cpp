@@ -20,6 +20,7 @@
 
 #include "Engine/DebugLog.h"
 #include "Engine/FatalError.h"
+#include "Engine/GameFiles.h"
 #include "Engine/GameSystem.h"
 #include "Engine/OpenALAudioModule/MusicStream.h"
 #include "Engine/OpenALAudioModule/SamplerMixer.h"
@@ -484,8 +485,11 @@ void OpenALAudioModule::feedDevice() {
 // ---- Sounds and channels ------------------------------------------------------------------------
 
 std::optional<AudioModule::DeviceSound> OpenALAudioModule::loadDeviceSound(const std::string& path) {
-    std::string reason;
-    std::optional<DecodedSound> decoded = decodeSoundFile(path, &reason);
+    std::string reason = "cannot read the file";
+    std::vector<uint8_t> bytes;
+    std::optional<DecodedSound> decoded;
+    if (readGameFile(path, bytes) == GameFiles::Read::kRead)
+        decoded = decodeSoundBytes(bytes.data(), bytes.size(), &reason);
     if (!decoded) {
         appendToDebugLog("SOUNDSKIN: " + path + ": " + reason);
         return std::nullopt;

@@ -10,18 +10,12 @@ namespace {
 // its length costs nothing before the reads run dry.
 constexpr sf_count_t kReadFrames = 4096;
 
-struct MemoryFile {
-    const unsigned char* data;
-    sf_count_t size;
-    sf_count_t position;
-};
-
 sf_count_t memoryLength(void* user) {
-    return static_cast<MemoryFile*>(user)->size;
+    return static_cast<SoundBytes*>(user)->size;
 }
 
 sf_count_t memorySeek(sf_count_t offset, int whence, void* user) {
-    MemoryFile* file = static_cast<MemoryFile*>(user);
+    SoundBytes* file = static_cast<SoundBytes*>(user);
     sf_count_t base = 0;
     if (whence == SEEK_CUR)
         base = file->position;
@@ -35,7 +29,7 @@ sf_count_t memorySeek(sf_count_t offset, int whence, void* user) {
 }
 
 sf_count_t memoryRead(void* out, sf_count_t count, void* user) {
-    MemoryFile* file = static_cast<MemoryFile*>(user);
+    SoundBytes* file = static_cast<SoundBytes*>(user);
     const sf_count_t available = std::max<sf_count_t>(0, file->size - file->position);
     const sf_count_t n = std::clamp<sf_count_t>(count, 0, available);
     if (n > 0)
@@ -49,7 +43,7 @@ sf_count_t memoryWrite(const void*, sf_count_t, void*) {
 }
 
 sf_count_t memoryTell(void* user) {
-    return static_cast<MemoryFile*>(user)->position;
+    return static_cast<SoundBytes*>(user)->position;
 }
 
 void setReason(std::string* reason, const std::string& text) {
@@ -122,10 +116,9 @@ std::optional<DecodedSound> decodeSoundFile(const std::string& path, std::string
 
 std::optional<DecodedSound> decodeSoundBytes(const void* data, std::size_t size, std::string* reason,
                                              const SoundFileLimits& limits) {
-    MemoryFile memory{static_cast<const unsigned char*>(data), static_cast<sf_count_t>(size), 0};
-    SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
+    SoundBytes memory{static_cast<const unsigned char*>(data), static_cast<sf_count_t>(size), 0};
     SF_INFO info{};
-    SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &memory);
+    SNDFILE* file = openSoundBytes(memory, info);
     if (file == nullptr) {
         setReason(reason, sf_strerror(nullptr));
         return std::nullopt;
@@ -133,4 +126,11 @@ std::optional<DecodedSound> decodeSoundBytes(const void* data, std::size_t size,
     std::optional<DecodedSound> sound = decodeOpened(file, info, reason, limits);
     sf_close(file);
     return sound;
+}
+
+SNDFILE* openSoundBytes(SoundBytes& bytes, SF_INFO& info) {
+    // libsndfile keeps the pointer to the table for the file's life.
+    static SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
+    info = SF_INFO{};
+    return sf_open_virtual(&io, SFM_READ, &info, &bytes);
 }

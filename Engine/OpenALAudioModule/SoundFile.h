@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <sndfile.h>
+
 struct SoundFileLimits {
     // Mono and stereo only: the mixer pans one or two channels.
     int maxChannels = 2;
@@ -35,3 +37,12 @@ std::optional<DecodedSound> decodeSoundFile(const std::string& path, std::string
 std::optional<DecodedSound> decodeSoundBytes(const void* data, std::size_t size,
                                              std::string* reason = nullptr,
                                              const SoundFileLimits& limits = {});
+
+// Bytes held in memory that libsndfile reads as a file; [data] must outlive what is opened.
+struct SoundBytes {
+    const unsigned char* data;
+    sf_count_t size;
+    sf_count_t position;
+};
+// Opens [bytes] for reading and fills [info]; null when libsndfile cannot read them.
+SNDFILE* openSoundBytes(SoundBytes& bytes, SF_INFO& info);

@@ -6,12 +6,11 @@
 #include <cstring>
 #include <string_view>
 
-#include <sys/stat.h>
-
 #include "Engine/Entity.h"
 #include "Engine/EntityIndustry.h"
 #include "Engine/EntityManager.h"
 #include "Engine/FilePath.h"
+#include "Engine/GameFiles.h"
 #include "Engine/GameSystem.h"
 #include "Engine/InputModule.h"
 #include "Engine/Logger.h"
@@ -113,34 +112,20 @@ std::string GmScriptModule::functionNameFromFileName(const std::string& fileName
 }
 
 namespace {
-enum class FileRead { kMissing, kFailed, kRead };
+using FileRead = GameFiles::Read;
 
-// The whole file at [path] followed by a NUL; an empty file or a short read is a failure.
+// The whole file at [path] followed by a NUL; an empty file is a failure.
 FileRead readWholeFile(const std::string& path, std::vector<char>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return FileRead::kMissing;
-    // A directory opens too (a script named "" or "a/"), and its end lies at the largest offset.
-    struct stat status {};
-    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
-        std::fclose(file);
-        return FileRead::kFailed;
+    std::vector<uint8_t> read;
+    FileRead result = readGameFile(path, read);
+    if (result == FileRead::kRead && read.empty())
+        result = FileRead::kFailed;
+    bytes.clear();
+    if (result == FileRead::kRead) {
+        bytes.assign(read.begin(), read.end());
+        bytes.push_back('\0');
     }
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        size = std::ftell(file);
-    if (size <= 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        return FileRead::kFailed;
-    }
-    bytes.assign(static_cast<std::size_t>(size) + 1, '\0');
-    const std::size_t read = std::fread(bytes.data(), 1, static_cast<std::size_t>(size), file);
-    std::fclose(file);
-    if (read != static_cast<std::size_t>(size)) {
-        bytes.clear();
-        return FileRead::kFailed;
-    }
-    return FileRead::kRead;
+    return result;
 }
 }  // namespace
 
@@ -167,7 +152,7 @@ bool GmScriptModule::readScriptFile(const std::string& fileName, std::vector<cha
                 result == FileRead::kMissing
                     ? "Script file not found: " + name + " (" + mode + " mode" +
                           (compiledMode_ ? "; run with --source to read the .gm files" : "") + ")"
-                    : "Script file could not be read (empty, or not a file): " + name);
+                    : "Script file could not be read (empty, damaged, or not a file): " + name);
         }
         return false;
     }
@@ -279,6 +264,9 @@ void GmScriptModule::forgetAllScripts() {
 }
 
 void GmScriptModule::saveCompiledScripts() {
+    // A game read from an archive has its scripts compiled already, and nowhere of its own to write.
+    if (!getGameFiles().isWritable())
+        return;
     for (const auto& [fileName, record] : scripts_) {
         // A default script has no source here, and it is the engine's, not the game's to ship.
         if (record->currentIsLibrary)

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Runs one scenario game through the real engine and compares what it wrote with what it should.
-#   run.sh TACT TACT_SCRIPT SCENARIO_DIR compiled|source
+#   run.sh TACT TACT_SCRIPT SCENARIO_DIR compiled|source|archive
 # A scenario is a folder of scripts (Main.gm first) and expected.log: the lines the game writes
 # with Logger.outputToFile("out.log") before it quits, less the random seed line (or, when it
 # writes no log file, what it prints). In compiled mode
-# every script is first compiled with tact-script and only the .gmc files are run. The standard
+# every script is first compiled with tact-script and only the .gmc files are run; in archive mode
+# the folder is packed with tact-script pack and the game runs from the archive (named after the
+# scenario), with the working directory where the folder was (a scenario with a file "packed" runs
+# in this mode too). The standard
 # error of the run must hold every line of expected.stderr, when the scenario has one. A scenario's
 # run.args adds options to the command line (a headless run with scripted keys: "--headless --input
 # input.keys"); a headless run needs no virtual display. Every run keeps the player's data in a
@@ -18,7 +21,8 @@ tact=$1 tactScript=$2 scenario=$3 mode=$4
 
 work=$(mktemp -d)
 data=$(mktemp -d)
-trap 'rm -rf "$work" "$data"' EXIT
+packed=$(mktemp -d)
+trap 'rm -rf "$work" "$data" "$packed"' EXIT
 cp -r "$scenario"/. "$work"/
 cd "$work"
 export XDG_DATA_HOME=$data
@@ -32,6 +36,10 @@ if [[ $mode == compiled ]]; then
         "$tactScript" compile "$source" "${source}c"
         rm "$source"
     done < <(find . -name '*.gm' -print0)
+elif [[ $mode == archive ]]; then
+    archive=$packed/$(basename "$scenario").tact
+    "$tactScript" pack . -o "$archive" 2>"$packed/pack.log" || { cat "$packed/pack.log"; exit 1; }
+    args=("$archive")
 else
     args=(--source .)
 fi
