@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev lua5.4
   bison flex xdotool python3 clang-format
   libegl-dev libegl-mesa0
+  nlohmann-json3-dev neovim
 )
 
 missing=()

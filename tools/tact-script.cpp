@@ -21,6 +21,7 @@
 //                                    the engine's names; prints "FILE:LINE: error: message" (or
 //                                    warning) per problem, or a JSON array with --json; exit status
 //                                    1 when there is an error
+//   tact-script lsp                  a language server for editors on standard input and output
 // Every failure exits with status 1 and its message on standard error.
 #include <algorithm>
 #include <cstdio>
@@ -37,6 +38,7 @@
 #include "script/gmLibraryLoader.h"
 #include "script/gmLibraryWriter.h"
 #include "script/gmScriptMachine.h"
+#include "tools/LanguageServer.h"
 #include "tools/ScriptCheck.h"
 
 namespace {
@@ -279,7 +281,8 @@ int usage() {
         "       tact-script compile IN.gm OUT.gmc\n"
         "       tact-script build DIR [-o OUT]\n"
         "       tact-script disasm [--fast] FILE.gm|FILE.gmc\n"
-        "       tact-script check [--json] [DIR | FILE.gm...]\n",
+        "       tact-script check [--json] [DIR | FILE.gm...]\n"
+        "       tact-script lsp\n",
         stderr);
     return 1;
 }
@@ -302,5 +305,7 @@ int main(int argc, char** argv) {
         return disassemble(argv[3], gmListing::FastCode);
     if (command == "check")
         return checkCommand(argc - 2, argv + 2);
+    if (command == "lsp")
+        return languageServerCommand(argc - 2, argv + 2);
     return usage();
 }
