@@ -19,20 +19,26 @@ class LspMessageReader {
 
     enum class Result { Message, NeedMore, Error };
     // The next whole message's body ([body]), NeedMore until one has arrived, or Error with the
-    // reason in [error]. After an error the reader skips to the next "Content-Length" header, so
-    // one damaged message costs only itself; calling next again goes on from there.
+    // reason in [error]. After an error the reader drops bytes up to the next "Content-Length"
+    // header (reporting no more errors until it finds one), so one damaged message costs only
+    // itself and one error; calling next again goes on from there.
     Result next(std::string& body, std::string& error);
 
     // True while bytes of an unfinished message are held (or a skipped body is still arriving).
     bool isPartial() const { return buffer_.size() > start_ || skipping_ > 0; }
 
   private:
-    Result fail(std::string& error, std::string reason);
+    // Reports [reason] and looks for the next header from [resumeAt].
+    Result fail(std::string& error, std::string reason, size_t resumeAt);
+    // Moves to the next "Content-Length" held; false (keeping only a tail that may begin one) when
+    // none has arrived yet.
+    bool resync();
     void compact();
 
     std::string buffer_;
-    size_t start_ = 0;     // the first byte not yet consumed
-    size_t skipping_ = 0;  // bytes of an over-long body still to drop
+    size_t start_ = 0;        // the first byte not yet consumed
+    size_t skipping_ = 0;     // bytes of an over-long body still to drop
+    bool resyncing_ = false;  // after an error, until the next header is found
     size_t maxBody_;
 };
 
