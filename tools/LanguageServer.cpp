@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -220,8 +222,10 @@ const char* kindWord(EngineName::Kind kind) {
 // What a hover shows for an engine name: its forms in a code block, then its description.
 std::string engineMarkdown(const std::string& shownName, const EngineName& name) {
     std::string text = "```\n" + shownName;
-    if (!name.forms.empty())
-        text += (name.kind == EngineName::Kind::Constant ? " = " : " ") + name.forms;
+    if (!name.forms.empty()) {
+        const bool value = name.kind == EngineName::Kind::Constant;
+        text += (value ? " = " : name.kind == EngineName::Kind::Object ? ": " : " ") + name.forms;
+    }
     text += "\n```\n";
     text += name.description.empty() ? std::string(kindWord(name.kind)) : name.description;
     return text;
@@ -954,6 +958,9 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
+// A typist's pause is shorter than this; a client that never pauses still gets its diagnostics.
+constexpr std::chrono::milliseconds kMaxDiagnosticsWait{250};
+
 bool inputWaiting(int fd) {
     pollfd poller{fd, POLLIN, 0};
     return ::poll(&poller, 1, 0) > 0;
@@ -970,6 +977,7 @@ int runLanguageServer(const LanguageServerNames& names, int inFd, int outFd) {
     });
     LspMessageReader reader;
     std::vector<char> buffer(size_t{1} << 16);
+    std::optional<std::chrono::steady_clock::time_point> pendingSince;
     for (;;) {
         std::string body, error;
         for (;;) {
@@ -987,9 +995,19 @@ int runLanguageServer(const LanguageServerNames& names, int inFd, int outFd) {
         }
         if (!outputOpen)
             return 1;
-        // Diagnostics wait until the client pauses, so a burst of changes is checked once.
-        if (server.hasPendingDiagnostics() && !inputWaiting(inFd))
-            server.publishPendingDiagnostics();
+        // Diagnostics wait until the client pauses, so a burst of changes is checked once, but
+        // never longer than kMaxDiagnosticsWait while the input keeps coming.
+        if (!server.hasPendingDiagnostics()) {
+            pendingSince.reset();
+        } else {
+            const auto now = std::chrono::steady_clock::now();
+            if (!pendingSince)
+                pendingSince = now;
+            if (!inputWaiting(inFd) || now - *pendingSince > kMaxDiagnosticsWait) {
+                server.publishPendingDiagnostics();
+                pendingSince.reset();
+            }
+        }
         const ssize_t got = ::read(inFd, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR)
             continue;
