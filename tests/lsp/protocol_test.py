@@ -135,7 +135,6 @@ class Navigation(GameFolderTest):
         self.assertNotIn("createEntity", by_label)
         # A prefix after the dot narrows the methods.
         narrowed = text.replace("Video.", "Video.setCo")
-        items = self.at("textDocument/completion", uri, position(narrowed, "setCo", 5)) if False else None
         self.change(uri, narrowed, 2)
         items = self.at("textDocument/completion", uri, position(narrowed, "setCo", 5))
         self.assertTrue(items)
