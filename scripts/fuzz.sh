@@ -4,7 +4,8 @@
 #   scripts/fuzz.sh [seconds-per-target] [target...]
 # Seeds: fuzz/corpus/ (committed; the image readers' in fuzz/corpus/bmp, tga and png, the colour
 # table's in fuzz/corpus/colours, the game archive's in fuzz/corpus/archive, the replayed key
-# events' in fuzz/corpus/keys, the font face's in fuzz/corpus/font), the golden
+# events' in fuzz/corpus/keys, the font face's in fuzz/corpus/font, the language server's in
+# fuzz/corpus/lsp), the golden
 # scripts tests/scripts/**/*.gm when present, and their compiled libraries for the loader; short
 # sounds written by tact_fuzz_make_sound_seeds. Each target keeps its growing corpus in
 # build-fuzz/fuzz-work/; crash inputs land in build-fuzz/fuzz-work/crashes/. Exits non-zero when any
@@ -20,7 +21,7 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(tact_fuzz_compile tact_fuzz_check tact_fuzz_load_library tact_fuzz_library_round_trip
                                      tact_fuzz_load_bmp tact_fuzz_load_tga tact_fuzz_load_png tact_fuzz_load_colours
                                      tact_fuzz_key_script tact_fuzz_font_face tact_fuzz_sound_file tact_fuzz_load_save
-                                     tact_fuzz_load_archive)
+                                     tact_fuzz_load_archive tact_fuzz_lsp_messages)
 
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -31,7 +32,7 @@ fi
 # alone builds no seed tools.
 script_seeds=0
 for target in "${targets[@]}"; do
-  case $target in tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png|tact_fuzz_load_colours|tact_fuzz_load_save|tact_fuzz_load_archive|tact_fuzz_key_script|tact_fuzz_font_face) ;;
+  case $target in tact_fuzz_load_bmp|tact_fuzz_load_tga|tact_fuzz_load_png|tact_fuzz_load_colours|tact_fuzz_load_save|tact_fuzz_load_archive|tact_fuzz_key_script|tact_fuzz_font_face|tact_fuzz_lsp_messages) ;;
     *) script_seeds=1 ;;
   esac
 done
@@ -63,6 +64,7 @@ for target in "${targets[@]}"; do
       seeds=$root/fuzz/corpus/${target#tact_fuzz_load_}; dict=() ;;
     tact_fuzz_key_script) seeds=$root/fuzz/corpus/keys; dict=() ;;
     tact_fuzz_font_face) seeds=$root/fuzz/corpus/font; dict=() ;;
+    tact_fuzz_lsp_messages) seeds=$root/fuzz/corpus/lsp; dict=() ;;
     tact_fuzz_sound_file) seeds=$work/seeds/sound; dict=() ;;
     *) seeds=$work/seeds/source; dict=(-dict="$root/fuzz/gm.dict") ;;
   esac

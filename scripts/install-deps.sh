@@ -12,7 +12,12 @@ packages=(
   bison flex xdotool python3 clang-format
   libegl-dev libegl-mesa0
   libzip-dev libphysfs-dev
+  nlohmann-json3-dev neovim
 )
+
+# The editor tests and the .vsix use Node.js and npm (editors/vscode/install-tools.sh installs the
+# npm packages into that folder); Debian's serve when the machine has none of its own.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do

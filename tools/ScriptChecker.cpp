@@ -746,6 +746,13 @@ std::vector<ScriptDiagnostic> checkScripts(const ScriptFolder& folder, const Scr
     return out;
 }
 
+std::vector<ScriptCallback> scriptCallbacks() {
+    std::vector<ScriptCallback> out;
+    for (const Callback& c : kCallbacks)
+        out.push_back({c.name, c.processArgs, c.entityArgs, c.particleArgs, c.actionArgs});
+    return out;
+}
+
 // ---- Output -----------------------------------------------------------------------------------
 
 std::string formatDiagnostic(const ScriptDiagnostic& diagnostic) {

@@ -60,6 +60,14 @@ ScriptArgumentCounts scriptArgumentCounts(const std::string& forms);
 // is not checked further.
 std::vector<ScriptDiagnostic> checkScripts(const ScriptFolder& folder, const ScriptEngineNames& engine);
 
+// The functions the engine calls on a type function's table ("update"), with the arguments it
+// passes to a process, an entity, a particle and a sequencer action (-1: not called on that kind).
+struct ScriptCallback {
+    std::string name;
+    int processArgs, entityArgs, particleArgs, actionArgs;
+};
+std::vector<ScriptCallback> scriptCallbacks();
+
 // "Ship.gm:12: error: message", the form editors read.
 std::string formatDiagnostic(const ScriptDiagnostic& diagnostic);
 // The diagnostics as a JSON array of {"file", "line", "severity", "message"} objects.

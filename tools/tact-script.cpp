@@ -27,6 +27,7 @@
 //                                    the engine's names; prints "FILE:LINE: error: message" (or
 //                                    warning) per problem, or a JSON array with --json; exit status
 //                                    1 when there is an error
+//   tact-script lsp                  a language server for editors on standard input and output
 // Every failure exits with status 1 and its message on standard error.
 #include <algorithm>
 #include <cstdio>
@@ -44,6 +45,7 @@
 #include "script/gmLibraryWriter.h"
 #include "script/gmScriptMachine.h"
 #include "tools/GamePack.h"
+#include "tools/LanguageServer.h"
 #include "tools/ScriptCheck.h"
 
 namespace {
@@ -288,7 +290,8 @@ int usage() {
         "       tact-script pack DIR -o GAME.tact [--with-sources]\n"
         "       tact-script pack DIR --deb [-o FILE.deb] [--with-sources]\n"
         "       tact-script disasm [--fast] FILE.gm|FILE.gmc\n"
-        "       tact-script check [--json] [DIR | FILE.gm...]\n",
+        "       tact-script check [--json] [DIR | FILE.gm...]\n"
+        "       tact-script lsp\n",
         stderr);
     return 1;
 }
@@ -317,5 +320,7 @@ int main(int argc, char** argv) {
         return disassemble(argv[3], gmListing::FastCode);
     if (command == "check")
         return checkCommand(argc - 2, argv + 2);
+    if (command == "lsp")
+        return languageServerCommand(argc - 2, argv + 2);
     return usage();
 }
