@@ -79,7 +79,8 @@ void Box2DPhysicsData::forgetModule() {
 void Box2DPhysicsData::destroyBody() {
     if (body_ == nullptr || module_ == nullptr)
         return;
-    body_->GetUserData().pointer = 0;
+    // The user data stays: the world reports the body's touching contacts as ended while it goes,
+    // and the module reads their entities.
     module_->getWorld().DestroyBody(body_);
     body_ = nullptr;
 }

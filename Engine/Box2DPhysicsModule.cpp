@@ -69,29 +69,44 @@ class QueryCollector final : public b2QueryCallback {
     int found_ = 0;
 };
 
-// The default category filter, with no new contacts once the world holds kMaxContacts.
-class CappedContactFilter final : public b2ContactFilter {
+}  // namespace
+
+// The default category filter, with no new contacts once the world holds kMaxContacts. A pair
+// it passes becomes the world's newest contact.
+class Box2DPhysicsModule::ContactFilter final : public b2ContactFilter {
   public:
-    void setWorld(const b2World* world) { world_ = world; }
+    explicit ContactFilter(Box2DPhysicsModule& module) : module_(module) {}
     bool ShouldCollide(b2Fixture* a, b2Fixture* b) override {
-        if (world_ != nullptr && world_->GetContactCount() >= Box2DPhysicsModule::kMaxContacts)
+        module_.numberNewContact();
+        if (module_.world_->GetContactCount() >= Box2DPhysicsModule::kMaxContacts ||
+            !b2ContactFilter::ShouldCollide(a, b))
             return false;
-        return b2ContactFilter::ShouldCollide(a, b);
+        module_.creationPending_ = true;
+        return true;
     }
 
   private:
-    const b2World* world_ = nullptr;
+    Box2DPhysicsModule& module_;
 };
 
-}  // namespace
+class Box2DPhysicsModule::ContactListener final : public b2ContactListener {
+  public:
+    explicit ContactListener(Box2DPhysicsModule& module) : module_(module) {}
+    void BeginContact(b2Contact* contact) override { module_.contactBegan(contact); }
+    void EndContact(b2Contact* contact) override { module_.contactEnded(contact); }
+
+  private:
+    Box2DPhysicsModule& module_;
+};
 
 Box2DPhysicsModule::Box2DPhysicsModule(GameSystem* gameSystem)
     : PhysicsModule(gameSystem),
-      contactFilter_(std::make_unique<CappedContactFilter>()),
+      contactFilter_(std::make_unique<ContactFilter>(*this)),
+      contactListener_(std::make_unique<ContactListener>(*this)),
       world_(std::make_unique<b2World>(b2Vec2(0.0f, 0.0f))) {
     addTypeName("Box2DPhysicsModule");
-    static_cast<CappedContactFilter*>(contactFilter_.get())->setWorld(world_.get());
     world_->SetContactFilter(contactFilter_.get());
+    world_->SetContactListener(contactListener_.get());
     world_->SetAllowSleeping(true);
     // Bodies move at most about 12 units a tick (0.7 units/ms) and the board's edges are enforced
     // by the entities themselves, not by thin static bodies, so the sub-step impact search of
@@ -104,6 +119,8 @@ Box2DPhysicsModule::~Box2DPhysicsModule() {
     // the world.
     for (Box2DPhysicsData* data : datas_) data->forgetModule();
     datas_.clear();
+    world_->SetContactListener(nullptr);
+    world_->SetContactFilter(nullptr);
 }
 
 int Box2DPhysicsModule::getBodyCount() const {
@@ -134,41 +151,90 @@ void Box2DPhysicsModule::moveBodies(float deltaMS) {
     }
 }
 
-void Box2DPhysicsModule::collectContacts() {
-    pairs_.clear();
-    for (b2Contact* contact = world_->GetContactList(); contact != nullptr; contact = contact->GetNext()) {
-        if (!contact->IsTouching())
-            continue;
-        Entity* first = entityOf(contact->GetFixtureA()->GetBody());
-        Entity* second = entityOf(contact->GetFixtureB()->GetBody());
-        if (first != nullptr && second != nullptr)
-            pairs_.push_back({first, second, contactOf(*contact)});
+void Box2DPhysicsModule::numberNewContact() {
+    if (!creationPending_)
+        return;
+    creationPending_ = false;
+    creationNumbers_[world_->GetContactList()] = nextCreationNumber_++;
+}
+
+void Box2DPhysicsModule::contactBegan(b2Contact* contact) {
+    numberNewContact();
+    const auto found = creationNumbers_.find(contact);
+    const uint64_t number = found != creationNumbers_.end() ? found->second : nextCreationNumber_++;
+    began_.push_back({number, contact, entityOf(contact->GetFixtureA()->GetBody()),
+                      entityOf(contact->GetFixtureB()->GetBody()), true});
+}
+
+// Called while the contact and both bodies still exist (a body is destroyed with its entity
+// intact, see Box2DPhysicsData).
+void Box2DPhysicsModule::contactEnded(b2Contact* contact) {
+    numberNewContact();
+    // A contact that began since the last events and ends before them is simply forgotten (the
+    // world does not do this within a step, but a body can be destroyed at any time).
+    for (std::size_t i = 0; i < began_.size(); ++i) {
+        if (began_[i].contact == contact) {
+            began_.erase(began_.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
     }
+    ended_.push_back(contact);
+    const Entity* first = entityOf(contact->GetFixtureA()->GetBody());
+    const Entity* second = entityOf(contact->GetFixtureB()->GetBody());
+    if (first != nullptr && second != nullptr)
+        endedPairs_.push_back(pairKey(first->getObjectID(), second->getObjectID()));
+}
+
+void Box2DPhysicsModule::collectContacts() {
+    numberNewContact();
+    // The ended contacts leave first: a new contact may have taken an ended one's address.
+    if (!ended_.empty()) {
+        std::sort(ended_.begin(), ended_.end());
+        touching_.erase(std::remove_if(touching_.begin(), touching_.end(),
+                                       [this](const TouchingContact& t) {
+                                           return std::binary_search(ended_.begin(), ended_.end(), t.contact);
+                                       }),
+                        touching_.end());
+        ended_.clear();
+    }
+    if (!began_.empty()) {
+        const auto newestFirst = [](const TouchingContact& a, const TouchingContact& b) {
+            return a.creationNumber > b.creationNumber;
+        };
+        std::sort(began_.begin(), began_.end(), newestFirst);
+        const std::size_t old = touching_.size();
+        touching_.insert(touching_.end(), began_.begin(), began_.end());
+        std::inplace_merge(touching_.begin(), touching_.begin() + static_cast<std::ptrdiff_t>(old),
+                           touching_.end(), newestFirst);
+        began_.clear();
+    }
+    std::sort(endedPairs_.begin(), endedPairs_.end());
+    pairs_.clear();
+    for (TouchingContact& t : touching_) {
+        if (t.first != nullptr && t.second != nullptr) {
+            const bool touch =
+                !t.began || std::binary_search(endedPairs_.begin(), endedPairs_.end(),
+                                               pairKey(t.first->getObjectID(), t.second->getObjectID()));
+            pairs_.push_back({t.first, t.second, contactOf(*t.contact), touch});
+        }
+        t.began = false;
+    }
+    endedPairs_.clear();
 }
 
 void Box2DPhysicsModule::raiseContactEvents() {
-    // Sorted keys: thousands of touching pairs a step are looked up without a node allocation each.
-    currentContacts_.clear();
-    for (const auto& [first, second, contact] : pairs_) {
-        currentContacts_.push_back(pairKey(first->getObjectID(), second->getObjectID()));
-    }
-    std::sort(currentContacts_.begin(), currentContacts_.end());
-    // From here on previousContacts_ is this step's table and currentContacts_ the step before.
-    previousContacts_.swap(currentContacts_);
-    const std::vector<uint64_t>& stepBefore = currentContacts_;
     if (gameSystem_ == nullptr || pairs_.empty())
         return;
 
     // Handlers may ask for a flush; the walk scope defers it so no entity of a pair is freed
-    // before its events are out.
+    // before its events are out. Bodies they destroy only queue ended contacts for the next step.
     std::vector<TouchingPair> pairs;
     pairs.swap(pairs_);
     EntityManager* manager = gameSystem_->getEntityManager();
     if (manager != nullptr)
         manager->beginWalk();
-    for (const auto& [first, second, contact] : pairs) {
-        if (std::binary_search(stepBefore.begin(), stepBefore.end(),
-                               pairKey(first->getObjectID(), second->getObjectID()))) {
+    for (const auto& [first, second, contact, touch] : pairs) {
+        if (touch) {
             gameSystem_->onEntityTouch(first, second, contact);
         } else {
             gameSystem_->onEntityCollide(first, second, contact);

@@ -81,11 +81,44 @@ bool GmScriptBaseObject::beginCall(const char* name, gmString* key, gmValue& fun
     return function.isFunction();
 }
 
+bool GmScriptBaseObject::isKnownAbsent(const char* name) const {
+    if (table_->getShapeVersion() != absentVersion_)
+        return false;
+    for (int i = 0; i < absentCount_; ++i) {
+        if (absent_[i] == name)
+            return true;
+    }
+    return false;
+}
+
+void GmScriptBaseObject::noteAbsent(const char* name) {
+    const uint32_t version = table_->getShapeVersion();
+    if (version != absentVersion_) {
+        absentVersion_ = version;
+        absentCount_ = 0;
+        absentNext_ = 0;
+    }
+    if (absentCount_ < kAbsentSlots) {
+        absent_[absentCount_++] = name;
+    } else {
+        absent_[absentNext_] = name;
+        absentNext_ = static_cast<uint8_t>((absentNext_ + 1) % kAbsentSlots);
+    }
+}
+
 bool GmScriptBaseObject::callScriptMethod(const char* name, std::initializer_list<Argument> arguments,
                                           CallResult* result) {
-    gmValue function;
-    if (!beginCall(name, module_->getCallbackName(name), function))
+    if (table_ == nullptr || isKnownAbsent(name))
         return false;
+    gmValue function;
+    if (!beginCall(name, module_->getCallbackName(name), function)) {
+        // Only a missing key is remembered: a key holding a non-function may become a function
+        // without the table changing shape.
+        if (function.isNull() &&
+            (failedMethods_.empty() || failedMethods_.count(std::string_view(name)) == 0))
+            noteAbsent(name);
+        return false;
+    }
     gmScriptMachine& machine = module_->getMachine();
     const int32_t firstEntry = machine.getErrorLog().getEntryCount();
     gmScriptThread* thread = machine.newThread();

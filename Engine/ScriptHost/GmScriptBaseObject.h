@@ -8,6 +8,8 @@
 // `this` is that table.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <string>
@@ -78,9 +80,13 @@ class GmScriptBaseObject {
     GmScriptModule* module_;
 
   private:
-    // Starts the call of [function] with `this` = the table; pushes the arguments.
-    // [key]: the interned [name], or null to look it up by text.
+    // Finds the table's function [name] for a call. [key]: the interned [name], or null to look it
+    // up by text.
     bool beginCall(const char* name, gmString* key, gmValue& function);
+    // True when the callback literal [name] was found absent from the table and the table has kept
+    // its shape since, so the look-up would miss again.
+    bool isKnownAbsent(const char* name) const;
+    void noteAbsent(const char* name);
     void finishCall(const char* name, gmScriptThread* thread, int32_t argCount, int32_t firstEntry,
                     CallResult* result);
 
@@ -88,6 +94,14 @@ class GmScriptBaseObject {
     ScriptType type_;
     gmTable* table_ = nullptr;
     std::set<std::string, std::less<>> failedMethods_;
+    // Callback literals (by address) absent from the table at its shape version absentVersion_:
+    // most objects lack most callbacks, and every contact or key event asks each of them. A key
+    // added or removed changes the version and empties the list.
+    static constexpr int kAbsentSlots = 8;
+    std::array<const char*, kAbsentSlots> absent_{};
+    uint32_t absentVersion_ = 0;
+    uint8_t absentCount_ = 0;
+    uint8_t absentNext_ = 0;  // the slot a full list overwrites next
     // Cleared by the destructor: a call that outlives its object (a script that deleted it) must
     // not touch it afterwards.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

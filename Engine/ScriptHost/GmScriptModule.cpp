@@ -75,7 +75,7 @@ void GmScriptModule::installScriptMakers() {
         });
 }
 
-gmString* GmScriptModule::getCallbackName(const char* literal) {
+gmString* GmScriptModule::internCallbackName(const char* literal) {
     auto [entry, added] = callbackNames_.try_emplace(literal, nullptr);
     if (added)
         entry->second = machine_.internPermanentString(literal);
@@ -289,8 +289,14 @@ void GmScriptModule::saveCompiledScripts() {
     }
 }
 
+// Every event dispatch sets it (twice), so the global's name is interned once and a global that
+// already holds the value is left alone.
 void GmScriptModule::setInputGlobal(InputModule* input) {
-    registerGlobalObject("Input", ScriptType::INPUT, input, input->getScriptHandleSlot());
+    const gmValue value = scriptReference(machine_, ScriptType::INPUT, input, input->getScriptHandleSlot());
+    const gmValue key = gmValue::makeString(getCallbackName("Input"));
+    gmTable* globals = machine_.getGlobals();
+    if (!(globals->get(key) == value))
+        globals->set(machine_, key, value);
 }
 
 void GmScriptModule::registerGlobalObject(const char* name, ScriptType type, void* object,

@@ -4,6 +4,8 @@
 // and runs the script threads once per tick.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -75,7 +77,13 @@ class GmScriptModule : public ScriptModule {
     gmScriptMachine& getMachine() { return machine_; }
     // The permanent interned string of an engine callback's name ([literal] must be a string
     // literal: names are kept by address, so a callback costs no hashing of its name).
-    gmString* getCallbackName(const char* literal);
+    gmString* getCallbackName(const char* literal) {
+        CallbackName& slot =
+            recentCallbackNames_[(reinterpret_cast<uintptr_t>(literal) >> 3) % kRecentCallbackNames];
+        if (slot.literal != literal)
+            slot = {literal, internCallbackName(literal)};
+        return slot.name;
+    }
 
     // Script file names: Enemies_Ship -> Enemies/Ship.gm -> Enemies_Ship.
     static std::string fileNameFromTypeName(const std::string& typeName);
@@ -106,5 +114,14 @@ class GmScriptModule : public ScriptModule {
     std::string defaultScriptFolder_;
     // Missing script files already reported on standard error (each is reported once).
     std::set<std::string> reportedMissing_;
+    gmString* internCallbackName(const char* literal);
     std::unordered_map<const char*, gmString*> callbackNames_;
+    // A direct-mapped cache before callbackNames_: callbacks are asked for tens of thousands of
+    // times a tick.
+    struct CallbackName {
+        const char* literal = nullptr;
+        gmString* name = nullptr;
+    };
+    static constexpr std::size_t kRecentCallbackNames = 64;
+    std::array<CallbackName, kRecentCallbackNames> recentCallbackNames_{};
 };
