@@ -74,6 +74,24 @@ class gmTable final : public gmHeapObject {
         } while (i >= 0);
         return gmValue();
     }
+    // The index of the node that holds [key]; -1 when it is absent. Not for dense tables (their
+    // keys have no nodes): -2 there.
+    int32_t findNode(const gmValue& key) const {
+        if (values_ != nullptr)
+            return -2;
+        if (nodeCount_ == 0)
+            return -1;
+        const uint32_t hash = key.isReference() ? key.getObject()->getHashKey() : key.getPayload32();
+        int32_t i = static_cast<int32_t>(hash & static_cast<uint32_t>(nodeCount_ - 1));
+        do {
+            if (nodes_[i].key == key)
+                return i;
+            i = nodes_[i].getNext();
+        } while (i >= 0);
+        return -1;
+    }
+    // The value at node [node], a findNode() result while the shape version is unchanged.
+    gmValue getNodeValue(int32_t node) const { return nodes_[node].value.copyFields(); }
     // get() with the interned string [name] as key (null when no such string exists).
     gmValue getField(gmScriptMachine& machine, const char* name) const;
     // Stores [value] under [key] with the write barrier; a null key does nothing, a null value
