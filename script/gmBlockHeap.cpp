@@ -142,6 +142,13 @@ void gmBlockHeap::free(void* block) {
     cacheOrRelease(header, realSize);
 }
 
+void gmBlockHeap::recharge(void* block, std::size_t chargeSize) {
+    uint64_t& tag = static_cast<uint64_t*>(block)[-1];
+    const std::size_t charged = getChargedSize(chargeSize);
+    bytesInUse_ += static_cast<int64_t>(charged) - tagCharge(tag);
+    tag = makeTag(tagRealSize(tag), charged);
+}
+
 // The most recently cached block of [size] to [size] + 1/4; null when there is none.
 gmBlockHeap::LargeHeader* gmBlockHeap::takeCachedBlock(std::size_t size) {
     if (size < kMinCachedSize)

@@ -41,6 +41,8 @@ class gmBlockHeap {
     void* allocate(std::size_t size, std::size_t chargeSize);
     // [block] must come from allocate() of this heap; null is ignored.
     void free(void* block);
+    // Charges [block] (from allocate() of this heap) as a request of [chargeSize] bytes from now on.
+    void recharge(void* block, std::size_t chargeSize);
     // Frees every block at once (small blocks with their pools, and the cached large blocks).
     void releaseAll();
     // Bytes held in freed large blocks kept for reuse (not in use, not charged).

@@ -72,6 +72,12 @@ inline gmValue constantAt(const gmValue* constants, uint32_t count, uint32_t ind
     return index < count ? constants[index] : gmValue();
 }
 
+// The slot of a global look-up site, from its operand word in fast code (gmGlobalSlot).
+inline uint32_t* globalSlot(const uint32_t* code, uint32_t operand) {
+    // The slots are the only words of fast code that change once it is built.
+    return const_cast<uint32_t*>(code) + operand;
+}
+
 // Gives [function] its fast code; kept out of the loop, as it runs once per function.
 [[gnu::noinline]] const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
     function->setFastCode(
@@ -1139,9 +1145,34 @@ op_GetLocal:
 op_SetLocal:
     base[*ip++].assignFields(*--sp);
     DISPATCH();
-op_GetGlobal:
-    *sp++ = globals->get(CONSTANT(*ip++));
+// The site's slot (gmGlobalSlot) remembers where the name was found, while the globals keep their
+// shape.
+op_GetGlobal : {
+    uint32_t* const slot = globalSlot(code, *ip++);
+    if (slot[gmGlobalSlot::kVersion] == globals->getShapeVersion() + 1u) {
+        const uint32_t node = slot[gmGlobalSlot::kNode];
+        *sp++ = node != 0 ? globals->getNodeValue(static_cast<int32_t>(node - 1)) : gmValue();
+        DISPATCH();
+    }
+    const gmValue name = CONSTANT(slot[gmGlobalSlot::kConstant]);
+    const int32_t node = globals->findNode(name);
+    if (node >= -1) {
+        slot[gmGlobalSlot::kVersion] = globals->getShapeVersion() + 1u;
+        slot[gmGlobalSlot::kNode] = static_cast<uint32_t>(node + 1);
+    }
+    *sp++ = globals->get(name);
     DISPATCH();
+}
+// pushnull; getglobal G: the null, and the getglobal as it stands.
+op_FusedPushNullGetGlobal:
+    *sp++ = gmValue();
+    ++ip;
+    goto op_GetGlobal;
+// getlocal A; return.
+op_FusedReturnLocal:
+    (sp++)->assignFields(base[*ip]);
+    ip += gmRun::kAfterReturnLocal - 1;
+    goto op_Return;
 op_SetGlobal : {
     const gmValue name = CONSTANT(*ip++);
     --sp;

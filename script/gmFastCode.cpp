@@ -82,6 +82,12 @@ class Builder {
             }
             const uint32_t fused = fuse ? fusedAt(i) : 0;
             fast[i] = fused != 0 ? fused : gmFastWord(gmFastOpcodeOf(code_[i]));
+            if (code_[i] == op(gmOpcode::GetGlobal) && i + kOperand < size_) {
+                const uint32_t slot = static_cast<uint32_t>(fast.size());
+                fast.insert(fast.end(), gmGlobalSlot::kWords, 0);
+                fast[slot + gmGlobalSlot::kConstant] = code_[i + kOperand];
+                fast[i + kOperand] = slot;
+            }
             i += instructionWords(info);
         }
         return fast;
@@ -113,11 +119,17 @@ class Builder {
                     return runAt(kLF, start);
                 case op(gmOpcode::PushTrue):
                     return runAt(kL1, start);
+                case op(gmOpcode::Return):
+                    return gmFastWord(gmFastOpcode::FusedReturnLocal);
                 default:
                     return runAt(kTL, start);
             }
         }
         switch (word) {
+            case op(gmOpcode::PushNull):
+                return at(start + 1) == op(gmOpcode::GetGlobal) && start + kCalleeGlobal < size_
+                           ? gmFastWord(gmFastOpcode::FusedPushNullGetGlobal)
+                           : 0;
             case op(gmOpcode::PushInt):
                 return runAt(kTI, start);
             case op(gmOpcode::PushTrue):

@@ -62,14 +62,16 @@
 
 // X(Enumerator, "name", comment): the fast opcodes that are neither a plain instruction nor one of
 // the runs above.
-#define GM_FAST_SPECIAL_OPCODES(X)                                                                \
-    X(Ignored, "ignored", "a word that is no instruction: does nothing")                          \
-    X(FusedGetIndLL, "fused_getind_LL", "getlocal T; getlocal K; getind")                         \
-    X(FusedSetIndLLConstant, "fused_setind_LL_constant",                                          \
-      "getlocal T; getlocal K; pushtrue or pushfalse; setind")                                    \
-    X(AddDetached, "add_detached",                                                                \
-      "an add whose result is only the left operand of a later add: a string it makes stays out " \
-      "of the intern table until that add reads it")
+#define GM_FAST_SPECIAL_OPCODES(X)                                                                   \
+    X(Ignored, "ignored", "a word that is no instruction: does nothing")                             \
+    X(FusedGetIndLL, "fused_getind_LL", "getlocal T; getlocal K; getind")                            \
+    X(FusedSetIndLLConstant, "fused_setind_LL_constant",                                             \
+      "getlocal T; getlocal K; pushtrue or pushfalse; setind")                                       \
+    X(AddDetached, "add_detached",                                                                   \
+      "an add whose result is only the left operand of a later add: a string it makes stays out "    \
+      "of the intern table until that add reads it")                                                 \
+    X(FusedPushNullGetGlobal, "fused_pushnull_getglobal", "pushnull; getglobal G (a call's callee)") \
+    X(FusedReturnLocal, "fused_return_local", "getlocal A; return")
 
 // The whole fast instruction set, in fast opcode order: the plain instructions (OP, with the
 // arguments of GM_OPCODES), then RUN (Source, Operator, Sink), LOOP (Step source, Step operator,
@@ -205,12 +207,34 @@ constexpr std::size_t kStoredConstant = kTableOperation;    // pushtrue or pushf
 constexpr std::size_t kSetInd = kStoredConstant + 1;        // setind after the constant
 constexpr std::size_t kAfterGetInd = kTableOperation + 1;   // the next instruction
 constexpr std::size_t kAfterSetInd = kSetInd + 1;           // the next instruction
+
+// pushnull; getglobal G: the getglobal's operand word, and the next instruction.
+constexpr std::size_t kCalleeGlobal = 1 + kOperand;
+constexpr std::size_t kAfterCalleeGlobal = kCalleeGlobal + 1;
+// getlocal A; return: the word after the return.
+constexpr std::size_t kAfterReturnLocal = kRightInstruction + 1;
 }  // namespace gmRun
+
+// ---------------------------------------------------------------------------------------------
+// Global look-up sites
+// ---------------------------------------------------------------------------------------------
+// In fast code a getglobal's operand word is not the name's constant index but the offset (from
+// the code's first word) of the site's slot: words appended after the code, where the loop keeps
+// the node that the name was last found at in the globals table, valid while the table's shape
+// version is the one recorded. A jump into fast code never lands in the slots (no instruction
+// starts there).
+namespace gmGlobalSlot {
+constexpr std::size_t kVersion = 0;   // the globals' shape version + 1 when filled; 0: empty
+constexpr std::size_t kNode = 1;      // the name's node index + 1; 0: the name is absent
+constexpr std::size_t kConstant = 2;  // the name's constant index (the plain operand)
+constexpr std::size_t kWords = 3;
+}  // namespace gmGlobalSlot
 
 // Builds the fast code of the [wordCount] words of [code]. The code is walked instruction by
 // instruction from the start (the compiler and the library verifier guarantee that every jump
 // lands on such an instruction start), and every instruction start gets a fast opcode, Ignored for
 // a word that is no instruction: the loop's table lookup then always finds a label (its dispatch
 // does not check). Without [fuse] no run fuses: every instruction then runs on its own (the plain
-// mode, checked against the fused one by the golden scripts).
+// mode, checked against the fused one by the golden scripts). Either way the global look-up sites
+// get their slots after the code (gmGlobalSlot).
 std::vector<uint32_t> gmBuildFastCode(const uint32_t* code, std::size_t wordCount, bool fuse);

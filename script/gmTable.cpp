@@ -67,11 +67,22 @@ void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue&
     if (key.isNull())
         return;
     if (nodeCount_ == 0) {
-        // resize() without pairs to move: the first node array, the cursor on its last node.
-        nodes_ = allocateNodes(machine, kInitialNodeCount);
+        // resize() without pairs to move: the first node array, the cursor on its last node. A
+        // first key that a dense table can hold makes it one.
+        if (key.isInt() && key.getPayload32() < 2 * kInitialNodeCount) {
+            values_ = allocateValues(machine, kInitialNodeCount);
+            valueCount_ = kInitialNodeCount;
+        } else {
+            nodes_ = allocateNodes(machine, kInitialNodeCount);
+        }
         nodeCount_ = kInitialNodeCount;
         freeNode_ = kInitialNodeCount - 1;
         traceCursor_ = 0;
+    }
+    if (values_ != nullptr) {
+        if (storeDense(machine, key, value))
+            return;
+        convertToNodes(machine);
     }
     gmGarbageCollector& collector = machine.getCollector();
     const int32_t main = mainPosition(key);
@@ -184,6 +195,105 @@ void gmTable::rehash(gmScriptMachine& machine) {
     }
 }
 
+bool gmTable::storeDense(gmScriptMachine& machine, const gmValue& key, const gmValue& value) {
+    const uint32_t k = key.getPayload32();
+    if (key.isInt() && k < static_cast<uint32_t>(valueCount_) && !values_[k].isNull()) {
+        gmValue& slot = values_[k];
+        machine.getCollector().writeBarrier(slot);
+        if (!value.isNull()) {
+            slot = value;
+            return true;
+        }
+        slot = gmValue();
+        --usedCount_;
+        ++shapeVersion_;
+        return true;
+    }
+    if (value.isNull())
+        return true;  // the key is absent: nothing to remove
+    if (!key.isInt() || k >= 2 * static_cast<uint32_t>(nodeCount_) ||
+        denseNodeUsed(static_cast<int32_t>(k & static_cast<uint32_t>(nodeCount_ - 1))))
+        return false;
+    if (k >= static_cast<uint32_t>(valueCount_))
+        growValues(machine, k);
+    values_[k] = value;
+    ++usedCount_;
+    ++shapeVersion_;
+    // The cursor moves as insertAbsent moves it.
+    for (;;) {
+        if (!denseNodeUsed(freeNode_))
+            return true;
+        if (freeNode_ == 0)
+            break;
+        --freeNode_;
+    }
+    rehashDense(machine);
+    return true;
+}
+
+// rehash()'s decisions. Doubling moves no value: every key stays below the new node count, at its
+// own index. A resize to the same count or half of it goes to the node array.
+void gmTable::rehashDense(gmScriptMachine& machine) {
+    const int32_t n = nodeCount_;
+    const int32_t u = usedCount_;
+    if (u >= n - n / 4) {
+        nodeCount_ = n * 2;
+        machine.getBlockHeap().recharge(values_, static_cast<std::size_t>(nodeCount_) * kNodeChargeBytes);
+        ++shapeVersion_;
+        freeNode_ = nodeCount_ - 1;
+        while (denseNodeUsed(freeNode_)) --freeNode_;
+        return;
+    }
+    if (u > n / 4 || n < 5) {
+        for (int32_t i = n - 1; i >= 0; --i) {
+            if (!denseNodeUsed(i)) {
+                freeNode_ = i;
+                return;
+            }
+        }
+    }
+    convertToNodes(machine);
+    rehash(machine);
+}
+
+gmValue* gmTable::allocateValues(gmScriptMachine& machine, int32_t count) const {
+    auto* values = static_cast<gmValue*>(machine.getBlockHeap().allocate(
+        static_cast<std::size_t>(count) * sizeof(gmValue),
+        static_cast<std::size_t>(nodeCount_ > 0 ? nodeCount_ : count) * kNodeChargeBytes));
+    std::memset(static_cast<void*>(values), 0, static_cast<std::size_t>(count) * sizeof(gmValue));
+    return values;
+}
+
+// The trace cursor stays: every value keeps its index.
+void gmTable::growValues(gmScriptMachine& machine, uint32_t key) {
+    int32_t count = valueCount_;
+    while (static_cast<uint32_t>(count) <= key) count *= 2;
+    gmValue* fresh = allocateValues(machine, count);
+    std::memcpy(static_cast<void*>(fresh), values_, static_cast<std::size_t>(valueCount_) * sizeof(gmValue));
+    machine.getBlockHeap().free(values_);
+    values_ = fresh;
+    valueCount_ = count;
+}
+
+void gmTable::convertToNodes(gmScriptMachine& machine) {
+    gmTableNode* nodes = allocateNodes(machine, nodeCount_);
+    const uint32_t mask = static_cast<uint32_t>(nodeCount_ - 1);
+    for (int32_t k = 0; k < valueCount_; ++k) {
+        if (values_[k].isNull())
+            continue;
+        gmTableNode& node = nodes[static_cast<uint32_t>(k) & mask];
+        node.key = gmValue::makeInt(k);
+        node.setNext(-1);
+        node.value = values_[k];
+    }
+    machine.getBlockHeap().free(values_);
+    values_ = nullptr;
+    valueCount_ = 0;
+    nodes_ = nodes;
+    traceCursor_ = 0;  // pairs change places: a trace under way starts again
+    ++shapeVersion_;
+}
+
 gmTableNode* gmTable::allocateNodes(gmScriptMachine& machine, int32_t count) const {
     gmTableNode* nodes = allocateUnclearedNodes(machine, count);
     clearNodes(nodes, count);
@@ -282,6 +392,18 @@ gmTable* gmTable::duplicate(gmScriptMachine& machine) const {
     gmTable* copy = machine.createTable();
     if (nodeCount_ == 0)
         return copy;
+    if (values_ != nullptr) {
+        // As the re-insertion below would leave it: the same keys, the cursor on the highest empty node.
+        copy->nodeCount_ = nodeCount_;
+        copy->values_ = copy->allocateValues(machine, valueCount_);
+        copy->valueCount_ = valueCount_;
+        std::memcpy(static_cast<void*>(copy->values_), values_,
+                    static_cast<std::size_t>(valueCount_) * sizeof(gmValue));
+        copy->usedCount_ = usedCount_;
+        copy->freeNode_ = nodeCount_ - 1;
+        while (copy->denseNodeUsed(copy->freeNode_)) --copy->freeNode_;
+        return copy;
+    }
     copy->nodes_ = allocateNodes(machine, nodeCount_);
     copy->nodeCount_ = nodeCount_;
     copy->freeNode_ = nodeCount_ - 1;
@@ -297,6 +419,20 @@ const gmTableNode* gmTable::nextEntry(int32_t& iterator) const {
         iterator = -1;
         return nullptr;
     }
+    if (values_ != nullptr) {
+        for (int32_t i = iterator < 0 ? 0 : iterator; i < nodeCount_; ++i) {
+            if (!denseNodeUsed(i))
+                continue;
+            const int32_t k = i < valueCount_ && !values_[i].isNull() ? i : i + nodeCount_;
+            entry_.key = gmValue::makeInt(k);
+            entry_.setNext(-1);
+            entry_.value = values_[k];
+            iterator = i + 1;
+            return &entry_;
+        }
+        iterator = -1;
+        return nullptr;
+    }
     for (int32_t i = iterator < 0 ? 0 : iterator; i < nodeCount_; ++i) {
         if (!nodes_[i].key.isNull()) {
             iterator = i + 1;
@@ -309,14 +445,32 @@ const gmTableNode* gmTable::nextEntry(int32_t& iterator) const {
 
 void gmTable::destroyObject(gmScriptMachine& machine) {
     machine.getBlockHeap().free(nodes_);
+    machine.getBlockHeap().free(values_);
     nodes_ = nullptr;
-    nodeCount_ = usedCount_ = 0;
+    values_ = nullptr;
+    nodeCount_ = usedCount_ = valueCount_ = 0;
     machine.recycleObject(this);
 }
 
 bool gmTable::traceReferences(gmScriptMachine&, gmGarbageCollector& collector, int32_t workLeft,
                               int32_t& workDone) {
     int32_t work = traceCursor_ == 0 ? 1 : 0;
+    if (values_ != nullptr) {
+        for (int32_t i = traceCursor_; i < valueCount_; ++i) {
+            if (values_[i].isReference()) {
+                collector.markObject(values_[i].getObject());
+                ++work;
+            }
+            if (work >= workLeft && i + 1 < valueCount_) {
+                traceCursor_ = i + 1;
+                workDone += work;
+                return false;
+            }
+        }
+        traceCursor_ = 0;
+        workDone += work;
+        return true;
+    }
     for (int32_t i = traceCursor_; i < nodeCount_; ++i) {
         const gmTableNode& node = nodes_[i];
         if (node.key.isReference()) {

@@ -31,6 +31,15 @@ static_assert(sizeof(gmTableNode) == 32, "two values, the chain link inside the 
 // The node array comes from the machine's gmBlockHeap, charged kNodeChargeBytes per node; a table
 // that never held a key has none. Charged kChargeBytes to the machine's object bytes.
 //
+// Dense tables: while every key is an int in [0, 2 * nodeCount_) and no two share a main position
+// (so no chain links any nodes), only the values are kept: values_[k] is key k's value, null when k
+// is absent, in valueCount_ slots (a power of two, at most 2 * nodeCount_). nodeCount_, freeNode_,
+// usedCount_ and the shape version mean what they mean for the node array: the one this table
+// stands for holds key k at node k & (nodeCount_ - 1), so iteration order, the cursor and every
+// resize are as they would be there. The first store the layout cannot hold (another key type, a
+// key out of range, a collision, a shrink) writes that node array out and carries on in it; a
+// table never becomes dense again. A dense table is charged as its node array would be.
+//
 // Incremental tracing: a big table is traced over several collector steps, [traceCursor_] being the
 // next node to trace. While a trace is under way, every pair that moves inside the array (pulled up
 // into a chain head, pushed out of a main position) is marked at once, and a resize starts the
@@ -48,6 +57,11 @@ class gmTable final : public gmHeapObject {
     // index instructions live on it. A null key needs no test of its own: it can only match an empty
     // node, whose value is null.
     gmValue get(const gmValue& key) const {
+        if (values_ != nullptr) {
+            const uint32_t k = key.getPayload32();
+            return key.isInt() && k < static_cast<uint32_t>(valueCount_) ? values_[k].copyFields()
+                                                                         : gmValue();
+        }
         if (nodeCount_ == 0)
             return gmValue();
         const uint32_t hash = key.isReference() ? key.getObject()->getHashKey() : key.getPayload32();
@@ -60,6 +74,24 @@ class gmTable final : public gmHeapObject {
         } while (i >= 0);
         return gmValue();
     }
+    // The index of the node that holds [key]; -1 when it is absent. Not for dense tables (their
+    // keys have no nodes): -2 there.
+    int32_t findNode(const gmValue& key) const {
+        if (values_ != nullptr)
+            return -2;
+        if (nodeCount_ == 0)
+            return -1;
+        const uint32_t hash = key.isReference() ? key.getObject()->getHashKey() : key.getPayload32();
+        int32_t i = static_cast<int32_t>(hash & static_cast<uint32_t>(nodeCount_ - 1));
+        do {
+            if (nodes_[i].key == key)
+                return i;
+            i = nodes_[i].getNext();
+        } while (i >= 0);
+        return -1;
+    }
+    // The value at node [node], a findNode() result while the shape version is unchanged.
+    gmValue getNodeValue(int32_t node) const { return nodes_[node].value.copyFields(); }
     // get() with the interned string [name] as key (null when no such string exists).
     gmValue getField(gmScriptMachine& machine, const char* name) const;
     // Stores [value] under [key] with the write barrier; a null key does nothing, a null value
@@ -70,6 +102,8 @@ class gmTable final : public gmHeapObject {
     // and its main position is empty and not under the free-node cursor (an insertion that leaves the cursor
     // where it is). Answers true when it stored; otherwise changes nothing and answers false.
     bool trySetAtMainPosition(gmGarbageCollector& collector, const gmValue& key, const gmValue& value) {
+        if (values_ != nullptr)
+            return trySetDense(collector, key, value);
         if (nodeCount_ == 0 || value.isNull() || key.isNull())
             return false;
         const uint32_t hash = key.isReference() ? key.getObject()->getHashKey() : key.getPayload32();
@@ -109,7 +143,9 @@ class gmTable final : public gmHeapObject {
     // absence of a key stays valid (an overwrite of a present key's value leaves it as it is).
     uint32_t getShapeVersion() const { return shapeVersion_; }
     // Index of the free-node cursor (tests and diagnostics); -1 without a node array.
-    int32_t getFreeNodeIndex() const { return nodes_ ? freeNode_ : -1; }
+    int32_t getFreeNodeIndex() const { return nodeCount_ > 0 ? freeNode_ : -1; }
+    // True while the table keeps its values only (see the class comment; tests and diagnostics).
+    bool isDense() const { return values_ != nullptr; }
 
     void destroyObject(gmScriptMachine& machine) override;
     // Greys the reference keys and values from the trace cursor on, until [workLeft] is spent; work =
@@ -123,6 +159,41 @@ class gmTable final : public gmHeapObject {
 
     gmTable() = default;
     ~gmTable() = default;
+
+    // trySetAtMainPosition of a dense table: the same cases, in the values.
+    bool trySetDense(gmGarbageCollector& collector, const gmValue& key, const gmValue& value) {
+        const uint32_t k = key.getPayload32();
+        if (!key.isInt() || value.isNull() || k >= static_cast<uint32_t>(valueCount_))
+            return false;
+        gmValue& slot = values_[k];
+        if (!slot.isNull()) {
+            collector.writeBarrier(slot);
+            slot.assignFields(value);
+            return true;
+        }
+        const int32_t main = static_cast<int32_t>(k & static_cast<uint32_t>(nodeCount_ - 1));
+        if (main == freeNode_ || denseNodeUsed(main))
+            return false;
+        slot.assignFields(value);
+        ++usedCount_;
+        ++shapeVersion_;
+        return true;
+    }
+    // Whether node [node] (below nodeCount_) of the node array a dense table stands for holds a key:
+    // key [node] or key [node] + nodeCount_.
+    bool denseNodeUsed(int32_t node) const {
+        return (node < valueCount_ && !values_[node].isNull()) ||
+               (node + nodeCount_ < valueCount_ && !values_[node + nodeCount_].isNull());
+    }
+    // store() of a dense table; false (nothing changed) when the layout cannot hold the store.
+    bool storeDense(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
+    // rehash() of a dense table.
+    void rehashDense(gmScriptMachine& machine);
+    // Room for key [key] (below 2 * nodeCount_) in the values, the slots' indices unchanged.
+    void growValues(gmScriptMachine& machine, uint32_t key);
+    // Writes out the node array a dense table stands for and keeps that from now on.
+    void convertToNodes(gmScriptMachine& machine);
+    gmValue* allocateValues(gmScriptMachine& machine, int32_t count) const;
 
     int32_t mainPosition(const gmValue& key) const {
         return static_cast<int32_t>(key.getHash() & static_cast<uint32_t>(nodeCount_ - 1));
@@ -147,6 +218,10 @@ class gmTable final : public gmHeapObject {
     int32_t usedCount_ = 0;
     int32_t traceCursor_ = 0;  // 0: no trace under way
     uint32_t shapeVersion_ = 0;
+    gmValue* values_ = nullptr;  // a dense table's values (then nodes_ is null)
+    int32_t valueCount_ = 0;
+    // What nextEntry() returns for a dense table, which has no nodes.
+    mutable gmTableNode entry_;
 };
 
 inline gmValue gmValue::makeTable(const gmTable* table) {

@@ -289,6 +289,29 @@ class NodeLayoutModel {
                 return;
         place(key);
     }
+    // The store of a null value: the chain head pulls its successor up, another node is unlinked.
+    void remove(int32_t key) {
+        if (nodes_.empty())
+            reset(gmTable::kInitialNodeCount);
+        const int32_t main = mainPosition(key);
+        for (int32_t n = main, previous = -1; n >= 0 && used(n); previous = n, n = at(n).next) {
+            if (at(n).key != key)
+                continue;
+            if (n != main) {
+                at(previous).next = at(n).next;
+                at(n) = Node();
+            } else if (const int32_t successor = at(n).next; successor >= 0) {
+                at(n) = at(successor);
+                at(successor) = Node();
+            } else {
+                at(n) = Node();
+            }
+            --usedCount_;
+            return;
+        }
+    }
+    int32_t nodeCount() const { return count(); }
+    int32_t freeNode() const { return free_; }
     std::vector<int32_t> order() const {
         std::vector<int32_t> keys;
         for (const Node& node : nodes_)
@@ -329,6 +352,9 @@ class NodeLayoutModel {
             at(main).next = free_;
         }
         ++usedCount_;
+        moveCursor();
+    }
+    void moveCursor() {
         while (used(free_)) {
             if (free_ == 0) {
                 rehash();
@@ -386,6 +412,87 @@ TEST_F(gmTableOps, NodeLayoutFollowsTheTableRulesThroughEveryGrowth) {
             ASSERT_EQ(order, model.order()) << "after " << n + 1 << " keys";
         }
     }
+}
+
+// A table of small int keys keeps its values only until a store its layout cannot hold; before and
+// after, the nodes, the cursor and the order are those of the node array, through insertions,
+// removals, doublings, same-size rehashes and shrinks, and the keys a dense table cannot take.
+TEST_F(gmTableOps, DenseTablesLayOutAsTheNodeArrayWould) {
+    std::mt19937 random(7);
+    int denseSteps = 0;
+    int converted = 0;
+    for (int round = 0; round < 40; ++round) {
+        gmTable* table = machine_.createTable();
+        const gmValue held = gmValue::makeTable(table);
+        machine_.getGlobals()->set(machine_, str("held"), held);
+        NodeLayoutModel model;
+        // Small keys first; later rounds bring keys a dense table cannot hold (far ints, strings).
+        const int32_t range = 4 << (round % 6);
+        const int32_t steps = 600;
+        for (int32_t step = 0; step < steps; ++step) {
+            const bool late = step > steps / 2 && round % 3 != 0;
+            // Every fourth round counts up from a small offset (an array filled in order).
+            const bool counting = round % 4 == 3;
+            const int32_t key = counting ? step + round / 4 % 8
+                                : late && random() % 50 == 0
+                                    ? static_cast<int32_t>(range * 4 + random() % 100)
+                                    : static_cast<int32_t>(random() % range);
+            const bool removal = !counting && random() % (step < steps / 3 ? 4 : 2) == 0;
+            if (removal) {
+                table->set(machine_, i(key), gmValue());
+                model.remove(key);
+            } else if (random() % 2 == 0) {
+                table->set(machine_, i(key), i(step));
+                model.insert(key);
+            } else if (!table->trySetAtMainPosition(machine_.getCollector(), i(key), i(step))) {
+                table->set(machine_, i(key), i(step));
+                model.insert(key);
+            } else {
+                model.insert(key);
+            }
+            if (late && round % 3 == 1 && random() % 100 == 0) {
+                // A string key leaves the dense layout; the model keeps ints only, so take it out again.
+                const gmValue name = str("s");
+                table->set(machine_, name, i(1));
+                table->set(machine_, name, gmValue());
+                ASSERT_FALSE(table->isDense());
+                break;
+            }
+            denseSteps += table->isDense() ? 1 : 0;
+            std::vector<int32_t> order;
+            int32_t iterator = -2;
+            while (const gmTableNode* node = table->nextEntry(iterator)) {
+                ASSERT_EQ(table->get(node->key).getInt(), node->value.getInt());
+                order.push_back(node->key.getInt());
+            }
+            ASSERT_EQ(order, model.order()) << "round " << round << " step " << step;
+            ASSERT_EQ(table->getNodeCount(), model.nodeCount()) << "round " << round << " step " << step;
+            ASSERT_EQ(table->getFreeNodeIndex(), model.freeNode()) << "round " << round << " step " << step;
+            ASSERT_EQ(table->getCount(), static_cast<int32_t>(order.size()));
+        }
+        converted += table->isDense() ? 0 : 1;
+        // The copy holds the same pairs; a dense one in the same order (a node array with chains
+        // may re-insert in another).
+        gmTable* copy = table->duplicate(machine_);
+        EXPECT_EQ(copy->isDense(), table->isDense());
+        EXPECT_EQ(copy->getNodeCount(), table->getNodeCount());
+        auto pairs = [](const gmTable* from) {
+            std::vector<std::pair<int32_t, int32_t>> all;
+            int32_t iterator = -2;
+            while (const gmTableNode* node = from->nextEntry(iterator))
+                all.emplace_back(node->key.getInt(), node->value.getInt());
+            return all;
+        };
+        auto original = pairs(table);
+        auto copied = pairs(copy);
+        if (!table->isDense()) {
+            std::sort(original.begin(), original.end());
+            std::sort(copied.begin(), copied.end());
+        }
+        EXPECT_EQ(original, copied) << "round " << round;
+    }
+    EXPECT_GT(denseSteps, 3000);
+    EXPECT_GT(converted, 5);
 }
 
 // Doublings of chain-free tables into arrays of a megabyte and more take another store path; they
