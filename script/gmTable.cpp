@@ -70,7 +70,7 @@ void gmTable::store(gmScriptMachine& machine, const gmValue& key, const gmValue&
         // resize() without pairs to move: the first node array, the cursor on its last node. A
         // first key that a dense table can hold makes it one.
         if (key.isInt() && key.getPayload32() < 2 * kInitialNodeCount) {
-            values_ = allocateValues(machine, kInitialNodeCount);
+            values_ = allocateValues(machine, kInitialNodeCount, 0);
             valueCount_ = kInitialNodeCount;
         } else {
             nodes_ = allocateNodes(machine, kInitialNodeCount);
@@ -256,11 +256,13 @@ void gmTable::rehashDense(gmScriptMachine& machine) {
     rehash(machine);
 }
 
-gmValue* gmTable::allocateValues(gmScriptMachine& machine, int32_t count) const {
+// [count] values, those from [uncleared] on null (the caller writes the others).
+gmValue* gmTable::allocateValues(gmScriptMachine& machine, int32_t count, int32_t uncleared) const {
     auto* values = static_cast<gmValue*>(machine.getBlockHeap().allocate(
         static_cast<std::size_t>(count) * sizeof(gmValue),
         static_cast<std::size_t>(nodeCount_ > 0 ? nodeCount_ : count) * kNodeChargeBytes));
-    std::memset(static_cast<void*>(values), 0, static_cast<std::size_t>(count) * sizeof(gmValue));
+    std::memset(static_cast<void*>(values + uncleared), 0,
+                static_cast<std::size_t>(count - uncleared) * sizeof(gmValue));
     return values;
 }
 
@@ -268,7 +270,7 @@ gmValue* gmTable::allocateValues(gmScriptMachine& machine, int32_t count) const 
 void gmTable::growValues(gmScriptMachine& machine, uint32_t key) {
     int32_t count = valueCount_;
     while (static_cast<uint32_t>(count) <= key) count *= 2;
-    gmValue* fresh = allocateValues(machine, count);
+    gmValue* fresh = allocateValues(machine, count, valueCount_);
     std::memcpy(static_cast<void*>(fresh), values_, static_cast<std::size_t>(valueCount_) * sizeof(gmValue));
     machine.getBlockHeap().free(values_);
     values_ = fresh;
@@ -395,7 +397,7 @@ gmTable* gmTable::duplicate(gmScriptMachine& machine) const {
     if (values_ != nullptr) {
         // As the re-insertion below would leave it: the same keys, the cursor on the highest empty node.
         copy->nodeCount_ = nodeCount_;
-        copy->values_ = copy->allocateValues(machine, valueCount_);
+        copy->values_ = copy->allocateValues(machine, valueCount_, valueCount_);
         copy->valueCount_ = valueCount_;
         std::memcpy(static_cast<void*>(copy->values_), values_,
                     static_cast<std::size_t>(valueCount_) * sizeof(gmValue));

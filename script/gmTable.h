@@ -101,7 +101,8 @@ class gmTable final : public gmHeapObject {
     // [value] not null, and [key] either heads its own chain (an overwrite, with the write barrier) or is new
     // and its main position is empty and not under the free-node cursor (an insertion that leaves the cursor
     // where it is). Answers true when it stored; otherwise changes nothing and answers false.
-    bool trySetAtMainPosition(gmGarbageCollector& collector, const gmValue& key, const gmValue& value) {
+    [[gnu::always_inline]] bool trySetAtMainPosition(gmGarbageCollector& collector, const gmValue& key,
+                                                     const gmValue& value) {
         if (values_ != nullptr)
             return trySetDense(collector, key, value);
         if (nodeCount_ == 0 || value.isNull() || key.isNull())
@@ -161,7 +162,8 @@ class gmTable final : public gmHeapObject {
     ~gmTable() = default;
 
     // trySetAtMainPosition of a dense table: the same cases, in the values.
-    bool trySetDense(gmGarbageCollector& collector, const gmValue& key, const gmValue& value) {
+    [[gnu::always_inline]] bool trySetDense(gmGarbageCollector& collector, const gmValue& key,
+                                            const gmValue& value) {
         const uint32_t k = key.getPayload32();
         if (!key.isInt() || value.isNull() || k >= static_cast<uint32_t>(valueCount_))
             return false;
@@ -193,7 +195,7 @@ class gmTable final : public gmHeapObject {
     void growValues(gmScriptMachine& machine, uint32_t key);
     // Writes out the node array a dense table stands for and keeps that from now on.
     void convertToNodes(gmScriptMachine& machine);
-    gmValue* allocateValues(gmScriptMachine& machine, int32_t count) const;
+    gmValue* allocateValues(gmScriptMachine& machine, int32_t count, int32_t uncleared) const;
 
     int32_t mainPosition(const gmValue& key) const {
         return static_cast<int32_t>(key.getHash() & static_cast<uint32_t>(nodeCount_ - 1));
