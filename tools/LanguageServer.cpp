@@ -9,9 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -149,16 +147,6 @@ struct LineIndex {
         return {{"start", positionOf(from)}, {"end", positionOf(to)}};
     }
 };
-
-bool readWholeFile(const fs::path& path, std::string& text) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    text = contents.str();
-    return !file.bad();
-}
 
 // "Ship" is Ship.gm, "enemies_Rock" enemies/Rock.gm, as the engine finds a type's file.
 std::string fileOfTypeName(std::string typeName) {
@@ -472,7 +460,7 @@ LanguageServer::Impl::Document& LanguageServer::Impl::documentOf(const json& par
     // A request on a file the client did not open: read it as it is on disk.
     Document document;
     document.path = uriToPath(uri);
-    if (document.path.empty() || !options_.readDisk || !readWholeFile(document.path, document.text))
+    if (document.path.empty() || !options_.readDisk || !readScriptFile(document.path, document.text))
         throw InvalidParams("the document " + uri + " is not open");
     document.root = gameFolderOf(document.path);
     unopened_ = std::move(document);
@@ -530,7 +518,7 @@ LanguageServer::Impl::Snapshot LanguageServer::Impl::snapshotOf(const std::strin
             if (cached.time != time || cached.size != size || cached.text.size() != size) {
                 cached.time = time;
                 cached.size = size;
-                if (!readWholeFile(path, cached.text))
+                if (!readScriptFile(path, cached.text))
                     continue;
             }
             texts[name] = cached.text;

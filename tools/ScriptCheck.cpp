@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -15,16 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-bool readFile(const fs::path& path, std::string& text) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    text = contents.str();
-    return !file.bad();
-}
 
 bool isScriptName(const fs::path& path) {
     return path.extension() == ".gm";
@@ -51,7 +39,7 @@ bool readFolder(const fs::path& root, ScriptFolder& folder) {
         if (!isScriptName(walk->path()))
             continue;
         ScriptSource source{name, {}};
-        if (!readFile(walk->path(), source.text)) {
+        if (!readScriptFile(walk->path(), source.text)) {
             std::fprintf(stderr, "tact-script: cannot read \"%s\"\n", walk->path().c_str());
             continue;
         }
@@ -101,7 +89,7 @@ int checkCommand(int argc, char** argv) {
                 continue;
             }
             ScriptSource source{path, {}};
-            if (!readFile(path, source.text)) {
+            if (!readScriptFile(path, source.text)) {
                 std::fprintf(stderr, "tact-script: cannot open \"%s\"\n", path.c_str());
                 return 1;
             }

@@ -8,7 +8,9 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string_view>
 #include <type_traits>
 #include <unordered_map>
@@ -816,4 +818,14 @@ std::string diagnosticsJson(const std::vector<ScriptDiagnostic>& diagnostics) {
                "\", \"message\": " + jsonString(d.message) + "}";
     }
     return out + (diagnostics.empty() ? "]\n" : "\n]\n");
+}
+
+bool readScriptFile(const std::filesystem::path& path, std::string& text) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    text = contents.str();
+    return !file.bad();
 }

@@ -6,6 +6,7 @@
 // an editor's language server can run it on the files it holds.
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -67,6 +68,10 @@ struct ScriptCallback {
     int processArgs, entityArgs, particleArgs, actionArgs;
 };
 std::vector<ScriptCallback> scriptCallbacks();
+
+// Reads the whole file at [path] into [text], bytes as they are; false when it cannot be opened or
+// read. How the checker's callers (the command and the language server) read a folder's scripts.
+bool readScriptFile(const std::filesystem::path& path, std::string& text);
 
 // "Ship.gm:12: error: message", the form editors read.
 std::string formatDiagnostic(const ScriptDiagnostic& diagnostic);
