@@ -322,9 +322,12 @@ void ShapeBatch::drawIndexed(unsigned mode, const std::vector<uint32_t>& indices
     glShadeModel(GL_FLAT);
     applyDepthTest(depthTest);
     beginTextured(texture);
-    // The range spares the driver a scan of the indices for the vertices to fetch.
-    glDrawRangeElements(mode, 0, static_cast<GLuint>(vertices_.size() - 1),
-                        static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
+    // The range spares the driver a scan of the indices for the vertices to fetch, and it is the
+    // range these indices use: the driver copies and transforms every vertex in it, and a list
+    // drawn before a shape that lands on a pending line may use only the last few of thousands.
+    const auto [lowest, highest] = std::minmax_element(indices.begin(), indices.end());
+    glDrawRangeElements(mode, *lowest, *highest, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT,
+                        indices.data());
     endTextured(texture);
     glShadeModel(GL_SMOOTH);
     glDisableClientState(GL_COLOR_ARRAY);
