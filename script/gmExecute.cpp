@@ -78,6 +78,20 @@ inline uint32_t* globalSlot(const uint32_t* code, uint32_t operand) {
     return const_cast<uint32_t*>(code) + operand;
 }
 
+// The function whose fast code is [code], at [base] - 1; null when no such function stands there.
+inline const gmFunction* runningFunction(const gmValue* stack, const gmValue* base, const uint32_t* code) {
+    if (base <= stack || !base[-1].isFunction())
+        return nullptr;
+    const gmFunction* function = base[-1].getFunction();
+    return function->getFastCode() == code ? function : nullptr;
+}
+
+// [position] in [function]'s fast code [code], in its real code; null without a function.
+inline const uint32_t* originalPosition(const gmFunction* function, const uint32_t* code,
+                                        const uint32_t* position) {
+    return function != nullptr ? function->getCode() + (position - code) : nullptr;
+}
+
 // Gives [function] its fast code; kept out of the loop, as it runs once per function.
 [[gnu::noinline]] const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
     function->setFastCode(
@@ -94,6 +108,21 @@ inline const uint32_t* fastCodeOf(gmFunction* function, bool fuse) {
 // ---------------------------------------------------------------------------------------------
 // Entering calls from outside the loop
 // ---------------------------------------------------------------------------------------------
+
+// The frame of a call entered from outside the loop: the thread's own place, as the loop keeps it.
+void gmScriptMachine::pushCallerFrame(gmScriptThread* thread) {
+    const int32_t base = thread->base_;
+    gmFunction* caller = !thread->frames_.empty() && base >= 1 && thread->stack_[base - 1].isFunction()
+                             ? thread->stack_[base - 1].getFunction()
+                             : nullptr;
+    if (caller == nullptr || caller->isNative() || thread->resumeIp_ == nullptr) {
+        thread->pushFrame(nullptr, nullptr, nullptr, 0, base, 0);
+        return;
+    }
+    const uint32_t* code = fastCodeOf(caller, fusedRuns_);
+    thread->pushFrame(code + (thread->resumeIp_ - caller->getCode()), code, caller->getConstants(),
+                      static_cast<uint32_t>(caller->getConstantCount()), base, 0);
+}
 
 bool gmScriptMachine::ensureStack(gmScriptThread* thread, int32_t needed) {
     return needed <= thread->stackSize_ || thread->growStack(needed);
@@ -125,7 +154,7 @@ int32_t gmScriptMachine::enterCall(gmScriptThread* thread, int32_t argCount) {
             } else {
                 for (int32_t i = thread->top_; i < newBase + t; ++i) stack[i] = gmValue();
             }
-            thread->pushFrame(thread->resumeIp_, thread->base_, 0);
+            pushCallerFrame(thread);
             thread->base_ = newBase;
             thread->top_ = newBase + t;
             thread->resumeIp_ = function->getCode();
@@ -229,22 +258,22 @@ int32_t gmScriptMachine::executeThread(gmScriptThread* thread, gmValue* returnVa
 }
 
 // The loop proper. Invariants between instructions: [stack] is the thread's stack, [base] the
-// current frame's base, [sp] one past the top value, [fn] the current function (base[-1]) and
-// [code] the first word of its fast code, which [ip] points into. The thread's own top and base
-// are stale while the loop runs: they are written back (SYNC) before anything that may allocate an
-// object (a collection step scans the stack up to the thread's top), log an error, or call out.
-// Positions that leave the loop (return positions in frames, the resume position, the error
-// position) are translated to the function's real code (ORIGINAL), and back when they return.
+// current frame's base, [sp] one past the top value, [code] the first word of the current
+// function's (base[-1]'s) fast code, which [ip] points into, and [constants] its constants. The thread's own
+// top and base are stale while the loop runs: they are written back (SYNC) before anything that may allocate
+// an object (a collection step scans the stack up to the thread's top), log an error, or call out. Positions
+// that leave the loop (return positions in frames, the resume position, the error position) are translated to
+// the function's real code (ORIGINAL), and back when they return; frames keep fast-code positions (gmFrame).
 int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, const uint32_t*& errorIp) {
     gmValue* stack = thread->stack_;
     gmValue* base = stack + thread->base_;
     gmValue* sp = stack + thread->top_;
-    gmFunction* fn = base[-1].getFunction();
-    const uint32_t* code = fastCodeOf(fn, fusedRuns_);
-    const uint32_t* ip = code + (thread->resumeIp_ - fn->getCode());
-    // The current function's constants (see CONSTANT), reloaded wherever fn changes.
-    const gmValue* constants = fn->getConstants();
-    uint32_t constantCount = static_cast<uint32_t>(fn->getConstantCount());
+    gmFunction* const entered = base[-1].getFunction();
+    const uint32_t* code = fastCodeOf(entered, fusedRuns_);
+    const uint32_t* ip = code + (thread->resumeIp_ - entered->getCode());
+    // The current function's constants (see CONSTANT), changed with code.
+    const gmValue* constants = entered->getConstants();
+    uint32_t constantCount = static_cast<uint32_t>(entered->getConstantCount());
     gmTable* const globals = globals_;
     const bool watched = stepHook_ != nullptr;
 
@@ -275,8 +304,11 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     do {                      \
         goto* kLabels[*ip++]; \
     } while (0)
-// A position in the current function's fast code, in its real code.
-#define ORIGINAL(position) (fn->getCode() + ((position)-code))
+// The current function (the loop keeps only its code and constants), null where there is none (a
+// state change has just emptied the call chain).
+#define FN() (runningFunction(stack, base, code))
+// A position in the current function's fast code, in its real code; null without a function.
+#define ORIGINAL(position) (originalPosition(FN(), code, position))
 #define FAIL(start, message)         \
     do {                             \
         SYNC();                      \
@@ -941,7 +973,7 @@ do_call : {
     gmValue* callee = sp - callArgs - 1;
     if (!callee->isFunction())
         FAIL_DETAIL(callReturnIp - 2, "attempt to call non function type",
-                    logCallFailure(fn, ORIGINAL(callReturnIp - 2), *callee));
+                    logCallFailure(FN(), ORIGINAL(callReturnIp - 2), *callee));
     gmFunction* function = callee->getFunction();
     if (!function->isNative()) {
         const int32_t p = function->getNumParams();
@@ -961,10 +993,10 @@ do_call : {
         } else {
             for (gmValue* v = sp; v < newBase + t; ++v) *v = gmValue();
         }
-        thread->pushFrame(ORIGINAL(callReturnIp), static_cast<int32_t>(base - stack), callDiscard);
+        thread->pushFrame(callReturnIp, code, constants, constantCount, static_cast<int32_t>(base - stack),
+                          callDiscard);
         base = newBase;
         sp = newBase + t;
-        fn = function;
         code = fastCodeOf(function, fusedRuns_);
         constants = function->getConstants();
         constantCount = static_cast<uint32_t>(function->getConstantCount());
@@ -1040,12 +1072,12 @@ op_Return : {
         FAIL(ip - 1, "stack underflow");
     gmValue result;
     result.assignFields(sp[-1]);
-    const gmFrame frame = thread->frames_.back();
-    thread->frames_.pop_back();
-    if (thread->frames_.empty()) {
+    const gmFrame& frame = thread->frames_.back();
+    if (&frame == thread->frames_.data()) {
         base[-2] = result;
         sp = base - 1;
         base = stack + frame.savedBase;
+        thread->frames_.pop_back();
         if (returnValue != nullptr)
             *returnValue = result;
         SYNC();
@@ -1054,11 +1086,11 @@ op_Return : {
     base[-2].assignFields(result);
     sp = base - 1 - frame.discardResult;
     base = stack + frame.savedBase;
-    fn = base[-1].getFunction();
-    code = fastCodeOf(fn, fusedRuns_);
-    constants = fn->getConstants();
-    constantCount = static_cast<uint32_t>(fn->getConstantCount());
-    ip = code + (frame.returnIp - fn->getCode());
+    code = frame.code;
+    constants = frame.constants;
+    constantCount = frame.constantCount;
+    ip = frame.returnIp;
+    thread->frames_.pop_back();
     DISPATCH();
 }
 
@@ -1191,4 +1223,5 @@ op_SetGlobal : {
 #undef COUNT_STEP
 #undef TRUTH_OPERATOR_CHECK
 #undef ORIGINAL
+#undef FN
 }
