@@ -98,9 +98,9 @@ class gmTable final : public gmHeapObject {
     // removes the key. A table without nodes gets kInitialNodeCount first (even for a removal).
     void set(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
     // Inline for the VM, which tries it before set(): the common stores, what set() would do in these cases:
-    // [value] not null, and [key] either heads its own chain (an overwrite, with the write barrier) or is new
-    // and its main position is empty and not under the free-node cursor (an insertion that leaves the cursor
-    // where it is). Answers true when it stored; otherwise changes nothing and answers false.
+    // [value] not null, and [key] either present (an overwrite, with the write barrier) or new with its main
+    // position empty and not under the free-node cursor (an insertion that leaves the cursor where it is).
+    // Answers true when it stored; otherwise changes nothing and answers false.
     [[gnu::always_inline]] bool trySetAtMainPosition(gmGarbageCollector& collector, const gmValue& key,
                                                      const gmValue& value) {
         if (values_ != nullptr)
@@ -116,7 +116,19 @@ class gmTable final : public gmHeapObject {
             node.value.assignFields(value);
             return true;
         }
-        if (!node.key.isNull() || main == freeNode_)
+        if (!node.key.isNull()) {
+            // An overwrite further down the chain.
+            for (int32_t i = node.getNext(); i >= 0; i = nodes_[i].getNext()) {
+                gmTableNode& link = nodes_[i];
+                if (link.key == key) {
+                    collector.writeBarrier(link.value);
+                    link.value.assignFields(value);
+                    return true;
+                }
+            }
+            return false;
+        }
+        if (main == freeNode_)
             return false;
         node.key.assignFields(key);
         node.setNext(-1);
