@@ -8,6 +8,8 @@
 #include "script/gmOpcodes.h"
 #include "script/gmScriptMachine.h"
 
+#include <cstring>
+
 // The loop's hottest variables, kept in callee-saved registers: left to itself, GCC keeps the stack
 // pointer and the base in memory across this function's many calls, and every handler reloads them.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
@@ -100,6 +102,36 @@ inline const gmFunction* runningFunction(const gmValue* stack, const gmValue* ba
 inline const uint32_t* originalPosition(const gmFunction* function, const uint32_t* code,
                                         const uint32_t* position) {
     return function != nullptr ? function->getCode() + (position - code) : nullptr;
+}
+
+// The slot of a member look-up site (gmMemberSlot), from its operand word in fast code.
+inline uint32_t* memberSlot(const uint32_t* code, uint32_t operand) {
+    return const_cast<uint32_t*>(code) + operand;
+}
+
+// The name a member site's slot remembers (meaningful once its node is set).
+inline gmValue memberSlotName(const uint32_t* slot) {
+    gmValue name;
+    std::memcpy(static_cast<void*>(&name), slot + gmMemberSlot::kName, sizeof(gmValue));
+    return name;
+}
+
+// Remembers that [name] was found at [node].
+inline void rememberMember(uint32_t* slot, int32_t node, const gmValue& name) {
+    std::memcpy(slot + gmMemberSlot::kName, static_cast<const void*>(&name), sizeof(gmValue));
+    slot[gmMemberSlot::kNode] = static_cast<uint32_t>(node);
+}
+
+// The member [name] of [table] without the table type's members; null when absent. The look-up
+// of a site whose remembered node did not hold the name: it remembers the node found.
+inline gmValue findMember(uint32_t* slot, const gmTable* table, const gmValue& name) {
+    const int32_t node = table->findNode(name);
+    if (node >= 0) {
+        if (!name.isNull())
+            rememberMember(slot, node, name);
+        return table->getNodeValue(node);
+    }
+    return node == -2 ? table->get(name) : gmValue();
 }
 
 // Gives [function] its fast code; kept out of the loop, as it runs once per function.
@@ -369,6 +401,29 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         }                                                                \
     } while (0)
 
+// A member site's table store of [value] under the slot's name: an overwrite at the node the slot
+// remembers or at the node a look-up finds (then remembered), else the table store.
+#define MEMBER_STORE(table, value)                                                                          \
+    do {                                                                                                    \
+        gmTable* const memberTable = (table);                                                               \
+        const gmValue& memberValue = (value);                                                               \
+        if (!memberValue.isNull()) {                                                                        \
+            const uint32_t remembered = slot[gmMemberSlot::kNode];                                          \
+            if (memberTable->nodeHolding(remembered, memberSlotName(slot)) != nullptr) {                    \
+                memberTable->overwriteNodeValue(collector_, static_cast<int32_t>(remembered), memberValue); \
+                break;                                                                                      \
+            }                                                                                               \
+        }                                                                                                   \
+        const gmValue memberName = CONSTANT(slot[gmMemberSlot::kConstant]);                                 \
+        const int32_t memberNode = memberTable->findNode(memberName);                                       \
+        if (memberNode >= 0 && !memberValue.isNull() && !memberName.isNull()) {                             \
+            rememberMember(slot, memberNode, memberName);                                                   \
+            memberTable->overwriteNodeValue(collector_, memberNode, memberValue);                           \
+            break;                                                                                          \
+        }                                                                                                   \
+        STORE_IN_TABLE(memberTable, memberName, memberValue);                                               \
+    } while (0)
+
     // One label per fast opcode, expanded from the same list as the fast opcodes themselves: a
     // plain instruction's handler is op_<Enumerator>, a fused run's fused_<...>, a loop's loop_<...>,
     // a special one's op_<Enumerator>. A list entry without its handler does not compile.
@@ -390,14 +445,22 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     // -----------------------------------------------------------------------------------------
     // Members
     // -----------------------------------------------------------------------------------------
+// The table cases try the node the site's slot remembers first (gmMemberSlot).
 op_GetDot : {
-    const gmValue name = CONSTANT(*ip++);
+    uint32_t* const slot = memberSlot(code, *ip++);
     gmValue& object = sp[-1];
     if (object.isTable()) {
-        const gmValue found = object.getTable()->get(name);
+        const gmTable* const table = object.getTable();
+        if (const gmTableNode* node = table->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+            object.assignFields(node->value);
+            DISPATCH();
+        }
+        const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
+        const gmValue found = findMember(slot, table, name);
         object = !found.isNull() ? found : types_[kGmTable].members->get(name);
         DISPATCH();
     }
+    const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
     const int32_t type = object.getType();
     if (gmOperatorFunction getDot = types_[static_cast<std::size_t>(type)].nativeOperators[kGmOpGetDot]) {
         const gmValue saved = object;
@@ -417,13 +480,20 @@ op_GetDot : {
     DISPATCH();
 }
 op_GetThisMember : {
-    const gmValue name = CONSTANT(*ip++);
+    uint32_t* const slot = memberSlot(code, *ip++);
     const gmValue object = base[-2];
     if (object.isTable()) {
-        const gmValue found = object.getTable()->get(name);
+        const gmTable* const table = object.getTable();
+        if (const gmTableNode* node = table->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+            (sp++)->assignFields(node->value);
+            DISPATCH();
+        }
+        const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
+        const gmValue found = findMember(slot, table, name);
         *sp++ = !found.isNull() ? found : types_[kGmTable].members->get(name);
         DISPATCH();
     }
+    const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
     const int32_t type = object.getType();
     if (gmOperatorFunction getDot = types_[static_cast<std::size_t>(type)].nativeOperators[kGmOpGetDot]) {
         sp[0] = object;
@@ -444,13 +514,14 @@ op_GetThisMember : {
     DISPATCH();
 }
 op_SetDot : {
-    const gmValue name = CONSTANT(*ip++);
+    uint32_t* const slot = memberSlot(code, *ip++);
     gmValue* operands = sp - 2;
     if (operands[0].isTable()) {
-        STORE_IN_TABLE(operands[0].getTable(), name, operands[1]);
+        MEMBER_STORE(operands[0].getTable(), operands[1]);
         sp -= 2;
         DISPATCH();
     }
+    const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
     gmOperatorFunction setDot =
         types_[static_cast<std::size_t>(operands[0].getType())].nativeOperators[kGmOpSetDot];
     if (setDot == nullptr)
@@ -467,13 +538,14 @@ op_SetDot : {
     DISPATCH();
 }
 op_SetThisMember : {
-    const gmValue name = CONSTANT(*ip++);
+    uint32_t* const slot = memberSlot(code, *ip++);
     const gmValue object = base[-2];
     if (object.isTable()) {
-        STORE_IN_TABLE(object.getTable(), name, sp[-1]);
+        MEMBER_STORE(object.getTable(), sp[-1]);
         --sp;
         DISPATCH();
     }
+    const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
     gmOperatorFunction setDot =
         types_[static_cast<std::size_t>(object.getType())].nativeOperators[kGmOpSetDot];
     if (setDot == nullptr)
@@ -1224,6 +1296,7 @@ op_SetGlobal : {
 }
 
 #undef STORE_IN_TABLE
+#undef MEMBER_STORE
 #undef SYNC
 #undef RELOAD
 #undef DISPATCH

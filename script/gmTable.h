@@ -90,6 +90,20 @@ class gmTable final : public gmHeapObject {
         } while (i >= 0);
         return -1;
     }
+    // Node [node] when it holds [key]; null otherwise, and for any [node] not below the node count
+    // or a dense table. The VM's member sites try the node they last found a name at with it.
+    const gmTableNode* nodeHolding(uint32_t node, const gmValue& key) const {
+        return nodes_ != nullptr && node < static_cast<uint32_t>(nodeCount_) && nodes_[node].key == key
+                   ? &nodes_[node]
+                   : nullptr;
+    }
+    // Overwrites the value at node [node] (a findNode() or nodeHolding() result) with [value], not
+    // null, with the write barrier: the keys stay as they are.
+    void overwriteNodeValue(gmGarbageCollector& collector, int32_t node, const gmValue& value) {
+        gmTableNode& held = nodes_[node];
+        collector.writeBarrier(held.value);
+        held.value.assignFields(value);
+    }
     // The value at node [node], a findNode() result while the shape version is unchanged.
     gmValue getNodeValue(int32_t node) const { return nodes_[node].value.copyFields(); }
     // get() with the interned string [name] as key (null when no such string exists).
