@@ -8,6 +8,18 @@
 #include "script/gmOpcodes.h"
 #include "script/gmScriptMachine.h"
 
+#include <cstring>
+
+// The loop's hottest variables, kept in callee-saved registers: left to itself, GCC keeps the stack
+// pointer and the base in memory across this function's many calls, and every handler reloads them.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define GM_LOOP_REGISTER register
+#define GM_IN_REGISTER(name) __asm__(name)
+#else
+#define GM_LOOP_REGISTER
+#define GM_IN_REGISTER(name)
+#endif
+
 namespace {
 // How the inner loop stopped; the outer function applies it once the loop's locals are gone.
 namespace Outcome {
@@ -78,6 +90,50 @@ inline uint32_t* globalSlot(const uint32_t* code, uint32_t operand) {
     return const_cast<uint32_t*>(code) + operand;
 }
 
+// The function whose fast code is [code], at [base] - 1; null when no such function stands there.
+inline const gmFunction* runningFunction(const gmValue* stack, const gmValue* base, const uint32_t* code) {
+    if (base <= stack || !base[-1].isFunction())
+        return nullptr;
+    const gmFunction* function = base[-1].getFunction();
+    return function->getFastCode() == code ? function : nullptr;
+}
+
+// [position] in [function]'s fast code [code], in its real code; null without a function.
+inline const uint32_t* originalPosition(const gmFunction* function, const uint32_t* code,
+                                        const uint32_t* position) {
+    return function != nullptr ? function->getCode() + (position - code) : nullptr;
+}
+
+// The slot of a member look-up site (gmMemberSlot), from its operand word in fast code.
+inline uint32_t* memberSlot(const uint32_t* code, uint32_t operand) {
+    return const_cast<uint32_t*>(code) + operand;
+}
+
+// The name a member site's slot remembers (meaningful once its node is set).
+inline gmValue memberSlotName(const uint32_t* slot) {
+    gmValue name;
+    std::memcpy(static_cast<void*>(&name), slot + gmMemberSlot::kName, sizeof(gmValue));
+    return name;
+}
+
+// Remembers that [name] was found at [node].
+inline void rememberMember(uint32_t* slot, int32_t node, const gmValue& name) {
+    std::memcpy(slot + gmMemberSlot::kName, static_cast<const void*>(&name), sizeof(gmValue));
+    slot[gmMemberSlot::kNode] = static_cast<uint32_t>(node);
+}
+
+// The member [name] of [table] without the table type's members; null when absent. The look-up
+// of a site whose remembered node did not hold the name: it remembers the node found.
+inline gmValue findMember(uint32_t* slot, const gmTable* table, const gmValue& name) {
+    const int32_t node = table->findNode(name);
+    if (node >= 0) {
+        if (!name.isNull())
+            rememberMember(slot, node, name);
+        return table->getNodeValue(node);
+    }
+    return node == -2 ? table->get(name) : gmValue();
+}
+
 // Gives [function] its fast code; kept out of the loop, as it runs once per function.
 [[gnu::noinline]] const uint32_t* buildFastCode(gmFunction* function, bool fuse) {
     function->setFastCode(
@@ -94,6 +150,21 @@ inline const uint32_t* fastCodeOf(gmFunction* function, bool fuse) {
 // ---------------------------------------------------------------------------------------------
 // Entering calls from outside the loop
 // ---------------------------------------------------------------------------------------------
+
+// The frame of a call entered from outside the loop: the thread's own place, as the loop keeps it.
+void gmScriptMachine::pushCallerFrame(gmScriptThread* thread) {
+    const int32_t base = thread->base_;
+    gmFunction* caller = !thread->frames_.empty() && base >= 1 && thread->stack_[base - 1].isFunction()
+                             ? thread->stack_[base - 1].getFunction()
+                             : nullptr;
+    if (caller == nullptr || caller->isNative() || thread->resumeIp_ == nullptr) {
+        thread->pushFrame(nullptr, nullptr, nullptr, 0, base, 0);
+        return;
+    }
+    const uint32_t* code = fastCodeOf(caller, fusedRuns_);
+    thread->pushFrame(code + (thread->resumeIp_ - caller->getCode()), code, caller->getConstants(),
+                      static_cast<uint32_t>(caller->getConstantCount()), base, 0);
+}
 
 bool gmScriptMachine::ensureStack(gmScriptThread* thread, int32_t needed) {
     return needed <= thread->stackSize_ || thread->growStack(needed);
@@ -125,7 +196,7 @@ int32_t gmScriptMachine::enterCall(gmScriptThread* thread, int32_t argCount) {
             } else {
                 for (int32_t i = thread->top_; i < newBase + t; ++i) stack[i] = gmValue();
             }
-            thread->pushFrame(thread->resumeIp_, thread->base_, 0);
+            pushCallerFrame(thread);
             thread->base_ = newBase;
             thread->top_ = newBase + t;
             thread->resumeIp_ = function->getCode();
@@ -229,22 +300,23 @@ int32_t gmScriptMachine::executeThread(gmScriptThread* thread, gmValue* returnVa
 }
 
 // The loop proper. Invariants between instructions: [stack] is the thread's stack, [base] the
-// current frame's base, [sp] one past the top value, [fn] the current function (base[-1]) and
-// [code] the first word of its fast code, which [ip] points into. The thread's own top and base
-// are stale while the loop runs: they are written back (SYNC) before anything that may allocate an
-// object (a collection step scans the stack up to the thread's top), log an error, or call out.
-// Positions that leave the loop (return positions in frames, the resume position, the error
-// position) are translated to the function's real code (ORIGINAL), and back when they return.
+// current frame's base, [sp] one past the top value, [code] the first word of the current
+// function's (base[-1]'s) fast code, which [ip] points into, and [constants] its constants. The thread's own
+// top and base are stale while the loop runs: they are written back (SYNC) before anything that may allocate
+// an object (a collection step scans the stack up to the thread's top), log an error, or call out. Positions
+// that leave the loop (return positions in frames, the resume position, the error position) are translated to
+// the function's real code (ORIGINAL), and back when they return; frames keep fast-code positions (gmFrame).
 int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, const uint32_t*& errorIp) {
     gmValue* stack = thread->stack_;
-    gmValue* base = stack + thread->base_;
-    gmValue* sp = stack + thread->top_;
-    gmFunction* fn = base[-1].getFunction();
-    const uint32_t* code = fastCodeOf(fn, fusedRuns_);
-    const uint32_t* ip = code + (thread->resumeIp_ - fn->getCode());
-    // The current function's constants (see CONSTANT), reloaded wherever fn changes.
-    const gmValue* constants = fn->getConstants();
-    uint32_t constantCount = static_cast<uint32_t>(fn->getConstantCount());
+    GM_LOOP_REGISTER gmValue* base GM_IN_REGISTER("r12") = stack + thread->base_;
+    GM_LOOP_REGISTER gmValue* sp GM_IN_REGISTER("rbx") = stack + thread->top_;
+    gmFunction* const entered = base[-1].getFunction();
+    GM_LOOP_REGISTER const uint32_t* code GM_IN_REGISTER("r13") = fastCodeOf(entered, fusedRuns_);
+    GM_LOOP_REGISTER const uint32_t* ip GM_IN_REGISTER("r14") =
+        code + (thread->resumeIp_ - entered->getCode());
+    // The current function's constants (see CONSTANT), changed with code.
+    const gmValue* constants = entered->getConstants();
+    uint32_t constantCount = static_cast<uint32_t>(entered->getConstantCount());
     gmTable* const globals = globals_;
     const bool watched = stepHook_ != nullptr;
 
@@ -275,8 +347,11 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     do {                      \
         goto* kLabels[*ip++]; \
     } while (0)
-// A position in the current function's fast code, in its real code.
-#define ORIGINAL(position) (fn->getCode() + ((position)-code))
+// The current function (the loop keeps only its code and constants), null where there is none (a
+// state change has just emptied the call chain).
+#define FN() (runningFunction(stack, base, code))
+// A position in the current function's fast code, in its real code; null without a function.
+#define ORIGINAL(position) (originalPosition(FN(), code, position))
 #define FAIL(start, message)         \
     do {                             \
         SYNC();                      \
@@ -326,6 +401,29 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
         }                                                                \
     } while (0)
 
+// A member site's table store of [value] under the slot's name: an overwrite at the node the slot
+// remembers or at the node a look-up finds (then remembered), else the table store.
+#define MEMBER_STORE(table, value)                                                                          \
+    do {                                                                                                    \
+        gmTable* const memberTable = (table);                                                               \
+        const gmValue& memberValue = (value);                                                               \
+        if (!memberValue.isNull()) {                                                                        \
+            const uint32_t remembered = slot[gmMemberSlot::kNode];                                          \
+            if (memberTable->nodeHolding(remembered, memberSlotName(slot)) != nullptr) {                    \
+                memberTable->overwriteNodeValue(collector_, static_cast<int32_t>(remembered), memberValue); \
+                break;                                                                                      \
+            }                                                                                               \
+        }                                                                                                   \
+        const gmValue memberName = CONSTANT(slot[gmMemberSlot::kConstant]);                                 \
+        const int32_t memberNode = memberTable->findNode(memberName);                                       \
+        if (memberNode >= 0 && !memberValue.isNull() && !memberName.isNull()) {                             \
+            rememberMember(slot, memberNode, memberName);                                                   \
+            memberTable->overwriteNodeValue(collector_, memberNode, memberValue);                           \
+            break;                                                                                          \
+        }                                                                                                   \
+        STORE_IN_TABLE(memberTable, memberName, memberValue);                                               \
+    } while (0)
+
     // One label per fast opcode, expanded from the same list as the fast opcodes themselves: a
     // plain instruction's handler is op_<Enumerator>, a fused run's fused_<...>, a loop's loop_<...>,
     // a special one's op_<Enumerator>. A list entry without its handler does not compile.
@@ -347,14 +445,22 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
     // -----------------------------------------------------------------------------------------
     // Members
     // -----------------------------------------------------------------------------------------
+// The table cases try the node the site's slot remembers first (gmMemberSlot).
 op_GetDot : {
-    const gmValue name = CONSTANT(*ip++);
+    uint32_t* const slot = memberSlot(code, *ip++);
     gmValue& object = sp[-1];
     if (object.isTable()) {
-        const gmValue found = object.getTable()->get(name);
+        const gmTable* const table = object.getTable();
+        if (const gmTableNode* node = table->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+            object.assignFields(node->value);
+            DISPATCH();
+        }
+        const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
+        const gmValue found = findMember(slot, table, name);
         object = !found.isNull() ? found : types_[kGmTable].members->get(name);
         DISPATCH();
     }
+    const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
     const int32_t type = object.getType();
     if (gmOperatorFunction getDot = types_[static_cast<std::size_t>(type)].nativeOperators[kGmOpGetDot]) {
         const gmValue saved = object;
@@ -374,13 +480,20 @@ op_GetDot : {
     DISPATCH();
 }
 op_GetThisMember : {
-    const gmValue name = CONSTANT(*ip++);
+    uint32_t* const slot = memberSlot(code, *ip++);
     const gmValue object = base[-2];
     if (object.isTable()) {
-        const gmValue found = object.getTable()->get(name);
+        const gmTable* const table = object.getTable();
+        if (const gmTableNode* node = table->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+            (sp++)->assignFields(node->value);
+            DISPATCH();
+        }
+        const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
+        const gmValue found = findMember(slot, table, name);
         *sp++ = !found.isNull() ? found : types_[kGmTable].members->get(name);
         DISPATCH();
     }
+    const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
     const int32_t type = object.getType();
     if (gmOperatorFunction getDot = types_[static_cast<std::size_t>(type)].nativeOperators[kGmOpGetDot]) {
         sp[0] = object;
@@ -401,13 +514,14 @@ op_GetThisMember : {
     DISPATCH();
 }
 op_SetDot : {
-    const gmValue name = CONSTANT(*ip++);
+    uint32_t* const slot = memberSlot(code, *ip++);
     gmValue* operands = sp - 2;
     if (operands[0].isTable()) {
-        STORE_IN_TABLE(operands[0].getTable(), name, operands[1]);
+        MEMBER_STORE(operands[0].getTable(), operands[1]);
         sp -= 2;
         DISPATCH();
     }
+    const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
     gmOperatorFunction setDot =
         types_[static_cast<std::size_t>(operands[0].getType())].nativeOperators[kGmOpSetDot];
     if (setDot == nullptr)
@@ -424,13 +538,14 @@ op_SetDot : {
     DISPATCH();
 }
 op_SetThisMember : {
-    const gmValue name = CONSTANT(*ip++);
+    uint32_t* const slot = memberSlot(code, *ip++);
     const gmValue object = base[-2];
     if (object.isTable()) {
-        STORE_IN_TABLE(object.getTable(), name, sp[-1]);
+        MEMBER_STORE(object.getTable(), sp[-1]);
         --sp;
         DISPATCH();
     }
+    const gmValue name = CONSTANT(slot[gmMemberSlot::kConstant]);
     gmOperatorFunction setDot =
         types_[static_cast<std::size_t>(object.getType())].nativeOperators[kGmOpSetDot];
     if (setDot == nullptr)
@@ -941,7 +1056,7 @@ do_call : {
     gmValue* callee = sp - callArgs - 1;
     if (!callee->isFunction())
         FAIL_DETAIL(callReturnIp - 2, "attempt to call non function type",
-                    logCallFailure(fn, ORIGINAL(callReturnIp - 2), *callee));
+                    logCallFailure(FN(), ORIGINAL(callReturnIp - 2), *callee));
     gmFunction* function = callee->getFunction();
     if (!function->isNative()) {
         const int32_t p = function->getNumParams();
@@ -961,10 +1076,10 @@ do_call : {
         } else {
             for (gmValue* v = sp; v < newBase + t; ++v) *v = gmValue();
         }
-        thread->pushFrame(ORIGINAL(callReturnIp), static_cast<int32_t>(base - stack), callDiscard);
+        thread->pushFrame(callReturnIp, code, constants, constantCount, static_cast<int32_t>(base - stack),
+                          callDiscard);
         base = newBase;
         sp = newBase + t;
-        fn = function;
         code = fastCodeOf(function, fusedRuns_);
         constants = function->getConstants();
         constantCount = static_cast<uint32_t>(function->getConstantCount());
@@ -1040,12 +1155,12 @@ op_Return : {
         FAIL(ip - 1, "stack underflow");
     gmValue result;
     result.assignFields(sp[-1]);
-    const gmFrame frame = thread->frames_.back();
-    thread->frames_.pop_back();
-    if (thread->frames_.empty()) {
+    const gmFrame& frame = thread->frames_.back();
+    if (&frame == thread->frames_.data()) {
         base[-2] = result;
         sp = base - 1;
         base = stack + frame.savedBase;
+        thread->frames_.pop_back();
         if (returnValue != nullptr)
             *returnValue = result;
         SYNC();
@@ -1054,11 +1169,11 @@ op_Return : {
     base[-2].assignFields(result);
     sp = base - 1 - frame.discardResult;
     base = stack + frame.savedBase;
-    fn = base[-1].getFunction();
-    code = fastCodeOf(fn, fusedRuns_);
-    constants = fn->getConstants();
-    constantCount = static_cast<uint32_t>(fn->getConstantCount());
-    ip = code + (frame.returnIp - fn->getCode());
+    code = frame.code;
+    constants = frame.constants;
+    constantCount = frame.constantCount;
+    ip = frame.returnIp;
+    thread->frames_.pop_back();
     DISPATCH();
 }
 
@@ -1181,6 +1296,7 @@ op_SetGlobal : {
 }
 
 #undef STORE_IN_TABLE
+#undef MEMBER_STORE
 #undef SYNC
 #undef RELOAD
 #undef DISPATCH
@@ -1191,4 +1307,5 @@ op_SetGlobal : {
 #undef COUNT_STEP
 #undef TRUTH_OPERATOR_CHECK
 #undef ORIGINAL
+#undef FN
 }

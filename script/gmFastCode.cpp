@@ -87,6 +87,12 @@ class Builder {
                 fast.insert(fast.end(), gmGlobalSlot::kWords, 0);
                 fast[slot + gmGlobalSlot::kConstant] = code_[i + kOperand];
                 fast[i + kOperand] = slot;
+            } else if (isMemberSite(code_[i]) && i + kOperand < size_) {
+                const uint32_t slot = static_cast<uint32_t>(fast.size());
+                fast.insert(fast.end(), gmMemberSlot::kWords, 0);
+                fast[slot + gmMemberSlot::kNode] = gmMemberSlot::kNoNode;
+                fast[slot + gmMemberSlot::kConstant] = code_[i + kOperand];
+                fast[i + kOperand] = slot;
             }
             i += instructionWords(info);
         }
@@ -94,6 +100,10 @@ class Builder {
     }
 
   private:
+    static bool isMemberSite(uint32_t word) {
+        return word == op(gmOpcode::GetDot) || word == op(gmOpcode::SetDot) ||
+               word == op(gmOpcode::GetThisMember) || word == op(gmOpcode::SetThisMember);
+    }
     uint32_t at(std::size_t i) const { return i < size_ ? code_[i] : 0xffffffffu; }
 
     // The fused opcode of the run that starts at [start]; 0 when none does.

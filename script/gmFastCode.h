@@ -230,11 +230,27 @@ constexpr std::size_t kConstant = 2;  // the name's constant index (the plain op
 constexpr std::size_t kWords = 3;
 }  // namespace gmGlobalSlot
 
+// ---------------------------------------------------------------------------------------------
+// Member look-up sites
+// ---------------------------------------------------------------------------------------------
+// Likewise the operand word of a getdot, setdot, getthismember or setthismember is the offset of
+// its slot, where the loop keeps the node index at which the name was last found, in whatever
+// table. It is only a guess: a look-up takes it when that node of the table at hand holds the name
+// (which also serves the many tables of one layout that a site sees), so no change of a table can
+// make it wrong.
+namespace gmMemberSlot {
+constexpr std::size_t kNode = 0;      // the node index last found; kNoNode until then
+constexpr std::size_t kConstant = 1;  // the name's constant index (the plain operand)
+constexpr std::size_t kName = 2;      // the name (a gmValue, 4 words) once kNode is set
+constexpr std::size_t kWords = 6;
+constexpr uint32_t kNoNode = 0xffffffffu;  // above every node index
+}  // namespace gmMemberSlot
+
 // Builds the fast code of the [wordCount] words of [code]. The code is walked instruction by
 // instruction from the start (the compiler and the library verifier guarantee that every jump
 // lands on such an instruction start), and every instruction start gets a fast opcode, Ignored for
 // a word that is no instruction: the loop's table lookup then always finds a label (its dispatch
 // does not check). Without [fuse] no run fuses: every instruction then runs on its own (the plain
-// mode, checked against the fused one by the golden scripts). Either way the global look-up sites
-// get their slots after the code (gmGlobalSlot).
+// mode, checked against the fused one by the golden scripts). Either way the global and member
+// look-up sites get their slots after the code (gmGlobalSlot, gmMemberSlot).
 std::vector<uint32_t> gmBuildFastCode(const uint32_t* code, std::size_t wordCount, bool fuse);

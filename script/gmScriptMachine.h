@@ -399,6 +399,8 @@ class gmScriptMachine {
     void finishThread(gmScriptThread* thread);
     void resetThread(gmScriptThread* thread);
     bool ensureStack(gmScriptThread* thread, int32_t needed);
+    // Pushes the frame of a call that enterCall starts on [thread] (see gmFrame).
+    void pushCallerFrame(gmScriptThread* thread);
     // The start shared by runText and runLibrary: a new thread with [root] entered, and then its
     // id reported and, with [now], the thread run.
     int32_t startRoot(gmFunction* root, const gmValue* thisValue);

@@ -50,7 +50,7 @@ gmScriptThread::~gmScriptThread() {
 
 int64_t gmScriptThread::getChargedBytes() const {
     return static_cast<int64_t>(sizeof(gmScriptThread)) + static_cast<int64_t>(sizeof(gmValue)) * stackSize_ +
-           static_cast<int64_t>(sizeof(gmFrame)) * static_cast<int64_t>(frames_.capacity());
+           kFrameChargeBytes * static_cast<int64_t>(frames_.capacity());
 }
 
 void gmScriptThread::pushFrameSlow(const gmFrame& frame) {
@@ -681,8 +681,12 @@ void gmScriptMachine::raiseRuntimeError(gmScriptThread* thread, const uint32_t* 
                        hasFile ? function->getSourceName().c_str() : "");
         const gmFrame& frame = thread->frames_[i];
         base = frame.savedBase;
-        // The return position follows the two words of the call instruction.
-        position = frame.returnIp != nullptr ? frame.returnIp - 2 : nullptr;
+        // The return position (in the caller's fast code) follows the two words of the call
+        // instruction; the same offset in the caller's own code.
+        const gmFunction* caller = frameFunction(*thread, base);
+        position = frame.returnIp != nullptr && caller != nullptr && !caller->isNative()
+                       ? caller->getCode() + (frame.returnIp - frame.code) - 2
+                       : nullptr;
     }
     errorLog_.addEntry("");
     killThread(thread);

@@ -24,11 +24,16 @@ enum gmNativeStatus : int {
     kRedispatch = -6,    // another function stands in the native's place: call again, one argument fewer
 };
 
-// One script call in progress. The function of a frame is the value just below its base.
+// One script call in progress. The function of a frame is the value just below its base. The
+// caller's place is kept as the execution loop runs it: a position in the caller's fast code, that
+// code and the caller's constants, so that a return reloads nothing from the function.
 struct gmFrame {
-    const uint32_t* returnIp;  // where the caller continues; null for the thread's outermost call
-    int32_t savedBase;         // the caller's base
-    int32_t discardResult;     // non-zero: a call whose result the caller does not take (script setind)
+    const uint32_t* returnIp;  // where the caller continues, in [code]; null for the outermost call
+    const uint32_t* code;      // the caller's fast code (gmFunction::getFastCode)
+    const gmValue* constants;  // the caller's constants
+    uint32_t constantCount;
+    int32_t savedBase;      // the caller's base
+    int32_t discardResult;  // non-zero: a call whose result the caller does not take (script setind)
 };
 
 // A signal that arrived while the thread was already signalled; examined by its next block.
@@ -125,15 +130,21 @@ class gmScriptThread {
     void resetStack();
     // What the thread charges to the machine's memory figures: itself, its stack and frames.
     int64_t getChargedBytes() const;
+    // What a frame is charged to the machine's memory figures, whatever its size on this host.
+    static constexpr int64_t kFrameChargeBytes = 16;
     // Fields stored one by one into the frame's own slot: a frame built aside and copied as one
-    // 16-byte value stalls on its just-written halves, a large part of a call's cost.
-    void pushFrame(const uint32_t* returnIp, int32_t savedBase, int32_t discardResult) {
+    // value stalls on its just-written parts, a large part of a call's cost.
+    void pushFrame(const uint32_t* returnIp, const uint32_t* code, const gmValue* constants,
+                   uint32_t constantCount, int32_t savedBase, int32_t discardResult) {
         if (frames_.size() == frames_.capacity()) {
-            pushFrameSlow(gmFrame{returnIp, savedBase, discardResult});
+            pushFrameSlow(gmFrame{returnIp, code, constants, constantCount, savedBase, discardResult});
             return;
         }
         gmFrame& frame = frames_.emplace_back();
         frame.returnIp = returnIp;
+        frame.code = code;
+        frame.constants = constants;
+        frame.constantCount = constantCount;
         frame.savedBase = savedBase;
         frame.discardResult = discardResult;
     }

@@ -90,6 +90,20 @@ class gmTable final : public gmHeapObject {
         } while (i >= 0);
         return -1;
     }
+    // Node [node] when it holds [key]; null otherwise, and for any [node] not below the node count
+    // or a dense table. The VM's member sites try the node they last found a name at with it.
+    const gmTableNode* nodeHolding(uint32_t node, const gmValue& key) const {
+        return nodes_ != nullptr && node < static_cast<uint32_t>(nodeCount_) && nodes_[node].key == key
+                   ? &nodes_[node]
+                   : nullptr;
+    }
+    // Overwrites the value at node [node] (a findNode() or nodeHolding() result) with [value], not
+    // null, with the write barrier: the keys stay as they are.
+    void overwriteNodeValue(gmGarbageCollector& collector, int32_t node, const gmValue& value) {
+        gmTableNode& held = nodes_[node];
+        collector.writeBarrier(held.value);
+        held.value.assignFields(value);
+    }
     // The value at node [node], a findNode() result while the shape version is unchanged.
     gmValue getNodeValue(int32_t node) const { return nodes_[node].value.copyFields(); }
     // get() with the interned string [name] as key (null when no such string exists).
@@ -98,9 +112,9 @@ class gmTable final : public gmHeapObject {
     // removes the key. A table without nodes gets kInitialNodeCount first (even for a removal).
     void set(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
     // Inline for the VM, which tries it before set(): the common stores, what set() would do in these cases:
-    // [value] not null, and [key] either heads its own chain (an overwrite, with the write barrier) or is new
-    // and its main position is empty and not under the free-node cursor (an insertion that leaves the cursor
-    // where it is). Answers true when it stored; otherwise changes nothing and answers false.
+    // [value] not null, and [key] either present (an overwrite, with the write barrier) or new with its main
+    // position empty and not under the free-node cursor (an insertion that leaves the cursor where it is).
+    // Answers true when it stored; otherwise changes nothing and answers false.
     [[gnu::always_inline]] bool trySetAtMainPosition(gmGarbageCollector& collector, const gmValue& key,
                                                      const gmValue& value) {
         if (values_ != nullptr)
@@ -116,7 +130,19 @@ class gmTable final : public gmHeapObject {
             node.value.assignFields(value);
             return true;
         }
-        if (!node.key.isNull() || main == freeNode_)
+        if (!node.key.isNull()) {
+            // An overwrite further down the chain.
+            for (int32_t i = node.getNext(); i >= 0; i = nodes_[i].getNext()) {
+                gmTableNode& link = nodes_[i];
+                if (link.key == key) {
+                    collector.writeBarrier(link.value);
+                    link.value.assignFields(value);
+                    return true;
+                }
+            }
+            return false;
+        }
+        if (main == freeNode_)
             return false;
         node.key.assignFields(key);
         node.setNext(-1);
