@@ -391,35 +391,36 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 // given the table a bigger node array, memory that counts towards a long run's collection like a
 // new object's (beforeAllocation); by then the table is reachable from the stack, a frame's this
 // or the globals, and the key and value from the table.
-#define STORE_IN_TABLE(table, key, value)                                \
-    do {                                                                 \
-        gmTable* const storeTable = (table);                             \
-        if (!storeTable->trySetAtMainPosition(collector_, key, value)) { \
-            storeTable->set(*this, key, value);                          \
-            SYNC();                                                      \
-            beforeAllocation();                                          \
-        }                                                                \
+#define STORE_IN_TABLE(table, key, value)                        \
+    do {                                                         \
+        gmTable* const storeTable = (table);                     \
+        if (!storeTable->trySetInline(collector_, key, value)) { \
+            storeTable->set(*this, key, value);                  \
+            SYNC();                                              \
+            beforeAllocation();                                  \
+        }                                                        \
     } while (0)
 
 // A member site's table store of [value] under the slot's name: an overwrite at the node the slot
-// remembers or at the node a look-up finds (then remembered), else the table store.
+// remembers or at the node a look-up finds (then remembered), else (a removal, a new key) the
+// table store.
 #define MEMBER_STORE(table, value)                                                                          \
     do {                                                                                                    \
         gmTable* const memberTable = (table);                                                               \
         const gmValue& memberValue = (value);                                                               \
+        const gmValue memberName = CONSTANT(slot[gmMemberSlot::kConstant]);                                 \
         if (!memberValue.isNull()) {                                                                        \
             const uint32_t remembered = slot[gmMemberSlot::kNode];                                          \
             if (memberTable->nodeHolding(remembered, memberSlotName(slot)) != nullptr) {                    \
                 memberTable->overwriteNodeValue(collector_, static_cast<int32_t>(remembered), memberValue); \
                 break;                                                                                      \
             }                                                                                               \
-        }                                                                                                   \
-        const gmValue memberName = CONSTANT(slot[gmMemberSlot::kConstant]);                                 \
-        const int32_t memberNode = memberTable->findNode(memberName);                                       \
-        if (memberNode >= 0 && !memberValue.isNull() && !memberName.isNull()) {                             \
-            rememberMember(slot, memberNode, memberName);                                                   \
-            memberTable->overwriteNodeValue(collector_, memberNode, memberValue);                           \
-            break;                                                                                          \
+            const int32_t memberNode = memberName.isNull() ? -1 : memberTable->findNode(memberName);        \
+            if (memberNode >= 0) {                                                                          \
+                rememberMember(slot, memberNode, memberName);                                               \
+                memberTable->overwriteNodeValue(collector_, memberNode, memberValue);                       \
+                break;                                                                                      \
+            }                                                                                               \
         }                                                                                                   \
         STORE_IN_TABLE(memberTable, memberName, memberValue);                                               \
     } while (0)

@@ -52,7 +52,7 @@ gmValue gmTable::getField(gmScriptMachine& machine, const char* name) const {
 }
 
 void gmTable::set(gmScriptMachine& machine, const gmValue& key, const gmValue& value) {
-    if (!trySetAtMainPosition(machine.getCollector(), key, value))
+    if (!trySetInline(machine.getCollector(), key, value))
         store(machine, key, value);
 }
 

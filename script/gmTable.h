@@ -115,8 +115,8 @@ class gmTable final : public gmHeapObject {
     // [value] not null, and [key] either present (an overwrite, with the write barrier) or new with its main
     // position empty and not under the free-node cursor (an insertion that leaves the cursor where it is).
     // Answers true when it stored; otherwise changes nothing and answers false.
-    [[gnu::always_inline]] bool trySetAtMainPosition(gmGarbageCollector& collector, const gmValue& key,
-                                                     const gmValue& value) {
+    [[gnu::always_inline]] bool trySetInline(gmGarbageCollector& collector, const gmValue& key,
+                                             const gmValue& value) {
         if (values_ != nullptr)
             return trySetDense(collector, key, value);
         if (nodeCount_ == 0 || value.isNull() || key.isNull())
@@ -187,7 +187,7 @@ class gmTable final : public gmHeapObject {
     gmTable() = default;
     ~gmTable() = default;
 
-    // trySetAtMainPosition of a dense table: the same cases, in the values.
+    // trySetInline of a dense table: the same cases, in the values.
     [[gnu::always_inline]] bool trySetDense(gmGarbageCollector& collector, const gmValue& key,
                                             const gmValue& value) {
         const uint32_t k = key.getPayload32();

@@ -260,7 +260,7 @@ TEST_F(gmTableOps, UnchangedShapeVersionMeansTheSameKeysAtTheSameNodes) {
         if (what == 0)
             set(key, gmValue());
         else if (what == 1)
-            t()->trySetAtMainPosition(machine_.getCollector(), key, i(step));
+            t()->trySetInline(machine_.getCollector(), key, i(step));
         else
             set(key, i(step));
         const std::vector<int32_t> after = layout();
@@ -444,7 +444,7 @@ TEST_F(gmTableOps, DenseTablesLayOutAsTheNodeArrayWould) {
             } else if (random() % 2 == 0) {
                 table->set(machine_, i(key), i(step));
                 model.insert(key);
-            } else if (!table->trySetAtMainPosition(machine_.getCollector(), i(key), i(step))) {
+            } else if (!table->trySetInline(machine_.getCollector(), i(key), i(step))) {
                 table->set(machine_, i(key), i(step));
                 model.insert(key);
             } else {
