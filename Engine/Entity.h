@@ -32,6 +32,9 @@ class Entity : public GameObject {
     virtual void onEntityCollide(Entity* /*other*/) {}
     virtual void onEntityTouch(Entity* /*other*/) {}
     virtual void onEntityCollideWithGameBoard(int /*sides*/) {}
+    // False only when onEntityTouch is known to do nothing now, so a touch nobody hears need not
+    // be dispatched (a crowd touches every step and seldom listens).
+    virtual bool hearsEntityTouch() const { return true; }
 
     // ---- Hit points ----
     float getHP() const { return hp_; }

@@ -481,6 +481,12 @@ void GameSystem::onEntityCollide(Entity* a, Entity* b, const Contact& contact) {
 void GameSystem::onEntityTouch(Entity* a, Entity* b, const Contact& contact) {
     ContactScope scope(contact_, contact);
     for (EngineModule* module : modules_) module->onEntityTouch(a, b);
+    // A crowd touches every step and seldom listens: a pair no process and neither entity can
+    // hear is not dispatched (the dispatch would only set and restore the Input global).
+    const auto hears = [](const Process* p) { return p->hearsEntityTouch(); };
+    if (!a->hearsEntityTouch() && !b->hearsEntityTouch() &&
+        std::none_of(processes_.begin(), processes_.end(), hears))
+        return;
     CollisionVisitor visitor([a, b](Process* p) { p->onEntityTouch(a, b); },
                              [this, a, b, &contact] {
                                  contact_ = contact;

@@ -21,6 +21,8 @@ class Process : public GameObject {
     virtual void onEntityCollide(Entity* /*a*/, Entity* /*b*/) {}
     virtual void onEntityTouch(Entity* /*a*/, Entity* /*b*/) {}
     virtual void onEntityCollideWithGameBoard(Entity* /*entity*/, int /*sideFlags*/) {}
+    // False only when onEntityTouch is known to do nothing now (see Entity::hearsEntityTouch).
+    virtual bool hearsEntityTouch() const { return true; }
 
     // The update visit: init until it succeeds, then the object's timers and update.
     void tick(float deltaMS);

@@ -70,6 +70,10 @@ class GmScriptBaseObject {
     bool callScriptMethodWithArguments(const std::string& name, const std::vector<MethodArgument>& arguments,
                                        MethodArgument* result);
 
+    // False only when calling [name] (the literal given to callScriptMethod) is known to do
+    // nothing: the table was seen to lack it and has not changed shape since. Looks nothing up.
+    bool mayHaveScriptMethod(const char* name) const { return table_ != nullptr && !isKnownAbsent(name); }
+
     gmTable* getTable() const { return table_; }
     const std::string& getScriptFileName() const { return fileName_; }
     bool isMethodDisabled(const std::string& name) const { return failedMethods_.count(name) != 0; }

@@ -47,6 +47,9 @@ void GmScriptEntity::explode() {
 }
 
 namespace {
+// One array, so the name asked about is the name called (absent names are kept by address).
+constexpr char kOnEntityTouch[] = "onEntityTouch";
+
 Contact contactOf(const GameSystem* gameSystem) {
     return gameSystem != nullptr ? gameSystem->getContact() : Contact{};
 }
@@ -61,8 +64,11 @@ void GmScriptEntity::onEntityCollide(Entity* other) {
 }
 void GmScriptEntity::onEntityTouch(Entity* other) {
     const Contact contact = contactOf(getGameSystem());
-    callScriptMethod("onEntityTouch",
+    callScriptMethod(kOnEntityTouch,
                      {Argument::of(other), Argument::of(contact.normal), Argument::of(contact.point)});
+}
+bool GmScriptEntity::hearsEntityTouch() const {
+    return mayHaveScriptMethod(kOnEntityTouch);
 }
 void GmScriptEntity::onEntityCollideWithGameBoard(int sides) {
     callScriptMethod("onEntityCollideWithGameBoard", {Argument::of(static_cast<int32_t>(sides)),

@@ -17,6 +17,7 @@ class GmScriptEntity : public GmScriptEventForwarder<Entity> {
     void explode() override;
     void onEntityCollide(Entity* other) override;
     void onEntityTouch(Entity* other) override;
+    bool hearsEntityTouch() const override;
     void onEntityCollideWithGameBoard(int sides) override;
 
   protected:

@@ -49,10 +49,18 @@ void GmScriptProcess::onEntityCollide(Entity* a, Entity* b) {
     callScriptMethod("onEntityCollide", {Argument::of(a), Argument::of(b), Argument::of(contact.normal),
                                          Argument::of(contact.point)});
 }
+namespace {
+// One array, so the name asked about is the name called (absent names are kept by address).
+constexpr char kOnEntityTouch[] = "onEntityTouch";
+}  // namespace
+
 void GmScriptProcess::onEntityTouch(Entity* a, Entity* b) {
     const Contact contact = getGameSystem() != nullptr ? getGameSystem()->getContact() : Contact{};
-    callScriptMethod("onEntityTouch", {Argument::of(a), Argument::of(b), Argument::of(contact.normal),
-                                       Argument::of(contact.point)});
+    callScriptMethod(kOnEntityTouch, {Argument::of(a), Argument::of(b), Argument::of(contact.normal),
+                                      Argument::of(contact.point)});
+}
+bool GmScriptProcess::hearsEntityTouch() const {
+    return mayHaveScriptMethod(kOnEntityTouch);
 }
 // A process hears which entity hit the board and the sides' normal, not the side flags.
 void GmScriptProcess::onEntityCollideWithGameBoard(Entity* entity, int sideFlags) {

@@ -16,6 +16,7 @@ class GmScriptProcess : public GmScriptEventForwarder<Process> {
     void postDraw() override;
     void onEntityCollide(Entity* a, Entity* b) override;
     void onEntityTouch(Entity* a, Entity* b) override;
+    bool hearsEntityTouch() const override;
     void onEntityCollideWithGameBoard(Entity* entity, int sideFlags) override;
 
   protected:
