@@ -7,12 +7,12 @@
 
 namespace {
 
-// Pending vertices after which the batch is drawn at the next shape's end and handed to the
-// rasteriser (glFlush): its threads then fill pixels while the rest of the frame is still being
-// queued, and the driver's per-draw memory stays small enough to stay in the cache. Measured
-// under llvmpipe with 10,000 default circles: 8,192 (about 370 circles) took the main thread
-// from about 21 to 17-18 ms a frame and the frame from 80-120 to 58-90 ms on a loaded machine;
-// 2,048 and 4,096 were no better, and a larger batch without glFlush gained nothing.
+// Vertices merged since the last flush after which the batch is drawn at the next shape's end and
+// handed to the rasteriser (glFlush): its threads then fill pixels while the rest of the frame is
+// still being queued, and the driver's per-draw memory stays small enough to stay in the cache.
+// Measured under llvmpipe with 10,000 default circles: 8,192 (about 370 circles) took the main
+// thread from about 21 to 17-18 ms a frame and the frame from 80-120 to 58-90 ms on a loaded
+// machine; 2,048 and 4,096 were no better, and a larger batch without glFlush gained nothing.
 constexpr std::size_t kFlushVertices = 8192;
 
 // Pixels added around a shape's outline when its cells are found: the rasteriser may light a pixel

@@ -14,7 +14,8 @@
 // The depth test is part of each shape too (lines are drawn without it, filled shapes mostly with
 // it): the batch switches it as it draws each list, so a line between two circles does not cut
 // the batch in two. All pending triangles share one texture and one depth test, and all pending
-// lines one depth test: a shape that changes them first has the pending lists drawn.
+// lines one depth test: a shape that changes them first has what is pending drawn (only the
+// triangles when everything pending is in one layer).
 //
 // Invariant: what is pending has been drawn under the GL state in force now. Whoever changes
 // other state a pending shape depends on (projection, viewport, depth writes, line width,
@@ -57,7 +58,7 @@ class ShapeBatch {
     // A new context: GL's depth test is [enabled] now.
     void resetDepthTestApplied(bool enabled) { depthTestApplied_ = enabled; }
 
-    // Draws everything pending, in the order it arrived.
+    // Draws everything pending, as if in the order it arrived.
     void flush();
     // Forgets everything pending without drawing it (the context it was meant for is gone).
     void discard();
