@@ -7,12 +7,12 @@
 
 namespace {
 
-// Pending vertices after which the batch is drawn at the next shape's end and handed to the
-// rasteriser (glFlush): its threads then fill pixels while the rest of the frame is still being
-// queued, and the driver's per-draw memory stays small enough to stay in the cache. Measured
-// under llvmpipe with 10,000 default circles: 8,192 (about 370 circles) took the main thread
-// from about 21 to 17-18 ms a frame and the frame from 80-120 to 58-90 ms on a loaded machine;
-// 2,048 and 4,096 were no better, and a larger batch without glFlush gained nothing.
+// Vertices merged since the last flush after which the batch is drawn at the next shape's end and
+// handed to the rasteriser (glFlush): its threads then fill pixels while the rest of the frame is
+// still being queued, and the driver's per-draw memory stays small enough to stay in the cache.
+// Measured under llvmpipe with 10,000 default circles: 8,192 (about 370 circles) took the main
+// thread from about 21 to 17-18 ms a frame and the frame from 80-120 to 58-90 ms on a loaded
+// machine; 2,048 and 4,096 were no better, and a larger batch without glFlush gained nothing.
 constexpr std::size_t kFlushVertices = 8192;
 
 // Pixels added around a shape's outline when its cells are found: the rasteriser may light a pixel
@@ -46,8 +46,8 @@ void ShapeBatch::beginShape(unsigned mode, unsigned texture) {
     shapeMode_ = mode;
     shapeTexture_ = texture;
     shapeColourVaries_ = false;
-    shapeFirst_ = static_cast<uint32_t>(vertices_.size());
     shapeDepthTest_ = depthTest_;
+    clearStaging();
     if (texture != 0)
         activateTexCoords();
 }
@@ -63,7 +63,7 @@ void ShapeBatch::activateTexCoords() {
 void ShapeBatch::addVertex(const float eye[3], const float colour[4]) {
     if (!shapeOpen_)
         return;
-    if (vertices_.size() > shapeFirst_ && !std::equal(colour, colour + 4, vertices_.back().colour))
+    if (!vertices_.empty() && !std::equal(colour, colour + 4, vertices_.back().colour))
         shapeColourVaries_ = true;
     vertices_.push_back(Vertex{{eye[0], eye[1], eye[2]}, {colour[0], colour[1], colour[2], colour[3]}});
     if (texCoordsActive_)
@@ -83,45 +83,83 @@ void ShapeBatch::endShape() {
     if (!shapeOpen_)
         return;
     shapeOpen_ = false;
-    const auto count = static_cast<uint32_t>(vertices_.size()) - shapeFirst_;
-    if (count == 0)
+    if (vertices_.empty())
         return;
     if (isFilled(shapeMode_) && !shapeColourVaries_) {
-        // The triangles are drawn before the pending lines: none of them may land on one.
-        if (!lineIndices_.empty() && touchesPendingLines(cellsOf(shapeFirst_, count, kEdgePixels)))
-            drawPending();
-        if (!indices_.empty() &&
-            (shapeTexture_ != trianglesTexture_ || shapeDepthTest_ != trianglesDepthTest_))
-            drawTriangles();
+        if (trianglesPending_ &&
+            (shapeTexture_ != trianglesTexture_ || shapeDepthTest_ != trianglesDepthTest_)) {
+            // With one layer its triangles can go alone: every pending line is drawn after them
+            // anyway. Over several, a later layer may hold triangles that must wait for lines.
+            if (layerCount_ == 1) {
+                drawTriangles(layers_[0]);
+                clearRows(triangleCells_);
+            } else {
+                drawPending();
+            }
+        }
+        const Cells cells = cellsOf(kEdgePixels);
+        int triangles = 0, lines = 0;
+        highestLayers(cells, triangles, lines);
+        // At or above every triangle it may cover, strictly above every line: a layer draws its
+        // triangles before its lines.
+        const int layer = openLayer(std::max({triangles - 1, lines, 0}));
         trianglesTexture_ = shapeTexture_;
         trianglesDepthTest_ = shapeDepthTest_;
+        trianglesPending_ = true;
+        mark(triangleCells_, cells, layer);
+        Layer& into = layers_[static_cast<std::size_t>(layer)];
         // Colours are clamped to 1, so an alpha of 1 or more is opaque; a texture has its own alpha.
-        if (!(vertices_[shapeFirst_].colour[3] >= 1.0f) || shapeTexture_ != 0)
-            trianglesOpaque_ = false;
-        appendTriangles(shapeFirst_, count);
+        if (!(vertices_.front().colour[3] >= 1.0f) || shapeTexture_ != 0)
+            into.trianglesOpaque = false;
+        appendTriangles(into);
+        verticesSinceFlush_ += vertices_.size();
         flushIfFull();
         return;
     }
     if (shapeMode_ == GL_LINES && !shapeColourVaries_ && shapeTexture_ == 0) {
         // Lines drawn after the triangles under another depth test could not be told apart from
         // lines drawn before them by the depth buffer alone: keep to one state a list.
-        if (!lineIndices_.empty() && shapeDepthTest_ != linesDepthTest_)
+        if (linesPending_ && shapeDepthTest_ != linesDepthTest_)
             drawPending();
+        const Cells cells = cellsOf(lineWidthPixels_ * 0.5f + kEdgePixels);
+        int triangles = 0, lines = 0;
+        highestLayers(cells, triangles, lines);
+        // At or above every triangle and line it may cover.
+        const int layer = openLayer(std::max({triangles - 1, lines - 1, 0}));
         linesDepthTest_ = shapeDepthTest_;
-        appendLines(shapeFirst_, count);
+        linesPending_ = true;
+        mark(lineCells_, cells, layer);
+        appendLines(layers_[static_cast<std::size_t>(layer)]);
+        verticesSinceFlush_ += vertices_.size();
         flushIfFull();
         return;
     }
-    drawPending();
-    drawShapeAlone(shapeFirst_, count);
-    clearVertices();
+    flush();
+    drawShapeAlone();
+}
+
+int ShapeBatch::openLayer(int layer) {
+    if (layer >= kMaxLayers) {
+        drawPending();
+        layer = 0;
+    }
+    if (static_cast<std::size_t>(layer) >= layers_.size())
+        layers_.resize(static_cast<std::size_t>(layer) + 1);
+    layerCount_ = std::max(layerCount_, layer + 1);
+    return layer;
 }
 
 void ShapeBatch::flushIfFull() {
-    if (vertices_.size() >= kFlushVertices) {
+    if (verticesSinceFlush_ >= kFlushVertices) {
         flush();
         glFlush();
     }
+}
+
+void ShapeBatch::clearStaging() {
+    vertices_.clear();
+    texCoords_.clear();
+    texCoordsActive_ = false;
 }
 
 void ShapeBatch::setView(const float projection[16], int viewportWidth, int viewportHeight) {
@@ -130,11 +168,11 @@ void ShapeBatch::setView(const float projection[16], int viewportWidth, int view
     viewportHeight_ = std::max(1, viewportHeight);
 }
 
-ShapeBatch::Cells ShapeBatch::cellsOf(uint32_t first, uint32_t count, float marginPixels) const {
+ShapeBatch::Cells ShapeBatch::cellsOf(float marginPixels) const {
     constexpr Cells kEverywhere{0, 0, kGridSize - 1, kGridSize - 1};
     const float* m = projection_;
     float minX = 0.0f, minY = 0.0f, maxX = 0.0f, maxY = 0.0f;
-    for (uint32_t i = first; i < first + count; ++i) {
+    for (std::size_t i = 0; i < vertices_.size(); ++i) {
         const float* e = vertices_[i].position;
         const float w = m[3] * e[0] + m[7] * e[1] + m[11] * e[2] + m[15];
         // At or behind the eye the projection folds over: the shape may be anywhere.
@@ -142,7 +180,7 @@ ShapeBatch::Cells ShapeBatch::cellsOf(uint32_t first, uint32_t count, float marg
             return kEverywhere;
         const float x = (m[0] * e[0] + m[4] * e[1] + m[8] * e[2] + m[12]) / w;
         const float y = (m[1] * e[0] + m[5] * e[1] + m[9] * e[2] + m[13]) / w;
-        if (i == first) {
+        if (i == 0) {
             minX = maxX = x;
             minY = maxY = y;
         } else {
@@ -169,84 +207,111 @@ ShapeBatch::Cells ShapeBatch::cellsOf(uint32_t first, uint32_t count, float marg
     return cells;
 }
 
-namespace {
-
-// The bits from [x0] to [x1] (inclusive, 0 to 63) of one word.
-uint64_t wordMask(int x0, int x1) {
-    const uint64_t upTo = x1 >= 63 ? ~uint64_t{0} : (uint64_t{1} << (x1 + 1)) - 1;
-    return upTo & ~((uint64_t{1} << x0) - 1);
-}
-
-}  // namespace
-
-bool ShapeBatch::touchesPendingLines(const Cells& cells) const {
-    if (cells.x0 > cells.x1)
-        return false;
-    const int y0 = std::max(cells.y0, markedRowFirst_);
-    const int y1 = std::min(cells.y1, markedRowLast_);
-    for (int y = y0; y <= y1; ++y) {
-        const uint64_t* row = &lineCells_[static_cast<std::size_t>(y) * kRowWords];
-        for (int w = cells.x0 / 64; w <= cells.x1 / 64; ++w) {
-            const uint64_t mask = wordMask(std::max(cells.x0 - 64 * w, 0), std::min(cells.x1 - 64 * w, 63));
-            if ((row[w] & mask) != 0)
-                return true;
-        }
-    }
-    return false;
-}
-
-void ShapeBatch::appendLines(uint32_t first, uint32_t count) {
-    const Cells cells = cellsOf(first, count, lineWidthPixels_ * 0.5f + kEdgePixels);
+void ShapeBatch::highestLayers(const Cells& cells, int& triangles, int& lines) const {
+    uint8_t highestTriangle = 0, highestLine = 0;
     if (cells.x0 <= cells.x1) {
-        for (int y = cells.y0; y <= cells.y1; ++y) {
-            uint64_t* row = &lineCells_[static_cast<std::size_t>(y) * kRowWords];
-            for (int w = cells.x0 / 64; w <= cells.x1 / 64; ++w)
-                row[w] |= wordMask(std::max(cells.x0 - 64 * w, 0), std::min(cells.x1 - 64 * w, 63));
+        const int y0 = std::max(cells.y0, markedRowFirst_);
+        const int y1 = std::min(cells.y1, markedRowLast_);
+        for (int y = y0; y <= y1; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * kGridSize;
+            for (std::size_t x = row + static_cast<std::size_t>(cells.x0);
+                 x <= row + static_cast<std::size_t>(cells.x1); ++x) {
+                highestTriangle = std::max(highestTriangle, triangleCells_[x]);
+                highestLine = std::max(highestLine, lineCells_[x]);
+            }
         }
-        markedRowFirst_ = std::min(markedRowFirst_, cells.y0);
-        markedRowLast_ = std::max(markedRowLast_, cells.y1);
     }
-    // GL drops the odd vertex of a line list.
-    for (uint32_t i = 0; i + 1 < count; i += 2) {
-        lineIndices_.push_back(first + i);
-        lineIndices_.push_back(first + i + 1);
-    }
+    triangles = highestTriangle;
+    lines = highestLine;
 }
 
-void ShapeBatch::clearLineCells() {
-    if (markedRowLast_ >= markedRowFirst_) {
-        std::fill(lineCells_.begin() + static_cast<std::ptrdiff_t>(markedRowFirst_) * kRowWords,
-                  lineCells_.begin() + static_cast<std::ptrdiff_t>(markedRowLast_ + 1) * kRowWords, 0);
+void ShapeBatch::mark(LayerGrid& grid, const Cells& cells, int layer) {
+    if (cells.x0 > cells.x1)
+        return;
+    const auto value = static_cast<uint8_t>(layer + 1);
+    for (int y = cells.y0; y <= cells.y1; ++y) {
+        const std::size_t row = static_cast<std::size_t>(y) * kGridSize;
+        for (std::size_t x = row + static_cast<std::size_t>(cells.x0);
+             x <= row + static_cast<std::size_t>(cells.x1); ++x)
+            grid[x] = std::max(grid[x], value);
     }
+    markedRowFirst_ = std::min(markedRowFirst_, cells.y0);
+    markedRowLast_ = std::max(markedRowLast_, cells.y1);
+}
+
+void ShapeBatch::clearRows(LayerGrid& grid) {
+    if (markedRowLast_ < markedRowFirst_)
+        return;
+    std::fill(grid.begin() + static_cast<std::ptrdiff_t>(markedRowFirst_) * kGridSize,
+              grid.begin() + static_cast<std::ptrdiff_t>(markedRowLast_ + 1) * kGridSize, uint8_t{0});
+}
+
+void ShapeBatch::clearCells() {
+    clearRows(triangleCells_);
+    clearRows(lineCells_);
     markedRowFirst_ = kGridSize;
     markedRowLast_ = -1;
 }
 
+void ShapeBatch::appendLines(Layer& layer) {
+    const auto first = static_cast<uint32_t>(layer.lineVertices.size());
+    const auto count = static_cast<uint32_t>(vertices_.size());
+    // GL drops the odd vertex of a line list.
+    layer.lineVertices.insert(layer.lineVertices.end(), vertices_.begin(), vertices_.begin() + (count & ~1u));
+    for (uint32_t i = 0; i + 1 < count; i += 2) {
+        layer.lines.push_back(first + i);
+        layer.lines.push_back(first + i + 1);
+    }
+}
+
 void ShapeBatch::drawPending() {
-    drawTriangles();
-    drawLines();
+    for (int k = 0; k < layerCount_; ++k) {
+        Layer& layer = layers_[static_cast<std::size_t>(k)];
+        drawTriangles(layer);
+        drawLines(layer);
+    }
+    layerCount_ = 0;
+    trianglesPending_ = false;
+    linesPending_ = false;
+    clearCells();
 }
 
 void ShapeBatch::flush() {
     // A shape still open keeps its vertices; they are drawn when it ends.
-    if (shapeOpen_) {
-        drawPending();
-        return;
-    }
     drawPending();
-    clearVertices();
+    verticesSinceFlush_ = 0;
 }
 
 void ShapeBatch::discard() {
     shapeOpen_ = false;
-    clearVertices();
+    clearStaging();
+    for (int k = 0; k < layerCount_; ++k) {
+        Layer& layer = layers_[static_cast<std::size_t>(k)];
+        layer.triangleVertices.clear();
+        layer.triangleTexCoords.clear();
+        layer.triangles.clear();
+        layer.trianglesOpaque = true;
+        layer.lineVertices.clear();
+        layer.lines.clear();
+    }
+    layerCount_ = 0;
+    trianglesPending_ = false;
+    linesPending_ = false;
+    verticesSinceFlush_ = 0;
+    clearCells();
 }
 
 // The triangles GL draws for the shape: a quad is cut along its diagonal from the first vertex
 // to the third, as the driver cuts it (that decides the depth of a quad that is not flat); a
 // strip alternates its winding. The shape has one colour, so the vertex that gives a triangle
 // its colour does not matter.
-void ShapeBatch::appendTriangles(uint32_t first, uint32_t count) {
+void ShapeBatch::appendTriangles(Layer& layer) {
+    const auto first = static_cast<uint32_t>(layer.triangleVertices.size());
+    const auto count = static_cast<uint32_t>(vertices_.size());
+    layer.triangleVertices.insert(layer.triangleVertices.end(), vertices_.begin(), vertices_.end());
+    // Coordinates are kept only for textured triangles, and then for every vertex of the list.
+    if (shapeTexture_ != 0)
+        layer.triangleTexCoords.insert(layer.triangleTexCoords.end(), texCoords_.begin(), texCoords_.end());
     uint32_t triangles = 0;
     switch (shapeMode_) {
         case GL_QUADS:
@@ -259,9 +324,9 @@ void ShapeBatch::appendTriangles(uint32_t first, uint32_t count) {
             triangles = count >= 3 ? count - 2 : 0;
             break;
     }
-    const std::size_t start = indices_.size();
-    indices_.resize(start + static_cast<std::size_t>(triangles) * 3);
-    uint32_t* out = indices_.data() + start;
+    const std::size_t start = layer.triangles.size();
+    layer.triangles.resize(start + static_cast<std::size_t>(triangles) * 3);
+    uint32_t* out = layer.triangles.data() + start;
     auto triangle = [&out, first](uint32_t a, uint32_t b, uint32_t c) {
         out[0] = first + a;
         out[1] = first + b;
@@ -287,67 +352,69 @@ void ShapeBatch::appendTriangles(uint32_t first, uint32_t count) {
     }
 }
 
-void ShapeBatch::drawTriangles() {
-    if (indices_.empty())
-        return;
-    // Blending is always on (source alpha, one minus source alpha). For opaque pixels it writes
-    // the source unchanged, alpha included, so opaque triangles skip it: the rasteriser then
-    // neither reads the colour buffer to blend nor does the arithmetic.
-    if (trianglesOpaque_)
-        glDisable(GL_BLEND);
-    drawIndexed(GL_TRIANGLES, indices_, trianglesDepthTest_, trianglesTexture_);
-    if (trianglesOpaque_)
-        glEnable(GL_BLEND);
-    indices_.clear();
-    trianglesOpaque_ = true;
+void ShapeBatch::drawTriangles(Layer& layer) {
+    if (!layer.triangles.empty()) {
+        // Blending is always on (source alpha, one minus source alpha). For opaque pixels it
+        // writes the source unchanged, alpha included, so opaque triangles skip it: the
+        // rasteriser then neither reads the colour buffer to blend nor does the arithmetic.
+        if (layer.trianglesOpaque)
+            glDisable(GL_BLEND);
+        drawIndexed(GL_TRIANGLES, layer.triangleVertices, layer.triangleTexCoords, layer.triangles,
+                    trianglesDepthTest_, trianglesTexture_);
+        if (layer.trianglesOpaque)
+            glEnable(GL_BLEND);
+    }
+    layer.triangleVertices.clear();
+    layer.triangleTexCoords.clear();
+    layer.triangles.clear();
+    layer.trianglesOpaque = true;
 }
 
-void ShapeBatch::drawLines() {
-    if (lineIndices_.empty())
-        return;
-    drawIndexed(GL_LINES, lineIndices_, linesDepthTest_, 0);
-    lineIndices_.clear();
-    clearLineCells();
+void ShapeBatch::drawLines(Layer& layer) {
+    if (!layer.lines.empty())
+        drawIndexed(GL_LINES, layer.lineVertices, {}, layer.lines, linesDepthTest_, 0);
+    layer.lineVertices.clear();
+    layer.lines.clear();
 }
 
-void ShapeBatch::drawIndexed(unsigned mode, const std::vector<uint32_t>& indices, bool depthTest,
-                             unsigned texture) {
+void ShapeBatch::drawIndexed(unsigned mode, const std::vector<Vertex>& vertices,
+                             const std::vector<float>& texCoords, const std::vector<uint32_t>& indices,
+                             bool depthTest, unsigned texture) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), vertices_.data()->position);
-    glColorPointer(4, GL_FLOAT, sizeof(Vertex), vertices_.data()->colour);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), vertices.data()->position);
+    glColorPointer(4, GL_FLOAT, sizeof(Vertex), vertices.data()->colour);
     // Every shape here has one colour. Flat shading hands it to the pixels as it was given, as
     // a shape drawn alone in the current colour gets it; interpolating equal colours can round
     // a channel differently where it falls halfway between two levels.
     glShadeModel(GL_FLAT);
     applyDepthTest(depthTest);
-    beginTextured(texture);
-    // The range spares the driver a scan of the indices for the vertices to fetch, and it is the
-    // range these indices use: the driver copies and transforms every vertex in it, and a list
-    // drawn before a shape that lands on a pending line may use only the last few of thousands.
-    const auto [lowest, highest] = std::minmax_element(indices.begin(), indices.end());
-    glDrawRangeElements(mode, *lowest, *highest, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT,
-                        indices.data());
+    beginTextured(texture, texCoords);
+    // The range spares the driver a scan of the indices for the vertices to fetch; the list has
+    // its own vertices, so the range is all of them.
+    glDrawRangeElements(mode, 0, static_cast<GLuint>(vertices.size() - 1),
+                        static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
     endTextured(texture);
     glShadeModel(GL_SMOOTH);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-// Draws the shape as its own primitive: per-vertex colours are interpolated as GL interpolates
-// them for that primitive, and a shape of one colour is drawn in that colour as the current one.
-void ShapeBatch::drawShapeAlone(uint32_t first, uint32_t count) {
+// Draws the open shape as its own primitive: per-vertex colours are interpolated as GL
+// interpolates them for that primitive, and a shape of one colour is drawn in that colour as the
+// current one.
+void ShapeBatch::drawShapeAlone() {
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, sizeof(Vertex), vertices_.data()->position);
     if (shapeColourVaries_) {
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_FLOAT, sizeof(Vertex), vertices_.data()->colour);
     } else {
-        glColor4fv(vertices_[first].colour);
+        glColor4fv(vertices_.front().colour);
     }
     applyDepthTest(shapeDepthTest_);
-    beginTextured(shapeTexture_);
-    glDrawArrays(shapeMode_, static_cast<GLint>(first), static_cast<GLsizei>(count));
+    beginTextured(shapeTexture_, texCoords_);
+    glDrawArrays(shapeMode_, 0, static_cast<GLsizei>(vertices_.size()));
     endTextured(shapeTexture_);
     if (shapeColourVaries_)
         glDisableClientState(GL_COLOR_ARRAY);
@@ -364,27 +431,17 @@ void ShapeBatch::applyDepthTest(bool enabled) {
         glDisable(GL_DEPTH_TEST);
 }
 
-void ShapeBatch::clearVertices() {
-    vertices_.clear();
-    texCoords_.clear();
-    indices_.clear();
-    trianglesOpaque_ = true;
-    texCoordsActive_ = false;
-    lineIndices_.clear();
-    clearLineCells();
-}
-
-void ShapeBatch::beginTextured(unsigned texture) {
-    if (texture == 0 || !texCoordsActive_)
+void ShapeBatch::beginTextured(unsigned texture, const std::vector<float>& texCoords) {
+    if (texture == 0)
         return;
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(2, GL_FLOAT, 0, texCoords_.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, texCoords.data());
 }
 
 void ShapeBatch::endTextured(unsigned texture) {
-    if (texture == 0 || !texCoordsActive_)
+    if (texture == 0)
         return;
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisable(GL_TEXTURE_2D);

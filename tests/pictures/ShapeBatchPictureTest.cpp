@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <vector>
 
 #include "WindowHarness.h"
 
@@ -35,6 +38,16 @@ class DrawingEntity : public Entity {
     Drawing opaque_;
     Drawing translucent_;
 };
+
+// Whether each shape ended through endShape below is drawn at once, on its own: the picture that
+// merging and layering must reproduce.
+bool eachShapeAlone = false;
+
+void endShape(VideoModule& video) {
+    video.endShape();
+    if (eachShapeAlone)
+        ShapeBatch::flushCurrent();
+}
 
 // Runs [draw] 50 units farther from the eye than the board: the depth test hides it behind
 // what was drawn on the board.
@@ -78,8 +91,61 @@ void square(VideoModule& video, int shapeType, float x, float y, float half, flo
             video.plotVertex(-half, half, 0.0f);
             break;
     }
-    video.endShape();
+    endShape(video);
     video.popMatrix();
+}
+
+void line(VideoModule& video, float x0, float y0, float x1, float y1, float r, float g, float b,
+          float a = 1.0f) {
+    video.setColour(r, g, b, a);
+    video.beginShape(SHAPETYPE_LINES);
+    video.plotVertex(x0, y0, 0.0f);
+    video.plotVertex(x1, y1, 0.0f);
+    endShape(video);
+}
+
+// A filled circle as the scripts' shapes draw one: a fan of 12 around its centre.
+void circle(VideoModule& video, float x, float y, float z, float radius, float r, float g, float b, float a) {
+    video.setColour(r, g, b, a);
+    video.beginShape(SHAPETYPE_TRIANGLEFAN);
+    video.plotVertex(x, y, z);
+    for (int i = 0; i <= 12; ++i) {
+        const float angle = static_cast<float>(i) * 3.1415927f / 6.0f;
+        video.plotVertex(x + radius * std::cos(angle), y + radius * std::sin(angle), z);
+    }
+    endShape(video);
+}
+
+// A 4 x 4 24-bit BMP of one colour, 0xRRGGBB.
+void writeImage(const char* name, uint32_t rgb) {
+    std::vector<uint8_t> b(54 + 4 * 12, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    b[10] = 54;
+    b[14] = 40;
+    b[18] = 4;
+    b[22] = 4;
+    b[26] = 1;
+    b[28] = 24;
+    for (std::size_t p = 54; p < b.size(); p += 3) {
+        b[p] = static_cast<uint8_t>(rgb);
+        b[p + 1] = static_cast<uint8_t>(rgb >> 8);
+        b[p + 2] = static_cast<uint8_t>(rgb >> 16);
+    }
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+// The square of [half] around (x, y) showing the image [name] in the current colour.
+void texturedSquare(VideoModule& video, const char* name, float x, float y, float half) {
+    video.beginTexture(name);
+    video.beginShape(SHAPETYPE_QUADS);
+    video.plotImageVertex(x - half, y - half, 0.0f, 0.0f, 1.0f);
+    video.plotImageVertex(x + half, y - half, 0.0f, 1.0f, 1.0f);
+    video.plotImageVertex(x + half, y + half, 0.0f, 1.0f, 0.0f);
+    video.plotImageVertex(x - half, y + half, 0.0f, 0.0f, 0.0f);
+    endShape(video);
+    video.endTexture();
 }
 
 int channel(uint32_t pixel, int index) {
@@ -396,6 +462,200 @@ TEST(ShapeBatch, PixelsReadOutsideAFrameIncludeTheShapesDrawnBeforeThem) {
     EXPECT_EQ(shot.getPixel(400, 300), kBlue);
     EXPECT_EQ(shot.getPixel(50, 50), kBlack);
     video.setAttrDepthTest(true);
+}
+
+// Renders the scene's frame as the batch merges it, then with each shape drawn on its own as it
+// ends, and expects the two to be the same to the byte; returns the merged one.
+Screenshot expectSameAsEachShapeAlone(PictureHarness& scene) {
+    const Screenshot merged = scene.renderFrame();
+    eachShapeAlone = true;
+    const Screenshot alone = scene.renderFrame();
+    eachShapeAlone = false;
+    EXPECT_EQ(merged.getWidth(), alone.getWidth());
+    EXPECT_EQ(merged.getHeight(), alone.getHeight());
+    int differing = 0;
+    int firstX = -1, firstY = -1;
+    for (int y = 0; y < merged.getHeight(); ++y) {
+        for (int x = 0; x < merged.getWidth(); ++x) {
+            if (merged.getPixel(x, y) != alone.getPixel(x, y) && differing++ == 0) {
+                firstX = x;
+                firstY = y;
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0) << "first at " << firstX << "," << firstY << ": merged " << std::hex
+                            << merged.getPixel(firstX, firstY) << ", alone "
+                            << alone.getPixel(firstX, firstY);
+    return merged;
+}
+
+// A square lands on a line drawn before it and must cover it; a square that lands only on that
+// older line must not wait for newer lines it misses, and must still cover the line it lands on;
+// one that lands on a newer line goes above it too; one far from everything goes first.
+TEST(ShapeBatch, AShapeIsDrawnAfterEveryPendingShapeItLandsOnAndBeforeNoneItNeeds) {
+    PictureHarness scene;
+    auto& gs = scene.gameSystem;
+    scene.addEntity(new DrawingEntity(&gs, [](VideoModule& video) {
+        video.setLineWidth(6.0f);
+        line(video, -700.0f, 0.0f, -100.0f, 0.0f, 0.0f, 1.0f, 0.0f);                   // A
+        square(video, SHAPETYPE_TRIANGLEFAN, -500.0f, 0.0f, 60.0f, 1.0f, 0.0f, 0.0f);  // over A
+        line(video, -500.0f, -400.0f, -500.0f, 400.0f, 0.0f, 0.0f, 1.0f);        // B, over the red square
+        square(video, SHAPETYPE_QUADS, -250.0f, 0.0f, 60.0f, 1.0f, 1.0f, 1.0f);  // over A only
+        square(video, SHAPETYPE_TRIANGLES, -500.0f, 300.0f, 60.0f, 1.0f, 1.0f, 0.0f);    // over B only
+        square(video, SHAPETYPE_TRIANGLESTRIP, 500.0f, 0.0f, 100.0f, 1.0f, 0.0f, 1.0f);  // over nothing
+        line(video, 400.0f, 0.0f, 600.0f, 0.0f, 0.0f, 1.0f, 1.0f);  // over the magenta square
+    }));
+    const Screenshot frame = expectSameAsEachShapeAlone(scene);
+    const int row = scene.pixelY(0.0f);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-650.0f), row), kGreen);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-530.0f), row), kRed);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-500.0f), row), kBlue);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-250.0f), row), kWhite);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-500.0f), scene.pixelY(200.0f)), kBlue);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-500.0f), scene.pixelY(300.0f)), 0xffff00ffu);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(500.0f), scene.pixelY(50.0f)), 0xff00ffffu);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(500.0f), row), 0x00ffffffu);
+}
+
+// A line that lands only on a square in a higher layer than any line it meets is drawn over the
+// square, and a square drawn over that line covers it in turn.
+TEST(ShapeBatch, ALineOverAShapeInAHigherLayerIsDrawnOverIt) {
+    PictureHarness scene;
+    auto& gs = scene.gameSystem;
+    scene.addEntity(new DrawingEntity(&gs, [](VideoModule& video) {
+        video.setLineWidth(6.0f);
+        line(video, -600.0f, 0.0f, 600.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+        square(video, SHAPETYPE_QUADS, 0.0f, 0.0f, 400.0f, 1.0f, 0.0f, 0.0f);
+        // Far from the green line, inside the red square.
+        line(video, 200.0f, 150.0f, 200.0f, 350.0f, 0.0f, 0.0f, 1.0f);
+        square(video, SHAPETYPE_TRIANGLEFAN, 200.0f, 300.0f, 30.0f, 1.0f, 1.0f, 1.0f);
+    }));
+    const Screenshot frame = expectSameAsEachShapeAlone(scene);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-300.0f), scene.pixelY(0.0f)), kRed);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-300.0f), scene.pixelY(200.0f)), kRed);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(200.0f), scene.pixelY(200.0f)), kBlue);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(200.0f), scene.pixelY(300.0f)), kWhite);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(300.0f), scene.pixelY(0.0f)), kRed);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(500.0f), scene.pixelY(0.0f)), kGreen);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(700.0f), scene.pixelY(0.0f)), kBlack);
+}
+
+// Each square lands on the line before it and each line on its square, a chain of overlaps far
+// deeper than the layers a flush holds, beside a row of shapes that overlap nothing.
+TEST(ShapeBatch, AChainOfOverlapsPastTheLayerCapStaysInOrder) {
+    PictureHarness scene;
+    auto& gs = scene.gameSystem;
+    constexpr int kSteps = 2 * ShapeBatch::kMaxLayers + 5;
+    auto x = [](int k) { return -1700.0f + 50.0f * static_cast<float>(k); };
+    scene.addEntity(new DrawingEntity(&gs, [&x](VideoModule& video) {
+        video.setLineWidth(4.0f);
+        for (int k = 0; k < kSteps; ++k) {
+            const bool odd = k % 2 != 0;
+            square(video, SHAPETYPE_TRIANGLEFAN, x(k), 0.0f, 20.0f, 1.0f, odd ? 1.0f : 0.0f, 0.0f);
+            line(video, x(k), 0.0f, x(k) + 50.0f, 0.0f, 0.0f, odd ? 0.0f : 1.0f, 1.0f);
+            square(video, SHAPETYPE_QUADS, x(k), 600.0f, 15.0f, 0.0f, 1.0f, 0.0f);
+            line(video, x(k) - 20.0f, 400.0f, x(k) + 20.0f, 400.0f, 1.0f, 1.0f, 1.0f);
+        }
+    }));
+    const Screenshot frame = expectSameAsEachShapeAlone(scene);
+    const int row = scene.pixelY(0.0f);
+    for (int k = 0; k + 1 < kSteps; ++k) {
+        const bool odd = k % 2 != 0;
+        EXPECT_EQ(frame.getPixel(scene.pixelX(x(k) + 10.0f), row), odd ? kBlue : 0x00ffffffu) << k;
+        EXPECT_EQ(frame.getPixel(scene.pixelX(x(k) + 40.0f), row), odd ? kRed : 0xffff00ffu) << k;
+        EXPECT_EQ(frame.getPixel(scene.pixelX(x(k)), scene.pixelY(600.0f)), kGreen) << k;
+        EXPECT_EQ(frame.getPixel(scene.pixelX(x(k)), scene.pixelY(400.0f)), kWhite) << k;
+    }
+}
+
+// Textured, translucent and untextured shapes, shapes drawn alone and depth test changes among
+// shapes spread over several layers.
+TEST(ShapeBatch, TexturedAndTranslucentShapesAmongLayeredOnesKeepTheirOrder) {
+    constexpr const char* kImage = "picture_batch_test_magenta.bmp";
+    writeImage(kImage, 0xff00ffu);
+    PictureHarness scene;
+    auto& gs = scene.gameSystem;
+    scene.addEntity(new DrawingEntity(&gs, nullptr, [](VideoModule& video) {
+        video.setLineWidth(6.0f);
+        line(video, -800.0f, 0.0f, 800.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+        // Over the green line: a layer up, textured.
+        video.setColour(1.0f, 1.0f, 1.0f, 1.0f);
+        texturedSquare(video, kImage, -600.0f, 0.0f, 100.0f);
+        // Half over the textured square, translucent, untextured: everything pending goes first.
+        square(video, SHAPETYPE_QUADS, -500.0f, 0.0f, 100.0f, 0.0f, 0.0f, 1.0f);
+        video.setColour(1.0f, 0.0f, 0.0f, 0.5f);
+        video.beginShape(SHAPETYPE_QUADS);
+        video.plotVertex(-650.0f, -50.0f, 0.0f);
+        video.plotVertex(-350.0f, -50.0f, 0.0f);
+        video.plotVertex(-350.0f, 50.0f, 0.0f);
+        video.plotVertex(-650.0f, 50.0f, 0.0f);
+        endShape(video);
+        line(video, -600.0f, -300.0f, -600.0f, 300.0f, 1.0f, 1.0f, 1.0f, 0.5f);
+        // A shape with colours per vertex, drawn alone, over the translucent one.
+        video.beginShape(SHAPETYPE_TRIANGLES);
+        video.setColour(1.0f, 1.0f, 0.0f, 1.0f);
+        video.plotVertex(-420.0f, -40.0f, 0.0f);
+        video.setColour(0.0f, 1.0f, 1.0f, 1.0f);
+        video.plotVertex(-380.0f, -40.0f, 0.0f);
+        video.plotVertex(-400.0f, 40.0f, 0.0f);
+        endShape(video);
+        // Translucent textured squares over the green line, then over each other.
+        video.setColour(1.0f, 1.0f, 1.0f, 0.5f);
+        texturedSquare(video, kImage, 200.0f, 0.0f, 100.0f);
+        line(video, 150.0f, -200.0f, 150.0f, 200.0f, 0.0f, 0.0f, 1.0f);
+        video.setColour(1.0f, 1.0f, 1.0f, 0.5f);
+        texturedSquare(video, kImage, 250.0f, 0.0f, 100.0f);
+        // Without the depth test, deeper, over everything so far.
+        video.pushAttributes();
+        video.setAttrDepthTest(false);
+        behind(video, [&] { square(video, SHAPETYPE_TRIANGLEFAN, 300.0f, 0.0f, 30.0f, 1.0f, 1.0f, 1.0f); });
+        video.popAttributes();
+        line(video, 300.0f, -100.0f, 300.0f, 100.0f, 1.0f, 0.0f, 0.0f);
+        video.setColour(1.0f, 1.0f, 1.0f, 1.0f);
+        texturedSquare(video, kImage, 600.0f, 0.0f, 50.0f);
+    }));
+    const Screenshot frame = expectSameAsEachShapeAlone(scene);
+    std::remove(kImage);
+    const int row = scene.pixelY(0.0f);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-750.0f), row), kGreen);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-680.0f), scene.pixelY(80.0f)), 0xff00ffffu);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(-450.0f), scene.pixelY(80.0f)), kBlue);
+    const uint32_t overBlue = frame.getPixel(scene.pixelX(-450.0f), row);
+    EXPECT_NEAR(channel(overBlue, 0), 128, 1);
+    EXPECT_EQ(channel(overBlue, 1), 0);
+    EXPECT_NEAR(channel(overBlue, 2), 128, 1);
+    EXPECT_GT(channel(frame.getPixel(scene.pixelX(-600.0f), scene.pixelY(200.0f)), 1), 100);
+    EXPECT_EQ(channel(frame.getPixel(scene.pixelX(-400.0f), scene.pixelY(-30.0f)), 1), 255);
+    EXPECT_NEAR(channel(frame.getPixel(scene.pixelX(275.0f), scene.pixelY(80.0f)), 0), 191, 1);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(300.0f), scene.pixelY(20.0f)), kRed);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(320.0f), scene.pixelY(20.0f)), kWhite);
+    EXPECT_EQ(frame.getPixel(scene.pixelX(600.0f), row), 0xff00ffffu);
+}
+
+// A crowd like the stress scene's, in clumps: circles and heading lines, some translucent, at
+// depths that differ, more vertices than one flush holds.
+TEST(ShapeBatch, ACrowdOfCirclesAndLinesInClumpsIsTheSameAsEachShapeDrawnAlone) {
+    PictureHarness scene;
+    auto& gs = scene.gameSystem;
+    scene.addEntity(new DrawingEntity(&gs, [](VideoModule& video) {
+        uint32_t state = 12345u;
+        auto next = [&state](float range) {
+            state = state * 1664525u + 1013904223u;
+            return static_cast<float>(state >> 8) / static_cast<float>(1u << 24) * range;
+        };
+        video.setLineWidth(2.0f);
+        for (int i = 0; i < 3000; ++i) {
+            const float clumpX = -1500.0f + 600.0f * static_cast<float>(i % 6);
+            const float clumpY = -1000.0f + 1000.0f * static_cast<float>(i / 6 % 3);
+            const float x = clumpX + next(300.0f);
+            const float y = clumpY + next(300.0f);
+            const float alpha = i % 7 == 0 ? 0.5f : 1.0f;
+            circle(video, x, y, -next(20.0f), 12.0f, next(1.0f), next(1.0f), next(1.0f), alpha);
+            const float heading = next(6.2831853f);
+            line(video, x, y, x + 30.0f * std::cos(heading), y + 30.0f * std::sin(heading), 1.0f, 1.0f, 1.0f);
+        }
+    }));
+    expectSameAsEachShapeAlone(scene);
 }
 
 }  // namespace
