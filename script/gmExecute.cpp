@@ -875,8 +875,9 @@ op_Not : {
 #define FUSED_FALLBACK_TI(op) goto op_PushInt;
 #define FUSED_FALLBACK_T1(op) goto op_PushTrue;
 #define FUSED_FALLBACK_T0(op) goto op_PushFalse;
-// Sinks: what happens to [result], once the source's stack operands are dropped. The jumps count
-// as steps of the execution watch like unfused ones.
+// Sinks: what happens to [result], once the source's stack operands are dropped. Under the
+// execution watch a run with a jump runs unfused (FUSED_WATCH), so its jumps count as steps where
+// the plain jumps count them and no handler of a fused jump calls out.
 #define FUSED_SINK_P              \
     (sp++)->assignFields(result); \
     ip = operatorWord + gmRun::kAfterPush;
@@ -885,16 +886,22 @@ op_Not : {
     ip = operatorWord + gmRun::kAfterStore;
 #define FUSED_SINK_SJ                                            \
     base[operatorWord[gmRun::kStoreLocal]].assignFields(result); \
-    COUNT_STEP(operatorWord + gmRun::kStepJump);                 \
     ip = code + (operatorWord[gmRun::kStepTarget] >> 2);
-#define FUSED_SINK_J                         \
-    COUNT_STEP(operatorWord + gmRun::kSink); \
+#define FUSED_SINK_J \
     ip = result.isTrue() ? operatorWord + gmRun::kAfterTest : code + (operatorWord[gmRun::kTestTarget] >> 2);
+#define FUSED_WATCH_P(src, op)
+#define FUSED_WATCH_S(src, op)
+#define FUSED_WATCH_SJ(src, op) \
+    if (watched)                \
+    FUSED_FALLBACK_##src(op)
+#define FUSED_WATCH_J(src, op) \
+    if (watched)               \
+    FUSED_FALLBACK_##src(op)
 #define GM_FUSED_HANDLER(src, op, sink)                                                              \
     fused_##src##_##op##_##sink : {                                                                  \
         const uint32_t* const run = ip - 1;                                                          \
         const uint32_t* const operatorWord = run + gmRun::operatorOffset(gmRun::k##src);             \
-        FUSED_SOURCE_##src gmValue result;                                                           \
+        FUSED_WATCH_##sink(src, op) FUSED_SOURCE_##src gmValue result;                               \
         if (fa.isInt() && fb.isInt()) {                                                              \
             result = gmValue::makeInt(fusedIntResult<gmOpcode::op>(fa.getInt(), fb.getInt()));       \
         } else if ((fa.isFloat() && (fb.isFloat() || fb.isInt())) || (fa.isInt() && fb.isFloat())) { \
@@ -911,15 +918,16 @@ op_Not : {
 #define LOOP_TEST_OPERAND_LL(test) base[(test)[gmRun::kRightOperand]]
 #define LOOP_TEST_OPERAND_LI(test) gmValue::makeInt(static_cast<int32_t>((test)[gmRun::kRightOperand]))
 // Both parts on ints only: a step that is not goes to the plain step-and-jump handler, a test
-// that is not is dispatched as it stands. Both jumps count as steps of the execution watch.
+// that is not is dispatched as it stands. Under the execution watch the run goes unfused.
 #define GM_FUSED_LOOP_HANDLER(step, stepOp, test, testOp)                                               \
     loop_##step##_##stepOp##_##test##_##testOp : {                                                      \
         const uint32_t* const run = ip - 1;                                                             \
         const uint32_t* const operatorWord = run + gmRun::operatorOffset(gmRun::k##step);               \
+        if (watched)                                                                                    \
+            goto op_GetLocal;                                                                           \
         FUSED_SOURCE_##step if (!fa.isInt() || !fb.isInt()) goto fused_##step##_##stepOp##_SJ;          \
         base[operatorWord[gmRun::kStoreLocal]] =                                                        \
             gmValue::makeInt(fusedIntResult<gmOpcode::stepOp>(fa.getInt(), fb.getInt()));               \
-        COUNT_STEP(operatorWord + gmRun::kStepJump);                                                    \
         ip = code + (operatorWord[gmRun::kStepTarget] >> 2);                                            \
         const gmValue& ta = base[ip[gmRun::kLeftLocal]];                                                \
         const gmValue tb = LOOP_TEST_OPERAND_##test(ip);                                                \
@@ -927,7 +935,6 @@ op_Not : {
             DISPATCH();                                                                                 \
         const bool holds = fusedIntResult<gmOpcode::testOp>(ta.getInt(), tb.getInt());                  \
         const uint32_t* const testOperator = ip + gmRun::operatorOffset(gmRun::k##test);                \
-        COUNT_STEP(testOperator + gmRun::kSink);                                                        \
         ip = holds ? testOperator + gmRun::kAfterTest : code + (testOperator[gmRun::kTestTarget] >> 2); \
         DISPATCH();                                                                                     \
     }
@@ -957,6 +964,10 @@ op_Not : {
 #undef FUSED_SINK_S
 #undef FUSED_SINK_SJ
 #undef FUSED_SINK_J
+#undef FUSED_WATCH_P
+#undef FUSED_WATCH_S
+#undef FUSED_WATCH_SJ
+#undef FUSED_WATCH_J
 // getlocal T; getlocal K; getind -- a table indexed by a key of a built-in type.
 op_FusedGetIndLL : {
     const uint32_t* const run = ip - 1;
@@ -969,6 +980,36 @@ op_FusedGetIndLL : {
     ip = run + gmRun::kAfterGetInd;
     DISPATCH();
 }
+// getlocal T; getlocal K; getind; a constant; eq or neq; jumpiffalse L -- a table's value tested
+// against an int constant. Any other value is pushed and the test runs from the constant's
+// instruction on; under the execution watch the whole run goes unfused.
+#define GETIND_COMPARE_HANDLER(label, constant, constantWords, holdsWhenEqual)                \
+    op_##label : {                                                                            \
+        const uint32_t* const run = ip - 1;                                                   \
+        const gmValue& object = base[run[gmRun::kTableLocal]];                                \
+        const gmValue& key = base[run[gmRun::kKeyLocal]];                                     \
+        if (watched || !object.isTable() || key.getType() > kGmTable)                         \
+            goto op_FusedGetIndLL;                                                            \
+        const gmValue found = object.getTable()->get(key);                                    \
+        if (!found.isInt()) {                                                                 \
+            (sp++)->assignFields(found);                                                      \
+            ip = run + gmRun::kAfterGetInd;                                                   \
+            DISPATCH();                                                                       \
+        }                                                                                     \
+        const uint32_t* const compare = run + gmRun::kCompareConstant + (constantWords);      \
+        const bool holds = (found.getInt() == (constant)) == (holdsWhenEqual);                \
+        ip = holds ? compare + gmRun::kAfterTest : code + (compare[gmRun::kTestTarget] >> 2); \
+        DISPATCH();                                                                           \
+    }
+#define GETIND_COMPARE_INT static_cast<int32_t>(run[gmRun::kCompareConstantOperand])
+    GETIND_COMPARE_HANDLER(FusedGetIndLLEq1J, 1, 1, true)
+    GETIND_COMPARE_HANDLER(FusedGetIndLLEq0J, 0, 1, true)
+    GETIND_COMPARE_HANDLER(FusedGetIndLLEqIJ, GETIND_COMPARE_INT, 1 + gmRun::kOperand, true)
+    GETIND_COMPARE_HANDLER(FusedGetIndLLNeq1J, 1, 1, false)
+    GETIND_COMPARE_HANDLER(FusedGetIndLLNeq0J, 0, 1, false)
+    GETIND_COMPARE_HANDLER(FusedGetIndLLNeqIJ, GETIND_COMPARE_INT, 1 + gmRun::kOperand, false)
+#undef GETIND_COMPARE_INT
+#undef GETIND_COMPARE_HANDLER
 // getlocal T; getlocal K; pushtrue or pushfalse; setind -- a store of int 1 or 0 into a table.
 // The constant's word is its plain fast opcode: followed by setind, it never starts a run.
 op_FusedSetIndLLConstant : {

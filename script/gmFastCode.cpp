@@ -116,8 +116,11 @@ class Builder {
                     if (const uint32_t fused = runAt(kLL, start))
                         return fused;
                     const uint32_t operation = at(start + kTableOperation);
-                    if (operation == op(gmOpcode::GetInd))
+                    if (operation == op(gmOpcode::GetInd)) {
+                        if (const uint32_t compare = getIndCompareAt(start))
+                            return compare;
                         return gmFastWord(gmFastOpcode::FusedGetIndLL);
+                    }
                     if ((operation == op(gmOpcode::PushTrue) || operation == op(gmOpcode::PushFalse)) &&
                         at(start + kSetInd) == op(gmOpcode::SetInd))
                         return gmFastWord(gmFastOpcode::FusedSetIndLLConstant);
@@ -152,6 +155,30 @@ class Builder {
                 return runAt(kT, start);
             default:
                 return fusableOperator(word) >= 0 ? runAt(kT, start) : 0;
+        }
+    }
+
+    // The fused getind-and-test for the getind run at [start] followed by pushtrue, pushfalse or
+    // pushint K, then eq or neq, then jumpiffalse; 0 otherwise.
+    uint32_t getIndCompareAt(std::size_t start) const {
+        const std::size_t constant = start + kCompareConstant;
+        const uint32_t word = at(constant);
+        const std::size_t compare = constant + (word == op(gmOpcode::PushInt) ? 1 + kOperand : 1);
+        const uint32_t test = at(compare);
+        if (at(compare + kSink) != op(gmOpcode::JumpIfFalse) || compare + kTestTarget >= size_)
+            return 0;
+        const bool eq = test == op(gmOpcode::Eq);
+        if (!eq && test != op(gmOpcode::Neq))
+            return 0;
+        switch (word) {
+            case op(gmOpcode::PushTrue):
+                return gmFastWord(eq ? gmFastOpcode::FusedGetIndLLEq1J : gmFastOpcode::FusedGetIndLLNeq1J);
+            case op(gmOpcode::PushFalse):
+                return gmFastWord(eq ? gmFastOpcode::FusedGetIndLLEq0J : gmFastOpcode::FusedGetIndLLNeq0J);
+            case op(gmOpcode::PushInt):
+                return gmFastWord(eq ? gmFastOpcode::FusedGetIndLLEqIJ : gmFastOpcode::FusedGetIndLLNeqIJ);
+            default:
+                return 0;
         }
     }
 

@@ -65,6 +65,18 @@
 #define GM_FAST_SPECIAL_OPCODES(X)                                                                   \
     X(Ignored, "ignored", "a word that is no instruction: does nothing")                             \
     X(FusedGetIndLL, "fused_getind_LL", "getlocal T; getlocal K; getind")                            \
+    X(FusedGetIndLLEq1J, "fused_getind_LL_eq_1_J",                                                   \
+      "getlocal T; getlocal K; getind; pushtrue; eq; jumpiffalse L")                                 \
+    X(FusedGetIndLLEq0J, "fused_getind_LL_eq_0_J",                                                   \
+      "getlocal T; getlocal K; getind; pushfalse; eq; jumpiffalse L")                                \
+    X(FusedGetIndLLEqIJ, "fused_getind_LL_eq_I_J",                                                   \
+      "getlocal T; getlocal K; getind; pushint K; eq; jumpiffalse L")                                \
+    X(FusedGetIndLLNeq1J, "fused_getind_LL_neq_1_J",                                                 \
+      "getlocal T; getlocal K; getind; pushtrue; neq; jumpiffalse L")                                \
+    X(FusedGetIndLLNeq0J, "fused_getind_LL_neq_0_J",                                                 \
+      "getlocal T; getlocal K; getind; pushfalse; neq; jumpiffalse L")                               \
+    X(FusedGetIndLLNeqIJ, "fused_getind_LL_neq_I_J",                                                 \
+      "getlocal T; getlocal K; getind; pushint K; neq; jumpiffalse L")                               \
     X(FusedSetIndLLConstant, "fused_setind_LL_constant",                                             \
       "getlocal T; getlocal K; pushtrue or pushfalse; setind")                                       \
     X(AddDetached, "add_detached",                                                                   \
@@ -207,6 +219,11 @@ constexpr std::size_t kStoredConstant = kTableOperation;    // pushtrue or pushf
 constexpr std::size_t kSetInd = kStoredConstant + 1;        // setind after the constant
 constexpr std::size_t kAfterGetInd = kTableOperation + 1;   // the next instruction
 constexpr std::size_t kAfterSetInd = kSetInd + 1;           // the next instruction
+// getlocal T; getlocal K; getind, then a test of the value against an int constant: the constant's
+// instruction (pushtrue, pushfalse: one word; pushint K: two), eq or neq, jumpiffalse L.
+constexpr std::size_t kCompareConstant = kAfterGetInd;                        // the constant's instruction
+constexpr std::size_t kCompareConstantOperand = kCompareConstant + kOperand;  // K of pushint K
+// From the eq or neq on, the words are those of the J sink (kTestTarget, kAfterTest).
 
 // pushnull; getglobal G: the getglobal's operand word, and the next instruction.
 constexpr std::size_t kCalleeGlobal = 1 + kOperand;
