@@ -343,9 +343,9 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 // target, a return or resume position, or where a handler has stepped over its operands), and
 // gmBuildFastCode leaves a fast opcode at every one of them. The check cost 3 to 14% of call- and
 // member-heavy programs.
-#define DISPATCH()            \
-    do {                      \
-        goto* kLabels[*ip++]; \
+#define DISPATCH()           \
+    do {                     \
+        goto* labels[*ip++]; \
     } while (0)
 // The current function (the loop keeps only its code and constants), null where there is none (a
 // state change has just emptied the call chain).
@@ -432,14 +432,54 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 #define GM_LABEL_OP(e, name, number, operand, effect, comment) &&op_##e,
 #define GM_LABEL_RUN(src, op, sink) &&fused_##src##_##op##_##sink,
 #define GM_LABEL_LOOP(step, stepOp, test, testOp) &&loop_##step##_##stepOp##_##test##_##testOp,
-#define GM_LABEL_SPECIAL(e, name, comment) &&op_##e,
+#define GM_LABEL_SPECIAL(e, watched, name, comment) &&op_##e,
         GM_FAST_OPCODES(GM_LABEL_OP, GM_LABEL_RUN, GM_LABEL_LOOP, GM_LABEL_SPECIAL)
-#undef GM_LABEL_OP
 #undef GM_LABEL_RUN
 #undef GM_LABEL_LOOP
 #undef GM_LABEL_SPECIAL
     };
     static_assert(sizeof(kLabels) / sizeof(kLabels[0]) == kFastOpcodeCount);
+    // The labels under the execution watch: a run that ends in a jump (and every loop run) goes
+    // to the plain handler of its first instruction, whose operand word ip then stands on, so the
+    // fused handlers never count steps (see GM_FAST_SPECIAL_OPCODES).
+    static void* const kWatchedLabels[] = {
+#define GM_WATCHED_FIRST_LL(op) &&op_GetLocal
+#define GM_WATCHED_FIRST_LI(op) &&op_GetLocal
+#define GM_WATCHED_FIRST_LF(op) &&op_GetLocal
+#define GM_WATCHED_FIRST_L1(op) &&op_GetLocal
+#define GM_WATCHED_FIRST_T(op) &&op_##op
+#define GM_WATCHED_FIRST_TL(op) &&op_GetLocal
+#define GM_WATCHED_FIRST_TI(op) &&op_PushInt
+#define GM_WATCHED_FIRST_T1(op) &&op_PushTrue
+#define GM_WATCHED_FIRST_T0(op) &&op_PushFalse
+#define GM_WATCHED_SINK_P(src, op, sink) &&fused_##src##_##op##_##sink
+#define GM_WATCHED_SINK_S(src, op, sink) &&fused_##src##_##op##_##sink
+#define GM_WATCHED_SINK_SJ(src, op, sink) GM_WATCHED_FIRST_##src(op)
+#define GM_WATCHED_SINK_J(src, op, sink) GM_WATCHED_FIRST_##src(op)
+#define GM_WATCHED_RUN(src, op, sink) GM_WATCHED_SINK_##sink(src, op, sink),
+#define GM_WATCHED_LOOP(step, stepOp, test, testOp) &&op_GetLocal,
+#define GM_WATCHED_SPECIAL(e, watched, name, comment) &&op_##watched,
+        GM_FAST_OPCODES(GM_LABEL_OP, GM_WATCHED_RUN, GM_WATCHED_LOOP, GM_WATCHED_SPECIAL)
+#undef GM_WATCHED_FIRST_LL
+#undef GM_WATCHED_FIRST_LI
+#undef GM_WATCHED_FIRST_LF
+#undef GM_WATCHED_FIRST_L1
+#undef GM_WATCHED_FIRST_T
+#undef GM_WATCHED_FIRST_TL
+#undef GM_WATCHED_FIRST_TI
+#undef GM_WATCHED_FIRST_T1
+#undef GM_WATCHED_FIRST_T0
+#undef GM_WATCHED_SINK_P
+#undef GM_WATCHED_SINK_S
+#undef GM_WATCHED_SINK_SJ
+#undef GM_WATCHED_SINK_J
+#undef GM_WATCHED_RUN
+#undef GM_WATCHED_LOOP
+#undef GM_WATCHED_SPECIAL
+#undef GM_LABEL_OP
+    };
+    static_assert(sizeof(kWatchedLabels) / sizeof(kWatchedLabels[0]) == kFastOpcodeCount);
+    void* const* const labels = watched ? kWatchedLabels : kLabels;
 
     DISPATCH();
 
@@ -876,8 +916,8 @@ op_Not : {
 #define FUSED_FALLBACK_T1(op) goto op_PushTrue;
 #define FUSED_FALLBACK_T0(op) goto op_PushFalse;
 // Sinks: what happens to [result], once the source's stack operands are dropped. Under the
-// execution watch a run with a jump runs unfused (FUSED_WATCH), so its jumps count as steps where
-// the plain jumps count them and no handler of a fused jump calls out.
+// execution watch a run with a jump runs unfused (kWatchedLabels), so no handler of a fused jump
+// counts a step or calls out.
 #define FUSED_SINK_P              \
     (sp++)->assignFields(result); \
     ip = operatorWord + gmRun::kAfterPush;
@@ -889,19 +929,11 @@ op_Not : {
     ip = code + (operatorWord[gmRun::kStepTarget] >> 2);
 #define FUSED_SINK_J \
     ip = result.isTrue() ? operatorWord + gmRun::kAfterTest : code + (operatorWord[gmRun::kTestTarget] >> 2);
-#define FUSED_WATCH_P(src, op)
-#define FUSED_WATCH_S(src, op)
-#define FUSED_WATCH_SJ(src, op) \
-    if (watched)                \
-    FUSED_FALLBACK_##src(op)
-#define FUSED_WATCH_J(src, op) \
-    if (watched)               \
-    FUSED_FALLBACK_##src(op)
 #define GM_FUSED_HANDLER(src, op, sink)                                                              \
     fused_##src##_##op##_##sink : {                                                                  \
         const uint32_t* const run = ip - 1;                                                          \
         const uint32_t* const operatorWord = run + gmRun::operatorOffset(gmRun::k##src);             \
-        FUSED_WATCH_##sink(src, op) FUSED_SOURCE_##src gmValue result;                               \
+        FUSED_SOURCE_##src gmValue result;                                                           \
         if (fa.isInt() && fb.isInt()) {                                                              \
             result = gmValue::makeInt(fusedIntResult<gmOpcode::op>(fa.getInt(), fb.getInt()));       \
         } else if ((fa.isFloat() && (fb.isFloat() || fb.isInt())) || (fa.isInt() && fb.isFloat())) { \
@@ -918,13 +950,12 @@ op_Not : {
 #define LOOP_TEST_OPERAND_LL(test) base[(test)[gmRun::kRightOperand]]
 #define LOOP_TEST_OPERAND_LI(test) gmValue::makeInt(static_cast<int32_t>((test)[gmRun::kRightOperand]))
 // Both parts on ints only: a step that is not goes to the plain step-and-jump handler, a test
-// that is not is dispatched as it stands. Under the execution watch the run goes unfused.
+// that is not is dispatched as it stands. Under the execution watch the run goes unfused
+// (kWatchedLabels).
 #define GM_FUSED_LOOP_HANDLER(step, stepOp, test, testOp)                                               \
     loop_##step##_##stepOp##_##test##_##testOp : {                                                      \
         const uint32_t* const run = ip - 1;                                                             \
         const uint32_t* const operatorWord = run + gmRun::operatorOffset(gmRun::k##step);               \
-        if (watched)                                                                                    \
-            goto op_GetLocal;                                                                           \
         FUSED_SOURCE_##step if (!fa.isInt() || !fb.isInt()) goto fused_##step##_##stepOp##_SJ;          \
         base[operatorWord[gmRun::kStoreLocal]] =                                                        \
             gmValue::makeInt(fusedIntResult<gmOpcode::stepOp>(fa.getInt(), fb.getInt()));               \
@@ -964,10 +995,6 @@ op_Not : {
 #undef FUSED_SINK_S
 #undef FUSED_SINK_SJ
 #undef FUSED_SINK_J
-#undef FUSED_WATCH_P
-#undef FUSED_WATCH_S
-#undef FUSED_WATCH_SJ
-#undef FUSED_WATCH_J
 // getlocal T; getlocal K; getind -- a table indexed by a key of a built-in type.
 op_FusedGetIndLL : {
     const uint32_t* const run = ip - 1;
@@ -982,13 +1009,13 @@ op_FusedGetIndLL : {
 }
 // getlocal T; getlocal K; getind; a constant; eq or neq; jumpiffalse L -- a table's value tested
 // against an int constant. Any other value is pushed and the test runs from the constant's
-// instruction on; under the execution watch the whole run goes unfused.
+// instruction on; under the execution watch only the getind is fused (kWatchedLabels).
 #define GETIND_COMPARE_HANDLER(label, constant, constantWords, holdsWhenEqual)                \
     op_##label : {                                                                            \
         const uint32_t* const run = ip - 1;                                                   \
         const gmValue& object = base[run[gmRun::kTableLocal]];                                \
         const gmValue& key = base[run[gmRun::kKeyLocal]];                                     \
-        if (watched || !object.isTable() || key.getType() > kGmTable)                         \
+        if (!object.isTable() || key.getType() > kGmTable)                                    \
             goto op_FusedGetIndLL;                                                            \
         const gmValue found = object.getTable()->get(key);                                    \
         if (!found.isInt()) {                                                                 \

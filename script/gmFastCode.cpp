@@ -262,7 +262,7 @@ constexpr const char* kFastOpcodeNames[] = {
 #define GM_FAST_NAME_OP(e, name, number, operand, effect, comment) name,
 #define GM_FAST_NAME_RUN(src, op, sink) "fused_" #src "_" #op "_" #sink,
 #define GM_FAST_NAME_LOOP(step, stepOp, test, testOp) "loop_" #step "_" #stepOp "_" #test "_" #testOp,
-#define GM_FAST_NAME_SPECIAL(e, name, comment) name,
+#define GM_FAST_NAME_SPECIAL(e, watched, name, comment) name,
     GM_FAST_OPCODES(GM_FAST_NAME_OP, GM_FAST_NAME_RUN, GM_FAST_NAME_LOOP, GM_FAST_NAME_SPECIAL)
 #undef GM_FAST_NAME_OP
 #undef GM_FAST_NAME_RUN

@@ -60,34 +60,37 @@
     GM_FUSED_LOOP_STEP(X, LI, Sub) GM_FUSED_LOOP_STEP(X, L1, Add) GM_FUSED_LOOP_STEP(X, L1, Sub)
 // clang-format on
 
-// X(Enumerator, "name", comment): the fast opcodes that are neither a plain instruction nor one of
-// the runs above.
-#define GM_FAST_SPECIAL_OPCODES(X)                                                                   \
-    X(Ignored, "ignored", "a word that is no instruction: does nothing")                             \
-    X(FusedGetIndLL, "fused_getind_LL", "getlocal T; getlocal K; getind")                            \
-    X(FusedGetIndLLEq1J, "fused_getind_LL_eq_1_J",                                                   \
-      "getlocal T; getlocal K; getind; pushtrue; eq; jumpiffalse L")                                 \
-    X(FusedGetIndLLEq0J, "fused_getind_LL_eq_0_J",                                                   \
-      "getlocal T; getlocal K; getind; pushfalse; eq; jumpiffalse L")                                \
-    X(FusedGetIndLLEqIJ, "fused_getind_LL_eq_I_J",                                                   \
-      "getlocal T; getlocal K; getind; pushint K; eq; jumpiffalse L")                                \
-    X(FusedGetIndLLNeq1J, "fused_getind_LL_neq_1_J",                                                 \
-      "getlocal T; getlocal K; getind; pushtrue; neq; jumpiffalse L")                                \
-    X(FusedGetIndLLNeq0J, "fused_getind_LL_neq_0_J",                                                 \
-      "getlocal T; getlocal K; getind; pushfalse; neq; jumpiffalse L")                               \
-    X(FusedGetIndLLNeqIJ, "fused_getind_LL_neq_I_J",                                                 \
-      "getlocal T; getlocal K; getind; pushint K; neq; jumpiffalse L")                               \
-    X(FusedSetIndLLConstant, "fused_setind_LL_constant",                                             \
-      "getlocal T; getlocal K; pushtrue or pushfalse; setind")                                       \
-    X(AddDetached, "add_detached",                                                                   \
-      "an add whose result is only the left operand of a later add: a string it makes stays out "    \
-      "of the intern table until that add reads it")                                                 \
-    X(FusedPushNullGetGlobal, "fused_pushnull_getglobal", "pushnull; getglobal G (a call's callee)") \
-    X(FusedReturnLocal, "fused_return_local", "getlocal A; return")
+// X(Enumerator, Watched, "name", comment): the fast opcodes that are neither a plain instruction
+// nor one of the runs above. Watched is the fast opcode whose handler runs the word under the
+// execution watch (the loop's step hook): a run that ends in a jump runs its first instruction
+// unfused there, so that every jump counts its step where the plain code counts it.
+#define GM_FAST_SPECIAL_OPCODES(X)                                                                \
+    X(Ignored, Ignored, "ignored", "a word that is no instruction: does nothing")                 \
+    X(FusedGetIndLL, FusedGetIndLL, "fused_getind_LL", "getlocal T; getlocal K; getind")          \
+    X(FusedGetIndLLEq1J, FusedGetIndLL, "fused_getind_LL_eq_1_J",                                 \
+      "getlocal T; getlocal K; getind; pushtrue; eq; jumpiffalse L")                              \
+    X(FusedGetIndLLEq0J, FusedGetIndLL, "fused_getind_LL_eq_0_J",                                 \
+      "getlocal T; getlocal K; getind; pushfalse; eq; jumpiffalse L")                             \
+    X(FusedGetIndLLEqIJ, FusedGetIndLL, "fused_getind_LL_eq_I_J",                                 \
+      "getlocal T; getlocal K; getind; pushint K; eq; jumpiffalse L")                             \
+    X(FusedGetIndLLNeq1J, FusedGetIndLL, "fused_getind_LL_neq_1_J",                               \
+      "getlocal T; getlocal K; getind; pushtrue; neq; jumpiffalse L")                             \
+    X(FusedGetIndLLNeq0J, FusedGetIndLL, "fused_getind_LL_neq_0_J",                               \
+      "getlocal T; getlocal K; getind; pushfalse; neq; jumpiffalse L")                            \
+    X(FusedGetIndLLNeqIJ, FusedGetIndLL, "fused_getind_LL_neq_I_J",                               \
+      "getlocal T; getlocal K; getind; pushint K; neq; jumpiffalse L")                            \
+    X(FusedSetIndLLConstant, FusedSetIndLLConstant, "fused_setind_LL_constant",                   \
+      "getlocal T; getlocal K; pushtrue or pushfalse; setind")                                    \
+    X(AddDetached, AddDetached, "add_detached",                                                   \
+      "an add whose result is only the left operand of a later add: a string it makes stays out " \
+      "of the intern table, and is freed as soon as that add has read it")                        \
+    X(FusedPushNullGetGlobal, FusedPushNullGetGlobal, "fused_pushnull_getglobal",                 \
+      "pushnull; getglobal G (a call's callee)")                                                  \
+    X(FusedReturnLocal, FusedReturnLocal, "fused_return_local", "getlocal A; return")
 
 // The whole fast instruction set, in fast opcode order: the plain instructions (OP, with the
 // arguments of GM_OPCODES), then RUN (Source, Operator, Sink), LOOP (Step source, Step operator,
-// Test source, Test operator) and SPECIAL (Enumerator, "name", comment).
+// Test source, Test operator) and SPECIAL (Enumerator, Watched, "name", comment).
 #define GM_FAST_OPCODES(OP, RUN, LOOP, SPECIAL) \
     GM_OPCODES(OP) GM_FUSED_RUNS(RUN) GM_FUSED_LOOPS(LOOP) GM_FAST_SPECIAL_OPCODES(SPECIAL)
 
@@ -95,7 +98,7 @@ enum class gmFastOpcode : uint32_t {
 #define GM_FAST_ENUM_OP(e, name, number, operand, effect, comment) e,
 #define GM_FAST_ENUM_RUN(src, op, sink) Fused_##src##_##op##_##sink,
 #define GM_FAST_ENUM_LOOP(step, stepOp, test, testOp) Loop_##step##_##stepOp##_##test##_##testOp,
-#define GM_FAST_ENUM_SPECIAL(e, name, comment) e,
+#define GM_FAST_ENUM_SPECIAL(e, watched, name, comment) e,
     GM_FAST_OPCODES(GM_FAST_ENUM_OP, GM_FAST_ENUM_RUN, GM_FAST_ENUM_LOOP, GM_FAST_ENUM_SPECIAL)
 #undef GM_FAST_ENUM_OP
 #undef GM_FAST_ENUM_RUN
