@@ -74,6 +74,24 @@ inline gmValue fusedFloatResult(float x, float y) {
         return gmValue::makeInt(fusedCompare<O>(x, y));
 }
 
+// The repetition of a store-loop run (fused_setind_loop): stores [constant] under the loop
+// variable, steps it by [step] into [variable] and tests it against [bound], until the test fails
+// (answers true, [variable] holding the value that failed it) or an inline store does not go
+// (answers false, [variable] holding the key still to store).
+template <gmOpcode Test>
+bool repeatStoreLoop(gmTable* table, gmGarbageCollector& collector, gmValue& variable, int32_t step,
+                     int32_t bound, const gmValue& constant) {
+    int32_t i = variable.getInt();
+    for (;;) {
+        if (!table->trySetInline(collector, gmValue::makeInt(i), constant))
+            return false;
+        i = static_cast<int32_t>(static_cast<uint32_t>(i) + static_cast<uint32_t>(step));
+        variable = gmValue::makeInt(i);
+        if (!fusedCompare<Test>(i, bound))
+            return true;
+    }
+}
+
 // An int or float operand as a float.
 inline float asFloat(const gmValue& value) {
     return value.isFloat() ? value.getFloat() : static_cast<float>(value.getInt());
@@ -1047,6 +1065,63 @@ op_FusedSetIndLLConstant : {
     const bool one = run[gmRun::kStoredConstant] == gmFastWord(gmFastOpcode::PushTrue);
     STORE_IN_TABLE(object.getTable(), base[run[gmRun::kKeyLocal]], gmValue::makeInt(one ? 1 : 0));
     ip = run + gmRun::kAfterSetInd;
+    DISPATCH();
+}
+
+// A constant store as the whole body of a loop on its key (gmFastCode.h): the loop run after it
+// and the test it jumps to are read once, then store, step and test repeat here. Operands that
+// are not ints, and a store the inline path does not take, go on through the separate handlers.
+op_FusedSetIndLoop : {
+    const uint32_t* const run = ip - 1;
+    const gmValue& object = base[run[gmRun::kTableLocal]];
+    gmValue& variable = base[run[gmRun::kKeyLocal]];
+    const uint32_t* const loopRun = run + gmRun::kAfterSetInd;
+    const uint32_t shape = loopRun[0] - gmFastWord(gmFastOpcode::Loop_LL_Add_LL_Lt);
+    const uint32_t stepSource = shape / (2 * gmRun::kLoopsPerStep);  // LL, LI, L1
+    const bool subtract = (shape / gmRun::kLoopsPerStep) % 2 != 0;
+    const bool constantBound = (shape / gmRun::kLoopTests) % 2 != 0;
+    const uint32_t* const stepOperator =
+        loopRun + (stepSource == 2 ? gmRun::operatorOffset(gmRun::kL1) : gmRun::operatorOffset(gmRun::kLL));
+    const gmValue stepValue =
+        stepSource == 0
+            ? base[loopRun[gmRun::kRightOperand]]
+            : gmValue::makeInt(stepSource == 1 ? static_cast<int32_t>(loopRun[gmRun::kRightOperand]) : 1);
+    const uint32_t* const test = code + (stepOperator[gmRun::kStepTarget] >> 2);
+    const gmValue bound = constantBound ? gmValue::makeInt(static_cast<int32_t>(test[gmRun::kRightOperand]))
+                                        : base[test[gmRun::kRightOperand]];
+    if (!object.isTable() || !variable.isInt() || !stepValue.isInt() || !bound.isInt())
+        goto op_FusedSetIndLLConstant;
+    const uint32_t stepBits = stepValue.getPayload32();
+    const int32_t step = static_cast<int32_t>(subtract ? 0u - stepBits : stepBits);
+    const gmValue constant =
+        gmValue::makeInt(run[gmRun::kStoredConstant] == gmFastWord(gmFastOpcode::PushTrue) ? 1 : 0);
+    gmTable* const table = object.getTable();
+    const int32_t limit = bound.getInt();
+    bool finished = false;
+    switch (shape % gmRun::kLoopTests) {
+        case 0:
+            finished = repeatStoreLoop<gmOpcode::Lt>(table, collector_, variable, step, limit, constant);
+            break;
+        case 1:
+            finished = repeatStoreLoop<gmOpcode::Gt>(table, collector_, variable, step, limit, constant);
+            break;
+        case 2:
+            finished = repeatStoreLoop<gmOpcode::Lte>(table, collector_, variable, step, limit, constant);
+            break;
+        case 3:
+            finished = repeatStoreLoop<gmOpcode::Gte>(table, collector_, variable, step, limit, constant);
+            break;
+        case 4:
+            finished = repeatStoreLoop<gmOpcode::Eq>(table, collector_, variable, step, limit, constant);
+            break;
+        default:
+            finished = repeatStoreLoop<gmOpcode::Neq>(table, collector_, variable, step, limit, constant);
+            break;
+    }
+    if (!finished)
+        goto op_FusedSetIndLLConstant;  // this store through the table, then the loop run
+    const uint32_t* const testOperator = test + gmRun::operatorOffset(gmRun::kLL);
+    ip = code + (testOperator[gmRun::kTestTarget] >> 2);
     DISPATCH();
 }
 

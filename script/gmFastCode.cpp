@@ -123,7 +123,8 @@ class Builder {
                     }
                     if ((operation == op(gmOpcode::PushTrue) || operation == op(gmOpcode::PushFalse)) &&
                         at(start + kSetInd) == op(gmOpcode::SetInd))
-                        return gmFastWord(gmFastOpcode::FusedSetIndLLConstant);
+                        return storeLoopAt(start) ? gmFastWord(gmFastOpcode::FusedSetIndLoop)
+                                                  : gmFastWord(gmFastOpcode::FusedSetIndLLConstant);
                     return 0;
                 }
                 case op(gmOpcode::PushInt):
@@ -180,6 +181,35 @@ class Builder {
             default:
                 return 0;
         }
+    }
+
+    // True when the constant store run at [start] (getlocal T; getlocal V; a constant; setind) is
+    // the whole body of a loop on V: a loop run follows it that steps V (by 1, an int or a local
+    // other than V) into V, and jumps to a test of V (against an int or a local other than V)
+    // that continues at [start] when it holds. The table local is not V.
+    bool storeLoopAt(std::size_t start) const {
+        const std::size_t loop = start + kAfterSetInd;
+        const uint32_t variable = at(start + kKeyLocal);
+        if (at(loop) != op(gmOpcode::GetLocal) || at(loop + kLeftLocal) != variable ||
+            at(start + kTableLocal) == variable)
+            return false;
+        const uint32_t right = at(loop + kRightInstruction);
+        const Source source = right == op(gmOpcode::GetLocal)   ? kLL
+                              : right == op(gmOpcode::PushInt)  ? kLI
+                              : right == op(gmOpcode::PushTrue) ? kL1
+                                                                : kSourceCount;
+        if (source == kSourceCount || (source == kLL && at(loop + kRightOperand) == variable))
+            return false;
+        const uint32_t fused = runAt(source, loop);
+        const uint32_t firstLoop = gmFastWord(gmFastOpcode::Loop_LL_Add_LL_Lt);
+        if (fused < firstLoop || fused >= firstLoop + 6 * kLoopsPerStep)
+            return false;
+        const std::size_t stepOperator = loop + operatorOffset(source);
+        const std::size_t test = at(stepOperator + kStepTarget) >> 2;
+        if (at(stepOperator + kStoreLocal) != variable || at(test + kLeftLocal) != variable ||
+            (at(test + kRightInstruction) == op(gmOpcode::GetLocal) && at(test + kRightOperand) == variable))
+            return false;
+        return test + operatorOffset(kLL) + kAfterTest == start;
     }
 
     // The fused opcode for [source] at [start]: the richest sink that the instructions after its
@@ -270,6 +300,21 @@ constexpr const char* kFastOpcodeNames[] = {
 #undef GM_FAST_NAME_SPECIAL
 };
 static_assert(sizeof(kFastOpcodeNames) / sizeof(kFastOpcodeNames[0]) == kFastOpcodeCount);
+
+// The store-loop handler reads a loop run's shape from its opcode (gmRun::kLoopsPerStep).
+constexpr uint32_t loopWord(gmFastOpcode fast) {
+    return gmFastWord(fast) - gmFastWord(gmFastOpcode::Loop_LL_Add_LL_Lt);
+}
+static_assert(loopWord(gmFastOpcode::Loop_LL_Sub_LL_Lt) == kLoopsPerStep);
+static_assert(loopWord(gmFastOpcode::Loop_LI_Add_LL_Lt) == 2 * kLoopsPerStep);
+static_assert(loopWord(gmFastOpcode::Loop_L1_Add_LL_Lt) == 4 * kLoopsPerStep);
+static_assert(loopWord(gmFastOpcode::Loop_L1_Sub_LI_Neq) == 6 * kLoopsPerStep - 1);
+static_assert(loopWord(gmFastOpcode::Loop_LL_Add_LI_Lt) == kLoopTests);
+static_assert(loopWord(gmFastOpcode::Loop_LL_Add_LL_Gt) == 1 &&
+              loopWord(gmFastOpcode::Loop_LL_Add_LL_Lte) == 2 &&
+              loopWord(gmFastOpcode::Loop_LL_Add_LL_Gte) == 3 &&
+              loopWord(gmFastOpcode::Loop_LL_Add_LL_Eq) == 4 &&
+              loopWord(gmFastOpcode::Loop_LL_Add_LL_Neq) == 5);
 
 // The unary handler finds its operator through gmOpcodeOfFast.
 constexpr bool plainOpcodesRoundTrip() {

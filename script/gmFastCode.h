@@ -64,28 +64,32 @@
 // nor one of the runs above. Watched is the fast opcode whose handler runs the word under the
 // execution watch (the loop's step hook): a run that ends in a jump runs its first instruction
 // unfused there, so that every jump counts its step where the plain code counts it.
-#define GM_FAST_SPECIAL_OPCODES(X)                                                                \
-    X(Ignored, Ignored, "ignored", "a word that is no instruction: does nothing")                 \
-    X(FusedGetIndLL, FusedGetIndLL, "fused_getind_LL", "getlocal T; getlocal K; getind")          \
-    X(FusedGetIndLLEq1J, FusedGetIndLL, "fused_getind_LL_eq_1_J",                                 \
-      "getlocal T; getlocal K; getind; pushtrue; eq; jumpiffalse L")                              \
-    X(FusedGetIndLLEq0J, FusedGetIndLL, "fused_getind_LL_eq_0_J",                                 \
-      "getlocal T; getlocal K; getind; pushfalse; eq; jumpiffalse L")                             \
-    X(FusedGetIndLLEqIJ, FusedGetIndLL, "fused_getind_LL_eq_I_J",                                 \
-      "getlocal T; getlocal K; getind; pushint K; eq; jumpiffalse L")                             \
-    X(FusedGetIndLLNeq1J, FusedGetIndLL, "fused_getind_LL_neq_1_J",                               \
-      "getlocal T; getlocal K; getind; pushtrue; neq; jumpiffalse L")                             \
-    X(FusedGetIndLLNeq0J, FusedGetIndLL, "fused_getind_LL_neq_0_J",                               \
-      "getlocal T; getlocal K; getind; pushfalse; neq; jumpiffalse L")                            \
-    X(FusedGetIndLLNeqIJ, FusedGetIndLL, "fused_getind_LL_neq_I_J",                               \
-      "getlocal T; getlocal K; getind; pushint K; neq; jumpiffalse L")                            \
-    X(FusedSetIndLLConstant, FusedSetIndLLConstant, "fused_setind_LL_constant",                   \
-      "getlocal T; getlocal K; pushtrue or pushfalse; setind")                                    \
-    X(AddDetached, AddDetached, "add_detached",                                                   \
-      "an add whose result is only the left operand of a later add: a string it makes stays out " \
-      "of the intern table, and is freed as soon as that add has read it")                        \
-    X(FusedPushNullGetGlobal, FusedPushNullGetGlobal, "fused_pushnull_getglobal",                 \
-      "pushnull; getglobal G (a call's callee)")                                                  \
+#define GM_FAST_SPECIAL_OPCODES(X)                                                                   \
+    X(Ignored, Ignored, "ignored", "a word that is no instruction: does nothing")                    \
+    X(FusedGetIndLL, FusedGetIndLL, "fused_getind_LL", "getlocal T; getlocal K; getind")             \
+    X(FusedGetIndLLEq1J, FusedGetIndLL, "fused_getind_LL_eq_1_J",                                    \
+      "getlocal T; getlocal K; getind; pushtrue; eq; jumpiffalse L")                                 \
+    X(FusedGetIndLLEq0J, FusedGetIndLL, "fused_getind_LL_eq_0_J",                                    \
+      "getlocal T; getlocal K; getind; pushfalse; eq; jumpiffalse L")                                \
+    X(FusedGetIndLLEqIJ, FusedGetIndLL, "fused_getind_LL_eq_I_J",                                    \
+      "getlocal T; getlocal K; getind; pushint K; eq; jumpiffalse L")                                \
+    X(FusedGetIndLLNeq1J, FusedGetIndLL, "fused_getind_LL_neq_1_J",                                  \
+      "getlocal T; getlocal K; getind; pushtrue; neq; jumpiffalse L")                                \
+    X(FusedGetIndLLNeq0J, FusedGetIndLL, "fused_getind_LL_neq_0_J",                                  \
+      "getlocal T; getlocal K; getind; pushfalse; neq; jumpiffalse L")                               \
+    X(FusedGetIndLLNeqIJ, FusedGetIndLL, "fused_getind_LL_neq_I_J",                                  \
+      "getlocal T; getlocal K; getind; pushint K; neq; jumpiffalse L")                               \
+    X(FusedSetIndLLConstant, FusedSetIndLLConstant, "fused_setind_LL_constant",                      \
+      "getlocal T; getlocal K; pushtrue or pushfalse; setind")                                       \
+    X(FusedSetIndLoop, FusedSetIndLLConstant, "fused_setind_loop",                                   \
+      "getlocal T; getlocal V; pushtrue or pushfalse; setind as the whole body of a loop on V: the " \
+      "store, the loop run after it (V stepped by another local or a constant) and its test of V, "  \
+      "repeated in one dispatch")                                                                    \
+    X(AddDetached, AddDetached, "add_detached",                                                      \
+      "an add whose result is only the left operand of a later add: a string it makes stays out "    \
+      "of the intern table, and is freed as soon as that add has read it")                           \
+    X(FusedPushNullGetGlobal, FusedPushNullGetGlobal, "fused_pushnull_getglobal",                    \
+      "pushnull; getglobal G (a call's callee)")                                                     \
     X(FusedReturnLocal, FusedReturnLocal, "fused_return_local", "getlocal A; return")
 
 // The whole fast instruction set, in fast opcode order: the plain instructions (OP, with the
@@ -222,6 +226,10 @@ constexpr std::size_t kStoredConstant = kTableOperation;    // pushtrue or pushf
 constexpr std::size_t kSetInd = kStoredConstant + 1;        // setind after the constant
 constexpr std::size_t kAfterGetInd = kTableOperation + 1;   // the next instruction
 constexpr std::size_t kAfterSetInd = kSetInd + 1;           // the next instruction
+// The loop opcodes in GM_FUSED_LOOPS order: kLoopsPerStep per (step source, step operator), the
+// test sources LL and LI in turn, each with the comparisons from Lt to Neq.
+constexpr uint32_t kLoopTests = 6;
+constexpr uint32_t kLoopsPerStep = 2 * kLoopTests;
 // getlocal T; getlocal K; getind, then a test of the value against an int constant: the constant's
 // instruction (pushtrue, pushfalse: one word; pushint K: two), eq or neq, jumpiffalse L.
 constexpr std::size_t kCompareConstant = kAfterGetInd;                        // the constant's instruction
