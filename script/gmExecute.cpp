@@ -1068,6 +1068,37 @@ op_FusedSetIndLLConstant : {
     DISPATCH();
 }
 
+// getlocal A; getdot N and dup; getdot N: a member of a table found at the node the getdot's
+// site remembers. Anything else (another node, no table, another type) runs the instructions
+// one by one.
+op_FusedGetLocalGetDot : {
+    const uint32_t* const run = ip - 1;
+    const gmValue& object = base[run[gmRun::kLeftLocal]];
+    if (object.isTable()) {
+        const uint32_t* const slot = memberSlot(code, run[gmRun::kLocalMemberSlot]);
+        if (const gmTableNode* node =
+                object.getTable()->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+            (sp++)->assignFields(node->value);
+            ip = run + gmRun::kAfterLocalMember;
+            DISPATCH();
+        }
+    }
+    goto op_GetLocal;
+}
+op_FusedDupGetDot : {
+    const uint32_t* const run = ip - 1;
+    const gmValue& object = sp[-1];
+    if (object.isTable()) {
+        const uint32_t* const slot = memberSlot(code, run[gmRun::kDupMemberSlot]);
+        if (const gmTableNode* node =
+                object.getTable()->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+            (sp++)->assignFields(node->value);
+            ip = run + gmRun::kAfterDupMember;
+            DISPATCH();
+        }
+    }
+    goto op_Dup;
+}
 // A constant store as the whole body of a loop on its key (gmFastCode.h): the loop run after it
 // and the test it jumps to are read once, then store, step and test repeat here. Operands that
 // are not ints, and a store the inline path does not take, go on through the separate handlers.

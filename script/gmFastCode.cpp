@@ -135,6 +135,9 @@ class Builder {
                     return runAt(kL1, start);
                 case op(gmOpcode::Return):
                     return gmFastWord(gmFastOpcode::FusedReturnLocal);
+                case op(gmOpcode::GetDot):
+                    return start + kLocalMemberSlot < size_ ? gmFastWord(gmFastOpcode::FusedGetLocalGetDot)
+                                                            : 0;
                 default:
                     return runAt(kTL, start);
             }
@@ -143,6 +146,10 @@ class Builder {
             case op(gmOpcode::PushNull):
                 return at(start + 1) == op(gmOpcode::GetGlobal) && start + kCalleeGlobal < size_
                            ? gmFastWord(gmFastOpcode::FusedPushNullGetGlobal)
+                           : 0;
+            case op(gmOpcode::Dup):
+                return at(start + 1) == op(gmOpcode::GetDot) && start + kDupMemberSlot < size_
+                           ? gmFastWord(gmFastOpcode::FusedDupGetDot)
                            : 0;
             case op(gmOpcode::PushInt):
                 return runAt(kTI, start);

@@ -90,6 +90,8 @@
       "of the intern table, and is freed as soon as that add has read it")                           \
     X(FusedPushNullGetGlobal, FusedPushNullGetGlobal, "fused_pushnull_getglobal",                    \
       "pushnull; getglobal G (a call's callee)")                                                     \
+    X(FusedGetLocalGetDot, FusedGetLocalGetDot, "fused_getlocal_getdot", "getlocal A; getdot N")     \
+    X(FusedDupGetDot, FusedDupGetDot, "fused_dup_getdot", "dup; getdot N (a method call's callee)")  \
     X(FusedReturnLocal, FusedReturnLocal, "fused_return_local", "getlocal A; return")
 
 // The whole fast instruction set, in fast opcode order: the plain instructions (OP, with the
@@ -236,6 +238,11 @@ constexpr std::size_t kCompareConstant = kAfterGetInd;                        //
 constexpr std::size_t kCompareConstantOperand = kCompareConstant + kOperand;  // K of pushint K
 // From the eq or neq on, the words are those of the J sink (kTestTarget, kAfterTest).
 
+// getlocal A; getdot N and dup; getdot N: the getdot's operand word, and the next instruction.
+constexpr std::size_t kLocalMemberSlot = kRightInstruction + kOperand;
+constexpr std::size_t kAfterLocalMember = kLocalMemberSlot + 1;
+constexpr std::size_t kDupMemberSlot = 1 + kOperand;
+constexpr std::size_t kAfterDupMember = kDupMemberSlot + 1;
 // pushnull; getglobal G: the getglobal's operand word, and the next instruction.
 constexpr std::size_t kCalleeGlobal = 1 + kOperand;
 constexpr std::size_t kAfterCalleeGlobal = kCalleeGlobal + 1;
