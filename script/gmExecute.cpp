@@ -58,13 +58,31 @@ constexpr int32_t fusedIntResult(int32_t x, int32_t y) {
         return static_cast<int32_t>(ux - uy);
     else if constexpr (O == gmOpcode::Mul)
         return static_cast<int32_t>(ux * uy);
+    else if constexpr (O == gmOpcode::Mod)
+        return y == -1 ? 0 : x % y;  // as the plain handler: never by 0 (fusedIntOperands)
     else
         return fusedCompare<O>(x, y);
 }
 
+// Whether [O] has its int result for these operands in the fused handlers: all but a remainder by
+// 0, whose error the plain handler raises.
+template <gmOpcode O>
+constexpr bool fusedIntOperands(int32_t y) {
+    if constexpr (O == gmOpcode::Mod)
+        return y != 0;
+    else
+        return true;
+}
+
+// Mod is never fused on floats (its float rules stay with the type records).
+template <gmOpcode O>
+constexpr bool fusedOnFloats = O != gmOpcode::Mod;
+
 template <gmOpcode O>
 inline gmValue fusedFloatResult(float x, float y) {
-    if constexpr (O == gmOpcode::Add)
+    if constexpr (O == gmOpcode::Mod)
+        return gmValue();  // not reached: fusedOnFloats
+    else if constexpr (O == gmOpcode::Add)
         return gmValue::makeFloat(x + y);
     else if constexpr (O == gmOpcode::Sub)
         return gmValue::makeFloat(x - y);
@@ -947,20 +965,21 @@ op_Not : {
     ip = code + (operatorWord[gmRun::kStepTarget] >> 2);
 #define FUSED_SINK_J \
     ip = result.isTrue() ? operatorWord + gmRun::kAfterTest : code + (operatorWord[gmRun::kTestTarget] >> 2);
-#define GM_FUSED_HANDLER(src, op, sink)                                                              \
-    fused_##src##_##op##_##sink : {                                                                  \
-        const uint32_t* const run = ip - 1;                                                          \
-        const uint32_t* const operatorWord = run + gmRun::operatorOffset(gmRun::k##src);             \
-        FUSED_SOURCE_##src gmValue result;                                                           \
-        if (fa.isInt() && fb.isInt()) {                                                              \
-            result = gmValue::makeInt(fusedIntResult<gmOpcode::op>(fa.getInt(), fb.getInt()));       \
-        } else if ((fa.isFloat() && (fb.isFloat() || fb.isInt())) || (fa.isInt() && fb.isFloat())) { \
-            result = fusedFloatResult<gmOpcode::op>(asFloat(fa), asFloat(fb));                       \
-        } else {                                                                                     \
-            FUSED_FALLBACK_##src(op)                                                                 \
-        }                                                                                            \
-        sp -= gmRun::stackValues(gmRun::k##src);                                                     \
-        FUSED_SINK_##sink DISPATCH();                                                                \
+#define GM_FUSED_HANDLER(src, op, sink)                                                                \
+    fused_##src##_##op##_##sink : {                                                                    \
+        const uint32_t* const run = ip - 1;                                                            \
+        const uint32_t* const operatorWord = run + gmRun::operatorOffset(gmRun::k##src);               \
+        FUSED_SOURCE_##src gmValue result;                                                             \
+        if (fa.isInt() && fb.isInt() && fusedIntOperands<gmOpcode::op>(fb.getInt())) {                 \
+            result = gmValue::makeInt(fusedIntResult<gmOpcode::op>(fa.getInt(), fb.getInt()));         \
+        } else if (fusedOnFloats<gmOpcode::op> &&                                                      \
+                   ((fa.isFloat() && (fb.isFloat() || fb.isInt())) || (fa.isInt() && fb.isFloat()))) { \
+            result = fusedFloatResult<gmOpcode::op>(asFloat(fa), asFloat(fb));                         \
+        } else {                                                                                       \
+            FUSED_FALLBACK_##src(op)                                                                   \
+        }                                                                                              \
+        sp -= gmRun::stackValues(gmRun::k##src);                                                       \
+        FUSED_SINK_##sink DISPATCH();                                                                  \
     }
     GM_FUSED_RUNS(GM_FUSED_HANDLER)
 #undef GM_FUSED_HANDLER

@@ -28,14 +28,15 @@
 #define GM_FUSED_SOURCES(X) \
     X(LL, 4, 0) X(LI, 4, 0) X(LF, 4, 0) X(L1, 3, 0) X(T, 0, 2) X(TL, 2, 1) X(TI, 2, 1) X(T1, 1, 1) X(T0, 1, 1)
 // X(Operator): the gmOpcode enumerators of the operators that fuse.
-#define GM_FUSED_OPERATORS(X) X(Add) X(Sub) X(Mul) X(Lt) X(Gt) X(Lte) X(Gte) X(Eq) X(Neq)
+// Mod fuses on ints only (by a divisor other than 0): any other operands take the plain handler.
+#define GM_FUSED_OPERATORS(X) X(Add) X(Sub) X(Mul) X(Mod) X(Lt) X(Gt) X(Lte) X(Gte) X(Eq) X(Neq)
 // X(Sink): P = push the result; S = setlocal C; SJ = setlocal C; jump L (a loop's step);
 // J = jumpiffalse L.
 #define GM_FUSED_SINKS(X) X(P) X(S) X(SJ) X(J)
 
 // X(Source, Operator, Sink): every run that fuses. T with the push sink would be the plain operator.
 // clang-format off
-#define GM_FUSED_ARITH(X, src, sink) X(src, Add, sink) X(src, Sub, sink) X(src, Mul, sink)
+#define GM_FUSED_ARITH(X, src, sink) X(src, Add, sink) X(src, Sub, sink) X(src, Mul, sink) X(src, Mod, sink)
 #define GM_FUSED_COMPARE(X, src, sink) \
     X(src, Lt, sink) X(src, Gt, sink) X(src, Lte, sink) X(src, Gte, sink) X(src, Eq, sink) X(src, Neq, sink)
 #define GM_FUSED_EVERY_SINK(X, src)                                                            \
