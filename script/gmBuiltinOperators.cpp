@@ -247,6 +247,9 @@ Status concatenate(gmScriptMachine& machine, gmValue* o, bool detached) {
                                 : machine.internHashedString(buffer, length, hash);
     if (buffer != stackBuffer)
         heap.free(buffer);
+    // A detached left operand was the previous add's result in a chain, read by this add alone.
+    if (o[0].isString() && o[0].getString()->isDetached())
+        machine.releaseDetachedString(o[0].getString());
     o[0] = gmValue::makeString(result);
     return Status::kOk;
 }

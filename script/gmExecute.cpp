@@ -58,13 +58,31 @@ constexpr int32_t fusedIntResult(int32_t x, int32_t y) {
         return static_cast<int32_t>(ux - uy);
     else if constexpr (O == gmOpcode::Mul)
         return static_cast<int32_t>(ux * uy);
+    else if constexpr (O == gmOpcode::Mod)
+        return y == -1 ? 0 : x % y;  // as the plain handler: never by 0 (fusedIntOperands)
     else
         return fusedCompare<O>(x, y);
 }
 
+// Whether [O] has its int result for these operands in the fused handlers: all but a remainder by
+// 0, whose error the plain handler raises.
+template <gmOpcode O>
+constexpr bool fusedIntOperands(int32_t y) {
+    if constexpr (O == gmOpcode::Mod)
+        return y != 0;
+    else
+        return true;
+}
+
+// Mod is never fused on floats (its float rules stay with the type records).
+template <gmOpcode O>
+constexpr bool fusedOnFloats = O != gmOpcode::Mod;
+
 template <gmOpcode O>
 inline gmValue fusedFloatResult(float x, float y) {
-    if constexpr (O == gmOpcode::Add)
+    if constexpr (O == gmOpcode::Mod)
+        return gmValue();  // not reached: fusedOnFloats
+    else if constexpr (O == gmOpcode::Add)
         return gmValue::makeFloat(x + y);
     else if constexpr (O == gmOpcode::Sub)
         return gmValue::makeFloat(x - y);
@@ -72,6 +90,24 @@ inline gmValue fusedFloatResult(float x, float y) {
         return gmValue::makeFloat(x * y);
     else
         return gmValue::makeInt(fusedCompare<O>(x, y));
+}
+
+// The repetition of a store-loop run (fused_setind_loop): stores [constant] under the loop
+// variable, steps it by [step] into [variable] and tests it against [bound], until the test fails
+// (answers true, [variable] holding the value that failed it) or an inline store does not go
+// (answers false, [variable] holding the key still to store).
+template <gmOpcode Test>
+bool repeatStoreLoop(gmTable* table, gmGarbageCollector& collector, gmValue& variable, int32_t step,
+                     int32_t bound, const gmValue& constant) {
+    int32_t i = variable.getInt();
+    for (;;) {
+        if (!table->trySetInline(collector, gmValue::makeInt(i), constant))
+            return false;
+        i = static_cast<int32_t>(static_cast<uint32_t>(i) + static_cast<uint32_t>(step));
+        variable = gmValue::makeInt(i);
+        if (!fusedCompare<Test>(i, bound))
+            return true;
+    }
 }
 
 // An int or float operand as a float.
@@ -343,9 +379,9 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 // target, a return or resume position, or where a handler has stepped over its operands), and
 // gmBuildFastCode leaves a fast opcode at every one of them. The check cost 3 to 14% of call- and
 // member-heavy programs.
-#define DISPATCH()            \
-    do {                      \
-        goto* kLabels[*ip++]; \
+#define DISPATCH()           \
+    do {                     \
+        goto* labels[*ip++]; \
     } while (0)
 // The current function (the loop keeps only its code and constants), null where there is none (a
 // state change has just emptied the call chain).
@@ -432,14 +468,54 @@ int32_t gmScriptMachine::runLoop(gmScriptThread* thread, gmValue* returnValue, c
 #define GM_LABEL_OP(e, name, number, operand, effect, comment) &&op_##e,
 #define GM_LABEL_RUN(src, op, sink) &&fused_##src##_##op##_##sink,
 #define GM_LABEL_LOOP(step, stepOp, test, testOp) &&loop_##step##_##stepOp##_##test##_##testOp,
-#define GM_LABEL_SPECIAL(e, name, comment) &&op_##e,
+#define GM_LABEL_SPECIAL(e, watched, name, comment) &&op_##e,
         GM_FAST_OPCODES(GM_LABEL_OP, GM_LABEL_RUN, GM_LABEL_LOOP, GM_LABEL_SPECIAL)
-#undef GM_LABEL_OP
 #undef GM_LABEL_RUN
 #undef GM_LABEL_LOOP
 #undef GM_LABEL_SPECIAL
     };
     static_assert(sizeof(kLabels) / sizeof(kLabels[0]) == kFastOpcodeCount);
+    // The labels under the execution watch: a run that ends in a jump (and every loop run) goes
+    // to the plain handler of its first instruction, whose operand word ip then stands on, so the
+    // fused handlers never count steps (see GM_FAST_SPECIAL_OPCODES).
+    static void* const kWatchedLabels[] = {
+#define GM_WATCHED_FIRST_LL(op) &&op_GetLocal
+#define GM_WATCHED_FIRST_LI(op) &&op_GetLocal
+#define GM_WATCHED_FIRST_LF(op) &&op_GetLocal
+#define GM_WATCHED_FIRST_L1(op) &&op_GetLocal
+#define GM_WATCHED_FIRST_T(op) &&op_##op
+#define GM_WATCHED_FIRST_TL(op) &&op_GetLocal
+#define GM_WATCHED_FIRST_TI(op) &&op_PushInt
+#define GM_WATCHED_FIRST_T1(op) &&op_PushTrue
+#define GM_WATCHED_FIRST_T0(op) &&op_PushFalse
+#define GM_WATCHED_SINK_P(src, op, sink) &&fused_##src##_##op##_##sink
+#define GM_WATCHED_SINK_S(src, op, sink) &&fused_##src##_##op##_##sink
+#define GM_WATCHED_SINK_SJ(src, op, sink) GM_WATCHED_FIRST_##src(op)
+#define GM_WATCHED_SINK_J(src, op, sink) GM_WATCHED_FIRST_##src(op)
+#define GM_WATCHED_RUN(src, op, sink) GM_WATCHED_SINK_##sink(src, op, sink),
+#define GM_WATCHED_LOOP(step, stepOp, test, testOp) &&op_GetLocal,
+#define GM_WATCHED_SPECIAL(e, watched, name, comment) &&op_##watched,
+        GM_FAST_OPCODES(GM_LABEL_OP, GM_WATCHED_RUN, GM_WATCHED_LOOP, GM_WATCHED_SPECIAL)
+#undef GM_WATCHED_FIRST_LL
+#undef GM_WATCHED_FIRST_LI
+#undef GM_WATCHED_FIRST_LF
+#undef GM_WATCHED_FIRST_L1
+#undef GM_WATCHED_FIRST_T
+#undef GM_WATCHED_FIRST_TL
+#undef GM_WATCHED_FIRST_TI
+#undef GM_WATCHED_FIRST_T1
+#undef GM_WATCHED_FIRST_T0
+#undef GM_WATCHED_SINK_P
+#undef GM_WATCHED_SINK_S
+#undef GM_WATCHED_SINK_SJ
+#undef GM_WATCHED_SINK_J
+#undef GM_WATCHED_RUN
+#undef GM_WATCHED_LOOP
+#undef GM_WATCHED_SPECIAL
+#undef GM_LABEL_OP
+    };
+    static_assert(sizeof(kWatchedLabels) / sizeof(kWatchedLabels[0]) == kFastOpcodeCount);
+    void* const* const labels = watched ? kWatchedLabels : kLabels;
 
     DISPATCH();
 
@@ -875,8 +951,9 @@ op_Not : {
 #define FUSED_FALLBACK_TI(op) goto op_PushInt;
 #define FUSED_FALLBACK_T1(op) goto op_PushTrue;
 #define FUSED_FALLBACK_T0(op) goto op_PushFalse;
-// Sinks: what happens to [result], once the source's stack operands are dropped. The jumps count
-// as steps of the execution watch like unfused ones.
+// Sinks: what happens to [result], once the source's stack operands are dropped. Under the
+// execution watch a run with a jump runs unfused (kWatchedLabels), so no handler of a fused jump
+// counts a step or calls out.
 #define FUSED_SINK_P              \
     (sp++)->assignFields(result); \
     ip = operatorWord + gmRun::kAfterPush;
@@ -885,25 +962,24 @@ op_Not : {
     ip = operatorWord + gmRun::kAfterStore;
 #define FUSED_SINK_SJ                                            \
     base[operatorWord[gmRun::kStoreLocal]].assignFields(result); \
-    COUNT_STEP(operatorWord + gmRun::kStepJump);                 \
     ip = code + (operatorWord[gmRun::kStepTarget] >> 2);
-#define FUSED_SINK_J                         \
-    COUNT_STEP(operatorWord + gmRun::kSink); \
+#define FUSED_SINK_J \
     ip = result.isTrue() ? operatorWord + gmRun::kAfterTest : code + (operatorWord[gmRun::kTestTarget] >> 2);
-#define GM_FUSED_HANDLER(src, op, sink)                                                              \
-    fused_##src##_##op##_##sink : {                                                                  \
-        const uint32_t* const run = ip - 1;                                                          \
-        const uint32_t* const operatorWord = run + gmRun::operatorOffset(gmRun::k##src);             \
-        FUSED_SOURCE_##src gmValue result;                                                           \
-        if (fa.isInt() && fb.isInt()) {                                                              \
-            result = gmValue::makeInt(fusedIntResult<gmOpcode::op>(fa.getInt(), fb.getInt()));       \
-        } else if ((fa.isFloat() && (fb.isFloat() || fb.isInt())) || (fa.isInt() && fb.isFloat())) { \
-            result = fusedFloatResult<gmOpcode::op>(asFloat(fa), asFloat(fb));                       \
-        } else {                                                                                     \
-            FUSED_FALLBACK_##src(op)                                                                 \
-        }                                                                                            \
-        sp -= gmRun::stackValues(gmRun::k##src);                                                     \
-        FUSED_SINK_##sink DISPATCH();                                                                \
+#define GM_FUSED_HANDLER(src, op, sink)                                                                \
+    fused_##src##_##op##_##sink : {                                                                    \
+        const uint32_t* const run = ip - 1;                                                            \
+        const uint32_t* const operatorWord = run + gmRun::operatorOffset(gmRun::k##src);               \
+        FUSED_SOURCE_##src gmValue result;                                                             \
+        if (fa.isInt() && fb.isInt() && fusedIntOperands<gmOpcode::op>(fb.getInt())) {                 \
+            result = gmValue::makeInt(fusedIntResult<gmOpcode::op>(fa.getInt(), fb.getInt()));         \
+        } else if (fusedOnFloats<gmOpcode::op> &&                                                      \
+                   ((fa.isFloat() && (fb.isFloat() || fb.isInt())) || (fa.isInt() && fb.isFloat()))) { \
+            result = fusedFloatResult<gmOpcode::op>(asFloat(fa), asFloat(fb));                         \
+        } else {                                                                                       \
+            FUSED_FALLBACK_##src(op)                                                                   \
+        }                                                                                              \
+        sp -= gmRun::stackValues(gmRun::k##src);                                                       \
+        FUSED_SINK_##sink DISPATCH();                                                                  \
     }
     GM_FUSED_RUNS(GM_FUSED_HANDLER)
 #undef GM_FUSED_HANDLER
@@ -911,7 +987,8 @@ op_Not : {
 #define LOOP_TEST_OPERAND_LL(test) base[(test)[gmRun::kRightOperand]]
 #define LOOP_TEST_OPERAND_LI(test) gmValue::makeInt(static_cast<int32_t>((test)[gmRun::kRightOperand]))
 // Both parts on ints only: a step that is not goes to the plain step-and-jump handler, a test
-// that is not is dispatched as it stands. Both jumps count as steps of the execution watch.
+// that is not is dispatched as it stands. Under the execution watch the run goes unfused
+// (kWatchedLabels).
 #define GM_FUSED_LOOP_HANDLER(step, stepOp, test, testOp)                                               \
     loop_##step##_##stepOp##_##test##_##testOp : {                                                      \
         const uint32_t* const run = ip - 1;                                                             \
@@ -919,7 +996,6 @@ op_Not : {
         FUSED_SOURCE_##step if (!fa.isInt() || !fb.isInt()) goto fused_##step##_##stepOp##_SJ;          \
         base[operatorWord[gmRun::kStoreLocal]] =                                                        \
             gmValue::makeInt(fusedIntResult<gmOpcode::stepOp>(fa.getInt(), fb.getInt()));               \
-        COUNT_STEP(operatorWord + gmRun::kStepJump);                                                    \
         ip = code + (operatorWord[gmRun::kStepTarget] >> 2);                                            \
         const gmValue& ta = base[ip[gmRun::kLeftLocal]];                                                \
         const gmValue tb = LOOP_TEST_OPERAND_##test(ip);                                                \
@@ -927,7 +1003,6 @@ op_Not : {
             DISPATCH();                                                                                 \
         const bool holds = fusedIntResult<gmOpcode::testOp>(ta.getInt(), tb.getInt());                  \
         const uint32_t* const testOperator = ip + gmRun::operatorOffset(gmRun::k##test);                \
-        COUNT_STEP(testOperator + gmRun::kSink);                                                        \
         ip = holds ? testOperator + gmRun::kAfterTest : code + (testOperator[gmRun::kTestTarget] >> 2); \
         DISPATCH();                                                                                     \
     }
@@ -969,6 +1044,36 @@ op_FusedGetIndLL : {
     ip = run + gmRun::kAfterGetInd;
     DISPATCH();
 }
+// getlocal T; getlocal K; getind; a constant; eq or neq; jumpiffalse L -- a table's value tested
+// against an int constant. Any other value is pushed and the test runs from the constant's
+// instruction on; under the execution watch only the getind is fused (kWatchedLabels).
+#define GETIND_COMPARE_HANDLER(label, constant, constantWords, holdsWhenEqual)                \
+    op_##label : {                                                                            \
+        const uint32_t* const run = ip - 1;                                                   \
+        const gmValue& object = base[run[gmRun::kTableLocal]];                                \
+        const gmValue& key = base[run[gmRun::kKeyLocal]];                                     \
+        if (!object.isTable() || key.getType() > kGmTable)                                    \
+            goto op_FusedGetIndLL;                                                            \
+        const gmValue found = object.getTable()->get(key);                                    \
+        if (!found.isInt()) {                                                                 \
+            (sp++)->assignFields(found);                                                      \
+            ip = run + gmRun::kAfterGetInd;                                                   \
+            DISPATCH();                                                                       \
+        }                                                                                     \
+        const uint32_t* const compare = run + gmRun::kCompareConstant + (constantWords);      \
+        const bool holds = (found.getInt() == (constant)) == (holdsWhenEqual);                \
+        ip = holds ? compare + gmRun::kAfterTest : code + (compare[gmRun::kTestTarget] >> 2); \
+        DISPATCH();                                                                           \
+    }
+#define GETIND_COMPARE_INT static_cast<int32_t>(run[gmRun::kCompareConstantOperand])
+    GETIND_COMPARE_HANDLER(FusedGetIndLLEq1J, 1, 1, true)
+    GETIND_COMPARE_HANDLER(FusedGetIndLLEq0J, 0, 1, true)
+    GETIND_COMPARE_HANDLER(FusedGetIndLLEqIJ, GETIND_COMPARE_INT, 1 + gmRun::kOperand, true)
+    GETIND_COMPARE_HANDLER(FusedGetIndLLNeq1J, 1, 1, false)
+    GETIND_COMPARE_HANDLER(FusedGetIndLLNeq0J, 0, 1, false)
+    GETIND_COMPARE_HANDLER(FusedGetIndLLNeqIJ, GETIND_COMPARE_INT, 1 + gmRun::kOperand, false)
+#undef GETIND_COMPARE_INT
+#undef GETIND_COMPARE_HANDLER
 // getlocal T; getlocal K; pushtrue or pushfalse; setind -- a store of int 1 or 0 into a table.
 // The constant's word is its plain fast opcode: followed by setind, it never starts a run.
 op_FusedSetIndLLConstant : {
@@ -979,6 +1084,94 @@ op_FusedSetIndLLConstant : {
     const bool one = run[gmRun::kStoredConstant] == gmFastWord(gmFastOpcode::PushTrue);
     STORE_IN_TABLE(object.getTable(), base[run[gmRun::kKeyLocal]], gmValue::makeInt(one ? 1 : 0));
     ip = run + gmRun::kAfterSetInd;
+    DISPATCH();
+}
+
+// getlocal A; getdot N and dup; getdot N: a member of a table found at the node the getdot's
+// site remembers. Anything else (another node, no table, another type) runs the instructions
+// one by one.
+op_FusedGetLocalGetDot : {
+    const uint32_t* const run = ip - 1;
+    const gmValue& object = base[run[gmRun::kLeftLocal]];
+    if (object.isTable()) {
+        const uint32_t* const slot = memberSlot(code, run[gmRun::kLocalMemberSlot]);
+        if (const gmTableNode* node =
+                object.getTable()->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+            (sp++)->assignFields(node->value);
+            ip = run + gmRun::kAfterLocalMember;
+            DISPATCH();
+        }
+    }
+    goto op_GetLocal;
+}
+op_FusedDupGetDot : {
+    const uint32_t* const run = ip - 1;
+    const gmValue& object = sp[-1];
+    if (object.isTable()) {
+        const uint32_t* const slot = memberSlot(code, run[gmRun::kDupMemberSlot]);
+        if (const gmTableNode* node =
+                object.getTable()->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+            (sp++)->assignFields(node->value);
+            ip = run + gmRun::kAfterDupMember;
+            DISPATCH();
+        }
+    }
+    goto op_Dup;
+}
+// A constant store as the whole body of a loop on its key (gmFastCode.h): the loop run after it
+// and the test it jumps to are read once, then store, step and test repeat here. Operands that
+// are not ints, and a store the inline path does not take, go on through the separate handlers.
+op_FusedSetIndLoop : {
+    const uint32_t* const run = ip - 1;
+    const gmValue& object = base[run[gmRun::kTableLocal]];
+    gmValue& variable = base[run[gmRun::kKeyLocal]];
+    const uint32_t* const loopRun = run + gmRun::kAfterSetInd;
+    const uint32_t shape = loopRun[0] - gmFastWord(gmFastOpcode::Loop_LL_Add_LL_Lt);
+    const uint32_t stepSource = shape / (2 * gmRun::kLoopsPerStep);  // LL, LI, L1
+    const bool subtract = (shape / gmRun::kLoopsPerStep) % 2 != 0;
+    const bool constantBound = (shape / gmRun::kLoopTests) % 2 != 0;
+    const uint32_t* const stepOperator =
+        loopRun + (stepSource == 2 ? gmRun::operatorOffset(gmRun::kL1) : gmRun::operatorOffset(gmRun::kLL));
+    const gmValue stepValue =
+        stepSource == 0
+            ? base[loopRun[gmRun::kRightOperand]]
+            : gmValue::makeInt(stepSource == 1 ? static_cast<int32_t>(loopRun[gmRun::kRightOperand]) : 1);
+    const uint32_t* const test = code + (stepOperator[gmRun::kStepTarget] >> 2);
+    const gmValue bound = constantBound ? gmValue::makeInt(static_cast<int32_t>(test[gmRun::kRightOperand]))
+                                        : base[test[gmRun::kRightOperand]];
+    if (!object.isTable() || !variable.isInt() || !stepValue.isInt() || !bound.isInt())
+        goto op_FusedSetIndLLConstant;
+    const uint32_t stepBits = stepValue.getPayload32();
+    const int32_t step = static_cast<int32_t>(subtract ? 0u - stepBits : stepBits);
+    const gmValue constant =
+        gmValue::makeInt(run[gmRun::kStoredConstant] == gmFastWord(gmFastOpcode::PushTrue) ? 1 : 0);
+    gmTable* const table = object.getTable();
+    const int32_t limit = bound.getInt();
+    bool finished = false;
+    switch (shape % gmRun::kLoopTests) {
+        case 0:
+            finished = repeatStoreLoop<gmOpcode::Lt>(table, collector_, variable, step, limit, constant);
+            break;
+        case 1:
+            finished = repeatStoreLoop<gmOpcode::Gt>(table, collector_, variable, step, limit, constant);
+            break;
+        case 2:
+            finished = repeatStoreLoop<gmOpcode::Lte>(table, collector_, variable, step, limit, constant);
+            break;
+        case 3:
+            finished = repeatStoreLoop<gmOpcode::Gte>(table, collector_, variable, step, limit, constant);
+            break;
+        case 4:
+            finished = repeatStoreLoop<gmOpcode::Eq>(table, collector_, variable, step, limit, constant);
+            break;
+        default:
+            finished = repeatStoreLoop<gmOpcode::Neq>(table, collector_, variable, step, limit, constant);
+            break;
+    }
+    if (!finished)
+        goto op_FusedSetIndLLConstant;  // this store through the table, then the loop run
+    const uint32_t* const testOperator = test + gmRun::operatorOffset(gmRun::kLL);
+    ip = code + (testOperator[gmRun::kTestTarget] >> 2);
     DISPATCH();
 }
 

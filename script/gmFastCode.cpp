@@ -116,11 +116,15 @@ class Builder {
                     if (const uint32_t fused = runAt(kLL, start))
                         return fused;
                     const uint32_t operation = at(start + kTableOperation);
-                    if (operation == op(gmOpcode::GetInd))
+                    if (operation == op(gmOpcode::GetInd)) {
+                        if (const uint32_t compare = getIndCompareAt(start))
+                            return compare;
                         return gmFastWord(gmFastOpcode::FusedGetIndLL);
+                    }
                     if ((operation == op(gmOpcode::PushTrue) || operation == op(gmOpcode::PushFalse)) &&
                         at(start + kSetInd) == op(gmOpcode::SetInd))
-                        return gmFastWord(gmFastOpcode::FusedSetIndLLConstant);
+                        return storeLoopAt(start) ? gmFastWord(gmFastOpcode::FusedSetIndLoop)
+                                                  : gmFastWord(gmFastOpcode::FusedSetIndLLConstant);
                     return 0;
                 }
                 case op(gmOpcode::PushInt):
@@ -131,6 +135,9 @@ class Builder {
                     return runAt(kL1, start);
                 case op(gmOpcode::Return):
                     return gmFastWord(gmFastOpcode::FusedReturnLocal);
+                case op(gmOpcode::GetDot):
+                    return start + kLocalMemberSlot < size_ ? gmFastWord(gmFastOpcode::FusedGetLocalGetDot)
+                                                            : 0;
                 default:
                     return runAt(kTL, start);
             }
@@ -139,6 +146,10 @@ class Builder {
             case op(gmOpcode::PushNull):
                 return at(start + 1) == op(gmOpcode::GetGlobal) && start + kCalleeGlobal < size_
                            ? gmFastWord(gmFastOpcode::FusedPushNullGetGlobal)
+                           : 0;
+            case op(gmOpcode::Dup):
+                return at(start + 1) == op(gmOpcode::GetDot) && start + kDupMemberSlot < size_
+                           ? gmFastWord(gmFastOpcode::FusedDupGetDot)
                            : 0;
             case op(gmOpcode::PushInt):
                 return runAt(kTI, start);
@@ -153,6 +164,59 @@ class Builder {
             default:
                 return fusableOperator(word) >= 0 ? runAt(kT, start) : 0;
         }
+    }
+
+    // The fused getind-and-test for the getind run at [start] followed by pushtrue, pushfalse or
+    // pushint K, then eq or neq, then jumpiffalse; 0 otherwise.
+    uint32_t getIndCompareAt(std::size_t start) const {
+        const std::size_t constant = start + kCompareConstant;
+        const uint32_t word = at(constant);
+        const std::size_t compare = constant + (word == op(gmOpcode::PushInt) ? 1 + kOperand : 1);
+        const uint32_t test = at(compare);
+        if (at(compare + kSink) != op(gmOpcode::JumpIfFalse) || compare + kTestTarget >= size_)
+            return 0;
+        const bool eq = test == op(gmOpcode::Eq);
+        if (!eq && test != op(gmOpcode::Neq))
+            return 0;
+        switch (word) {
+            case op(gmOpcode::PushTrue):
+                return gmFastWord(eq ? gmFastOpcode::FusedGetIndLLEq1J : gmFastOpcode::FusedGetIndLLNeq1J);
+            case op(gmOpcode::PushFalse):
+                return gmFastWord(eq ? gmFastOpcode::FusedGetIndLLEq0J : gmFastOpcode::FusedGetIndLLNeq0J);
+            case op(gmOpcode::PushInt):
+                return gmFastWord(eq ? gmFastOpcode::FusedGetIndLLEqIJ : gmFastOpcode::FusedGetIndLLNeqIJ);
+            default:
+                return 0;
+        }
+    }
+
+    // True when the constant store run at [start] (getlocal T; getlocal V; a constant; setind) is
+    // the whole body of a loop on V: a loop run follows it that steps V (by 1, an int or a local
+    // other than V) into V, and jumps to a test of V (against an int or a local other than V)
+    // that continues at [start] when it holds. The table local is not V.
+    bool storeLoopAt(std::size_t start) const {
+        const std::size_t loop = start + kAfterSetInd;
+        const uint32_t variable = at(start + kKeyLocal);
+        if (at(loop) != op(gmOpcode::GetLocal) || at(loop + kLeftLocal) != variable ||
+            at(start + kTableLocal) == variable)
+            return false;
+        const uint32_t right = at(loop + kRightInstruction);
+        const Source source = right == op(gmOpcode::GetLocal)   ? kLL
+                              : right == op(gmOpcode::PushInt)  ? kLI
+                              : right == op(gmOpcode::PushTrue) ? kL1
+                                                                : kSourceCount;
+        if (source == kSourceCount || (source == kLL && at(loop + kRightOperand) == variable))
+            return false;
+        const uint32_t fused = runAt(source, loop);
+        const uint32_t firstLoop = gmFastWord(gmFastOpcode::Loop_LL_Add_LL_Lt);
+        if (fused < firstLoop || fused >= firstLoop + 6 * kLoopsPerStep)
+            return false;
+        const std::size_t stepOperator = loop + operatorOffset(source);
+        const std::size_t test = at(stepOperator + kStepTarget) >> 2;
+        if (at(stepOperator + kStoreLocal) != variable || at(test + kLeftLocal) != variable ||
+            (at(test + kRightInstruction) == op(gmOpcode::GetLocal) && at(test + kRightOperand) == variable))
+            return false;
+        return test + operatorOffset(kLL) + kAfterTest == start;
     }
 
     // The fused opcode for [source] at [start]: the richest sink that the instructions after its
@@ -235,7 +299,7 @@ constexpr const char* kFastOpcodeNames[] = {
 #define GM_FAST_NAME_OP(e, name, number, operand, effect, comment) name,
 #define GM_FAST_NAME_RUN(src, op, sink) "fused_" #src "_" #op "_" #sink,
 #define GM_FAST_NAME_LOOP(step, stepOp, test, testOp) "loop_" #step "_" #stepOp "_" #test "_" #testOp,
-#define GM_FAST_NAME_SPECIAL(e, name, comment) name,
+#define GM_FAST_NAME_SPECIAL(e, watched, name, comment) name,
     GM_FAST_OPCODES(GM_FAST_NAME_OP, GM_FAST_NAME_RUN, GM_FAST_NAME_LOOP, GM_FAST_NAME_SPECIAL)
 #undef GM_FAST_NAME_OP
 #undef GM_FAST_NAME_RUN
@@ -243,6 +307,21 @@ constexpr const char* kFastOpcodeNames[] = {
 #undef GM_FAST_NAME_SPECIAL
 };
 static_assert(sizeof(kFastOpcodeNames) / sizeof(kFastOpcodeNames[0]) == kFastOpcodeCount);
+
+// The store-loop handler reads a loop run's shape from its opcode (gmRun::kLoopsPerStep).
+constexpr uint32_t loopWord(gmFastOpcode fast) {
+    return gmFastWord(fast) - gmFastWord(gmFastOpcode::Loop_LL_Add_LL_Lt);
+}
+static_assert(loopWord(gmFastOpcode::Loop_LL_Sub_LL_Lt) == kLoopsPerStep);
+static_assert(loopWord(gmFastOpcode::Loop_LI_Add_LL_Lt) == 2 * kLoopsPerStep);
+static_assert(loopWord(gmFastOpcode::Loop_L1_Add_LL_Lt) == 4 * kLoopsPerStep);
+static_assert(loopWord(gmFastOpcode::Loop_L1_Sub_LI_Neq) == 6 * kLoopsPerStep - 1);
+static_assert(loopWord(gmFastOpcode::Loop_LL_Add_LI_Lt) == kLoopTests);
+static_assert(loopWord(gmFastOpcode::Loop_LL_Add_LL_Gt) == 1 &&
+              loopWord(gmFastOpcode::Loop_LL_Add_LL_Lte) == 2 &&
+              loopWord(gmFastOpcode::Loop_LL_Add_LL_Gte) == 3 &&
+              loopWord(gmFastOpcode::Loop_LL_Add_LL_Eq) == 4 &&
+              loopWord(gmFastOpcode::Loop_LL_Add_LL_Neq) == 5);
 
 // The unary handler finds its operator through gmOpcodeOfFast.
 constexpr bool plainOpcodesRoundTrip() {

@@ -28,14 +28,15 @@
 #define GM_FUSED_SOURCES(X) \
     X(LL, 4, 0) X(LI, 4, 0) X(LF, 4, 0) X(L1, 3, 0) X(T, 0, 2) X(TL, 2, 1) X(TI, 2, 1) X(T1, 1, 1) X(T0, 1, 1)
 // X(Operator): the gmOpcode enumerators of the operators that fuse.
-#define GM_FUSED_OPERATORS(X) X(Add) X(Sub) X(Mul) X(Lt) X(Gt) X(Lte) X(Gte) X(Eq) X(Neq)
+// Mod fuses on ints only (by a divisor other than 0): any other operands take the plain handler.
+#define GM_FUSED_OPERATORS(X) X(Add) X(Sub) X(Mul) X(Mod) X(Lt) X(Gt) X(Lte) X(Gte) X(Eq) X(Neq)
 // X(Sink): P = push the result; S = setlocal C; SJ = setlocal C; jump L (a loop's step);
 // J = jumpiffalse L.
 #define GM_FUSED_SINKS(X) X(P) X(S) X(SJ) X(J)
 
 // X(Source, Operator, Sink): every run that fuses. T with the push sink would be the plain operator.
 // clang-format off
-#define GM_FUSED_ARITH(X, src, sink) X(src, Add, sink) X(src, Sub, sink) X(src, Mul, sink)
+#define GM_FUSED_ARITH(X, src, sink) X(src, Add, sink) X(src, Sub, sink) X(src, Mul, sink) X(src, Mod, sink)
 #define GM_FUSED_COMPARE(X, src, sink) \
     X(src, Lt, sink) X(src, Gt, sink) X(src, Lte, sink) X(src, Gte, sink) X(src, Eq, sink) X(src, Neq, sink)
 #define GM_FUSED_EVERY_SINK(X, src)                                                            \
@@ -60,22 +61,43 @@
     GM_FUSED_LOOP_STEP(X, LI, Sub) GM_FUSED_LOOP_STEP(X, L1, Add) GM_FUSED_LOOP_STEP(X, L1, Sub)
 // clang-format on
 
-// X(Enumerator, "name", comment): the fast opcodes that are neither a plain instruction nor one of
-// the runs above.
+// X(Enumerator, Watched, "name", comment): the fast opcodes that are neither a plain instruction
+// nor one of the runs above. Watched is the fast opcode whose handler runs the word under the
+// execution watch (the loop's step hook): a run that ends in a jump runs its first instruction
+// unfused there, so that every jump counts its step where the plain code counts it.
 #define GM_FAST_SPECIAL_OPCODES(X)                                                                   \
-    X(Ignored, "ignored", "a word that is no instruction: does nothing")                             \
-    X(FusedGetIndLL, "fused_getind_LL", "getlocal T; getlocal K; getind")                            \
-    X(FusedSetIndLLConstant, "fused_setind_LL_constant",                                             \
+    X(Ignored, Ignored, "ignored", "a word that is no instruction: does nothing")                    \
+    X(FusedGetIndLL, FusedGetIndLL, "fused_getind_LL", "getlocal T; getlocal K; getind")             \
+    X(FusedGetIndLLEq1J, FusedGetIndLL, "fused_getind_LL_eq_1_J",                                    \
+      "getlocal T; getlocal K; getind; pushtrue; eq; jumpiffalse L")                                 \
+    X(FusedGetIndLLEq0J, FusedGetIndLL, "fused_getind_LL_eq_0_J",                                    \
+      "getlocal T; getlocal K; getind; pushfalse; eq; jumpiffalse L")                                \
+    X(FusedGetIndLLEqIJ, FusedGetIndLL, "fused_getind_LL_eq_I_J",                                    \
+      "getlocal T; getlocal K; getind; pushint K; eq; jumpiffalse L")                                \
+    X(FusedGetIndLLNeq1J, FusedGetIndLL, "fused_getind_LL_neq_1_J",                                  \
+      "getlocal T; getlocal K; getind; pushtrue; neq; jumpiffalse L")                                \
+    X(FusedGetIndLLNeq0J, FusedGetIndLL, "fused_getind_LL_neq_0_J",                                  \
+      "getlocal T; getlocal K; getind; pushfalse; neq; jumpiffalse L")                               \
+    X(FusedGetIndLLNeqIJ, FusedGetIndLL, "fused_getind_LL_neq_I_J",                                  \
+      "getlocal T; getlocal K; getind; pushint K; neq; jumpiffalse L")                               \
+    X(FusedSetIndLLConstant, FusedSetIndLLConstant, "fused_setind_LL_constant",                      \
       "getlocal T; getlocal K; pushtrue or pushfalse; setind")                                       \
-    X(AddDetached, "add_detached",                                                                   \
+    X(FusedSetIndLoop, FusedSetIndLLConstant, "fused_setind_loop",                                   \
+      "getlocal T; getlocal V; pushtrue or pushfalse; setind as the whole body of a loop on V: the " \
+      "store, the loop run after it (V stepped by another local or a constant) and its test of V, "  \
+      "repeated in one dispatch")                                                                    \
+    X(AddDetached, AddDetached, "add_detached",                                                      \
       "an add whose result is only the left operand of a later add: a string it makes stays out "    \
-      "of the intern table until that add reads it")                                                 \
-    X(FusedPushNullGetGlobal, "fused_pushnull_getglobal", "pushnull; getglobal G (a call's callee)") \
-    X(FusedReturnLocal, "fused_return_local", "getlocal A; return")
+      "of the intern table, and is freed as soon as that add has read it")                           \
+    X(FusedPushNullGetGlobal, FusedPushNullGetGlobal, "fused_pushnull_getglobal",                    \
+      "pushnull; getglobal G (a call's callee)")                                                     \
+    X(FusedGetLocalGetDot, FusedGetLocalGetDot, "fused_getlocal_getdot", "getlocal A; getdot N")     \
+    X(FusedDupGetDot, FusedDupGetDot, "fused_dup_getdot", "dup; getdot N (a method call's callee)")  \
+    X(FusedReturnLocal, FusedReturnLocal, "fused_return_local", "getlocal A; return")
 
 // The whole fast instruction set, in fast opcode order: the plain instructions (OP, with the
 // arguments of GM_OPCODES), then RUN (Source, Operator, Sink), LOOP (Step source, Step operator,
-// Test source, Test operator) and SPECIAL (Enumerator, "name", comment).
+// Test source, Test operator) and SPECIAL (Enumerator, Watched, "name", comment).
 #define GM_FAST_OPCODES(OP, RUN, LOOP, SPECIAL) \
     GM_OPCODES(OP) GM_FUSED_RUNS(RUN) GM_FUSED_LOOPS(LOOP) GM_FAST_SPECIAL_OPCODES(SPECIAL)
 
@@ -83,7 +105,7 @@ enum class gmFastOpcode : uint32_t {
 #define GM_FAST_ENUM_OP(e, name, number, operand, effect, comment) e,
 #define GM_FAST_ENUM_RUN(src, op, sink) Fused_##src##_##op##_##sink,
 #define GM_FAST_ENUM_LOOP(step, stepOp, test, testOp) Loop_##step##_##stepOp##_##test##_##testOp,
-#define GM_FAST_ENUM_SPECIAL(e, name, comment) e,
+#define GM_FAST_ENUM_SPECIAL(e, watched, name, comment) e,
     GM_FAST_OPCODES(GM_FAST_ENUM_OP, GM_FAST_ENUM_RUN, GM_FAST_ENUM_LOOP, GM_FAST_ENUM_SPECIAL)
 #undef GM_FAST_ENUM_OP
 #undef GM_FAST_ENUM_RUN
@@ -207,7 +229,21 @@ constexpr std::size_t kStoredConstant = kTableOperation;    // pushtrue or pushf
 constexpr std::size_t kSetInd = kStoredConstant + 1;        // setind after the constant
 constexpr std::size_t kAfterGetInd = kTableOperation + 1;   // the next instruction
 constexpr std::size_t kAfterSetInd = kSetInd + 1;           // the next instruction
+// The loop opcodes in GM_FUSED_LOOPS order: kLoopsPerStep per (step source, step operator), the
+// test sources LL and LI in turn, each with the comparisons from Lt to Neq.
+constexpr uint32_t kLoopTests = 6;
+constexpr uint32_t kLoopsPerStep = 2 * kLoopTests;
+// getlocal T; getlocal K; getind, then a test of the value against an int constant: the constant's
+// instruction (pushtrue, pushfalse: one word; pushint K: two), eq or neq, jumpiffalse L.
+constexpr std::size_t kCompareConstant = kAfterGetInd;                        // the constant's instruction
+constexpr std::size_t kCompareConstantOperand = kCompareConstant + kOperand;  // K of pushint K
+// From the eq or neq on, the words are those of the J sink (kTestTarget, kAfterTest).
 
+// getlocal A; getdot N and dup; getdot N: the getdot's operand word, and the next instruction.
+constexpr std::size_t kLocalMemberSlot = kRightInstruction + kOperand;
+constexpr std::size_t kAfterLocalMember = kLocalMemberSlot + 1;
+constexpr std::size_t kDupMemberSlot = 1 + kOperand;
+constexpr std::size_t kAfterDupMember = kDupMemberSlot + 1;
 // pushnull; getglobal G: the getglobal's operand word, and the next instruction.
 constexpr std::size_t kCalleeGlobal = 1 + kOperand;
 constexpr std::size_t kAfterCalleeGlobal = kCalleeGlobal + 1;

@@ -151,6 +151,13 @@ int32_t gmGarbageCollector::freeWhites(int32_t limit) {
     return freed;
 }
 
+void gmGarbageCollector::destroyUnreferenced(gmHeapObject* object) {
+    unlink(object);
+    --objectCount_;
+    ++freedCount_;
+    object->destroyObject(machine_);
+}
+
 int32_t gmGarbageCollector::reclaimLeftovers(int32_t limit) {
     return idle_ ? freeWhites(limit) : 0;
 }

@@ -42,6 +42,9 @@ class gmGarbageCollector {
     void linkNewObject(gmHeapObject* object);
     // Moves [object] to the persistent ring: never traced, re-coloured or freed by a cycle.
     void makePersistent(gmHeapObject* object);
+    // Destroys [object], of the collected ring, at once: for an object the caller knows to be
+    // referenced from nowhere (a consumed detached string). It counts as freed.
+    void destroyUnreferenced(gmHeapObject* object);
     // Destroys every object of both rings (machine shutdown). Destroy order is unspecified.
     void destroyAllObjects();
 

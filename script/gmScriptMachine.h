@@ -93,6 +93,9 @@ class gmScriptMachine {
     // The interned string with [string]'s text: [string] itself (now linked in) when none was
     // there. An interned string is returned as it is.
     gmString* attachString(gmString* string);
+    // Frees the detached [string] at once, once the add that reads it has made its result: no
+    // other value can hold a detached string.
+    void releaseDetachedString(gmString* string) { collector_.destroyUnreferenced(string); }
     gmTable* createTable();
     // An empty script function, to be filled by gmFunction::initScript.
     gmFunction* newFunction();

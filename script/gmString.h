@@ -32,7 +32,6 @@ class gmString final : public gmHeapObject {
     gmString(char* text, int32_t length, uint32_t hash) : text_(text), length_(length), hash_(hash) {}
     ~gmString() = default;
 
-    gmString* bucketNext_ = nullptr;
     char* text_;
     int32_t length_;
     uint32_t hash_;

@@ -1,10 +1,42 @@
 #include "script/gmStringTable.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "script/gmString.h"
 
-gmStringTable::gmStringTable() : buckets_(new gmString*[size_t{1} << kMinBucketBits]()) {}
+namespace {
+constexpr std::size_t kHugePageSize = 2 * 1024 * 1024;
+}  // namespace
+
+gmStringTable::Slot* gmStringTable::allocateSlots(uint32_t bits) {
+    const std::size_t bytes = sizeof(Slot) << bits;
+    void* block = nullptr;
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (bytes >= kHugePageSize) {
+        if (posix_memalign(&block, kHugePageSize, bytes) != 0)
+            throw std::bad_alloc();
+        madvise(block, bytes, MADV_HUGEPAGE);
+    }
+#endif
+    if (block == nullptr) {
+        block = std::malloc(bytes);
+        if (block == nullptr)
+            throw std::bad_alloc();
+    }
+    std::memset(block, 0, bytes);
+    return static_cast<Slot*>(block);
+}
+
+void gmStringTable::SlotsDeleter::operator()(Slot* slots) const {
+    std::free(slots);
+}
+
+gmStringTable::gmStringTable() : slots_(allocateSlots(kMinBucketBits)) {}
 
 namespace {
 uint32_t byteValue(char c) {
@@ -38,52 +70,63 @@ uint32_t gmStringTable::hashJoined(uint32_t leftHash, uint32_t rightHash, int32_
     return leftHash * power + rightHash;
 }
 
-// Chains are short, so the whole chain is walked: a string whose hash or length differs is passed
-// over without reading its characters, which live in a block of their own.
 gmString* gmStringTable::find(const char* text, int32_t length, uint32_t hash) const {
-    for (gmString* string = buckets_[bucketOf(hash)]; string != nullptr; string = string->bucketNext_) {
-        if (string->hash_ == hash && string->length_ == length &&
-            (length == 0 || std::memcmp(text, string->text_, static_cast<std::size_t>(length)) == 0))
-            return string;
+    const uint32_t m = mask();
+    for (uint32_t i = homeOf(hash);; i = (i + 1) & m) {
+        const Slot& slot = slots_[i];
+        if (slot.string == nullptr)
+            return nullptr;
+        if (slot.hash == hash && slot.string->length_ == length &&
+            (length == 0 || std::memcmp(text, slot.string->text_, static_cast<std::size_t>(length)) == 0))
+            return slot.string;
     }
-    return nullptr;
 }
 
-void gmStringTable::link(gmString* string) {
-    gmString*& head = buckets_[bucketOf(string->hash_)];
-    string->bucketNext_ = head;
-    head = string;
+void gmStringTable::place(gmString* string, uint32_t hash) {
+    const uint32_t m = mask();
+    uint32_t i = homeOf(hash);
+    while (slots_[i].string != nullptr) i = (i + 1) & m;
+    slots_[i] = Slot{string, hash};
 }
 
 void gmStringTable::rebuild(uint32_t bits) {
-    std::unique_ptr<gmString*[]> old = std::move(buckets_);
+    std::unique_ptr<Slot[], SlotsDeleter> old = std::move(slots_);
     const size_t oldCount = size_t{1} << bits_;
-    buckets_.reset(new gmString*[size_t{1} << bits]());
+    slots_.reset(allocateSlots(bits));
     bits_ = bits;
     for (size_t i = 0; i < oldCount; ++i) {
-        gmString* string = old[i];
-        while (string != nullptr) {
-            gmString* next = string->bucketNext_;
-            link(string);
-            string = next;
-        }
+        if (old[i].string != nullptr)
+            place(old[i].string, old[i].hash);
     }
 }
 
 void gmStringTable::insert(gmString* string) {
-    if (bits_ < 30 && static_cast<uint32_t>(count_) >= (1u << bits_))
+    // At most half full after the insertion.
+    if (bits_ < 30 && static_cast<uint32_t>(count_) + 1u > (1u << bits_) / 2)
         rebuild(bits_ + 1);
-    link(string);
+    place(string, string->hash_);
     ++count_;
 }
 
 void gmStringTable::remove(gmString* string) {
-    gmString** link = &buckets_[bucketOf(string->hash_)];
-    while (*link != nullptr && *link != string) link = &(*link)->bucketNext_;
-    if (*link == nullptr)
-        return;
-    *link = string->bucketNext_;
-    string->bucketNext_ = nullptr;
+    const uint32_t m = mask();
+    uint32_t hole = homeOf(string->hash_);
+    while (slots_[hole].string != string) {
+        if (slots_[hole].string == nullptr)
+            return;
+        hole = (hole + 1) & m;
+    }
+    // Every later string of the run whose home is not between the hole and itself moves back
+    // into the hole, so each string stays reachable from its home without passing an empty slot.
+    for (uint32_t j = (hole + 1) & m; slots_[j].string != nullptr; j = (j + 1) & m) {
+        const uint32_t home = homeOf(slots_[j].hash);
+        const bool between = hole <= j ? (hole < home && home <= j) : (hole < home || home <= j);
+        if (!between) {
+            slots_[hole] = slots_[j];
+            hole = j;
+        }
+    }
+    slots_[hole].string = nullptr;
     --count_;
     // Shrinks with a wide margin below the growth point, so a count near it does not rebuild back
     // and forth.

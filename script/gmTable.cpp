@@ -1,5 +1,6 @@
 #include "script/gmTable.h"
 
+#include <algorithm>
 #include <cstring>
 #if defined(__x86_64__)
 #include <emmintrin.h>
@@ -220,15 +221,33 @@ bool gmTable::storeDense(gmScriptMachine& machine, const gmValue& key, const gmV
     ++usedCount_;
     ++shapeVersion_;
     // The cursor moves as insertAbsent moves it.
-    for (;;) {
-        if (!denseNodeUsed(freeNode_))
-            return true;
-        if (freeNode_ == 0)
-            break;
-        --freeNode_;
+    const int32_t empty = highestEmptyDenseNode(freeNode_);
+    if (empty >= 0) {
+        freeNode_ = empty;
+        return true;
     }
+    freeNode_ = 0;
     rehashDense(machine);
     return true;
+}
+
+// A walk over the values: a node's lower key k has a slot while k < valueCount_, its upper key
+// k + nodeCount_ while that is below valueCount_ too.
+int32_t gmTable::highestEmptyDenseNode(int32_t node) const {
+    const int32_t n = nodeCount_;
+    int32_t i = node;
+    if (i >= valueCount_)
+        return i;
+    const int32_t paired = valueCount_ - n;  // nodes below this have both slots
+    for (; i >= 0 && i >= paired; --i) {
+        if (values_[i].isNull())
+            return i;
+    }
+    for (; i >= 0; --i) {
+        if (values_[i].isNull() && values_[i + n].isNull())
+            return i;
+    }
+    return -1;
 }
 
 // rehash()'s decisions. Doubling moves no value: every key stays below the new node count, at its
@@ -240,16 +259,15 @@ void gmTable::rehashDense(gmScriptMachine& machine) {
         nodeCount_ = n * 2;
         machine.getBlockHeap().recharge(values_, static_cast<std::size_t>(nodeCount_) * kNodeChargeBytes);
         ++shapeVersion_;
-        freeNode_ = nodeCount_ - 1;
-        while (denseNodeUsed(freeNode_)) --freeNode_;
+        // At most half the nodes hold keys now.
+        freeNode_ = highestEmptyDenseNode(nodeCount_ - 1);
         return;
     }
     if (u > n / 4 || n < 5) {
-        for (int32_t i = n - 1; i >= 0; --i) {
-            if (!denseNodeUsed(i)) {
-                freeNode_ = i;
-                return;
-            }
+        const int32_t empty = highestEmptyDenseNode(n - 1);
+        if (empty >= 0) {
+            freeNode_ = empty;
+            return;
         }
     }
     convertToNodes(machine);
@@ -402,8 +420,7 @@ gmTable* gmTable::duplicate(gmScriptMachine& machine) const {
         std::memcpy(static_cast<void*>(copy->values_), values_,
                     static_cast<std::size_t>(valueCount_) * sizeof(gmValue));
         copy->usedCount_ = usedCount_;
-        copy->freeNode_ = nodeCount_ - 1;
-        while (copy->denseNodeUsed(copy->freeNode_)) --copy->freeNode_;
+        copy->freeNode_ = std::max(copy->highestEmptyDenseNode(nodeCount_ - 1), 0);
         return copy;
     }
     copy->nodes_ = allocateNodes(machine, nodeCount_);

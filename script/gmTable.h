@@ -199,8 +199,10 @@ class gmTable final : public gmHeapObject {
             slot.assignFields(value);
             return true;
         }
+        // Node [main] holds key k or the other key of that node, k ^ nodeCount_; k is absent.
         const int32_t main = static_cast<int32_t>(k & static_cast<uint32_t>(nodeCount_ - 1));
-        if (main == freeNode_ || denseNodeUsed(main))
+        const uint32_t other = k ^ static_cast<uint32_t>(nodeCount_);
+        if (main == freeNode_ || (other < static_cast<uint32_t>(valueCount_) && !values_[other].isNull()))
             return false;
         slot.assignFields(value);
         ++usedCount_;
@@ -213,6 +215,8 @@ class gmTable final : public gmHeapObject {
         return (node < valueCount_ && !values_[node].isNull()) ||
                (node + nodeCount_ < valueCount_ && !values_[node + nodeCount_].isNull());
     }
+    // The highest node at or below [node] (below nodeCount_) that holds no key; -1 when none does.
+    int32_t highestEmptyDenseNode(int32_t node) const;
     // store() of a dense table; false (nothing changed) when the layout cannot hold the store.
     bool storeDense(gmScriptMachine& machine, const gmValue& key, const gmValue& value);
     // rehash() of a dense table.

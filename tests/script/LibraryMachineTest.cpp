@@ -325,6 +325,31 @@ TEST(gmScriptMachineWatch, RecursionWithoutLoopsTakesSteps) {
     EXPECT_EQ(logEntries(machine).at(0), "execution stopped by the host");
 }
 
+// Fused runs that end in a jump, loop runs and table tests count the steps the plain instructions
+// count: the same hook calls, fused or not, and the same results.
+TEST(gmScriptMachineWatch, FusedRunsTakeTheStepsOfThePlainCode) {
+    const char* script =
+        "t = {}; n = 0; s = 0;\n"
+        "for (i = 0; i < 50; i += 1) { t[i] = i % 2; }\n"
+        "for (i = 0; i < 50; i += 1) { if (t[i] == 1) { n += 1; } if (t[i] != 0) { s += i; } }\n"
+        "j = 40; while (j > 2) { j = j - 3; }\n"
+        "print(n, s, j);\n";
+    int64_t calls[2] = {0, 0};
+    for (int fused = 0; fused < 2; ++fused) {
+        gmScriptMachine machine;
+        machine.setFusedRuns(fused == 1);
+        std::vector<std::string> output;
+        machine.setPrintSink(captureLine, &output);
+        Budget budget{0, 1000000};
+        machine.setStepHook(countDown, &budget, 1);
+        EXPECT_EQ(machine.runText(script), 0);
+        EXPECT_EQ(output, std::vector<std::string>{"25 625 1 "});
+        calls[fused] = budget.calls;
+    }
+    EXPECT_GT(calls[0], 150);
+    EXPECT_EQ(calls[1], calls[0]);
+}
+
 TEST(gmScriptMachineWatch, WithoutAHookOrWithinTheBudgetNothingChanges) {
     gmScriptMachine machine;
     std::vector<std::string> output;

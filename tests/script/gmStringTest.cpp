@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ScriptTestSupport.h"
 #include "script/gmStringTable.h"
@@ -135,7 +136,7 @@ TEST_F(gmStringInterning, UnreferencedStringsAreFreedAndLeaveTheTable) {
     EXPECT_EQ(machine_.findString("temporary"), nullptr);
 }
 
-// The table grows with the strings (chains stay short) and shrinks when they die; every string
+// The table grows with the strings and shrinks when they die; every string
 // stays findable through both, and one text is still one string.
 TEST_F(gmStringInterning, ManyLiveStringsStayUniqueThroughGrowthAndShrinking) {
     const auto text = [](int i) { return "e" + std::to_string(i) + "." + std::to_string(i % 3); };
@@ -161,5 +162,44 @@ TEST_F(gmStringInterning, ManyLiveStringsStayUniqueThroughGrowthAndShrinking) {
         EXPECT_NE(machine_.findString(text(i).c_str()), nullptr) << text(i);
     EXPECT_EQ(machine_.findString(text(1).c_str()), nullptr);
     EXPECT_EQ(machine_.internString(text(2000).c_str()), machine_.findString(text(2000).c_str()));
+}
+// Texts of equal length made of the blocks "AB" and "B!" (which hash alike) all share one hash,
+// so they all compete for one home slot. Freeing every third of them, and then making them
+// again, must leave each text findable as exactly one string.
+TEST_F(gmStringInterning, TextsSharingAHashSurviveRemovalsAmongThem) {
+    machine_.setStressCollection(false);
+    const auto text = [](int bits) {
+        std::string made;
+        for (int b = 0; b < 9; ++b) made += (bits >> b) & 1 ? "B!" : "AB";
+        return made;
+    };
+    constexpr int kCount = 512;
+    ASSERT_EQ(gmStringTable::hashText(text(0).c_str(), 18),
+              gmStringTable::hashText(text(kCount - 1).c_str(), 18));
+    std::vector<gmString*> kept(kCount, nullptr);
+    {
+        gmCollectionPause pause(machine_);
+        for (int i = 0; i < kCount; ++i) {
+            gmString* made = machine_.internString(text(i).c_str());
+            if (i % 3 != 0)
+                kept[static_cast<size_t>(i)] = made;
+        }
+    }
+    for (gmString* string : kept)
+        if (string != nullptr)
+            roots_.keep(gmValue::makeString(string));
+    machine_.collectGarbage(true);
+    for (int i = 0; i < kCount; ++i) {
+        gmString* found = machine_.findString(text(i).c_str());
+        ASSERT_EQ(found, kept[static_cast<size_t>(i)]) << text(i);
+    }
+    for (int i = 0; i < kCount; i += 3)
+        roots_.keep(gmValue::makeString(machine_.internString(text(i).c_str())));
+    for (int i = 0; i < kCount; ++i) {
+        gmString* found = machine_.findString(text(i).c_str());
+        ASSERT_NE(found, nullptr) << text(i);
+        EXPECT_STREQ(found->getText(), text(i).c_str());
+        EXPECT_EQ(machine_.internString(text(i).c_str()), found);
+    }
 }
 }  // namespace
