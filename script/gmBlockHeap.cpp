@@ -71,10 +71,13 @@ std::size_t gmBlockHeap::getChargedSize(std::size_t size) {
 }
 
 namespace {
-// Big blocks (big tables' node arrays) are visited at large strides: on huge pages, where the
-// system offers them on request, such a walk does not miss the address translation cache at every step.
 constexpr std::size_t kHugePageSize = 2 * 1024 * 1024;
-void* allocateLarge(std::size_t bytes) {
+}  // namespace
+
+// Big blocks (big tables' node arrays, the intern table's slots) are visited at large strides: on
+// huge pages, where the system offers them on request, such a walk does not miss the address
+// translation cache at every step.
+void* gmAllocateLarge(std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     if (bytes >= kHugePageSize) {
         void* block = nullptr;
@@ -89,7 +92,6 @@ void* allocateLarge(std::size_t bytes) {
         throw std::bad_alloc();
     return block;
 }
-}  // namespace
 
 void* gmBlockHeap::allocate(std::size_t size, std::size_t chargeSize) {
     const std::size_t charged = getChargedSize(chargeSize);
@@ -108,7 +110,7 @@ void* gmBlockHeap::allocate(std::size_t size, std::size_t chargeSize) {
         gmUnpoisonMemory(header + 1, size);
         header->tag = makeTag(tagRealSize(header->tag), charged);
     } else {
-        header = static_cast<LargeHeader*>(allocateLarge(sizeof(LargeHeader) + size));
+        header = static_cast<LargeHeader*>(gmAllocateLarge(sizeof(LargeHeader) + size));
         header->tag = makeTag(size, charged);
     }
     header->prev = nullptr;

@@ -6,6 +6,10 @@
 
 #include "script/gmFixedPool.h"
 
+// [bytes] from the general heap, given back with std::free; from 2 MB on aligned to and advised
+// onto huge pages where the system offers them. Throws std::bad_alloc when the heap is out.
+void* gmAllocateLarge(std::size_t bytes);
+
 // Requests of up to 512 bytes take the smallest of the classes 8, 16, 24, 32, 64, 128, 256, 512 and
 // come from that class's gmFixedPool (free list first); larger requests come from the general heap
 // and are kept in a list of large blocks. Every block is preceded by one 8-byte tag word (its real

@@ -152,6 +152,12 @@ inline gmValue memberSlotName(const uint32_t* slot) {
     return name;
 }
 
+// The node of [table] the member site's [slot] remembers, when that node holds the remembered
+// name; null otherwise.
+inline const gmTableNode* rememberedNode(const gmTable* table, const uint32_t* slot) {
+    return table->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot));
+}
+
 // Remembers that [name] was found at [node].
 inline void rememberMember(uint32_t* slot, int32_t node, const gmValue& name) {
     std::memcpy(slot + gmMemberSlot::kName, static_cast<const void*>(&name), sizeof(gmValue));
@@ -528,7 +534,7 @@ op_GetDot : {
     gmValue& object = sp[-1];
     if (object.isTable()) {
         const gmTable* const table = object.getTable();
-        if (const gmTableNode* node = table->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+        if (const gmTableNode* node = rememberedNode(table, slot)) {
             object.assignFields(node->value);
             DISPATCH();
         }
@@ -561,7 +567,7 @@ op_GetThisMember : {
     const gmValue object = base[-2];
     if (object.isTable()) {
         const gmTable* const table = object.getTable();
-        if (const gmTableNode* node = table->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+        if (const gmTableNode* node = rememberedNode(table, slot)) {
             (sp++)->assignFields(node->value);
             DISPATCH();
         }
@@ -1095,8 +1101,7 @@ op_FusedGetLocalGetDot : {
     const gmValue& object = base[run[gmRun::kLeftLocal]];
     if (object.isTable()) {
         const uint32_t* const slot = memberSlot(code, run[gmRun::kLocalMemberSlot]);
-        if (const gmTableNode* node =
-                object.getTable()->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+        if (const gmTableNode* node = rememberedNode(object.getTable(), slot)) {
             (sp++)->assignFields(node->value);
             ip = run + gmRun::kAfterLocalMember;
             DISPATCH();
@@ -1109,8 +1114,7 @@ op_FusedDupGetDot : {
     const gmValue& object = sp[-1];
     if (object.isTable()) {
         const uint32_t* const slot = memberSlot(code, run[gmRun::kDupMemberSlot]);
-        if (const gmTableNode* node =
-                object.getTable()->nodeHolding(slot[gmMemberSlot::kNode], memberSlotName(slot))) {
+        if (const gmTableNode* node = rememberedNode(object.getTable(), slot)) {
             (sp++)->assignFields(node->value);
             ip = run + gmRun::kAfterDupMember;
             DISPATCH();

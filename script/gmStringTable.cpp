@@ -2,32 +2,13 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
+#include "script/gmBlockHeap.h"
 #include "script/gmString.h"
-
-namespace {
-constexpr std::size_t kHugePageSize = 2 * 1024 * 1024;
-}  // namespace
 
 gmStringTable::Slot* gmStringTable::allocateSlots(uint32_t bits) {
     const std::size_t bytes = sizeof(Slot) << bits;
-    void* block = nullptr;
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (bytes >= kHugePageSize) {
-        if (posix_memalign(&block, kHugePageSize, bytes) != 0)
-            throw std::bad_alloc();
-        madvise(block, bytes, MADV_HUGEPAGE);
-    }
-#endif
-    if (block == nullptr) {
-        block = std::malloc(bytes);
-        if (block == nullptr)
-            throw std::bad_alloc();
-    }
+    void* block = gmAllocateLarge(bytes);
     std::memset(block, 0, bytes);
     return static_cast<Slot*>(block);
 }
